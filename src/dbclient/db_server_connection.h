@@ -1,0 +1,66 @@
+#pragma once
+// One conversation with one server: socket, handshake, framed requests,
+// zero-terminated replies split into items, and lazy reconnection.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "string_list.h"
+#include "ui_hooks.h"
+
+namespace dalvero {
+class PlainSocket;
+}
+
+namespace dalvero {
+
+class dbServerConnection {
+public:
+    // caFile applies to TLS connections only: the certificate authority the
+    // server's chain must verify against (empty: the system trust store).
+    dbServerConnection(std::string host, std::string port, std::string programId, std::string key, bool secure,
+                       int timeoutSeconds, std::string caFile = {});
+    ~dbServerConnection();
+    dbServerConnection(const dbServerConnection&) = delete;
+    dbServerConnection& operator=(const dbServerConnection&) = delete;
+
+    bool Connect();
+    bool IsConnected();
+    void Reconnect();
+    bool EnsureConnected();
+
+    bool SendMessage(std::uint32_t command, std::uint32_t subCommand, std::string_view text);
+    bool ReceiveReply();
+    bool Exchange(std::uint32_t command, std::uint32_t subCommand, std::string_view text);
+    bool SendText(std::string_view text);
+
+    std::int32_t GetFileInfo(const std::string& remoteName);
+    bool DownloadFile(const std::string& remoteName, const std::string& localPath, const ProgressFn& progress = {});
+    bool GetRecordFile(const std::string& table, const std::string& seq, int slot, const std::string& localPath,
+                       const ProgressFn& progress = {});
+    bool PutRecordFile(const std::string& table, const std::string& seq, int slot, const std::string& localPath,
+                       const ProgressFn& progress = {});
+
+    std::string Host;
+    std::string Port;
+    std::string ProgramId;
+    std::string Key;
+    bool Secure = false;
+    int Timeout = -1;
+    std::string CAFile;
+    std::unique_ptr<PlainSocket> Socket;
+    bool Connected = false;
+    StringList RequestValues;
+    std::string ReplyText;
+    StringList ReplyValues;
+    std::string ErrorText;
+    std::int32_t ErrorCode = 0;
+    double ServerDate = 0;
+    std::string RunningFolder;
+    std::string RemoteIP;
+    std::int32_t FileSize = 0;
+};
+
+}  // namespace dalvero

@@ -1,0 +1,27 @@
+#include "ui_hooks.h"
+
+#include <iostream>
+
+namespace dalvero {
+
+namespace {
+UiHooks& Hooks() {
+    static UiHooks hooks;
+    return hooks;
+}
+}  // namespace
+
+void SetUiHooks(UiHooks hooks) { Hooks() = std::move(hooks); }
+
+void ShowMessage(const std::string& text, const std::string& caption) {
+    if (Hooks().showMessage)
+        Hooks().showMessage(text, caption);
+    else
+        std::cerr << caption << ": " << text << '\n';
+}
+
+void ProcessEvents() {
+    if (Hooks().processEvents) Hooks().processEvents();
+}
+
+}  // namespace dalvero
