@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "string_list.h"
-#include "ui_hooks.h"
+#include "interaction_hooks.h"
 
 namespace dalvero {
 class PlainSocket;
@@ -61,6 +61,22 @@ public:
     std::string RunningFolder;
     std::string RemoteIP;
     std::int32_t FileSize = 0;
+
+private:
+    bool OpenSocket();
+    bool Handshake();
+    // Empties the reply fields, so a failed operation never shows an earlier
+    // reply.
+    void ClearReply();
+    // After a transfer broke off the stream is out of step; the next
+    // operation starts on a new connection.
+    void DropConnection();
+    bool ReceiveFile(std::uint32_t command, std::uint32_t subCommand, const std::string& payload,
+                     const std::string& localPath, const ProgressFn& progress);
+
+    // Builds outgoing frames and receives replies and file pieces: 50,000
+    // bytes and a terminating zero.
+    std::unique_ptr<char[]> Buffer;
 };
 
 }  // namespace dalvero

@@ -1,4 +1,4 @@
-#include "ui_hooks.h"
+#include "interaction_hooks.h"
 
 #include <iostream>
 

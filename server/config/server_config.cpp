@@ -1,0 +1,113 @@
+#include "server_config.h"
+
+#include "string_list.h"
+
+namespace dalvero::server {
+namespace {
+
+constexpr char kFileName[] = "server.ini";
+
+class Reader {
+public:
+    Reader(const IniFile& ini, const std::filesystem::path& file) : ini_(ini), file_(file) {}
+
+    std::string Text(const char* section, const char* key) const {
+        static const IniFile defaults = DefaultServerIni();
+        return ini_.HasKey(section, key) ? ini_.ReadString(section, key) : defaults.ReadString(section, key);
+    }
+
+    std::filesystem::path Path(const std::filesystem::path& dir, const char* section, const char* key) const {
+        std::string text = Text(section, key);
+        if (text.empty()) Fail(section, key, "a path is needed");
+        return (dir / text).lexically_normal();
+    }
+
+    int Port(const char* section, const char* key) const {
+        std::string text = Text(section, key);
+        int port = ToIntDef(text, -1);
+        if (port < 0 || port > 65535) Fail(section, key, "not a port number: '" + text + "'");
+        return port;
+    }
+
+    bool Flag(const char* section, const char* key) const {
+        std::string text = Text(section, key);
+        for (const char* yes : {"Y", "Yes", "True", "1"}) {
+            if (SameText(text, yes)) return true;
+        }
+        for (const char* no : {"N", "No", "False", "0"}) {
+            if (SameText(text, no)) return false;
+        }
+        Fail(section, key, "expected Y or N, not '" + text + "'");
+    }
+
+    [[noreturn]] void Fail(const char* section, const char* key, const std::string& why) const {
+        throw ConfigError(file_.string() + " [" + section + "] " + key + ": " + why);
+    }
+
+private:
+    const IniFile& ini_;
+    std::filesystem::path file_;
+};
+
+}  // namespace
+
+IniFile DefaultServerIni() {
+    IniFile ini;
+    ini.Parse(
+        "; Dalvero server settings. Relative paths are taken from this folder.\n"
+        "[DataServer]\n"
+        "; Address to listen on (0.0.0.0: every interface) and TLS port.\n"
+        "Bind=127.0.0.1\n"
+        "Port=8700\n"
+        "\n"
+        "[FunctionServer]\n"
+        "Bind=127.0.0.1\n"
+        "Port=8701\n"
+        "\n"
+        "[TLS]\n"
+        "Certificate=tls/server.pem\n"
+        "Key=tls/server.key\n"
+        "CA=tls/ca.pem\n"
+        "\n"
+        "[Mail]\n"
+        "; SMTP relay host; empty: messages are written to outbox/ as .eml files.\n"
+        "Relay=\n"
+        "Port=587\n"
+        "; Y: refuse to send unless the relay switches to TLS.\n"
+        "StartTLS=Y\n"
+        "User=\n"
+        "Password=\n"
+        "From=dalvero@localhost\n"
+        "\n"
+        "[Database]\n"
+        "File=dalvero.db\n");
+    return ini;
+}
+
+ServerConfig LoadServerConfig(const std::filesystem::path& dataDir) {
+    std::filesystem::path dir = std::filesystem::absolute(dataDir).lexically_normal();
+    std::filesystem::path file = dir / kFileName;
+    IniFile ini;
+    if (!ini.LoadFromFile(file.string())) throw ConfigError("cannot read " + file.string());
+    Reader read(ini, file);
+
+    ServerConfig config;
+    config.dataDir = dir;
+    config.dataServer = {read.Text("DataServer", "Bind"), read.Port("DataServer", "Port")};
+    config.functionServer = {read.Text("FunctionServer", "Bind"), read.Port("FunctionServer", "Port")};
+    config.certificateFile = read.Path(dir, "TLS", "Certificate");
+    config.keyFile = read.Path(dir, "TLS", "Key");
+    config.caFile = read.Path(dir, "TLS", "CA");
+    config.mail.relay = read.Text("Mail", "Relay");
+    config.mail.port = read.Port("Mail", "Port");
+    config.mail.startTls = read.Flag("Mail", "StartTLS");
+    config.mail.user = read.Text("Mail", "User");
+    config.mail.password = read.Text("Mail", "Password");
+    config.mail.from = read.Text("Mail", "From");
+    config.mail.outboxDir = dir / "outbox";
+    config.databaseFile = read.Path(dir, "Database", "File");
+    config.filesDir = dir / "files";
+    return config;
+}
+
+}  // namespace dalvero::server

@@ -1,0 +1,54 @@
+#pragma once
+// The server's settings, read from DIR/server.ini of a data folder. Relative
+// paths in the file are taken from DIR; the struct holds them resolved.
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+#include "ini_file.h"
+
+namespace dalvero::server {
+
+class ConfigError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct ListenAddress {
+    std::string bind;  // dotted address to listen on
+    int port = 0;      // 0: any free port
+};
+
+struct MailConfig {
+    std::string relay;  // empty: messages are written to outboxDir as .eml files
+    int port = 0;
+    bool startTls = true;
+    std::string user;
+    std::string password;
+    std::string from;
+    std::filesystem::path outboxDir;
+};
+
+struct ServerConfig {
+    std::filesystem::path dataDir;
+    ListenAddress dataServer;
+    ListenAddress functionServer;
+    std::filesystem::path certificateFile;
+    std::filesystem::path keyFile;
+    std::filesystem::path caFile;
+    MailConfig mail;
+    std::filesystem::path databaseFile;
+    std::filesystem::path filesDir;  // named files served to clients (DIR/files)
+};
+
+// The server.ini a new data folder gets: every key with its default and a
+// comment. Missing keys of an existing file read as these defaults.
+IniFile DefaultServerIni();
+
+// Reads DIR/server.ini. Throws ConfigError naming the file, section and key
+// when the file is missing or a value cannot be used (a port outside 0-65535,
+// StartTLS neither Y nor N).
+ServerConfig LoadServerConfig(const std::filesystem::path& dataDir);
+
+}  // namespace dalvero::server

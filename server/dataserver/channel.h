@@ -1,0 +1,23 @@
+#pragma once
+// The byte stream of one client connection as request handling sees it: the
+// listener adapts its socket to this, tests adapt a scripted peer.
+
+#include <cstddef>
+#include <string_view>
+
+namespace dalvero::server {
+
+struct Channel {
+    virtual ~Channel() = default;
+    // Exactly n bytes, or false when the stream ended or failed first.
+    virtual bool Read(void* data, std::size_t n) = 0;
+    // All n bytes, or false.
+    virtual bool Write(const void* data, std::size_t n) = 0;
+};
+
+// A reply as the client reads it: the text and a terminating zero byte.
+inline bool WriteReply(Channel& channel, std::string_view text) {
+    return channel.Write(text.data(), text.size()) && channel.Write("", 1);
+}
+
+}  // namespace dalvero::server

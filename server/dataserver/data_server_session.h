@@ -1,0 +1,55 @@
+#pragma once
+// One client connection of the DataServer: the handshake state and the
+// answer to every request frame. Pure request handling: the listener owns
+// the socket and hands the session a Channel over it.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "channel.h"
+#include "file_transfers.h"
+#include "frame.h"
+#include "storage.h"
+
+namespace dalvero::server {
+
+class DataServerSession {
+public:
+    // The program identification a client must give in the handshake.
+    static constexpr char kProgramId[] = "Dalvero";
+
+    // dataFolder: the server's data folder, whose files/ directory holds the
+    // named files clients download; remoteAddress: the client's address as
+    // the handshake reports it back.
+    DataServerSession(Storage& storage, std::filesystem::path dataFolder, std::string remoteAddress);
+
+    // Reads one request frame from the channel and answers it. False when the
+    // connection is over: the peer left, a frame broke the protocol (a length
+    // of 0 or above the largest payload) or the channel failed.
+    bool ServeNext(Channel& channel);
+
+    // The reply text (without its terminating zero) to a request whose answer
+    // is text: everything but the file transfers. Failures are "Error" and
+    // "ErrorCode" items; nothing throws.
+    std::string Handle(const frame::Header& header, std::string_view payload);
+
+    // Downloads and uploads, which use the channel beyond one text reply.
+    static bool IsTransfer(const frame::Header& header);
+
+    // An accepted handshake has been made; until then only the handshake and
+    // the server-date request are answered.
+    bool Accepted() const { return accepted_; }
+
+private:
+    bool Serve(const frame::Header& header, std::string_view payload, Channel& channel);
+    std::string Handshake(std::string_view payload);
+
+    Storage& storage_;
+    std::filesystem::path dataFolder_;
+    std::string remoteAddress_;
+    FileTransfers files_;
+    bool accepted_ = false;
+};
+
+}  // namespace dalvero::server

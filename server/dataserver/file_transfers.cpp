@@ -1,0 +1,189 @@
+#include "file_transfers.h"
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <vector>
+
+#include "file_age.h"
+#include "frame.h"
+#include "request_error.h"
+#include "server_lists.h"
+#include "string_list.h"
+#include "whole_number.h"
+
+namespace dalvero::server {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kDone[] = "OK";
+constexpr char kMissing[] = "~";
+
+bool WriteHeader(Channel& channel, std::uint32_t size, std::int32_t fileDate) {
+    std::array<std::uint8_t, 8> header{};
+    frame::PutUint32(header.data(), size);
+    frame::PutUint32(header.data() + 4, static_cast<std::uint32_t>(fileDate));
+    return channel.Write(header.data(), header.size());
+}
+
+// Reads size bytes in pieces, handing each to keep (or dropping them).
+template <typename Keep>
+bool ReadPieces(Channel& channel, std::uint32_t size, Keep keep) {
+    std::vector<char> piece(frame::kFilePiece);
+    for (std::uint32_t done = 0; done < size;) {
+        const std::size_t n = std::min<std::size_t>(piece.size(), size - done);
+        if (!channel.Read(piece.data(), n)) return false;
+        keep(piece.data(), n);
+        done += static_cast<std::uint32_t>(n);
+    }
+    return true;
+}
+
+bool ReadSize(Channel& channel, std::uint32_t& size) {
+    std::array<std::uint8_t, 4> bytes{};
+    if (!channel.Read(bytes.data(), bytes.size())) return false;
+    size = frame::GetUint32(bytes.data());
+    return true;
+}
+
+struct RecordFileRequest {
+    std::string table;
+    std::int64_t seq = 0;
+    int slot = 0;
+    std::int32_t fileDate = 0;
+};
+
+// "table,seq,slot" for a download, with ",fileDate" for an upload.
+RecordFileRequest ParseRecordFileRequest(std::string_view request, bool upload) {
+    const std::vector<std::string> items = ParseCommaText(request);
+    if (items.size() != (upload ? 4u : 3u)) throw RequestError(ErrorCode::Malformed, "Unreadable file request");
+    RecordFileRequest parsed;
+    parsed.table = RequireTable(items[0]).name;
+    parsed.seq = ParseSeq(items[1]);
+    parsed.slot = ToIntDef(items[2], 0);
+    if (parsed.slot < 1) throw RequestError(ErrorCode::Malformed, "Bad file slot " + items[2]);
+    if (upload) {
+        const auto date = ParseWholeNumber(items[3]);
+        if (!date) throw RequestError(ErrorCode::Malformed, "Bad file date " + items[3]);
+        parsed.fileDate = static_cast<std::int32_t>(*date);
+    }
+    return parsed;
+}
+
+}  // namespace
+
+FileTransfers::FileTransfers(Storage& storage, fs::path filesRoot)
+    : storage_(storage), filesRoot_(std::move(filesRoot)) {}
+
+fs::path FileTransfers::Resolve(std::string_view remoteName) const {
+    std::string name(remoteName);
+    std::replace(name.begin(), name.end(), '\\', '/');
+    auto refuse = [&] { return RequestError(ErrorCode::FileError, "Bad file name " + std::string(remoteName)); };
+    if (name.empty() || name.front() == '/') throw refuse();
+    fs::path path = filesRoot_;
+    std::size_t parts = 0;
+    for (std::size_t begin = 0; begin <= name.size();) {
+        const std::size_t end = std::min(name.find('/', begin), name.size());
+        const std::string part = name.substr(begin, end - begin);
+        begin = end + 1;
+        if (part.empty()) continue;
+        if (part == "." || part == ".." || part.find(':') != std::string::npos) throw refuse();
+        path /= part;
+        ++parts;
+    }
+    if (parts == 0) throw refuse();
+    return path;
+}
+
+std::string FileTransfers::FileInfo(std::string_view remoteName) const {
+    const fs::path path = Resolve(remoteName);
+    std::error_code error;
+    const bool present = fs::is_regular_file(path, error);
+    const auto size = present ? fs::file_size(path, error) : 0;
+    const bool known = present && !error;
+    return ToCommaText({"FileSize=" + std::to_string(known ? size : 0),
+                        "FileDate=" + std::to_string(known ? FileAge(path.string()) : 0)});
+}
+
+bool FileTransfers::Download(std::string_view remoteName, Channel& channel) const {
+    fs::path path;
+    try {
+        path = Resolve(remoteName);
+    } catch (const RequestError& e) {
+        return RefuseDownload(channel, ErrorReply(e.code(), e.what()));
+    }
+    std::error_code error;
+    const auto size = fs::is_regular_file(path, error) ? fs::file_size(path, error) : 0;
+    std::ifstream in(path, std::ios::binary);
+    if (error || !in || size == 0 || size > UINT32_MAX)
+        return RefuseDownload(channel, ErrorReply(ErrorCode::FileError, "Cannot send " + std::string(remoteName)));
+
+    if (!WriteHeader(channel, static_cast<std::uint32_t>(size), FileAge(path.string()))) return false;
+    std::vector<char> piece(frame::kFilePiece);
+    for (std::uintmax_t done = 0; done < size;) {
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uintmax_t>(piece.size(), size - done));
+        // A file cut short under us cannot keep the promised size: end the connection.
+        if (!in.read(piece.data(), static_cast<std::streamsize>(n)) || !channel.Write(piece.data(), n)) return false;
+        done += n;
+    }
+    return WriteReply(channel, kDone);
+}
+
+bool FileTransfers::GetRecordFile(std::string_view request, Channel& channel) {
+    std::optional<Storage::StoredFile> file;
+    try {
+        const RecordFileRequest parsed = ParseRecordFileRequest(request, false);
+        file = storage_.ReadRecordFile(parsed.table, parsed.seq, parsed.slot);
+    } catch (const RequestError& e) {
+        return RefuseDownload(channel, ErrorReply(e.code(), e.what()));
+    } catch (const StorageError& e) {
+        return RefuseDownload(channel, ErrorReply(ErrorCode::Internal, e.what()));
+    }
+    if (!file || file->content.empty() || file->content.size() > UINT32_MAX) return RefuseDownload(channel, kMissing);
+    if (!WriteHeader(channel, static_cast<std::uint32_t>(file->content.size()), file->fileDate)) return false;
+    for (std::size_t done = 0; done < file->content.size(); done += frame::kFilePiece) {
+        const std::size_t n = std::min(frame::kFilePiece, file->content.size() - done);
+        if (!channel.Write(file->content.data() + done, n)) return false;
+    }
+    return WriteReply(channel, kDone);
+}
+
+bool FileTransfers::PutRecordFile(std::string_view request, Channel& channel) {
+    RecordFileRequest parsed;
+    try {
+        parsed = ParseRecordFileRequest(request, true);
+    } catch (const RequestError& e) {
+        return RefuseUpload(channel, ErrorReply(e.code(), e.what()));
+    }
+    std::uint32_t size = 0;
+    if (!ReadSize(channel, size)) return false;
+    if (size > kMaxRecordFile) {
+        if (!ReadPieces(channel, size, [](const char*, std::size_t) {})) return false;
+        return WriteReply(channel, ErrorReply(ErrorCode::FileError, "File too large"));
+    }
+    Storage::StoredFile file;
+    file.fileDate = parsed.fileDate;
+    file.content.reserve(size);
+    if (!ReadPieces(channel, size, [&](const char* data, std::size_t n) { file.content.append(data, n); }))
+        return false;
+    try {
+        storage_.WriteRecordFile(parsed.table, parsed.seq, parsed.slot, file);
+    } catch (const StorageError& e) {
+        return WriteReply(channel, ErrorReply(ErrorCode::FileError, e.what()));
+    }
+    return WriteReply(channel, kDone);
+}
+
+bool FileTransfers::RefuseDownload(Channel& channel, const std::string& reply) {
+    return WriteHeader(channel, 0, 0) && WriteReply(channel, reply);
+}
+
+bool FileTransfers::RefuseUpload(Channel& channel, const std::string& reply) {
+    std::uint32_t size = 0;
+    return ReadSize(channel, size) && ReadPieces(channel, size, [](const char*, std::size_t) {}) &&
+           WriteReply(channel, reply);
+}
+
+}  // namespace dalvero::server

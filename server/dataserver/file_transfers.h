@@ -1,0 +1,50 @@
+#pragma once
+// File transfers of the DataServer: named files under the data folder's
+// files/ directory (31002: download, size and date) and files attached to
+// records (31003: download and upload; slot 1 of a hospital is its logo).
+//
+// A download sends an 8-byte header (size and file date, 32-bit little
+// endian), the content, then a closing reply; a refused download sends a
+// header of size 0 before its reply. An upload reads a 32-bit size and the
+// content, then answers; a refused upload still reads its content, so the
+// connection stays in step. File dates are seconds since the Unix epoch.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "channel.h"
+#include "storage.h"
+
+namespace dalvero::server {
+
+class FileTransfers {
+public:
+    // Files attached to records are kept up to this size.
+    static constexpr std::uint32_t kMaxRecordFile = 32u << 20;
+
+    FileTransfers(Storage& storage, std::filesystem::path filesRoot);
+
+    // "FileSize" and "FileDate", both 0 when there is no such file. Throws
+    // RequestError for a name outside the files directory.
+    std::string FileInfo(std::string_view remoteName) const;
+
+    // Each returns false when the channel failed; the connection is then over.
+    bool Download(std::string_view remoteName, Channel& channel) const;
+    bool GetRecordFile(std::string_view request, Channel& channel);
+    bool PutRecordFile(std::string_view request, Channel& channel);
+
+    static bool RefuseDownload(Channel& channel, const std::string& reply);
+    static bool RefuseUpload(Channel& channel, const std::string& reply);
+
+private:
+    // "Clients\Dalvero" -> files/Clients/Dalvero. Throws RequestError for
+    // absolute names and names that climb out ("..").
+    std::filesystem::path Resolve(std::string_view remoteName) const;
+
+    Storage& storage_;
+    std::filesystem::path filesRoot_;
+};
+
+}  // namespace dalvero::server

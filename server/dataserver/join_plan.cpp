@@ -1,0 +1,117 @@
+#include "join_plan.h"
+
+#include <cctype>
+
+#include "request_error.h"
+#include "server_lists.h"
+#include "string_list.h"
+#include "whole_number.h"
+
+namespace dalvero::server {
+
+namespace {
+
+bool IsLetters(std::string_view text) {
+    if (text.empty()) return false;
+    for (unsigned char c : text)
+        if (!std::isalpha(c)) return false;
+    return true;
+}
+
+}  // namespace
+
+bool SplitFieldName(std::string_view name, std::string_view& prefix, int& number) {
+    std::size_t digits = 0;
+    while (digits < name.size() && std::isalpha(static_cast<unsigned char>(name[digits]))) ++digits;
+    prefix = name.substr(0, digits);
+    const std::string_view rest = name.substr(digits);
+    if (prefix.empty() || rest.empty() || rest.size() > 6) return false;
+    for (unsigned char c : rest)
+        if (!std::isdigit(c)) return false;
+    number = ToIntDef(rest, 0);
+    return true;
+}
+
+std::string FieldValue(const Record& record, int field) {
+    if (field == 1) return std::to_string(record.seq);
+    auto found = record.fields.find(field);
+    return found == record.fields.end() ? std::string() : found->second;
+}
+
+JoinPlan::JoinPlan(Storage& storage, const schema::TableDef& table, std::string_view aliasList)
+    : storage_(storage), table_(table) {
+    for (const std::string& entry : ParseCommaText(aliasList)) {
+        if (entry.empty()) continue;
+        const auto equals = entry.find('=');
+        const auto colon = entry.find(':', equals == std::string::npos ? 0 : equals);
+        if (equals == std::string::npos || colon == std::string::npos)
+            throw RequestError(ErrorCode::Malformed, "Bad alias entry " + entry);
+        const std::string alias = entry.substr(0, equals);
+        if (!IsLetters(alias) || SameText(alias, "f"))
+            throw RequestError(ErrorCode::Malformed, "Bad alias " + alias);
+        for (const Join& join : joins_)
+            if (SameText(join.alias, alias)) throw RequestError(ErrorCode::Malformed, "Alias used twice: " + alias);
+        const schema::TableDef& joined = RequireTable(std::string_view(entry).substr(equals + 1, colon - equals - 1));
+        const FieldRef link = Resolve(std::string_view(entry).substr(colon + 1));
+        if (link.field == 0) throw RequestError(ErrorCode::Malformed, "Bad alias entry " + entry);
+        joins_.push_back({alias, &joined, link});
+    }
+}
+
+FieldRef JoinPlan::Resolve(std::string_view name) const {
+    if (name.empty()) return {};
+    std::string_view prefix;
+    int number = 0;
+    if (SplitFieldName(name, prefix, number)) {
+        if (SameText(prefix, "f")) {
+            if (table_.HasField(number)) return {-1, number};
+        } else {
+            for (std::size_t j = 0; j < joins_.size(); ++j)
+                if (SameText(joins_[j].alias, prefix) && joins_[j].table->HasField(number))
+                    return {static_cast<int>(j), number};
+        }
+    }
+    throw RequestError(ErrorCode::UnknownField, "Unknown field " + std::string(name) + " of " + table_.name);
+}
+
+std::vector<FieldRef> JoinPlan::ResolveAll(const std::vector<std::string>& names) const {
+    std::vector<FieldRef> refs;
+    refs.reserve(names.size());
+    for (const std::string& name : names) refs.push_back(Resolve(name));
+    return refs;
+}
+
+const Record* JoinPlan::Joined(int join, const Record& record, std::vector<std::optional<const Record*>>& found) {
+    auto& slot = found[static_cast<std::size_t>(join)];
+    if (slot) return *slot;
+    const Join& j = joins_[static_cast<std::size_t>(join)];
+    const Record* source = j.link.join < 0 ? &record : Joined(j.link.join, record, found);
+    const Record* result = nullptr;
+    if (source) {
+        if (auto seq = ParseWholeNumber(FieldValue(*source, j.link.field))) {
+            auto key = std::make_pair(j.table, *seq);
+            auto cached = cache_.find(key);
+            if (cached == cache_.end()) cached = cache_.emplace(key, storage_.Read(j.table->name, *seq)).first;
+            if (cached->second) result = &*cached->second;
+        }
+    }
+    slot = result;
+    return result;
+}
+
+std::vector<std::string> JoinPlan::Values(const Record& record, const std::vector<FieldRef>& refs) {
+    std::vector<std::optional<const Record*>> found(joins_.size());
+    std::vector<std::string> values;
+    values.reserve(refs.size());
+    for (const FieldRef& ref : refs) {
+        if (ref.field == 0) {
+            values.emplace_back();
+            continue;
+        }
+        const Record* source = ref.join < 0 ? &record : Joined(ref.join, record, found);
+        values.push_back(source ? FieldValue(*source, ref.field) : std::string());
+    }
+    return values;
+}
+
+}  // namespace dalvero::server

@@ -1,0 +1,126 @@
+#include "list_query.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+
+#include "filters.h"
+#include "join_plan.h"
+#include "request_error.h"
+#include "server_lists.h"
+#include "string_list.h"
+#include "whole_number.h"
+
+namespace dalvero::server {
+
+using schema::ListDef;
+using schema::TableDef;
+
+namespace {
+
+// The request items, in the order the client writes them.
+enum Item : std::size_t {
+    kVersion, kTable, kIndex, kKeyFrom, kKeyTo, kStart, kMaxCount,
+    kFieldList, kAliasList, kFilter, kDirection, kOption11, kOption12, kItemCount
+};
+
+// Start and record count are 32-bit on the client; anything wider is no
+// request of it (and would overflow the position arithmetic).
+std::int64_t Whole(const std::string& text, const char* what) {
+    const auto value = ParseWholeNumber(text);
+    if (!value || *value < INT32_MIN || *value > INT32_MAX)
+        throw RequestError(ErrorCode::Malformed, std::string("Bad ") + what + ": " + text);
+    return *value;
+}
+
+// "F" (and the client's "M") read forward; "L" and "R" backward.
+bool IsBackward(std::string_view direction) {
+    const char first =
+        direction.empty() ? 'F' : static_cast<char>(std::toupper(static_cast<unsigned char>(direction[0])));
+    if (first == 'F' || first == 'M') return false;
+    if (first == 'L' || first == 'R') return true;
+    throw RequestError(ErrorCode::Malformed, "Bad direction: " + std::string(direction));
+}
+
+std::vector<std::string> FieldNames(const TableDef& table, const std::string& fieldList) {
+    if (fieldList != "*") return ParseCommaText(fieldList);
+    std::vector<std::string> names;
+    for (int field = 1; field <= table.lastField; ++field) names.push_back("f" + std::to_string(field));
+    return names;
+}
+
+// Position of the first member at or after the key in list order (count + 1
+// when there is none).
+std::int64_t KeyPosition(Storage& storage, const TableDef& table, const ListDef& list,
+                         std::vector<Condition> where, std::int64_t count, const std::string& key, bool dates) {
+    Condition atOrAfter{list.PositionField(), list.descending ? CompareOp::AtMost : CompareOp::AtLeast, key, false};
+    if (atOrAfter.field == 1) ParseSeq(key);
+    if (dates && key.find('/') != std::string::npos) {
+        atOrAfter.value = DateBound(key);
+        atOrAfter.asDate = true;
+    }
+    where.push_back(std::move(atOrAfter));
+    return count - storage.Count(table.name, where) + 1;
+}
+
+}  // namespace
+
+std::string HandleQuery(Storage& storage, std::string_view payload) {
+    std::vector<std::string> items = ParseCommaText(payload);
+    if (items.size() < kFieldList || items.size() > kItemCount || items[kVersion] != "V2")
+        throw RequestError(ErrorCode::Malformed, "Unreadable query");
+    items.resize(kItemCount);
+
+    const TableDef& table = RequireTable(items[kTable]);
+    const ListDef& list = RequireList(table, items[kIndex]);
+    const std::int64_t start = Whole(items[kStart], "start");
+    const std::int64_t maxCount = Whole(items[kMaxCount], "record count");
+    const bool backward = IsBackward(items[kDirection]);
+    const bool dates = SameText(items[kOption12], "D");
+    JoinPlan plan(storage, table, items[kAliasList]);
+    const std::vector<FieldRef> refs = plan.ResolveAll(FieldNames(table, items[kFieldList]));
+
+    std::vector<Condition> where = MemberConditions(list, items[kKeyFrom]);
+    for (Condition& condition : ParseFilter(table, items[kFilter], dates)) where.push_back(std::move(condition));
+    const std::int64_t count = storage.Count(table.name, where);
+
+    const bool positioned = !items[kKeyTo].empty();
+    std::int64_t from = start;
+    if (positioned) from += KeyPosition(storage, table, list, where, count, items[kKeyTo], dates);
+    if (!backward)
+        from = std::max<std::int64_t>(from, 1);
+    else if ((!positioned && from <= 0) || from > count)
+        from = count;
+
+    std::vector<Record> records;
+    if (maxCount > 0 && from >= 1 && from <= count) {
+        ListRead read;
+        read.table = table.name;
+        read.where = std::move(where);
+        read.orderBy = list.orderBy;
+        read.descending = list.descending;
+        read.backward = backward;
+        read.offset = backward ? count - from : from - 1;
+        read.limit = maxCount;
+        records = storage.Select(read);
+    }
+    if (records.empty()) return ToCommaText({"0", std::to_string(count)});
+
+    const std::int64_t step = backward ? -1 : 1;
+    const std::int64_t last = from + step * static_cast<std::int64_t>(records.size() - 1);
+    auto mark = [count](std::int64_t position) { return position < 1 || position > count ? 0 : position; };
+    std::vector<std::string> reply;
+    reply.reserve(records.size() + 2);
+    reply.push_back(ToCommaText({std::to_string(mark(from - step)), std::to_string(mark(last + step))}));
+    std::int64_t position = from;
+    for (const Record& record : records) {
+        std::vector<std::string> line{std::to_string(position), "0", std::to_string(record.seq)};
+        for (std::string& value : plan.Values(record, refs)) line.push_back(std::move(value));
+        reply.push_back(ToCommaText(line));
+        position += step;
+    }
+    reply.push_back(std::to_string(count));
+    return ToCommaText(reply);
+}
+
+}  // namespace dalvero::server

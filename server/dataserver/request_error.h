@@ -1,0 +1,35 @@
+#pragma once
+// A request the DataServer refuses. It travels back as the reply items
+// "Error" (the text) and "ErrorCode" (never 0), which the client keeps apart
+// from the reply's values.
+
+#include <stdexcept>
+#include <string>
+
+namespace dalvero::server {
+
+enum class ErrorCode {
+    Malformed = 1,  // unreadable request items or numbers
+    UnknownTable = 2,
+    UnknownField = 3,
+    UnknownList = 4,
+    BadFilter = 5,
+    UnknownCommand = 6,
+    NotAccepted = 7,  // no accepted handshake on this connection yet
+    NotFound = 8,     // a write to a record that is not there
+    FileError = 9,
+    Internal = 10,
+};
+
+class RequestError : public std::runtime_error {
+public:
+    RequestError(ErrorCode code, const std::string& text) : std::runtime_error(text), code_(code) {}
+    ErrorCode code() const { return code_; }
+
+private:
+    ErrorCode code_;
+};
+
+std::string ErrorReply(ErrorCode code, const std::string& text);
+
+}  // namespace dalvero::server

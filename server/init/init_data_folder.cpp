@@ -1,0 +1,146 @@
+#include "init_data_folder.h"
+
+#include <memory>
+
+#include <sys/stat.h>
+
+#include "code_books.h"
+#include "init_error.h"
+#include "provider_catalogue.h"
+#include "sqlite_storage.h"
+#include "tls_files.h"
+
+namespace dalvero::server {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kServerIni[] = "server.ini";
+constexpr char kClientIni[] = "Dalvero.ini";
+
+// Everything a run makes, removed again (newest first) when it fails.
+class Made {
+public:
+    ~Made() {
+        if (kept_) return;
+        std::error_code ignored;
+        for (auto it = paths_.rbegin(); it != paths_.rend(); ++it) fs::remove_all(*it, ignored);
+    }
+    // Records `path` unless it exists already (then it is not ours to remove).
+    void Expect(const fs::path& path) {
+        if (!fs::exists(path)) paths_.push_back(path);
+    }
+    // Makes the directory with `perms` (an existing one is left as it is).
+    void Directory(const fs::path& path, fs::perms perms = fs::perms::owner_all | fs::perms::group_read |
+                                                             fs::perms::group_exec | fs::perms::others_read |
+                                                             fs::perms::others_exec) {
+        if (fs::exists(path)) return;
+        paths_.push_back(path);
+        fs::create_directories(path);
+        fs::permissions(path, perms);
+    }
+    void Keep() { kept_ = true; }
+
+private:
+    std::vector<fs::path> paths_;
+    bool kept_ = false;
+};
+
+void Save(const IniFile& ini, const fs::path& path, unsigned mode, Made& made) {
+    made.Expect(path);
+    if (!ini.SaveToFile(path.string(), mode)) throw InitError("cannot write " + path.string());
+}
+
+IniFile ServerIni(const std::string& host) {
+    IniFile ini = DefaultServerIni();
+    // Clients on other machines must reach a server named by a public host.
+    if (!IsLoopbackHost(host)) {
+        ini.WriteString("DataServer", "Bind", "0.0.0.0");
+        ini.WriteString("FunctionServer", "Bind", "0.0.0.0");
+    }
+    return ini;
+}
+
+IniFile ClientIni(const ServerConfig& config, const std::string& host) {
+    IniFile ini;
+    ini.WriteString("DataServer", "IP", host);
+    ini.WriteString("DataServer", "Port", std::to_string(config.dataServer.port));
+    ini.WriteString("DataServer", "CAFile", config.caFile.string());
+    ini.WriteString("FunctionServer", "IP", host);
+    ini.WriteString("FunctionServer", "Port", std::to_string(config.functionServer.port));
+    return ini;
+}
+
+InitResult MakeDataFolder(const fs::path& dataDir, const InitOptions& options) {
+    if (options.host.empty()) throw InitError("no host name for the server");
+    const fs::path dir = fs::absolute(dataDir).lexically_normal();
+    const IniFile serverIni = ServerIni(options.host);
+    const fs::path database = dir / serverIni.ReadString("Database", "File");
+    if (fs::exists(dir / kServerIni) || fs::exists(database)) {
+        throw InitError(dir.string() + " already holds a Dalvero database; choose an empty folder");
+    }
+    // Read every shipped file before anything is made.
+    const fs::path reference = options.referenceDir;
+    const std::vector<CategoryEntry> categories = ReadProviderCategories(reference / "provider_categories.tsv");
+    const CodeBooks books = ReadCodeBooks(reference);
+    const fs::path logo = reference / "demo" / "hospital_logo.jpg";
+    if (options.demo && !fs::is_regular_file(logo)) throw InitError("cannot read " + logo.string());
+
+    Made made;
+    // The folder holds patients' records: private to the server's account.
+    made.Directory(dir, fs::perms::owner_all);
+    made.Directory(dir / "files");
+    made.Directory(dir / "files" / "Clients");
+    made.Directory(dir / "outbox", fs::perms::owner_all);
+    const fs::path tls = dir / "tls";
+    made.Directory(tls);
+    for (const char* name : {"ca.pem", "ca.key", "server.pem", "server.key"}) made.Expect(tls / name);
+    MakeTlsFiles(tls, options.host);
+
+    InitResult result;
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) made.Expect(database.string() + suffix);
+    {
+        SqliteStorage storage(database.string());
+        WriteCodeBooks(storage, books);
+        result.diagnoses = books.diagnoses.size();
+        result.procedures = books.procedures.size();
+        result.zips = books.zips.size();
+        ProviderCatalogue catalogue = LoadProviderCatalogue(storage, categories);
+        if (options.demo) {
+            result.logins = LoadDemoHospital(storage, {books, categories, catalogue, logo, options.today.value_or(Today())});
+        }
+    }
+    chmod(database.c_str(), 0600);
+
+    // server.ini last: a folder without it was never finished.
+    Save(serverIni, dir / kServerIni, 0600, made);
+    result.config = LoadServerConfig(dir);
+    result.clientIni = dir / kClientIni;
+    Save(ClientIni(result.config, options.host), result.clientIni, 0644, made);
+    made.Keep();
+    return result;
+}
+
+}  // namespace
+
+InitResult InitDataFolder(const fs::path& dir, const InitOptions& options) {
+    try {
+        return MakeDataFolder(dir, options);
+    } catch (const InitError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw InitError(e.what());
+    }
+}
+
+std::string FormatLogins(const std::vector<DemoLogin>& logins) {
+    std::string text;
+    for (const DemoLogin& login : logins) {
+        text += login.email + "  password " + login.password;
+        if (!login.roles.empty()) text += "  (" + login.roles + ")";
+        text += "\n";
+    }
+    return text;
+}
+
+}  // namespace dalvero::server

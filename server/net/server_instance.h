@@ -1,0 +1,34 @@
+#pragma once
+// A running dalvero-server: the store, the mailer and both listeners of one
+// data folder. The executable runs one until it is signalled; tests start one
+// on free loopback ports.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "server_config.h"
+
+namespace dalvero::server {
+
+class ServerInstance {
+public:
+    // Throws ConfigError, StorageError or std::runtime_error when the folder
+    // cannot be served (configuration, database, certificate, a busy port).
+    // Ports of -1 keep the configured ones; 0 picks free ports.
+    explicit ServerInstance(const std::filesystem::path& dataDir, int dataPort = -1, int functionPort = -1);
+    ~ServerInstance();
+    ServerInstance(const ServerInstance&) = delete;
+    ServerInstance& operator=(const ServerInstance&) = delete;
+
+    int DataPort() const;
+    int FunctionPort() const;
+    const ServerConfig& Config() const;
+    void Stop();
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
+};
+
+}  // namespace dalvero::server

@@ -1,0 +1,109 @@
+#include "schema.h"
+
+#include "string_list.h"
+#include "table_catalogue.h"
+
+namespace dalvero::server::schema {
+
+namespace cat = dalvero::catalogue;
+
+namespace {
+
+ListDef BySeq() { return ListDef{1, KeyMatch::Seq, 1, 0, {}, {}, false}; }
+
+ListDef Exact(int number, int keyField, std::vector<int> orderBy = {}) {
+    return ListDef{number, KeyMatch::Exact, keyField, 0, {}, std::move(orderBy), false};
+}
+
+ListDef From(int number, int keyField, std::vector<int> orderBy) {
+    return ListDef{number, KeyMatch::From, keyField, 0, {}, std::move(orderBy), false};
+}
+
+Condition Closed() { return Condition{cat::cases::kClosed, CompareOp::Equal, cat::kYes, false}; }
+Condition Open() { return Condition{cat::cases::kClosed, CompareOp::NotEqual, cat::kYes, false}; }
+
+ListDef CaseList(int number, int keyField, Condition state, int orderField, bool descending) {
+    ListDef list = Exact(number, keyField, {orderField});
+    list.fixed.push_back(std::move(state));
+    list.descending = descending;
+    return list;
+}
+
+std::vector<TableDef> MakeTables() {
+    using namespace cat;
+    std::vector<TableDef> t;
+
+    // Closed cases read most recently discharged first; the other lists of
+    // a case read by admission; the discharge-date list feeds date ranges.
+    ListDef caseByNumber = Exact(7, cases::kCaseNumber);
+    caseByNumber.ownerField = cases::kHospital;
+    t.push_back({tbl::kCases, cases::kLateAfter, 0,
+                 {BySeq(), Exact(2, cases::kPatient, {cases::kAdmission}),
+                  CaseList(3, cases::kHospital, Closed(), cases::kDischarge, true),
+                  CaseList(4, cases::kHospital, Open(), cases::kAdmission, false),
+                  CaseList(5, cases::kCaseWorker, Open(), cases::kAdmission, false),
+                  CaseList(6, cases::kCaseWorker, Closed(), cases::kDischarge, true), caseByNumber,
+                  Exact(8, cases::kHospital, {cases::kDischarge})}});
+    // Patients f15-f17 are read by the case screens beside the catalogue's.
+    t.push_back({tbl::kPatients, 17, 0, {BySeq(), Exact(patients::kListBySsn, patients::kSsn)}});
+    const std::vector<int> byName{personnel::kLastName, personnel::kFirstName};
+    t.push_back({tbl::kPersonnel, personnel::kSpecialty, 0,
+                 {BySeq(), From(2, personnel::kLastName, byName), Exact(3, personnel::kHospital, byName),
+                  Exact(personnel::kListByEmail, personnel::kEmail)}});
+    t.push_back({tbl::kPersonnelTypes, personnel_types::kName, 0,
+                 {BySeq(), From(2, personnel_types::kName, {personnel_types::kName})}});
+    t.push_back({tbl::kInsuranceTypes, insurance_types::kLabelName, 0,
+                 {BySeq(), From(2, insurance_types::kName, {insurance_types::kName})}});
+    t.push_back({tbl::kCaseDoctorsLink, case_doctors::kSpecialty, 0, {BySeq(), Exact(2, case_doctors::kCase)}});
+    t.push_back({tbl::kCaseFamily, case_family::kPrimary, 0, {BySeq(), Exact(2, case_family::kCase)}});
+    for (const char* name : {tbl::kDiagCodeDetail, tbl::kTreatmentCodeDetail})
+        t.push_back({name, code_detail::kCode, 0, {BySeq(), Exact(2, code_detail::kCase)}});
+    for (const char* name : {tbl::kICD9Symptom, tbl::kICD9Treatment})
+        t.push_back({name, icd9::kDescription, icd9::kDescription, {BySeq(), From(2, icd9::kCode, {icd9::kCode})}});
+    t.push_back({tbl::kCaseNeeds, case_needs::kDelivered, 0,
+                 {BySeq(), Exact(2, case_needs::kCase, {case_needs::kRequired})}});
+    // f18 is read (never written) by the case closing and reopening.
+    t.push_back({tbl::kCaseNeedsQuote, 18, 0, {BySeq(), Exact(2, quote_need::kNeed)}});
+    t.push_back({tbl::kProviderEntities, provider_position::kLongitude, 0,
+                 {BySeq(), From(2, providers::kName, {providers::kName})}});
+    t.push_back({tbl::kPreferredProviders, preferred_providers::kProvider, 0,
+                 {BySeq(), Exact(2, preferred_providers::kHospital)}});
+    t.push_back({tbl::kProviderTypes, provider_types::kName, 0, {BySeq()}});
+    // The need dialog's drop-down must offer every category, whatever key it sends.
+    t.push_back({tbl::kProviderCategories, provider_categories::kName, 0,
+                 {BySeq(), ListDef{2, KeyMatch::Ignored, provider_categories::kName, 0, {},
+                                   {provider_categories::kName}, false}}});
+    t.push_back({tbl::kProviderCategoryDetails, provider_category_details::kName, 0, {BySeq()}});
+    t.push_back({tbl::kProviderCategoryLink, category_link::kField14, 0,
+                 {BySeq(), Exact(2, category_link::kProvider, {category_link::kCategory}),
+                  Exact(3, category_link::kCategory)}});
+    t.push_back({kProviderInsuranceLink, provider_insurance::kInsurance, 0,
+                 {BySeq(), Exact(2, provider_insurance::kProvider), Exact(3, provider_insurance::kInsurance)}});
+    t.push_back({kZipCentroids, zip_centroids::kLongitude, 0, {BySeq(), Exact(2, zip_centroids::kZip)}});
+    return t;
+}
+
+}  // namespace
+
+bool TableDef::HasField(int field) const {
+    return (field >= 1 && field <= lastField) || (field > 1000 && field <= kLastNote);
+}
+
+const ListDef* TableDef::FindList(int number) const {
+    for (const ListDef& list : lists)
+        if (list.number == number) return &list;
+    return nullptr;
+}
+
+const std::vector<TableDef>& Tables() {
+    static const std::vector<TableDef> tables = MakeTables();
+    return tables;
+}
+
+const TableDef* FindTable(std::string_view name) {
+    for (const TableDef& table : Tables())
+        if (SameText(table.name, name)) return &table;
+    return nullptr;
+}
+
+}  // namespace dalvero::server::schema

@@ -1,0 +1,75 @@
+#pragma once
+// The tables the servers keep, their fields and their server lists. The SQL
+// engine builds tables and indexes from this; the DataServer reads lists
+// through it. SQL identifiers come only from here.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "storage.h"
+
+namespace dalvero::server::schema {
+
+// Every table keeps the Seq (field 1), record-keeping fields 2-9, its own
+// fields 10..lastField and notes 1001..kLastNote.
+inline constexpr int kFirstRecordKeeping = 2;
+inline constexpr int kFirstOwnField = 10;
+inline constexpr int kLastNote = 1099;
+
+// Server-only tables and fields, beside those of the shared catalogue.
+inline constexpr char kProviderInsuranceLink[] = "ProviderInsuranceLink";
+inline constexpr char kZipCentroids[] = "ZipCentroids";
+namespace provider_insurance {
+inline constexpr int kProvider = 10;
+inline constexpr int kInsurance = 11;  // InsuranceTypes Seq
+}  // namespace provider_insurance
+namespace zip_centroids {
+inline constexpr int kZip = 10;
+inline constexpr int kLatitude = 11;  // decimal degrees, north positive
+inline constexpr int kLongitude = 12;  // decimal degrees, east positive
+}  // namespace zip_centroids
+namespace provider_position {
+inline constexpr int kLatitude = 40;  // ProviderEntities, decimal degrees
+inline constexpr int kLongitude = 41;
+}  // namespace provider_position
+namespace quote_need {
+inline constexpr int kNeed = 10;  // CaseNeedsQuote: the CaseNeeds Seq
+}
+
+// How a list's key selects its records.
+enum class KeyMatch {
+    Seq,     // the record whose Seq is the key; an empty key reads the whole table
+    Exact,   // records whose key field equals the key (an empty key: empty fields)
+    From,    // records whose key field is at or after the key (letter case ignored)
+    Ignored  // every record, whatever the key
+};
+
+struct ListDef {
+    int number = 0;  // "L" + number
+    KeyMatch match = KeyMatch::Seq;
+    int keyField = 1;
+    int ownerField = 0;  // a second exact key ("Owner"), 0 when the list has none
+    std::vector<Condition> fixed;  // what every member meets (open, closed)
+    std::vector<int> orderBy;
+    bool descending = false;
+
+    // The field a positioning key is compared with: the first order term.
+    int PositionField() const { return orderBy.empty() ? 1 : orderBy.front(); }
+};
+
+struct TableDef {
+    std::string name;
+    int lastField = kFirstOwnField;
+    int textSearchField = 0;  // field with a full-text index, 0 for none
+    std::vector<ListDef> lists;  // L1 (by Seq) first
+
+    bool HasField(int field) const;
+    const ListDef* FindList(int number) const;
+};
+
+const std::vector<TableDef>& Tables();
+// Letter case ignored, as the client names tables freely ("providerEntities").
+const TableDef* FindTable(std::string_view name);
+
+}  // namespace dalvero::server::schema

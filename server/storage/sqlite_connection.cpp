@@ -1,0 +1,142 @@
+#include "sqlite_connection.h"
+
+#include "storage.h"
+
+namespace dalvero::server {
+
+namespace {
+
+// Statements built from changing field sets (updates) would grow the cache
+// without bound; past this many, idle statements are dropped.
+constexpr std::size_t kMaxCached = 256;
+constexpr int kBusyTimeoutMs = 15000;
+
+[[noreturn]] void Fail(sqlite3* db, std::string_view what) {
+    throw StorageError(std::string(what) + ": " + sqlite3_errmsg(db));
+}
+
+}  // namespace
+
+Statement::Statement(sqlite3* db, sqlite3_stmt* stmt, bool* busy) : db_(db), stmt_(stmt), busy_(busy) {}
+
+Statement::Statement(Statement&& other) noexcept : db_(other.db_), stmt_(other.stmt_), busy_(other.busy_) {
+    other.stmt_ = nullptr;
+    other.busy_ = nullptr;
+}
+
+Statement::~Statement() {
+    if (!stmt_) return;
+    if (busy_) {
+        sqlite3_reset(stmt_);
+        sqlite3_clear_bindings(stmt_);
+        *busy_ = false;
+    } else {
+        sqlite3_finalize(stmt_);
+    }
+}
+
+Statement& Statement::Bind(int index, std::string_view text) {
+    // An empty view may carry no pointer at all, which SQLite would bind as NULL.
+    const char* bytes = text.data() ? text.data() : "";
+    if (sqlite3_bind_text64(stmt_, index, bytes, text.size(), SQLITE_TRANSIENT, SQLITE_UTF8) != SQLITE_OK)
+        Fail(db_, "bind");
+    return *this;
+}
+
+Statement& Statement::Bind(int index, std::int64_t value) {
+    if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK) Fail(db_, "bind");
+    return *this;
+}
+
+Statement& Statement::BindBlob(int index, std::string_view bytes) {
+    if (sqlite3_bind_blob64(stmt_, index, bytes.data(), bytes.size(), SQLITE_TRANSIENT) != SQLITE_OK)
+        Fail(db_, "bind");
+    return *this;
+}
+
+bool Statement::Step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    Fail(db_, "step");
+}
+
+void Statement::Run() {
+    while (Step()) {
+    }
+}
+
+std::string Statement::Text(int column) const {
+    const void* data = sqlite3_column_blob(stmt_, column);
+    const int size = sqlite3_column_bytes(stmt_, column);
+    return data ? std::string(static_cast<const char*>(data), static_cast<std::size_t>(size)) : std::string();
+}
+
+std::int64_t Statement::Int(int column) const { return sqlite3_column_int64(stmt_, column); }
+
+SqliteConnection::SqliteConnection(const std::string& path) {
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
+        const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
+        sqlite3_close(db_);
+        throw StorageError("cannot open " + path + ": " + message);
+    }
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    sqlite3_extended_result_codes(db_, 1);
+    try {
+        // FULL makes every acknowledged commit survive a crash or power loss.
+        Execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;");
+    } catch (...) {
+        sqlite3_close(db_);
+        throw;
+    }
+}
+
+SqliteConnection::~SqliteConnection() {
+    for (auto& [sql, cached] : cache_) sqlite3_finalize(cached.stmt);
+    sqlite3_close(db_);
+}
+
+void SqliteConnection::Execute(const std::string& sql) {
+    char* message = nullptr;
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+        const std::string text = message ? message : sqlite3_errmsg(db_);
+        sqlite3_free(message);
+        throw StorageError(text);
+    }
+}
+
+void SqliteConnection::Rollback() noexcept {
+    if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+Statement SqliteConnection::Prepare(const std::string& sql) {
+    auto found = cache_.find(sql);
+    if (found != cache_.end() && !found->second.busy) {
+        found->second.busy = true;
+        return Statement(db_, found->second.stmt, &found->second.busy);
+    }
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
+                           nullptr) != SQLITE_OK)
+        Fail(db_, "prepare");
+    if (found != cache_.end()) return Statement(db_, stmt, nullptr);  // the cached one is in use
+    if (cache_.size() >= kMaxCached) {
+        for (auto it = cache_.begin(); it != cache_.end();) {
+            if (it->second.busy) {
+                ++it;
+                continue;
+            }
+            sqlite3_finalize(it->second.stmt);
+            it = cache_.erase(it);
+        }
+    }
+    Cached& cached = cache_[sql];
+    cached.stmt = stmt;
+    cached.busy = true;
+    return Statement(db_, stmt, &cached.busy);
+}
+
+std::int64_t SqliteConnection::LastInsertId() const { return sqlite3_last_insert_rowid(db_); }
+
+}  // namespace dalvero::server

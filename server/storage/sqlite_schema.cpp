@@ -1,0 +1,122 @@
+#include "sqlite_schema.h"
+
+#include <algorithm>
+#include <set>
+
+#include "sqlite_connection.h"
+
+namespace dalvero::server {
+
+using schema::KeyMatch;
+using schema::ListDef;
+using schema::TableDef;
+
+std::string QuotedName(const std::string& name) { return '"' + name + '"'; }
+
+std::string ColumnName(int field) { return field == 1 ? "seq" : "f" + std::to_string(field); }
+
+std::string FieldColumns(const TableDef& table) {
+    std::string columns;
+    for (int field = schema::kFirstRecordKeeping; field <= table.lastField; ++field) {
+        if (!columns.empty()) columns += ", ";
+        columns += ColumnName(field);
+    }
+    return columns;
+}
+
+std::string TextIndexName(const TableDef& table) { return table.name + "_text"; }
+
+namespace {
+
+// Empty fields are stored as empty text, never NULL, so that conditions and
+// indexes need no special case; text compares and sorts without letter case.
+std::string ColumnDefinition(int field) { return ColumnName(field) + " TEXT NOT NULL DEFAULT '' COLLATE NOCASE"; }
+
+bool Exists(SqliteConnection& connection, const std::string& type, const std::string& name) {
+    Statement query = connection.Prepare("SELECT 1 FROM sqlite_master WHERE type = ? AND name = ?");
+    query.Bind(1, type).Bind(2, name);
+    return query.Step();
+}
+
+void CreateTable(SqliteConnection& connection, const TableDef& table) {
+    const std::string quoted = QuotedName(table.name);
+    if (!Exists(connection, "table", table.name)) {
+        // AUTOINCREMENT: a deleted record's Seq is never handed out again,
+        // so a stale link can never point at an unrelated record.
+        std::string sql = "CREATE TABLE " + quoted + " (seq INTEGER PRIMARY KEY AUTOINCREMENT";
+        for (int field = schema::kFirstRecordKeeping; field <= table.lastField; ++field)
+            sql += ", " + ColumnDefinition(field);
+        connection.Execute(sql + ")");
+        return;
+    }
+    std::set<std::string> present;
+    Statement columns = connection.Prepare("SELECT name FROM pragma_table_info(?)");
+    columns.Bind(1, table.name);
+    while (columns.Step()) present.insert(columns.Text(0));
+    for (int field = schema::kFirstRecordKeeping; field <= table.lastField; ++field)
+        if (!present.count(ColumnName(field)))
+            connection.Execute("ALTER TABLE " + quoted + " ADD COLUMN " + ColumnDefinition(field));
+}
+
+void CreateListIndex(SqliteConnection& connection, const TableDef& table, const ListDef& list) {
+    std::vector<int> fields;
+    auto add = [&fields](int field) {
+        if (field > 1 && std::find(fields.begin(), fields.end(), field) == fields.end()) fields.push_back(field);
+    };
+    if (list.match != KeyMatch::Ignored) add(list.keyField);
+    add(list.ownerField);
+    for (const Condition& condition : list.fixed) add(condition.field);
+    for (int field : list.orderBy) add(field);
+    if (fields.empty()) return;
+    std::string columns;
+    for (int field : fields) columns += (columns.empty() ? "" : ", ") + ColumnName(field);
+    const std::string name = table.name + "_L" + std::to_string(list.number);
+    connection.Execute("CREATE INDEX IF NOT EXISTS " + QuotedName(name) + " ON " + QuotedName(table.name) + " (" +
+                       columns + ")");
+}
+
+void CreateTextIndex(SqliteConnection& connection, const TableDef& table) {
+    const std::string index = TextIndexName(table);
+    if (Exists(connection, "table", index)) return;
+    const std::string q = QuotedName(index);
+    const std::string column = ColumnName(table.textSearchField);
+    const std::string source = QuotedName(table.name);
+    connection.Execute("CREATE VIRTUAL TABLE " + q + " USING fts5(" + column + ", content='" + table.name +
+                       "', content_rowid='seq')");
+    const std::string add = "INSERT INTO " + q + "(rowid, " + column + ") VALUES (new.seq, new." + column + ");";
+    const std::string drop =
+        "INSERT INTO " + q + "(" + q + ", rowid, " + column + ") VALUES ('delete', old.seq, old." + column + ");";
+    connection.Execute("CREATE TRIGGER " + QuotedName(index + "_ai") + " AFTER INSERT ON " + source + " BEGIN " +
+                       add + " END");
+    connection.Execute("CREATE TRIGGER " + QuotedName(index + "_ad") + " AFTER DELETE ON " + source + " BEGIN " +
+                       drop + " END");
+    connection.Execute("CREATE TRIGGER " + QuotedName(index + "_au") + " AFTER UPDATE ON " + source + " BEGIN " +
+                       drop + " " + add + " END");
+    // A table that already held records before it had its index.
+    connection.Execute("INSERT INTO " + q + "(" + q + ") VALUES ('rebuild')");
+}
+
+}  // namespace
+
+void ApplySchema(SqliteConnection& connection) {
+    connection.Execute("BEGIN IMMEDIATE");
+    try {
+        for (const TableDef& table : schema::Tables()) {
+            CreateTable(connection, table);
+            for (const ListDef& list : table.lists) CreateListIndex(connection, table, list);
+            if (table.textSearchField) CreateTextIndex(connection, table);
+        }
+        connection.Execute(std::string("CREATE TABLE IF NOT EXISTS ") + kNotesTable +
+                           " (tbl TEXT NOT NULL, seq INTEGER NOT NULL, num INTEGER NOT NULL, text TEXT NOT NULL,"
+                           " PRIMARY KEY (tbl, seq, num)) WITHOUT ROWID");
+        connection.Execute(std::string("CREATE TABLE IF NOT EXISTS ") + kFilesTable +
+                           " (tbl TEXT NOT NULL, seq INTEGER NOT NULL, slot INTEGER NOT NULL,"
+                           " file_date INTEGER NOT NULL, content BLOB NOT NULL, PRIMARY KEY (tbl, seq, slot))");
+        connection.Execute("COMMIT");
+    } catch (...) {
+        connection.Rollback();
+        throw;
+    }
+}
+
+}  // namespace dalvero::server

@@ -1,0 +1,54 @@
+#pragma once
+// The SQLite engine behind Storage: one database file, WAL journal with full
+// sync, connections pooled so that every server thread reads and writes
+// through one of its own.
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "storage.h"
+
+namespace dalvero::server {
+
+class SqliteConnection;
+
+class SqliteStorage final : public Storage {
+public:
+    // Opens (or creates) the database file and brings its tables, indexes and
+    // text indexes up to the schema. Throws StorageError.
+    explicit SqliteStorage(std::string path);
+    ~SqliteStorage() override;
+    SqliteStorage(const SqliteStorage&) = delete;
+    SqliteStorage& operator=(const SqliteStorage&) = delete;
+
+    bool HasTable(std::string_view table) const override;
+    bool HasField(std::string_view table, int field) const override;
+
+    std::int64_t Add(std::string_view table, const FieldValues& values) override;
+    bool Update(std::string_view table, std::int64_t seq, const FieldValues& values) override;
+    bool Remove(std::string_view table, std::int64_t seq) override;
+
+    std::optional<Record> Read(std::string_view table, std::int64_t seq) override;
+    std::int64_t Count(std::string_view table, const std::vector<Condition>& where) override;
+    std::vector<Record> Select(const ListRead& read) override;
+    std::vector<Record> SearchText(std::string_view table, int field, std::string_view words, int limit) override;
+
+    std::optional<StoredFile> ReadRecordFile(std::string_view table, std::int64_t seq, int slot) override;
+    void WriteRecordFile(std::string_view table, std::int64_t seq, int slot, const StoredFile& file) override;
+
+    void InTransaction(const std::function<void()>& fn) override;
+
+private:
+    class Lease;
+
+    std::unique_ptr<SqliteConnection> Acquire();
+    void Release(std::unique_ptr<SqliteConnection> connection);
+
+    std::string path_;
+    std::mutex poolMutex_;
+    std::vector<std::unique_ptr<SqliteConnection>> idle_;
+};
+
+}  // namespace dalvero::server

@@ -1,0 +1,111 @@
+#include "client_update.h"
+
+#include <QApplication>
+#include <QProgressBar>
+
+#include <algorithm>
+#include <climits>
+#include <filesystem>
+#include <memory>
+
+#include "db_server_connection.h"
+#include "dialog_seam.h"
+#include "file_age.h"
+#include "platform_utils.h"
+
+namespace dalvero {
+
+namespace fs = std::filesystem;
+
+namespace {
+void Remove(const std::string& path) {
+    std::error_code ignored;
+    fs::remove(path, ignored);
+}
+
+bool Rename(const std::string& from, const std::string& to) {
+    std::error_code error;
+    fs::rename(from, to, error);
+    return !error;
+}
+
+// The remote name's last part, whichever separator the server uses.
+std::string FileNamePart(const std::string& remoteName) {
+    const std::size_t slash = remoteName.find_last_of("\\/");
+    return slash == std::string::npos ? remoteName : remoteName.substr(slash + 1);
+}
+
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+}  // namespace
+
+cClientUpdate::cClientUpdate(dbServerConnection& connection, std::string remoteName, std::string localFolder,
+                             QProgressBar* progressBar, const std::string& executablePath, EndAction endProgram)
+    : Connection(connection),
+      ProgressBar(progressBar),
+      LocalFolder(std::move(localFolder)),
+      RemoteName(std::move(remoteName)),
+      LocalDate(FileAge(executablePath)),
+      endProgram_(std::move(endProgram)) {
+    const std::int32_t serverDate = Connection.GetFileInfo(RemoteName);
+    UpdateNeeded = serverDate != 0 && LocalDate < serverDate;
+}
+
+void cClientUpdate::Run() {
+    if (ProgressBar) ProgressBar->show();
+    auto busy = std::make_unique<BusyCursor>();
+    QApplication::processEvents();
+
+    ExecutableName = FileNamePart(RemoteName);
+    const std::string base = fs::path(ExecutableName).stem().string();
+    const std::string executable = LocalFolder + ExecutableName;
+    const std::string download = LocalFolder + base + ".tmp";
+    const std::string backup = LocalFolder + base + ".bak";
+
+    Remove(download);
+    const ProgressFn progress = [bar = ProgressBar](long long done, long long total) {
+        if (!bar) return;
+        bar->setRange(0, static_cast<int>(std::min<long long>(total, INT_MAX)));
+        bar->setValue(static_cast<int>(std::min<long long>(done, INT_MAX)));
+    };
+    if (!Connection.DownloadFile(RemoteName, download, progress)) {
+        if (ProgressBar) ProgressBar->hide();
+        return;
+    }
+
+    Remove(backup);
+    if (!Rename(executable, backup)) {
+        busy.reset();
+        ShowMessageBox(nullptr,
+                       "I need to update this application but another copy is still running.\n"
+                       "Close any others that are running and restart, and this application will be updated.",
+                       "Another copy of this application is runnng.");
+        endProgram_();
+        return;
+    }
+    if (!Rename(download, executable)) {
+        // Without this the next start would find no executable at all.
+        Rename(backup, executable);
+        busy.reset();
+        ShowMessageBox(nullptr,
+                       "Unable to complete update.  You will need to manually\nrename " + download + " to " +
+                           executable + "\nAfter that you can restart this program.",
+                       "Program rename error");
+        return;
+    }
+    // The download arrives as a plain file; it must run as the old one did.
+    std::error_code ignored;
+    fs::permissions(executable, fs::status(backup, ignored).permissions() | fs::perms::owner_exec,
+                    fs::perm_options::replace, ignored);
+
+    if (ProgressBar) ProgressBar->hide();
+    RunProgram(executable, "");
+    endProgram_();
+}
+
+}  // namespace dalvero

@@ -1,0 +1,43 @@
+#pragma once
+// Self-update of the client before anyone logs in: when the DataServer keeps
+// a newer copy of the executable, download it beside the running one, swap
+// the two by renaming, start the new one and end this process.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class QProgressBar;
+
+namespace dalvero {
+
+class dbServerConnection;
+
+class cClientUpdate {
+public:
+    // Ends this process after the swap (or when the executable is held).
+    using EndAction = std::function<void()>;
+
+    // Compares the file date of executablePath with the server copy's
+    // remoteName ("Clients\Dalvero"). progressBar may be null.
+    cClientUpdate(dbServerConnection& connection, std::string remoteName, std::string localFolder,
+                  QProgressBar* progressBar, const std::string& executablePath, EndAction endProgram);
+
+    // Downloads, swaps, restarts and ends the program. Returns only when the
+    // download failed (nothing changed) or the new file could not take the
+    // executable's name (the old one is put back).
+    void Run();
+
+    dbServerConnection& Connection;
+    QProgressBar* ProgressBar;
+    std::string LocalFolder;
+    std::string RemoteName;
+    std::string ExecutableName;  // set by Run
+    std::int32_t LocalDate;
+    bool UpdateNeeded = false;
+
+private:
+    EndAction endProgram_;
+};
+
+}  // namespace dalvero

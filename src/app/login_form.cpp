@@ -1,0 +1,131 @@
+#include "login_form.h"
+
+#include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
+#include <cctype>
+
+#include "client_session.h"
+#include "client_update.h"
+#include "dialog_seam.h"
+#include "ini_file.h"
+#include "main_window.h"
+#include "password_hash.h"
+#include "record_ops.h"
+#include "table_catalogue.h"
+#include "ui_login_form.h"
+
+namespace dalvero {
+
+namespace {
+namespace pe = catalogue::personnel;
+
+constexpr char kProgramId[] = "Dalvero";
+// The server keeps the client under this name; on this platform the
+// executable has no extension.
+constexpr char kRemoteClient[] = "Clients\\Dalvero";
+constexpr int kNoTimeLimit = -1;
+
+bool IsYes(std::string flag) {
+    std::transform(flag.begin(), flag.end(), flag.begin(), [](unsigned char c) { return std::toupper(c); });
+    return flag == catalogue::kYes;
+}
+}  // namespace
+
+TLoginForm::TLoginForm(ClientSession& session, std::string executablePath, EndAction endProgram)
+    : ui(std::make_unique<Ui::TLoginForm>()),
+      session_(session),
+      executablePath_(std::move(executablePath)),
+      endProgram_(std::move(endProgram)) {
+    ui->setupUi(this);
+    setFixedSize(size());
+    if (const QScreen* desktop = screen()) move(desktop->availableGeometry().center() - rect().center());
+    IniFile ini;
+    ini.LoadFromFile(session_.ApplicationFolder + "Dalvero.ini");
+    DataServerHost = ini.ReadString("DataServer", "IP");
+    DataServerPort = ini.ReadString("DataServer", "Port");
+    DataServerCAFile = ini.ReadString("DataServer", "CAFile");
+    FunctionServerHost = ini.ReadString("FunctionServer", "IP");
+    FunctionServerPort = ini.ReadString("FunctionServer", "Port");
+    session_.CurrentUser.clear();
+    connect(ui->LoginButton, &QPushButton::clicked, this, &TLoginForm::LoginButtonClick);
+}
+
+TLoginForm::~TLoginForm() = default;
+
+void TLoginForm::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    // Connecting blocks and may show messages: not inside the paint itself.
+    if (!painted_) {
+        painted_ = true;
+        QTimer::singleShot(0, this, &TLoginForm::FormPaint);
+    }
+}
+
+void TLoginForm::FormPaint() {
+    if (session_.DataServer) return;
+    session_.DataServer = std::make_unique<dbServerConnection>(DataServerHost, DataServerPort, kProgramId, "", true,
+                                                               kNoTimeLimit, DataServerCAFile);
+    if (!session_.DataServer->IsConnected()) {
+        ShowMessageBox(this, "Unable to connect to data server", "Error");
+        endProgram_();
+        return;
+    }
+    session_.FunctionServer =
+        std::make_unique<dbServerConnection>(FunctionServerHost, FunctionServerPort, "", "", false, kNoTimeLimit);
+    if (!session_.FunctionServer->IsConnected()) {
+        ShowMessageBox(this, "Unable to connect to function server", "Error");
+        endProgram_();
+        return;
+    }
+    cClientUpdate update(*session_.DataServer, kRemoteClient, session_.ApplicationFolder, ui->UpdateProgressBar,
+                         executablePath_, endProgram_);
+    if (update.UpdateNeeded) {
+        ui->UpdateIndicatorPanel->show();
+        update.Run();
+        // Still here: the download failed and this copy goes on.
+        ui->UpdateIndicatorPanel->hide();
+    }
+}
+
+void TLoginForm::LoginButtonClick() {
+    ui->UserEdit->hide();
+    ui->PasswordEdit->hide();
+    ui->LoginButton->hide();
+    ui->ConnectingLabel->show();
+    repaint();
+
+    mainWindow_->IsAdministrator = false;
+    mainWindow_->IsDischargePlanner = false;
+    std::string role;
+    bool valid = false;
+    // The typed password is not kept anywhere.
+    const std::string password = ui->PasswordEdit->text().toStdString();
+    ui->PasswordEdit->clear();
+    StringList& user = session_.CurrentUser;
+    if (FindRecord(*session_.DataServer, catalogue::tbl::kPersonnel, pe::kListByEmail,
+                   ui->UserEdit->text().toStdString(), "", user)) {
+        valid = VerifyPassword(password, session_.UserField(pe::kPassword));
+        if (IsYes(session_.UserField(pe::kAdministrator))) {
+            mainWindow_->IsAdministrator = true;
+            role = "Administrator";
+        }
+        if (IsYes(session_.UserField(pe::kDischargePlanner))) {
+            mainWindow_->IsDischargePlanner = true;
+            if (!role.empty()) role += ", ";
+            role += "Discharge Planner";
+        }
+    }
+    mainWindow_->PersonnelStatusLabel()->setText(QString::fromStdString(role));
+    if (!valid) {
+        user.clear();
+        ShowMessageBox(this, "Invalid login", "Error");
+        endProgram_();
+        return;
+    }
+    mainWindow_->show();
+    hide();
+}
+
+}  // namespace dalvero

@@ -1,0 +1,58 @@
+#pragma once
+// The login window, the application's main window until the login
+// succeeds: it reads "Dalvero.ini", connects to both servers on its first
+// paint, runs the self-update check and checks one login attempt.
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace Ui {
+class TLoginForm;
+}
+
+namespace dalvero {
+
+struct ClientSession;
+class TForm1;
+
+class TLoginForm : public QWidget {
+    Q_OBJECT
+public:
+    using EndAction = std::function<void()>;
+
+    // Reads the configuration from session.ApplicationFolder. endProgram
+    // ends the process after a failure, and after the self-update has
+    // started the new executable (executablePath).
+    TLoginForm(ClientSession& session, std::string executablePath, EndAction endProgram);
+    ~TLoginForm() override;
+
+    // The window a valid login opens, made after this one.
+    void AttachMainWindow(TForm1& mainWindow) { mainWindow_ = &mainWindow; }
+
+    // Connects to both servers and runs the update check; once only.
+    void FormPaint();
+    // Checks the user and opens the main window.
+    void LoginButtonClick();
+
+    std::string DataServerHost;
+    std::string DataServerPort;
+    std::string DataServerCAFile;
+    std::string FunctionServerHost;
+    std::string FunctionServerPort;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::unique_ptr<Ui::TLoginForm> ui;
+    ClientSession& session_;
+    TForm1* mainWindow_ = nullptr;
+    std::string executablePath_;
+    EndAction endProgram_;
+    bool painted_ = false;
+};
+
+}  // namespace dalvero

@@ -1,0 +1,333 @@
+#include "main_window.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+#include <filesystem>
+
+#include "case_edit_form.h"
+#include "case_list_form.h"
+#include "case_list_model.h"
+#include "case_list_navigation_form.h"
+#include "case_list_prev_form.h"
+#include "case_navigation_form.h"
+#include "case_queries.h"
+#include "case_row_text.h"
+#include "case_screens.h"
+#include "control_events.h"
+#include "control_text.h"
+#include "dialog_seam.h"
+#include "field_tag.h"
+#include "image_button.h"
+#include "item_list_model.h"
+#include "record_ops.h"
+#include "table_catalogue.h"
+#include "ui_main_window.h"
+
+namespace dalvero {
+
+namespace {
+namespace cat = catalogue;
+
+constexpr int kIdleTickMs = 1000;
+constexpr int kMostIdleTicks = 300;
+const QPoint kStripPos(4, 50);
+const QPoint kPanelPos(4, 92);
+
+std::string Item(const StringList& list, std::size_t n) { return n < list.size() ? list[n] : std::string(); }
+
+void RemoveFile(const std::string& path) {
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+}
+
+// A screen that has no content in this window yet.
+QWidget* PlaceholderPanel(QWidget* host, const char* name) {
+    auto* panel = new QWidget(host);
+    panel->setObjectName(name);
+    panel->resize(1184, 540);
+    return panel;
+}
+}  // namespace
+
+TForm1::TForm1(ClientSession& session)
+    : MainWindowState(session),
+      TimeoutTimer(new QTimer(this)),
+      TerminateAction([] { QCoreApplication::quit(); }),
+      ui(std::make_unique<Ui::TForm1>()),
+      screens_(std::make_unique<cCaseScreens>(*this)),
+      historyRows_(new cCaseListModel(this)) {
+    ui->setupUi(this);
+    setFixedSize(size());
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+    const QLabel* art = ui->Image1;
+    ui->Image1->setPixmap(ImageButtonArt::Paint(ImageButtonArt::Shape::Button, art->text(), art->font(), art->size(),
+                                                cImageButton::Normal, art->devicePixelRatioF()));
+    historyRows_->SetSorted(true);
+
+    TimeoutTimer->setObjectName("TimeoutTimer");
+    TimeoutTimer->setInterval(kIdleTickMs);
+    connect(TimeoutTimer, &QTimer::timeout, this, &TForm1::TimeoutTimerTimer);
+    TimeoutTimer->start();
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+TForm1::~TForm1() {
+    // The hosted panels outlive this object's state while the window's
+    // children are torn down: nothing may call back into it then.
+    QCoreApplication::instance()->removeEventFilter(this);
+    for (const auto& [number, control] : CaseEditControls) ControlEvents::Of(control).Exit = nullptr;
+}
+
+QLabel* TForm1::PersonnelStatusLabel() const { return ui->PersonnelStatusLabel; }
+
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // After the window is on view, so that messages show over it.
+    if (!activated_) QTimer::singleShot(0, this, &TForm1::FormActivate);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    SavePendingCaseFields();
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void TForm1::BuildPanelMap() {
+    cCaseScreens& s = *screens_;
+    QWidget* listStrip = s.ListNavigation->Panel();
+    QWidget* caseStrip = s.CaseNavigation->Panel();
+    const auto add = [this](const char* name, QWidget* panel, QWidget* strip, QLabel* tab) {
+        PanelMap.emplace_back(name, PanelContainerClass(this, panel, strip, tab));
+    };
+    add("OpenCaseList", s.CaseList->Panel(), listStrip, s.ListNavigation->CaseListTabImage());
+    add("DischargeView", PlaceholderPanel(this, "DischargeViewPanel"), caseStrip,
+        s.CaseNavigation->ManageDischargeButtonImage());
+    add("CaseEdit", s.CaseEdit->Panel(), caseStrip, s.CaseNavigation->CaseInfoImageButton());
+    add("ClosedCaseList", s.CaseListPrev->Panel(), listStrip, s.ListNavigation->PreviousCasesTabImage());
+    add("PreviousCaseEdit", PlaceholderPanel(this, "PreviousCaseEditPanel"), nullptr, nullptr);
+    add("PatientHealthDetail", PlaceholderPanel(this, "PatientHealthDetailPanel"), caseStrip,
+        s.CaseNavigation->CaseDetailsImageButton());
+    add("CaseHistory", PlaceholderPanel(this, "CaseHistoryPanel"), caseStrip,
+        s.CaseNavigation->CaseHistoryImageButton());
+    add("Admin", PlaceholderPanel(this, "AdminPanel"), listStrip, s.ListNavigation->ShowAdminImage());
+    add("casenav", caseStrip, nullptr, nullptr);
+    for (const auto& [name, entry] : PanelMap) entry.Panel->move(entry.Panel == caseStrip ? kStripPos : kPanelPos);
+    listStrip->move(kStripPos);
+}
+
+void TForm1::BindCaseEditControls() {
+    TCaseEditForm& edit = *screens_->CaseEdit;
+    CaseEditControls.emplace_back(std::to_string(cat::cases::kDiagnosisNote), edit.CaseDiagnosisMemo());
+    for (const auto& [number, control] : CaseEditControls) {
+        SetFieldTag(control, ToIntDef(number, 0));
+        edit.AttachChangeHandler(control);
+        ControlEvents& events = ControlEvents::Of(control);
+        if (!events.Exit) events.Exit = [this, c = control] { CaseFieldExit(c); };
+    }
+}
+
+void TForm1::FormActivate() {
+    if (activated_) return;
+    activated_ = true;
+    BuildPanelMap();
+    BindCaseEditControls();
+    HospitalSeq = Session.UserField(9);
+    UserSeq = Session.UserField(1);
+    ui->UserNameLabel->show();
+    ui->PersonnelStatusLabel->show();
+    // Before anything can stop the start-up: no one else may see the tab.
+    screens_->ListNavigation->ShowAdminImage()->setVisible(IsAdministrator);
+    LoadCaseWorkers();
+    EditMode = 0;
+    ShowPanel("OpenCaseList");
+
+    if (!ReadRecord(*Session.DataServer, cat::tbl::kProviderEntities, HospitalSeq, HospitalRecord)) {
+        ShowMessageBox(this, "Couldn't find the hospital", "Error");
+        return;
+    }
+    if (HospitalRecord.size() > 26) HospitalField26 = HospitalRecord[26];
+    ShowHospitalLogo();
+    const std::string hospitalName = Item(HospitalRecord, cat::providers::kName);
+    ui->HospitalNameLabel->setText(QString::fromStdString(hospitalName));
+    SetApplicationTitle(hospitalName);
+    ui->UserNameLabel->setText(QString::fromStdString(Session.UserField(cat::personnel::kTitle) + " " +
+                                                      Session.UserField(cat::personnel::kFirstName) + " " +
+                                                      Session.UserField(cat::personnel::kLastName)));
+    CurrentPatientSeq.clear();
+    CurrentCaseSeq.clear();
+    PreviousPatientSeq.clear();
+    PreviousCaseSeq.clear();
+    LoadOpenCaseList();
+    ShowPanel("OpenCaseList");
+}
+
+void TForm1::ShowHospitalLogo() {
+    dbServerConnection& db = *Session.DataServer;
+    const std::string download = Session.ApplicationFolder + "tmp.jpg";
+    const bool received =
+        db.GetRecordFile(cat::tbl::kProviderEntities, HospitalSeq, cat::providers::kLogoSlot, download);
+    QPixmap logo;
+    if (received && logo.load(QString::fromStdString(download), "JPG")) {
+        ui->HospitalNameLabel->hide();
+        ui->HospLogoImage->setPixmap(
+            logo.scaled(ui->HospLogoImage->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        ui->HospLogoImage->show();
+    } else {
+        ui->HospitalNameLabel->show();
+        const std::string local = Session.ApplicationFolder + "Logo.jpg";
+        if (!received && std::filesystem::exists(local))
+            db.PutRecordFile(cat::tbl::kProviderEntities, HospitalSeq, cat::providers::kLogoSlot, local);
+    }
+    RemoveFile(download);
+}
+
+const PanelContainerClass* TForm1::FindPanel(const std::string& name) const {
+    for (const auto& [entryName, entry] : PanelMap)
+        if (SameText(entryName, name)) return &entry;
+    return nullptr;
+}
+
+QWidget* TForm1::HostedPanel(const std::string& name) const {
+    const PanelContainerClass* entry = FindPanel(name);
+    return entry ? entry->Panel : nullptr;
+}
+
+void TForm1::ShowPanel(const std::string& name) {
+    ClearHoveredImageButton();
+    for (const auto& [entryName, entry] : PanelMap) entry.Panel->hide();
+    const PanelContainerClass* entry = FindPanel(name);
+    if (!entry) return;
+    entry->Panel->show();
+    if (entry->Strip) {
+        entry->Strip->show();
+        entry->Strip->raise();
+    }
+    if (cImageButton* tab = cImageButton::Of(entry->Tab)) tab->Press();
+}
+
+void TForm1::LoadOpenCaseList() {
+    TCaseListForm& form = *screens_->CaseList;
+    cCaseListModel& rows = form.Rows();
+    form.ClearHover();
+    // The rows are about to be freed.
+    CurrentCaseObject = nullptr;
+    rows.Clear();
+    rows.SetSorted(false);
+    SetApplicationTitle("Case List");
+    std::vector<cCaseObject> cases =
+        QueryOpenCases(*Session.DataServer, {HospitalSeq, UserSeq, ShowAllOpenCases});
+    ApplyCaseStatuses(*Session.FunctionServer, cases);
+    for (cCaseObject& c : cases) {
+        std::string text = RowName(c);
+        rows.Add(std::move(text), std::move(c));
+    }
+    OpenListSortColumn = 0;
+    rows.SetSorted(true);
+}
+
+void TForm1::LoadPreviousCaseList(bool keepPage) {
+    TCaseListPrevForm& form = *screens_->CaseListPrev;
+    cCaseListModel& rows = form.Rows();
+    rows.Clear();
+    SetApplicationTitle("Previous Case List");
+    if (!keepPage)
+        QueryPreviousCases(PreviousListBatch, *Session.DataServer, {HospitalSeq, UserSeq, ShowAllPreviousCases},
+                           form.PageSize());
+    form.SetPagingButtonsVisible(false);
+    if (cBatchSet* set = PreviousListBatch.Set.get()) {
+        for (cCaseObject& c : CaseRows(*set, false)) {
+            std::string text = RowName(c);
+            rows.Add(std::move(text), std::move(c));
+        }
+        form.SetPagingButtonsVisible(PagingButtonsVisible(set->Count, set->Position));
+    }
+    PreviousListSortColumn = 0;
+}
+
+void TForm1::LoadCaseWorkers() { CaseWorkers = QueryCaseWorkers(*Session.DataServer, HospitalSeq); }
+
+void TForm1::LoadCaseSubLists(const std::string& caseSeq, bool withoutSeq) {
+    for (CaseSubList which : {CaseSubList::kPhysicians, CaseSubList::kFamily, CaseSubList::kDiagnosisCodes,
+                              CaseSubList::kTreatmentCodes})
+        screens_->CaseEdit->SubList(which).SetRows(QueryCaseSubList(*Session.DataServer, which, caseSeq, withoutSeq));
+}
+
+void TForm1::ClearCaseSubLists() {
+    for (CaseSubList which : {CaseSubList::kPhysicians, CaseSubList::kFamily, CaseSubList::kDiagnosisCodes,
+                              CaseSubList::kTreatmentCodes})
+        screens_->CaseEdit->SubList(which).Clear();
+}
+
+void TForm1::LoadCaseHistory() {
+    historyRows_->Clear();
+    for (cCaseObject& c : QueryCaseHistory(*Session.DataServer, CurrentPatientSeq)) {
+        std::string text = DateSortKey(c.AdmitDate);
+        historyRows_->Add(std::move(text), std::move(c));
+    }
+}
+
+std::string TForm1::GetPrimaryPhysician(const std::string& caseSeq) {
+    return QueryPrimaryPhysician(*Session.DataServer, caseSeq);
+}
+
+void TForm1::SaveFieldOnExit(const std::string& table, const std::string& seq, QWidget* control) {
+    if (!IsFieldChanged(control) || EditMode != 1) return;
+    SetFieldChanged(control, false);
+    // A list of its own: PatientValues holds the open patient, and an
+    // emptied field must still be written ("fN=").
+    const StringList values{"f" + std::to_string(TaggedFieldNumber(control)) + "=" + ControlText(control)};
+    UpdateRecord(*Session.DataServer, table, seq, values);
+}
+
+void TForm1::CaseFieldExit(QWidget* control) { SaveFieldOnExit(cat::tbl::kCases, CurrentCaseSeq, control); }
+
+void TForm1::ShowCaseInformation(const std::string& caseNumber, const std::string& patientName) {
+    ui->CaseInfoLabel->setText(QString::fromStdString(caseNumber));
+    ui->PatientInfoLabel->setText(QString::fromStdString(patientName));
+    ui->MainInfoPanel->show();
+}
+
+void TForm1::HideCaseInformation() {
+    ui->CaseInfoLabel->clear();
+    ui->PatientInfoLabel->clear();
+    ui->MainInfoPanel->hide();
+}
+
+void TForm1::TimeoutTimerTimer() {
+    if (IdleTicks++ > kMostIdleTicks) {
+        SavePendingCaseFields();
+        TerminateAction();
+    }
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseMove:
+    case QEvent::NonClientAreaMouseMove:
+    case QEvent::NonClientAreaMouseButtonPress: {
+        IdleTicks = 0;
+        // Windows get every move; a widget only while it tracks the mouse.
+        TCaseListForm& list = *screens_->CaseList;
+        if (watched->isWidgetType() && list.HoverRow() >= 0 && watched != list.ListWindow()) list.ClearHover();
+        break;
+    }
+    case QEvent::KeyPress:
+        IdleTicks = 0;
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+}  // namespace dalvero

@@ -1,0 +1,87 @@
+#pragma once
+// The main window: the hospital and user heading, the hosted working screens
+// shown one at a time under a navigation strip, the state those screens
+// share, the loaders they call, the saving of an edited case field when it
+// is left, and the idle timeout.
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "main_window_state.h"
+#include "panel_container.h"
+
+class QLabel;
+class QTimer;
+
+namespace Ui {
+class TForm1;
+}
+
+namespace dalvero {
+
+class cCaseListModel;
+class cCaseScreens;
+
+class TForm1 : public QWidget, public MainWindowState {
+    Q_OBJECT
+public:
+    explicit TForm1(ClientSession& session);
+    ~TForm1() override;
+
+    void ShowPanel(const std::string& name) override;
+    void LoadOpenCaseList() override;
+    void LoadPreviousCaseList(bool keepPage) override;
+    void LoadCaseWorkers() override;
+    void LoadCaseSubLists(const std::string& caseSeq, bool withoutSeq) override;
+    void ClearCaseSubLists() override;
+    void LoadCaseHistory() override;
+    std::string GetPrimaryPhysician(const std::string& caseSeq) override;
+    void SaveFieldOnExit(const std::string& table, const std::string& seq, QWidget* control) override;
+    void ShowCaseInformation(const std::string& caseNumber, const std::string& patientName) override;
+    void HideCaseInformation() override;
+
+    // The one-time start-up of the first activation: panels, the user's
+    // hospital and logo, the case workers and the open case list.
+    void FormActivate();
+    // One tick of the idle timeout; more than 300 without input end the
+    // program through TerminateAction.
+    void TimeoutTimerTimer();
+    // Saves the case field of control when it is left.
+    void CaseFieldExit(QWidget* control);
+
+    cCaseScreens& Screens() const { return *screens_; }
+    // The open patient's cases, kept for the case history screen.
+    cCaseListModel& CaseHistoryList() const { return *historyRows_; }
+    QLabel* PersonnelStatusLabel() const;
+    // The hosted panel registered under name; none when there is no such entry.
+    QWidget* HostedPanel(const std::string& name) const;
+
+    QTimer* TimeoutTimer;
+    std::function<void()> TerminateAction;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    // Sees every event of the application first: input ends the idle count
+    // and mouse moves elsewhere end the open list's hover.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildPanelMap();
+    void BindCaseEditControls();
+    void ShowHospitalLogo();
+    const PanelContainerClass* FindPanel(const std::string& name) const;
+
+    std::unique_ptr<Ui::TForm1> ui;
+    std::unique_ptr<cCaseScreens> screens_;
+    cCaseListModel* historyRows_;
+    std::vector<std::pair<std::string, PanelContainerClass>> PanelMap;
+    bool activated_ = false;
+};
+
+}  // namespace dalvero

@@ -1,0 +1,125 @@
+#include "case_list_form.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+
+#include "case_edit_form.h"
+#include "case_list_model.h"
+#include "case_list_sort.h"
+#include "case_row_delegate.h"
+#include "case_row_text.h"
+#include "case_screens.h"
+#include "image_button.h"
+#include "main_window_state.h"
+#include "record_ops.h"
+#include "table_catalogue.h"
+#include "ui_case_list_form.h"
+
+namespace dalvero {
+
+TCaseListForm::TCaseListForm(MainWindowState& main, cCaseScreens& screens)
+    : ui(std::make_unique<Ui::TCaseListForm>()), main_(main), screens_(screens), rows_(new cCaseListModel(this)) {
+    ui->setupUi(this);
+    ui->OpenCasesHeader->SetSections({{"Name", 200},
+                                      {"Case", 130},
+                                      {"Room", 70},
+                                      {"Bed", 50},
+                                      {"Admit Date", 100},
+                                      {"Disc Date", 100},
+                                      {"M/F", 40},
+                                      {"Age", 70},
+                                      {"   Status    Dr. Aprv", 150},
+                                      {"Case Worker", 240}});
+    QListView* list = ui->OpenCasesListBox;
+    list->setModel(rows_);
+    delegate_ = new cCaseRowDelegate(*rows_, *ui->OpenCasesHeader, true, list);
+    list->setItemDelegate(delegate_);
+    list->setUniformItemSizes(true);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setMouseTracking(true);
+    list->viewport()->installEventFilter(this);
+
+    connect(ui->OpenCasesHeader, &QHeaderView::sectionClicked, this, &TCaseListForm::OpenCasesHeaderSectionClick);
+    connect(ui->OpenCasesHeader, &QHeaderView::sectionResized, list->viewport(), qOverload<>(&QWidget::update));
+    connect(list, &QListView::clicked, this, &TCaseListForm::OpenCasesListBoxClick);
+
+    auto* group = new cImageButtonGroup(this);
+    auto* mine = cImageButton::Painted(ui->ShowMyCasesButtonImage, ImageButtonArt::Shape::Tab);
+    auto* all = cImageButton::Painted(ui->ShowAllCasesImageButton, ImageButtonArt::Shape::Tab);
+    group->Add(mine);
+    group->Add(all);
+    group->Select(mine);
+    connect(mine, &cImageButton::clicked, this, &TCaseListForm::ShowMyCasesButtonImageClick);
+    connect(all, &cImageButton::clicked, this, &TCaseListForm::ShowAllCasesImageButtonClick);
+    cImageButton::Painted(ui->EnterNewCaseButtonImage, ImageButtonArt::Shape::Button);
+}
+
+TCaseListForm::~TCaseListForm() = default;
+
+QWidget* TCaseListForm::Panel() const { return ui->OpenCasesListPanel; }
+
+QListView* TCaseListForm::OpenCasesListBox() const { return ui->OpenCasesListBox; }
+
+QWidget* TCaseListForm::ListWindow() const { return ui->OpenCasesListBox->viewport(); }
+
+void TCaseListForm::SetHoverRow(int row) {
+    if (row == hoverRow_) return;
+    hoverRow_ = row;
+    const QModelIndex top = ui->OpenCasesListBox->indexAt(QPoint(0, 0));
+    delegate_->SetHoverRow(row < 0 ? -1 : (top.isValid() ? top.row() : 0) + row);
+    ListWindow()->update();
+}
+
+void TCaseListForm::ClearHover() { SetHoverRow(-1); }
+
+bool TCaseListForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ListWindow()) {
+        if (event->type() == QEvent::MouseMove)
+            SetHoverRow(static_cast<QMouseEvent*>(event)->position().toPoint().y() / kCaseRowHeight);
+        else if (event->type() == QEvent::Leave)
+            ClearHover();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TCaseListForm::OpenCasesHeaderSectionClick(int section) {
+    SortByColumnClick(*rows_, main_.OpenListSortColumn, section, LocalNow());
+    ListWindow()->update();
+}
+
+void TCaseListForm::OpenCasesListBoxClick(const QModelIndex& index) {
+    const cCaseObject* c = index.isValid() ? rows_->Object(index.row()) : nullptr;
+    if (!c) return;
+    QListView* list = ui->OpenCasesListBox;
+    list->hide();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+
+    main_.CurrentCaseObject = c;
+    main_.ClearCaseSubLists();
+    main_.CurrentPatientSeq = c->PatientSeq;
+    main_.CurrentCaseSeq = c->Seq;
+    TCaseEditForm& edit = *screens_.CaseEdit;
+    edit.FillCaseForm();
+    main_.LoadCaseSubLists(main_.CurrentCaseSeq, false);
+    main_.EditMode = 1;
+    ReadRecord(*main_.Session.DataServer, catalogue::tbl::kPatients, main_.CurrentPatientSeq, main_.PatientValues);
+    main_.LoadCaseHistory();
+    edit.SaveNewCaseImageButton()->hide();
+    main_.ShowPanel("CaseEdit");
+
+    list->show();
+    QApplication::restoreOverrideCursor();
+}
+
+void TCaseListForm::ShowMyCasesButtonImageClick() {
+    main_.ShowAllOpenCases = false;
+    main_.LoadOpenCaseList();
+}
+
+void TCaseListForm::ShowAllCasesImageButtonClick() {
+    main_.ShowAllOpenCases = true;
+    main_.LoadOpenCaseList();
+}
+
+}  // namespace dalvero

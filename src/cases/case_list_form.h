@@ -1,0 +1,60 @@
+#pragma once
+// The open case list: one row per open case of the user or the hospital,
+// sortable by any column, with the row under the mouse underlined. A click
+// on a row opens the case.
+
+#include <QWidget>
+
+#include <memory>
+
+class QListView;
+class QModelIndex;
+
+namespace Ui {
+class TCaseListForm;
+}
+
+namespace dalvero {
+
+class MainWindowState;
+class cCaseListModel;
+class cCaseRowDelegate;
+class cCaseScreens;
+
+class TCaseListForm : public QWidget {
+    Q_OBJECT
+public:
+    TCaseListForm(MainWindowState& main, cCaseScreens& screens);
+    ~TCaseListForm() override;
+
+    QWidget* Panel() const;
+    cCaseListModel& Rows() const { return *rows_; }
+    QListView* OpenCasesListBox() const;
+
+    // The row under the mouse relative to the top visible row, -1 for none.
+    int HoverRow() const { return hoverRow_; }
+    // Draws the hover row plain again and forgets it.
+    void ClearHover();
+    // The window the list draws in: mouse moves over any other end the hover.
+    QWidget* ListWindow() const;
+
+    void OpenCasesHeaderSectionClick(int section);
+    void OpenCasesListBoxClick(const QModelIndex& index);
+    void ShowMyCasesButtonImageClick();
+    void ShowAllCasesImageButtonClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void SetHoverRow(int row);
+
+    std::unique_ptr<Ui::TCaseListForm> ui;
+    MainWindowState& main_;
+    cCaseScreens& screens_;
+    cCaseListModel* rows_;
+    cCaseRowDelegate* delegate_;
+    int hoverRow_ = -1;
+};
+
+}  // namespace dalvero

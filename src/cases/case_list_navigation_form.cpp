@@ -1,0 +1,45 @@
+#include "case_list_navigation_form.h"
+
+#include "image_button.h"
+#include "main_window_state.h"
+#include "ui_case_list_navigation_form.h"
+
+namespace dalvero {
+
+TCaseListNavigationForm::TCaseListNavigationForm(MainWindowState& main)
+    : ui(std::make_unique<Ui::TCaseListNavigationForm>()), main_(main) {
+    ui->setupUi(this);
+    auto* group = new cImageButtonGroup(this);
+    auto* list = cImageButton::Painted(ui->CaseListTabImage, ImageButtonArt::Shape::Tab);
+    auto* previous = cImageButton::Painted(ui->PreviousCasesTabImage, ImageButtonArt::Shape::Tab);
+    auto* admin = cImageButton::Painted(ui->ShowAdminImage, ImageButtonArt::Shape::Tab);
+    for (cImageButton* tab : {list, previous, admin}) group->Add(tab);
+    group->Select(list);
+    connect(list, &cImageButton::clicked, this, &TCaseListNavigationForm::CaseListTabImageClick);
+    connect(previous, &cImageButton::clicked, this, &TCaseListNavigationForm::PreviousCasesTabImageClick);
+    connect(admin, &cImageButton::clicked, this, &TCaseListNavigationForm::ShowAdminImageClick);
+}
+
+TCaseListNavigationForm::~TCaseListNavigationForm() = default;
+
+QWidget* TCaseListNavigationForm::Panel() const { return ui->CaseListNavigationPanel; }
+QLabel* TCaseListNavigationForm::CaseListTabImage() const { return ui->CaseListTabImage; }
+QLabel* TCaseListNavigationForm::PreviousCasesTabImage() const { return ui->PreviousCasesTabImage; }
+QLabel* TCaseListNavigationForm::ShowAdminImage() const { return ui->ShowAdminImage; }
+
+void TCaseListNavigationForm::CaseListTabImageClick() {
+    main_.LoadOpenCaseList();
+    main_.ShowPanel("OpenCaseList");
+}
+
+void TCaseListNavigationForm::PreviousCasesTabImageClick() {
+    main_.LoadPreviousCaseList(false);
+    main_.ShowPanel("ClosedCaseList");
+}
+
+void TCaseListNavigationForm::ShowAdminImageClick() {
+    MainWindowState::SetApplicationTitle("Administration");
+    main_.ShowPanel("Admin");
+}
+
+}  // namespace dalvero

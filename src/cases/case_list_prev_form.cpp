@@ -1,0 +1,85 @@
+#include "case_list_prev_form.h"
+
+#include <algorithm>
+
+#include "case_list_model.h"
+#include "case_row_delegate.h"
+#include "image_button.h"
+#include "main_window_state.h"
+#include "ui_case_list_prev_form.h"
+
+namespace dalvero {
+
+TCaseListPrevForm::TCaseListPrevForm(MainWindowState& main)
+    : ui(std::make_unique<Ui::TCaseListPrevForm>()), main_(main), rows_(new cCaseListModel(this)) {
+    ui->setupUi(this);
+    ui->PrevCasesHeader->SetSections({{"Name", 200},
+                                      {"Case", 130},
+                                      {"Room", 70},
+                                      {"Bed", 50},
+                                      {"Admit Date", 100},
+                                      {"Disc Date", 100},
+                                      {"M/F", 40},
+                                      {"Age", 70},
+                                      {"Case Worker", 175}});
+    // The list pages on the server's order; its header does not sort.
+    ui->PrevCasesHeader->setSectionsClickable(false);
+    QListView* list = ui->PrevCasesListBox;
+    list->setModel(rows_);
+    list->setItemDelegate(new cCaseRowDelegate(*rows_, *ui->PrevCasesHeader, false, list));
+    list->setUniformItemSizes(true);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(ui->PrevCasesHeader, &QHeaderView::sectionResized, list->viewport(), qOverload<>(&QWidget::update));
+
+    auto* group = new cImageButtonGroup(this);
+    auto* mine = cImageButton::Painted(ui->ShowMyCasesButtonImage, ImageButtonArt::Shape::Tab);
+    auto* all = cImageButton::Painted(ui->ShowAllCasesImageButton, ImageButtonArt::Shape::Tab);
+    group->Add(mine);
+    group->Add(all);
+    group->Select(mine);
+    connect(mine, &cImageButton::clicked, this, &TCaseListPrevForm::ShowMyCasesButtonImageClick);
+    connect(all, &cImageButton::clicked, this, &TCaseListPrevForm::ShowAllCasesImageButtonClick);
+    connect(cImageButton::Painted(ui->PageUpImage, ImageButtonArt::Shape::Button), &cImageButton::clicked, this,
+            &TCaseListPrevForm::PageUpImageClick);
+    connect(cImageButton::Painted(ui->PageDownImage, ImageButtonArt::Shape::Button), &cImageButton::clicked, this,
+            &TCaseListPrevForm::PageDownImageClick);
+}
+
+TCaseListPrevForm::~TCaseListPrevForm() = default;
+
+QWidget* TCaseListPrevForm::Panel() const { return ui->PrevCasesListPanel; }
+
+int TCaseListPrevForm::PageSize() const {
+    // The list's own geometry: its viewport is only laid out once shown.
+    return std::max(1, ui->PrevCasesListBox->contentsRect().height() / kCaseRowHeight);
+}
+
+void TCaseListPrevForm::SetPagingButtonsVisible(bool visible) {
+    ui->PageUpImage->setVisible(visible);
+    ui->PageDownImage->setVisible(visible);
+}
+
+bool TCaseListPrevForm::PagingButtonsVisible() const { return !ui->PageDownImage->isHidden(); }
+
+void TCaseListPrevForm::ShowMyCasesButtonImageClick() {
+    main_.ShowAllPreviousCases = false;
+    main_.LoadPreviousCaseList(false);
+}
+
+void TCaseListPrevForm::ShowAllCasesImageButtonClick() {
+    main_.ShowAllPreviousCases = true;
+    main_.LoadPreviousCaseList(false);
+}
+
+void TCaseListPrevForm::PageUpImageClick() {
+    main_.PreviousListBatch.PriorPage();
+    main_.LoadPreviousCaseList(true);
+}
+
+void TCaseListPrevForm::PageDownImageClick() {
+    main_.PreviousListBatch.NextPage();
+    main_.LoadPreviousCaseList(true);
+}
+
+}  // namespace dalvero

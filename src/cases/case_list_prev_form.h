@@ -1,0 +1,42 @@
+#pragma once
+// The previous (closed) case list, a screenful at a time, paged with
+// PageUpImage and PageDownImage through the main window's PreviousListBatch.
+
+#include <QWidget>
+
+#include <memory>
+
+namespace Ui {
+class TCaseListPrevForm;
+}
+
+namespace dalvero {
+
+class MainWindowState;
+class cCaseListModel;
+
+class TCaseListPrevForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TCaseListPrevForm(MainWindowState& main);
+    ~TCaseListPrevForm() override;
+
+    QWidget* Panel() const;
+    cCaseListModel& Rows() const { return *rows_; }
+    // Whole rows the list shows at once; at least one.
+    int PageSize() const;
+    void SetPagingButtonsVisible(bool visible);
+    bool PagingButtonsVisible() const;
+
+    void ShowMyCasesButtonImageClick();
+    void ShowAllCasesImageButtonClick();
+    void PageUpImageClick();
+    void PageDownImageClick();
+
+private:
+    std::unique_ptr<Ui::TCaseListPrevForm> ui;
+    MainWindowState& main_;
+    cCaseListModel* rows_;
+};
+
+}  // namespace dalvero

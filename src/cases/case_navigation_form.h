@@ -1,0 +1,46 @@
+#pragma once
+// The case strip shown over the open case's screens: tabs for the case
+// information, the patient details, the case history and the discharge
+// plan, and a button back to the case list.
+
+#include <QWidget>
+
+#include <memory>
+
+class QLabel;
+
+namespace Ui {
+class TCaseNavigationForm;
+}
+
+namespace dalvero {
+
+class MainWindowState;
+class cCaseScreens;
+
+class TCaseNavigationForm : public QWidget {
+    Q_OBJECT
+public:
+    TCaseNavigationForm(MainWindowState& main, cCaseScreens& screens);
+    ~TCaseNavigationForm() override;
+
+    QWidget* Panel() const;
+    QLabel* CaseInfoImageButton() const;
+    QLabel* CaseDetailsImageButton() const;
+    QLabel* CaseHistoryImageButton() const;
+    QLabel* ManageDischargeButtonImage() const;
+    QLabel* CaseListImageButton() const;
+
+    void CaseListImageButtonClick();
+    void CaseInfoImageButtonClick();
+    void CaseDetailsImageButtonClick();
+    void CaseHistoryImageButtonClick();
+    void ManageDischargeButtonImageClick();
+
+private:
+    std::unique_ptr<Ui::TCaseNavigationForm> ui;
+    MainWindowState& main_;
+    cCaseScreens& screens_;
+};
+
+}  // namespace dalvero

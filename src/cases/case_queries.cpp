@@ -1,0 +1,168 @@
+#include "case_queries.h"
+
+#include <algorithm>
+#include <functional>
+#include <map>
+
+#include "function_commands.h"
+#include "record_batch.h"
+#include "string_list.h"
+#include "table_catalogue.h"
+
+namespace dalvero {
+
+namespace {
+namespace cat = catalogue;
+
+constexpr int kMaxRows = 1000;
+constexpr char kForward[] = "F";
+
+// Both case lists read the same fields of a case, its patient and its case
+// worker.
+constexpr char kCaseListFields[] =
+    "f10,f12,f13,f14,f15,f18,f19,f20,f21,f22,f23,f24,f25,f30,P10,P11,P12,P13,P14,P15,cm11,cm13";
+constexpr char kCaseListAliases[] = "P=Patients:f10,Ip=InsuranceTypes:f19,Is=InsuranceTypes:f20,cm=Personnel:f23";
+constexpr char kHistoryFields[] =
+    "f10,f12,f13,f14,f15,f18,f19,f20,f21,f22,cm11,cm13,ip10,is10,it10,P10,P11,P12,P13,P14,P15";
+constexpr char kHistoryAliases[] =
+    "P=Patients:f10,cm=Personnel:f23,ip=InsuranceTypes:f19,is=InsuranceTypes:f20,it=InsuranceTypes:f21";
+// The closed-case lists page on the server's marks.
+constexpr char kPagedLists[] = "Y";
+
+struct SubListKind {
+    const char* table;
+    const char* fields;
+    const char* aliases;
+    std::function<std::string(const ListBoxItemClass&)> textOf;
+    // Field whose value "P" marks the primary entry; none when no entry is.
+    const char* primaryField;
+};
+
+const SubListKind& KindOf(CaseSubList which) {
+    static const SubListKind physicians{
+        cat::tbl::kCaseDoctorsLink,
+        "f11,f12,f13,doc10,doc11,doc12,doc13,doc14,doc15,doc16,doc17,doc18,doc19,doc20,doc21,doc22,doc23,doc24,doc25,"
+        "doc26,doc27,doc28,hosp10",
+        "doc=Personnel:f11,hosp=ProviderEntities:doc9",
+        [](const ListBoxItemClass& i) { return i.GetValue("doc13") + ", " + i.GetValue("doc11"); }, "f12"};
+    static const SubListKind family{
+        cat::tbl::kCaseFamily, "f10,f11,f12,f13,f14,f15,f16,f17,f18,f19,f20,f21,f22,f23", "",
+        [](const ListBoxItemClass& i) { return i.GetValue("f11") + " " + i.GetValue("f13"); }, "f23"};
+    static const SubListKind diagnoses{cat::tbl::kDiagCodeDetail, "f11,f1001", "",
+                                       [](const ListBoxItemClass& i) { return i.GetValue("f11"); }, nullptr};
+    static const SubListKind treatments{cat::tbl::kTreatmentCodeDetail, "f11,f1001", "",
+                                        [](const ListBoxItemClass& i) { return i.GetValue("f11"); }, nullptr};
+    switch (which) {
+    case CaseSubList::kPhysicians: return physicians;
+    case CaseSubList::kFamily: return family;
+    case CaseSubList::kDiagnosisCodes: return diagnoses;
+    case CaseSubList::kTreatmentCodes: break;
+    }
+    return treatments;
+}
+
+std::vector<cCaseObject> QueryCases(dbServerConnection& db, const char* index, const std::string& key,
+                                    const char* fields, const char* aliases, bool withApproval) {
+    cRecordBatch batch;
+    if (!batch.Query(&db, cat::tbl::kCases, index, key, "", 0, kMaxRows, fields, aliases, "", kForward)) return {};
+    return CaseRows(*batch.Set, withApproval);
+}
+}  // namespace
+
+std::vector<cCaseObject> CaseRows(cBatchSet& set, bool withApproval) {
+    std::vector<cCaseObject> rows;
+    if (!set.First()) return rows;
+    do rows.push_back(cCaseObject::FromRecord(set, withApproval));
+    while (set.Next());
+    return rows;
+}
+
+std::vector<cCaseObject> QueryOpenCases(dbServerConnection& db, const CaseListOwner& owner) {
+    return owner.showAll ? QueryCases(db, cat::cases::kListOpenByHospital, owner.hospitalSeq, kCaseListFields,
+                                      kCaseListAliases, true)
+                         : QueryCases(db, cat::cases::kListOpenByWorker, owner.userSeq, kCaseListFields,
+                                      kCaseListAliases, true);
+}
+
+void ApplyCaseStatuses(dbServerConnection& functions, std::vector<cCaseObject>& rows) {
+    if (rows.empty()) return;
+    std::map<std::string, std::size_t> rowOfSeq;
+    std::vector<std::string> seqs;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        rowOfSeq.emplace(rows[i].Seq, i);
+        seqs.push_back(rows[i].Seq);
+    }
+    cJsonNode command;
+    BuildGetCaseStatus(command, seqs);
+    if (!RunFunctionCommand(functions, command)) return;
+    cJsonNode* statuses = command.GetMember(fncmd::kStatusList);
+    if (!statuses) return;
+    for (int i = 0; i < statuses->Count(); ++i) {
+        const auto row = rowOfSeq.find(statuses->NameAt(static_cast<std::size_t>(i)));
+        if (row != rowOfSeq.end()) rows[row->second].Status = statuses->ValueAt(static_cast<std::size_t>(i));
+    }
+}
+
+bool QueryPreviousCases(cRecordBatch& batch, dbServerConnection& db, const CaseListOwner& owner, int pageSize) {
+    const bool all = owner.showAll;
+    return batch.Query(&db, cat::tbl::kCases, all ? cat::cases::kListClosedByHospital : cat::cases::kListClosedByWorker,
+                       all ? owner.hospitalSeq : owner.userSeq, "", 0, std::max(pageSize, 1), kCaseListFields,
+                       kCaseListAliases, cat::cases::kClosedFilter, kForward, "", kPagedLists);
+}
+
+bool PagingButtonsVisible(int count, int position) { return count < position; }
+
+std::vector<cCaseObject> QueryCaseHistory(dbServerConnection& db, const std::string& patientSeq) {
+    return QueryCases(db, cat::cases::kListByPatient, patientSeq, kHistoryFields, kHistoryAliases, false);
+}
+
+std::vector<std::pair<std::string, int>> QueryCaseWorkers(dbServerConnection& db, const std::string& hospitalSeq) {
+    std::vector<std::pair<std::string, int>> workers;
+    cRecordBatch batch;
+    if (!batch.Query(&db, cat::tbl::kPersonnel, cat::personnel::kListByHospital, hospitalSeq, "", 0, kMaxRows,
+                     "f11,f13", "", "", kForward) ||
+        !batch.Set->First())
+        return workers;
+    cBatchSet& set = *batch.Set;
+    do workers.emplace_back(set.ReadField(cat::personnel::kFirstName) + " " + set.ReadField(cat::personnel::kLastName),
+                            ToIntDef(set.Seq, 0));
+    while (set.Next());
+    return workers;
+}
+
+std::vector<SubListRow> QueryCaseSubList(dbServerConnection& db, CaseSubList which, const std::string& caseSeq,
+                                         bool withoutSeq) {
+    const SubListKind& kind = KindOf(which);
+    std::vector<SubListRow> rows;
+    cRecordBatch batch;
+    if (!batch.Query(&db, kind.table, cat::kListByOwner, caseSeq, "", 0, kMaxRows, kind.fields, kind.aliases, "",
+                     kForward) ||
+        !batch.Set->First())
+        return rows;
+    cBatchSet& set = *batch.Set;
+    const std::vector<std::string> names = ParseCommaText(kind.fields);
+    do {
+        auto item = std::make_unique<ListBoxItemClass>();
+        for (const std::string& name : names) item->SetValue(name, set.ReadField(name));
+        if (!withoutSeq) item->Seq = set.Seq;
+        const bool primary =
+            kind.primaryField && item->GetValue(kind.primaryField) == cat::case_doctors::kPrimaryMark;
+        SubListRow row{kind.textOf(*item), std::move(item)};
+        rows.insert(primary ? rows.begin() : rows.end(), std::move(row));
+    } while (set.Next());
+    return rows;
+}
+
+std::string QueryPrimaryPhysician(dbServerConnection& db, const std::string& caseSeq) {
+    cRecordBatch batch;
+    if (!batch.Query(&db, cat::tbl::kCaseDoctorsLink, cat::kListByOwner, caseSeq, "", 0, 1, "f13,d10,d11,d12,d13",
+                     "d=Personnel:f11", "f12=P", kForward) ||
+        !batch.Set->First())
+        return {};
+    cBatchSet& set = *batch.Set;
+    return ToCommaText({"Seq=" + set.Seq, "Specialty=" + set.ReadField("f13"), "Title=" + set.ReadField("d10"),
+                        "FirstName=" + set.ReadField("d11"), "MiddleName=" + set.ReadField("d12"),
+                        "LastName=" + set.ReadField("d13")});
+}
+
+}  // namespace dalvero

@@ -1,0 +1,67 @@
+#pragma once
+// The DataServer and FunctionServer requests behind the main window's case
+// loaders: the open, previous and history case lists, the case workers, an
+// open case's four sub-lists and its primary physician.
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "case_object.h"
+
+namespace dalvero {
+
+class cBatchSet;
+class cRecordBatch;
+class dbServerConnection;
+
+// Who a case list holds: the whole hospital, or the user's own cases.
+struct CaseListOwner {
+    std::string hospitalSeq;
+    std::string userSeq;
+    bool showAll = false;
+};
+
+// Every record of the set, from its first, as rows.
+std::vector<cCaseObject> CaseRows(cBatchSet& set, bool withApproval);
+
+// The open cases, in the order the server lists them; empty when the query
+// fails.
+std::vector<cCaseObject> QueryOpenCases(dbServerConnection& db, const CaseListOwner& owner);
+
+// Each row's status from the FunctionServer's "getcasestatus"; statuses for
+// cases not in rows are skipped, and a failed command leaves them as they are.
+void ApplyCaseStatuses(dbServerConnection& functions, std::vector<cCaseObject>& rows);
+
+// The first page of closed cases, pageSize records at most, into batch.
+bool QueryPreviousCases(cRecordBatch& batch, dbServerConnection& db, const CaseListOwner& owner, int pageSize);
+
+// Whether the previous list shows its paging buttons: more records follow
+// the page than it holds.
+bool PagingButtonsVisible(int count, int position);
+
+// A patient's cases, for the case history.
+std::vector<cCaseObject> QueryCaseHistory(dbServerConnection& db, const std::string& patientSeq);
+
+// The hospital's personnel as "first last" names with their Seq.
+std::vector<std::pair<std::string, int>> QueryCaseWorkers(dbServerConnection& db, const std::string& hospitalSeq);
+
+enum class CaseSubList { kPhysicians, kFamily, kDiagnosisCodes, kTreatmentCodes };
+
+struct SubListRow {
+    std::string text;
+    std::unique_ptr<ListBoxItemClass> item;
+};
+
+// One of an open case's lists, its primary entry (physician or family
+// contact) first. withoutSeq leaves every row's Seq empty.
+std::vector<SubListRow> QueryCaseSubList(dbServerConnection& db, CaseSubList which, const std::string& caseSeq,
+                                         bool withoutSeq);
+
+// The case's primary physician as comma text Seq=...,Specialty=...,
+// Title=...,FirstName=...,MiddleName=...,LastName=...; empty when there is
+// none.
+std::string QueryPrimaryPhysician(dbServerConnection& db, const std::string& caseSeq);
+
+}  // namespace dalvero

@@ -1,0 +1,45 @@
+#include "dialog_seam.h"
+
+#include <QApplication>
+#include <QDialog>
+
+#include "interaction_hooks.h"
+
+namespace dalvero {
+
+namespace {
+DialogResponder& Responder() {
+    static DialogResponder responder;
+    return responder;
+}
+}  // namespace
+
+void SetDialogResponder(DialogResponder responder) { Responder() = std::move(responder); }
+
+QMessageBox::StandardButton ShowMessageBox(QWidget* parent, const std::string& text, const std::string& caption,
+                                           QMessageBox::StandardButtons buttons, QMessageBox::Icon icon) {
+    if (Responder().messageBox) return Responder().messageBox({parent, text, caption, buttons, icon});
+    QMessageBox box(icon, QString::fromStdString(caption), QString::fromStdString(text), buttons, parent);
+    box.exec();
+    return box.standardButton(box.clickedButton());
+}
+
+int ExecDialog(QDialog& dialog) {
+    if (!Responder().dialog) return dialog.exec();
+    dialog.setResult(QDialog::Rejected);
+    dialog.show();
+    Responder().dialog(dialog);
+    if (dialog.isVisible()) dialog.reject();
+    return dialog.result();
+}
+
+void InstallUiHooks() {
+    SetUiHooks({
+        [](const std::string& text, const std::string& caption) {
+            ShowMessageBox(QApplication::activeWindow(), text, caption);
+        },
+        [] { QCoreApplication::processEvents(); },
+    });
+}
+
+}  // namespace dalvero

@@ -1,0 +1,38 @@
+#pragma once
+// US phone numbers as typed and shown: digits only underneath, letters typed
+// as their keypad digits, shown as "(800) 555-1234 x12" while typing.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace dalvero {
+
+// The keypad digit of a letter (ABC 2 ... WXYZ 9, either case); 0 for any
+// other character.
+char KeypadDigit(char letter);
+
+// The digits of a field's or pasted text, letters counted as keypad digits;
+// an "x" right after the tenth digit marks the extension and is dropped.
+std::string PhoneDigits(std::string_view text);
+
+// "(" before digit 1, ") " before digit 4, "-" before digit 7 and " x" before
+// digit 11, each only when the number reaches that far.
+std::string FormatPhone(std::string_view digits);
+
+// A formatted number with its caret, after an edit.
+struct PhoneText {
+    std::string text;
+    std::size_t caret = 0;
+};
+
+// Edits at the caret or on the selection (selection start and length in
+// `text`), which work on the digits and step over the format characters.
+PhoneText PhoneInsertDigit(std::string_view text, std::size_t selStart, std::size_t selLength, char digit);
+PhoneText PhoneBackspace(std::string_view text, std::size_t selStart, std::size_t selLength);
+PhoneText PhoneDelete(std::string_view text, std::size_t selStart, std::size_t selLength);
+// Pasted or otherwise changed text made a formatted number again, the caret
+// kept behind the same digit.
+PhoneText PhoneReformat(std::string_view text, std::size_t caret);
+
+}  // namespace dalvero

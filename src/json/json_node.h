@@ -1,0 +1,88 @@
+#pragma once
+// The permissive JSON-like tree of the FunctionServer wire format and of the
+// health-detail text: single or double quotes, bare names and words on input;
+// bare names and words on output. Malformed text always yields some tree.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "string_list.h"
+
+namespace dalvero {
+
+class cJsonNode {
+public:
+    // Kind codes attached to each item; nested nodes carry their child too.
+    enum Kind : int {
+        kNull = 0,
+        kBoolean = -1,
+        kNumber = -2,
+        kString = -3,
+        kWord = -4,
+        kArray = -5,
+        kObject = -6,
+    };
+    // Nesting deeper than this is kept as string text instead of nodes.
+    static constexpr int kMaxDepth = 64;
+
+    explicit cJsonNode(std::string_view text = {}, std::string_view name = {}, cJsonNode* parent = nullptr);
+    ~cJsonNode();
+    cJsonNode(const cJsonNode&) = delete;
+    cJsonNode& operator=(const cJsonNode&) = delete;
+
+    // Replaces the content by the tree read from text.
+    void Parse(std::string_view text);
+    // The tree as wire text; a node without items writes as empty text.
+    std::string ToText() const;
+    // Flattened name=value comma text; nested nodes give their own flattening.
+    std::string ToCommaText() const;
+
+    // Classifies valueText and stores it; an existing member of that name is
+    // replaced and moves last. In an array the name is ignored; in an object
+    // a name that is empty or holds "=" is refused.
+    void AddMember(std::string_view name, std::string_view valueText);
+    // Value text of a member: "1"/"0" for booleans, "object"/"array" for
+    // nested nodes, empty for null or a missing member.
+    std::string GetString(std::string_view name) const;
+    // Child node of a member. A missing or null member becomes an empty object
+    // member; any other scalar member gives nullptr, as does an array node
+    // or a name that AddMember would refuse.
+    cJsonNode* GetMember(std::string_view name);
+    bool HasMember(std::string_view name) const;
+    void RemoveMember(std::string_view name);
+    void Clear();
+
+    // One line per item: "name=value" in an object, the value in an array.
+    const StringList& Items() const { return lines_; }
+    int Count() const { return static_cast<int>(lines_.size()); }
+    Kind KindAt(std::size_t i) const { return tags_[i].kind; }
+    cJsonNode* ChildAt(std::size_t i) const { return tags_[i].child.get(); }
+    // Member name and value text of item i (in an array the name is empty).
+    std::string NameAt(std::size_t i) const;
+    std::string ValueAt(std::size_t i) const;
+
+    bool IsArray() const { return !isObject_; }
+    const std::string& Name() const { return name_; }
+    cJsonNode* Parent() const { return parent_; }
+
+private:
+    struct Tag {
+        Kind kind = kNull;
+        std::unique_ptr<cJsonNode> child;
+    };
+
+    void Store(std::string_view name, std::string value, Tag tag);
+    std::string WriteValue(std::size_t i) const;
+
+    std::string name_;
+    bool isObject_ = true;
+    cJsonNode* parent_ = nullptr;
+    int depth_ = 0;
+    StringList lines_;
+    std::vector<Tag> tags_;  // parallel to lines_
+};
+
+}  // namespace dalvero

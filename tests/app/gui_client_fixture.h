@@ -1,0 +1,62 @@
+#pragma once
+// A client on a real demo server: its folder with the server's Dalvero.ini,
+// its session, the login window and the main window as start-up makes them.
+// Message boxes are answered through the dialog seam.
+
+#include <QLineEdit>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "client_session.h"
+#include "gui_temp_folder.h"
+#include "login_form.h"
+#include "main_window.h"
+#include "real_server.h"
+#include "scripted_dialogs.h"
+
+namespace dalvero::test {
+
+class ClientOnDemoServer : public ::testing::Test {
+protected:
+    ClientOnDemoServer() : server(RealServer::Demo) { server.WriteClientIni(folder.Path()); }
+
+    // The windows as start-up creates them, the login window first.
+    void Start() {
+        session.ApplicationFolder = folder.Path();
+        login = std::make_unique<TLoginForm>(session, folder.File("Dalvero"), [this] { ++ends; });
+        main = std::make_unique<TForm1>(session);
+        main->TimeoutTimer->stop();
+        main->TerminateAction = [this] { ++terminations; };
+        login->AttachMainWindow(*main);
+    }
+
+    // Connects, as the first paint does, and logs in.
+    void LogIn(const std::string& email, const std::string& password) {
+        login->FormPaint();
+        login->findChild<QLineEdit*>("UserEdit")->setText(QString::fromStdString(email));
+        login->findChild<QLineEdit*>("PasswordEdit")->setText(QString::fromStdString(password));
+        login->LoginButtonClick();
+    }
+
+    // The first demo login with exactly these roles.
+    const server::DemoLogin& DemoUser(const std::string& roles) const {
+        for (const auto& user : server.Logins())
+            if (user.roles == roles) return user;
+        throw std::runtime_error("no demo login with roles " + roles);
+    }
+
+    TempFolder folder;
+    RealServer server;
+    ScriptedDialogs dialogs;
+    ClientSession session;
+    std::unique_ptr<TLoginForm> login;
+    std::unique_ptr<TForm1> main;
+    int ends = 0;
+    int terminations = 0;
+};
+
+}  // namespace dalvero::test

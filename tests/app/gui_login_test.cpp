@@ -1,0 +1,177 @@
+// Start-up and login against the real demo server: the connections made on
+// the first paint, the one login attempt and the roles it finds.
+#include <QApplication>
+#include <QLabel>
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "gui_client_fixture.h"
+#include "password_hash.h"
+#include "record_ops.h"
+
+namespace dalvero {
+namespace {
+
+using test::ClientOnDemoServer;
+
+// A loopback port nothing listens on.
+int ClosedPort() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    close(fd);
+    return ntohs(address.sin_port);
+}
+
+class Login : public ClientOnDemoServer {
+protected:
+    void SetUp() override {
+        Start();
+        login->FormPaint();
+        ASSERT_TRUE(session.DataServer && session.DataServer->IsConnected());
+        ASSERT_TRUE(session.FunctionServer && session.FunctionServer->IsConnected());
+    }
+
+    // A Personnel record of the demo hospital with these stored values.
+    void AddUser(const std::string& email, const std::string& storedPassword, const std::string& planner,
+                 const std::string& administrator) {
+        StringList demo;
+        ASSERT_TRUE(FindRecord(*session.DataServer, "Personnel", 4, server.Logins().at(0).email, "", demo));
+        const StringList values{"f9=" + demo[9],         "f11=Pat",           "f13=Tester",
+                                "f22=" + email,          "f23=" + storedPassword, "f25=" + planner,
+                                "f26=" + administrator};
+        ASSERT_FALSE(AddRecord(*session.DataServer, "Personnel", values).empty());
+    }
+
+    std::string StatusLabel() const { return main->PersonnelStatusLabel()->text().toStdString(); }
+
+    void ExpectInvalidLogin() {
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(dialogs.shown[0].text, "Invalid login");
+        EXPECT_EQ(dialogs.shown[0].caption, "Error");
+        EXPECT_EQ(ends, 1);
+        EXPECT_FALSE(main->isVisible());
+        EXPECT_TRUE(session.CurrentUser.empty());
+    }
+};
+
+TEST_F(Login, DemoUserOpensTheMainWindow) {
+    const auto& user = DemoUser("Administrator");
+    LogIn(user.email, user.password);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(ends, 0);
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_FALSE(login->isVisible());
+    EXPECT_TRUE(main->IsAdministrator);
+    EXPECT_FALSE(main->IsDischargePlanner);
+    EXPECT_EQ(StatusLabel(), "Administrator");
+    EXPECT_EQ(session.UserField(22), user.email);
+    // The typed password is not kept.
+    EXPECT_TRUE(login->findChild<QLineEdit*>("PasswordEdit")->text().isEmpty());
+    main->FormActivate();
+    EXPECT_TRUE(main->findChild<QLabel*>("ShowAdminImage")->isVisibleTo(main.get()));
+}
+
+TEST_F(Login, RoleFlagsReadWhateverTheirCase) {
+    AddUser("both@example.com", HashPassword("s3cret pw"), "Y", "y");
+    LogIn("both@example.com", "s3cret pw");
+    EXPECT_TRUE(main->IsAdministrator);
+    EXPECT_TRUE(main->IsDischargePlanner);
+    EXPECT_EQ(StatusLabel(), "Administrator, Discharge Planner");
+}
+
+TEST_F(Login, NoRolesAndALegacyClearPassword) {
+    AddUser("plain@example.com", "Clear-Text", "", "N");
+    LogIn("plain@example.com", "Clear-Text");
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_FALSE(main->IsAdministrator);
+    EXPECT_FALSE(main->IsDischargePlanner);
+    EXPECT_EQ(StatusLabel(), "");
+}
+
+TEST_F(Login, WrongPasswordEndsTheProgram) {
+    dialogs.Answer(QMessageBox::Ok);
+    const auto& user = DemoUser("Discharge Planner");
+    LogIn(user.email, user.password + "x");
+    ExpectInvalidLogin();
+}
+
+TEST_F(Login, UnknownEmailEndsTheProgram) {
+    dialogs.Answer(QMessageBox::Ok);
+    LogIn("nobody@example.com", "whatever");
+    ExpectInvalidLogin();
+}
+
+TEST_F(Login, EmptyStoredPasswordNeverMatches) {
+    AddUser("blank@example.com", "", "Y", "");
+    dialogs.Answer(QMessageBox::Ok);
+    LogIn("blank@example.com", "");
+    ExpectInvalidLogin();
+}
+
+class StartUp : public ClientOnDemoServer {
+protected:
+    void WriteIni(int dataPort, int functionPort, bool withCa) {
+        folder.Write("Dalvero.ini", "[DataServer]\nIP=127.0.0.1\nPort=" + std::to_string(dataPort) +
+                                        (withCa ? "\nCAFile=" + server.CaFile() : std::string()) +
+                                        "\n[FunctionServer]\nIP=127.0.0.1\nPort=" + std::to_string(functionPort) +
+                                        "\n");
+    }
+    void ExpectEndedWith(const std::string& message) {
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(dialogs.shown[0].text, message);
+        EXPECT_EQ(dialogs.shown[0].caption, "Error");
+        EXPECT_EQ(ends, 1);
+    }
+};
+
+TEST_F(StartUp, FirstPaintConnectsOnce) {
+    Start();
+    login->show();
+    for (int i = 0; i < 100 && !session.FunctionServer; ++i) QApplication::processEvents();
+    ASSERT_TRUE(session.FunctionServer);
+    const dbServerConnection* data = session.DataServer.get();
+    login->repaint();
+    QApplication::processEvents();
+    login->FormPaint();
+    EXPECT_EQ(session.DataServer.get(), data);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(ends, 0);
+}
+
+TEST_F(StartUp, UnreachableDataServer) {
+    WriteIni(ClosedPort(), server.FunctionPort(), true);
+    Start();
+    dialogs.Answer(QMessageBox::Ok);
+    login->FormPaint();
+    ExpectEndedWith("Unable to connect to data server");
+    EXPECT_FALSE(session.FunctionServer);
+}
+
+TEST_F(StartUp, DataServerVerifiedAgainstTheConfiguredAuthority) {
+    WriteIni(server.DataPort(), server.FunctionPort(), false);
+    Start();
+    dialogs.Answer(QMessageBox::Ok);
+    login->FormPaint();
+    ExpectEndedWith("Unable to connect to data server");
+}
+
+TEST_F(StartUp, UnreachableFunctionServer) {
+    WriteIni(server.DataPort(), ClosedPort(), true);
+    Start();
+    dialogs.Answer(QMessageBox::Ok);
+    login->FormPaint();
+    ExpectEndedWith("Unable to connect to function server");
+}
+
+}  // namespace
+}  // namespace dalvero

@@ -1,0 +1,222 @@
+// The main window: its first activation on the demo server, the hosted
+// panels, the idle timeout and the saving of an edited case field.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+
+#include <gtest/gtest.h>
+
+#include "case_edit_form.h"
+#include "case_list_form.h"
+#include "case_list_model.h"
+#include "case_list_navigation_form.h"
+#include "case_screens.h"
+#include "field_tag.h"
+#include "frame.h"
+#include "gui_client_fixture.h"
+#include "image_button.h"
+#include "fake_peer.h"
+
+namespace dalvero {
+namespace {
+
+using test::ClientOnDemoServer;
+using test::FakePeer;
+using test::PeerScript;
+
+const char* const kPanelNames[] = {"OpenCaseList",     "DischargeView",       "CaseEdit",
+                                   "ClosedCaseList",   "PreviousCaseEdit",    "PatientHealthDetail",
+                                   "CaseHistory",      "Admin",               "casenav"};
+
+class MainWindowAlone : public ::testing::Test {
+protected:
+    MainWindowAlone() : main(session) {
+        main.TimeoutTimer->stop();
+        main.TerminateAction = [this] { ++terminations; };
+    }
+
+    void Tick(int times) {
+        for (int i = 0; i < times; ++i) main.TimeoutTimerTimer();
+    }
+    void Send(QWidget* to, QEvent&& event) { QApplication::sendEvent(to, &event); }
+
+    ClientSession session;
+    TForm1 main;
+    int terminations = 0;
+};
+
+TEST_F(MainWindowAlone, IdleTimeoutEndsOnThe302ndTick) {
+    Tick(301);
+    EXPECT_EQ(terminations, 0);
+    Tick(1);
+    EXPECT_EQ(terminations, 1);
+}
+
+TEST_F(MainWindowAlone, MovesAndKeysRestartTheIdleCount) {
+    QWidget* somewhere = main.PersonnelStatusLabel();
+    Tick(300);
+    Send(somewhere, QMouseEvent(QEvent::MouseMove, QPointF(3, 3), QPointF(3, 3), Qt::NoButton, Qt::NoButton,
+                                Qt::NoModifier));
+    EXPECT_EQ(main.IdleTicks, 0);
+    Tick(300);
+    Send(somewhere, QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a"));
+    EXPECT_EQ(main.IdleTicks, 0);
+    Tick(5);
+    // A click where the mouse already is, or a key let go, is no input.
+    Send(somewhere, QMouseEvent(QEvent::MouseButtonPress, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton,
+                                Qt::LeftButton, Qt::NoModifier));
+    Send(somewhere, QKeyEvent(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, "a"));
+    EXPECT_EQ(main.IdleTicks, 5);
+    Tick(297);
+    EXPECT_EQ(terminations, 1);
+}
+
+class FieldExitSave : public MainWindowAlone {
+protected:
+    void SetUp() override {
+        memo = main.Screens().CaseEdit->CaseDiagnosisMemo();
+        SetFieldTag(memo, 1001);
+        main.EditMode = 1;
+        main.CurrentCaseSeq = "12";
+        main.PatientValues = StringList{"f10=Ann", "f12=Lee"};
+    }
+    void Edit(const char* text) {
+        memo->setPlainText(text);
+        SetFieldChanged(memo, true);
+    }
+    // A data server that answers each update with the next reply.
+    void Serve(const std::vector<std::string>& replies) {
+        PeerScript script;
+        for (const std::string& reply : replies) script.ReadFrame().Reply(reply);
+        peer = std::make_unique<FakePeer>(script);
+        session.DataServer = std::make_unique<dbServerConnection>("127.0.0.1", peer->PortText(), "", "", false, 20);
+    }
+
+    QPlainTextEdit* memo = nullptr;
+    std::unique_ptr<FakePeer> peer;
+};
+
+TEST_F(FieldExitSave, WritesExactlyTheOneChangedField) {
+    Serve({"Seq=12", "Seq=12"});
+    Edit("Needs oxygen\nat home");
+    main.CaseFieldExit(memo);
+    EXPECT_FALSE(IsFieldChanged(memo));
+    main.CaseFieldExit(memo);  // unchanged since: nothing more to write
+    Edit("");
+    main.CaseFieldExit(memo);
+
+    const auto requests = peer->Messages();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].header.command, frame::cmd::kRecord);
+    EXPECT_EQ(requests[0].header.subCommand, frame::sub::kUpdate);
+    EXPECT_EQ(requests[0].Text(), "TableName=Cases,Seq=12,\"f1001=Needs oxygen||at home\"");
+    // An emptied field is written empty, not left out.
+    EXPECT_EQ(requests[1].Text(), "TableName=Cases,Seq=12,f1001=");
+    EXPECT_EQ(main.PatientValues, (StringList{"f10=Ann", "f12=Lee"}));
+}
+
+TEST_F(FieldExitSave, NothingWrittenWithoutAnOpenCase) {
+    Serve({});
+    main.EditMode = 0;
+    Edit("typed while no case is open");
+    main.CaseFieldExit(memo);
+    EXPECT_TRUE(IsFieldChanged(memo));
+    EXPECT_TRUE(peer->Messages().empty());
+}
+
+class ActivatedMainWindow : public ClientOnDemoServer {
+protected:
+    void SetUp() override {
+        Start();
+        const auto& user = DemoUser("Discharge Planner");
+        LogIn(user.email, user.password);
+        ASSERT_TRUE(main->isVisible());
+        main->FormActivate();
+    }
+    QWidget* Named(const char* name) const { return main->findChild<QWidget*>(name); }
+    bool Shown(QWidget* w) const { return w && w->isVisibleTo(main.get()); }
+    bool Selected(QLabel* tab) const { return cImageButton::Of(tab)->State() & cImageButton::Selected; }
+};
+
+TEST_F(ActivatedMainWindow, LoadsTheUsersHospitalAndCases) {
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(main->HospitalSeq, session.UserField(9));
+    EXPECT_EQ(main->UserSeq, session.UserField(1));
+    ASSERT_GT(main->HospitalRecord.size(), 26u);
+    EXPECT_EQ(main->HospitalField26, main->HospitalRecord[26]);
+    // The demo hospital has a logo, shown in place of its name.
+    auto* logo = main->findChild<QLabel*>("HospLogoImage");
+    EXPECT_TRUE(Shown(logo));
+    EXPECT_FALSE(logo->pixmap().isNull());
+    EXPECT_FALSE(Shown(Named("HospitalNameLabel")));
+    EXPECT_FALSE(folder.Has("tmp.jpg"));
+    EXPECT_EQ(main->findChild<QLabel*>("UserNameLabel")->text().toStdString(),
+              session.UserField(10) + " " + session.UserField(11) + " " + session.UserField(13));
+    EXPECT_FALSE(Shown(main->Screens().ListNavigation->ShowAdminImage()));
+    EXPECT_FALSE(main->CaseWorkers.empty());
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Case List");
+    EXPECT_TRUE(Shown(main->HostedPanel("OpenCaseList")));
+
+    const cCaseListModel& rows = main->Screens().CaseList->Rows();
+    ASSERT_GT(rows.rowCount(), 1);
+    EXPECT_EQ(main->OpenListSortColumn, 0);
+    bool anyStatus = false;
+    for (int i = 0; i < rows.rowCount(); ++i) {
+        EXPECT_EQ(rows.Object(i)->CaseWorkerSeq, main->UserSeq);
+        anyStatus = anyStatus || !rows.Object(i)->Status.empty();
+        if (i > 0) {
+            EXPECT_LE(QString::fromStdString(rows.Text(i - 1)).compare(QString::fromStdString(rows.Text(i)),
+                                                                       Qt::CaseInsensitive),
+                      0);
+        }
+    }
+    EXPECT_TRUE(anyStatus);
+}
+
+TEST_F(ActivatedMainWindow, SecondActivationReloadsNothing) {
+    cCaseListModel& rows = main->Screens().CaseList->Rows();
+    rows.Clear();
+    main->FormActivate();
+    EXPECT_EQ(rows.rowCount(), 0);
+}
+
+TEST_F(ActivatedMainWindow, ExactlyOneHostedPanelShows) {
+    QWidget* listStrip = Named("CaseListNavigationPanel");
+    QWidget* caseStrip = Named("CaseInformationTabPanel");
+    for (const char* name : kPanelNames) {
+        SCOPED_TRACE(name);
+        main->ShowPanel(name);
+        const std::string shown = name;
+        const bool caseScreen = shown == "DischargeView" || shown == "CaseEdit" || shown == "PatientHealthDetail" ||
+                                shown == "CaseHistory" || shown == "casenav";
+        // The case strip is itself the "casenav" panel.
+        for (const std::string other : kPanelNames) {
+            EXPECT_EQ(Shown(main->HostedPanel(other)), other == shown || (other == "casenav" && caseScreen)) << other;
+        }
+        EXPECT_EQ(Shown(caseStrip), caseScreen);
+        EXPECT_TRUE(Shown(listStrip));
+    }
+    main->ShowPanel("NoSuchPanel");
+    for (const char* name : kPanelNames) EXPECT_FALSE(Shown(main->HostedPanel(name))) << name;
+}
+
+TEST_F(ActivatedMainWindow, SelectedTabFollowsThePanel) {
+    auto* listTab = main->findChild<QLabel*>("CaseListTabImage");
+    auto* previousTab = main->findChild<QLabel*>("PreviousCasesTabImage");
+    auto* detailsTab = main->findChild<QLabel*>("CaseDetailsImageButton");
+    auto* infoTab = main->findChild<QLabel*>("CaseInfoImageButton");
+    main->ShowPanel("ClosedCaseList");
+    EXPECT_TRUE(Selected(previousTab));
+    EXPECT_FALSE(Selected(listTab));
+    main->ShowPanel("PatientHealthDetail");
+    EXPECT_TRUE(Selected(detailsTab));
+    EXPECT_FALSE(Selected(infoTab));
+    main->ShowPanel("OpenCaseList");
+    EXPECT_TRUE(Selected(listTab));
+    EXPECT_FALSE(Selected(previousTab));
+}
+
+}  // namespace
+}  // namespace dalvero

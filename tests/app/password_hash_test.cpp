@@ -1,0 +1,82 @@
+#include "password_hash.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace dalvero {
+namespace {
+
+TEST(PasswordHash, RoundTripInTheDocumentedForm) {
+    std::string stored = HashPassword("Correct horse 7");
+    EXPECT_TRUE(std::regex_match(stored, std::regex(R"(pbkdf2-sha256\$120000\$[A-Za-z0-9+/]{22}==\$[A-Za-z0-9+/]{43}=)")))
+        << stored;
+    EXPECT_TRUE(IsPasswordHash(stored));
+    EXPECT_TRUE(VerifyPassword("Correct horse 7", stored));
+    std::string utf8 = HashPassword("Gr\xC3\xBC\xC3\x9F" "e");
+    EXPECT_TRUE(VerifyPassword("Gr\xC3\xBC\xC3\x9F" "e", utf8));
+}
+
+TEST(PasswordHash, EachHashHasItsOwnSalt) {
+    std::string first = HashPassword("same");
+    std::string second = HashPassword("same");
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(VerifyPassword("same", first));
+    EXPECT_TRUE(VerifyPassword("same", second));
+}
+
+TEST(PasswordHash, WrongPasswordsFail) {
+    std::string stored = HashPassword("Secret1");
+    EXPECT_FALSE(VerifyPassword("secret1", stored));
+    EXPECT_FALSE(VerifyPassword("Secret1 ", stored));
+    EXPECT_FALSE(VerifyPassword("", stored));
+    EXPECT_FALSE(VerifyPassword(stored, stored));
+}
+
+TEST(PasswordHash, TamperedOrMalformedHashNeverVerifies) {
+    std::string stored = HashPassword("Secret1");
+    std::size_t hashAt = stored.rfind('$') + 1;
+
+    std::string flipped = stored;
+    flipped[hashAt + 3] = flipped[hashAt + 3] == 'A' ? 'B' : 'A';
+    EXPECT_FALSE(VerifyPassword("Secret1", flipped));
+
+    std::string fewerRounds = stored;
+    fewerRounds.replace(stored.find("120000"), 6, "119999");
+    EXPECT_FALSE(VerifyPassword("Secret1", fewerRounds));
+
+    const std::string malformed[] = {
+        "pbkdf2-sha256$",
+        "pbkdf2-sha256$120000$c2FsdHNhbHRzYWx0$",
+        "pbkdf2-sha256$0$c2FsdHNhbHRzYWx0$c2FsdHNhbHRzYWx0",
+        "pbkdf2-sha256$-5$c2FsdHNhbHRzYWx0$c2FsdHNhbHRzYWx0",
+        "pbkdf2-sha256$99999999999$c2FsdHNhbHRzYWx0$c2FsdHNhbHRzYWx0",
+        "pbkdf2-sha256$12x$c2FsdHNhbHRzYWx0$c2FsdHNhbHRzYWx0",
+        "pbkdf2-sha256$1000$not*base64!$c2FsdHNhbHRzYWx0",
+        "pbkdf2-sha256$1000$c2FsdA==$c2FsdHNhbHRzYWx0",  // salt too short
+        "pbkdf2-sha256$1000$c2FsdHNhbHRzYWx0$c2FsdHNhbHRzYWx0$extra",
+    };
+    for (const std::string& value : malformed) {
+        EXPECT_TRUE(IsPasswordHash(value)) << value;
+        // Never read as a clear password either.
+        EXPECT_FALSE(VerifyPassword(value, value)) << value;
+    }
+}
+
+TEST(PasswordHash, LegacyClearValuesCompareByteForByte) {
+    EXPECT_FALSE(IsPasswordHash("Passw0rd"));
+    EXPECT_TRUE(VerifyPassword("Passw0rd", "Passw0rd"));
+    EXPECT_FALSE(VerifyPassword("passw0rd", "Passw0rd"));
+    EXPECT_FALSE(VerifyPassword("Passw0rd ", "Passw0rd"));
+    EXPECT_FALSE(VerifyPassword("Passw0", "Passw0rd"));
+    // A value of another scheme's shape is still clear text to this one.
+    EXPECT_TRUE(VerifyPassword("pbkdf2-sha1$x", "pbkdf2-sha1$x"));
+}
+
+TEST(PasswordHash, EmptyStoredPasswordLetsNobodyIn) {
+    EXPECT_FALSE(VerifyPassword("", ""));
+    EXPECT_FALSE(VerifyPassword("anything", ""));
+}
+
+}  // namespace
+}  // namespace dalvero

@@ -1,0 +1,137 @@
+// The client's own record operations and file transfers against the real
+// request handling over a loopback connection: the replies must read the
+// way the client's readers expect them.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "dataserver_fixture.h"
+#include "db_server_connection.h"
+#include "loopback_data_server.h"
+#include "record_ops.h"
+#include "table_catalogue.h"
+
+namespace dalvero::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ClientRoundTripTest : public DataServerTest {
+protected:
+    ClientRoundTripTest()
+        : server(*storage, dir.path()), db("127.0.0.1", server.PortText(), "Dalvero", "", false, 30) {}
+
+    static std::string ReadFile(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream content;
+        content << in.rdbuf();
+        return content.str();
+    }
+
+    LoopbackDataServer server;
+    dbServerConnection db;
+};
+
+TEST_F(ClientRoundTripTest, HandshakeAndLoginLookUp) {
+    ASSERT_TRUE(db.IsConnected());
+    EXPECT_EQ(db.RemoteIP, "127.0.0.1");
+    EXPECT_GT(db.ServerDate, 40000.0);
+
+    // The login reads item n as field n.
+    StringList user;
+    ASSERT_TRUE(FindRecord(db, "Personnel", catalogue::personnel::kListByEmail, "ADMIN@mercy.test", "", user));
+    ASSERT_EQ(user.size(), 1u + catalogue::personnel::kSpecialty);
+    EXPECT_EQ(user[1], data.admin);
+    EXPECT_EQ(user[10], "");
+    EXPECT_EQ(user[9], data.mercy);
+    EXPECT_EQ(user[23], "secret");
+    EXPECT_EQ(user[26], "Y");
+    EXPECT_FALSE(FindRecord(db, "Personnel", catalogue::personnel::kListByEmail, "nobody@mercy.test", "", user));
+    EXPECT_EQ(user.items(), (std::vector<std::string>{"~"}));
+}
+
+TEST_F(ClientRoundTripTest, WritesAndReadsKeepLineBreaksAndEmptyFields) {
+    const std::string seq =
+        AddRecord(db, "Cases.def", StringList{"f10=" + data.pat1, "f1001=first line\r\nsecond line", "f14=~~~"});
+    ASSERT_FALSE(seq.empty()) << db.ErrorText;
+
+    StringList values;
+    ASSERT_TRUE(ReadRecord(db, "Cases", seq, values, "", "f1001"));
+    EXPECT_EQ(values[10], data.pat1);
+    EXPECT_EQ(values[14], "");
+    EXPECT_EQ(values[values.size() - 1], "first line\r\nsecond line");
+
+    ASSERT_TRUE(UpdateRecord(db, "Cases", seq, StringList{"f24=Y", "f10="}));
+    std::string fields = "all";
+    ASSERT_TRUE(ReadRecordFields(db, "Cases", seq, fields));
+    const StringList all(ParseCommaText(fields));
+    EXPECT_EQ(all.Value("f24"), "Y");
+    EXPECT_EQ(all.Value("f10"), "");
+    EXPECT_EQ(all.Value("f1001"), "first line\r\nsecond line");
+
+    ASSERT_TRUE(DeleteRecord(db, "Cases", seq));
+    EXPECT_FALSE(DeleteRecord(db, "Cases", seq));
+    EXPECT_NE(db.ErrorCode, 0);
+    EXPECT_FALSE(UpdateRecord(db, "NoSuchTable", seq, StringList{"f10=1"}));
+    EXPECT_TRUE(AddRecord(db, "Cases", StringList{"f99=1"}).empty());
+}
+
+TEST_F(ClientRoundTripTest, SelectedFieldsWithJoinsAndNotes) {
+    // As the case edit screen fills itself.
+    std::string result;
+    ASSERT_TRUE(GetRecordFields(db, "Cases", data.openC1, "f1001,f12,f22,cm11,cm13,ip10,P10,P12", result,
+                                "P=Patients:f10,cm=Personnel:f23,ip=InsuranceTypes:f19"));
+    const StringList caseValues(ParseCommaText(result));
+    EXPECT_EQ(caseValues.Value("Seq"), data.openC1);
+    EXPECT_EQ(caseValues.Value("f1001"), "Pneumonia\r\nfollow-up");
+    EXPECT_EQ(caseValues.Value("f22"), "C-100");
+    EXPECT_EQ(caseValues.Value("cm13"), "Miller");
+    EXPECT_EQ(caseValues.Value("ip10"), "Medicare");
+    EXPECT_EQ(caseValues.Value("P12"), "One");
+
+    // As the discharge view opens a need.
+    ASSERT_TRUE(GetRecordFields(db, "CaseNeeds", data.needN1, "PT10,PC12,PD11,f12,f14,f15", result,
+                                "PT=ProviderTypes:f11,PC=ProviderCategories:f12,PD=ProviderCategoryDetails:f13"));
+    const StringList need(ParseCommaText(result));
+    EXPECT_EQ(need.Value("PC12"), "Skilled Nursing Facility");
+    EXPECT_EQ(need.Value("f15"), "Placement");
+    EXPECT_EQ(need.Value("PT10"), "");
+
+    std::string callList = "f1,p10,p12";
+    ASSERT_TRUE(FindRecordFields(db, "Cases", 7, "C-100", data.mercy, callList, "p=Patients:f10"));
+    EXPECT_EQ(StringList(ParseCommaText(callList)).Value("f1"), data.openC1);
+    callList = "f1";
+    EXPECT_FALSE(FindRecordFields(db, "Cases", 7, "C-999", data.mercy, callList));
+    EXPECT_EQ(callList, "~");
+}
+
+TEST_F(ClientRoundTripTest, LogoAndClientFilesTravelWhole) {
+    const fs::path logo = dir.path() / "Logo.jpg";
+    std::string jpeg(70'000, '\0');
+    for (std::size_t i = 0; i < jpeg.size(); ++i) jpeg[i] = static_cast<char>(i % 251);
+    std::ofstream(logo, std::ios::binary) << jpeg;
+    const fs::path copy = dir.path() / "tmp.jpg";
+    EXPECT_FALSE(db.GetRecordFile("ProviderEntities", data.mercy, catalogue::providers::kLogoSlot, copy.string()));
+    ASSERT_TRUE(db.PutRecordFile("ProviderEntities", data.mercy, catalogue::providers::kLogoSlot, logo.string()));
+    fs::remove(copy);
+    ASSERT_TRUE(db.GetRecordFile("ProviderEntities", data.mercy, catalogue::providers::kLogoSlot, copy.string()));
+    EXPECT_EQ(ReadFile(copy), jpeg);
+
+    fs::create_directories(dir.path() / "files" / "Clients");
+    fs::copy_file(logo, dir.path() / "files" / "Clients" / "Dalvero");
+    EXPECT_NE(db.GetFileInfo("Clients\\Dalvero"), 0);
+    EXPECT_EQ(db.FileSize, static_cast<std::int32_t>(jpeg.size()));
+    EXPECT_EQ(db.GetFileInfo("Clients\\Missing"), 0);
+    const fs::path downloaded = dir.path() / "Dalvero.tmp";
+    ASSERT_TRUE(db.DownloadFile("Clients\\Dalvero", downloaded.string()));
+    EXPECT_EQ(ReadFile(downloaded), jpeg);
+    EXPECT_FALSE(db.DownloadFile("..\\dalvero.db", downloaded.string()));
+    // The connection is still in step after the refusal.
+    StringList values;
+    EXPECT_TRUE(ReadRecord(db, "Patients", data.pat1, values));
+}
+
+}  // namespace
+}  // namespace dalvero::test

@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include "dataserver_fixture.h"
+#include "password_hash.h"
+#include "request_error.h"
+#include "string_list.h"
+#include "table_catalogue.h"
+
+namespace dalvero::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+namespace sub = frame::sub;
+
+class RecordRequestTest : public DataServerTest {
+protected:
+    Strings ReadItems(const std::vector<std::string>& request) { return ParseCommaText(Record(sub::kRead, request)); }
+    StringList Fields(const std::vector<std::string>& request) {
+        const std::string reply = Record(sub::kReadFields, request);
+        return StringList(ParseCommaText(StringList(ParseCommaText(reply)).Value("Fields")));
+    }
+};
+
+TEST_F(RecordRequestTest, AddAnswersTheNewSeqAndKeepsValuesAsSent) {
+    const std::string seq = Record(sub::kAdd, {"TableName=Cases.def", "f10=" + data.pat1, "f14=~~~",
+                                               "f1001=line one||line two", "f25=", "f34=1 Main St, \"B\""});
+    ASSERT_FALSE(seq.empty());
+    ASSERT_EQ(seq.find_first_not_of("0123456789"), std::string::npos) << seq;
+    const Strings items = ReadItems({"TableName=Cases", "Seq=" + seq, "AliasFields=f1001"});
+    ASSERT_EQ(items.size(), 1u + catalogue::cases::kLateAfter + 1);
+    EXPECT_EQ(items[1], seq);
+    EXPECT_EQ(items[10], data.pat1);
+    EXPECT_EQ(items[14], "");
+    EXPECT_EQ(items[34], "1 Main St, \"B\"");
+    EXPECT_EQ(items.back(), "line one||line two");
+}
+
+TEST_F(RecordRequestTest, UpdateWritesOnlyTheFieldsNamed) {
+    ASSERT_EQ(Record(sub::kUpdate, {"TableName=Cases", "Seq=" + data.openC1, "f24=Y", "f14=~~~", "f22="}), "OK");
+    const Strings items = ReadItems({"TableName=Cases", "Seq=" + data.openC1});
+    EXPECT_EQ(items[24], "Y");
+    EXPECT_EQ(items[14], "");
+    EXPECT_EQ(items[22], "");
+    EXPECT_EQ(items[12], "20240105");  // untouched
+}
+
+TEST_F(RecordRequestTest, FindUsesTheListsKeyAndOwner) {
+    EXPECT_EQ(ReadItems({"TableName=Patients", "List=3", "Key=987654321"}).at(1), data.pat2);
+    EXPECT_EQ(ReadItems({"TableName=Patients", "List=1", "Key=" + data.pat1}).at(1), data.pat1);
+    EXPECT_EQ(Record(sub::kRead, {"TableName=Patients", "List=3", "Key=000000000"}), "~");
+    // No key finds nothing, not the records that have no key.
+    EXPECT_EQ(Record(sub::kRead, {"TableName=Personnel", "List=4"}), "~");
+    EXPECT_EQ(Record(sub::kRead, {"TableName=Personnel", "Seq=999999"}), "~");
+
+    // The call list finds a case by its number within the hospital.
+    const StringList mercyCase = Fields({"TableName=Cases", "List=7", "Key=C-100", "Owner=" + data.mercy,
+                                         "FieldList=f1,p10,p11,p12", "AliasList=p=Patients:f10"});
+    EXPECT_EQ(mercyCase.items(), (Strings{"f1=" + data.openC1, "p10=Pat", "p11=", "p12=One"}));
+    EXPECT_EQ(Fields({"TableName=Cases", "List=7", "Key=C-100", "Owner=" + data.stJude, "FieldList=f1"}).Value("f1"),
+              data.judeC5);
+    EXPECT_NE(ErrorCodeOf(Record(sub::kRead, {"TableName=Patients", "List=3", "Key=1", "Owner=2"})), 0);
+}
+
+TEST_F(RecordRequestTest, PasswordsAreStoredOnlyAsHashes) {
+    const std::string seq =
+        Record(sub::kAdd, {"TableName=Personnel", "f11=Neil", "f22=neil@mercy.test", "f23=Tr0ub4dor&3"});
+    auto stored = [&] { return ReadItems({"TableName=Personnel", "Seq=" + seq}).at(23); };
+    const std::string hash = stored();
+    EXPECT_TRUE(IsPasswordHash(hash)) << hash;
+    EXPECT_TRUE(VerifyPassword("Tr0ub4dor&3", hash));
+    // A hash written back unchanged is not hashed again.
+    ASSERT_EQ(Record(sub::kUpdate, {"TableName=Personnel", "Seq=" + seq, "f23=" + hash, "f11=Neil"}), "OK");
+    EXPECT_EQ(stored(), hash);
+    ASSERT_EQ(Record(sub::kUpdate, {"TableName=Personnel", "Seq=" + seq, "f23=changed"}), "OK");
+    EXPECT_TRUE(VerifyPassword("changed", stored()));
+    ASSERT_EQ(Record(sub::kUpdate, {"TableName=Personnel", "Seq=" + seq, "f23="}), "OK");
+    EXPECT_EQ(stored(), "");
+}
+
+TEST_F(RecordRequestTest, DeleteRemovesAndMissingRecordsAreReported) {
+    EXPECT_EQ(Record(sub::kDelete, {"TableName=CaseNeedsQuote", "Seq=" + data.quoteW}), "OK");
+    EXPECT_EQ(Record(sub::kRead, {"TableName=CaseNeedsQuote", "Seq=" + data.quoteW}), "~");
+    EXPECT_EQ(ErrorCodeOf(Record(sub::kDelete, {"TableName=CaseNeedsQuote", "Seq=" + data.quoteW})),
+              static_cast<int>(server::ErrorCode::NotFound));
+    EXPECT_EQ(ErrorCodeOf(Record(sub::kUpdate, {"TableName=CaseNeedsQuote", "Seq=" + data.quoteW, "f14=X"})),
+              static_cast<int>(server::ErrorCode::NotFound));
+}
+
+TEST_F(RecordRequestTest, RequestsItCannotServeGetAnErrorReplyAndWriteNothing) {
+    const std::vector<std::pair<std::uint32_t, Strings>> bad = {
+        {sub::kAdd, {"TableName=Nowhere", "f10=x"}},
+        {sub::kAdd, {"TableName=Patients", "f18=x"}},
+        {sub::kAdd, {"TableName=Patients", "f1=7"}},
+        {sub::kAdd, {"TableName=Patients", "g10=x"}},
+        {sub::kAdd, {"TableName=Patients", "f10=ok", "no equals sign"}},
+        {sub::kUpdate, {"TableName=Patients", "Seq=abc", "f10=x"}},
+        {sub::kUpdate, {"TableName=Patients", "f10=x"}},
+        {sub::kRead, {"TableName=Patients"}},
+        {sub::kRead, {"TableName=Patients", "List=9", "Key=1"}},
+        {sub::kRead, {"TableName=Patients", "Seq=1", "AliasFields=Q10"}},
+        {sub::kReadFields, {"TableName=Patients", "List=1", "Key=1", "FieldList=f10,f99"}},
+        {20099, {"TableName=Patients"}},
+    };
+    for (const auto& [subCommand, items] : bad) {
+        const std::string reply = Record(subCommand, items);
+        EXPECT_NE(ErrorCodeOf(reply), 0) << ToCommaText(items) << " -> " << reply;
+    }
+    EXPECT_EQ(storage->Count("Patients", {}), 2);
+}
+
+}  // namespace
+}  // namespace dalvero::test

@@ -1,0 +1,313 @@
+// The real dalvero-server on loopback, reached through the client's own data
+// layer: TLS verification, lists and commands on the demo hospital, bad input
+// from raw sockets, and durability across kill -9.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "db_server_connection.h"
+#include "frame.h"
+#include "function_commands.h"
+#include "ini_file.h"
+#include "json_node.h"
+#include "password_hash.h"
+#include "real_server.h"
+#include "record_batch.h"
+#include "record_ops.h"
+
+namespace fs = std::filesystem;
+using dalvero::cJsonNode;
+using dalvero::cRecordBatch;
+using dalvero::StringList;
+using dalvero::test::RealServer;
+
+namespace {
+
+// A raw TCP connection for input no client of ours would send.
+class RawConnection {
+public:
+    explicit RawConnection(int port) {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_port = htons(static_cast<std::uint16_t>(port));
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        timeval tv{5, 0};
+        ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+        connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    }
+    ~RawConnection() { ::close(fd_); }
+    bool Connected() const { return connected_; }
+    void Send(std::string_view bytes) { ASSERT_EQ(::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size())); }
+    // Up to the zero byte; empty when the server closed or sent nothing.
+    std::string ReadReply() {
+        std::string reply;
+        char c;
+        while (::recv(fd_, &c, 1, 0) == 1) {
+            if (c == '\0') return reply;
+            reply += c;
+        }
+        return {};
+    }
+    // Whatever the server still sends (a TLS alert, say), then its close.
+    bool ClosedByServer() {
+        char buffer[256];
+        for (;;) {
+            const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+            if (n == 0) return true;
+            // Closing with our frame unread makes the server's end reset.
+            if (n < 0) return errno == ECONNRESET;
+        }
+    }
+
+private:
+    int fd_ = -1;
+    bool connected_ = false;
+};
+
+std::string AdminEmail(const RealServer& server) {
+    for (const auto& login : server.Logins())
+        if (login.roles.find("Administrator") != std::string::npos) return login.email;
+    return {};
+}
+
+std::string FunctionReply(dalvero::dbServerConnection& fn, const std::string& text) {
+    fn.SendText(text);
+    return fn.ReplyText;
+}
+
+}  // namespace
+
+TEST(ServerLoopback, LoginRecordIsFoundOverVerifiedTlsAndItsPasswordIsHashed) {
+    RealServer server(RealServer::Demo);
+    auto db = server.ConnectData();
+    ASSERT_TRUE(db->IsConnected());
+    EXPECT_GT(db->ServerDate, 40000.0);  // a date after 2009 in the client's day count
+
+    const auto& login = server.Logins().front();
+    StringList user;
+    ASSERT_TRUE(dalvero::FindRecord(*db, "Personnel", 4, login.email, "", user, "", ""));
+    ASSERT_GT(user.size(), 26u);
+    EXPECT_EQ(user[22], login.email);
+    EXPECT_NE(user[23], login.password);
+    EXPECT_TRUE(dalvero::VerifyPassword(login.password, user[23]));
+    EXPECT_FALSE(dalvero::VerifyPassword(login.password + "x", user[23]));
+
+    StringList none;
+    EXPECT_FALSE(dalvero::FindRecord(*db, "Personnel", 4, "nobody@nowhere", "", none, "", ""));
+    EXPECT_EQ(none.CommaText(), "~");
+}
+
+TEST(ServerLoopback, RefusesClientsThatCannotVerifyItOrNameItself) {
+    RealServer server(RealServer::Demo);
+    // A CA file that did not sign the server's certificate.
+    dalvero::dbServerConnection otherCa("127.0.0.1", std::to_string(server.DataPort()), "Dalvero", "", true, 5,
+                                        server.DataDir() / "server.ini");
+    EXPECT_FALSE(otherCa.IsConnected());
+    // The handshake accepts only the client program.
+    auto stranger = server.ConnectData("SomethingElse");
+    EXPECT_FALSE(stranger->IsConnected());
+}
+
+TEST(ServerLoopback, OpenCaseListWithJoinsAndStatusesOfTheDemoHospital) {
+    RealServer server(RealServer::Demo);
+    auto db = server.ConnectData();
+    auto fn = server.ConnectFunctions();
+    ASSERT_TRUE(db->IsConnected());
+    ASSERT_TRUE(fn->IsConnected());
+
+    StringList user;
+    ASSERT_TRUE(dalvero::FindRecord(*db, "Personnel", 4, AdminEmail(server), "", user, "", ""));
+    const std::string hospital = user[9];
+
+    cRecordBatch batch;
+    ASSERT_TRUE(batch.Query(db.get(), "Cases", "L4", hospital, "", 0, 1000,
+                            "f10,f12,f13,f14,f15,f18,f19,f20,f21,f22,f23,f24,f25,f30,P10,P11,P12,P13,P14,P15,cm11,cm13",
+                            "P=Patients:f10,Ip=InsuranceTypes:f19,Is=InsuranceTypes:f20,cm=Personnel:f23", "", "F"));
+    ASSERT_TRUE(batch.Set->First());
+    std::vector<std::string> seqs;
+    do {
+        EXPECT_NE(batch.Set->ReadField("f18"), "Y") << "closed case in the open list";
+        EXPECT_FALSE(batch.Set->ReadField("P12").empty()) << "patient join";
+        EXPECT_FALSE(batch.Set->ReadField("cm11").empty()) << "case worker join";
+        seqs.push_back(batch.Set->Seq);
+    } while (batch.Set->Next());
+    EXPECT_EQ(static_cast<int>(seqs.size()), batch.Set->Position);
+
+    cJsonNode request("", "", nullptr);
+    dalvero::BuildGetCaseStatus(request, seqs);
+    ASSERT_TRUE(dalvero::RunFunctionCommand(*fn, request));
+    EXPECT_EQ(request.GetString("Error"), "");
+    cJsonNode* statuses = request.GetMember("StatusList");
+    ASSERT_NE(statuses, nullptr);
+    EXPECT_EQ(static_cast<std::size_t>(statuses->Count()), seqs.size());
+    for (const auto& seq : seqs) {
+        const std::string status = statuses->GetString(seq);
+        ASSERT_FALSE(status.empty()) << "case " << seq;
+        EXPECT_TRUE(status[0] >= '1' && status[0] <= '3') << status;
+    }
+}
+
+TEST(ServerLoopback, PreviousCaseListPagesWithoutGapsOrRepeats) {
+    RealServer server(RealServer::Demo);
+    auto db = server.ConnectData();
+    StringList user;
+    ASSERT_TRUE(dalvero::FindRecord(*db, "Personnel", 4, AdminEmail(server), "", user, "", ""));
+
+    cRecordBatch all;
+    ASSERT_TRUE(all.Query(db.get(), "Cases", "L3", user[9], "", 0, 1000, "f22", "", "f18=Y", "F", "", "Y"));
+    std::vector<std::string> expected;
+    if (all.Set->First()) do expected.push_back(all.Set->Seq); while (all.Set->Next());
+    ASSERT_GT(expected.size(), 14u) << "the demo must have several pages of closed cases";
+
+    cRecordBatch paged;
+    ASSERT_TRUE(paged.Query(db.get(), "Cases", "L3", user[9], "", 0, 7, "f22", "", "f18=Y", "F", "", "Y"));
+    std::vector<std::vector<std::string>> pages;
+    for (;;) {
+        std::vector<std::string> page;
+        if (paged.Set->First()) do page.push_back(paged.Set->Seq); while (paged.Set->Next());
+        pages.push_back(page);
+        if (paged.Set->Count >= paged.Set->Position || paged.SecondMark == 0) break;
+        ASSERT_TRUE(paged.NextPage());
+        ASSERT_LT(pages.size(), 100u);
+    }
+    std::vector<std::string> walked;
+    for (const auto& page : pages) walked.insert(walked.end(), page.begin(), page.end());
+    EXPECT_EQ(walked, expected);
+
+    // And back again: each earlier page comes back in the order it had.
+    for (std::size_t i = pages.size() - 1; i > 0; --i) {
+        ASSERT_TRUE(paged.PriorPage());
+        std::vector<std::string> page;
+        if (paged.Set->First()) do page.push_back(paged.Set->Seq); while (paged.Set->Next());
+        EXPECT_EQ(page, pages[i - 1]) << "page " << i - 1;
+    }
+}
+
+TEST(ServerLoopback, BadInputGetsAnErrorOrAClosedConnectionAndOthersAreStillServed) {
+    RealServer server(RealServer::Demo);
+    auto fn = server.ConnectFunctions();
+
+    // A client that connects and says nothing holds no one up.
+    RawConnection silent(server.FunctionPort());
+    ASSERT_TRUE(silent.Connected());
+
+    RawConnection garbage(server.FunctionPort());
+    garbage.Send(std::string("{ServerCommand:nosuchcommand}") + '\0');
+    EXPECT_NE(garbage.ReadReply().find("Error"), std::string::npos);
+    garbage.Send(std::string("{{{[[[\"'") + '\0');
+    EXPECT_NE(garbage.ReadReply().find("Error"), std::string::npos);
+
+    // Frames on the TLS port without TLS: the handshake fails and the
+    // connection is closed.
+    RawConnection plain(server.DataPort());
+    const auto f = dalvero::frame::Encode(20002, 0, "V2,Cases");
+    plain.Send(*f);
+    EXPECT_TRUE(plain.ClosedByServer());
+
+    // A frame that breaks the protocol over TLS.
+    auto db = server.ConnectData();
+    ASSERT_TRUE(db->IsConnected());
+    EXPECT_TRUE(db->Exchange(31001, 20003, "TableName=NoSuchTable,Seq=1"));
+    EXPECT_FALSE(db->ErrorText.empty());
+    EXPECT_TRUE(db->Exchange(31001, 20003, "TableName=\"Cases; DROP TABLE Cases\",Seq=1"));
+    EXPECT_FALSE(db->ErrorText.empty());
+    EXPECT_TRUE(db->Exchange(777, 1, "whatever"));
+    EXPECT_FALSE(db->ErrorText.empty());
+
+    // Everyone else is still served.
+    EXPECT_NE(FunctionReply(*fn, "{ServerCommand:getcaseneedstatus,SeqList:1}").find("StatusList"),
+              std::string::npos);
+    StringList user;
+    EXPECT_TRUE(dalvero::FindRecord(*db, "Personnel", 4, AdminEmail(server), "", user, "", ""));
+    cRecordBatch cases;
+    EXPECT_TRUE(cases.Query(db.get(), "Cases", "L4", user[9], "", 0, 5, "f22", "", "", "F"));
+}
+
+TEST(ServerLoopback, AcknowledgedWritesSurviveKillMinus9) {
+    const fs::path dir = RealServer::CopyDataFolder(RealServer::Empty);
+    // Free ports for the child: bind port 0, read it, let go.
+    auto freePort = [] {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        socklen_t len = sizeof addr;
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+        ::close(fd);
+        return ntohs(addr.sin_port);
+    };
+    dalvero::IniFile ini;
+    ASSERT_TRUE(ini.LoadFromFile((dir / "server.ini").string()));
+    const int dataPort = freePort();
+    ini.WriteString("DataServer", "Port", std::to_string(dataPort));
+    ini.WriteString("FunctionServer", "Port", std::to_string(freePort()));
+    ASSERT_TRUE(ini.SaveToFile((dir / "server.ini").string(), 0600));
+
+    auto start = [&] {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::freopen("/dev/null", "w", stderr);
+            ::execl(DALVERO_SERVER_EXE, DALVERO_SERVER_EXE, "run", dir.c_str(), nullptr);
+            ::_exit(127);
+        }
+        return pid;
+    };
+    auto connect = [&] {
+        std::unique_ptr<dalvero::dbServerConnection> db;
+        for (int i = 0; i < 100; ++i) {
+            db = std::make_unique<dalvero::dbServerConnection>("127.0.0.1", std::to_string(dataPort), "Dalvero", "",
+                                                               true, 10, (dir / "tls" / "ca.pem").string());
+            if (db->IsConnected()) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return db;
+    };
+
+    pid_t pid = start();
+    std::vector<std::string> seqs;
+    {
+        auto db = connect();
+        ASSERT_TRUE(db->IsConnected());
+        for (int i = 0; i < 20; ++i) {
+            const std::string seq =
+                dalvero::AddRecord(*db, "Patients", StringList{"f10=Crash" + std::to_string(i), "f12=Test"});
+            ASSERT_FALSE(seq.empty());
+            seqs.push_back(seq);
+        }
+        ASSERT_TRUE(dalvero::UpdateRecord(*db, "Patients", seqs[0], StringList{"f11=Updated"}));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+
+    pid = start();
+    {
+        auto db = connect();
+        ASSERT_TRUE(db->IsConnected());
+        for (std::size_t i = 0; i < seqs.size(); ++i) {
+            StringList values;
+            ASSERT_TRUE(dalvero::ReadRecord(*db, "Patients", seqs[i], values, "", "")) << seqs[i];
+            EXPECT_EQ(values[10], "Crash" + std::to_string(i));
+        }
+        StringList first;
+        ASSERT_TRUE(dalvero::ReadRecord(*db, "Patients", seqs[0], first, "", ""));
+        EXPECT_EQ(first[11], "Updated");
+    }
+    ::kill(pid, SIGTERM);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "run ends cleanly on SIGTERM";
+    fs::remove_all(dir);
+}

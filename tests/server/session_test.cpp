@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <ctime>
+#include <fstream>
+
+#include "dataserver_fixture.h"
+#include "request_error.h"
+#include "date_text.h"
+#include "file_age.h"
+#include "plain_socket.h"
+#include "socket_channel.h"
+#include "string_list.h"
+
+namespace dalvero::test {
+namespace {
+
+namespace fs = std::filesystem;
+namespace cmd = frame::cmd;
+namespace sub = frame::sub;
+using server::DataServerSession;
+using server::ErrorCode;
+
+// A connection's bytes held in memory: what the client sent, what came back.
+struct MemoryChannel : server::Channel {
+    std::string input;
+    std::size_t read = 0;
+    std::string output;
+
+    bool Read(void* data, std::size_t n) override {
+        if (input.size() - read < n) return false;
+        std::copy_n(input.data() + read, n, static_cast<char*>(data));
+        read += n;
+        return true;
+    }
+    bool Write(const void* data, std::size_t n) override {
+        output.append(static_cast<const char*>(data), n);
+        return true;
+    }
+
+    void SendFrame(std::uint32_t command, std::uint32_t subCommand, const std::string& text) {
+        input += *frame::Encode(command, subCommand, text);
+    }
+    void SendWord(std::uint32_t value) {
+        std::uint8_t bytes[4];
+        frame::PutUint32(bytes, value);
+        input.append(reinterpret_cast<const char*>(bytes), 4);
+    }
+    // Takes one zero-terminated reply off the output.
+    std::string TakeReply() {
+        const auto zero = output.find('\0');
+        EXPECT_NE(zero, std::string::npos) << "no complete reply";
+        std::string reply = output.substr(0, zero);
+        output.erase(0, zero == std::string::npos ? output.size() : zero + 1);
+        return reply;
+    }
+    // Takes a download's 8-byte header and its content.
+    std::pair<std::uint32_t, std::int32_t> TakeHeader() {
+        EXPECT_GE(output.size(), 8u);
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(output.data());
+        const std::uint32_t size = frame::GetUint32(bytes);
+        const auto date = static_cast<std::int32_t>(frame::GetUint32(bytes + 4));
+        output.erase(0, 8);
+        return {size, date};
+    }
+    std::string TakeBytes(std::size_t n) {
+        std::string bytes = output.substr(0, n);
+        output.erase(0, n);
+        return bytes;
+    }
+};
+
+class SessionTest : public DataServerTest {
+protected:
+    DataServerSession Fresh() { return DataServerSession(*storage, dir.path(), "10.1.2.3"); }
+
+    std::string ServeOne(MemoryChannel& channel) {
+        EXPECT_TRUE(session->ServeNext(channel));
+        return channel.TakeReply();
+    }
+
+    void WriteNamedFile(const std::string& relative, const std::string& content) {
+        const fs::path path = dir.path() / "files" / relative;
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << content;
+    }
+};
+
+double NowAsDays() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return DaySerial({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday}) +
+           (local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec) / 86400.0;
+}
+
+TEST_F(SessionTest, HandshakeAcceptsOnlyThisProgram) {
+    DataServerSession fresh = Fresh();
+    const double before = NowAsDays();
+    const StringList reply(ParseCommaText(fresh.Handle({18, cmd::kHandshake, 0}, "ProgramID=Dalvero")));
+    const double after = NowAsDays();
+    EXPECT_EQ(reply.Value("Accepted"), "Y");
+    const double date = ToFloatDef(reply.Value("Date"), 0);
+    EXPECT_GE(date, before - 1e-5);
+    EXPECT_LE(date, after + 1e-5);
+    EXPECT_EQ(reply.Value("RunningFolder"), dir.path().string());
+    EXPECT_EQ(reply.Value("RemoteIP"), "10.1.2.3");
+    EXPECT_TRUE(fresh.Accepted());
+
+    DataServerSession other = Fresh();
+    const StringList refused(ParseCommaText(other.Handle({16, cmd::kHandshake, 0}, "ProgramID=Other")));
+    EXPECT_EQ(refused.Value("Accepted"), "N");
+    // A refused client still gets the date, or it would ask for it alone and
+    // carry on as if accepted.
+    EXPECT_GT(ToFloatDef(refused.Value("Date"), 0), 1.0);
+    EXPECT_FALSE(other.Accepted());
+}
+
+TEST_F(SessionTest, NothingButTheHandshakeAndDateBeforeAcceptance) {
+    DataServerSession fresh = Fresh();
+    EXPECT_GT(ToFloatDef(StringList(ParseCommaText(fresh.Handle({1, cmd::kServerDate, 0}, ""))).Value("Date"), 0), 1.0);
+    const std::string query = QueryText("Cases", "L1", "", "", 1, 10, "f10");
+    EXPECT_EQ(ErrorCodeOf(fresh.Handle({1, cmd::kQuery, 0}, query)), static_cast<int>(ErrorCode::NotAccepted));
+    EXPECT_EQ(ErrorCodeOf(fresh.Handle({1, cmd::kRecord, sub::kAdd}, "TableName=Cases")),
+              static_cast<int>(ErrorCode::NotAccepted));
+    EXPECT_EQ(storage->Count("Cases", {}), 5);
+    fresh.Handle({1, cmd::kHandshake, 0}, "ProgramID=dalvero");
+    EXPECT_EQ(ErrorCodeOf(fresh.Handle({1, cmd::kQuery, 0}, query)), 0);
+}
+
+TEST_F(SessionTest, FramesAreServedInTurnAndBrokenFramesEndTheConnection) {
+    MemoryChannel channel;
+    channel.SendFrame(cmd::kServerDate, 0, "");
+    channel.SendFrame(77, 1, "anything");
+    channel.SendFrame(cmd::kRecord, sub::kRead, "TableName=Patients,Seq=" + data.pat1);
+    EXPECT_NE(ServeOne(channel).find("Date="), std::string::npos);
+    EXPECT_EQ(ErrorCodeOf(ServeOne(channel)), static_cast<int>(ErrorCode::UnknownCommand));
+    EXPECT_EQ(ParseCommaText(ServeOne(channel)).at(10), "Pat");
+    EXPECT_FALSE(session->ServeNext(channel));  // the peer has gone
+
+    for (std::uint32_t length : {0u, frame::kMaxPayload + 1}) {
+        MemoryChannel bad;
+        std::uint8_t header[12];
+        frame::PutUint32(header, length);
+        frame::PutUint32(header + 4, cmd::kServerDate);
+        frame::PutUint32(header + 8, 0);
+        bad.input.assign(reinterpret_cast<const char*>(header), 12);
+        bad.input += std::string(64, 'x');
+        EXPECT_FALSE(session->ServeNext(bad)) << length;
+        EXPECT_TRUE(bad.output.empty());
+    }
+    MemoryChannel cut;
+    cut.SendFrame(cmd::kServerDate, 0, "some payload");
+    cut.input.resize(cut.input.size() - 3);
+    EXPECT_FALSE(session->ServeNext(cut));
+}
+
+TEST_F(SessionTest, NamedFilesComeFromTheFilesFolderOnly) {
+    std::string content(2 * frame::kFilePiece + 17, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 31);
+    WriteNamedFile("Clients/Dalvero.exe", content);
+    const std::int32_t age = FileAge((dir.path() / "files/Clients/Dalvero.exe").string());
+    ASSERT_NE(age, 0);
+
+    const StringList info(ParseCommaText(Ask(cmd::kFile, sub::kFileInfo, "Clients\\Dalvero.exe")));
+    EXPECT_EQ(info.Value("FileSize"), std::to_string(content.size()));
+    EXPECT_EQ(info.Value("FileDate"), std::to_string(age));
+    const StringList missing(ParseCommaText(Ask(cmd::kFile, sub::kFileInfo, "Clients\\Nothing.exe")));
+    EXPECT_EQ(missing.Value("FileDate"), "0");
+
+    MemoryChannel channel;
+    channel.SendFrame(cmd::kFile, sub::kDownload, "Clients\\Dalvero.exe");
+    ASSERT_TRUE(session->ServeNext(channel));
+    const auto [size, date] = channel.TakeHeader();
+    EXPECT_EQ(size, content.size());
+    EXPECT_EQ(date, age);
+    EXPECT_EQ(channel.TakeBytes(size), content);
+    EXPECT_EQ(channel.TakeReply(), "OK");
+
+    // Names that climb out of the files folder are refused, downloads with an
+    // empty header so the client stays in step.
+    const fs::path outside = dir.path() / "secret.txt";
+    std::ofstream(outside) << "not for clients";
+    for (const std::string& name : {std::string("..\\secret.txt"), std::string("Clients\\..\\..\\secret.txt"),
+                                    outside.string(), std::string("C:\\secret.txt"), std::string("")}) {
+        EXPECT_EQ(ErrorCodeOf(Ask(cmd::kFile, sub::kFileInfo, name)), static_cast<int>(ErrorCode::FileError)) << name;
+        MemoryChannel refused;
+        refused.SendFrame(cmd::kFile, sub::kDownload, name);
+        ASSERT_TRUE(session->ServeNext(refused));
+        EXPECT_EQ(refused.TakeHeader().first, 0u) << name;
+        EXPECT_NE(ErrorCodeOf(refused.TakeReply()), 0) << name;
+    }
+}
+
+TEST_F(SessionTest, RecordFilesGoUpAndComeBack) {
+    const std::string logo = std::string("\xff\xd8\xff\xe0", 4) + std::string(frame::kFilePiece + 5, 'j');
+    MemoryChannel channel;
+    channel.SendFrame(cmd::kRecordFile, sub::kUpload, "ProviderEntities," + data.mercy + ",1,1700000000");
+    channel.SendWord(static_cast<std::uint32_t>(logo.size()));
+    channel.input += logo;
+    channel.SendFrame(cmd::kRecordFile, sub::kDownload, "ProviderEntities," + data.mercy + ",1");
+    channel.SendFrame(cmd::kRecordFile, sub::kDownload, "ProviderEntities," + data.mercy + ",2");
+
+    EXPECT_EQ(ServeOne(channel), "OK");
+    ASSERT_TRUE(session->ServeNext(channel));
+    const auto [size, date] = channel.TakeHeader();
+    EXPECT_EQ(date, 1700000000);
+    EXPECT_EQ(channel.TakeBytes(size), logo);
+    EXPECT_EQ(channel.TakeReply(), "OK");
+    ASSERT_TRUE(session->ServeNext(channel));
+    EXPECT_EQ(channel.TakeHeader().first, 0u);  // nothing in slot 2
+    EXPECT_EQ(channel.TakeReply(), "~");
+}
+
+TEST_F(SessionTest, RefusedUploadsAreReadToTheEndSoTheNextRequestIsServed) {
+    auto upload = [](MemoryChannel& channel, const std::string& request, std::uint32_t size) {
+        channel.SendFrame(cmd::kRecordFile, sub::kUpload, request);
+        channel.SendWord(size);
+        channel.input += std::string(size, 'z');
+        channel.SendFrame(cmd::kServerDate, 0, "");
+    };
+    const std::vector<std::pair<std::string, std::uint32_t>> refused = {
+        {"ProviderEntities,999999,1,5", 10},            // no such record
+        {"Nowhere," + data.mercy + ",1,5", 10},         // no such table
+        {"ProviderEntities," + data.mercy + ",0,5", 10},  // no such slot
+        {"ProviderEntities," + data.mercy, 10},         // half a request
+        {"ProviderEntities," + data.mercy + ",1,5", server::FileTransfers::kMaxRecordFile + 1},
+    };
+    for (const auto& [request, size] : refused) {
+        MemoryChannel channel;
+        upload(channel, request, size);
+        EXPECT_NE(ErrorCodeOf(ServeOne(channel)), 0) << request;
+        EXPECT_NE(ServeOne(channel).find("Date="), std::string::npos) << request;
+    }
+    EXPECT_FALSE(storage->ReadRecordFile("ProviderEntities", std::stoll(data.mercy), 1));
+
+    // Before the handshake even a well-formed upload is refused, in step.
+    DataServerSession fresh = Fresh();
+    MemoryChannel channel;
+    upload(channel, "ProviderEntities," + data.mercy + ",1,5", 10);
+    ASSERT_TRUE(fresh.ServeNext(channel));
+    EXPECT_EQ(ErrorCodeOf(channel.TakeReply()), static_cast<int>(ErrorCode::NotAccepted));
+    ASSERT_TRUE(fresh.ServeNext(channel));
+    EXPECT_NE(channel.TakeReply().find("Date="), std::string::npos);
+    EXPECT_FALSE(storage->ReadRecordFile("ProviderEntities", std::stoll(data.mercy), 1));
+}
+
+// A client that stops in the middle of a request must not hold its thread
+// for the long wait allowed between requests.
+TEST(SocketChannelTest, AStalledRequestIsGivenUp) {
+    int fds[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+    PlainSocket socket;
+    socket.Attach(fds[0], false);
+    server::SocketChannel channel(socket, -1, 1);
+    char header[frame::kHeaderSize];
+    ASSERT_EQ(::write(fds[1], "0123456789ab", sizeof header), static_cast<ssize_t>(sizeof header));
+    EXPECT_TRUE(channel.Read(header, sizeof header));
+    EXPECT_TRUE(channel.Write("OK", 3));
+    ASSERT_EQ(::write(fds[1], "x", 1), 1);  // the next request's first byte, and no more
+    EXPECT_FALSE(channel.Read(header, sizeof header));
+    ::close(fds[1]);
+}
+
+}  // namespace
+}  // namespace dalvero::test

@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <thread>
+
+#include "dataserver_fixture.h"
+#include "schema.h"
+#include "sqlite_storage.h"
+#include "table_catalogue.h"
+
+namespace dalvero::test {
+namespace {
+
+using server::CompareOp;
+using server::Condition;
+using server::ListRead;
+using server::SqliteStorage;
+using server::StorageError;
+namespace tbl = catalogue::tbl;
+
+class StorageTest : public ::testing::Test {
+protected:
+    std::string File() const { return (dir.path() / "store.db").string(); }
+    TempDir dir;
+};
+
+std::vector<std::int64_t> Seqs(const std::vector<server::Record>& records) {
+    std::vector<std::int64_t> seqs;
+    for (const auto& r : records) seqs.push_back(r.seq);
+    return seqs;
+}
+
+TEST_F(StorageTest, AcknowledgedWritesSurviveReopenAndSeqsAreNeverReused) {
+    std::int64_t first = 0, last = 0;
+    {
+        SqliteStorage store(File());
+        first = store.Add(tbl::kCases, {{10, "7"}, {1001, "long note"}});
+        last = store.Add(tbl::kCases, {{10, "8"}});
+        store.WriteRecordFile(tbl::kCases, first, 1, {std::string("\xff\xd8jpeg\0bytes", 11), 1700000000});
+        ASSERT_TRUE(store.Remove(tbl::kCases, last));
+    }
+    SqliteStorage store(File());
+    auto record = store.Read(tbl::kCases, first);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->fields.at(10), "7");
+    EXPECT_EQ(record->fields.at(1001), "long note");
+    auto file = store.ReadRecordFile(tbl::kCases, first, 1);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->content, std::string("\xff\xd8jpeg\0bytes", 11));
+    EXPECT_EQ(file->fileDate, 1700000000);
+    // A link to the removed record must never come to name a new one.
+    EXPECT_GT(store.Add(tbl::kCases, {}), last);
+}
+
+TEST_F(StorageTest, ValuesTravelAsDataNeverAsSql) {
+    SqliteStorage store(File());
+    const std::string hostile = "x'); DROP TABLE \"Cases\"; --\"; SELECT 1;";
+    const auto seq = store.Add(tbl::kCases, {{10, hostile}, {22, "it's \"quoted\""}});
+    EXPECT_EQ(store.Count(tbl::kCases, {{10, CompareOp::Equal, hostile, false}}), 1);
+    EXPECT_EQ(store.Read(tbl::kCases, seq)->fields.at(22), "it's \"quoted\"");
+    // A prefix condition takes % and _ literally.
+    store.Add(tbl::kCases, {{22, "50%_off"}});
+    store.Add(tbl::kCases, {{22, "50abc"}});
+    EXPECT_EQ(store.Count(tbl::kCases, {{22, CompareOp::StartsWith, "50%_", false}}), 1);
+    EXPECT_EQ(store.Count(tbl::kCases, {}), 3);
+}
+
+TEST_F(StorageTest, NotesAndFilesLiveAndDieWithTheirRecord) {
+    SqliteStorage store(File());
+    const auto seq = store.Add(tbl::kCaseNeedsQuote, {{14, "R"}, {1001, "first"}});
+    ASSERT_TRUE(store.Update(tbl::kCaseNeedsQuote, seq, {{1001, "second"}, {1002, "other"}}));
+    EXPECT_EQ(store.Read(tbl::kCaseNeedsQuote, seq)->fields.at(1001), "second");
+    ASSERT_TRUE(store.Update(tbl::kCaseNeedsQuote, seq, {{1001, ""}, {14, ""}}));
+    const auto record = store.Read(tbl::kCaseNeedsQuote, seq);
+    EXPECT_EQ(record->fields, (server::FieldValues{{1002, "other"}}));
+
+    store.WriteRecordFile(tbl::kCaseNeedsQuote, seq, 2, {"data", 5});
+    ASSERT_TRUE(store.Remove(tbl::kCaseNeedsQuote, seq));
+    EXPECT_FALSE(store.Read(tbl::kCaseNeedsQuote, seq));
+    EXPECT_FALSE(store.ReadRecordFile(tbl::kCaseNeedsQuote, seq, 2));
+    EXPECT_FALSE(store.Update(tbl::kCaseNeedsQuote, seq, {{14, "W"}}));
+    EXPECT_FALSE(store.Remove(tbl::kCaseNeedsQuote, seq));
+    EXPECT_THROW(store.WriteRecordFile(tbl::kCaseNeedsQuote, seq, 1, {"x", 1}), StorageError);
+}
+
+TEST_F(StorageTest, RefusesWhatTheSchemaDoesNotKeep) {
+    SqliteStorage store(File());
+    EXPECT_THROW(store.Add("NoSuchTable", {}), StorageError);
+    EXPECT_THROW(store.Add(tbl::kPatients, {{18, "x"}}), StorageError);  // beyond the table's fields
+    EXPECT_THROW(store.Add(tbl::kPatients, {{1, "5"}}), StorageError);   // the Seq is not written
+    EXPECT_THROW(store.Add(tbl::kPatients, {{1100, "x"}}), StorageError);
+    EXPECT_THROW(store.Count(tbl::kPatients, {{1001, CompareOp::Equal, "x", false}}), StorageError);
+    EXPECT_THROW(store.Count(tbl::kPatients, {{1, CompareOp::Equal, "abc", false}}), StorageError);
+    EXPECT_TRUE(store.HasField(tbl::kPatients, 17));
+    EXPECT_FALSE(store.HasField(tbl::kPatients, 18));
+    EXPECT_TRUE(store.HasField("providerentities", 41));  // letter case of table names is free
+}
+
+TEST_F(StorageTest, ConditionsCompareWithoutLetterCaseAndDatesByDay) {
+    SqliteStorage store(File());
+    const auto a = store.Add(tbl::kCases, {{36, "oh"}, {13, "20240131235900"}});
+    const auto b = store.Add(tbl::kCases, {{36, "OH"}, {13, "20240201"}});
+    const auto c = store.Add(tbl::kCases, {{13, "20240202000000"}});
+    auto select = [&](std::vector<Condition> where) {
+        ListRead read;
+        read.table = tbl::kCases;
+        read.where = std::move(where);
+        return Seqs(store.Select(read));
+    };
+    EXPECT_EQ(select({{36, CompareOp::Equal, "Oh", false}}), (std::vector<std::int64_t>{a, b}));
+    EXPECT_EQ(select({{36, CompareOp::NotEqual, "OH", false}}), (std::vector<std::int64_t>{c}));
+    EXPECT_EQ(select({{36, CompareOp::Equal, "", false}}), (std::vector<std::int64_t>{c}));
+    EXPECT_EQ(select({{13, CompareOp::AtLeast, "20240131", true}, {13, CompareOp::AtMost, "20240201", true}}),
+              (std::vector<std::int64_t>{a, b}));
+    EXPECT_EQ(select({{1, CompareOp::AtLeast, std::to_string(b), false}}), (std::vector<std::int64_t>{b, c}));
+}
+
+TEST_F(StorageTest, SelectOrdersReadsBackwardAndPages) {
+    SqliteStorage store(File());
+    const auto zed = store.Add(tbl::kPersonnel, {{13, "zed"}});
+    const auto able = store.Add(tbl::kPersonnel, {{13, "Able"}});
+    const auto bravo2 = store.Add(tbl::kPersonnel, {{13, "bravo"}, {11, "B"}});
+    const auto bravo1 = store.Add(tbl::kPersonnel, {{13, "Bravo"}, {11, "a"}});
+    ListRead read;
+    read.table = tbl::kPersonnel;
+    read.orderBy = {13, 11};
+    EXPECT_EQ(Seqs(store.Select(read)), (std::vector<std::int64_t>{able, bravo1, bravo2, zed}));
+    read.backward = true;
+    read.offset = 1;
+    read.limit = 2;
+    EXPECT_EQ(Seqs(store.Select(read)), (std::vector<std::int64_t>{bravo2, bravo1}));
+    read.backward = false;
+    read.descending = true;
+    EXPECT_EQ(Seqs(store.Select(read)), (std::vector<std::int64_t>{bravo2, bravo1}));
+    read.offset = 0;
+    read.limit = -1;
+    EXPECT_EQ(Seqs(store.Select(read)), (std::vector<std::int64_t>{zed, bravo2, bravo1, able}));
+}
+
+TEST_F(StorageTest, TextSearchFindsEveryWordAsPrefixAndFollowsChanges) {
+    SqliteStorage store(File());
+    const auto benign = store.Add(tbl::kICD9Symptom, {{10, "4011"}, {11, "Benign essential hypertension"}});
+    const auto malignant = store.Add(tbl::kICD9Symptom, {{10, "4010"}, {11, "Malignant essential hypertension"}});
+    store.Add(tbl::kICD9Symptom, {{10, "486"}, {11, "Pneumonia, organism unspecified"}});
+    EXPECT_EQ(store.SearchText(tbl::kICD9Symptom, 11, "HYPERT ess", 10).size(), 2u);
+    EXPECT_EQ(Seqs(store.SearchText(tbl::kICD9Symptom, 11, "benign hyper", 10)), (std::vector<std::int64_t>{benign}));
+    // Query syntax in typed words is only punctuation.
+    EXPECT_EQ(store.SearchText(tbl::kICD9Symptom, 11, "\"pneu*) OR (organ", 10).size(), 1u);
+    EXPECT_TRUE(store.SearchText(tbl::kICD9Symptom, 11, "  ", 10).empty());
+    EXPECT_EQ(store.SearchText(tbl::kICD9Symptom, 11, "hypertension", 1).size(), 1u);
+
+    store.Update(tbl::kICD9Symptom, malignant, {{11, "Malignant neoplasm"}});
+    store.Remove(tbl::kICD9Symptom, benign);
+    EXPECT_TRUE(store.SearchText(tbl::kICD9Symptom, 11, "hypertension", 10).empty());
+    EXPECT_EQ(store.SearchText(tbl::kICD9Symptom, 11, "neoplasm", 10).size(), 1u);
+    EXPECT_THROW(store.SearchText(tbl::kICD9Symptom, 10, "4010", 10), StorageError);
+}
+
+TEST_F(StorageTest, TransactionsCommitWholeOrNotAtAll) {
+    SqliteStorage store(File());
+    EXPECT_THROW(store.InTransaction([&] {
+        store.Add(tbl::kPatients, {{10, "kept?"}});
+        store.InTransaction([&] { store.Add(tbl::kPatients, {{10, "inner"}}); });
+        throw std::runtime_error("abandon");
+    }),
+                 std::runtime_error);
+    EXPECT_EQ(store.Count(tbl::kPatients, {}), 0);
+    store.InTransaction([&] {
+        store.Add(tbl::kPatients, {{10, "one"}});
+        store.Add(tbl::kPatients, {{10, "two"}});
+    });
+    EXPECT_EQ(store.Count(tbl::kPatients, {}), 2);
+}
+
+TEST_F(StorageTest, ThreadsWriteAndReadAtOnce) {
+    SqliteStorage store(File());
+    constexpr int kThreads = 4, kEach = 40;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&store, t] {
+            for (int i = 0; i < kEach; ++i) {
+                const auto seq = store.Add(tbl::kCaseFamily, {{9, std::to_string(t)}, {11, std::to_string(i)}});
+                ASSERT_TRUE(store.Read(tbl::kCaseFamily, seq));
+            }
+        });
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(store.Count(tbl::kCaseFamily, {}), kThreads * kEach);
+    EXPECT_EQ(store.Count(tbl::kCaseFamily, {{9, CompareOp::Equal, "2", false}}), kEach);
+}
+
+// A database made before a table had all of its fields or its text index.
+TEST_F(StorageTest, OpeningAnOlderFileAddsWhatIsMissing) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(File().c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE \"ICD9Symptom\" (seq INTEGER PRIMARY KEY AUTOINCREMENT, f10 TEXT NOT NULL "
+                           "DEFAULT '' COLLATE NOCASE, f11 TEXT NOT NULL DEFAULT '' COLLATE NOCASE);"
+                           "INSERT INTO \"ICD9Symptom\" (f10, f11) VALUES ('486', 'Pneumonia');",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+
+    SqliteStorage store(File());
+    EXPECT_EQ(store.SearchText(tbl::kICD9Symptom, 11, "pneu", 5).size(), 1u);
+    const auto seq = store.Add(tbl::kICD9Symptom, {{2, "kept"}, {10, "4019"}});
+    EXPECT_EQ(store.Read(tbl::kICD9Symptom, seq)->fields.at(2), "kept");
+}
+
+}  // namespace
+}  // namespace dalvero::test

@@ -1,0 +1,139 @@
+#include "real_server.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <mutex>
+#include <random>
+
+#include "init_data_folder.h"
+#include "net_start.h"
+#include "server_instance.h"
+
+namespace fs = std::filesystem;
+
+namespace dalvero::test {
+
+namespace {
+
+struct Template {
+    fs::path dir;
+    std::vector<server::DemoLogin> logins;
+};
+
+fs::path UniqueTempDir(const std::string& stem) {
+    static std::mt19937_64 random{std::random_device{}()};
+    static std::mutex mutex;
+    std::lock_guard lock(mutex);
+    for (;;) {
+        fs::path dir = fs::temp_directory_path() /
+                       (stem + "-" + std::to_string(::getpid()) + "-" + std::to_string(random() % 1000000000));
+        if (fs::create_directory(dir)) return dir;
+    }
+}
+
+// CTest runs every test case in a process of its own, and making a data
+// folder loads the code books; so the folders are made once per build of the
+// test program, kept in the build tree and copied for each server. A lock
+// file keeps parallel test processes from making the same one twice.
+fs::path TemplateRoot() {
+    std::error_code ec;
+    const fs::path exe = fs::canonical("/proc/self/exe", ec);
+    const auto stamp = fs::last_write_time(exe, ec).time_since_epoch().count();
+    return fs::path(DALVERO_TEST_CACHE_DIR) / (exe.filename().string() + "-" + std::to_string(stamp));
+}
+
+const Template& TemplateFor(RealServer::Content content) {
+    static Template templates[2];
+    static bool have[2] = {false, false};
+    static std::mutex mutex;
+    std::lock_guard lock(mutex);
+    const int i = content == RealServer::Demo ? 1 : 0;
+    Template& t = templates[i];
+    if (have[i]) return t;
+
+    const fs::path root = TemplateRoot();
+    fs::create_directories(root);
+    // Folders made for earlier builds of this program are of no more use.
+    const std::string prefix = root.filename().string().substr(0, root.filename().string().rfind('-') + 1);
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(root.parent_path(), ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name != root.filename().string() && name.rfind(prefix, 0) == 0) fs::remove_all(entry.path(), ec);
+    }
+    const int lockFd = ::open((root / "lock").c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600);
+    ::flock(lockFd, LOCK_EX);
+    t.dir = root / (i ? "demo" : "empty");
+    const fs::path loginsFile = root / (i ? "demo.logins" : "empty.logins");
+    if (!fs::exists(loginsFile)) {
+        fs::remove_all(t.dir, ec);
+        server::InitOptions options;
+        options.demo = i == 1;
+        options.referenceDir = DALVERO_SOURCE_DATA_DIR;
+        const auto result = server::InitDataFolder(t.dir, options);
+        std::ofstream out(loginsFile.string() + ".tmp");
+        for (const auto& login : result.logins) out << login.email << '\t' << login.password << '\t' << login.roles << '\n';
+        out.close();
+        fs::rename(loginsFile.string() + ".tmp", loginsFile);
+    }
+    std::ifstream in(loginsFile);
+    for (std::string line; std::getline(in, line);) {
+        const auto a = line.find('\t');
+        const auto b = line.find('\t', a + 1);
+        t.logins.push_back({line.substr(0, a), line.substr(a + 1, b - a - 1), line.substr(b + 1)});
+    }
+    ::flock(lockFd, LOCK_UN);
+    ::close(lockFd);
+    have[i] = true;
+    return t;
+}
+
+}  // namespace
+
+fs::path RealServer::CopyDataFolder(Content content) {
+    const Template& t = TemplateFor(content);
+    const fs::path dir = UniqueTempDir("dalvero-server");
+    fs::copy(t.dir, dir, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    return dir;
+}
+
+RealServer::RealServer(Content content) : content_(content) {
+    StartTls();
+    dir_ = CopyDataFolder(content);
+    instance_ = std::make_unique<server::ServerInstance>(dir_, 0, 0);
+}
+
+RealServer::~RealServer() {
+    instance_.reset();
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+}
+
+int RealServer::DataPort() const { return instance_->DataPort(); }
+int RealServer::FunctionPort() const { return instance_->FunctionPort(); }
+std::string RealServer::CaFile() const { return instance_->Config().caFile.string(); }
+const std::vector<server::DemoLogin>& RealServer::Logins() const { return TemplateFor(content_).logins; }
+
+std::unique_ptr<dbServerConnection> RealServer::ConnectData(const std::string& programId) const {
+    return std::make_unique<dbServerConnection>("127.0.0.1", std::to_string(DataPort()), programId, "", true, 30,
+                                                CaFile());
+}
+
+std::unique_ptr<dbServerConnection> RealServer::ConnectFunctions() const {
+    return std::make_unique<dbServerConnection>("127.0.0.1", std::to_string(FunctionPort()), "", "", false, 30);
+}
+
+void RealServer::WriteClientIni(const fs::path& folder) const {
+    std::ofstream ini(folder / "Dalvero.ini");
+    ini << "[DataServer]\nIP=127.0.0.1\nPort=" << DataPort() << "\nCAFile=" << CaFile()
+        << "\n\n[FunctionServer]\nIP=127.0.0.1\nPort=" << FunctionPort() << "\n";
+}
+
+void RealServer::Restart() {
+    instance_.reset();
+    instance_ = std::make_unique<server::ServerInstance>(dir_, 0, 0);
+}
+
+}  // namespace dalvero::test

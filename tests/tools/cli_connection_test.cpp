@@ -1,0 +1,105 @@
+// Finding the configuration and reaching (or not) the servers it names.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "cli_runner.h"
+#include "fake_peer.h"
+#include "json_node.h"
+#include "test_pki.h"
+
+namespace fs = std::filesystem;
+
+namespace dalvero::test {
+namespace {
+
+// A loopback port on which nothing listens.
+int ClosedPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+void WriteIni(const fs::path& folder, int dataPort, const std::string& caFile, int functionPort) {
+    WriteFile(folder / "Dalvero.ini", "[DataServer]\nIP=127.0.0.1\nPort=" + std::to_string(dataPort) +
+                                          "\nCAFile=" + caFile + "\n[FunctionServer]\nIP=127.0.0.1\nPort=" +
+                                          std::to_string(functionPort) + "\n");
+}
+
+constexpr char kDataRefused[] = "Unable to connect to data server\n";
+
+TEST_F(CliServerTest, UnverifiableOrUnreachableDataServer) {
+    TestPki pki;
+    TempDir elsewhere;
+    WriteIni(elsewhere.path(), server.DataPort(), pki.otherCaFile, server.FunctionPort());
+    CliResult result = RunCli(elsewhere.path(), {"read", "Personnel", "1"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, kDataRefused);
+
+    WriteIni(elsewhere.path(), server.DataPort(), (elsewhere.path() / "absent.pem").string(), server.FunctionPort());
+    result = RunCli(elsewhere.path(), {"read", "Personnel", "1"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, kDataRefused);
+
+    WriteIni(elsewhere.path(), ClosedPort(), server.CaFile(), ClosedPort());
+    result = RunCli(elsewhere.path(), {"query", "Personnel", "L2"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, kDataRefused);
+    EXPECT_EQ(result.out, "");
+    result = RunCli(elsewhere.path(), {"call", "getcasestatus", "SeqList=1"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "Unable to connect to function server\n");
+}
+
+TEST_F(CliServerTest, ConfigurationNamedOrFound) {
+    TempDir elsewhere;
+    const CliResult none = RunCli(elsewhere.path(), {"read", "Personnel", "1"});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_NE(none.err.find("No Dalvero.ini"), std::string::npos) << none.err;
+
+    const CliResult unreadable = RunCli(elsewhere.path(), {"--ini", "absent.ini", "read", "Personnel", "1"});
+    EXPECT_EQ(unreadable.exitCode, 1);
+    EXPECT_EQ(unreadable.err, "Unable to read absent.ini\n");
+
+    // A relative CAFile is found beside the configuration, not in the
+    // folder the tool runs in.
+    TempDir config;
+    fs::copy_file(server.CaFile(), config.path() / "ca.pem");
+    WriteIni(config.path(), server.DataPort(), "ca.pem", server.FunctionPort());
+    const CliResult named = RunCli(elsewhere.path(), {"query", "Personnel", "L2", "--max", "1", "--fields", "f13",
+                                                      "--ini", (config.path() / "Dalvero.ini").string()});
+    EXPECT_EQ(named.exitCode, 0) << named.err;
+    EXPECT_EQ(ParseRows(named.out).size(), 2u);
+}
+
+TEST(CliFunctionServer, SilentServerTimesOutAsAFailedCommand) {
+    // Reads the command and never answers.
+    FakePeer peer(PeerScript().ReadText());
+    TempDir work;
+    WriteIni(work.path(), ClosedPort(), "", peer.Port());
+    const CliResult result =
+        RunCli(work.path(), {"--timeout", "1", "call", "geticd9symptomsforkeywords", "KeyWordPhrase=heart failure"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "No reply from the function server\n");
+    EXPECT_EQ(result.out, "");
+
+    ASSERT_TRUE(peer.WaitFinished(1));
+    const auto messages = peer.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_FALSE(messages[0].framed);
+    const cJsonNode request(messages[0].Text());
+    EXPECT_EQ(request.GetString("ServerCommand"), "geticd9symptomsforkeywords");
+    EXPECT_EQ(request.GetString("KeyWordPhrase"), "heart failure");
+    EXPECT_EQ(request.Count(), 2);
+}
+
+}  // namespace
+}  // namespace dalvero::test

@@ -1,0 +1,75 @@
+// Named files and files attached to records.
+
+#include "cli_runner.h"
+
+namespace fs = std::filesystem;
+
+namespace dalvero::test {
+namespace {
+
+// Bytes of every value, zeros included, longer than one 50,000-byte piece.
+std::string BinaryContent(std::size_t size) {
+    std::string content(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) content[i] = static_cast<char>((i * 131 + i / 7) & 0xFF);
+    return content;
+}
+
+TEST_F(CliServerTest, GetFileDownloadsANamedFile) {
+    const std::string content = BinaryContent(120'000);
+    fs::create_directories(server.DataDir() / "files" / "Clients");
+    WriteFile(server.DataDir() / "files" / "Clients" / "Dalvero", content);
+
+    Ok({"get-file", "Clients\\Dalvero", "copy.bin"});
+    EXPECT_EQ(ReadFile(work.path() / "copy.bin"), content);
+    EXPECT_FALSE(fs::exists(work.path() / "copy.bin.download"));
+
+    const Rows info = ParseRows(Ok({"file-info", "Clients\\Dalvero"}));
+    ASSERT_EQ(info.size(), 2u);
+    EXPECT_EQ(info[0], (std::vector<std::string>{"FileSize", "FileDate"}));
+    EXPECT_EQ(info[1].at(0), "120000");
+    EXPECT_NE(info[1].at(1), "0");
+}
+
+TEST_F(CliServerTest, FailedDownloadLeavesTheLocalFileAlone) {
+    WriteFile(work.path() / "keep.bin", "old content");
+    const CliResult missing = Run({"get-file", "Clients\\Missing", "keep.bin"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("Clients\\Missing"), std::string::npos) << missing.err;
+    EXPECT_EQ(ReadFile(work.path() / "keep.bin"), "old content");
+
+    const CliResult info = Run({"file-info", "Clients\\Missing"});
+    EXPECT_EQ(info.exitCode, 1);
+    EXPECT_EQ(info.out, "");
+}
+
+TEST_F(CliServerTest, RecordFilesRoundTrip) {
+    const std::string hospital = HospitalSeq();
+    const std::string content = BinaryContent(75'000);
+    WriteFile(work.path() / "upload.bin", content);
+    Ok({"put-record-file", "ProviderEntities", hospital, "2", "upload.bin"});
+    Ok({"get-record-file", "ProviderEntities", hospital, "2", "back.bin"});
+    EXPECT_EQ(ReadFile(work.path() / "back.bin"), content);
+
+    // A smaller file replaces the slot's content wholly, also in an existing
+    // local file.
+    WriteFile(work.path() / "upload.bin", "short");
+    Ok({"put-record-file", "ProviderEntities", hospital, "2", "upload.bin"});
+    Ok({"get-record-file", "ProviderEntities", hospital, "2", "back.bin"});
+    EXPECT_EQ(ReadFile(work.path() / "back.bin"), "short");
+
+    // The demo's logo is a JPEG in slot 1.
+    Ok({"get-record-file", "ProviderEntities", hospital, "1", "logo.jpg"});
+    EXPECT_EQ(ReadFile(work.path() / "logo.jpg").substr(0, 2), "\xFF\xD8");
+
+    const CliResult empty = Run({"get-record-file", "ProviderEntities", hospital, "7", "back.bin"});
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_EQ(empty.err, "No file in slot 7 of record " + hospital + " in ProviderEntities\n");
+    EXPECT_EQ(ReadFile(work.path() / "back.bin"), "short");
+
+    const CliResult noLocal = Run({"put-record-file", "ProviderEntities", hospital, "2", "absent.bin"});
+    EXPECT_EQ(noLocal.exitCode, 1);
+    EXPECT_EQ(noLocal.err, "Cannot read absent.bin\n");
+}
+
+}  // namespace
+}  // namespace dalvero::test

@@ -1,0 +1,30 @@
+// Function-server commands through "call".
+
+#include "cli_runner.h"
+#include "json_node.h"
+
+namespace dalvero::test {
+namespace {
+
+TEST_F(CliServerTest, CallPrintsTheReply) {
+    // Command names are sent in lower case, whatever was typed.
+    const CliResult result = Run({"call", "GetICD9SymptomsForKeywords", "KeyWordPhrase=pneumonia"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    cJsonNode reply(result.out);
+    EXPECT_EQ(reply.GetString("Error"), "");
+    cJsonNode* data = reply.GetMember("Data");
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->GetString("486"), "Pneumonia, organism unspecified") << result.out;
+}
+
+TEST_F(CliServerTest, CallThatFailsExitsOneWithTheErrorText) {
+    const CliResult result = Run({"call", "nosuchcommand", "A=1"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "Unknown server command \"nosuchcommand\".\n");
+    // The reply itself still goes to stdout for scripts that read it.
+    EXPECT_EQ(cJsonNode(result.out).GetString("Error"), "Unknown server command \"nosuchcommand\".");
+}
+
+}  // namespace
+}  // namespace dalvero::test

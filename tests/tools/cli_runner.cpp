@@ -1,0 +1,115 @@
+#include "cli_runner.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace dalvero::test {
+
+namespace {
+
+// The output files are opened before the fork; the child only redirects
+// and execs, which is all a child of a threaded process may safely do.
+int OpenOutput(const fs::path& path) { return ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0600); }
+
+}  // namespace
+
+TempDir::TempDir() {
+    std::random_device random;
+    do {
+        path_ = fs::temp_directory_path() / ("dalvero-cli-test-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
+    } while (!fs::create_directory(path_));
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+}
+
+void WriteFile(const fs::path& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+CliResult RunCli(const fs::path& workDir, const std::vector<std::string>& args) {
+    TempDir capture;
+    const fs::path outPath = capture.path() / "out";
+    const fs::path errPath = capture.path() / "err";
+    const int out = OpenOutput(outPath);
+    const int err = OpenOutput(errPath);
+    const int in = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    std::vector<std::string> argvText{DALVERO_CLI_PATH};
+    argvText.insert(argvText.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : argvText) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const std::string dir = workDir.string();
+
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::chdir(dir.c_str()) != 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(in);
+    ::close(out);
+    ::close(err);
+    CliResult result;
+    int status = 0;
+    if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    result.out = ReadFile(outPath);
+    result.err = ReadFile(errPath);
+    return result;
+}
+
+Rows ParseRows(const std::string& out) {
+    Rows rows;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> row;
+        std::size_t from = 0;
+        for (std::size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1)
+            row.push_back(line.substr(from, tab - from));
+        row.push_back(line.substr(from));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::size_t Column(const Rows& rows, const std::string& name) {
+    if (rows.empty()) {
+        ADD_FAILURE() << "no header line";
+        return 0;
+    }
+    for (std::size_t i = 0; i < rows[0].size(); ++i)
+        if (rows[0][i] == name) return i;
+    ADD_FAILURE() << "no column " << name;
+    return 0;
+}
+
+std::string CliServerTest::Ok(const std::vector<std::string>& args) const {
+    const CliResult result = Run(args);
+    EXPECT_EQ(result.exitCode, 0) << args.front() << ": " << result.err;
+    EXPECT_EQ(result.err, "");
+    return result.out;
+}
+
+std::string CliServerTest::HospitalSeq() const {
+    const Rows rows = ParseRows(Ok({"find", "Personnel", "4", server.Logins().at(0).email}));
+    EXPECT_EQ(rows.size(), 2u);
+    return rows.size() == 2 ? rows[1][Column(rows, "f9")] : std::string();
+}
+
+}  // namespace dalvero::test

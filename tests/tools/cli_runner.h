@@ -1,0 +1,62 @@
+#pragma once
+// Runs the built dalvero-cli as a child process and gives back what it
+// printed, plus the helpers the command tests share: a folder removed again
+// at the end, a fixture with a real demo server and a Dalvero.ini for it,
+// and tab-separated output read back into rows.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "real_server.h"
+
+namespace dalvero::test {
+
+struct CliResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs dalvero-cli with args in workDir, stdin empty.
+CliResult RunCli(const std::filesystem::path& workDir, const std::vector<std::string>& args);
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+void WriteFile(const std::filesystem::path& path, const std::string& content);
+std::string ReadFile(const std::filesystem::path& path);
+
+// Output lines split at tabs; the header is row 0.
+using Rows = std::vector<std::vector<std::string>>;
+Rows ParseRows(const std::string& out);
+// Column of name in the header row; fails the test when it is missing.
+std::size_t Column(const Rows& rows, const std::string& name);
+
+// A demo server and a working folder holding a Dalvero.ini for it.
+class CliServerTest : public ::testing::Test {
+protected:
+    CliServerTest() : server(RealServer::Demo) { server.WriteClientIni(work.path()); }
+
+    CliResult Run(const std::vector<std::string>& args) const { return RunCli(work.path(), args); }
+    // Runs a command that must succeed and returns its output.
+    std::string Ok(const std::vector<std::string>& args) const;
+    // The demo hospital's Seq, from the first log-in's Personnel record.
+    std::string HospitalSeq() const;
+
+    RealServer server;
+    TempDir work;
+};
+
+}  // namespace dalvero::test

@@ -1,0 +1,119 @@
+#include "cli_args.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+
+namespace dalvero::cli {
+
+namespace {
+
+constexpr char kIni[] = "--ini";
+constexpr char kTimeout[] = "--timeout";
+constexpr char kHelp[] = "--help";
+
+const OptionDef* FindOption(const std::vector<OptionDef>& options, std::string_view name) {
+    const auto found =
+        std::find_if(options.begin(), options.end(), [&](const OptionDef& option) { return name == option.name; });
+    return found == options.end() ? nullptr : &*found;
+}
+
+}  // namespace
+
+const std::vector<OptionDef>& GlobalOptions() {
+    static const std::vector<OptionDef> options = {
+        {kIni, "PATH", "configuration file (default: Dalvero.ini in the current folder, then beside dalvero-cli)"},
+        {kTimeout, "SECONDS", "longest wait for each piece of a reply (default: no limit)"},
+        {kHelp, nullptr, "show this help, or a command's help after the command"},
+    };
+    return options;
+}
+
+std::string ParsedArgs::Get(std::string_view option, std::string_view fallback) const {
+    const auto found = options.find(option);
+    return found == options.end() ? std::string(fallback) : found->second;
+}
+
+ParsedArgs ParseCommandLine(const std::vector<std::string>& args, const std::vector<CommandDef>& commands) {
+    ParsedArgs parsed;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            if (parsed.command) {
+                parsed.positionals.push_back(arg);
+                continue;
+            }
+            const auto found = std::find_if(commands.begin(), commands.end(),
+                                            [&](const CommandDef& command) { return arg == command.name; });
+            if (found == commands.end()) throw UsageError("unknown command '" + arg + "'");
+            parsed.command = &*found;
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "-h") {
+            parsed.help = true;
+            continue;
+        }
+        // "--name=value" or "--name value".
+        const auto equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        const OptionDef* option = FindOption(GlobalOptions(), name);
+        if (!option && parsed.command) option = FindOption(parsed.command->options, name);
+        if (!option)
+            throw UsageError("unknown option '" + name + "'" +
+                             (parsed.command ? std::string(" for ") + parsed.command->name : std::string()));
+        std::string value;
+        if (!option->value) {
+            if (equals != std::string::npos) throw UsageError(name + " takes no value");
+        } else if (equals != std::string::npos) {
+            value = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            throw UsageError(name + " needs a value (" + option->value + ")");
+        }
+        if (name == kHelp) parsed.help = true;
+        else if (name == kIni) parsed.iniPath = value;
+        else if (name == kTimeout) parsed.timeoutSeconds = WholeNumber(value, kTimeout, 1);
+        else if (!parsed.options.emplace(name, value).second) throw UsageError(name + " given twice");
+    }
+    if (parsed.help) return parsed;
+    if (!parsed.command) throw UsageError("no command given");
+    const int count = static_cast<int>(parsed.positionals.size());
+    const CommandDef& command = *parsed.command;
+    if (count < command.minArgs || (command.maxArgs >= 0 && count > command.maxArgs))
+        throw UsageError(std::string("usage: dalvero-cli ") + command.name + " " + command.synopsis);
+    return parsed;
+}
+
+int WholeNumber(std::string_view text, std::string_view what, int minimum) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < minimum)
+        throw UsageError(std::string(what) + " must be a whole number" +
+                         (minimum > INT_MIN ? " of at least " + std::to_string(minimum) : std::string()) + ", not '" +
+                         std::string(text) + "'");
+    return value;
+}
+
+std::string SeqArgument(std::string_view text) {
+    WholeNumber(text, "SEQ", 1);
+    return std::string(text);
+}
+
+std::vector<std::string> NameValueItems(const std::vector<std::string>& items, std::size_t from) {
+    std::vector<std::string> out;
+    for (std::size_t i = from; i < items.size(); ++i) {
+        const auto equals = items[i].find('=');
+        if (equals == std::string::npos || equals == 0)
+            throw UsageError("expected name=value, not '" + items[i] + "'");
+        out.push_back(items[i]);
+    }
+    return out;
+}
+
+}  // namespace dalvero::cli

@@ -1,0 +1,65 @@
+#pragma once
+// The command line of dalvero-cli: global options, a command word, that
+// command's options and its positional arguments. Every command declares
+// what it accepts, so parsing, checking and --help come from one table.
+
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dalvero::cli {
+
+// A command line that cannot be run as written; exit code 2.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct OptionDef {
+    const char* name;   // "--key"
+    const char* value;  // placeholder for its value ("K"); nullptr for a flag
+    const char* help;
+};
+
+class CliSession;
+struct ParsedArgs;
+
+struct CommandDef {
+    const char* name;
+    const char* synopsis;  // the arguments after the name, as --help shows them
+    const char* summary;
+    int minArgs;
+    int maxArgs;  // -1: any number
+    std::vector<OptionDef> options;
+    int (*run)(CliSession& session, const ParsedArgs& args);
+};
+
+struct ParsedArgs {
+    std::string iniPath;  // empty: look for Dalvero.ini
+    int timeoutSeconds = -1;
+    bool help = false;
+    const CommandDef* command = nullptr;  // null when only --help was asked
+    std::vector<std::string> positionals;
+    std::map<std::string, std::string, std::less<>> options;  // flags hold ""
+
+    bool Has(std::string_view option) const { return options.find(option) != options.end(); }
+    std::string Get(std::string_view option, std::string_view fallback = {}) const;
+};
+
+// --ini, --timeout and --help, accepted by every command.
+const std::vector<OptionDef>& GlobalOptions();
+
+// Global options stand before or after the command word; "--" ends the
+// options, so later arguments may start with "--". Throws UsageError.
+ParsedArgs ParseCommandLine(const std::vector<std::string>& args, const std::vector<CommandDef>& commands);
+
+// Checked readings of arguments; each throws UsageError naming what.
+int WholeNumber(std::string_view text, std::string_view what, int minimum);
+// A Seq as requests carry it: a positive whole number, kept as typed.
+std::string SeqArgument(std::string_view text);
+// "fN=value" and "name=value" items: a name before the first "=".
+std::vector<std::string> NameValueItems(const std::vector<std::string>& items, std::size_t from);
+
+}  // namespace dalvero::cli

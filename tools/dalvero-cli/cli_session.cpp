@@ -1,0 +1,84 @@
+#include "cli_session.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "ini_file.h"
+
+namespace fs = std::filesystem;
+
+namespace dalvero::cli {
+
+namespace {
+
+constexpr char kIniName[] = "Dalvero.ini";
+constexpr char kProgramId[] = "Dalvero";
+
+fs::path ExecutableFolder() {
+    std::error_code error;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", error);
+    return error ? fs::path() : exe.parent_path();
+}
+
+fs::path FindIniFile() {
+    std::error_code error;
+    if (fs::is_regular_file(kIniName, error)) return kIniName;
+    const fs::path beside = ExecutableFolder() / kIniName;
+    if (fs::is_regular_file(beside, error)) return beside;
+    throw CommandFailure(std::string("No ") + kIniName + " in the current folder or beside dalvero-cli (use --ini PATH)");
+}
+
+}  // namespace
+
+ServerSettings LoadSettings(const std::string& iniPath) {
+    const fs::path path = iniPath.empty() ? FindIniFile() : fs::path(iniPath);
+    IniFile ini;
+    if (!ini.LoadFromFile(path.string())) throw CommandFailure("Unable to read " + path.string());
+    ServerSettings settings;
+    settings.dataHost = ini.ReadString("DataServer", "IP");
+    settings.dataPort = ini.ReadString("DataServer", "Port");
+    settings.caFile = ini.ReadString("DataServer", "CAFile");
+    // A relative authority file belongs with the configuration, wherever
+    // the tool is started from.
+    if (!settings.caFile.empty() && fs::path(settings.caFile).is_relative())
+        settings.caFile = (path.parent_path() / settings.caFile).string();
+    settings.functionHost = ini.ReadString("FunctionServer", "IP");
+    settings.functionPort = ini.ReadString("FunctionServer", "Port");
+    return settings;
+}
+
+CliSession::CliSession(std::string iniPath, int timeoutSeconds)
+    : iniPath_(std::move(iniPath)), timeoutSeconds_(timeoutSeconds) {}
+
+CliSession::~CliSession() = default;
+
+const ServerSettings& CliSession::Settings() {
+    if (!settings_) settings_ = std::make_unique<ServerSettings>(LoadSettings(iniPath_));
+    return *settings_;
+}
+
+dbServerConnection& CliSession::DataServer() {
+    if (!dataServer_) {
+        const ServerSettings& s = Settings();
+        dataServer_ =
+            std::make_unique<dbServerConnection>(s.dataHost, s.dataPort, kProgramId, "", true, timeoutSeconds_, s.caFile);
+    }
+    if (!dataServer_->IsConnected()) throw CommandFailure("Unable to connect to data server");
+    return *dataServer_;
+}
+
+dbServerConnection& CliSession::FunctionServer() {
+    if (!functionServer_) {
+        const ServerSettings& s = Settings();
+        functionServer_ =
+            std::make_unique<dbServerConnection>(s.functionHost, s.functionPort, "", "", false, timeoutSeconds_);
+    }
+    if (!functionServer_->IsConnected()) throw CommandFailure("Unable to connect to function server");
+    return *functionServer_;
+}
+
+void FailWithServerError(const dbServerConnection& connection, const std::string& fallback) {
+    throw CommandFailure(connection.ErrorText.empty() ? fallback : connection.ErrorText);
+}
+
+}  // namespace dalvero::cli

@@ -1,0 +1,56 @@
+#pragma once
+// The servers a command talks to, as Dalvero.ini names them: the
+// configuration is read and each connection made only when a command first
+// needs it, so a command that fails its own checks never touches a server.
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "db_server_connection.h"
+
+namespace dalvero::cli {
+
+// A command that ran and failed; its text goes to stderr, exit code 1.
+class CommandFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct ServerSettings {
+    std::string dataHost;
+    std::string dataPort;
+    std::string caFile;  // resolved against the configuration file's folder
+    std::string functionHost;
+    std::string functionPort;
+};
+
+// iniPath empty: Dalvero.ini in the current folder, else beside the
+// executable. Throws CommandFailure when no file can be read.
+ServerSettings LoadSettings(const std::string& iniPath);
+
+class CliSession {
+public:
+    CliSession(std::string iniPath, int timeoutSeconds);
+    ~CliSession();
+
+    // Throw CommandFailure "Unable to connect to data server" (or function
+    // server) when the server cannot be reached or refuses the handshake.
+    dbServerConnection& DataServer();
+    dbServerConnection& FunctionServer();
+
+private:
+    const ServerSettings& Settings();
+
+    std::string iniPath_;
+    int timeoutSeconds_;
+    std::unique_ptr<ServerSettings> settings_;
+    std::unique_ptr<dbServerConnection> dataServer_;
+    std::unique_ptr<dbServerConnection> functionServer_;
+};
+
+// Throws CommandFailure with the server's error text for the last request,
+// or with fallback when the server gave none.
+[[noreturn]] void FailWithServerError(const dbServerConnection& connection, const std::string& fallback);
+
+}  // namespace dalvero::cli

@@ -1,0 +1,14 @@
+#include "commands.h"
+
+namespace dalvero::cli {
+
+const std::vector<CommandDef>& AllCommands() {
+    static const std::vector<CommandDef> commands = [] {
+        std::vector<CommandDef> all = RecordCommands();
+        for (auto group : {FileCommands(), FunctionCommands()}) all.insert(all.end(), group.begin(), group.end());
+        return all;
+    }();
+    return commands;
+}
+
+}  // namespace dalvero::cli

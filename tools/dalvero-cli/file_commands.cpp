@@ -1,0 +1,90 @@
+// Files on the DataServer: named files (the client's update copies) and files
+// attached to records (a hospital's logo).
+
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <system_error>
+
+#include "cli_session.h"
+#include "commands.h"
+#include "output.h"
+
+namespace fs = std::filesystem;
+
+namespace dalvero::cli {
+
+namespace {
+
+// Receives into a file beside local and only then puts it in local's
+// place, so a failed download leaves an existing local file as it was.
+void DownloadInto(const std::string& local, dbServerConnection& db, const std::string& failure,
+                  const std::function<bool(const std::string&)>& download) {
+    const std::string partial = local + ".download";
+    if (!download(partial)) FailWithServerError(db, failure);
+    std::error_code error;
+    fs::rename(partial, local, error);
+    if (error) {
+        fs::remove(partial, error);
+        throw CommandFailure("Unable to write " + local);
+    }
+}
+
+int RunGetFile(CliSession& session, const ParsedArgs& args) {
+    const std::string& remote = args.positionals[0];
+    const std::string& local = args.positionals[1];
+    dbServerConnection& db = session.DataServer();
+    DownloadInto(local, db, "Unable to download " + remote + " to " + local,
+                 [&](const std::string& path) { return db.DownloadFile(remote, path); });
+    return 0;
+}
+
+int RunFileInfo(CliSession& session, const ParsedArgs& args) {
+    const std::string& remote = args.positionals[0];
+    dbServerConnection& db = session.DataServer();
+    const std::int32_t date = db.GetFileInfo(remote);
+    if (date == 0) FailWithServerError(db, "No file " + remote + " on the data server");
+    WriteRow(std::cout, {"FileSize", "FileDate"});
+    WriteRow(std::cout, {std::to_string(db.FileSize), std::to_string(date)});
+    return 0;
+}
+
+int RunGetRecordFile(CliSession& session, const ParsedArgs& args) {
+    const std::string& table = args.positionals[0];
+    const std::string seq = SeqArgument(args.positionals[1]);
+    const int slot = WholeNumber(args.positionals[2], "SLOT", 1);
+    const std::string& local = args.positionals[3];
+    dbServerConnection& db = session.DataServer();
+    DownloadInto(local, db, "No file in slot " + std::to_string(slot) + " of record " + seq + " in " + table,
+                 [&](const std::string& path) { return db.GetRecordFile(table, seq, slot, path); });
+    return 0;
+}
+
+int RunPutRecordFile(CliSession& session, const ParsedArgs& args) {
+    const std::string& table = args.positionals[0];
+    const std::string seq = SeqArgument(args.positionals[1]);
+    const int slot = WholeNumber(args.positionals[2], "SLOT", 1);
+    const std::string& local = args.positionals[3];
+    std::error_code error;
+    if (!fs::is_regular_file(local, error)) throw CommandFailure("Cannot read " + local);
+    dbServerConnection& db = session.DataServer();
+    if (!db.PutRecordFile(table, seq, slot, local)) FailWithServerError(db, "Unable to upload " + local);
+    return 0;
+}
+
+}  // namespace
+
+std::vector<CommandDef> FileCommands() {
+    return {
+        {"get-file", "REMOTE LOCAL", "download a file of the data server (e.g. Clients\\Dalvero)", 2, 2, {},
+         RunGetFile},
+        {"file-info", "REMOTE", "print a data-server file's size and date (seconds since 1970)", 1, 1, {},
+         RunFileInfo},
+        {"get-record-file", "TABLE SEQ SLOT LOCAL", "download the file in a record's slot (1 and up)", 4, 4, {},
+         RunGetRecordFile},
+        {"put-record-file", "TABLE SEQ SLOT LOCAL", "upload LOCAL into a record's slot, replacing what was there", 4,
+         4, {}, RunPutRecordFile},
+    };
+}
+
+}  // namespace dalvero::cli
