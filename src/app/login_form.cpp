@@ -84,7 +84,7 @@ void TLoginForm::FormPaint() {
     if (update.UpdateNeeded) {
         ui->UpdateIndicatorPanel->show();
         update.Run();
-        // Still here: the download failed and this copy goes on.
+        // Unless the program is ending, this copy goes on.
         ui->UpdateIndicatorPanel->hide();
     }
 }

@@ -16,6 +16,7 @@
 #include "login_form.h"
 #include "main_window.h"
 #include "real_server.h"
+#include "record_ops.h"
 #include "scripted_dialogs.h"
 
 namespace dalvero::test {
@@ -40,6 +41,15 @@ protected:
         login->findChild<QLineEdit*>("UserEdit")->setText(QString::fromStdString(email));
         login->findChild<QLineEdit*>("PasswordEdit")->setText(QString::fromStdString(password));
         login->LoginButtonClick();
+    }
+
+    // A Personnel record with these stored values, written over the login
+    // window's connection (connected by FormPaint).
+    void AddUser(const std::string& email, const std::string& storedPassword, const std::string& hospitalSeq,
+                 const std::string& planner, const std::string& administrator) {
+        const StringList values{"f9=" + hospitalSeq,   "f11=Pat",           "f13=Tester",          "f22=" + email,
+                                "f23=" + storedPassword, "f25=" + planner, "f26=" + administrator};
+        ASSERT_FALSE(AddRecord(*session.DataServer, "Personnel", values).empty());
     }
 
     // The first demo login with exactly these roles.

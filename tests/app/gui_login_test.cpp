@@ -12,7 +12,6 @@
 
 #include "gui_client_fixture.h"
 #include "password_hash.h"
-#include "record_ops.h"
 
 namespace dalvero {
 namespace {
@@ -41,15 +40,12 @@ protected:
         ASSERT_TRUE(session.FunctionServer && session.FunctionServer->IsConnected());
     }
 
-    // A Personnel record of the demo hospital with these stored values.
+    // A user of the demo hospital.
     void AddUser(const std::string& email, const std::string& storedPassword, const std::string& planner,
                  const std::string& administrator) {
         StringList demo;
         ASSERT_TRUE(FindRecord(*session.DataServer, "Personnel", 4, server.Logins().at(0).email, "", demo));
-        const StringList values{"f9=" + demo[9],         "f11=Pat",           "f13=Tester",
-                                "f22=" + email,          "f23=" + storedPassword, "f25=" + planner,
-                                "f26=" + administrator};
-        ASSERT_FALSE(AddRecord(*session.DataServer, "Personnel", values).empty());
+        ClientOnDemoServer::AddUser(email, storedPassword, demo[9], planner, administrator);
     }
 
     std::string StatusLabel() const { return main->PersonnelStatusLabel()->text().toStdString(); }

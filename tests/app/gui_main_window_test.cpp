@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include "case_edit_form.h"
@@ -13,11 +15,13 @@
 #include "case_list_model.h"
 #include "case_list_navigation_form.h"
 #include "case_screens.h"
+#include "fake_peer.h"
 #include "field_tag.h"
 #include "frame.h"
 #include "gui_client_fixture.h"
 #include "image_button.h"
-#include "fake_peer.h"
+#include "password_hash.h"
+#include "record_ops.h"
 
 namespace dalvero {
 namespace {
@@ -216,6 +220,45 @@ TEST_F(ActivatedMainWindow, SelectedTabFollowsThePanel) {
     main->ShowPanel("OpenCaseList");
     EXPECT_TRUE(Selected(listTab));
     EXPECT_FALSE(Selected(previousTab));
+}
+
+class AnotherHospital : public ClientOnDemoServer {
+protected:
+    void SetUp() override {
+        Start();
+        login->FormPaint();
+    }
+    void LogInAt(const std::string& hospitalSeq) {
+        AddUser("pat@example.com", HashPassword("pw"), hospitalSeq, "Y", "");
+        LogIn("pat@example.com", "pw");
+        main->FormActivate();
+    }
+    bool Shown(const char* name) const { return main->findChild<QWidget*>(name)->isVisibleTo(main.get()); }
+};
+
+TEST_F(AnotherHospital, MissingHospitalStopsTheStartUp) {
+    dialogs.Answer(QMessageBox::Ok);
+    LogInAt("999999");
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, "Couldn't find the hospital");
+    EXPECT_EQ(dialogs.shown[0].caption, "Error");
+    EXPECT_TRUE(Shown("OpenCasesListPanel"));
+    EXPECT_EQ(main->Screens().CaseList->Rows().rowCount(), 0);
+    EXPECT_FALSE(Shown("HospLogoImage"));
+    EXPECT_FALSE(Shown("ShowAdminImage"));
+}
+
+TEST_F(AnotherHospital, LocalLogoUploadedWhenTheServerHasNone) {
+    const std::string hospital = AddRecord(*session.DataServer, "ProviderEntities", StringList{"f10=Riverside Clinic"});
+    ASSERT_FALSE(hospital.empty());
+    std::filesystem::copy_file(DALVERO_DEMO_LOGO, folder.File("Logo.jpg"));
+    LogInAt(hospital);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(Shown("HospitalNameLabel"));
+    EXPECT_EQ(main->findChild<QLabel*>("HospitalNameLabel")->text(), "Riverside Clinic");
+    EXPECT_FALSE(Shown("HospLogoImage"));
+    ASSERT_TRUE(session.DataServer->GetRecordFile("ProviderEntities", hospital, 1, folder.File("stored.jpg")));
+    EXPECT_EQ(folder.Read("stored.jpg"), folder.Read("Logo.jpg"));
 }
 
 }  // namespace

@@ -1,30 +1,19 @@
 #pragma once
-// A fresh folder under the system's temporary folder, removed with its
-// content at the end of the test; its path ends with a separator, as
-// ApplicationFolder does.
+// A client folder for a test: a temporary folder whose path ends with a
+// separator, as ApplicationFolder does, with small file helpers.
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "temp_dir.h"
+
 namespace dalvero::test {
 
 class TempFolder {
 public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "dalvero-client-XXXXXX").string();
-        path_ = mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    std::string Path() const { return path_ + "/"; }
+    std::string Path() const { return dir_.Path().string() + "/"; }
     std::string File(const std::string& name) const { return Path() + name; }
     bool Has(const std::string& name) const { return std::filesystem::exists(File(name)); }
 
@@ -37,7 +26,7 @@ public:
     }
 
 private:
-    std::string path_;
+    TempDir dir_{"dalvero-client"};
 };
 
 }  // namespace dalvero::test

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include <sys/stat.h>
-#include <unistd.h>
+
+#include "temp_dir.h"
 
 namespace dalvero {
 namespace {
@@ -64,9 +64,8 @@ TEST(IniFile, EmptyFileGetsNoLeadingBlankLine) {
 }
 
 TEST(IniFile, SaveAndLoadFiles) {
-    fs::path dir = fs::temp_directory_path() / ("dalvero_ini_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    fs::path file = dir / "server.ini";
+    const test::TempDir dir("dalvero-ini");
+    const fs::path file = dir.Path() / "server.ini";
 
     IniFile ini;
     EXPECT_FALSE(ini.LoadFromFile(file.string()));
@@ -81,8 +80,7 @@ TEST(IniFile, SaveAndLoadFiles) {
     ASSERT_TRUE(loaded.LoadFromFile(file.string()));
     EXPECT_EQ(loaded.ReadString("mail", "password"), "s3cret");
 
-    EXPECT_FALSE(ini.SaveToFile((dir / "no" / "such" / "dir.ini").string()));
-    fs::remove_all(dir);
+    EXPECT_FALSE(ini.SaveToFile((dir.Path() / "no" / "such" / "dir.ini").string()));
 }
 
 }  // namespace

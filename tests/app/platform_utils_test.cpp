@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "temp_dir.h"
+
 namespace dalvero {
 namespace {
 
@@ -64,20 +66,17 @@ TEST(Memory, FreeingTwiceThrows) {
 class RunProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("dalvero_run_" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
         const char* path = std::getenv("PATH");
         savedPath_ = path ? path : "";
     }
     void TearDown() override {
         ::setenv("PATH", savedPath_.c_str(), 1);
-        fs::remove_all(dir_);
     }
 
     // A shell script that waits for `gate` (when given) and then writes its
     // arguments, one a line, to `out`.
     fs::path WriteRecorder(const std::string& name, const fs::path& out, const fs::path& gate = {}) {
-        fs::path script = dir_ / name;
+        fs::path script = dir_.Path() / name;
         std::ofstream(script) << "#!/bin/sh\n"
                               << (gate.empty() ? "" : "while [ ! -e '" + gate.string() + "' ]; do sleep 0.05; done\n")
                               << "for a in \"$@\"; do echo \"$a\"; done > '" << out.string() << ".part'\n"
@@ -96,13 +95,13 @@ protected:
         return text.str();
     }
 
-    fs::path dir_;
+    const test::TempDir dir_{"dalvero-run"};
     std::string savedPath_;
 };
 
 TEST_F(RunProgramTest, ExecutableGetsItsWordsAndIsNotWaitedFor) {
-    fs::path out = dir_ / "args.txt";
-    fs::path gate = dir_ / "go";
+    fs::path out = dir_.Path() / "args.txt";
+    fs::path gate = dir_.Path() / "go";
     fs::path script = WriteRecorder("recorder.sh", out, gate);
 
     // The program blocks until the gate exists, so returning here proves the
@@ -114,18 +113,18 @@ TEST_F(RunProgramTest, ExecutableGetsItsWordsAndIsNotWaitedFor) {
 }
 
 TEST_F(RunProgramTest, BareNameIsFoundOnPath) {
-    fs::path out = dir_ / "bare.txt";
+    fs::path out = dir_.Path() / "bare.txt";
     WriteRecorder("dalvero-fake-tool", out);
-    ::setenv("PATH", (dir_.string() + ":" + savedPath_).c_str(), 1);
+    ::setenv("PATH", (dir_.Path().string() + ":" + savedPath_).c_str(), 1);
     RunProgram("dalvero-fake-tool", "\"/tmp/View.xls\"");
     EXPECT_EQ(AwaitFile(out), "/tmp/View.xls\n");
 }
 
 TEST_F(RunProgramTest, DocumentGoesToTheDesktopOpener) {
-    fs::path out = dir_ / "opened.txt";
+    fs::path out = dir_.Path() / "opened.txt";
     WriteRecorder("xdg-open", out);
-    ::setenv("PATH", (dir_.string() + ":" + savedPath_).c_str(), 1);
-    fs::path document = dir_ / "View.xls";
+    ::setenv("PATH", (dir_.Path().string() + ":" + savedPath_).c_str(), 1);
+    fs::path document = dir_.Path() / "View.xls";
     std::ofstream(document) << "a\tb\n";
     RunProgram(document.string(), "ignored");
     EXPECT_EQ(AwaitFile(out), document.string() + "\n");

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -13,6 +12,7 @@
 #include "file_age.h"
 #include "frame.h"
 #include "plain_socket.h"
+#include "temp_dir.h"
 
 namespace dalvero {
 namespace {
@@ -20,6 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::FakePeer;
 using test::PeerScript;
+using test::TempDir;
 using Progress = std::vector<std::pair<long long, long long>>;
 
 constexpr int kGuardSeconds = 20;
@@ -53,15 +54,6 @@ void WriteFile(const fs::path& path, const std::string& content) {
     std::ofstream(path, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
 }
 
-struct TempDir {
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "dalvero-files-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~TempDir() { fs::remove_all(path); }
-    fs::path path;
-};
-
 struct EventCount {
     EventCount() {
         SetUiHooks({{}, [this] { ++events; }});
@@ -71,7 +63,7 @@ struct EventCount {
 };
 
 TEST(ConnectionDownload, TheFileArrivesWholeWithItsDateAndProgress) {
-    TempDir dir;
+    TempDir dir("dalvero-files");
     EventCount ui;
     const std::string content = Pattern(120'000);
     FakePeer peer(PeerScript()
@@ -80,7 +72,7 @@ TEST(ConnectionDownload, TheFileArrivesWholeWithItsDateAndProgress) {
                       .ReadFrame()
                       .Reply("FileSize=120000,FileDate=1700000000"));
     auto db = Dial(peer);
-    const fs::path local = dir.path / "Dalvero.tmp";
+    const fs::path local = dir.Path() / "Dalvero.tmp";
     Progress progress;
     ASSERT_TRUE(db->DownloadFile("Clients\\Dalvero.exe", local.string(),
                                  [&](long long done, long long total) { progress.emplace_back(done, total); }));
@@ -104,8 +96,8 @@ TEST(ConnectionDownload, TheFileArrivesWholeWithItsDateAndProgress) {
 }
 
 TEST(ConnectionDownload, AnEmptyOrBrokenTransferFailsAndLeavesNoFile) {
-    TempDir dir;
-    const fs::path local = dir.path / "Dalvero.tmp";
+    TempDir dir("dalvero-files");
+    const fs::path local = dir.Path() / "Dalvero.tmp";
     FakePeer peer(std::vector<PeerScript>{
         PeerScript()
             .ReadFrame()
@@ -131,8 +123,8 @@ TEST(ConnectionDownload, AnEmptyOrBrokenTransferFailsAndLeavesNoFile) {
 }
 
 TEST(ConnectionRecordFile, GetRecordFileReplacesTheWholeLocalFile) {
-    TempDir dir;
-    const fs::path local = dir.path / "tmp.jpg";
+    TempDir dir("dalvero-files");
+    const fs::path local = dir.Path() / "tmp.jpg";
     WriteFile(local, std::string(200, 'o'));
     FakePeer peer(PeerScript().ReadFrame().Send(Transfer("new", kDate)).ReadFrame().Send(Transfer("", 0)));
     auto db = Dial(peer);
@@ -151,8 +143,8 @@ TEST(ConnectionRecordFile, GetRecordFileReplacesTheWholeLocalFile) {
 }
 
 TEST(ConnectionRecordFile, PutRecordFileSendsTheDateSizeAndContent) {
-    TempDir dir;
-    const fs::path local = dir.path / "Logo.jpg";
+    TempDir dir("dalvero-files");
+    const fs::path local = dir.Path() / "Logo.jpg";
     const std::string content = Pattern(70'000);
     WriteFile(local, content);
     ASSERT_TRUE(SetFileAge(local.string(), 1'600'000'000));
@@ -171,7 +163,7 @@ TEST(ConnectionRecordFile, PutRecordFileSendsTheDateSizeAndContent) {
     // Only the server's answer tells whether the upload took.
     EXPECT_FALSE(db->PutRecordFile("ProviderEntities", "99", 1, local.string()));
     EXPECT_EQ(db->ErrorText, "No such record");
-    EXPECT_FALSE(db->PutRecordFile("ProviderEntities", "7", 1, (dir.path / "missing.jpg").string()));
+    EXPECT_FALSE(db->PutRecordFile("ProviderEntities", "7", 1, (dir.Path() / "missing.jpg").string()));
     db.reset();
     ASSERT_TRUE(peer.WaitFinished(1));
     const auto messages = peer.Messages();
@@ -184,19 +176,19 @@ TEST(ConnectionRecordFile, PutRecordFileSendsTheDateSizeAndContent) {
 }
 
 TEST(ConnectionRecordFile, TransfersNeedALiveConnection) {
-    TempDir dir;
+    TempDir dir("dalvero-files");
     FakePeer peer(PeerScript().Close());
     auto db = Dial(peer);
     db->Socket->Close();
-    EXPECT_FALSE(db->GetRecordFile("ProviderEntities", "7", 1, (dir.path / "a").string()));
-    EXPECT_FALSE(db->DownloadFile("x", (dir.path / "b").string()));
+    EXPECT_FALSE(db->GetRecordFile("ProviderEntities", "7", 1, (dir.Path() / "a").string()));
+    EXPECT_FALSE(db->DownloadFile("x", (dir.Path() / "b").string()));
     EXPECT_EQ(db->GetFileInfo("x"), 0);
-    EXPECT_TRUE(fs::is_empty(dir.path));
+    EXPECT_TRUE(fs::is_empty(dir.Path()));
 }
 
 TEST(FileAge, IsTheModificationTimeInSecondsAndZeroWhenMissing) {
-    TempDir dir;
-    const fs::path file = dir.path / "f.txt";
+    TempDir dir("dalvero-files");
+    const fs::path file = dir.Path() / "f.txt";
     EXPECT_EQ(FileAge(file.string()), 0);
     EXPECT_FALSE(SetFileAge(file.string(), kDate));
     WriteFile(file, "x");
@@ -204,7 +196,7 @@ TEST(FileAge, IsTheModificationTimeInSecondsAndZeroWhenMissing) {
     EXPECT_EQ(FileAge(file.string()), kDate);
     ASSERT_TRUE(SetFileAge(file.string(), kDate + 1));
     EXPECT_GT(FileAge(file.string()), kDate);
-    EXPECT_EQ(FileAge(dir.path.string()), 0);
+    EXPECT_EQ(FileAge(dir.Path().string()), 0);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "frame.h"
 #include "plain_socket.h"
 #include "socket_test_util.h"
+#include "temp_dir.h"
 
 namespace dalvero {
 namespace {
@@ -210,11 +211,8 @@ TEST(PlainSocketSend, ASendToAVanishedPeerIsAnErrorNotASignal) {
 }
 
 TEST(PlainSocketSend, SendFileSendsTheWholeFileAndReportsProgress) {
-    const auto path = std::filesystem::temp_directory_path() / ("dalvero-sendfile-" + std::to_string(getpid()));
-    struct RemoveAtEnd {
-        std::filesystem::path path;
-        ~RemoveAtEnd() { std::filesystem::remove(path); }
-    } removeAtEnd{path};
+    const test::TempDir dir("dalvero-sendfile");
+    const auto path = dir.Path() / "content.bin";
     std::string content(300'000, '\0');
     for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7);
     std::ofstream(path, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 class ClientRoundTripTest : public DataServerTest {
 protected:
     ClientRoundTripTest()
-        : server(*storage, dir.path()), db("127.0.0.1", server.PortText(), "Dalvero", "", false, 30) {}
+        : server(*storage, dir.Path()), db("127.0.0.1", server.PortText(), "Dalvero", "", false, 30) {}
 
     static std::string ReadFile(const fs::path& path) {
         std::ifstream in(path, std::ios::binary);
@@ -108,23 +108,23 @@ TEST_F(ClientRoundTripTest, SelectedFieldsWithJoinsAndNotes) {
 }
 
 TEST_F(ClientRoundTripTest, LogoAndClientFilesTravelWhole) {
-    const fs::path logo = dir.path() / "Logo.jpg";
+    const fs::path logo = dir.Path() / "Logo.jpg";
     std::string jpeg(70'000, '\0');
     for (std::size_t i = 0; i < jpeg.size(); ++i) jpeg[i] = static_cast<char>(i % 251);
     std::ofstream(logo, std::ios::binary) << jpeg;
-    const fs::path copy = dir.path() / "tmp.jpg";
+    const fs::path copy = dir.Path() / "tmp.jpg";
     EXPECT_FALSE(db.GetRecordFile("ProviderEntities", data.mercy, catalogue::providers::kLogoSlot, copy.string()));
     ASSERT_TRUE(db.PutRecordFile("ProviderEntities", data.mercy, catalogue::providers::kLogoSlot, logo.string()));
     fs::remove(copy);
     ASSERT_TRUE(db.GetRecordFile("ProviderEntities", data.mercy, catalogue::providers::kLogoSlot, copy.string()));
     EXPECT_EQ(ReadFile(copy), jpeg);
 
-    fs::create_directories(dir.path() / "files" / "Clients");
-    fs::copy_file(logo, dir.path() / "files" / "Clients" / "Dalvero");
+    fs::create_directories(dir.Path() / "files" / "Clients");
+    fs::copy_file(logo, dir.Path() / "files" / "Clients" / "Dalvero");
     EXPECT_NE(db.GetFileInfo("Clients\\Dalvero"), 0);
     EXPECT_EQ(db.FileSize, static_cast<std::int32_t>(jpeg.size()));
     EXPECT_EQ(db.GetFileInfo("Clients\\Missing"), 0);
-    const fs::path downloaded = dir.path() / "Dalvero.tmp";
+    const fs::path downloaded = dir.Path() / "Dalvero.tmp";
     ASSERT_TRUE(db.DownloadFile("Clients\\Dalvero", downloaded.string()));
     EXPECT_EQ(ReadFile(downloaded), jpeg);
     EXPECT_FALSE(db.DownloadFile("..\\dalvero.db", downloaded.string()));

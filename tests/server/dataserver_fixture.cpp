@@ -1,29 +1,12 @@
 #include "dataserver_fixture.h"
 
-#include <atomic>
-#include <random>
-
 #include "string_list.h"
 #include "table_catalogue.h"
 
 namespace dalvero::test {
 
-namespace fs = std::filesystem;
 using server::FieldValues;
 using server::Storage;
-
-TempDir::TempDir() {
-    static std::atomic<int> counter{0};
-    std::random_device random;
-    path_ = fs::temp_directory_path() /
-            ("dalvero-ds-" + std::to_string(random()) + "-" + std::to_string(counter++));
-    fs::create_directories(path_);
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-}
 
 namespace {
 
@@ -152,9 +135,9 @@ std::string QueryText(const std::string& table, const std::string& index, const 
 }
 
 DataServerTest::DataServerTest()
-    : storage(std::make_unique<server::SqliteStorage>((dir.path() / "dalvero.db").string())),
+    : storage(std::make_unique<server::SqliteStorage>((dir.Path() / "dalvero.db").string())),
       data(BuildHospital(*storage)),
-      session(std::make_unique<server::DataServerSession>(*storage, dir.path(), "127.0.0.1")) {
+      session(std::make_unique<server::DataServerSession>(*storage, dir.Path(), "127.0.0.1")) {
     const std::string reply = Ask(frame::cmd::kHandshake, 0, "ProgramID=Dalvero");
     EXPECT_TRUE(session->Accepted()) << reply;
 }

@@ -12,21 +12,9 @@
 
 #include "data_server_session.h"
 #include "sqlite_storage.h"
+#include "temp_dir.h"
 
 namespace dalvero::test {
-
-// A fresh directory under the system temp folder, removed with its content.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 // Seqs of the records the data set holds, as the wire writes them.
 struct HospitalData {
@@ -81,7 +69,7 @@ protected:
     // A record request (31001) from name=value items.
     std::string Record(std::uint32_t subCommand, const std::vector<std::string>& items);
 
-    TempDir dir;
+    TempDir dir{"dalvero-ds"};
     std::unique_ptr<server::SqliteStorage> storage;
     HospitalData data;
     std::unique_ptr<server::DataServerSession> session;

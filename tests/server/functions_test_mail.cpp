@@ -104,7 +104,7 @@ TEST_F(MailCommandsTest, ProviderWithoutAddressGetsNoQuoteAndIsReported) {
 }
 
 TEST_F(MailCommandsTest, FailedDeliveryLeavesNoQuotes) {
-    std::filesystem::create_directories(folder.path());
+    std::filesystem::create_directories(folder.Path());
     std::ofstream(outbox()) << "a file where the outbox folder should be";
     auto reply = SendRequests({{sunrise, {need, walker}}, {oak, {need}}});
     EXPECT_NE(reply->GetString("Error"), "");

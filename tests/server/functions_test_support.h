@@ -17,6 +17,7 @@
 #include "schema.h"
 #include "sqlite_storage.h"
 #include "table_catalogue.h"
+#include "temp_dir.h"
 
 namespace functions_test {
 
@@ -35,7 +36,7 @@ protected:
         // Stamps and "today" are local time; pin the zone so they are known.
         setenv("TZ", "UTC", 1);
         tzset();
-        storage = std::make_unique<dalvero::server::SqliteStorage>((folder.path() / "test.db").string());
+        storage = std::make_unique<dalvero::server::SqliteStorage>((folder.Path() / "test.db").string());
         dalvero::server::mail::Settings settings;
         settings.from = "dalvero@general.example";
         settings.outbox = outbox();
@@ -43,7 +44,7 @@ protected:
         server = std::make_unique<dalvero::server::FunctionServer>(*storage, *mailer, [] { return kNow; });
     }
 
-    std::filesystem::path outbox() const { return folder.path() / "outbox"; }
+    std::filesystem::path outbox() const { return folder.Path() / "outbox"; }
 
     // Sends a request built as the client builds it and parses the reply.
     std::unique_ptr<cJsonNode> Call(const std::vector<std::pair<std::string, std::string>>& members) {
@@ -127,7 +128,7 @@ protected:
                                          {cat::cases::kZip, "10000"}});
     }
 
-    mail_test::TempFolder folder;
+    dalvero::test::TempDir folder{"dalvero-functions"};
     std::unique_ptr<dalvero::server::SqliteStorage> storage;
     std::unique_ptr<dalvero::server::mail::Mailer> mailer;
     std::unique_ptr<dalvero::server::FunctionServer> server;

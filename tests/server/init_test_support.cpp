@@ -1,6 +1,6 @@
 #include "init_test_support.h"
 
-#include <unistd.h>
+#include "temp_dir.h"
 
 namespace dalvero::server::test {
 
@@ -9,7 +9,10 @@ namespace fs = std::filesystem;
 fs::path ReferenceDir() { return DALVERO_DATA_DIR; }
 
 fs::path TempPath(const std::string& name) {
-    fs::path path = fs::temp_directory_path() / ("dalvero_init_" + std::to_string(::getpid()) + "_" + name);
+    // One folder for the whole program, so whatever a test leaves behind goes
+    // with it at exit.
+    static dalvero::test::TempDir root("dalvero-init");
+    fs::path path = root.Path() / name;
     fs::remove_all(path);
     return path;
 }

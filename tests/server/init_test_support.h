@@ -10,7 +10,7 @@
 namespace dalvero::server::test {
 
 std::filesystem::path ReferenceDir();
-// A fresh, not yet existing folder under the temporary directory.
+// A fresh, not yet existing path in a temporary folder removed at exit.
 std::filesystem::path TempPath(const std::string& name);
 
 struct DemoFolder {

@@ -16,10 +16,12 @@
 
 #include "mail_test_support.h"
 #include "mailer.h"
+#include "temp_dir.h"
 
 namespace fs = std::filesystem;
 using namespace dalvero::server::mail;
 using namespace mail_test;
+using dalvero::test::TempDir;
 
 namespace {
 
@@ -149,10 +151,10 @@ Settings RelaySettings(int port) {
 }  // namespace
 
 TEST(MailOutbox, WritesEachMessageCompleteWithProperHeaders) {
-    TempFolder folder;
+    TempDir folder("dalvero-mail");
     Settings settings;
     settings.from = "dalvero@hospital.example";
-    settings.outbox = folder.path() / "outbox";
+    settings.outbox = folder.Path() / "outbox";
     Mailer mailer(settings);
 
     ASSERT_EQ(mailer.Send(SampleMessage()), "");
@@ -180,8 +182,8 @@ TEST(MailOutbox, WritesEachMessageCompleteWithProperHeaders) {
 }
 
 TEST(MailOutbox, UnusableOutboxIsReportedNotDropped) {
-    TempFolder folder;
-    const fs::path blocker = folder.path() / "not-a-folder";
+    TempDir folder("dalvero-mail");
+    const fs::path blocker = folder.Path() / "not-a-folder";
     std::ofstream(blocker) << "x";
     Settings settings;
     settings.outbox = blocker / "outbox";
@@ -192,9 +194,9 @@ TEST(MailOutbox, UnusableOutboxIsReportedNotDropped) {
 }
 
 TEST(MailMessage, RejectsHeaderInjectionAndBadAddresses) {
-    TempFolder folder;
+    TempDir folder("dalvero-mail");
     Settings settings;
-    settings.outbox = folder.path();
+    settings.outbox = folder.Path();
     Mailer mailer(settings);
 
     Message m = SampleMessage();
@@ -217,7 +219,7 @@ TEST(MailMessage, RejectsHeaderInjectionAndBadAddresses) {
     badFrom.from = "dalvero@localhost\r\nBcc: z@w.example";
     EXPECT_NE(Mailer(badFrom).Send(SampleMessage()), "");
 
-    EXPECT_TRUE(FilesIn(folder.path()).empty());
+    EXPECT_TRUE(FilesIn(folder.Path()).empty());
 }
 
 TEST(MailMessage, EncodesNonAsciiSubjectAndBodyLosslessly) {

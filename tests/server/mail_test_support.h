@@ -1,9 +1,7 @@
 #pragma once
-// Temporary folders, and reading what the mailer wrote: the outbox files and
-// the messages in them.
+// Reading what the mailer wrote: the outbox files and the messages in them.
 
 #include <openssl/evp.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -11,27 +9,12 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
 namespace mail_test {
 
 namespace fs = std::filesystem;
-
-class TempFolder {
-public:
-    TempFolder() {
-        std::random_device rd;
-        path_ = fs::temp_directory_path() / ("dalvero-test-" + std::to_string(rd()) + std::to_string(::getpid()));
-        fs::create_directories(path_);
-    }
-    ~TempFolder() { fs::remove_all(path_); }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 inline std::vector<fs::path> FilesIn(const fs::path& folder) {
     std::vector<fs::path> files;

@@ -26,8 +26,8 @@ protected:
     static constexpr int kPage = 5;
 
     PagingTest()
-        : storage((dir.path() / "dalvero.db").string()),
-          server(storage, dir.path()),
+        : storage((dir.Path() / "dalvero.db").string()),
+          server(storage, dir.Path()),
           db("127.0.0.1", server.PortText(), "Dalvero", "", false, 30) {
         storage.InTransaction([&] {
             hospital = std::to_string(storage.Add(tbl::kProviderEntities, {{10, "Paging General"}}));

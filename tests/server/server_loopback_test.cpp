@@ -236,7 +236,20 @@ TEST(ServerLoopback, BadInputGetsAnErrorOrAClosedConnectionAndOthersAreStillServ
 }
 
 TEST(ServerLoopback, AcknowledgedWritesSurviveKillMinus9) {
-    const fs::path dir = RealServer::CopyDataFolder(RealServer::Empty);
+    // Whatever happens, the child server is stopped and its folder removed.
+    struct Child {
+        fs::path dir = RealServer::CopyDataFolder(RealServer::Empty);
+        pid_t pid = -1;
+        ~Child() {
+            if (pid > 0) {
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, nullptr, 0);
+            }
+            std::error_code ec;
+            fs::remove_all(dir, ec);
+        }
+    } child;
+    const fs::path& dir = child.dir;
     // Free ports for the child: bind port 0, read it, let go.
     auto freePort = [] {
         const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -276,7 +289,8 @@ TEST(ServerLoopback, AcknowledgedWritesSurviveKillMinus9) {
         return db;
     };
 
-    pid_t pid = start();
+    pid_t& pid = child.pid;
+    pid = start();
     std::vector<std::string> seqs;
     {
         auto db = connect();
@@ -308,6 +322,6 @@ TEST(ServerLoopback, AcknowledgedWritesSurviveKillMinus9) {
     ::kill(pid, SIGTERM);
     int status = 0;
     ::waitpid(pid, &status, 0);
+    pid = -1;
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "run ends cleanly on SIGTERM";
-    fs::remove_all(dir);
 }

@@ -73,7 +73,7 @@ struct MemoryChannel : server::Channel {
 
 class SessionTest : public DataServerTest {
 protected:
-    DataServerSession Fresh() { return DataServerSession(*storage, dir.path(), "10.1.2.3"); }
+    DataServerSession Fresh() { return DataServerSession(*storage, dir.Path(), "10.1.2.3"); }
 
     std::string ServeOne(MemoryChannel& channel) {
         EXPECT_TRUE(session->ServeNext(channel));
@@ -81,7 +81,7 @@ protected:
     }
 
     void WriteNamedFile(const std::string& relative, const std::string& content) {
-        const fs::path path = dir.path() / "files" / relative;
+        const fs::path path = dir.Path() / "files" / relative;
         fs::create_directories(path.parent_path());
         std::ofstream(path, std::ios::binary) << content;
     }
@@ -104,7 +104,7 @@ TEST_F(SessionTest, HandshakeAcceptsOnlyThisProgram) {
     const double date = ToFloatDef(reply.Value("Date"), 0);
     EXPECT_GE(date, before - 1e-5);
     EXPECT_LE(date, after + 1e-5);
-    EXPECT_EQ(reply.Value("RunningFolder"), dir.path().string());
+    EXPECT_EQ(reply.Value("RunningFolder"), dir.Path().string());
     EXPECT_EQ(reply.Value("RemoteIP"), "10.1.2.3");
     EXPECT_TRUE(fresh.Accepted());
 
@@ -160,7 +160,7 @@ TEST_F(SessionTest, NamedFilesComeFromTheFilesFolderOnly) {
     std::string content(2 * frame::kFilePiece + 17, '\0');
     for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 31);
     WriteNamedFile("Clients/Dalvero.exe", content);
-    const std::int32_t age = FileAge((dir.path() / "files/Clients/Dalvero.exe").string());
+    const std::int32_t age = FileAge((dir.Path() / "files/Clients/Dalvero.exe").string());
     ASSERT_NE(age, 0);
 
     const StringList info(ParseCommaText(Ask(cmd::kFile, sub::kFileInfo, "Clients\\Dalvero.exe")));
@@ -180,7 +180,7 @@ TEST_F(SessionTest, NamedFilesComeFromTheFilesFolderOnly) {
 
     // Names that climb out of the files folder are refused, downloads with an
     // empty header so the client stays in step.
-    const fs::path outside = dir.path() / "secret.txt";
+    const fs::path outside = dir.Path() / "secret.txt";
     std::ofstream(outside) << "not for clients";
     for (const std::string& name : {std::string("..\\secret.txt"), std::string("Clients\\..\\..\\secret.txt"),
                                     outside.string(), std::string("C:\\secret.txt"), std::string("")}) {

@@ -20,7 +20,7 @@ namespace tbl = catalogue::tbl;
 
 class StorageTest : public ::testing::Test {
 protected:
-    std::string File() const { return (dir.path() / "store.db").string(); }
+    std::string File() const { return (dir.Path() / "store.db").string(); }
     TempDir dir;
 };
 

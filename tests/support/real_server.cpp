@@ -6,7 +6,6 @@
 
 #include <fstream>
 #include <mutex>
-#include <random>
 
 #include "init_data_folder.h"
 #include "net_start.h"
@@ -22,17 +21,6 @@ struct Template {
     fs::path dir;
     std::vector<server::DemoLogin> logins;
 };
-
-fs::path UniqueTempDir(const std::string& stem) {
-    static std::mt19937_64 random{std::random_device{}()};
-    static std::mutex mutex;
-    std::lock_guard lock(mutex);
-    for (;;) {
-        fs::path dir = fs::temp_directory_path() /
-                       (stem + "-" + std::to_string(::getpid()) + "-" + std::to_string(random() % 1000000000));
-        if (fs::create_directory(dir)) return dir;
-    }
-}
 
 // CTest runs every test case in a process of its own, and making a data
 // folder loads the code books; so the folders are made once per build of the
@@ -90,26 +78,25 @@ const Template& TemplateFor(RealServer::Content content) {
     return t;
 }
 
+void CopyTemplate(RealServer::Content content, const fs::path& dir) {
+    fs::copy(TemplateFor(content).dir, dir, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
 }  // namespace
 
 fs::path RealServer::CopyDataFolder(Content content) {
-    const Template& t = TemplateFor(content);
-    const fs::path dir = UniqueTempDir("dalvero-server");
-    fs::copy(t.dir, dir, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-    return dir;
+    TempDir dir("dalvero-server");
+    CopyTemplate(content, dir.Path());
+    return dir.Release();
 }
 
-RealServer::RealServer(Content content) : content_(content) {
+RealServer::RealServer(Content content) : dir_("dalvero-server"), content_(content) {
     StartTls();
-    dir_ = CopyDataFolder(content);
-    instance_ = std::make_unique<server::ServerInstance>(dir_, 0, 0);
+    CopyTemplate(content, dir_.Path());
+    instance_ = std::make_unique<server::ServerInstance>(dir_.Path(), 0, 0);
 }
 
-RealServer::~RealServer() {
-    instance_.reset();
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-}
+RealServer::~RealServer() = default;
 
 int RealServer::DataPort() const { return instance_->DataPort(); }
 int RealServer::FunctionPort() const { return instance_->FunctionPort(); }
@@ -133,7 +120,7 @@ void RealServer::WriteClientIni(const fs::path& folder) const {
 
 void RealServer::Restart() {
     instance_.reset();
-    instance_ = std::make_unique<server::ServerInstance>(dir_, 0, 0);
+    instance_ = std::make_unique<server::ServerInstance>(dir_.Path(), 0, 0);
 }
 
 }  // namespace dalvero::test

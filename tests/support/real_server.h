@@ -15,6 +15,7 @@
 
 #include "db_server_connection.h"
 #include "demo_hospital.h"
+#include "temp_dir.h"
 
 namespace dalvero::server {
 class ServerInstance;
@@ -36,7 +37,7 @@ public:
 
     int DataPort() const;
     int FunctionPort() const;
-    const std::filesystem::path& DataDir() const { return dir_; }
+    const std::filesystem::path& DataDir() const { return dir_.Path(); }
     std::string CaFile() const;
     // The demo's log-ins (empty for an empty folder).
     const std::vector<server::DemoLogin>& Logins() const;
@@ -50,7 +51,7 @@ public:
     void Restart();
 
 private:
-    std::filesystem::path dir_;
+    TempDir dir_;  // before instance_: the server stops before its folder goes
     Content content_;
     std::unique_ptr<server::ServerInstance> instance_;
 };

@@ -6,8 +6,6 @@
 #include <openssl/x509v3.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -90,10 +88,8 @@ void WriteCert(const std::string& path, X509* cert) {
 
 }  // namespace
 
-TestPki::TestPki(const std::string& hostName, bool loopbackIp) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "dalvero-pki-XXXXXX").string();
-    Check(mkdtemp(pattern.data()) != nullptr, "temporary folder");
-    dir = pattern;
+TestPki::TestPki(const std::string& hostName, bool loopbackIp)
+    : folder_("dalvero-pki"), dir(folder_.Path().string()) {
     caFile = dir + "/ca.pem";
     certFile = dir + "/server.pem";
     keyFile = dir + "/server.key";
@@ -113,11 +109,6 @@ TestPki::TestPki(const std::string& hostName, bool loopbackIp) {
     WritePem(keyFile, [&](std::FILE* file) {
         return PEM_write_PrivateKey(file, serverKey.get(), nullptr, nullptr, 0, nullptr, nullptr) == 1;
     });
-}
-
-TestPki::~TestPki() {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
 }
 
 std::string TestPki::WriteEncryptedKey(const std::string& password) const {

@@ -10,14 +10,17 @@
 
 #include <string>
 
+#include "temp_dir.h"
+
 namespace dalvero::test {
 
 class TestPki {
+    TempDir folder_;  // first: the files below live in it
+
 public:
     // The server certificate names hostName (common name and DNS
     // subjectAltName) and, with loopbackIp, also the address 127.0.0.1.
     explicit TestPki(const std::string& hostName = "localhost", bool loopbackIp = true);
-    ~TestPki();
     TestPki(const TestPki&) = delete;
     TestPki& operator=(const TestPki&) = delete;
 

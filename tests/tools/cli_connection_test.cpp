@@ -39,43 +39,43 @@ constexpr char kDataRefused[] = "Unable to connect to data server\n";
 TEST_F(CliServerTest, UnverifiableOrUnreachableDataServer) {
     TestPki pki;
     TempDir elsewhere;
-    WriteIni(elsewhere.path(), server.DataPort(), pki.otherCaFile, server.FunctionPort());
-    CliResult result = RunCli(elsewhere.path(), {"read", "Personnel", "1"});
+    WriteIni(elsewhere.Path(), server.DataPort(), pki.otherCaFile, server.FunctionPort());
+    CliResult result = RunCli(elsewhere.Path(), {"read", "Personnel", "1"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, kDataRefused);
 
-    WriteIni(elsewhere.path(), server.DataPort(), (elsewhere.path() / "absent.pem").string(), server.FunctionPort());
-    result = RunCli(elsewhere.path(), {"read", "Personnel", "1"});
+    WriteIni(elsewhere.Path(), server.DataPort(), (elsewhere.Path() / "absent.pem").string(), server.FunctionPort());
+    result = RunCli(elsewhere.Path(), {"read", "Personnel", "1"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, kDataRefused);
 
-    WriteIni(elsewhere.path(), ClosedPort(), server.CaFile(), ClosedPort());
-    result = RunCli(elsewhere.path(), {"query", "Personnel", "L2"});
+    WriteIni(elsewhere.Path(), ClosedPort(), server.CaFile(), ClosedPort());
+    result = RunCli(elsewhere.Path(), {"query", "Personnel", "L2"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, kDataRefused);
     EXPECT_EQ(result.out, "");
-    result = RunCli(elsewhere.path(), {"call", "getcasestatus", "SeqList=1"});
+    result = RunCli(elsewhere.Path(), {"call", "getcasestatus", "SeqList=1"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "Unable to connect to function server\n");
 }
 
 TEST_F(CliServerTest, ConfigurationNamedOrFound) {
     TempDir elsewhere;
-    const CliResult none = RunCli(elsewhere.path(), {"read", "Personnel", "1"});
+    const CliResult none = RunCli(elsewhere.Path(), {"read", "Personnel", "1"});
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_NE(none.err.find("No Dalvero.ini"), std::string::npos) << none.err;
 
-    const CliResult unreadable = RunCli(elsewhere.path(), {"--ini", "absent.ini", "read", "Personnel", "1"});
+    const CliResult unreadable = RunCli(elsewhere.Path(), {"--ini", "absent.ini", "read", "Personnel", "1"});
     EXPECT_EQ(unreadable.exitCode, 1);
     EXPECT_EQ(unreadable.err, "Unable to read absent.ini\n");
 
     // A relative CAFile is found beside the configuration, not in the
     // folder the tool runs in.
     TempDir config;
-    fs::copy_file(server.CaFile(), config.path() / "ca.pem");
-    WriteIni(config.path(), server.DataPort(), "ca.pem", server.FunctionPort());
-    const CliResult named = RunCli(elsewhere.path(), {"query", "Personnel", "L2", "--max", "1", "--fields", "f13",
-                                                      "--ini", (config.path() / "Dalvero.ini").string()});
+    fs::copy_file(server.CaFile(), config.Path() / "ca.pem");
+    WriteIni(config.Path(), server.DataPort(), "ca.pem", server.FunctionPort());
+    const CliResult named = RunCli(elsewhere.Path(), {"query", "Personnel", "L2", "--max", "1", "--fields", "f13",
+                                                      "--ini", (config.Path() / "Dalvero.ini").string()});
     EXPECT_EQ(named.exitCode, 0) << named.err;
     EXPECT_EQ(ParseRows(named.out).size(), 2u);
 }
@@ -84,9 +84,9 @@ TEST(CliFunctionServer, SilentServerTimesOutAsAFailedCommand) {
     // Reads the command and never answers.
     FakePeer peer(PeerScript().ReadText());
     TempDir work;
-    WriteIni(work.path(), ClosedPort(), "", peer.Port());
+    WriteIni(work.Path(), ClosedPort(), "", peer.Port());
     const CliResult result =
-        RunCli(work.path(), {"--timeout", "1", "call", "geticd9symptomsforkeywords", "KeyWordPhrase=heart failure"});
+        RunCli(work.Path(), {"--timeout", "1", "call", "geticd9symptomsforkeywords", "KeyWordPhrase=heart failure"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "No reply from the function server\n");
     EXPECT_EQ(result.out, "");

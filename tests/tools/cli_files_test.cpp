@@ -20,8 +20,8 @@ TEST_F(CliServerTest, GetFileDownloadsANamedFile) {
     WriteFile(server.DataDir() / "files" / "Clients" / "Dalvero", content);
 
     Ok({"get-file", "Clients\\Dalvero", "copy.bin"});
-    EXPECT_EQ(ReadFile(work.path() / "copy.bin"), content);
-    EXPECT_FALSE(fs::exists(work.path() / "copy.bin.download"));
+    EXPECT_EQ(ReadFile(work.Path() / "copy.bin"), content);
+    EXPECT_FALSE(fs::exists(work.Path() / "copy.bin.download"));
 
     const Rows info = ParseRows(Ok({"file-info", "Clients\\Dalvero"}));
     ASSERT_EQ(info.size(), 2u);
@@ -31,11 +31,11 @@ TEST_F(CliServerTest, GetFileDownloadsANamedFile) {
 }
 
 TEST_F(CliServerTest, FailedDownloadLeavesTheLocalFileAlone) {
-    WriteFile(work.path() / "keep.bin", "old content");
+    WriteFile(work.Path() / "keep.bin", "old content");
     const CliResult missing = Run({"get-file", "Clients\\Missing", "keep.bin"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("Clients\\Missing"), std::string::npos) << missing.err;
-    EXPECT_EQ(ReadFile(work.path() / "keep.bin"), "old content");
+    EXPECT_EQ(ReadFile(work.Path() / "keep.bin"), "old content");
 
     const CliResult info = Run({"file-info", "Clients\\Missing"});
     EXPECT_EQ(info.exitCode, 1);
@@ -45,26 +45,26 @@ TEST_F(CliServerTest, FailedDownloadLeavesTheLocalFileAlone) {
 TEST_F(CliServerTest, RecordFilesRoundTrip) {
     const std::string hospital = HospitalSeq();
     const std::string content = BinaryContent(75'000);
-    WriteFile(work.path() / "upload.bin", content);
+    WriteFile(work.Path() / "upload.bin", content);
     Ok({"put-record-file", "ProviderEntities", hospital, "2", "upload.bin"});
     Ok({"get-record-file", "ProviderEntities", hospital, "2", "back.bin"});
-    EXPECT_EQ(ReadFile(work.path() / "back.bin"), content);
+    EXPECT_EQ(ReadFile(work.Path() / "back.bin"), content);
 
     // A smaller file replaces the slot's content wholly, also in an existing
     // local file.
-    WriteFile(work.path() / "upload.bin", "short");
+    WriteFile(work.Path() / "upload.bin", "short");
     Ok({"put-record-file", "ProviderEntities", hospital, "2", "upload.bin"});
     Ok({"get-record-file", "ProviderEntities", hospital, "2", "back.bin"});
-    EXPECT_EQ(ReadFile(work.path() / "back.bin"), "short");
+    EXPECT_EQ(ReadFile(work.Path() / "back.bin"), "short");
 
     // The demo's logo is a JPEG in slot 1.
     Ok({"get-record-file", "ProviderEntities", hospital, "1", "logo.jpg"});
-    EXPECT_EQ(ReadFile(work.path() / "logo.jpg").substr(0, 2), "\xFF\xD8");
+    EXPECT_EQ(ReadFile(work.Path() / "logo.jpg").substr(0, 2), "\xFF\xD8");
 
     const CliResult empty = Run({"get-record-file", "ProviderEntities", hospital, "7", "back.bin"});
     EXPECT_EQ(empty.exitCode, 1);
     EXPECT_EQ(empty.err, "No file in slot 7 of record " + hospital + " in ProviderEntities\n");
-    EXPECT_EQ(ReadFile(work.path() / "back.bin"), "short");
+    EXPECT_EQ(ReadFile(work.Path() / "back.bin"), "short");
 
     const CliResult noLocal = Run({"put-record-file", "ProviderEntities", hospital, "2", "absent.bin"});
     EXPECT_EQ(noLocal.exitCode, 1);

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <random>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -20,18 +19,6 @@ int OpenOutput(const fs::path& path) { return ::open(path.c_str(), O_CREAT | O_T
 
 }  // namespace
 
-TempDir::TempDir() {
-    std::random_device random;
-    do {
-        path_ = fs::temp_directory_path() / ("dalvero-cli-test-" + std::to_string(::getpid()) + "-" + std::to_string(random()));
-    } while (!fs::create_directory(path_));
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-}
-
 void WriteFile(const fs::path& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
@@ -43,14 +30,27 @@ std::string ReadFile(const fs::path& path) {
     return text.str();
 }
 
+// The tool also looks for a Dalvero.ini beside itself, and the build folder
+// may hold one (scripts/run.sh puts it there); a private copy of the tool
+// sees only what a test gives it.
+const std::string& CliCopy() {
+    static TempDir folder("dalvero-cli-bin");
+    static const std::string path = [] {
+        const fs::path copy = folder.Path() / "dalvero-cli";
+        fs::copy_file(DALVERO_CLI_PATH, copy);
+        return copy.string();
+    }();
+    return path;
+}
+
 CliResult RunCli(const fs::path& workDir, const std::vector<std::string>& args) {
-    TempDir capture;
-    const fs::path outPath = capture.path() / "out";
-    const fs::path errPath = capture.path() / "err";
+    TempDir capture("dalvero-cli-capture");
+    const fs::path outPath = capture.Path() / "out";
+    const fs::path errPath = capture.Path() / "err";
     const int out = OpenOutput(outPath);
     const int err = OpenOutput(errPath);
     const int in = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    std::vector<std::string> argvText{DALVERO_CLI_PATH};
+    std::vector<std::string> argvText{CliCopy()};
     argvText.insert(argvText.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& arg : argvText) argv.push_back(arg.data());

@@ -1,8 +1,8 @@
 #pragma once
 // Runs the built dalvero-cli as a child process and gives back what it
-// printed, plus the helpers the command tests share: a folder removed again
-// at the end, a fixture with a real demo server and a Dalvero.ini for it,
-// and tab-separated output read back into rows.
+// printed, plus the helpers the command tests share: a fixture with a real
+// demo server and a Dalvero.ini for it, and tab-separated output read back
+// into rows.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "real_server.h"
+#include "temp_dir.h"
 
 namespace dalvero::test {
 
@@ -22,18 +23,6 @@ struct CliResult {
 
 // Runs dalvero-cli with args in workDir, stdin empty.
 CliResult RunCli(const std::filesystem::path& workDir, const std::vector<std::string>& args);
-
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 void WriteFile(const std::filesystem::path& path, const std::string& content);
 std::string ReadFile(const std::filesystem::path& path);
@@ -47,16 +36,16 @@ std::size_t Column(const Rows& rows, const std::string& name);
 // A demo server and a working folder holding a Dalvero.ini for it.
 class CliServerTest : public ::testing::Test {
 protected:
-    CliServerTest() : server(RealServer::Demo) { server.WriteClientIni(work.path()); }
+    CliServerTest() : server(RealServer::Demo) { server.WriteClientIni(work.Path()); }
 
-    CliResult Run(const std::vector<std::string>& args) const { return RunCli(work.path(), args); }
+    CliResult Run(const std::vector<std::string>& args) const { return RunCli(work.Path(), args); }
     // Runs a command that must succeed and returns its output.
     std::string Ok(const std::vector<std::string>& args) const;
     // The demo hospital's Seq, from the first log-in's Personnel record.
     std::string HospitalSeq() const;
 
     RealServer server;
-    TempDir work;
+    TempDir work{"dalvero-cli-test"};
 };
 
 }  // namespace dalvero::test

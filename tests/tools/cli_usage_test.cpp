@@ -8,7 +8,7 @@ namespace {
 
 TEST(CliUsage, HelpNamesEveryCommandAndOption) {
     TempDir empty;
-    const CliResult help = RunCli(empty.path(), {"--help"});
+    const CliResult help = RunCli(empty.Path(), {"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.err, "");
     for (const char* word : {"query", "read", "find", "add", "update", "delete", "call", "get-file", "file-info",
@@ -16,7 +16,7 @@ TEST(CliUsage, HelpNamesEveryCommandAndOption) {
                              "--backward", "--page", "--ini", "--timeout"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 
-    const CliResult query = RunCli(empty.path(), {"query", "--help"});
+    const CliResult query = RunCli(empty.Path(), {"query", "--help"});
     EXPECT_EQ(query.exitCode, 0);
     EXPECT_EQ(query.out.rfind("Usage: dalvero-cli query TABLE LIST", 0), 0u) << query.out;
     EXPECT_NE(query.out.find("--filter"), std::string::npos);
@@ -48,7 +48,7 @@ TEST(CliUsage, BadCommandLinesExitTwoWithoutTouchingAServer) {
         {"--timeout", "0", "read", "Cases", "1"},
     };
     for (const auto& line : lines) {
-        const CliResult result = RunCli(empty.path(), line);
+        const CliResult result = RunCli(empty.Path(), line);
         std::string shown;
         for (const auto& arg : line) shown += arg + " ";
         EXPECT_EQ(result.exitCode, 2) << shown << result.err;
@@ -61,7 +61,7 @@ TEST(CliUsage, OptionsEndAtDoubleDash) {
     TempDir empty;
     // After "--" an argument that looks like an option is a value: the line
     // is well formed, and only the missing configuration stops it.
-    const CliResult result = RunCli(empty.path(), {"find", "Personnel", "4", "--", "--owner"});
+    const CliResult result = RunCli(empty.Path(), {"find", "Personnel", "4", "--", "--owner"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("No Dalvero.ini"), std::string::npos) << result.err;
 }
