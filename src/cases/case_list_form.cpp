@@ -11,6 +11,7 @@
 #include "case_screens.h"
 #include "image_button.h"
 #include "main_window_state.h"
+#include "my_all_tabs.h"
 #include "record_ops.h"
 #include "table_catalogue.h"
 #include "ui_case_list_form.h"
@@ -44,14 +45,9 @@ TCaseListForm::TCaseListForm(MainWindowState& main, cCaseScreens& screens)
     connect(ui->OpenCasesHeader, &QHeaderView::sectionResized, list->viewport(), qOverload<>(&QWidget::update));
     connect(list, &QListView::clicked, this, &TCaseListForm::OpenCasesListBoxClick);
 
-    auto* group = new cImageButtonGroup(this);
-    auto* mine = cImageButton::Painted(ui->ShowMyCasesButtonImage, ImageButtonArt::Shape::Tab);
-    auto* all = cImageButton::Painted(ui->ShowAllCasesImageButton, ImageButtonArt::Shape::Tab);
-    group->Add(mine);
-    group->Add(all);
-    group->Select(mine);
-    connect(mine, &cImageButton::clicked, this, &TCaseListForm::ShowMyCasesButtonImageClick);
-    connect(all, &cImageButton::clicked, this, &TCaseListForm::ShowAllCasesImageButtonClick);
+    const MyAllTabs tabs = MakeMyAllTabs(this, ui->ShowMyCasesButtonImage, ui->ShowAllCasesImageButton);
+    connect(tabs.mine, &cImageButton::clicked, this, &TCaseListForm::ShowMyCasesButtonImageClick);
+    connect(tabs.all, &cImageButton::clicked, this, &TCaseListForm::ShowAllCasesImageButtonClick);
     cImageButton::Painted(ui->EnterNewCaseButtonImage, ImageButtonArt::Shape::Button);
 }
 

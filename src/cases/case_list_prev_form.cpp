@@ -6,6 +6,7 @@
 #include "case_row_delegate.h"
 #include "image_button.h"
 #include "main_window_state.h"
+#include "my_all_tabs.h"
 #include "ui_case_list_prev_form.h"
 
 namespace dalvero {
@@ -32,14 +33,9 @@ TCaseListPrevForm::TCaseListPrevForm(MainWindowState& main)
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     connect(ui->PrevCasesHeader, &QHeaderView::sectionResized, list->viewport(), qOverload<>(&QWidget::update));
 
-    auto* group = new cImageButtonGroup(this);
-    auto* mine = cImageButton::Painted(ui->ShowMyCasesButtonImage, ImageButtonArt::Shape::Tab);
-    auto* all = cImageButton::Painted(ui->ShowAllCasesImageButton, ImageButtonArt::Shape::Tab);
-    group->Add(mine);
-    group->Add(all);
-    group->Select(mine);
-    connect(mine, &cImageButton::clicked, this, &TCaseListPrevForm::ShowMyCasesButtonImageClick);
-    connect(all, &cImageButton::clicked, this, &TCaseListPrevForm::ShowAllCasesImageButtonClick);
+    const MyAllTabs tabs = MakeMyAllTabs(this, ui->ShowMyCasesButtonImage, ui->ShowAllCasesImageButton);
+    connect(tabs.mine, &cImageButton::clicked, this, &TCaseListPrevForm::ShowMyCasesButtonImageClick);
+    connect(tabs.all, &cImageButton::clicked, this, &TCaseListPrevForm::ShowAllCasesImageButtonClick);
     connect(cImageButton::Painted(ui->PageUpImage, ImageButtonArt::Shape::Button), &cImageButton::clicked, this,
             &TCaseListPrevForm::PageUpImageClick);
     connect(cImageButton::Painted(ui->PageDownImage, ImageButtonArt::Shape::Button), &cImageButton::clicked, this,

@@ -62,6 +62,18 @@ bool Write(dbServerConnection& c, std::uint32_t subCommand, std::string_view tab
 
 bool WriteSucceeded(const dbServerConnection& c) { return c.ReplyText != "Fail" && ServerError(c).empty(); }
 
+// The items every look-up by list key begins with; the caller adds the rest.
+StringList& StartFindRequest(dbServerConnection& c, std::string_view table, int listNumber, std::string_view key,
+                             std::string_view owner) {
+    StringList& request = c.RequestValues;
+    request.clear();
+    request.SetValue("TableName", TableName(table));
+    request.SetValue("List", std::to_string(listNumber));
+    request.SetValue("Key", key);
+    request.SetValue("Owner", owner);
+    return request;
+}
+
 // The exchange of a record read; values get the reply as received.
 bool Read(dbServerConnection& c, StringList& values) {
     if (!c.Exchange(frame::cmd::kRecord, frame::sub::kRead, c.RequestValues.CommaText())) {
@@ -107,12 +119,7 @@ bool ReadRecord(dbServerConnection& connection, std::string_view table, std::str
 
 bool FindRecord(dbServerConnection& connection, std::string_view table, int listNumber, std::string_view key,
                 std::string_view owner, StringList& values, std::string_view aliasList, std::string_view aliasFields) {
-    StringList& request = connection.RequestValues;
-    request.clear();
-    request.SetValue("TableName", TableName(table));
-    request.SetValue("List", std::to_string(listNumber));
-    request.SetValue("Key", key);
-    request.SetValue("Owner", owner);
+    StringList& request = StartFindRequest(connection, table, listNumber, key, owner);
     request.SetValue("AliasList", aliasList);
     request.SetValue("AliasFields", aliasFields);
     return Read(connection, values);
@@ -167,12 +174,7 @@ bool GetRecordFields(dbServerConnection& connection, std::string_view table, std
 
 bool FindRecordFields(dbServerConnection& connection, std::string_view table, int listNumber, std::string_view key,
                       std::string_view owner, std::string& fields, std::string_view aliasList) {
-    StringList& request = connection.RequestValues;
-    request.clear();
-    request.SetValue("TableName", TableName(table));
-    request.SetValue("List", std::to_string(listNumber));
-    request.SetValue("Key", key);
-    request.SetValue("Owner", owner);
+    StringList& request = StartFindRequest(connection, table, listNumber, key, owner);
     request.SetValue("FieldList", fields);
     request.SetValue("AliasList", aliasList);
     if (!connection.SendMessage(frame::cmd::kRecord, frame::sub::kReadFields, request.CommaText())) {

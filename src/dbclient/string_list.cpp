@@ -11,6 +11,19 @@ namespace {
 
 bool IsBlankOrControl(unsigned char c) { return c >= 1 && c <= ' '; }
 
+// Leading blanks and one '+' are allowed; anything after the number makes it
+// no number.
+template <typename Number>
+Number ToNumberDef(std::string_view text, Number fallback) {
+    while (!text.empty() && IsBlankOrControl(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return fallback;
+    Number value{};
+    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || ptr != text.data() + text.size()) return fallback;
+    return value;
+}
+
 bool NeedsQuotes(std::string_view item) {
     for (unsigned char c : item) {
         if (c <= ' ' || c == '"' || c == ',') return true;
@@ -118,24 +131,8 @@ void StringList::SetValue(std::string_view name, std::string_view value) {
         items_.push_back(std::move(item));
 }
 
-int ToIntDef(std::string_view text, int fallback) {
-    while (!text.empty() && IsBlankOrControl(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty()) return fallback;
-    int value = 0;
-    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || ptr != text.data() + text.size()) return fallback;
-    return value;
-}
+int ToIntDef(std::string_view text, int fallback) { return ToNumberDef(text, fallback); }
 
-double ToFloatDef(std::string_view text, double fallback) {
-    while (!text.empty() && IsBlankOrControl(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty()) return fallback;
-    double value = 0;
-    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || ptr != text.data() + text.size()) return fallback;
-    return value;
-}
+double ToFloatDef(std::string_view text, double fallback) { return ToNumberDef(text, fallback); }
 
 }  // namespace dalvero
