@@ -3,7 +3,6 @@
 // hover underline.
 #include <QApplication>
 #include <QLabel>
-#include <QListView>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -19,7 +18,6 @@
 #include "case_list_prev_form.h"
 #include "case_navigation_form.h"
 #include "case_screens.h"
-#include "field_tag.h"
 #include "gui_client_fixture.h"
 #include "item_list_model.h"
 #include "record_ops.h"
@@ -77,7 +75,7 @@ TEST_F(CaseScreens, HeaderClicksSortAndAllCasesShowTheHospital) {
     EXPECT_EQ(Seqs(OpenRows()), byName);
 }
 
-TEST_F(CaseScreens, OpeningACaseAndGoingBack) {
+TEST_F(CaseScreens, OpeningACaseAndGoingBackKeepsTheTyping) {
     const cCaseObject opened = *OpenRows().Object(0);
     S().CaseList->OpenCasesListBoxClick(OpenRows().index(0));
 
@@ -86,38 +84,29 @@ TEST_F(CaseScreens, OpeningACaseAndGoingBack) {
     EXPECT_EQ(main->CurrentPatientSeq, opened.PatientSeq);
     EXPECT_EQ(main->CurrentCaseObject, OpenRows().Object(0));
     EXPECT_TRUE(main->HostedPanel("CaseEdit")->isVisibleTo(main.get()));
-    EXPECT_TRUE(Shown("CaseInformationTabPanel"));
     EXPECT_TRUE(Shown("MainInfoPanel"));
     EXPECT_EQ(Label("CaseInfoLabel"), opened.CaseNumber.empty() ? opened.Seq : opened.CaseNumber);
     EXPECT_EQ(Label("PatientInfoLabel"), opened.FirstName + " " + opened.LastName);
-    EXPECT_EQ(main->CurrentCaseNumber, Label("CaseInfoLabel"));
     // The patient's record, item n being field n.
     ASSERT_GT(main->PatientValues.size(), 12u);
     EXPECT_EQ(main->PatientValues[10], opened.FirstName);
     const cItemListModel& physicians = S().CaseEdit->SubList(CaseSubList::kPhysicians);
     ASSERT_GT(physicians.rowCount(), 0);
     EXPECT_EQ(physicians.Item(0).GetValue("f12"), "P");
-    EXPECT_FALSE(physicians.Item(0).Seq.empty());
     EXPECT_GT(S().CaseEdit->SubList(CaseSubList::kDiagnosisCodes).rowCount(), 0);
     EXPECT_GT(main->CaseHistoryList().rowCount(), 0);
-    EXPECT_FALSE(S().CaseEdit->CaseDiagnosisMemo()->toPlainText().isEmpty());
-    EXPECT_FALSE(Shown("SaveNewCaseImageButton"));
-    EXPECT_FALSE(S().CaseList->OpenCasesListBox()->isHidden());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     // Typing into the notes, then straight back to the list: the typing is kept.
     QPlainTextEdit* memo = S().CaseEdit->CaseDiagnosisMemo();
     memo->moveCursor(QTextCursor::End);
     QTest::keyClicks(memo, " Daughter visits daily.");
-    EXPECT_TRUE(IsFieldChanged(memo));
     const std::string typed = memo->toPlainText().toStdString();
     S().CaseNavigation->CaseListImageButtonClick();
 
     EXPECT_EQ(main->EditMode, 0);
     EXPECT_FALSE(Shown("MainInfoPanel"));
-    EXPECT_TRUE(Label("CaseInfoLabel").empty());
     EXPECT_TRUE(main->HostedPanel("OpenCaseList")->isVisibleTo(main.get()));
-    EXPECT_FALSE(Shown("CaseInformationTabPanel"));
     EXPECT_EQ(main->CurrentCaseObject, nullptr);
     std::string stored;
     // Notes are read as joined fields: only with an alias list.
@@ -129,7 +118,6 @@ TEST_F(CaseScreens, PreviousListPagesThroughTheHospitalsClosedCases) {
     S().ListNavigation->PreviousCasesTabImageClick();
     TCaseListPrevForm& previous = *S().CaseListPrev;
     EXPECT_TRUE(main->HostedPanel("ClosedCaseList")->isVisibleTo(main.get()));
-    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Previous Case List");
     const int page = previous.PageSize();
     EXPECT_EQ(page, 20);
     EXPECT_LE(previous.Rows().rowCount(), page);
@@ -157,13 +145,6 @@ TEST_F(CaseScreens, HoverUnderlineEndsWhenTheMouseMovesElsewhere) {
     EXPECT_EQ(list.HoverRow(), 3);
     MoveMouse(main->findChild<QWidget*>("OpenCasesHeader"), 5);
     EXPECT_EQ(list.HoverRow(), -1);
-}
-
-TEST_F(CaseScreens, AdministratorTabOnlyForAdministrators) {
-    EXPECT_FALSE(main->findChild<QLabel*>("ShowAdminImage")->isVisibleTo(main.get()));
-    S().ListNavigation->ShowAdminImageClick();
-    EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Administration");
-    EXPECT_TRUE(main->HostedPanel("Admin")->isVisibleTo(main.get()));
 }
 
 }  // namespace

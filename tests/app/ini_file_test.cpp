@@ -44,6 +44,10 @@ TEST(IniFile, WritingKeepsCommentsAndPlacesNewKeysInTheirSection) {
     ini.WriteString("A", "z", "3");
     ini.WriteString("C", "w", "4");
     EXPECT_EQ(ini.ToText(), "; generated\n[A]\nX=10\nz=3\n\n[B]\ny=2\n\n[C]\nw=4\n");
+    // An empty file gets no leading blank line.
+    IniFile empty;
+    empty.WriteString("DataServer", "IP", "127.0.0.1");
+    EXPECT_EQ(empty.ToText(), "[DataServer]\nIP=127.0.0.1\n");
 }
 
 TEST(IniFile, AwkwardValuesReadBackAsWritten) {
@@ -55,12 +59,6 @@ TEST(IniFile, AwkwardValuesReadBackAsWritten) {
     for (std::size_t i = 0; i < std::size(values); ++i) {
         EXPECT_EQ(reread.ReadString("S", "k" + std::to_string(i), "missing"), values[i]) << i;
     }
-}
-
-TEST(IniFile, EmptyFileGetsNoLeadingBlankLine) {
-    IniFile ini;
-    ini.WriteString("DataServer", "IP", "127.0.0.1");
-    EXPECT_EQ(ini.ToText(), "[DataServer]\nIP=127.0.0.1\n");
 }
 
 TEST(IniFile, SaveAndLoadFiles) {

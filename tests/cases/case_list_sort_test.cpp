@@ -1,6 +1,8 @@
 // Sorting the open case list by clicks on its header.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "case_list_model.h"
 #include "case_list_sort.h"
 #include "case_row_text.h"
@@ -9,81 +11,56 @@
 namespace dalvero {
 namespace {
 
-const double kNow = DaySerial({2024, 6, 15});
-
-struct Row {
-    const char* last;
-    const char* room;
-    const char* admit;
-};
-
-// Loaded as the main window loads it: rows in server order, then sorted by
-// their text (last name, first name).
-void Load(cCaseListModel& list, int& sortColumn, const std::vector<Row>& rows) {
-    list.Clear();
-    list.SetSorted(false);
-    for (const Row& r : rows) {
-        cCaseObject c;
-        c.LastName = r.last;
-        c.FirstName = "X";
-        c.Room = r.room;
-        c.AdmitDate = r.admit;
-        std::string text = RowName(c);
-        list.Add(std::move(text), std::move(c));
-    }
-    sortColumn = 0;
-    list.SetSorted(true);
-}
-
-std::vector<std::string> Lasts(const cCaseListModel& list) {
-    std::vector<std::string> names;
-    for (int i = 0; i < list.rowCount(); ++i) names.push_back(list.Object(i)->LastName);
-    return names;
-}
+using Names = std::vector<std::string>;
+const Names kByName{"Adams", "Brown", "carter"};
+const Names kReversed{"carter", "Brown", "Adams"};
 
 class OpenListSorting : public ::testing::Test {
 protected:
+    // Loaded as the main window loads it: rows in server order, then sorted by
+    // their text. Room and admission orders differ from the name order and
+    // from each other's numeric and shown-date orders.
     void SetUp() override {
-        // Room and admission orders differ from the name order and from
-        // each other's numeric and shown-date orders.
-        Load(list, sortColumn, {{"carter", "10", "20231115"}, {"Adams", "9", "20240301"}, {"Brown", "2", "20240102"}});
+        list.SetSorted(false);
+        for (const auto& [last, room, admit] : std::vector<std::array<const char*, 3>>{
+                 {"carter", "10", "20231115"}, {"Adams", "9", "20240301"}, {"Brown", "2", "20240102"}}) {
+            cCaseObject c;
+            c.LastName = last;
+            c.FirstName = "X";
+            c.Room = room;
+            c.AdmitDate = admit;
+            std::string text = RowName(c);
+            list.Add(std::move(text), std::move(c));
+        }
+        sortColumn = 0;
+        list.SetSorted(true);
     }
-    void Click(int column) { SortByColumnClick(list, sortColumn, column, kNow); }
+    Names Click(int column) {
+        SortByColumnClick(list, sortColumn, column, DaySerial({2024, 6, 15}));
+        Names names;
+        for (int i = 0; i < list.rowCount(); ++i) names.push_back(list.Object(i)->LastName);
+        return names;
+    }
 
     cCaseListModel list;
     int sortColumn = -1;
 };
 
-TEST_F(OpenListSorting, LoadOrdersByNameIgnoringCase) {
-    EXPECT_EQ(Lasts(list), (std::vector<std::string>{"Adams", "Brown", "carter"}));
-    EXPECT_TRUE(list.Sorted());
-}
-
-TEST_F(OpenListSorting, NameClickedRightAfterLoadReverses) {
-    Click(kNameColumn);
-    EXPECT_EQ(Lasts(list), (std::vector<std::string>{"carter", "Brown", "Adams"}));
+TEST_F(OpenListSorting, NameColumnReversesRightAfterLoad) {
+    EXPECT_EQ(list.Object(0)->LastName, "Adams");  // loaded ignoring case
+    EXPECT_EQ(Click(kNameColumn), kReversed);
     EXPECT_FALSE(list.Sorted());
-    Click(kNameColumn);
-    EXPECT_EQ(Lasts(list), (std::vector<std::string>{"Adams", "Brown", "carter"}));
+    EXPECT_EQ(Click(kNameColumn), kByName);
 }
 
-TEST_F(OpenListSorting, OtherColumnAscendsThenDescendsThenAscends) {
-    Click(kAdmitColumn);
-    EXPECT_EQ(Lasts(list), (std::vector<std::string>{"carter", "Brown", "Adams"}));
+TEST_F(OpenListSorting, OtherColumnsAscendThenToggle) {
+    EXPECT_EQ(Click(kAdmitColumn), kReversed);
     EXPECT_EQ(sortColumn, kAdmitColumn);
     EXPECT_EQ(list.Text(0), "20231115");
-    Click(kAdmitColumn);
-    EXPECT_EQ(Lasts(list), (std::vector<std::string>{"Adams", "Brown", "carter"}));
-    Click(kAdmitColumn);
-    EXPECT_EQ(Lasts(list), (std::vector<std::string>{"carter", "Brown", "Adams"}));
-}
-
-TEST_F(OpenListSorting, RoomsSortAsText) {
-    Click(kRoomColumn);
-    // "10" < "2" < "9"
-    EXPECT_EQ(Lasts(list), (std::vector<std::string>{"carter", "Brown", "Adams"}));
-    Click(kNameColumn);
-    EXPECT_EQ(Lasts(list), (std::vector<std::string>{"Adams", "Brown", "carter"}));
+    EXPECT_EQ(Click(kAdmitColumn), kByName);
+    EXPECT_EQ(Click(kAdmitColumn), kReversed);
+    EXPECT_EQ(Click(kRoomColumn), kReversed);  // as text: "10" < "2" < "9"
+    EXPECT_EQ(Click(kNameColumn), kByName);
     EXPECT_EQ(list.Text(2), "carter, X");
 }
 
@@ -91,7 +68,8 @@ TEST_F(OpenListSorting, RowsAddedWhileSortedGoInOrder) {
     cCaseObject c;
     c.LastName = "Bell";
     list.Add("Bell, X", std::move(c));
-    EXPECT_EQ(Lasts(list), (std::vector<std::string>{"Adams", "Bell", "Brown", "carter"}));
+    EXPECT_EQ(list.Object(1)->LastName, "Bell");
+    EXPECT_EQ(list.Object(2)->LastName, "Brown");
 }
 
 }  // namespace

@@ -36,44 +36,35 @@ std::vector<std::string> Record(const std::string& seq, const std::string& field
     return line;
 }
 
-std::vector<std::string> Sent(const ScriptedServer& server, std::size_t i = 0) {
-    return ParseCommaText(server.Requests().at(i).Text());
+// Items of the i-th request, by position.
+void ExpectSent(const ScriptedServer& server, std::size_t i, const std::map<int, std::string>& items) {
+    const std::vector<std::string> sent = ParseCommaText(server.Requests().at(i).Text());
+    for (const auto& [at, value] : items) EXPECT_EQ(sent.at(at), value) << "request " << i << " item " << at;
 }
 
-TEST(OpenCaseQuery, UsersOwnCasesThroughTheirList) {
+TEST(OpenCaseQuery, UsersOwnCasesOrTheWholeHospital) {
     ScriptedServer server({PageReply({Record("12", kCaseFields,
                                              {{"f10", "40"}, {"f22", "C-1"}, {"f24", "Y"}, {"f25", "Y"},
                                               {"P10", "Ann"}, {"P12", "Lee"}, {"cm11", "Carl"}, {"cm13", "Dunn"}}),
                                       Record("13", kCaseFields, {{"f24", "Y"}, {"P12", "Moe"}})},
-                                     2)});
+                                     2),
+                           "0,0"});
     const std::vector<cCaseObject> rows = QueryOpenCases(server.db, {"7", "3", false});
-    const std::vector<std::string> sent = Sent(server);
-    EXPECT_EQ(sent[1], "Cases");
-    EXPECT_EQ(sent[2], "L5");
-    EXPECT_EQ(sent[3], "3");
-    EXPECT_EQ(sent[6], "1000");
-    EXPECT_EQ(sent[7], kCaseFields);
-    EXPECT_EQ(sent[8], "P=Patients:f10,Ip=InsuranceTypes:f19,Is=InsuranceTypes:f20,cm=Personnel:f23");
-    EXPECT_EQ(sent[9], "");
+    ExpectSent(server, 0,
+               {{1, "Cases"}, {2, "L5"}, {3, "3"}, {6, "1000"}, {7, kCaseFields},
+                {8, "P=Patients:f10,Ip=InsuranceTypes:f19,Is=InsuranceTypes:f20,cm=Personnel:f23"}, {9, ""}});
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].Seq, "12");
-    EXPECT_EQ(rows[0].PatientSeq, "40");
-    EXPECT_EQ(rows[0].CaseNumber, "C-1");
-    EXPECT_EQ(rows[0].FirstName, "Ann");
-    EXPECT_EQ(rows[0].CaseWorkerName, "Carl Dunn");
+    EXPECT_EQ(rows[0].Seq + "|" + rows[0].PatientSeq + "|" + rows[0].CaseNumber + "|" + rows[0].FirstName + "|" +
+                  rows[0].CaseWorkerName,
+              "12|40|C-1|Ann|Carl Dunn");
     EXPECT_TRUE(rows[0].ApprovalRequested && rows[0].Approved);
-    EXPECT_TRUE(rows[1].ApprovalRequested);
-    EXPECT_FALSE(rows[1].Approved);
-}
+    EXPECT_TRUE(rows[1].ApprovalRequested && !rows[1].Approved);
 
-TEST(OpenCaseQuery, WholeHospitalThroughItsList) {
-    ScriptedServer server({"0,0"});
     EXPECT_TRUE(QueryOpenCases(server.db, {"7", "3", true}).empty());
-    EXPECT_EQ(Sent(server)[2], "L4");
-    EXPECT_EQ(Sent(server)[3], "7");
+    ExpectSent(server, 1, {{2, "L4"}, {3, "7"}});
 }
 
-TEST(CaseStatuses, OnlyListedCasesTakeAStatus) {
+TEST(CaseStatuses, OnlyListedCasesTakeAStatusAndNoReplyLeavesThemEmpty) {
     ScriptedServer server({"{StatusList:{12:1A,99:3,13:2}}"}, false);
     std::vector<cCaseObject> rows(2);
     rows[0].Seq = "12";
@@ -82,13 +73,10 @@ TEST(CaseStatuses, OnlyListedCasesTakeAStatus) {
     EXPECT_EQ(server.LastRequestText(), "{ServerCommand:getcasestatus,SeqList:\"12,13\"}");
     EXPECT_EQ(rows[0].Status, "1A");
     EXPECT_EQ(rows[1].Status, "2");
-}
 
-TEST(CaseStatuses, NoReplyLeavesStatusesEmpty) {
-    ScriptedServer server({kDropConnection}, false);
-    std::vector<cCaseObject> rows(1);
-    rows[0].Seq = "12";
-    ApplyCaseStatuses(server.db, rows);
+    ScriptedServer dropping({kDropConnection}, false);
+    rows[0].Status.clear();
+    ApplyCaseStatuses(dropping.db, rows);
     EXPECT_EQ(rows[0].Status, "");
 }
 
@@ -96,41 +84,28 @@ TEST(PreviousCaseQuery, ClosedCasesPagedByTheServer) {
     ScriptedServer server({PageReply({Record("5", kCaseFields, {{"P12", "Zed"}, {"f24", "Y"}})}, 9)});
     cRecordBatch batch;
     ASSERT_TRUE(QueryPreviousCases(batch, server.db, {"7", "3", false}, 0));
-    const std::vector<std::string> sent = Sent(server);
-    EXPECT_EQ(sent[2], "L6");
-    EXPECT_EQ(sent[3], "3");
-    EXPECT_EQ(sent[6], "1");  // at least one row a page
-    EXPECT_EQ(sent[9], "f18=Y");
-    EXPECT_EQ(sent[12], "Y");
+    // At least one row a page.
+    ExpectSent(server, 0, {{2, "L6"}, {3, "3"}, {6, "1"}, {9, "f18=Y"}, {12, "Y"}});
     const std::vector<cCaseObject> rows = CaseRows(*batch.Set, false);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].LastName, "Zed");
     EXPECT_FALSE(rows[0].ApprovalRequested);
-}
-
-TEST(PreviousCaseQuery, PagingButtonsOnlyWhenMoreFollow) {
+    // Paging buttons only when more follow.
     EXPECT_TRUE(PagingButtonsVisible(20, 60));
     EXPECT_FALSE(PagingButtonsVisible(20, 20));
     EXPECT_FALSE(PagingButtonsVisible(0, 0));
 }
 
-TEST(CaseHistoryQuery, PatientsCasesWithoutBlankFieldNames) {
-    ScriptedServer server({"0,0"});
+TEST(CaseHistoryAndWorkers, HistoryWithoutBlankFieldNamesAndWorkersWithSeq) {
+    ScriptedServer server({"0,0", PageReply({Record("7", "f11,f13", {{"f11", "Ann"}, {"f13", "Lee"}}),
+                                             Record("8", "f11,f13", {{"f11", "Bo"}, {"f13", "Ray"}})},
+                                            2)});
     EXPECT_TRUE(QueryCaseHistory(server.db, "40").empty());
-    const std::vector<std::string> sent = Sent(server);
-    EXPECT_EQ(sent[2], "L2");
-    EXPECT_EQ(sent[3], "40");
-    EXPECT_EQ(sent[7], "f10,f12,f13,f14,f15,f18,f19,f20,f21,f22,cm11,cm13,ip10,is10,it10,P10,P11,P12,P13,P14,P15");
-}
-
-TEST(CaseWorkerQuery, NamesWithTheirSeq) {
-    ScriptedServer server({PageReply({Record("7", "f11,f13", {{"f11", "Ann"}, {"f13", "Lee"}}),
-                                      Record("8", "f11,f13", {{"f11", "Bo"}, {"f13", "Ray"}})},
-                                     2)});
-    const auto workers = QueryCaseWorkers(server.db, "3");
-    EXPECT_EQ(Sent(server)[1], "Personnel");
-    EXPECT_EQ(Sent(server)[2], "L3");
-    EXPECT_EQ(workers, (std::vector<std::pair<std::string, int>>{{"Ann Lee", 7}, {"Bo Ray", 8}}));
+    ExpectSent(server, 0,
+               {{2, "L2"}, {3, "40"},
+                {7, "f10,f12,f13,f14,f15,f18,f19,f20,f21,f22,cm11,cm13,ip10,is10,it10,P10,P11,P12,P13,P14,P15"}});
+    EXPECT_EQ(QueryCaseWorkers(server.db, "3"), (std::vector<std::pair<std::string, int>>{{"Ann Lee", 7}, {"Bo Ray", 8}}));
+    ExpectSent(server, 1, {{1, "Personnel"}, {2, "L3"}});
 }
 
 constexpr char kDoctorFields[] =
@@ -143,14 +118,9 @@ TEST(CaseSubListQuery, PrimaryPhysicianFirst) {
                                       Record("23", kDoctorFields, {{"doc11", "Cy"}, {"doc13", "Pak"}})},
                                      3)});
     const std::vector<SubListRow> rows = QueryCaseSubList(server.db, CaseSubList::kPhysicians, "12", false);
-    const std::vector<std::string> sent = Sent(server);
-    EXPECT_EQ(sent[1], "CaseDoctorsLink");
-    EXPECT_EQ(sent[7], kDoctorFields);
-    EXPECT_EQ(sent[8], "doc=Personnel:f11,hosp=ProviderEntities:doc9");
+    ExpectSent(server, 0, {{1, "CaseDoctorsLink"}, {7, kDoctorFields}, {8, "doc=Personnel:f11,hosp=ProviderEntities:doc9"}});
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0].text, "Ortiz, Bea");
-    EXPECT_EQ(rows[1].text, "Ng, Al");
-    EXPECT_EQ(rows[2].text, "Pak, Cy");
+    EXPECT_EQ(rows[0].text + "|" + rows[1].text + "|" + rows[2].text, "Ortiz, Bea|Ng, Al|Pak, Cy");
     EXPECT_EQ(rows[0].item->Seq, "22");
     EXPECT_EQ(rows[0].item->GetValue("f12"), "P");
     // Every field of the list is kept by name, empty ones too.
@@ -168,23 +138,20 @@ TEST(CaseSubListQuery, FamilyAndCodesWithoutSeq) {
     EXPECT_EQ(family[0].text, "Eli Ray");
     EXPECT_EQ(family[0].item->Seq, "");
     const auto codes = QueryCaseSubList(server.db, CaseSubList::kDiagnosisCodes, "12", false);
-    EXPECT_EQ(Sent(server, 1)[1], "DiagCodeDetail");
+    ExpectSent(server, 1, {{1, "DiagCodeDetail"}});
     ASSERT_EQ(codes.size(), 1u);
     EXPECT_EQ(codes[0].text, "428.0");
     EXPECT_EQ(codes[0].item->GetValue("f1001"), "Heart failure");
 }
 
 TEST(PrimaryPhysicianQuery, NameValueTextOrEmpty) {
-    constexpr char kFields[] = "f13,d10,d11,d12,d13";
-    const std::map<std::string, std::string> doctor{
-        {"f13", "Cardiology"}, {"d10", "Dr."}, {"d11", "Bea"}, {"d13", "Ortiz"}};
-    ScriptedServer server({PageReply({Record("22", kFields, doctor)}, 1), "0,0"});
+    ScriptedServer server({PageReply({Record("22", "f13,d10,d11,d12,d13",
+                                             {{"f13", "Cardiology"}, {"d10", "Dr."}, {"d11", "Bea"}, {"d13", "Ortiz"}})},
+                                     1),
+                           "0,0"});
     EXPECT_EQ(QueryPrimaryPhysician(server.db, "12"),
               "Seq=22,Specialty=Cardiology,Title=Dr.,FirstName=Bea,MiddleName=,LastName=Ortiz");
-    const std::vector<std::string> sent = Sent(server);
-    EXPECT_EQ(sent[6], "1");
-    EXPECT_EQ(sent[8], "d=Personnel:f11");
-    EXPECT_EQ(sent[9], "f12=P");
+    ExpectSent(server, 0, {{6, "1"}, {8, "d=Personnel:f11"}, {9, "f12=P"}});
     EXPECT_EQ(QueryPrimaryPhysician(server.db, "13"), "");
 }
 

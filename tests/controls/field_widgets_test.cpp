@@ -39,8 +39,7 @@ TEST_F(FieldWidgetsTest, DateTextSetByTheProgramIsNormalised) {
     EXPECT_EQ(date->Value(), "20051225");
     EXPECT_EQ(date->Date(), QDate(2005, 12, 25));
     first_->setText("13/45/2005");
-    EXPECT_EQ(first_->text(), "");
-    EXPECT_EQ(date->Value(), "");
+    EXPECT_EQ(first_->text() + QString::fromStdString(date->Value()), "");
     EXPECT_TRUE(date->Date().isNull());
 }
 
@@ -114,9 +113,8 @@ TEST_F(FieldWidgetsTest, DateFieldsOwnExitHandlerRunsAfterNormalisingAndComesBac
     QTest::keyClicks(first_, "c");  // no calendar, no clearing, no normalising now
     WidgetWindow::Focus(second_);
     EXPECT_EQ(seen, "12/25/2005c");
-}
 
-TEST_F(FieldWidgetsTest, AFieldFreedWithTheFocusRunsNoExitHandler) {
+    // A field freed with the focus runs no exit handler.
     int exits = 0;
     ControlEvents::Of(first_).Exit = [&] { ++exits; };
     new cDateEdit(first_);

@@ -5,44 +5,22 @@
 namespace dalvero {
 namespace {
 
-const ClockTime kNow{14, 7};
-
-std::string Clock24(std::string_view text) { return NormalizeTimeEntry(text, kNow, false); }
-std::string Clock12(std::string_view text) { return NormalizeTimeEntry(text, kNow, true); }
-
-TEST(TimeEntryRules, LooseInputOnThe24HourClock) {
-    EXPECT_EQ(Clock24("230"), "23:00");
-    EXPECT_EQ(Clock24("2300"), "23:00");
-    EXPECT_EQ(Clock24("9:30"), "09:30");
-    EXPECT_EQ(Clock24("9.5"), "09:05");
-    EXPECT_EQ(Clock24("2p"), "14:00");
-    EXPECT_EQ(Clock24("2:15 PM"), "14:15");
-    EXPECT_EQ(Clock24("12p"), "12:00");
-    EXPECT_EQ(Clock24("12:30 am"), "00:30");
-    EXPECT_EQ(Clock24("1:2:3"), "01:02:03");
+// Each typed text and what the field then shows at 14:07.
+void ExpectTimes(bool twelveHour, const std::vector<std::pair<const char*, const char*>>& cases) {
+    for (const auto& [typed, shown] : cases) EXPECT_EQ(NormalizeTimeEntry(typed, {14, 7}, twelveHour), shown) << typed;
 }
 
-TEST(TimeEntryRules, OutOfRangeParts) {
-    EXPECT_EQ(Clock24("25"), "");
-    EXPECT_EQ(Clock24("930"), "");  // hour 93
-    EXPECT_EQ(Clock24(""), "");
-    EXPECT_EQ(Clock24("pm"), "");
-    EXPECT_EQ(Clock24("10:75"), "10:00");
-    EXPECT_EQ(Clock24("10:30:99"), "10:30:00");
+TEST(TimeEntryRules, TwentyFourHourClock) {
+    ExpectTimes(false, {{"230", "23:00"}, {"2300", "23:00"}, {"9:30", "09:30"}, {"9.5", "09:05"}, {"2p", "14:00"},
+                        {"2:15 PM", "14:15"}, {"12p", "12:00"}, {"12:30 am", "00:30"}, {"1:2:3", "01:02:03"},
+                        {"t", "14:07"}, {"Now", "14:07"},
+                        // Out of range: hour 93 clears, minutes or seconds fall to zero.
+                        {"25", ""}, {"930", ""}, {"", ""}, {"pm", ""}, {"10:75", "10:00"}, {"10:30:99", "10:30:00"}});
 }
 
 TEST(TimeEntryRules, TwelveHourClock) {
-    EXPECT_EQ(Clock12("14:05"), "02:05 pm");
-    EXPECT_EQ(Clock12("0:10"), "12:10 am");
-    EXPECT_EQ(Clock12("12:00"), "12:00 pm");
-    EXPECT_EQ(Clock12("9a"), "09:00 am");
-    EXPECT_EQ(Clock12("23:59:59"), "11:59:59 pm");
-}
-
-TEST(TimeEntryRules, NowCommand) {
-    EXPECT_EQ(Clock24("t"), "14:07");
-    EXPECT_EQ(Clock24("Now"), "14:07");
-    EXPECT_EQ(Clock12("n"), "02:07 pm");
+    ExpectTimes(true, {{"14:05", "02:05 pm"}, {"0:10", "12:10 am"}, {"12:00", "12:00 pm"}, {"9a", "09:00 am"},
+                       {"23:59:59", "11:59:59 pm"}, {"n", "02:07 pm"}});
 }
 
 }  // namespace

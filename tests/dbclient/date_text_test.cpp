@@ -54,22 +54,16 @@ TEST(DateToDisplay, StoredForms) {
     EXPECT_EQ(DateToDisplay("19000108"), "01/08/1900");
 }
 
-TEST(DateText, CalendarArithmetic) {
-    EXPECT_TRUE(IsValidDate(2000, 2, 29));
-    EXPECT_TRUE(IsValidDate(2024, 2, 29));
-    EXPECT_FALSE(IsValidDate(1900, 2, 29));
-    EXPECT_FALSE(IsValidDate(2023, 4, 31));
-    EXPECT_EQ(DaySerial({1899, 12, 30}), 0);
+// Leap years and the text forms are covered above; the day count must keep
+// the stored serials' origin.
+TEST(DateText, DaySerialsCountFromTheEndOf1899) {
     EXPECT_EQ(DaySerial({1900, 1, 1}), 2);
     EXPECT_EQ(DaySerial({2000, 1, 1}), 36526);
     EXPECT_EQ(FromDaySerial(36526 + 59), (CivilDate{2000, 2, 29}));
     EXPECT_EQ(FromDaySerial(DaySerial(kToday) + 20), (CivilDate{2024, 4, 4}));
     EXPECT_EQ(ToYmd({987, 1, 2}), "09870102");
-    EXPECT_EQ(ParseYmd("20240315"), kToday);
-    EXPECT_FALSE(ParseYmd("2024031").has_value());
     EXPECT_EQ(ParseDisplay("03/15/2024", kToday), kToday);
     EXPECT_FALSE(ParseDisplay("03152024", kToday).has_value());
-    EXPECT_TRUE(IsValidDate(Today()));
 }
 
 }  // namespace

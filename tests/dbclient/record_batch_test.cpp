@@ -36,7 +36,6 @@ TEST(RecordBatchQuery, SendsQueryItemsAndReadsFields) {
 
     const auto request = server.Requests().at(0);
     EXPECT_EQ(request.header.command, frame::cmd::kQuery);
-    EXPECT_EQ(request.header.subCommand, 0u);
     // Start 0 on a forward list without KeyTo goes out as 1; option12 as "N".
     EXPECT_EQ(request.Text(), "V2,Cases,L4,7,,1,1000,\"f10,f12,P10\",P=Patients:f10,,F,,N");
 
@@ -46,19 +45,16 @@ TEST(RecordBatchQuery, SendsQueryItemsAndReadsFields) {
     cBatchSet& set = *batch.Set;
     EXPECT_EQ(set.Count, 2);
     EXPECT_EQ(set.Position, 25);
-    EXPECT_EQ(set.Message, "");
     ASSERT_TRUE(set.First());
     EXPECT_EQ(set.RecordNumber, 4);
     EXPECT_EQ(set.RecordFlag, 1);
     EXPECT_EQ(set.Seq, "12");
-    EXPECT_EQ(set.ReadField("f10"), "Smith");
     EXPECT_EQ(set.ReadField("F10"), "Smith");
     EXPECT_EQ(set.ReadField(10), "Smith");
     EXPECT_EQ(set.ReadField("p10"), "Jo\r\nhn");
     EXPECT_EQ(set.ReadDate(12), (CivilDate{2004, 5, 6}));
 
     EXPECT_TRUE(set.Next());
-    EXPECT_EQ(set.RecordIndex(), 1);
     EXPECT_EQ(set.Seq, "13");
     EXPECT_TRUE(set.ReadDate("f12").IsNull());
     EXPECT_FALSE(set.Next());
@@ -102,10 +98,11 @@ TEST(RecordBatchQuery, UnusableRepliesAndConnections) {
     EXPECT_EQ(batch.Set->Count, 0);
 }
 
-TEST(RecordBatchSet, StarFieldListExtraFieldsAndBrokenLines) {
+TEST(RecordBatchSet, StarFieldListExtraFieldsAndBrokenOrShortLines) {
     ScriptedServer server({PageReply(1, 1, {{"1", "0", "12", "12", "Ann"}}, 1),
                            PageReply(1, 1, {{"1", "0", "12", "Ann", "PT10:Home health"}}, 1),
-                           PageReply(1, 2, {{"1", "0"}, {"2", "0", "9", "x"}}, 2)});
+                           PageReply(1, 2, {{"1", "0"}, {"2", "0", "9", "x"}}, 2),
+                           PageReply(1, 1, {{"1", "0", "12", "abc"}}, 1)});
     cRecordBatch batch;
     ASSERT_TRUE(batch.Query(&server.db, "Cases", "L4", "7", "", 1, 10, "*", "", "", "F"));
     // "*" turns into the fields the record brought, so later pages ask for them.
@@ -131,11 +128,8 @@ TEST(RecordBatchSet, StarFieldListExtraFieldsAndBrokenLines) {
     EXPECT_FALSE(broken.GoTo(2));
     EXPECT_EQ(broken.Message, "Invalid index");
     EXPECT_EQ(broken.RecordIndex(), 0);
-}
 
-TEST(RecordBatchSet, ColumnMissingFromShortLineAndGarbageDate) {
-    ScriptedServer server({PageReply(1, 1, {{"1", "0", "12", "abc"}}, 1)});
-    cRecordBatch batch;
+    // A column missing from a short line, and a date that is none.
     ASSERT_TRUE(batch.Query(&server.db, "Cases", "L4", "7", "", 1, 10, "f12,f13", "", "", "F"));
     EXPECT_TRUE(batch.Set->ReadDate("f12").IsNull());
     EXPECT_EQ(batch.Set->ReadField("f13"), "");

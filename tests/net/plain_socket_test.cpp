@@ -2,9 +2,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -52,6 +50,16 @@ TEST(PlainSocketBuffer, ReceiveTakesFromTheFrontAndKeepsTheRestTerminated) {
     EXPECT_EQ(std::string(out, 10), "0123456789");
     ASSERT_EQ(a.socket.BufferedCount(), 15u);
     EXPECT_STREQ(a.socket.BufferedData(), "abcdefghijklmno");
+
+    // Bytes written straight into the free area count once committed.
+    auto free = a.socket.GetFreeSpace();
+    EXPECT_EQ(free.room, PlainSocket::kMaxBuffered - 15);
+    std::memcpy(free.data, "pq", 2);
+    a.socket.CommitReceived(2);
+    EXPECT_EQ(a.socket.ReadBuffered(out, 3, false), 3);
+    EXPECT_STREQ(out, "abc");  // terminated
+    EXPECT_STREQ(a.socket.BufferedData(), "defghijklmnopq");
+    EXPECT_EQ(a.socket.ReadBuffered(nullptr, 3, false), 0);
 }
 
 TEST(PlainSocketBuffer, ReceiveUntilNulStopsAtTheZeroOrAtMax) {
@@ -84,8 +92,12 @@ TEST(PlainSocketBuffer, ReceiveUntilCharAndStringIncludeTheDelimiter) {
     EXPECT_EQ(text, "st");
 }
 
-TEST(PlainSocketBuffer, ReceiveUntilReportsTimeoutOrDisconnectionWithWhatWasHeld) {
+// Receive hands over what came before the close; the ReceiveUntil forms
+// report the timeout or disconnection instead.
+TEST(PlainSocketState, TimeoutsAndACloseWithWhatWasHeld) {
     Attached a;
+    char out[10];
+    EXPECT_EQ(a.socket.Receive(out, 10, 0, 1000), 0);
     a.PeerWrites("partial");
     std::string text;
     EXPECT_EQ(a.socket.ReceiveUntilNul(text, 100, 0, 1000), SOCK_TIMEOUT);
@@ -96,6 +108,14 @@ TEST(PlainSocketBuffer, ReceiveUntilReportsTimeoutOrDisconnectionWithWhatWasHeld
     EXPECT_EQ(a.socket.State(), SOCK_STATE_IDLE);
     EXPECT_EQ(a.socket.ReceiveUntilNul(text, 100, -1, 0), SOCK_DISCONNECTED);
     EXPECT_EQ(a.socket.ReceiveUntilChar(text, 100, 'x', -1, 0), SOCK_ERROR);
+
+    Attached b;
+    b.PeerWrites("abc");
+    b.PeerCloses();
+    EXPECT_EQ(b.socket.Receive(out, 10, -1, 0), 3);
+    EXPECT_EQ(std::string(out, 3), "abc");
+    EXPECT_EQ(b.socket.State(), SOCK_STATE_IDLE);
+    EXPECT_EQ(b.socket.Receive(out, 10, -1, 0), SOCK_DISCONNECTED);
 }
 
 TEST(PlainSocketBuffer, AFullBufferTakesNothingMoreAndIsHandedOverAsItIs) {
@@ -112,33 +132,6 @@ TEST(PlainSocketBuffer, AFullBufferTakesNothingMoreAndIsHandedOverAsItIs) {
     EXPECT_EQ(a.socket.ReceiveUntilNul(out.data(), 100'000, -1, 0), 0);
     EXPECT_EQ(std::string(out.data()), fill);
     EXPECT_EQ(a.socket.BufferedCount(), 0u);
-}
-
-TEST(PlainSocketBuffer, DirectWritesIntoTheFreeAreaAreCommitted) {
-    Attached a;
-    ASSERT_TRUE(a.socket.AppendToBuffer("ab", 2));
-    auto free = a.socket.GetFreeSpace();
-    EXPECT_EQ(free.room, PlainSocket::kMaxBuffered - 2);
-    std::memcpy(free.data, "cd", 2);
-    a.socket.CommitReceived(2);
-    EXPECT_STREQ(a.socket.BufferedData(), "abcd");
-    char out[8];
-    EXPECT_EQ(a.socket.ReadBuffered(out, 3, false), 3);
-    EXPECT_STREQ(out, "abc");
-    EXPECT_EQ(a.socket.ReadBuffered(nullptr, 3, false), 0);
-}
-
-TEST(PlainSocketState, ReceiveWaitsOutItsTimeoutOrReturnsWhatCameBeforeTheClose) {
-    Attached a;
-    char out[10];
-    EXPECT_EQ(a.socket.Receive(out, 10, 0, 1000), 0);
-    EXPECT_EQ(a.socket.State(), SOCK_STATE_CONNECTED);
-    a.PeerWrites("abc");
-    a.PeerCloses();
-    EXPECT_EQ(a.socket.Receive(out, 10, -1, 0), 3);
-    EXPECT_EQ(std::string(out, 3), "abc");
-    EXPECT_EQ(a.socket.State(), SOCK_STATE_IDLE);
-    EXPECT_EQ(a.socket.Receive(out, 10, -1, 0), SOCK_DISCONNECTED);
 }
 
 TEST(PlainSocketState, IsConnectedKeepsArrivedBytesAndNoticesAClosedPeer) {

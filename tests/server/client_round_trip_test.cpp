@@ -11,6 +11,7 @@
 #include "db_server_connection.h"
 #include "loopback_data_server.h"
 #include "record_ops.h"
+#include "request_error.h"
 #include "table_catalogue.h"
 
 namespace dalvero::test {
@@ -44,23 +45,26 @@ TEST_F(ClientRoundTripTest, HandshakeAndLoginLookUp) {
     ASSERT_TRUE(FindRecord(db, "Personnel", catalogue::personnel::kListByEmail, "ADMIN@mercy.test", "", user));
     ASSERT_EQ(user.size(), 1u + catalogue::personnel::kSpecialty);
     EXPECT_EQ(user[1], data.admin);
-    EXPECT_EQ(user[10], "");
     EXPECT_EQ(user[9], data.mercy);
-    EXPECT_EQ(user[23], "secret");
-    EXPECT_EQ(user[26], "Y");
+    EXPECT_EQ(user[10], "");
+    EXPECT_EQ(user[23], "secret");  // a legacy clear password reaches the login as stored
+    EXPECT_EQ(user[25] + user[26], "YY");  // both role flags
     EXPECT_FALSE(FindRecord(db, "Personnel", catalogue::personnel::kListByEmail, "nobody@mercy.test", "", user));
     EXPECT_EQ(user.items(), (std::vector<std::string>{"~"}));
 }
 
 TEST_F(ClientRoundTripTest, WritesAndReadsKeepLineBreaksAndEmptyFields) {
     const std::string seq =
-        AddRecord(db, "Cases.def", StringList{"f10=" + data.pat1, "f1001=first line\r\nsecond line", "f14=~~~"});
+        AddRecord(db, "Cases.def", StringList{"f10=" + data.pat1, "f1001=first line\r\nsecond line", "f14=~~~",
+                                              "f34=1 Main St, \"B\""});
     ASSERT_FALSE(seq.empty()) << db.ErrorText;
+    ASSERT_EQ(seq.find_first_not_of("0123456789"), std::string::npos) << seq;
 
     StringList values;
     ASSERT_TRUE(ReadRecord(db, "Cases", seq, values, "", "f1001"));
     EXPECT_EQ(values[10], data.pat1);
     EXPECT_EQ(values[14], "");
+    EXPECT_EQ(values[34], "1 Main St, \"B\"");
     EXPECT_EQ(values[values.size() - 1], "first line\r\nsecond line");
 
     ASSERT_TRUE(UpdateRecord(db, "Cases", seq, StringList{"f24=Y", "f10="}));
@@ -69,11 +73,14 @@ TEST_F(ClientRoundTripTest, WritesAndReadsKeepLineBreaksAndEmptyFields) {
     const StringList all(ParseCommaText(fields));
     EXPECT_EQ(all.Value("f24"), "Y");
     EXPECT_EQ(all.Value("f10"), "");
+    EXPECT_EQ(all.Value("f34"), "1 Main St, \"B\"") << "fields not named are left alone";
     EXPECT_EQ(all.Value("f1001"), "first line\r\nsecond line");
 
     ASSERT_TRUE(DeleteRecord(db, "Cases", seq));
+    EXPECT_FALSE(ReadRecord(db, "Cases", seq, values));
     EXPECT_FALSE(DeleteRecord(db, "Cases", seq));
-    EXPECT_NE(db.ErrorCode, 0);
+    EXPECT_EQ(db.ErrorCode, static_cast<int>(server::ErrorCode::NotFound));
+    EXPECT_FALSE(UpdateRecord(db, "Cases", seq, StringList{"f24=N"}));
     EXPECT_FALSE(UpdateRecord(db, "NoSuchTable", seq, StringList{"f10=1"}));
     EXPECT_TRUE(AddRecord(db, "Cases", StringList{"f99=1"}).empty());
 }
@@ -88,16 +95,7 @@ TEST_F(ClientRoundTripTest, SelectedFieldsWithJoinsAndNotes) {
     EXPECT_EQ(caseValues.Value("f1001"), "Pneumonia\r\nfollow-up");
     EXPECT_EQ(caseValues.Value("f22"), "C-100");
     EXPECT_EQ(caseValues.Value("cm13"), "Miller");
-    EXPECT_EQ(caseValues.Value("ip10"), "Medicare");
     EXPECT_EQ(caseValues.Value("P12"), "One");
-
-    // As the discharge view opens a need.
-    ASSERT_TRUE(GetRecordFields(db, "CaseNeeds", data.needN1, "PT10,PC12,PD11,f12,f14,f15", result,
-                                "PT=ProviderTypes:f11,PC=ProviderCategories:f12,PD=ProviderCategoryDetails:f13"));
-    const StringList need(ParseCommaText(result));
-    EXPECT_EQ(need.Value("PC12"), "Skilled Nursing Facility");
-    EXPECT_EQ(need.Value("f15"), "Placement");
-    EXPECT_EQ(need.Value("PT10"), "");
 
     std::string callList = "f1,p10,p12";
     ASSERT_TRUE(FindRecordFields(db, "Cases", 7, "C-100", data.mercy, callList, "p=Patients:f10"));

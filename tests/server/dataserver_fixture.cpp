@@ -147,15 +147,6 @@ std::string DataServerTest::Ask(std::uint32_t command, std::uint32_t subCommand,
                            payload);
 }
 
-QueryPage DataServerTest::Query(const std::string& table, const std::string& index, const std::string& keyFrom,
-                                const std::string& keyTo, int start, int maxCount, const std::string& fieldList,
-                                const std::string& aliasList, const std::string& filter,
-                                const std::string& direction, const std::string& option12) {
-    return ReadQueryReply(Ask(frame::cmd::kQuery, 0,
-                              QueryText(table, index, keyFrom, keyTo, start, maxCount, fieldList, aliasList, filter,
-                                        direction, option12)));
-}
-
 std::string DataServerTest::Record(std::uint32_t subCommand, const std::vector<std::string>& items) {
     return Ask(frame::cmd::kRecord, subCommand, ToCommaText(items));
 }

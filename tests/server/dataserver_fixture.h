@@ -62,10 +62,11 @@ protected:
 
     // The reply text to one request on an accepted session.
     std::string Ask(std::uint32_t command, std::uint32_t subCommand, const std::string& payload);
-    QueryPage Query(const std::string& table, const std::string& index, const std::string& keyFrom,
-                    const std::string& keyTo, int start, int maxCount, const std::string& fieldList,
-                    const std::string& aliasList = {}, const std::string& filter = {},
-                    const std::string& direction = "F", const std::string& option12 = "N");
+    // A list query's page; the arguments are QueryText's.
+    template <typename... Args>
+    QueryPage Query(Args&&... args) {
+        return ReadQueryReply(Ask(frame::cmd::kQuery, 0, QueryText(std::forward<Args>(args)...)));
+    }
     // A record request (31001) from name=value items.
     std::string Record(std::uint32_t subCommand, const std::vector<std::string>& items);
 

@@ -35,15 +35,13 @@ TEST_F(LookupTest, KeywordsFindCodesInTheirOwnBook) {
 
     EXPECT_EQ(Names(*Look("geticd9treatmentsforkeywords", "knee")->GetMember("Data")),
               std::vector<std::string>{"8154"});
-    EXPECT_EQ(Look("geticd9treatmentsforkeywords", "pneumonia")->GetString("NoData"), "Y");
+    EXPECT_EQ(Look("geticd9treatmentsforkeywords", "pneumonia")->GetString("NoData"), "Y") << "the other book";
 }
 
 TEST_F(LookupTest, NothingFoundAndNothingTyped) {
-    auto reply = Look("geticd9symptomsforkeywords", "zebra");
-    EXPECT_EQ(reply->GetString("NoData"), "Y");
+    auto reply = Look("geticd9symptomsforkeywords", "pneumonia zebra");
+    EXPECT_EQ(reply->GetString("NoData"), "Y") << "every word must be found";
     EXPECT_EQ(reply->GetString("Error"), "");
-    EXPECT_EQ(Look("geticd9symptomsforkeywords", "pneumonia zebra")->GetString("NoData"), "Y")
-        << "every word must be found";
     for (const char* phrase : {"", "   ", "*\"(-)"}) {
         reply = Look("geticd9symptomsforkeywords", phrase);
         EXPECT_NE(reply->GetString("Error"), "") << phrase;

@@ -25,13 +25,20 @@ TEST_F(FunctionsTest, MalformedAndUnknownRequestsGetAnErrorReply) {
     EXPECT_NO_THROW(server->HandleCommand(deep));
 }
 
-TEST_F(StatusTest, CommandNamesIgnoreLetterCaseAndAnEmptyResultIsNotAnEmptyReply) {
+TEST_F(StatusTest, StatusListsHoldOnlyListedRecordsAndAnEmptyResultIsNotAnEmptyReply) {
     auto reply = Parse(server->HandleCommand("{ServerCommand:GetCaseStatus,SeqList:" + S(theCase) + "}"));
-    EXPECT_EQ(reply->GetString("Error"), "");
-    EXPECT_EQ(reply->GetMember("StatusList")->GetString(S(theCase)), "1A");
-
+    EXPECT_EQ(reply->GetMember("StatusList")->GetString(S(theCase)), "1A") << "command names ignore letter case";
     EXPECT_EQ(server->HandleCommand("{ServerCommand:getcaseneedstatus,SeqList:999}"), "{StatusList:}");
+    auto none = Call({{"ServerCommand", "getcaseneedstatus"}, {"SeqList", ""}});
+    EXPECT_EQ(none->GetString("Error"), "");
+    EXPECT_EQ(none->GetMember("StatusList")->Count(), 0);
     EXPECT_EQ(server->HandleCommand(std::string("{ServerCommand:getcasestatus,SeqList:1}\0junk", 44)).front(), '{');
+
+    const std::int64_t kept = AddNeed(theCase, nursing);
+    const std::int64_t deleted = AddNeed(theCase, walkers, {{cat::case_needs::kDeleted, "Y"}});
+    reply = Call({{"ServerCommand", "getcaseneedstatus"},
+                  {"SeqList", S(kept) + "," + S(deleted) + ",abc,,99999," + S(theCase + 1000)}});
+    EXPECT_EQ(Names(*reply->GetMember("StatusList")), std::vector<std::string>{S(kept)});
 }
 
 TEST_F(StatusTest, NeedStatusFollowsItsRequestsThroughEveryState) {
@@ -63,18 +70,6 @@ TEST_F(StatusTest, NeedStatusFollowsItsRequestsThroughEveryState) {
 
     storage->Update(cat::tbl::kCaseNeeds, need, {{cat::case_needs::kDelivered, "20250311"}});
     EXPECT_EQ(NeedStatus(need), "3");
-}
-
-TEST_F(StatusTest, StatusListsHoldOnlyListedRecords) {
-    const std::int64_t kept = AddNeed(theCase, nursing);
-    const std::int64_t deleted = AddNeed(theCase, walkers, {{cat::case_needs::kDeleted, "Y"}});
-    auto reply = Call({{"ServerCommand", "getcaseneedstatus"},
-                       {"SeqList", S(kept) + "," + S(deleted) + ",abc,,99999," + S(theCase + 1000)}});
-    EXPECT_EQ(Names(*reply->GetMember("StatusList")), std::vector<std::string>{S(kept)});
-
-    reply = Call({{"ServerCommand", "getcaseneedstatus"}, {"SeqList", ""}});
-    EXPECT_EQ(reply->GetString("Error"), "");
-    EXPECT_EQ(reply->GetMember("StatusList")->Count(), 0);
 }
 
 TEST_F(StatusTest, CaseStatusIsItsMostUrgentListedNeed) {

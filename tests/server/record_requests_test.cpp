@@ -2,9 +2,7 @@
 
 #include "dataserver_fixture.h"
 #include "password_hash.h"
-#include "request_error.h"
 #include "string_list.h"
-#include "table_catalogue.h"
 
 namespace dalvero::test {
 namespace {
@@ -20,29 +18,6 @@ protected:
         return StringList(ParseCommaText(StringList(ParseCommaText(reply)).Value("Fields")));
     }
 };
-
-TEST_F(RecordRequestTest, AddAnswersTheNewSeqAndKeepsValuesAsSent) {
-    const std::string seq = Record(sub::kAdd, {"TableName=Cases.def", "f10=" + data.pat1, "f14=~~~",
-                                               "f1001=line one||line two", "f25=", "f34=1 Main St, \"B\""});
-    ASSERT_FALSE(seq.empty());
-    ASSERT_EQ(seq.find_first_not_of("0123456789"), std::string::npos) << seq;
-    const Strings items = ReadItems({"TableName=Cases", "Seq=" + seq, "AliasFields=f1001"});
-    ASSERT_EQ(items.size(), 1u + catalogue::cases::kLateAfter + 1);
-    EXPECT_EQ(items[1], seq);
-    EXPECT_EQ(items[10], data.pat1);
-    EXPECT_EQ(items[14], "");
-    EXPECT_EQ(items[34], "1 Main St, \"B\"");
-    EXPECT_EQ(items.back(), "line one||line two");
-}
-
-TEST_F(RecordRequestTest, UpdateWritesOnlyTheFieldsNamed) {
-    ASSERT_EQ(Record(sub::kUpdate, {"TableName=Cases", "Seq=" + data.openC1, "f24=Y", "f14=~~~", "f22="}), "OK");
-    const Strings items = ReadItems({"TableName=Cases", "Seq=" + data.openC1});
-    EXPECT_EQ(items[24], "Y");
-    EXPECT_EQ(items[14], "");
-    EXPECT_EQ(items[22], "");
-    EXPECT_EQ(items[12], "20240105");  // untouched
-}
 
 TEST_F(RecordRequestTest, FindUsesTheListsKeyAndOwner) {
     EXPECT_EQ(ReadItems({"TableName=Patients", "List=3", "Key=987654321"}).at(1), data.pat2);
@@ -75,15 +50,6 @@ TEST_F(RecordRequestTest, PasswordsAreStoredOnlyAsHashes) {
     EXPECT_TRUE(VerifyPassword("changed", stored()));
     ASSERT_EQ(Record(sub::kUpdate, {"TableName=Personnel", "Seq=" + seq, "f23="}), "OK");
     EXPECT_EQ(stored(), "");
-}
-
-TEST_F(RecordRequestTest, DeleteRemovesAndMissingRecordsAreReported) {
-    EXPECT_EQ(Record(sub::kDelete, {"TableName=CaseNeedsQuote", "Seq=" + data.quoteW}), "OK");
-    EXPECT_EQ(Record(sub::kRead, {"TableName=CaseNeedsQuote", "Seq=" + data.quoteW}), "~");
-    EXPECT_EQ(ErrorCodeOf(Record(sub::kDelete, {"TableName=CaseNeedsQuote", "Seq=" + data.quoteW})),
-              static_cast<int>(server::ErrorCode::NotFound));
-    EXPECT_EQ(ErrorCodeOf(Record(sub::kUpdate, {"TableName=CaseNeedsQuote", "Seq=" + data.quoteW, "f14=X"})),
-              static_cast<int>(server::ErrorCode::NotFound));
 }
 
 TEST_F(RecordRequestTest, RequestsItCannotServeGetAnErrorReplyAndWriteNothing) {

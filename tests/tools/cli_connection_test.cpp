@@ -1,10 +1,6 @@
 // Finding the configuration and reaching (or not) the servers it names.
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+#include "../net/socket_test_util.h"
 #include "cli_runner.h"
 #include "fake_peer.h"
 #include "json_node.h"
@@ -14,19 +10,6 @@ namespace fs = std::filesystem;
 
 namespace dalvero::test {
 namespace {
-
-// A loopback port on which nothing listens.
-int ClosedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
 
 void WriteIni(const fs::path& folder, int dataPort, const std::string& caFile, int functionPort) {
     WriteFile(folder / "Dalvero.ini", "[DataServer]\nIP=127.0.0.1\nPort=" + std::to_string(dataPort) +
@@ -39,15 +22,13 @@ constexpr char kDataRefused[] = "Unable to connect to data server\n";
 TEST_F(CliServerTest, UnverifiableOrUnreachableDataServer) {
     TestPki pki;
     TempDir elsewhere;
-    WriteIni(elsewhere.Path(), server.DataPort(), pki.otherCaFile, server.FunctionPort());
-    CliResult result = RunCli(elsewhere.Path(), {"read", "Personnel", "1"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, kDataRefused);
-
-    WriteIni(elsewhere.Path(), server.DataPort(), (elsewhere.Path() / "absent.pem").string(), server.FunctionPort());
-    result = RunCli(elsewhere.Path(), {"read", "Personnel", "1"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, kDataRefused);
+    CliResult result;
+    for (const std::string& ca : {pki.otherCaFile, (elsewhere.Path() / "absent.pem").string()}) {
+        WriteIni(elsewhere.Path(), server.DataPort(), ca, server.FunctionPort());
+        result = RunCli(elsewhere.Path(), {"read", "Personnel", "1"});
+        EXPECT_EQ(result.exitCode, 1) << ca;
+        EXPECT_EQ(result.err, kDataRefused) << ca;
+    }
 
     WriteIni(elsewhere.Path(), ClosedPort(), server.CaFile(), ClosedPort());
     result = RunCli(elsewhere.Path(), {"query", "Personnel", "L2"});

@@ -14,7 +14,7 @@ std::string BinaryContent(std::size_t size) {
     return content;
 }
 
-TEST_F(CliServerTest, GetFileDownloadsANamedFile) {
+TEST_F(CliServerTest, GetFileDownloadsANamedFileOrLeavesTheLocalOneAlone) {
     const std::string content = BinaryContent(120'000);
     fs::create_directories(server.DataDir() / "files" / "Clients");
     WriteFile(server.DataDir() / "files" / "Clients" / "Dalvero", content);
@@ -28,18 +28,17 @@ TEST_F(CliServerTest, GetFileDownloadsANamedFile) {
     EXPECT_EQ(info[0], (std::vector<std::string>{"FileSize", "FileDate"}));
     EXPECT_EQ(info[1].at(0), "120000");
     EXPECT_NE(info[1].at(1), "0");
-}
 
-TEST_F(CliServerTest, FailedDownloadLeavesTheLocalFileAlone) {
+    // A failed download leaves the local file alone.
     WriteFile(work.Path() / "keep.bin", "old content");
     const CliResult missing = Run({"get-file", "Clients\\Missing", "keep.bin"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("Clients\\Missing"), std::string::npos) << missing.err;
     EXPECT_EQ(ReadFile(work.Path() / "keep.bin"), "old content");
 
-    const CliResult info = Run({"file-info", "Clients\\Missing"});
-    EXPECT_EQ(info.exitCode, 1);
-    EXPECT_EQ(info.out, "");
+    const CliResult noInfo = Run({"file-info", "Clients\\Missing"});
+    EXPECT_EQ(noInfo.exitCode, 1);
+    EXPECT_EQ(noInfo.out, "");
 }
 
 TEST_F(CliServerTest, RecordFilesRoundTrip) {

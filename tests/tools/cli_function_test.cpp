@@ -6,7 +6,7 @@
 namespace dalvero::test {
 namespace {
 
-TEST_F(CliServerTest, CallPrintsTheReply) {
+TEST_F(CliServerTest, CallPrintsTheReplyAndFailsWithItsErrorText) {
     // Command names are sent in lower case, whatever was typed.
     const CliResult result = Run({"call", "GetICD9SymptomsForKeywords", "KeyWordPhrase=pneumonia"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
@@ -16,14 +16,12 @@ TEST_F(CliServerTest, CallPrintsTheReply) {
     cJsonNode* data = reply.GetMember("Data");
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(data->GetString("486"), "Pneumonia, organism unspecified") << result.out;
-}
 
-TEST_F(CliServerTest, CallThatFailsExitsOneWithTheErrorText) {
-    const CliResult result = Run({"call", "nosuchcommand", "A=1"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "Unknown server command \"nosuchcommand\".\n");
+    const CliResult failed = Run({"call", "nosuchcommand", "A=1"});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_EQ(failed.err, "Unknown server command \"nosuchcommand\".\n");
     // The reply itself still goes to stdout for scripts that read it.
-    EXPECT_EQ(cJsonNode(result.out).GetString("Error"), "Unknown server command \"nosuchcommand\".");
+    EXPECT_EQ(cJsonNode(failed.out).GetString("Error"), "Unknown server command \"nosuchcommand\".");
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ TEST_F(CliServerTest, QueryPrintsTheWholeListPageByPage) {
     EXPECT_EQ(ParseRows(Ok(started)).at(1), rows.at(3));
 }
 
-TEST_F(CliServerTest, QueryFromAKeyWithJoinsAndFilters) {
+TEST_F(CliServerTest, QueryFromAKeyWithJoinsAndFiltersOrFailing) {
     const Rows codes = ParseRows(Ok({"query", "ICD9Symptom", "L2", "--key", "486", "--max", "3", "--fields", "f10,f11"}));
     ASSERT_EQ(codes.size(), 4u);
     EXPECT_EQ(codes[1], (std::vector<std::string>{codes[1].at(0), "486", "Pneumonia, organism unspecified"}));
@@ -79,9 +79,8 @@ TEST_F(CliServerTest, QueryFromAKeyWithJoinsAndFilters) {
 
     // A list with no members prints its header alone.
     EXPECT_EQ(Ok({"query", "Personnel", "L3", "--key", "999999", "--fields", "f11,f13"}), "Seq\tf11\tf13\n");
-}
 
-TEST_F(CliServerTest, FailedQueriesReportTheServersText) {
+    // Failures report the server's text.
     const CliResult table = Run({"query", "NoSuchTable", "L2"});
     EXPECT_EQ(table.exitCode, 1);
     EXPECT_NE(table.err.find("NoSuchTable"), std::string::npos) << table.err;
@@ -92,7 +91,7 @@ TEST_F(CliServerTest, FailedQueriesReportTheServersText) {
     EXPECT_NE(field.err.find("f99"), std::string::npos) << field.err;
 }
 
-TEST_F(CliServerTest, AddReadUpdateFindDeleteRoundTrip) {
+TEST_F(CliServerTest, AddReadUpdateFindDeleteRoundTripAndJoinedFields) {
     // A value with a tab, a line break and a backslash stays one line.
     const std::string middle = "Mid\tdle\r\nNa\\me";
     const CliResult added = Run({"add", "Patients", "f10=Ann", "f11=" + middle, "f12=O'Brien Smith", "f13=987654321"});
@@ -138,22 +137,18 @@ TEST_F(CliServerTest, AddReadUpdateFindDeleteRoundTrip) {
     const CliResult notFound = Run({"find", "Patients", "3", "987654321"});
     EXPECT_EQ(notFound.exitCode, 1);
     EXPECT_EQ(notFound.err, "No record with key 987654321 in list 3 of Patients\n");
-}
 
-TEST_F(CliServerTest, ReadWithJoinedFields) {
+    // find and read with joined fields give the same row.
     const std::string email = server.Logins().at(0).email;
     const Rows user = ParseRows(Ok({"find", "Personnel", "4", email, "--aliases", "h=ProviderEntities:f9",
                                     "--alias-fields", "h10"}));
     ASSERT_EQ(user.size(), 2u);
     EXPECT_EQ(user[0].back(), "h10");
     EXPECT_EQ(user[0].at(user[0].size() - 2), "f28");
-    const std::string seq = user[1].at(0);
-    const std::string hospitalName = user[1].back();
-    EXPECT_FALSE(hospitalName.empty());
-
-    const Rows read = ParseRows(Ok({"read", "Personnel", seq, "--aliases", "h=ProviderEntities:f9", "--alias-fields",
-                                    "h10"}));
-    EXPECT_EQ(read, user);
+    EXPECT_FALSE(user[1].back().empty()) << "the hospital's name";
+    EXPECT_EQ(ParseRows(Ok({"read", "Personnel", user[1].at(0), "--aliases", "h=ProviderEntities:f9",
+                            "--alias-fields", "h10"})),
+              user);
 }
 
 }  // namespace
