@@ -8,9 +8,7 @@ build=${DALVERO_BUILD_DIR:-$root/build}
 data=${DALVERO_DATA_DIR:-$root/run/demo}
 bin=$build/bin
 
-"$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j "$(nproc)" --target Dalvero dalvero-server dalvero-cli
+"$root/scripts/build.sh" Dalvero dalvero-server dalvero-cli
 
 # A demo data folder, made once; its log-ins are kept beside it.
 logins=$data.logins
