@@ -68,6 +68,7 @@ cListState::cListState(QAbstractItemView* view, std::string emptyText, std::func
     text_->setObjectName("EmptyListText");
     text_->setAlignment(Qt::AlignCenter);
     text_->setWordWrap(true);
+    text_->setAttribute(Qt::WA_TransparentForMouseEvents);
     text_->setGeometry(view->viewport()->rect());
     text_->hide();
     view->viewport()->installEventFilter(this);
