@@ -19,7 +19,6 @@
 #include "case_row_text.h"
 #include "case_screens.h"
 #include "control_events.h"
-#include "control_text.h"
 #include "dialog_seam.h"
 #include "field_tag.h"
 #include "image_button.h"
