@@ -1,6 +1,7 @@
 #include "case_edit_form.h"
 
 #include "control_text.h"
+#include "field_saves.h"
 #include "field_tag.h"
 #include "image_button.h"
 #include "item_list_model.h"
@@ -29,7 +30,11 @@ TCaseEditForm::TCaseEditForm(MainWindowState& main) : ui(std::make_unique<Ui::TC
         subLists_[i] = new cItemListModel(this);
         lists[i]->setModel(subLists_[i]);
         lists[i]->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        content_.AddList([model = subLists_[i]] { model->Clear(); });
     }
+    content_.AddControls({ui->CaseDiagnosisMemo});
+    // Nothing is written before a case has loaded.
+    content_.Clear();
     cImageButton::Painted(ui->SaveNewCaseImageButton, ImageButtonArt::Shape::Button);
     cImageButton::Painted(ui->CloseCaseImageButton, ImageButtonArt::Shape::Button);
 }
@@ -44,14 +49,16 @@ QPlainTextEdit* TCaseEditForm::CaseDiagnosisMemo() const { return ui->CaseDiagno
 
 QLabel* TCaseEditForm::SaveNewCaseImageButton() const { return ui->SaveNewCaseImageButton; }
 
-void TCaseEditForm::FillCaseForm() {
+bool TCaseEditForm::FillCaseForm() {
     namespace cs = catalogue::cases;
     StringList bound;
     for (const auto& [number, control] : main_.CaseEditControls) bound.push_back("f" + number);
     std::string values;
     if (!GetRecordFields(*main_.Session.DataServer, catalogue::tbl::kCases, main_.CurrentCaseSeq,
-                         bound.CommaText() + kJoinedFields, values, kCaseAliases))
-        return;
+                         bound.CommaText() + kJoinedFields, values, kCaseAliases)) {
+        LoadFailed();
+        return false;
+    }
     StringList& v = main_.PatientValues;
     v.SetCommaText(values);
 
@@ -65,6 +72,16 @@ void TCaseEditForm::FillCaseForm() {
         SetControlText(control, v.Value("f" + number));
         SetFieldChanged(control, false);
     }
+    content_.Loaded(main_.CurrentCaseSeq);
+    std::vector<QWidget*> controls;
+    for (const auto& [number, control] : main_.CaseEditControls) controls.push_back(control);
+    main_.FieldSaves.OfferRecovered(catalogue::tbl::kCases, main_.CurrentCaseSeq, controls, Panel());
+    return true;
+}
+
+void TCaseEditForm::LoadFailed() {
+    content_.LoadFailed(Panel(), "case");
+    main_.HideCaseInformation();
 }
 
 void TCaseEditForm::ShowEditControls() {
