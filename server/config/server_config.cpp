@@ -88,7 +88,7 @@ IniFile DefaultServerIni() {
         "; Hours a client may stay connected without a request.\n"
         "IdleHours=12\n"
         "; Requests each port serves at once; more wait their turn.\n"
-        "Workers=16\n"
+        "Workers=64\n"
         "\n"
         "[RecordFiles]\n"
         "; Megabytes of files one record may hold, and all records together.\n"
@@ -124,8 +124,13 @@ ServerConfig LoadServerConfig(const std::filesystem::path& dataDir) {
 
     ServerConfig config;
     config.dataDir = dir;
-    config.dataServer = {read.Text("DataServer", "Bind"), read.Port("DataServer", "Port")};
-    config.functionServer = {read.Text("FunctionServer", "Bind"), read.Port("FunctionServer", "Port")};
+    // Patient data is served beyond this machine only where the file says so.
+    auto bind = [&](const char* section) {
+        const std::string text = read.Text(section, "Bind");
+        return text.empty() ? std::string("127.0.0.1") : text;
+    };
+    config.dataServer = {bind("DataServer"), read.Port("DataServer", "Port")};
+    config.functionServer = {bind("FunctionServer"), read.Port("FunctionServer", "Port")};
     config.certificateFile = read.Path(dir, "TLS", "Certificate");
     config.keyFile = read.Path(dir, "TLS", "Key");
     config.caFile = read.Path(dir, "TLS", "CA");

@@ -39,7 +39,7 @@ struct ConnectionLimits {
     int requestSeconds = 20;    // from a request's first byte to its last
     int stallSeconds = 30;      // for each piece of a reply or an upload
     int idleSeconds = 12 * 60 * 60;
-    int workers = 16;           // requests served at once, per port
+    int workers = 64;           // requests served at once, per port
 };
 
 struct RecordFileLimits {

@@ -261,6 +261,8 @@ void ConnectionServer::TakeBackServed() {
         connection.lastActive = Clock::now();
         SetDeadline(connection, connection.lastActive + std::chrono::seconds(limits_.idleSeconds));
         Watch(connection, EPOLLIN);
+        // An idle connection keeps no room a large request once needed.
+        if (connection.input.empty()) std::string().swap(connection.input);
         // The next request may already be here, in our buffer or the TLS layer's.
         if (!connection.input.empty() || connection.stream.HasPending()) {
             if (!connection.input.empty()) {

@@ -60,7 +60,8 @@ ServerInstance::ServerInstance(const std::filesystem::path& dataDir, int dataPor
     if (functionPort >= 0) config.functionServer.port = functionPort;
     RestrictPrivateFiles(config);
     const long files = RaiseOpenFileLimit();
-    // Each connection needs a descriptor, a few more go to the store and logs.
+    // Each connection on either port needs a descriptor; a few more go to
+    // the store and the listeners.
     if (files > 0 && files < 2L * config.connections.maxConnections + 64)
         Log("only " + std::to_string(files) + " open files allowed; fewer connections than configured can be served");
     parts_ = std::make_unique<Parts>(std::move(config));
