@@ -71,8 +71,8 @@ long TransportStream::ReadSome(char* data, std::size_t n) {
     const int got = SSL_read(ssl_, data, static_cast<int>(n));
     if (got > 0) return got;
     const Step step = TlsStep(ssl_, got);
-    // A renegotiation wanting to write while we read is refused by our
-    // context (TLS 1.2+ without renegotiation); treat it as waiting.
+    // A read that must first write (answering a TLS 1.3 key update) is
+    // retried on the next readiness like a read without data.
     if (step == Step::WantRead || step == Step::WantWrite) return 0;
     failed_ = true;
     return -1;
