@@ -68,6 +68,7 @@ IniFile ClientIni(const ServerConfig& config, const std::string& host) {
     ini.WriteString("DataServer", "CAFile", config.caFile.string());
     ini.WriteString("FunctionServer", "IP", host);
     ini.WriteString("FunctionServer", "Port", std::to_string(config.functionServer.port));
+    ini.WriteString("FunctionServer", "CAFile", config.caFile.string());
     return ini;
 }
 

@@ -48,6 +48,9 @@ TLoginForm::TLoginForm(ClientSession& session, std::string executablePath, EndAc
     DataServerCAFile = ini.ReadString("DataServer", "CAFile");
     FunctionServerHost = ini.ReadString("FunctionServer", "IP");
     FunctionServerPort = ini.ReadString("FunctionServer", "Port");
+    // Both servers carry the same certificate; a configuration written
+    // before the FunctionServer spoke TLS names the authority only once.
+    FunctionServerCAFile = ini.ReadString("FunctionServer", "CAFile", DataServerCAFile);
     session_.CurrentUser.clear();
     connect(ui->LoginButton, &QPushButton::clicked, this, &TLoginForm::LoginButtonClick);
 }
@@ -73,7 +76,8 @@ void TLoginForm::FormPaint() {
         return;
     }
     session_.FunctionServer =
-        std::make_unique<dbServerConnection>(FunctionServerHost, FunctionServerPort, "", "", false, kNoTimeLimit);
+        std::make_unique<dbServerConnection>(FunctionServerHost, FunctionServerPort, "", "", true, kNoTimeLimit,
+                                             FunctionServerCAFile);
     if (!session_.FunctionServer->IsConnected()) {
         ShowMessageBox(this, "Unable to connect to function server", "Error");
         endProgram_();

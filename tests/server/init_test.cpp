@@ -120,6 +120,7 @@ TEST(InitFolder, LayoutAndConfiguration) {
     EXPECT_EQ(client.ReadString("DataServer", "CAFile"), config.caFile.string());
     EXPECT_TRUE(config.caFile.is_absolute());
     EXPECT_EQ(client.ReadString("FunctionServer", "Port"), std::to_string(config.functionServer.port));
+    EXPECT_EQ(client.ReadString("FunctionServer", "CAFile"), config.caFile.string());
 }
 
 TEST(InitFolder, LoadsTheCodeBooks) {

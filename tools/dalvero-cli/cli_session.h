@@ -23,6 +23,7 @@ struct ServerSettings {
     std::string caFile;  // resolved against the configuration file's folder
     std::string functionHost;
     std::string functionPort;
+    std::string functionCaFile;  // likewise
 };
 
 // iniPath empty: Dalvero.ini in the current folder, else beside the
