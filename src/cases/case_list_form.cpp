@@ -6,9 +6,11 @@
 #include "case_edit_form.h"
 #include "case_list_model.h"
 #include "case_list_sort.h"
+#include "case_navigation_form.h"
 #include "case_row_delegate.h"
 #include "case_row_text.h"
 #include "case_screens.h"
+#include "form_keys.h"
 #include "image_button.h"
 #include "main_window_state.h"
 #include "my_all_tabs.h"
@@ -43,7 +45,10 @@ TCaseListForm::TCaseListForm(MainWindowState& main, cCaseScreens& screens)
 
     connect(ui->OpenCasesHeader, &QHeaderView::sectionClicked, this, &TCaseListForm::OpenCasesHeaderSectionClick);
     connect(ui->OpenCasesHeader, &QHeaderView::sectionResized, list->viewport(), qOverload<>(&QWidget::update));
-    connect(list, &QListView::clicked, this, &TCaseListForm::OpenCasesListBoxClick);
+    // A click selects; Enter or a double click opens the selected case.
+    connect(list, &QListView::activated, this, &TCaseListForm::OpenCasesListBoxClick);
+    ui->OpenCasesHeader->KeepColumnsWhole(*list);
+    cFormKeys::Of(ui->OpenCasesListPanel).SetStartControl(list);
 
     const MyAllTabs tabs = MakeMyAllTabs(this, ui->ShowMyCasesButtonImage, ui->ShowAllCasesImageButton);
     connect(tabs.mine, &cImageButton::clicked, this, &TCaseListForm::ShowMyCasesButtonImageClick);
@@ -103,6 +108,8 @@ void TCaseListForm::OpenCasesListBoxClick(const QModelIndex& index) {
     main_.LoadCaseHistory();
     edit.SaveNewCaseImageButton()->hide();
     main_.ShowPanel("CaseEdit");
+    // The case starts at its tab, not in the diagnosis notes.
+    screens_.CaseNavigation->CaseInfoImageButton()->setFocus(Qt::OtherFocusReason);
 
     list->show();
     QApplication::restoreOverrideCursor();

@@ -185,8 +185,9 @@ TEST_F(ActivatedMainWindow, ExactlyOneHostedPanelShows) {
         for (const std::string other : kPanelNames) {
             EXPECT_EQ(Shown(main->HostedPanel(other)), other == shown || (other == "casenav" && caseScreen)) << other;
         }
+        // One strip at a time: the case strip covers the list strip.
         EXPECT_EQ(Shown(caseStrip), caseScreen);
-        EXPECT_TRUE(Shown(listStrip));
+        EXPECT_EQ(Shown(listStrip), !caseScreen);
     }
     // The selected tab follows the panel.
     auto* listTab = main->findChild<QLabel*>("CaseListTabImage");
