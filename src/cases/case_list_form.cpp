@@ -6,7 +6,6 @@
 #include "case_edit_form.h"
 #include "case_list_model.h"
 #include "case_list_sort.h"
-#include "case_navigation_form.h"
 #include "case_row_delegate.h"
 #include "case_row_text.h"
 #include "case_screens.h"
@@ -108,8 +107,6 @@ void TCaseListForm::OpenCasesListBoxClick(const QModelIndex& index) {
     main_.LoadCaseHistory();
     edit.SaveNewCaseImageButton()->hide();
     main_.ShowPanel("CaseEdit");
-    // The case starts at its tab, not in the diagnosis notes.
-    screens_.CaseNavigation->CaseInfoImageButton()->setFocus(Qt::OtherFocusReason);
 
     list->show();
     QApplication::restoreOverrideCursor();
