@@ -9,6 +9,8 @@
 #include "client_session.h"
 #include "client_update.h"
 #include "dialog_seam.h"
+#include "focus_frame.h"
+#include "form_keys.h"
 #include "ini_file.h"
 #include "main_window.h"
 #include "password_hash.h"
@@ -39,7 +41,10 @@ TLoginForm::TLoginForm(ClientSession& session, std::string executablePath, EndAc
       executablePath_(std::move(executablePath)),
       endProgram_(std::move(endProgram)) {
     ui->setupUi(this);
-    setFixedSize(size());
+    // The design size, unless larger fonts need more.
+    setFixedSize(size().expandedTo(minimumSizeHint()));
+    cFormKeys::Of(this).SetDefaultButton(ui->LoginButton);
+    cFocusFrame::Install(this);
     if (const QScreen* desktop = screen()) move(desktop->availableGeometry().center() - rect().center());
     IniFile ini;
     ini.LoadFromFile(session_.ApplicationFolder + "Dalvero.ini");

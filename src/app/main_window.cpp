@@ -21,6 +21,8 @@
 #include "control_events.h"
 #include "dialog_seam.h"
 #include "field_tag.h"
+#include "focus_frame.h"
+#include "form_keys.h"
 #include "image_button.h"
 #include "item_list_model.h"
 #include "record_ops.h"
@@ -35,8 +37,6 @@ namespace cat = catalogue;
 
 constexpr int kIdleTickMs = 1000;
 constexpr int kMostIdleTicks = 300;
-const QPoint kStripPos(4, 50);
-const QPoint kPanelPos(4, 92);
 
 std::string Item(const StringList& list, std::size_t n) { return n < list.size() ? list[n] : std::string(); }
 
@@ -45,11 +45,10 @@ void RemoveFile(const std::string& path) {
     std::filesystem::remove(path, ignored);
 }
 
-// A screen that has no content in this window yet.
-QWidget* PlaceholderPanel(QWidget* host, const char* name) {
-    auto* panel = new QWidget(host);
+// A screen that has no content in this window yet; the window takes it in.
+QWidget* PlaceholderPanel(const char* name) {
+    auto* panel = new QWidget;
     panel->setObjectName(name);
-    panel->resize(1184, 540);
     return panel;
 }
 }  // namespace
@@ -62,9 +61,12 @@ TForm1::TForm1(ClientSession& session)
       screens_(std::make_unique<cCaseScreens>(*this)),
       historyRows_(new cCaseListModel(this)) {
     ui->setupUi(this);
-    setFixedSize(size());
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    // The case information keeps its place while no case is open, so the
+    // panels do not change size when one opens.
+    QSizePolicy info = ui->MainInfoPanel->sizePolicy();
+    info.setRetainSizeWhenHidden(true);
+    ui->MainInfoPanel->setSizePolicy(info);
+    cFocusFrame::Install(this);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
@@ -112,22 +114,27 @@ void TForm1::BuildPanelMap() {
     QWidget* listStrip = s.ListNavigation->Panel();
     QWidget* caseStrip = s.CaseNavigation->Panel();
     const auto add = [this](const char* name, QWidget* panel, QWidget* strip, QLabel* tab) {
-        PanelMap.emplace_back(name, PanelContainerClass(this, panel, strip, tab));
+        PanelMap.emplace_back(name, PanelContainerClass(*ui->PanelSlot, *ui->StripSlot, panel, strip, tab));
     };
     add("OpenCaseList", s.CaseList->Panel(), listStrip, s.ListNavigation->CaseListTabImage());
-    add("DischargeView", PlaceholderPanel(this, "DischargeViewPanel"), caseStrip,
+    add("DischargeView", PlaceholderPanel("DischargeViewPanel"), caseStrip,
         s.CaseNavigation->ManageDischargeButtonImage());
     add("CaseEdit", s.CaseEdit->Panel(), caseStrip, s.CaseNavigation->CaseInfoImageButton());
     add("ClosedCaseList", s.CaseListPrev->Panel(), listStrip, s.ListNavigation->PreviousCasesTabImage());
-    add("PreviousCaseEdit", PlaceholderPanel(this, "PreviousCaseEditPanel"), nullptr, nullptr);
-    add("PatientHealthDetail", PlaceholderPanel(this, "PatientHealthDetailPanel"), caseStrip,
+    add("PreviousCaseEdit", PlaceholderPanel("PreviousCaseEditPanel"), nullptr, nullptr);
+    add("PatientHealthDetail", PlaceholderPanel("PatientHealthDetailPanel"), caseStrip,
         s.CaseNavigation->CaseDetailsImageButton());
-    add("CaseHistory", PlaceholderPanel(this, "CaseHistoryPanel"), caseStrip,
-        s.CaseNavigation->CaseHistoryImageButton());
-    add("Admin", PlaceholderPanel(this, "AdminPanel"), listStrip, s.ListNavigation->ShowAdminImage());
+    add("CaseHistory", PlaceholderPanel("CaseHistoryPanel"), caseStrip, s.CaseNavigation->CaseHistoryImageButton());
+    add("Admin", PlaceholderPanel("AdminPanel"), listStrip, s.ListNavigation->ShowAdminImage());
     add("casenav", caseStrip, nullptr, nullptr);
-    for (const auto& [name, entry] : PanelMap) entry.Panel->move(entry.Panel == caseStrip ? kStripPos : kPanelPos);
-    listStrip->move(kStripPos);
+
+    // Escape on an open case's screens is the way back to the list.
+    QWidget* back = s.CaseNavigation->CaseListImageButton();
+    for (const auto& [name, entry] : PanelMap) {
+        MakeMemosLeaveOnTab(entry.Panel);
+        if (entry.Strip == caseStrip || entry.Panel == caseStrip)
+            cFormKeys::Of(entry.Panel).SetEscapeAction([back] { ClickButton(back); });
+    }
 }
 
 void TForm1::BindCaseEditControls() {
@@ -217,7 +224,24 @@ void TForm1::ShowPanel(const std::string& name) {
         entry->Strip->show();
         entry->Strip->raise();
     }
+    // The case strip covers the list strip; covered tabs must not take the focus.
+    screens_->ListNavigation->Panel()->setVisible(!screens_->CaseNavigation->Panel()->isVisibleTo(this));
     if (cImageButton* tab = cImageButton::Of(entry->Tab)) tab->Press();
+    KeepFocusOnView(*entry);
+}
+
+void TForm1::KeepFocusOnView(const PanelContainerClass& entry) {
+    const QWidget* focused = focusWidget();
+    if (focused && focused->isVisibleTo(this) &&
+        (entry.Panel->isAncestorOf(focused) || (entry.Strip && entry.Strip->isAncestorOf(focused))))
+        return;
+    // A screen may name the control it starts at; others start at their
+    // selected tab, so no control takes typing unasked.
+    QWidget* start = cFormKeys::Of(entry.Panel).StartControl();
+    if (start && start->isVisibleTo(this))
+        start->setFocus(Qt::OtherFocusReason);
+    else if (entry.Tab && entry.Tab->isVisibleTo(this))
+        entry.Tab->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm1::LoadOpenCaseList() {

@@ -79,6 +79,9 @@ private:
     // Writes each changed case field without a message of its own.
     void SaveChangedCaseFields();
     const PanelContainerClass* FindPanel(const std::string& name) const;
+    // After a panel is shown: the focus goes to it when it was left behind
+    // on a hidden one.
+    void KeepFocusOnView(const PanelContainerClass& entry);
 
     std::unique_ptr<Ui::TForm1> ui;
     std::unique_ptr<cCaseScreens> screens_;
