@@ -106,23 +106,25 @@ TEST(ConnectionHandshake, AServerThatDropsEveryConnectionFailsWithoutEndlessRetr
     EXPECT_LE(peer.Connections(), 2u);
 }
 
-TEST(ConnectionReply, ErrorItemsAreSplitOffTheValues) {
+TEST(ConnectionReply, OnlyALeadingErrorItemIsARefusal) {
     FakePeer peer(PeerScript()
                       .ReadFrame()
-                      .Reply("Seq=12,\"Error=Bad table\",ErrorCode=5")
+                      .Reply("\"Error=Bad table\",ErrorCode=5")
                       .ReadFrame()
-                      .Reply("Name=John Smith,ErrorCode=x")
+                      .Reply("Seq=12,\"Error=see note\",ErrorCode=5,Name=John Smith")
                       .ReadFrame()
                       .Reply(""));
     auto db = Dial(peer);
     ASSERT_TRUE(db->Exchange(31001, 20003, "Cases,Seq=12"));
-    EXPECT_EQ(db->ReplyValues.items(), std::vector<std::string>{"Seq=12"});
+    EXPECT_TRUE(db->ReplyValues.empty());
     EXPECT_EQ(db->ErrorText, "Bad table");
     EXPECT_EQ(db->ErrorCode, 5);
-    EXPECT_EQ(db->ReplyText, "Seq=12,\"Error=Bad table\",ErrorCode=5");
+    EXPECT_EQ(db->ReplyText, "\"Error=Bad table\",ErrorCode=5");
 
+    // Further on, such items are field values and keep their places.
     ASSERT_TRUE(db->Exchange(31001, 20003, "Cases,Seq=13"));
-    EXPECT_EQ(db->ReplyValues.items(), (std::vector<std::string>{"Name=John", "Smith"}));
+    EXPECT_EQ(db->ReplyValues.items(),
+              (std::vector<std::string>{"Seq=12", "Error=see note", "ErrorCode=5", "Name=John", "Smith"}));
     EXPECT_EQ(db->ErrorText, "");
     EXPECT_EQ(db->ErrorCode, 0);
 

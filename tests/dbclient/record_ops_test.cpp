@@ -58,7 +58,7 @@ TEST(RecordRead, ReadRecordRestoresEmptiesAndLineBreaksFindRecordDoesNot) {
 }
 
 TEST(RecordRead, MissingRecordServerErrorAndDroppedConnection) {
-    ScriptedServer server({"~", "\"Error: No table\"", "0,12,ErrorCode=2", test::kDropConnection});
+    ScriptedServer server({"~", "\"Error: No table\"", "ErrorCode=2", test::kDropConnection});
     StringList values;
     EXPECT_FALSE(ReadRecord(server.db, "Patients", "12", values));
     EXPECT_EQ(values, StringList{"~"});

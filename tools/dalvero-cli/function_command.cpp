@@ -6,6 +6,7 @@
 
 #include "cli_session.h"
 #include "commands.h"
+#include "output.h"
 #include "function_commands.h"
 
 namespace dalvero::cli {
@@ -30,7 +31,7 @@ int RunCall(CliSession& session, const ParsedArgs& args) {
     dbServerConnection& fn = session.FunctionServer();
     const bool ok = RunFunctionCommand(fn, request);
     // The reply as the server wrote it, even when it reports an error.
-    if (!fn.ReplyText.empty()) std::cout << fn.ReplyText << '\n';
+    if (!fn.ReplyText.empty()) std::cout << EscapeServerText(fn.ReplyText) << '\n';
     if (!ok) throw CommandFailure(request.GetString(fncmd::kError));
     return 0;
 }
