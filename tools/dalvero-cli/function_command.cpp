@@ -32,7 +32,9 @@ int RunCall(CliSession& session, const ParsedArgs& args) {
     const bool ok = RunFunctionCommand(fn, request);
     // The reply as the server wrote it, even when it reports an error.
     if (!fn.ReplyText.empty()) std::cout << EscapeServerText(fn.ReplyText) << '\n';
-    if (!ok) throw CommandFailure(request.GetString(fncmd::kError));
+    // The connection's own reason (a reply over the limit) tells more than
+    // "no reply".
+    if (!ok) throw CommandFailure(fn.ErrorText.empty() ? request.GetString(fncmd::kError) : fn.ErrorText);
     return 0;
 }
 
