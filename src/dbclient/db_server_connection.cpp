@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "file_age.h"
 #include "frame.h"
@@ -170,16 +171,12 @@ void dbServerConnection::DropConnection() {
 bool dbServerConnection::SendMessage(std::uint32_t command, std::uint32_t subCommand, std::string_view text) {
     if (RefuseWhileBusy() || !EnsureConnected()) return false;
     ClearReply();
-    const std::size_t length = text.size() + 1;
-    if (length > frame::kMaxPayload) {
+    const std::optional<std::string> message = frame::Encode(command, subCommand, text);
+    if (!message) {
         ShowMessage("Sending a message larger than MessageBuffer", "Application Error");
         return false;
     }
-    const auto header = frame::EncodeHeader({static_cast<std::uint32_t>(length), command, subCommand});
-    std::memcpy(Buffer.get(), header.data(), header.size());
-    if (!text.empty()) std::memcpy(Buffer.get() + header.size(), text.data(), text.size());
-    Buffer[header.size() + text.size()] = 0;
-    if (Socket->Send(Buffer.get(), header.size() + length) != SOCK_SUCCESS) {
+    if (Socket->Send(message->data(), message->size()) != SOCK_SUCCESS) {
         Connected = false;
         return false;
     }

@@ -97,8 +97,8 @@ private:
 
     bool busy_ = false;
 
-    // Builds outgoing frames and receives replies and file pieces: 50,000
-    // bytes and a terminating zero.
+    // Receives replies and file pieces and sends upload pieces: 50,000 bytes
+    // and a terminating zero.
     std::unique_ptr<char[]> Buffer;
 };
 

@@ -46,28 +46,6 @@ std::vector<test::PeerMessage> Finish(std::unique_ptr<dbServerConnection>& db, F
     return peer.Messages();
 }
 
-TEST(ConnectionHandshake, IdentifiesTheProgramAndKeepsTheServersAnswer) {
-    FakePeer peer(PeerScript().ReadFrame().Reply(kAccepted));
-    auto db = Dial(peer, "Dalvero");
-    ASSERT_TRUE(db->Connected);
-    EXPECT_DOUBLE_EQ(db->ServerDate, 45000.5);
-    EXPECT_EQ(db->RunningFolder, "/srv/dalvero");
-    EXPECT_EQ(db->RemoteIP, "127.0.0.9");
-    auto keyed = Dial(peer, "Dalvero", "k1");
-    EXPECT_TRUE(keyed->Connected);
-    keyed.reset();
-
-    const auto messages = Finish(db, peer, 2);
-    ASSERT_EQ(messages.size(), 2u);
-    for (const auto& m : messages) {
-        EXPECT_EQ(m.header.command, 1u);
-        EXPECT_EQ(m.header.subCommand, 0u);
-    }
-    std::vector<std::string> payloads = {messages[0].Text(), messages[1].Text()};
-    std::sort(payloads.begin(), payloads.end());
-    EXPECT_EQ(payloads, (std::vector<std::string>{"Key=k1,ProgramID=Dalvero", "ProgramID=Dalvero"}));
-}
-
 TEST(ConnectionHandshake, WithoutADateTheServerIsAskedForItUnlessItRefused) {
     FakePeer peer(std::vector<PeerScript>{
         PeerScript().ReadFrame().Reply("RunningFolder=x,Accepted=Y").ReadFrame().Reply("Date=45001.25"),
@@ -86,15 +64,6 @@ TEST(ConnectionHandshake, WithoutADateTheServerIsAskedForItUnlessItRefused) {
     EXPECT_EQ(messages[1].header.command, 2u);
     EXPECT_EQ(messages[1].payload, std::string(1, '\0'));
     EXPECT_EQ(messages[3].payload, "");  // the refusal is final: no server-date request
-}
-
-TEST(ConnectionHandshake, WithoutAProgramIdNothingIsSent) {
-    FakePeer peer(PeerScript().ReadUntilClosed());
-    auto db = Dial(peer);
-    EXPECT_TRUE(db->IsConnected());
-    const auto messages = Finish(db, peer, 1);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].payload, "");
 }
 
 TEST(ConnectionHandshake, AServerThatDropsEveryConnectionFailsWithoutEndlessRetries) {
