@@ -15,12 +15,6 @@ namespace {
 
 constexpr char kEsc[] = "\x1b";
 
-void WriteIni(const fs::path& folder, int dataPort, const std::string& caFile, int functionPort) {
-    WriteFile(folder / "Dalvero.ini", "[DataServer]\nIP=127.0.0.1\nPort=" + std::to_string(dataPort) +
-                                          "\nCAFile=" + caFile + "\n[FunctionServer]\nIP=127.0.0.1\nPort=" +
-                                          std::to_string(functionPort) + "\n");
-}
-
 std::string Zeroed(std::string text) {
     text.push_back('\0');
     return text;
