@@ -32,6 +32,12 @@ struct InputChannel : server::Channel {
 
 }  // namespace
 
+// The demo folder takes longer to make than one input may run.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    dalvero::fuzz::DemoFolder();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const server::ServerConfig& folder = fuzz::DemoFolder();
     static server::SqliteStorage storage(folder.databaseFile.string());

@@ -10,6 +10,12 @@
 #include "mailer.h"
 #include "sqlite_storage.h"
 
+// The demo folder takes longer to make than one input may run.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    dalvero::fuzz::DemoFolder();
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace dalvero::server;
     const ServerConfig& folder = dalvero::fuzz::DemoFolder();
