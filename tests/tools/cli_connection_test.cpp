@@ -11,15 +11,6 @@ namespace fs = std::filesystem;
 namespace dalvero::test {
 namespace {
 
-// Without functionCaFile the FunctionServer's authority is the DataServer's.
-void WriteIni(const fs::path& folder, int dataPort, const std::string& caFile, int functionPort,
-              const std::string& functionCaFile = {}) {
-    WriteFile(folder / "Dalvero.ini",
-              "[DataServer]\nIP=127.0.0.1\nPort=" + std::to_string(dataPort) + "\nCAFile=" + caFile +
-                  "\n[FunctionServer]\nIP=127.0.0.1\nPort=" + std::to_string(functionPort) + "\n" +
-                  (functionCaFile.empty() ? std::string() : "CAFile=" + functionCaFile + "\n"));
-}
-
 constexpr char kDataRefused[] = "Unable to connect to data server\n";
 
 TEST_F(CliServerTest, UnverifiableOrUnreachableDataServer) {

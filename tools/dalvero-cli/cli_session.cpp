@@ -53,8 +53,10 @@ ServerSettings LoadSettings(const std::string& iniPath) {
     return settings;
 }
 
-CliSession::CliSession(std::string iniPath, int timeoutSeconds)
-    : iniPath_(std::move(iniPath)), timeoutSeconds_(timeoutSeconds) {}
+CliSession::CliSession(std::string iniPath, int timeoutSeconds, int maxReplyMiB)
+    : iniPath_(std::move(iniPath)),
+      timeoutSeconds_(timeoutSeconds),
+      maxReplyBytes_(static_cast<std::size_t>(maxReplyMiB) << 20) {}
 
 CliSession::~CliSession() = default;
 
@@ -68,6 +70,7 @@ dbServerConnection& CliSession::DataServer() {
         const ServerSettings& s = Settings();
         dataServer_ =
             std::make_unique<dbServerConnection>(s.dataHost, s.dataPort, kProgramId, "", true, timeoutSeconds_, s.caFile);
+        dataServer_->MaxReplySize = maxReplyBytes_;
     }
     if (!dataServer_->IsConnected()) throw CommandFailure("Unable to connect to data server");
     return *dataServer_;
@@ -79,6 +82,7 @@ dbServerConnection& CliSession::FunctionServer() {
         functionServer_ =
             std::make_unique<dbServerConnection>(s.functionHost, s.functionPort, "", "", true, timeoutSeconds_,
                                                                s.functionCaFile);
+        functionServer_->MaxReplySize = maxReplyBytes_;
     }
     if (!functionServer_->IsConnected()) throw CommandFailure("Unable to connect to function server");
     return *functionServer_;
