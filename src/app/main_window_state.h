@@ -86,6 +86,18 @@ public:
     // new-case screen's drop-down.
     std::vector<std::pair<std::string, int>> CaseWorkers;
     int IdleTicks = 0;
+
+    // Discharge planning: the need open in the need dialog, its Seq and its
+    // record as name=value items; the dialog's mode; the need's awarded
+    // quote (its f16, empty for none); the needs and quote lists' sort columns.
+    std::string CurrentNeedSeq;
+    StringList CurrentNeedRecord;
+    static constexpr int kEditingNeed = 1;
+    static constexpr int kAddingNeed = 2;
+    int NeedDialogMode = 0;
+    std::string AwardedQuote;
+    int NeedListSortColumn = 0;
+    int QuoteListSortColumn = -1;
 };
 
 }  // namespace dalvero
