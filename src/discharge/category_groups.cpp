@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -30,8 +31,9 @@ void BuildCategoryGroups(QWidget* area, bool needPickerOnly,
         auto* boxLayout = new QVBoxLayout(box);
         QWidget* holder = box;
         QVBoxLayout* entries = boxLayout;
+        QScrollArea* scroll = nullptr;
         if (heading == kScrollingHeading) {
-            auto* scroll = new QScrollArea(box);
+            scroll = new QScrollArea(box);
             scroll->setWidgetResizable(true);
             holder = new QWidget(scroll);
             entries = new QVBoxLayout(holder);
@@ -45,6 +47,11 @@ void BuildCategoryGroups(QWidget* area, bool needPickerOnly,
             entries->addWidget(entry);
         }
         entries->addStretch();
+        if (scroll) {
+            // Wide enough for its longest entry: it scrolls down, not across.
+            scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            scroll->setMinimumWidth(holder->sizeHint().width() + scroll->verticalScrollBar()->sizeHint().width() + 4);
+        }
         // The scrolling list takes a whole column.
         if (heading == kScrollingHeading) {
             grid->addWidget(box, 0, kColumns, 2, 1);

@@ -22,7 +22,9 @@ TCategorySelectionForm::TCategorySelectionForm(QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TCategorySelectionForm>()) {
     ui->setupUi(this);
     BuildCategoryGroups(ui->CategoryArea, false, [this](const ProviderCategory& c, QWidget* holder) {
-        auto* box = new QCheckBox(QString::fromUtf8(c.caption.data(), static_cast<int>(c.caption.size())), holder);
+        // "&" would mark a shortcut key in a check box's text.
+        const QString caption = QString::fromUtf8(c.caption.data(), static_cast<int>(c.caption.size()));
+        auto* box = new QCheckBox(QString(caption).replace("&", "&&"), holder);
         cCheckBoxItem& item = items_[c.seq];
         item.seq = c.seq;
         item.boxes.push_back(box);

@@ -68,6 +68,7 @@ TDischargeItemDetailForm::TDischargeItemDetailForm(MainWindowState& main, cDisch
     header_->setSectionsClickable(true);
     int section = 0;
     for (int width : {300, 50, 80, 320, 85, 60}) header_->resizeSection(section++, width);
+    header_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     ui->QuoteLayout->insertWidget(1, header_);
     connect(header_, &QHeaderView::sectionClicked, this, &TDischargeItemDetailForm::NeedQuoteHeaderSectionClick);
 

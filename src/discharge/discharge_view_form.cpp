@@ -61,7 +61,9 @@ TDischargeViewForm::TDischargeViewForm(MainWindowState& main, cDischargeScreens&
     header_->resizeSection(0, 150);
     header_->resizeSection(1, 500);
     header_->resizeSection(2, 200);
+    header_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     ui->ListLayout->addWidget(header_, 0, 0);
+    ui->ListLayout->setRowStretch(1, 1);
     connect(header_, &QHeaderView::sectionClicked, this, &TDischargeViewForm::CaseNeedsHeaderSectionClick);
 
     QListView* list = ui->CaseRequirementsListBox;
