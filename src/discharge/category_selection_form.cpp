@@ -6,6 +6,7 @@
 #include <QSignalBlocker>
 
 #include "category_groups.h"
+#include "dialog_seam.h"
 #include "provider_categories.h"
 #include "record_batch.h"
 #include "record_ops.h"
@@ -57,13 +58,17 @@ void TCategorySelectionForm::BoxToggled(int seq, bool ticked) {
 void TCategorySelectionForm::LoadLinks() {
     for (auto& [seq, item] : items_) {
         item.linkSeq.clear();
+        item.wasTicked = false;
         BoxToggled(seq, false);
     }
     cRecordBatch batch;
-    if (Connection && batch.Query(Connection, cat::tbl::kProviderCategoryLink, cat::kListByOwner, ProviderSeq, "", 0,
-                                  kMostLinks, "f11", "", "", "F") &&
-        batch.Set->First()) {
-        cBatchSet& set = *batch.Set;
+    if (!Connection || !batch.Query(Connection, cat::tbl::kProviderCategoryLink, cat::kListByOwner, ProviderSeq, "", 0,
+                                    kMostLinks, "f11", "", "", "F")) {
+        ShowMessageBox(this, "The provider's categories could not be loaded.", "Error");
+        return;
+    }
+    cBatchSet& set = *batch.Set;
+    if (set.First()) {
         do {
             const auto found = items_.find(ToIntDef(set.ReadField(cat::category_link::kCategory), 0));
             if (found == items_.end()) continue;

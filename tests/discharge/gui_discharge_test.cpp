@@ -168,7 +168,8 @@ TEST_F(DischargeScreens, PlannerWalksFromANewNeedToAnAwardedApprovedPlan) {
 
     // The provider accepts; the planner awards the need to that quote. The
     // row is found by its Seq, not by the selection.
-    View().CaseRequirementsListBox()->setCurrentIndex(Needs().index(Needs().RowOfSeq(need) == 0 ? 1 : 0));
+    const cCaseNeeds selected = *Needs().Need(Needs().RowOfSeq(need) == 0 ? 1 : 0);
+    View().CaseRequirementsListBox()->setCurrentIndex(Needs().index(Needs().RowOfSeq(selected.Seq)));
     std::string quote;
     OpenNeed(Needs().RowOfSeq(need), [&](TDischargeItemDetailForm& detail) {
         ASSERT_EQ(detail.Quotes().rowCount(), 2);
@@ -189,6 +190,7 @@ TEST_F(DischargeScreens, PlannerWalksFromANewNeedToAnAwardedApprovedPlan) {
     EXPECT_EQ(Field(Record("CaseNeedsQuote", quote), 14), "A");
     EXPECT_EQ(Field(Record("CaseNeeds", need), 16), quote);
     EXPECT_EQ(Needs().Need(Needs().RowOfSeq(need))->Status, "3");
+    EXPECT_EQ(Needs().Need(Needs().RowOfSeq(selected.Seq))->Status, selected.Status);
 
     // The physician is asked by e-mail, then approves.
     const std::set<fs::path> beforeDoctor = Outbox();
