@@ -15,7 +15,8 @@ constexpr int kCategoryType = 10;
 std::vector<CategoryEntry> ProviderCategoryEntries() {
     std::vector<CategoryEntry> entries;
     for (const ProviderCategory& c : kProviderCategories)
-        entries.push_back({c.seq, std::string(c.heading), std::string(c.caption), std::string(c.control), c.needPicker});
+        entries.push_back(
+            {c.seq, std::string(c.heading), std::string(c.caption), std::string(c.control), c.needPicker});
     return entries;
 }
 

@@ -288,7 +288,8 @@ void TDischargeItemDetailForm::CaseNeedDeleteImageButtonClick() {
                                  "Are you sure", QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     for (const std::string& quote : quoteSeqs)
-        UpdateRecord(db, cat::tbl::kCaseNeedsQuote, quote, {Field(cat::quotes::kClosingMark, cat::quotes::kClosedMark)});
+        UpdateRecord(db, cat::tbl::kCaseNeedsQuote, quote,
+                     {Field(cat::quotes::kClosingMark, cat::quotes::kClosedMark)});
     // The list would go on showing a need that was not deleted.
     if (!UpdateRecord(db, cat::tbl::kCaseNeeds, main_.CurrentNeedSeq, {Field(need::kDeleted, cat::kYes)})) {
         ShowMessageBox(this, "There was a problem deleting this item -- notify manager", "Error");

@@ -38,7 +38,8 @@ void cSortableListModel::SetSorted(bool on) {
     sorted_ = on;
     if (!on) return;
     emit layoutAboutToBeChanged();
-    std::stable_sort(order_.begin(), order_.end(), [this](std::size_t a, std::size_t b) { return texts_[a] < texts_[b]; });
+    std::stable_sort(order_.begin(), order_.end(),
+                     [this](std::size_t a, std::size_t b) { return texts_[a] < texts_[b]; });
     emit layoutChanged();
 }
 

@@ -28,7 +28,8 @@ public:
     void Reverse();
     // A header click on section; sortColumn is the list's sort column and
     // becomes section. keyOf gives an item's key for a section.
-    void HeaderClick(int section, int& sortColumn, const std::function<std::string(std::size_t item, int section)>& keyOf);
+    void HeaderClick(int section, int& sortColumn,
+                     const std::function<std::string(std::size_t item, int section)>& keyOf);
     void RefreshRow(int row);
 
 protected:

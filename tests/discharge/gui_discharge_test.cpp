@@ -268,6 +268,37 @@ TEST_F(DischargeScreens, FailedWritesKeepWhatThePlannerSeesAndTyped) {
     EXPECT_EQ(TakeShown(), std::vector<std::string>{"An explanation must be given for the rejection"});
 }
 
+TEST_F(DischargeScreens, ProviderRequestsNeedATickAndTheirErrorsStandOnTheirOwnLine) {
+    Child<QCheckBox>(*main, "InsuranceMatchOnlyCB")->setChecked(false);
+    dialogs.InDialog([&](QDialog&) {
+        TMatchingProvidersForm& matching = *D().MatchingProviders;
+        dialogs.Answer(QMessageBox::Ok);
+        matching.SelectNoneButtonClick();
+        matching.SendProviderRequestsImageButtonClick();
+        EXPECT_EQ(TakeShown(), std::vector<std::string>{"Please select one or more providers"});
+        // A provider that lost its e-mail addresses cannot be asked.
+        const auto& rows = matching.Rows().Rows();
+        int row = 0;
+        while (row < static_cast<int>(rows.size()) && (rows[static_cast<std::size_t>(row)].IsProvider() ||
+                                                       matching.TickBox(row).isEmpty()))
+            ++row;
+        ASSERT_LT(row, static_cast<int>(rows.size()));
+        const int providerRow = ToIntDef(rows[static_cast<std::size_t>(row)].Value("ProviderListBoxPosition"), 0);
+        const std::string provider = rows[static_cast<std::size_t>(providerRow)].Value("Seq");
+        ASSERT_TRUE(UpdateRecord(*session.DataServer, "ProviderEntities", provider, {"f20=~~~", "f21=~~~"}));
+        matching.MatchingProvidersListBoxMouseDown(matching.TickBox(row).center());
+        dialogs.Answer(QMessageBox::Yes);
+        dialogs.Answer(QMessageBox::Ok);
+        matching.SendProviderRequestsImageButtonClick();
+        EXPECT_FALSE(matching.isVisible());
+    });
+    View().FindMatchingProvidersImageButtonClick();
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].caption, "Error sending emails");
+    EXPECT_EQ(dialogs.shown[1].text.rfind("There was a problem sending an email to one or more providers.\n", 0), 0u);
+    EXPECT_GT(dialogs.shown[1].text.size(), 64u);
+}
+
 TEST_F(DischargeScreens, DeletingANeedWithActiveQuotesAsksTwiceAndClosesThem) {
     cRecordBatch quotes;
     int row = 0;
