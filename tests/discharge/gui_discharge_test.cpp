@@ -300,16 +300,32 @@ TEST_F(DischargeScreens, ProviderRequestsNeedATickAndTheirErrorsStandOnTheirOwnL
 }
 
 TEST_F(DischargeScreens, DeletingANeedWithActiveQuotesAsksTwiceAndClosesThem) {
+    // A need with a declined bid among its bids.
     cRecordBatch quotes;
     int row = 0;
-    for (; row < Needs().rowCount(); ++row)
-        if (quotes.Query(session.DataServer.get(), "CaseNeedsQuote", "L2", Needs().Need(row)->Seq, "", 0, 100, "f14",
-                         "", "", "F") &&
-            quotes.Set->Count > 0)
-            break;
-    ASSERT_LT(row, Needs().rowCount()) << "the demo case has no need with quotes";
+    int rejected = 0;
+    for (; row < Needs().rowCount() && rejected == 0; ++row) {
+        if (!quotes.Query(session.DataServer.get(), "CaseNeedsQuote", "L2", Needs().Need(row)->Seq, "", 0, 100, "f14",
+                          "", "", "F") ||
+            !quotes.Set->First())
+            continue;
+        do rejected += quotes.Set->ReadField(14) == "R" ? 1 : 0;
+        while (quotes.Set->Next());
+    }
+    ASSERT_GT(rejected, 0) << "the demo case has no need with a declined bid";
+    --row;
     const std::string need = Needs().Need(row)->Seq;
     OpenNeed(row, [&](TDischargeItemDetailForm& detail) {
+        // Declined bids only on request; the button and award columns do not sort.
+        auto* declined = Child<QCheckBox>(detail, "RejectionsCB");
+        EXPECT_EQ(detail.Quotes().rowCount(), quotes.Set->Count - rejected);
+        declined->setChecked(true);
+        EXPECT_EQ(detail.Quotes().rowCount(), quotes.Set->Count);
+        declined->setChecked(false);
+        std::vector<std::string> order;
+        for (int q = 0; q < detail.Quotes().rowCount(); ++q) order.push_back(detail.Quotes().Quote(q)->Seq);
+        detail.NeedQuoteHeaderSectionClick(5);
+        for (int q = 0; q < detail.Quotes().rowCount(); ++q) EXPECT_EQ(detail.Quotes().Quote(q)->Seq, order[q]);
         dialogs.Answer(QMessageBox::Yes);
         dialogs.Answer(QMessageBox::Yes);
         detail.CaseNeedDeleteImageButtonClick();
