@@ -20,6 +20,9 @@
 #include "case_screens.h"
 #include "control_events.h"
 #include "dialog_seam.h"
+#include "discharge_item_detail_form.h"
+#include "discharge_screens.h"
+#include "discharge_view_form.h"
 #include "field_tag.h"
 #include "focus_frame.h"
 #include "form_keys.h"
@@ -59,6 +62,7 @@ TForm1::TForm1(ClientSession& session)
       TerminateAction([] { QCoreApplication::quit(); }),
       ui(std::make_unique<Ui::TForm1>()),
       screens_(std::make_unique<cCaseScreens>(*this)),
+      discharge_(std::make_unique<cDischargeScreens>(*this, this)),
       historyRows_(new cCaseListModel(this)) {
     ui->setupUi(this);
     // The case information keeps its place while no case is open, so the
@@ -117,7 +121,7 @@ void TForm1::BuildPanelMap() {
         PanelMap.emplace_back(name, PanelContainerClass(*ui->PanelSlot, *ui->StripSlot, panel, strip, tab));
     };
     add("OpenCaseList", s.CaseList->Panel(), listStrip, s.ListNavigation->CaseListTabImage());
-    add("DischargeView", PlaceholderPanel("DischargeViewPanel"), caseStrip,
+    add("DischargeView", discharge_->DischargeView->Panel(), caseStrip,
         s.CaseNavigation->ManageDischargeButtonImage());
     add("CaseEdit", s.CaseEdit->Panel(), caseStrip, s.CaseNavigation->CaseInfoImageButton());
     add("ClosedCaseList", s.CaseListPrev->Panel(), listStrip, s.ListNavigation->PreviousCasesTabImage());
@@ -148,11 +152,21 @@ void TForm1::BindCaseEditControls() {
     }
 }
 
+void TForm1::WireDischargeTabs() {
+    // After the case strip's own handlers, which show the panels.
+    TCaseNavigationForm& strip = *screens_->CaseNavigation;
+    connect(cImageButton::Of(strip.ManageDischargeButtonImage()), &cImageButton::clicked,
+            discharge_->DischargeView.get(), &TDischargeViewForm::LoadCaseNeeds);
+    connect(cImageButton::Of(strip.CaseInfoImageButton()), &cImageButton::clicked, discharge_->ItemDetail,
+            &TDischargeItemDetailForm::ForgetChanges);
+}
+
 void TForm1::FormActivate() {
     if (activated_) return;
     activated_ = true;
     BuildPanelMap();
     BindCaseEditControls();
+    WireDischargeTabs();
     HospitalSeq = Session.UserField(9);
     UserSeq = Session.UserField(1);
     ui->UserNameLabel->show();

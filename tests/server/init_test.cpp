@@ -172,7 +172,6 @@ TEST(InitFolder, RefusesAFolderThatHoldsADatabase) {
 fs::path SmallReference(const std::string& name, const std::string& zips) {
     fs::path reference = TempPath(name);
     fs::create_directories(reference / "demo");
-    fs::copy_file(ReferenceDir() / "provider_categories.tsv", reference / "provider_categories.tsv");
     fs::copy_file(ReferenceDir() / "demo" / "hospital_logo.jpg", reference / "demo" / "hospital_logo.jpg");
     std::ofstream(reference / "icd9cm_v32_diagnoses.txt") << "4019  Unspecified essential hypertension\n";
     std::ofstream(reference / "icd9cm_v32_procedures.txt") << "8154 Total knee replacement\n";
