@@ -40,7 +40,8 @@ public:
 
 private:
     // "Clients\Dalvero" -> files/Clients/Dalvero. Throws RequestError for
-    // absolute names and names that climb out ("..").
+    // absolute names and names that climb out ("..", or a symbolic link that
+    // leads outside files/).
     std::filesystem::path Resolve(std::string_view remoteName) const;
 
     Storage& storage_;

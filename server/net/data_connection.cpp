@@ -23,7 +23,7 @@ void SetSocketTimeouts(int fd, int seconds) {
 }  // namespace
 
 void ServeDataConnection(int fd, const std::string& remoteAddress, SSL_CTX* tls, Storage& storage,
-                         const std::filesystem::path& dataFolder) {
+                         LoginService& logins, const std::filesystem::path& dataFolder) {
     // The TLS handshake blocks in the library; a peer that never completes it
     // must not hold the thread.
     SetSocketTimeouts(fd, kHandshakeSeconds);
@@ -39,7 +39,7 @@ void ServeDataConnection(int fd, const std::string& remoteAddress, SSL_CTX* tls,
     send.tv_sec = kStallSeconds;
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &send, sizeof send);
 
-    DataServerSession session(storage, dataFolder, remoteAddress);
+    DataServerSession session(storage, logins, dataFolder, remoteAddress);
     SocketChannel channel(socket, kIdleSeconds, kStallSeconds);
     while (session.ServeNext(channel)) {
     }

@@ -10,8 +10,9 @@
 namespace dalvero::server {
 
 class Storage;
+class LoginService;
 
 void ServeDataConnection(int fd, const std::string& remoteAddress, SSL_CTX* tls, Storage& storage,
-                         const std::filesystem::path& dataFolder);
+                         LoginService& logins, const std::filesystem::path& dataFolder);
 
 }  // namespace dalvero::server

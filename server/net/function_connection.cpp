@@ -40,7 +40,7 @@ void ServeFunctionConnection(int fd, const std::string& remoteAddress, FunctionS
     if (socket.Attach(fd, /*keepOpen=*/true) != SOCK_SUCCESS) return;
     std::string request;
     while (ReadRequest(socket, request)) {
-        const std::string reply = functions.HandleCommand(request);
+        const std::string reply = functions.HandleCommand(request, remoteAddress);
         if (socket.Send(reply.c_str(), reply.size() + 1) != SOCK_SUCCESS) break;
     }
     if (request.size() > kMaxFunctionRequest) Log("function request from " + remoteAddress + " too large; closed");

@@ -33,6 +33,7 @@ struct ServerInstance::Parts {
     ServerConfig config;
     SqliteStorage storage;
     mail::Mailer mailer;
+    LoginService logins;
     FunctionServer functions;
     TlsContext tls;
     TcpListener dataListener;
@@ -42,10 +43,11 @@ struct ServerInstance::Parts {
         : config(std::move(cfg)),
           storage(config.databaseFile.string()),
           mailer(MailSettings(config.mail)),
-          functions(storage, mailer),
+          logins(storage, config.security),
+          functions(storage, mailer, logins),
           dataListener("data server",
                        [this](int fd, const std::string& remote) {
-                           ServeDataConnection(fd, remote, tls.get(), storage, config.dataDir);
+                           ServeDataConnection(fd, remote, tls.get(), storage, logins, config.dataDir);
                        }),
           functionListener("function server", [this](int fd, const std::string& remote) {
               ServeFunctionConnection(fd, remote, functions);
