@@ -44,7 +44,7 @@ protected:
     void AddUser(const std::string& email, const std::string& storedPassword, const std::string& planner,
                  const std::string& administrator) {
         StringList demo;
-        ASSERT_TRUE(FindRecord(*session.DataServer, "Personnel", 4, server.Logins().at(0).email, "", demo));
+        ASSERT_TRUE(FindRecord(*server.ConnectData(), "Personnel", 4, server.Logins().at(0).email, "", demo));
         ClientOnDemoServer::AddUser(email, storedPassword, demo[9], planner, administrator);
     }
 

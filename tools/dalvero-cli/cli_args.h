@@ -39,6 +39,8 @@ struct CommandDef {
 struct ParsedArgs {
     std::string iniPath;  // empty: look for Dalvero.ini
     int timeoutSeconds = -1;
+    std::string user;          // log in as this e-mail; empty: no log-in
+    std::string passwordFile;  // the password's first line; else DALVERO_PASSWORD or a prompt
     bool help = false;
     const CommandDef* command = nullptr;  // null when only --help was asked
     std::vector<std::string> positionals;
@@ -48,7 +50,9 @@ struct ParsedArgs {
     std::string Get(std::string_view option, std::string_view fallback = {}) const;
 };
 
-// --ini, --timeout and --help, accepted by every command.
+// --ini, --timeout, --user, --password-file and --help, accepted by every
+// command. After the command word a command's own option of the same name
+// wins (audit --user filters by a person).
 const std::vector<OptionDef>& GlobalOptions();
 
 // Global options stand before or after the command word; "--" ends the

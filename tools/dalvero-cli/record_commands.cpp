@@ -58,6 +58,8 @@ void PrintRecord(const StringList& values, const std::string& aliasFields, bool 
     WriteRow(std::cout, row);
 }
 
+}  // namespace
+
 int RunQuery(CliSession& session, const ParsedArgs& args) {
     const std::string& table = args.positionals[0];
     const std::string index = QueryIndex(args.positionals[1]);
@@ -100,6 +102,8 @@ int RunQuery(CliSession& session, const ParsedArgs& args) {
     }
     return 0;
 }
+
+namespace {
 
 int RunRead(CliSession& session, const ParsedArgs& args) {
     const std::string& table = args.positionals[0];
