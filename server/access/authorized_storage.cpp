@@ -37,7 +37,8 @@ constexpr const char* kAdminTables[] = {
     schema::kZipCentroids,
 };
 
-// What the physician look-up shows of a person of another hospital.
+// What the physician look-up shows of a person of another hospital (and a
+// physician's e-mail address).
 constexpr int kDirectoryFields[] = {cat::personnel::kHospital,  cat::personnel::kTitle,
                                     cat::personnel::kFirstName, cat::personnel::kMiddleName,
                                     cat::personnel::kLastName,  cat::personnel::kPhone,
@@ -140,7 +141,15 @@ void AuthorizedStorage::Shape(Record& record, Sight sight, const std::string& ta
         });
     };
     if (table == tbl::kPersonnel) record.fields.erase(cat::personnel::kPassword);
-    if (sight == Sight::Directory) keepOnly(kDirectoryFields);
+    if (sight == Sight::Directory) {
+        // A physician's address is what the approval mail goes to.
+        const auto physician = record.fields.find(cat::personnel::kPhysician);
+        const bool isPhysician = physician != record.fields.end() && (physician->second == "Y" || physician->second == "y");
+        const auto email = record.fields.find(cat::personnel::kEmail);
+        std::string kept = isPhysician && email != record.fields.end() ? email->second : std::string();
+        keepOnly(kDirectoryFields);
+        if (!kept.empty()) record.fields[cat::personnel::kEmail] = std::move(kept);
+    }
     if (sight == Sight::Intake) keepOnly(kIntakeFields);
 }
 

@@ -10,8 +10,9 @@
 //   intake needs.
 // - Shared data (providers, categories, code books, insurance and personnel
 //   types) is readable by everyone; personnel of other hospitals only with the
-//   fields of the physician look-up; a hospital's preferred providers and
-//   audit trail only by its own people (the trail by its administrators).
+//   fields of the physician look-up (and a physician's e-mail address); a
+//   hospital's preferred providers and audit trail only by its own people
+//   (the trail by its administrators).
 // - Personnel, providers, the hospital records, preferred providers and the
 //   shared tables are written by administrators only (personnel of their own
 //   hospital); a person may change their own password. Personnel f23 is never
