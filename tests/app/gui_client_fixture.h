@@ -47,7 +47,7 @@ protected:
     // server's store directly (as its administrator would, not as a client).
     void AddUser(const std::string& email, const std::string& storedPassword, const std::string& hospitalSeq,
                  const std::string& planner, const std::string& administrator) {
-        ASSERT_GT(server.AddRecordDirectly("Personnel", {{9, hospitalSeq},
+        ASSERT_GT(server.OpenStore()->Add("Personnel", {{9, hospitalSeq},
                                                          {11, "Pat"},
                                                          {13, "Tester"},
                                                          {22, email},

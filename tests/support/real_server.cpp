@@ -140,9 +140,8 @@ std::unique_ptr<dbServerConnection> RealServer::ConnectFunctions(bool logIn, con
     return fn;
 }
 
-std::int64_t RealServer::AddRecordDirectly(const std::string& table, const server::FieldValues& values) const {
-    server::SqliteStorage storage(instance_->Config().databaseFile.string());
-    return storage.Add(table, values);
+std::unique_ptr<server::Storage> RealServer::OpenStore() const {
+    return std::make_unique<server::SqliteStorage>(instance_->Config().databaseFile.string());
 }
 
 void RealServer::SetSecurity(const std::string& key, const std::string& value) {

@@ -59,9 +59,9 @@ public:
     // as `as` (the first demo administrator by default); none with logIn false.
     std::unique_ptr<dbServerConnection> ConnectFunctions(bool logIn = true,
                                                          const server::DemoLogin* as = nullptr) const;
-    // Writes a record straight into the server's store, as an administrator
-    // of the server machine would: no log-in, no checks, no hashing.
-    std::int64_t AddRecordDirectly(const std::string& table, const server::FieldValues& values) const;
+    // The server's store opened a second time, as an administrator of the
+    // server machine would: no log-in, no checks, no hashing.
+    std::unique_ptr<server::Storage> OpenStore() const;
     // Sets a [Security] value of server.ini and serves the folder again.
     void SetSecurity(const std::string& key, const std::string& value);
     // Writes folder/Dalvero.ini naming this server's ports and CA.
