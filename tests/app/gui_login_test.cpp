@@ -77,7 +77,7 @@ TEST_F(Login, DemoUserOpensTheMainWindow) {
 }
 
 TEST_F(Login, RoleFlagsReadWhateverTheirCase) {
-    AddUser("both@example.com", HashPassword("s3cret pw"), "Y", "y");
+    AddUser("both@example.com", HashPassword("s3cret pw", test::RealServer::kPasswordIterations), "Y", "y");
     LogIn("both@example.com", "s3cret pw");
     EXPECT_TRUE(main->IsAdministrator);
     EXPECT_TRUE(main->IsDischargePlanner);
