@@ -1,10 +1,8 @@
 #include "audit_trail.h"
 
-#include <openssl/evp.h>
-
 #include <array>
-#include <stdexcept>
 
+#include "hex_digest.h"
 #include "schema.h"
 
 namespace dalvero::server {
@@ -12,20 +10,6 @@ namespace dalvero::server {
 namespace au = schema::audit;
 
 namespace {
-
-std::string Sha256Hex(std::string_view text) {
-    std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
-    unsigned int size = 0;
-    if (EVP_Digest(text.data(), text.size(), digest.data(), &size, EVP_sha256(), nullptr) != 1)
-        throw std::runtime_error("SHA-256 failed");
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string hex;
-    for (unsigned int i = 0; i < size; ++i) {
-        hex += kHex[digest[i] >> 4];
-        hex += kHex[digest[i] & 15];
-    }
-    return hex;
-}
 
 std::string Value(const FieldValues& fields, int field) {
     const auto found = fields.find(field);
@@ -67,7 +51,7 @@ void AppendAudit(Storage& storage, const Principal& who, const std::vector<Audit
     // can never chain to the same row.
     storage.InTransaction([&] {
         const std::optional<Record> last = LastRow(storage);
-        std::string previous = last ? Value(last->fields, au::kHash) : std::string();
+        std::string previous = last ? last->Field(au::kHash) : std::string();
         for (const AuditEntry& entry : entries) {
             FieldValues row{{au::kTime, stamp},
                             {au::kPerson, who.person ? std::to_string(who.person) : std::string()},
@@ -107,12 +91,12 @@ AuditCheck VerifyAuditTrail(Storage& storage) {
             };
             if (expectedSeq && row.seq != expectedSeq)
                 fail("rows " + std::to_string(expectedSeq) + " to " + std::to_string(row.seq - 1) + " are missing");
-            else if (Value(row.fields, au::kPrevious) != previous)
+            else if (row.Field(au::kPrevious) != previous)
                 fail("does not follow the row before it");
-            else if (RowHash(row.fields) != Value(row.fields, au::kHash))
+            else if (RowHash(row.fields) != row.Field(au::kHash))
                 fail("its content does not match its hash");
             if (!check.intact) return check;
-            previous = Value(row.fields, au::kHash);
+            previous = row.Field(au::kHash);
             expectedSeq = row.seq + 1;
         }
         if (static_cast<std::int64_t>(rows.size()) < kPage) return check;

@@ -68,11 +68,6 @@ std::string Canonical(std::string_view table) {
     return def ? def->name : std::string(table);
 }
 
-std::string FieldOf(const Record& record, int field) {
-    const auto found = record.fields.find(field);
-    return found == record.fields.end() ? std::string() : found->second;
-}
-
 const Condition* EqualOn(const std::vector<Condition>& where, int field) {
     for (const Condition& condition : where)
         if (condition.field == field && condition.op == CompareOp::Equal && !condition.asDate) return &condition;
@@ -102,11 +97,11 @@ bool AuthorizedStorage::HasField(std::string_view table, int field) const { retu
 
 AuthorizedStorage::Reach AuthorizedStorage::ReachOf(const std::string& table, const Record& record) {
     const bool ownHospital = !who_.hospital.empty();
-    auto mine = [&](int field) { return ownHospital && FieldOf(record, field) == who_.hospital; };
+    auto mine = [&](int field) { return ownHospital && record.Field(field) == who_.hospital; };
     if (table == tbl::kCases)
-        return mine(cat::cases::kHospital) ? Reach{Sight::Full, FieldOf(record, cat::cases::kPatient)} : Reach{};
+        return mine(cat::cases::kHospital) ? Reach{Sight::Full, record.Field(cat::cases::kPatient)} : Reach{};
     if (const ChildTable* child = ChildOf(table))
-        return ReachOfSeq(child->parent, SeqOf(FieldOf(record, child->link)));
+        return ReachOfSeq(child->parent, SeqOf(record.Field(child->link)));
     if (table == tbl::kPatients) {
         const std::string seq = std::to_string(record.seq);
         const Condition ofPatient{cat::cases::kPatient, CompareOp::Equal, seq, false};

@@ -34,18 +34,13 @@ bool IsYes(const Record& record, int field) {
     return found != record.fields.end() && Lower(found->second) == "y";
 }
 
-std::string FieldOf(const Record& record, int field) {
-    const auto found = record.fields.find(field);
-    return found == record.fields.end() ? std::string() : found->second;
-}
-
 }  // namespace
 
 Principal PrincipalOf(const Record& person, std::string address) {
     Principal who;
     who.person = person.seq;
-    who.hospital = FieldOf(person, pe::kHospital);
-    who.email = FieldOf(person, pe::kEmail);
+    who.hospital = person.Field(pe::kHospital);
+    who.email = person.Field(pe::kEmail);
     who.administrator = IsYes(person, pe::kAdministrator);
     who.planner = IsYes(person, pe::kDischargePlanner);
     who.address = std::move(address);
@@ -125,7 +120,7 @@ LoginResult LoginService::LogIn(const std::string& email, const std::string& pas
         std::vector<Record> found = storage_.Select(read);
         if (!found.empty()) person = std::move(found.front());
     }
-    const std::string stored = person ? FieldOf(*person, pe::kPassword) : std::string();
+    const std::string stored = person ? person->Field(pe::kPassword) : std::string();
 
     if (!hashing_.try_acquire_for(kHashWait)) return Refuse(email, address, "no hashing slot", kBusy);
     bool valid = false;

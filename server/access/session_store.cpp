@@ -1,11 +1,11 @@
 #include "session_store.h"
 
-#include <openssl/evp.h>
 #include <openssl/rand.h>
 
 #include <array>
 #include <stdexcept>
 
+#include "hex_digest.h"
 #include "schema.h"
 #include "whole_number.h"
 
@@ -18,28 +18,8 @@ namespace {
 // Refreshing the last use on every request would make each read a write.
 constexpr std::time_t kTouchEvery = 60;
 
-std::string Hex(const unsigned char* data, std::size_t size) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string hex;
-    for (std::size_t i = 0; i < size; ++i) {
-        hex += kHex[data[i] >> 4];
-        hex += kHex[data[i] & 15];
-    }
-    return hex;
-}
-
-std::string Digest(const std::string& token) {
-    std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
-    unsigned int size = 0;
-    if (EVP_Digest(token.data(), token.size(), digest.data(), &size, EVP_sha256(), nullptr) != 1)
-        throw std::runtime_error("SHA-256 failed");
-    return Hex(digest.data(), size);
-}
-
 std::time_t Number(const Record& record, int field) {
-    const auto found = record.fields.find(field);
-    if (found == record.fields.end()) return 0;
-    return static_cast<std::time_t>(ParseWholeNumber(found->second).value_or(0));
+    return static_cast<std::time_t>(ParseWholeNumber(record.Field(field)).value_or(0));
 }
 
 }  // namespace
@@ -51,8 +31,8 @@ std::string SessionStore::Open(std::int64_t person, const std::string& address, 
     std::array<unsigned char, 32> random{};
     if (RAND_bytes(random.data(), static_cast<int>(random.size())) != 1)
         throw std::runtime_error("no random bytes for a session");
-    const std::string token = Hex(random.data(), random.size());
-    storage_.Add(schema::kSessions, {{ss::kTokenDigest, Digest(token)},
+    const std::string token = HexOf(random.data(), random.size());
+    storage_.Add(schema::kSessions, {{ss::kTokenDigest, Sha256Hex(token)},
                                      {ss::kPerson, std::to_string(person)},
                                      {ss::kCreated, std::to_string(now)},
                                      {ss::kLastUsed, std::to_string(now)},
@@ -64,7 +44,7 @@ std::optional<Record> SessionStore::Find(const std::string& token) {
     if (token.size() != 64) return std::nullopt;
     ListRead read;
     read.table = schema::kSessions;
-    read.where = {{ss::kTokenDigest, CompareOp::Equal, Digest(token), false}};
+    read.where = {{ss::kTokenDigest, CompareOp::Equal, Sha256Hex(token), false}};
     read.limit = 1;
     std::vector<Record> found = storage_.Select(read);
     if (found.empty()) return std::nullopt;
@@ -77,8 +57,7 @@ std::optional<SessionInfo> SessionStore::Check(const std::string& token, std::ti
     const std::time_t lastUsed = Number(*session, ss::kLastUsed);
     if (now - Number(*session, ss::kCreated) >= maxSeconds_ || now - lastUsed >= idleSeconds_) return std::nullopt;
     if (now - lastUsed >= kTouchEvery) storage_.Update(schema::kSessions, session->seq, {{ss::kLastUsed, std::to_string(now)}});
-    const auto address = session->fields.find(ss::kAddress);
-    return SessionInfo{Number(*session, ss::kPerson), address == session->fields.end() ? "" : address->second};
+    return SessionInfo{Number(*session, ss::kPerson), session->Field(ss::kAddress)};
 }
 
 void SessionStore::End(const std::string& token) {

@@ -28,11 +28,8 @@ std::string MailGate::Send(const mail::Message& message, std::int64_t caseSeq) c
         return "this case has had the most e-mails allowed in an hour; try again later";
     std::string error = mailer_.Send(message);
     if (!error.empty()) return error;
-    std::string patient;
-    if (const auto theCase = store_.Read(catalogue::tbl::kCases, caseSeq)) {
-        const auto found = theCase->fields.find(catalogue::cases::kPatient);
-        if (found != theCase->fields.end()) patient = found->second;
-    }
+    const auto theCase = store_.Read(catalogue::tbl::kCases, caseSeq);
+    const std::string patient = theCase ? theCase->Field(catalogue::cases::kPatient) : std::string();
     AppendAudit(store_, who_, {{audit_action::kMail, catalogue::tbl::kCases, caseSeq, patient, "to " + message.to + ": " + message.subject}},
                 now_);
     return {};

@@ -121,13 +121,12 @@ TEST_F(AccessTest, PatientDataLeavesATrailWhoseChainShowsEditsAndGaps) {
     server::ListRead read;
     read.table = server::schema::kAuditTrail;
     const auto all = storage->Select(read);
-    auto field = [](const server::Record& row, int n) { return row.fields.count(n) ? row.fields.at(n) : ""; };
     Strings rows;
     for (const auto& row : all)
-        rows.push_back(field(row, au::kAction) + " " + field(row, au::kTable) + " " + field(row, au::kPatient));
+        rows.push_back(row.Field(au::kAction) + " " + row.Field(au::kTable) + " " + row.Field(au::kPatient));
     EXPECT_EQ(rows, (Strings{"login Personnel ", "read Cases " + data.pat1, "update CaseNeeds " + data.pat1}));
-    EXPECT_EQ(field(all.front(), au::kEmail), "admin@mercy.test");
-    EXPECT_EQ(field(all.front(), au::kAddress), "127.0.0.1");
+    EXPECT_EQ(all.front().Field(au::kEmail), "admin@mercy.test");
+    EXPECT_EQ(all.front().Field(au::kAddress), "127.0.0.1");
     EXPECT_TRUE(server::VerifyAuditTrail(*storage).intact);
 
     // An edit breaks the row's own hash; a removal leaves a gap.
