@@ -232,6 +232,14 @@ std::vector<Record> AuthorizedStorage::SearchText(std::string_view table, int fi
 
 void AuthorizedStorage::RequireWriter(const std::string& table, const FieldValues& values, const Record* existing) {
     if (table == schema::kSessions || table == schema::kAuditTrail) Deny(table + " cannot be written");
+    // Providers are everyone's; a hospital's own record (one that people or
+    // cases belong to) is its administrators' alone.
+    if (table == tbl::kProviderEntities && existing && std::to_string(existing->seq) != who_.hospital) {
+        const std::string seq = std::to_string(existing->seq);
+        if (inner_.Count(tbl::kPersonnel, {{cat::personnel::kHospital, CompareOp::Equal, seq, false}}) > 0 ||
+            inner_.Count(tbl::kCases, {{cat::cases::kHospital, CompareOp::Equal, seq, false}}) > 0)
+            Deny("Only its own administrators change a hospital's record");
+    }
     if (table == tbl::kPersonnel && !who_.administrator) {
         // Anyone may change their own password, and nothing else of the record.
         const bool ownPassword = existing && existing->seq == who_.person && values.size() == 1 &&

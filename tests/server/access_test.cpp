@@ -108,6 +108,9 @@ TEST_F(AccessTest, OnlyAdministratorsWriteSharedDataAndPersonnel) {
     EXPECT_EQ(ErrorCodeOf(Record(sub::kAdd, {"TableName=Personnel", "f9=" + data.stJude, "f26=Y"})), kForbidden);
     EXPECT_EQ(ErrorCodeOf(Record(sub::kUpdate, {"TableName=Personnel", "Seq=" + data.judeWorker, "f26=Y"})),
               kForbidden);
+    EXPECT_EQ(ErrorCodeOf(Record(sub::kUpdate, {"TableName=ProviderEntities", "Seq=" + data.stJude, "f10=Ours"})),
+              kForbidden);
+    EXPECT_EQ(Record(sub::kUpdate, {"TableName=ProviderEntities", "Seq=" + data.mercy, "f16=555"}), "OK");
     EXPECT_EQ(ErrorCodeOf(Record(sub::kAdd, {"TableName=AuditTrail", "f14=login"})), kForbidden);
     EXPECT_EQ(ErrorCodeOf(Record(sub::kAdd, {"TableName=Sessions", "f11=1"})), kForbidden);
 }
