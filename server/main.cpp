@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "audit_trail.h"
 #include "init_data_folder.h"
 #include "net_start.h"
 #include "server_instance.h"
 #include "server_log.h"
+#include "sqlite_storage.h"
 
 namespace fs = std::filesystem;
 using namespace dalvero::server;
@@ -31,6 +33,9 @@ const char kUsage[] =
     "  dalvero-server run DIR\n"
     "      Serve DIR: the DataServer and the FunctionServer (both TLS) on the\n"
     "      addresses and ports of DIR/server.ini, until SIGINT or SIGTERM.\n"
+    "  dalvero-server verify-audit DIR\n"
+    "      Check the audit trail of DIR: every row's hash and its link to the row\n"
+    "      before. Exit status 0 when intact, 1 when a row was edited or removed.\n"
     "  dalvero-server --help\n";
 
 // The reference files: beside an installed executable, else the source tree.
@@ -98,6 +103,21 @@ int Run(const std::vector<std::string>& args) {
     return 0;
 }
 
+int VerifyAudit(const std::vector<std::string>& args) {
+    if (args.size() != 1) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    SqliteStorage storage(LoadServerConfig(args[0]).databaseFile.string());
+    const AuditCheck check = VerifyAuditTrail(storage);
+    if (check.intact) {
+        std::cout << "Audit trail intact: " << check.rows << " rows.\n";
+        return 0;
+    }
+    std::cout << "Audit trail broken at row " << check.firstBad << ": " << check.problem << ".\n";
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -114,6 +134,7 @@ int main(int argc, char** argv) {
     try {
         if (command == "init") return Init(args);
         if (command == "run") return Run(args);
+        if (command == "verify-audit") return VerifyAudit(args);
     } catch (const std::exception& e) {
         std::cerr << "dalvero-server " << command << ": " << e.what() << '\n';
         return 1;

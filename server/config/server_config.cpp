@@ -22,6 +22,15 @@ public:
         return (dir / text).lexically_normal();
     }
 
+    int Number(const char* section, const char* key, int minimum, int maximum) const {
+        std::string text = Text(section, key);
+        int value = ToIntDef(text, minimum - 1);
+        if (value < minimum || value > maximum)
+            Fail(section, key, "expected a whole number from " + std::to_string(minimum) + " to " +
+                                   std::to_string(maximum) + ", not '" + text + "'");
+        return value;
+    }
+
     int Port(const char* section, const char* key) const {
         std::string text = Text(section, key);
         int port = ToIntDef(text, -1);
@@ -111,7 +120,26 @@ IniFile DefaultServerIni() {
         "From=dalvero@localhost\n"
         "\n"
         "[Database]\n"
-        "File=dalvero.db\n");
+        "File=dalvero.db\n"
+        "\n"
+        "[Security]\n"
+        "; PBKDF2-SHA256 rounds for new password hashes; stored hashes with fewer\n"
+        "; are refused (below 120000) or upgraded at the next log-in.\n"
+        "PasswordIterations=600000\n"
+        "; After a failed log-in the account and the address wait this long before\n"
+        "; the next try, doubled with each further failure up to the maximum.\n"
+        "LoginDelaySeconds=1\n"
+        "LoginDelayMaxSeconds=30\n"
+        "; An account is locked after this many failures in a row (an address after\n"
+        "; five times as many) for LockSeconds.\n"
+        "LockAfterFailures=10\n"
+        "LockSeconds=900\n"
+        "; Password verifications that may run at once.\n"
+        "ConcurrentHashes=2\n"
+        "SessionIdleMinutes=30\n"
+        "SessionMaxHours=12\n"
+        "MailsPerUserPerHour=60\n"
+        "MailsPerCasePerHour=10\n");
     return ini;
 }
 
@@ -153,6 +181,18 @@ ServerConfig LoadServerConfig(const std::filesystem::path& dataDir) {
     config.recordFiles.perRecordBytes = read.Number("RecordFiles", "PerRecordMB", 1, 1'000'000) * kMB;
     config.recordFiles.totalBytes = read.Number("RecordFiles", "TotalMB", 1, 100'000'000) * kMB;
     config.databaseFile = read.Path(dir, "Database", "File");
+    SecurityConfig& sec = config.security;
+    constexpr int kMany = 100'000'000;
+    sec.passwordIterations = read.Number("Security", "PasswordIterations", 1000, 10'000'000);
+    sec.loginDelaySeconds = read.Number("Security", "LoginDelaySeconds", 0, 3600);
+    sec.loginDelayMaxSeconds = read.Number("Security", "LoginDelayMaxSeconds", 0, 86400);
+    sec.lockAfterFailures = read.Number("Security", "LockAfterFailures", 1, kMany);
+    sec.lockSeconds = read.Number("Security", "LockSeconds", 0, 7 * 86400);
+    sec.concurrentHashes = read.Number("Security", "ConcurrentHashes", 1, 64);
+    sec.sessionIdleMinutes = read.Number("Security", "SessionIdleMinutes", 1, 7 * 24 * 60);
+    sec.sessionMaxHours = read.Number("Security", "SessionMaxHours", 1, 24 * 31);
+    sec.mailsPerUserPerHour = read.Number("Security", "MailsPerUserPerHour", 0, kMany);
+    sec.mailsPerCasePerHour = read.Number("Security", "MailsPerCasePerHour", 0, kMany);
     config.filesDir = dir / "files";
     return config;
 }

@@ -47,6 +47,20 @@ struct RecordFileLimits {
     std::uint64_t totalBytes = 0;      // all record files together
 };
 
+// Log-in, session and mail limits ([Security] of server.ini).
+struct SecurityConfig {
+    int passwordIterations = 600'000;  // PBKDF2 rounds of new hashes; also the floor for stored ones
+    int loginDelaySeconds = 1;         // wait after a failed log-in, doubled with each further failure
+    int loginDelayMaxSeconds = 30;
+    int lockAfterFailures = 10;        // per account; an address is locked after five times as many
+    int lockSeconds = 900;
+    int concurrentHashes = 2;          // password verifications running at once
+    int sessionIdleMinutes = 30;
+    int sessionMaxHours = 12;
+    int mailsPerUserPerHour = 60;
+    int mailsPerCasePerHour = 10;
+};
+
 struct ServerConfig {
     std::filesystem::path dataDir;
     ListenAddress dataServer;
@@ -57,6 +71,7 @@ struct ServerConfig {
     MailConfig mail;
     ConnectionLimits connections;
     RecordFileLimits recordFiles;
+    SecurityConfig security;
     std::filesystem::path databaseFile;
     std::filesystem::path filesDir;  // named files served to clients (DIR/files)
 };

@@ -4,11 +4,15 @@
 #include <charconv>
 #include <ctime>
 
+#include "authorized_storage.h"
 #include "date_text.h"
+#include "file_transfers.h"
+#include "join_plan.h"
 #include "list_query.h"
 #include "record_requests.h"
 #include "request_error.h"
 #include "string_list.h"
+#include "table_catalogue.h"
 
 namespace dalvero::server {
 
@@ -30,14 +34,60 @@ std::string DateItem() {
     return "Date=" + std::string(text.data(), end);
 }
 
+// The client update may be fetched before a log-in: a client older than the
+// log-in request must be able to replace itself.
+bool IsClientUpdateFile(const frame::Header& header, std::string_view name) {
+    constexpr std::string_view kFolder = "Clients";
+    return header.command == frame::cmd::kFile && name.size() > kFolder.size() &&
+           SameText(name.substr(0, kFolder.size()), kFolder) &&
+           (name[kFolder.size()] == '\\' || name[kFolder.size()] == '/');
+}
+
+// How often a bound connection looks again whether its session still lives.
+constexpr std::time_t kSessionCheckEvery = 60;
+
 }  // namespace
 
-DataServerSession::DataServerSession(Storage& storage, std::filesystem::path dataFolder, std::string remoteAddress,
-                                     RecordFileQuota quota)
+DataServerSession::DataServerSession(Storage& storage, LoginService& logins, std::filesystem::path dataFolder,
+                                     std::string remoteAddress, RecordFileQuota quota)
     : storage_(storage),
+      logins_(logins),
       dataFolder_(std::move(dataFolder)),
       remoteAddress_(std::move(remoteAddress)),
-      files_(storage, dataFolder_ / "files", quota) {}
+      quota_(quota) {}
+
+template <typename Fn>
+auto DataServerSession::AsPerson(Fn fn) {
+    AuthorizedStorage view(storage_, *who_, [this](std::string_view password) {
+        return logins_.HashForStorage(password);
+    });
+    try {
+        auto result = fn(view);
+        AppendAudit(storage_, *who_, view.TakeAudit(), logins_.Now());
+        return result;
+    } catch (...) {
+        AppendAudit(storage_, *who_, view.TakeAudit(), logins_.Now());
+        throw;
+    }
+}
+
+void DataServerSession::RequireLogIn(const frame::Header& header, std::string_view payload) {
+    if (!who_) {
+        if (IsClientUpdateFile(header, payload)) return;
+        throw RequestError(ErrorCode::NotLoggedIn, "Log in first");
+    }
+    const std::time_t now = logins_.Now();
+    if (now - checked_ < kSessionCheckEvery) return;
+    std::optional<Principal> who = logins_.Resume(token_);
+    if (!who) {
+        who_.reset();
+        token_.clear();
+        throw RequestError(ErrorCode::NotLoggedIn, "The session has ended; log in again");
+    }
+    who->address = remoteAddress_;
+    who_ = std::move(who);
+    checked_ = now;
+}
 
 bool DataServerSession::IsTransfer(const frame::Header& header) {
     return (header.command == cmd::kFile && header.subCommand == sub::kDownload) ||
@@ -58,14 +108,23 @@ bool DataServerSession::ServeNext(Channel& channel) {
 
 bool DataServerSession::Serve(const frame::Header& header, std::string_view payload, Channel& channel) {
     if (!IsTransfer(header)) return WriteReply(channel, Handle(header, payload));
-    if (!accepted_) {
-        const std::string refusal = ErrorReply(ErrorCode::NotAccepted, "Handshake required");
+    std::string refusal;
+    try {
+        if (!accepted_) throw RequestError(ErrorCode::NotAccepted, "Handshake required");
+        RequireLogIn(header, payload);
+    } catch (const RequestError& e) {
+        refusal = ErrorReply(e.code(), e.what());
+    }
+    if (!refusal.empty())
         return header.subCommand == sub::kUpload ? FileTransfers::RefuseUpload(channel, refusal)
                                                  : FileTransfers::RefuseDownload(channel, refusal);
-    }
-    if (header.command == cmd::kFile) return files_.Download(payload, channel);
-    return header.subCommand == sub::kDownload ? files_.GetRecordFile(payload, channel)
-                                               : files_.PutRecordFile(payload, channel);
+    const std::filesystem::path files = dataFolder_ / "files";
+    if (header.command == cmd::kFile) return FileTransfers(storage_, files).Download(payload, channel);
+    return AsPerson([&](Storage& view) {
+        FileTransfers transfers(view, files, quota_);
+        return header.subCommand == sub::kDownload ? transfers.GetRecordFile(payload, channel)
+                                                   : transfers.PutRecordFile(payload, channel);
+    });
 }
 
 std::string DataServerSession::Handle(const frame::Header& header, std::string_view payload) {
@@ -73,13 +132,21 @@ std::string DataServerSession::Handle(const frame::Header& header, std::string_v
         if (header.command == cmd::kHandshake) return Handshake(payload);
         if (header.command == cmd::kServerDate) return DateItem();
         if (!accepted_) throw RequestError(ErrorCode::NotAccepted, "Handshake required");
-        if (header.command == cmd::kQuery) return HandleQuery(storage_, payload);
-        if (header.command == cmd::kRecord) return HandleRecordRequest(storage_, header.subCommand, payload);
-        if (header.command == cmd::kFile && header.subCommand == sub::kFileInfo) return files_.FileInfo(payload);
+        if (header.command == cmd::kLogIn) return LogIn(payload);
+        if (header.command == cmd::kLogOut) return LogOut();
+        RequireLogIn(header, payload);
+        if (header.command == cmd::kFile && header.subCommand == sub::kFileInfo)
+            return FileTransfers(storage_, dataFolder_ / "files").FileInfo(payload);
+        if (header.command == cmd::kQuery)
+            return AsPerson([&](Storage& view) { return HandleQuery(view, payload); });
+        if (header.command == cmd::kRecord)
+            return AsPerson([&](Storage& view) { return HandleRecordRequest(view, header.subCommand, payload); });
         throw RequestError(ErrorCode::UnknownCommand, "Unknown command " + std::to_string(header.command) + "/" +
                                                           std::to_string(header.subCommand));
     } catch (const RequestError& e) {
         return ErrorReply(e.code(), e.what());
+    } catch (const AccessDenied& e) {
+        return ErrorReply(ErrorCode::Forbidden, e.what());
     } catch (const std::exception& e) {
         return ErrorReply(ErrorCode::Internal, e.what());
     }
@@ -94,8 +161,42 @@ std::string DataServerSession::Handshake(std::string_view payload) {
     if (accepted_) {
         reply.push_back("RunningFolder=" + dataFolder_.string());
         reply.push_back("RemoteIP=" + remoteAddress_);
+        // A client reconnecting gives its session as the key and goes on as
+        // the same person; anything else leaves the connection logged out.
+        if (const std::string key = items.Value("Key"); !key.empty()) {
+            if (std::optional<Principal> who = logins_.Resume(key)) {
+                who->address = remoteAddress_;
+                who_ = std::move(who);
+                token_ = key;
+                checked_ = logins_.Now();
+            }
+        }
     }
     return ToCommaText(reply);
+}
+
+std::string DataServerSession::LogIn(std::string_view payload) {
+    const StringList items(ParseCommaText(payload));
+    who_.reset();
+    token_.clear();
+    LoginResult result = logins_.LogIn(items.Value("Email"), items.Value("Password"), remoteAddress_);
+    if (!result.ok) throw RequestError(ErrorCode::LoginFailed, result.error);
+    who_ = std::move(result.who);
+    token_ = result.token;
+    checked_ = logins_.Now();
+    // The person's record as a record read gives it, so the client keeps it
+    // as it kept the record it used to read itself; the password stays here.
+    const schema::TableDef& personnel = *schema::FindTable(catalogue::tbl::kPersonnel);
+    std::vector<std::string> record{personnel.name};
+    for (int field = 1; field <= personnel.lastField; ++field) record.push_back(FieldValue(result.person, field));
+    return ToCommaText({"Session=" + token_, "Record=" + ToCommaText(record)});
+}
+
+std::string DataServerSession::LogOut() {
+    if (who_) logins_.LogOut(token_, *who_);
+    who_.reset();
+    token_.clear();
+    return "OK";
 }
 
 }  // namespace dalvero::server

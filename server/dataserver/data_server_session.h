@@ -7,9 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include <ctime>
+#include <optional>
+
 #include "channel.h"
-#include "file_transfers.h"
 #include "frame.h"
+#include "login_service.h"
 #include "storage.h"
 
 namespace dalvero::server {
@@ -22,8 +25,8 @@ public:
     // dataFolder: the server's data folder, whose files/ directory holds the
     // named files clients download; remoteAddress: the client's address as
     // the handshake reports it back; quota: what record files may hold.
-    DataServerSession(Storage& storage, std::filesystem::path dataFolder, std::string remoteAddress,
-                      RecordFileQuota quota = {});
+    DataServerSession(Storage& storage, LoginService& logins, std::filesystem::path dataFolder,
+                      std::string remoteAddress, RecordFileQuota quota = {});
 
     // Reads one request frame from the channel and answers it. False when the
     // connection is over: the peer left, a frame broke the protocol (a length
@@ -41,16 +44,33 @@ public:
     // An accepted handshake has been made; until then only the handshake and
     // the server-date request are answered.
     bool Accepted() const { return accepted_; }
+    // The connection is bound to a person: by a log-in, or by a handshake
+    // whose "Key" is the token of a live session (a client reconnecting).
+    // Until then only the handshake, the server date, the log-in and the
+    // client update files (Clients\...) are served.
+    bool LoggedIn() const { return who_.has_value(); }
 
 private:
     bool Serve(const frame::Header& header, std::string_view payload, Channel& channel);
     std::string Handshake(std::string_view payload);
+    std::string LogIn(std::string_view payload);
+    std::string LogOut();
+    // Throws RequestError unless the request may run on this connection now.
+    void RequireLogIn(const frame::Header& header, std::string_view payload);
+    // Runs fn on the store as the logged-in person sees it, then writes what
+    // it touched to the audit trail.
+    template <typename Fn>
+    auto AsPerson(Fn fn);
 
     Storage& storage_;
+    LoginService& logins_;
     std::filesystem::path dataFolder_;
     std::string remoteAddress_;
-    FileTransfers files_;
+    RecordFileQuota quota_;
     bool accepted_ = false;
+    std::optional<Principal> who_;
+    std::string token_;
+    std::time_t checked_ = 0;  // when the session was last found live
 };
 
 }  // namespace dalvero::server

@@ -104,7 +104,15 @@ fs::path FileTransfers::Resolve(std::string_view remoteName) const {
         ++parts;
     }
     if (parts == 0) throw refuse();
-    return path;
+    // A symbolic link inside files/ must not lead out of it (to the TLS keys,
+    // say): the real path has to stay under the real root.
+    std::error_code error;
+    const fs::path real = fs::weakly_canonical(path, error);
+    const fs::path root = fs::weakly_canonical(filesRoot_, error);
+    if (error) throw refuse();
+    const fs::path inside = real.lexically_relative(root);
+    if (inside.empty() || *inside.begin() == ".." || inside == ".") throw refuse();
+    return real;
 }
 
 std::string FileTransfers::FileInfo(std::string_view remoteName) const {

@@ -47,7 +47,8 @@ public:
 
 private:
     // "Clients\Dalvero" -> files/Clients/Dalvero. Throws RequestError for
-    // absolute names and names that climb out ("..").
+    // absolute names and names that climb out ("..", or a symbolic link that
+    // leads outside files/).
     std::filesystem::path Resolve(std::string_view remoteName) const;
 
     // A refusal when a file of size bytes in the slot would go over a quota.

@@ -2,11 +2,9 @@
 
 #include "frame.h"
 #include "join_plan.h"
-#include "password_hash.h"
 #include "request_error.h"
 #include "server_lists.h"
 #include "string_list.h"
-#include "table_catalogue.h"
 
 namespace dalvero::server {
 
@@ -32,13 +30,6 @@ FieldValues ValueItems(const TableDef& table, const StringList& items) {
             throw RequestError(ErrorCode::UnknownField, "Unknown field " + std::string(name) + " of " + table.name);
         std::string value = item.substr(equals + 1);
         values[field] = value == kEmptyWritten ? std::string() : std::move(value);
-    }
-    // Passwords are kept only as salted hashes. A value already in that form
-    // (read back and written unchanged) stays as it is.
-    if (SameText(table.name, catalogue::tbl::kPersonnel)) {
-        auto password = values.find(catalogue::personnel::kPassword);
-        if (password != values.end() && !password->second.empty() && !IsPasswordHash(password->second))
-            password->second = HashPassword(password->second);
     }
     return values;
 }

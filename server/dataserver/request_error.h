@@ -20,6 +20,9 @@ enum class ErrorCode {
     NotFound = 8,     // a write to a record that is not there
     FileError = 9,
     Internal = 10,
+    NotLoggedIn = 11,  // the request needs a log-in first
+    LoginFailed = 12,
+    Forbidden = 13,    // the person may not do this
 };
 
 class RequestError : public std::runtime_error {

@@ -5,7 +5,8 @@
 #include <functional>
 #include <stdexcept>
 
-#include "mailer.h"
+#include "mail_gate.h"
+#include "principal.h"
 #include "storage.h"
 
 namespace dalvero::server::functions {
@@ -20,10 +21,12 @@ public:
 // Seconds since the Unix epoch; tests pin it.
 using Clock = std::function<std::time_t()>;
 
+// storage is the store as the person behind the command sees it.
 struct CommandContext {
     Storage& storage;
-    const mail::Mailer& mailer;
+    const MailGate& mailer;
     Clock clock;
+    const Principal& who;
 };
 
 }  // namespace dalvero::server::functions

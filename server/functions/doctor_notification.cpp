@@ -93,7 +93,7 @@ void SendDoctorNotificationEmail(const CommandContext& context, cJsonNode& reque
     body += worker ? " (case worker: " + PersonName(*worker) + ").\n" : ".\n";
     body += "\n" + hospitalName + "\n";
 
-    if (const std::string error = context.mailer.Send(message); !error.empty())
+    if (const std::string error = context.mailer.Send(message, caseSeq); !error.empty())
         throw CommandError("The e-mail to " + PersonName(*doctor) + " could not be sent: " + error);
 }
 

@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "authorized_storage.h"
 #include "case_manager_status.h"
 #include "code_lookup.h"
 #include "doctor_notification.h"
@@ -10,6 +11,7 @@
 #include "need_status.h"
 #include "provider_matching.h"
 #include "provider_position.h"
+#include "request_shape.h"
 
 namespace dalvero::server {
 namespace {
@@ -41,30 +43,53 @@ std::string ErrorReply(const std::string& text) {
 
 }  // namespace
 
-FunctionServer::FunctionServer(Storage& storage, const mail::Mailer& mailer, functions::Clock clock)
-    : context_{storage, mailer, std::move(clock)} {}
+// The member that carries the DataServer log-in's session.
+constexpr char kSession[] = "Session";
+
+FunctionServer::FunctionServer(Storage& storage, const mail::Mailer& mailer, LoginService& logins,
+                               functions::Clock clock)
+    : storage_(storage), mailer_(mailer), logins_(logins), clock_(std::move(clock)) {}
 
 functions::Clock FunctionServer::DefaultClock() {
     return [] { return std::time(nullptr); };
 }
 
-std::string FunctionServer::HandleCommand(std::string_view requestText) {
+std::string FunctionServer::HandleCommand(std::string_view requestText, std::string_view remoteAddress) {
     requestText = requestText.substr(0, requestText.find('\0'));
+    if (std::string refusal = functions::CheckRequestShape(requestText); !refusal.empty()) return ErrorReply(refusal);
     std::string name;
     try {
         cJsonNode request(requestText);
         if (request.IsArray()) return ErrorReply("The request is not a command object.");
         name = request.GetString("ServerCommand");
         if (name.empty()) return ErrorReply("The request names no ServerCommand.");
-        for (const Command& command : kCommands) {
-            if (!SameText(name, command.name)) continue;
-            cJsonNode reply;
-            command.handler(context_, request, reply);
-            return functions::ReplyText(reply);
+        const Command* command = nullptr;
+        for (const Command& known : kCommands)
+            if (SameText(name, known.name)) command = &known;
+        if (!command) return ErrorReply("Unknown server command \"" + name + "\".");
+        std::optional<Principal> who = logins_.Resume(request.GetString(kSession));
+        if (!who) return ErrorReply("Not logged in, or the session has ended; log in again.");
+        request.RemoveMember(kSession);
+        if (!remoteAddress.empty()) who->address = remoteAddress;
+
+        AuthorizedStorage view(storage_, *who, [this](std::string_view password) {
+            return logins_.HashForStorage(password);
+        });
+        const functions::MailGate mail(mailer_, storage_, *who, logins_.Config(), clock_());
+        const functions::CommandContext context{view, mail, clock_, *who};
+        cJsonNode reply;
+        try {
+            command->handler(context, request, reply);
+        } catch (...) {
+            AppendAudit(storage_, *who, view.TakeAudit(), clock_());
+            throw;
         }
-        return ErrorReply("Unknown server command \"" + name + "\".");
+        AppendAudit(storage_, *who, view.TakeAudit(), clock_());
+        return functions::ReplyText(reply);
     } catch (const functions::CommandError& e) {
         return ErrorReply(e.what());
+    } catch (const AccessDenied& e) {
+        return ErrorReply(std::string("Not allowed: ") + e.what());
     } catch (const std::exception& e) {
         // The store's own words stay in the server's log, not on the screen.
         std::cerr << "FunctionServer: " << name << " failed: " << e.what() << '\n';

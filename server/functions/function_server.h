@@ -7,22 +7,29 @@
 #include <string_view>
 
 #include "command_context.h"
+#include "login_service.h"
 
 namespace dalvero::server {
 
 class FunctionServer {
 public:
-    FunctionServer(Storage& storage, const mail::Mailer& mailer, functions::Clock clock = DefaultClock());
+    FunctionServer(Storage& storage, const mail::Mailer& mailer, LoginService& logins,
+                   functions::Clock clock = DefaultClock());
 
-    // The reply to one request ("{...}" with "ServerCommand" and its
-    // arguments): the command's result, or {Error:"..."} for an unknown
-    // command, malformed text or a command that failed. Never throws.
-    std::string HandleCommand(std::string_view requestText);
+    // The reply to one request ("{...}" with "ServerCommand", "Session" and
+    // the arguments): the command's result, or {Error:"..."} for an unknown
+    // command, malformed or oversized text, a missing or ended session, a
+    // command the person may not run or one that failed. Never throws.
+    // remoteAddress goes to the audit trail (the log-in's when empty).
+    std::string HandleCommand(std::string_view requestText, std::string_view remoteAddress = {});
 
     static functions::Clock DefaultClock();
 
 private:
-    functions::CommandContext context_;
+    Storage& storage_;
+    const mail::Mailer& mailer_;
+    LoginService& logins_;
+    functions::Clock clock_;
 };
 
 }  // namespace dalvero::server

@@ -169,7 +169,7 @@ void SendInitialNeedsEmails(const CommandContext& context, cJsonNode& request, c
 
     // A request stands only when its provider was told of it.
     for (const ProviderAsk& ask : asks) {
-        const std::string error = context.mailer.Send(RequestMail(storage, contacts, ask));
+        const std::string error = context.mailer.Send(RequestMail(storage, contacts, ask), *list.caseSeq);
         if (error.empty()) continue;
         storage.InTransaction([&] {
             for (std::int64_t quote : ask.quotes) storage.Remove(cat::tbl::kCaseNeedsQuote, quote);

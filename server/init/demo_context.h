@@ -98,7 +98,7 @@ void AddPlaces(Context& context);
 // A hospital's ProviderEntities record.
 std::int64_t AddHospital(Context& context, const std::string& name, const std::string& street, const Place& place,
                          const std::string& domain);
-std::vector<DemoLogin> AddStaff(Context& context, const std::string& password);
+std::vector<DemoLogin> AddStaff(Context& context, const std::string& password, int passwordIterations);
 void AddProviders(Context& context);
 void AddCases(Context& context);
 

@@ -49,7 +49,7 @@ std::vector<DemoLogin> LoadDemoHospital(Storage& storage, const DemoInput& input
                                              context.hospitalPlace, "demo.dalvero");
         storage.WriteRecordFile(catalogue::tbl::kProviderEntities, context.hospital, catalogue::providers::kLogoSlot,
                                 {logo, static_cast<std::int32_t>(std::time(nullptr))});
-        logins = demo::AddStaff(context, password);
+        logins = demo::AddStaff(context, password, input.passwordIterations);
         demo::AddProviders(context);
         demo::AddCases(context);
     });

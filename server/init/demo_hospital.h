@@ -27,6 +27,7 @@ struct DemoInput {
     const ProviderCatalogue& catalogue;
     std::filesystem::path logoFile;  // JPEG, file slot 1 of the hospital
     CivilDate today;
+    int passwordIterations;  // the folder's password policy
 };
 
 // Writes the demo in one transaction. The staff share one password, made

@@ -85,7 +85,7 @@ std::int64_t AddHospital(Context& context, const std::string& name, const std::s
                                 {pos::kLongitude, Decimal(place.point.longitude, 6)}});
 }
 
-std::vector<DemoLogin> AddStaff(Context& context, const std::string& password) {
+std::vector<DemoLogin> AddStaff(Context& context, const std::string& password, int passwordIterations) {
     Storage& storage = context.storage;
     std::map<std::string, std::int64_t> types;
     for (const char* type : kPersonnelTypes) {
@@ -101,7 +101,7 @@ std::vector<DemoLogin> AddStaff(Context& context, const std::string& password) {
                                                               {pf::kLastName, m.last},
                                                               {pf::kPhone, DemoPhone(context.random)},
                                                               {pf::kEmail, email},
-                                                              {pf::kPassword, HashPassword(password)},
+                                                              {pf::kPassword, HashPassword(password, passwordIterations)},
                                                               {pf::kType, std::to_string(types.at(m.type))},
                                                               {pf::kDischargePlanner, Flag(m.roles & kPlanner)},
                                                               {pf::kAdministrator, Flag(m.roles & kAdministrator)}});

@@ -51,8 +51,10 @@ void Save(const IniFile& ini, const fs::path& path, unsigned mode, Made& made) {
     if (!ini.SaveToFile(path.string(), mode)) throw InitError("cannot write " + path.string());
 }
 
-IniFile ServerIni(const std::string& host) {
+IniFile ServerIni(const InitOptions& options) {
+    const std::string& host = options.host;
     IniFile ini = DefaultServerIni();
+    ini.WriteString("Security", "PasswordIterations", std::to_string(options.passwordIterations));
     // Clients on other machines must reach a server named by a public host.
     if (!IsLoopbackHost(host)) {
         ini.WriteString("DataServer", "Bind", "0.0.0.0");
@@ -75,7 +77,7 @@ IniFile ClientIni(const ServerConfig& config, const std::string& host) {
 InitResult MakeDataFolder(const fs::path& dataDir, const InitOptions& options) {
     if (options.host.empty()) throw InitError("no host name for the server");
     const fs::path dir = fs::absolute(dataDir).lexically_normal();
-    const IniFile serverIni = ServerIni(options.host);
+    const IniFile serverIni = ServerIni(options);
     const fs::path database = dir / serverIni.ReadString("Database", "File");
     if (fs::exists(dir / kServerIni) || fs::exists(database)) {
         throw InitError(dir.string() + " already holds a Dalvero database; choose an empty folder");
@@ -108,7 +110,8 @@ InitResult MakeDataFolder(const fs::path& dataDir, const InitOptions& options) {
         result.zips = books.zips.size();
         ProviderCatalogue catalogue = LoadProviderCatalogue(storage, categories);
         if (options.demo) {
-            result.logins = LoadDemoHospital(storage, {books, categories, catalogue, logo, options.today.value_or(Today())});
+            result.logins = LoadDemoHospital(storage, {books, categories, catalogue, logo, options.today.value_or(Today()),
+                                                       options.passwordIterations});
         }
     }
     chmod(database.c_str(), 0600);

@@ -23,6 +23,9 @@ struct InitOptions {
     // Folder of the shipped reference files (the source tree's data/, or the
     // installed share folder).
     std::filesystem::path referenceDir;
+    // PBKDF2 rounds of the folder's password policy ([Security]
+    // PasswordIterations), which the demo staff's hashes use too.
+    int passwordIterations = 600'000;
     // Day the demo's dates count from; today when not given.
     std::optional<CivilDate> today;
 };

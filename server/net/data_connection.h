@@ -6,20 +6,23 @@
 
 #include "connection_protocol.h"
 #include "file_transfers.h"
+#include "login_service.h"
 
 namespace dalvero::server {
 
 class Storage;
+class LoginService;
 
 class DataProtocol final : public ConnectionProtocol {
 public:
-    DataProtocol(Storage& storage, std::filesystem::path dataFolder, RecordFileQuota quota)
-        : storage_(storage), dataFolder_(std::move(dataFolder)), quota_(quota) {}
+    DataProtocol(Storage& storage, LoginService& logins, std::filesystem::path dataFolder, RecordFileQuota quota)
+        : storage_(storage), logins_(logins), dataFolder_(std::move(dataFolder)), quota_(quota) {}
     std::size_t RequestSize(std::string_view buffered) const override;
     std::unique_ptr<RequestHandler> Open(const std::string& remoteAddress) override;
 
 private:
     Storage& storage_;
+    LoginService& logins_;
     std::filesystem::path dataFolder_;
     RecordFileQuota quota_;
 };

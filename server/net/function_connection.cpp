@@ -10,16 +10,18 @@ namespace {
 
 class FunctionHandler final : public RequestHandler {
 public:
-    explicit FunctionHandler(FunctionServer& functions) : functions_(functions) {}
+    FunctionHandler(FunctionServer& functions, std::string remoteAddress)
+        : functions_(functions), remoteAddress_(std::move(remoteAddress)) {}
     bool Serve(Channel& channel, std::size_t requestSize) override {
         std::string request(requestSize, '\0');
         if (!channel.Read(request.data(), request.size())) return false;
         request.pop_back();  // the zero byte
-        return WriteReply(channel, functions_.HandleCommand(request));
+        return WriteReply(channel, functions_.HandleCommand(request, remoteAddress_));
     }
 
 private:
     FunctionServer& functions_;
+    std::string remoteAddress_;
 };
 
 }  // namespace
@@ -30,8 +32,8 @@ std::size_t FunctionProtocol::RequestSize(std::string_view buffered) const {
     return buffered.size() > kMaxRequest ? kBroken : 0;
 }
 
-std::unique_ptr<RequestHandler> FunctionProtocol::Open(const std::string&) {
-    return std::make_unique<FunctionHandler>(functions_);
+std::unique_ptr<RequestHandler> FunctionProtocol::Open(const std::string& remoteAddress) {
+    return std::make_unique<FunctionHandler>(functions_, remoteAddress);
 }
 
 }  // namespace dalvero::server

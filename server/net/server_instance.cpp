@@ -37,6 +37,7 @@ struct ServerInstance::Parts {
     ServerConfig config;
     SqliteStorage storage;
     mail::Mailer mailer;
+    LoginService logins;
     FunctionServer functions;
     TlsContext tls;
     DataProtocol dataProtocol;
@@ -48,8 +49,9 @@ struct ServerInstance::Parts {
         : config(std::move(cfg)),
           storage(config.databaseFile.string()),
           mailer(MailSettings(config.mail)),
-          functions(storage, mailer),
-          dataProtocol(storage, config.dataDir,
+          logins(storage, config.security),
+          functions(storage, mailer, logins),
+          dataProtocol(storage, logins, config.dataDir,
                        RecordFileQuota{config.recordFiles.perRecordBytes, config.recordFiles.totalBytes}),
           functionProtocol(functions) {}
 };

@@ -79,6 +79,11 @@ std::vector<TableDef> MakeTables() {
                   Exact(3, category_link::kCategory)}});
     t.push_back({kProviderInsuranceLink, provider_insurance::kInsurance, 0,
                  {BySeq(), Exact(2, provider_insurance::kProvider), Exact(3, provider_insurance::kInsurance)}});
+    t.push_back({kSessions, sessions::kAddress, 0, {BySeq(), Exact(sessions::kListByDigest, sessions::kTokenDigest)}});
+    t.push_back({kAuditTrail, audit::kHash, 0,
+                 {BySeq(), Exact(audit::kListByPatient, audit::kPatient, {1}),
+                  Exact(audit::kListByEmail, audit::kEmail, {1}), Exact(audit::kListByHospital, audit::kHospital, {1}),
+                  Exact(audit::kListByAction, audit::kAction, {audit::kTime})}});
     t.push_back({kZipCentroids, zip_centroids::kLongitude, 0, {BySeq(), Exact(2, zip_centroids::kZip)}});
     return t;
 }

@@ -33,6 +33,38 @@ namespace provider_position {
 inline constexpr int kLatitude = 40;  // ProviderEntities, decimal degrees
 inline constexpr int kLongitude = 41;
 }  // namespace provider_position
+// Log-in sessions: what the DataServer log-in hands out and every server
+// process checks. Only the token's digest is kept.
+inline constexpr char kSessions[] = "Sessions";
+namespace sessions {
+inline constexpr int kTokenDigest = 10;  // hex SHA-256 of the token
+inline constexpr int kPerson = 11;       // Personnel Seq
+inline constexpr int kCreated = 12;      // seconds since the Unix epoch
+inline constexpr int kLastUsed = 13;
+inline constexpr int kEnded = 14;        // "Y" after log-out
+inline constexpr int kAddress = 15;
+inline constexpr int kListByDigest = 2;
+}  // namespace sessions
+// The audit trail: appended to only, each row's hash chained to the one before.
+inline constexpr char kAuditTrail[] = "AuditTrail";
+namespace audit {
+inline constexpr int kTime = 10;      // yyyymmddhhnnss, local time
+inline constexpr int kPerson = 11;    // Personnel Seq, empty before a log-in
+inline constexpr int kEmail = 12;     // the e-mail given or logged in with
+inline constexpr int kAddress = 13;
+inline constexpr int kAction = 14;    // login, login-failed, logout, read, add, update, delete, mail
+inline constexpr int kTable = 15;
+inline constexpr int kRecord = 16;    // Seq in kTable
+inline constexpr int kPatient = 17;   // the patient concerned, when there is one
+inline constexpr int kHospital = 18;  // the person's hospital
+inline constexpr int kDetail = 19;
+inline constexpr int kPrevious = 20;  // hash of the row before (empty for the first)
+inline constexpr int kHash = 21;
+inline constexpr int kListByPatient = 2;
+inline constexpr int kListByEmail = 3;
+inline constexpr int kListByHospital = 4;
+inline constexpr int kListByAction = 5;  // by time: the mails of the last hour
+}  // namespace audit
 namespace quote_need {
 inline constexpr int kNeed = 10;  // CaseNeedsQuote: the CaseNeeds Seq
 }

@@ -22,6 +22,12 @@ using FieldValues = std::map<int, std::string>;
 struct Record {
     std::int64_t seq = 0;
     FieldValues fields;  // every stored, non-empty field
+
+    // A field's stored text; empty when the record does not hold it.
+    std::string Field(int field) const {
+        const auto found = fields.find(field);
+        return found == fields.end() ? std::string() : found->second;
+    }
 };
 
 enum class CompareOp { Equal, NotEqual, AtLeast, AtMost, StartsWith };

@@ -6,11 +6,21 @@
 #include <string>
 
 #include "db_server_connection.h"
+#include "log_in.h"
 #include "string_list.h"
 
 namespace dalvero {
 
 struct ClientSession {
+    ClientSession() = default;
+    ClientSession(const ClientSession&) = delete;
+    ClientSession& operator=(const ClientSession&) = delete;
+    // The session ends with the program (closed, or ended by the idle
+    // logoff) rather than lingering on the server until it expires.
+    ~ClientSession() {
+        if (DataServer) LogOut(*DataServer);
+    }
+
     // The executable's folder, ending with a path separator.
     std::string ApplicationFolder;
     std::unique_ptr<dbServerConnection> DataServer;

@@ -13,8 +13,7 @@
 #include "form_keys.h"
 #include "ini_file.h"
 #include "main_window.h"
-#include "password_hash.h"
-#include "record_ops.h"
+#include "log_in.h"
 #include "table_catalogue.h"
 #include "ui_login_form.h"
 
@@ -122,9 +121,12 @@ void TLoginForm::LoginButtonClick() {
     const std::string password = ui->PasswordEdit->text().toStdString();
     ui->PasswordEdit->clear();
     StringList& user = session_.CurrentUser;
-    if (FindRecord(*session_.DataServer, catalogue::tbl::kPersonnel, pe::kListByEmail,
-                   ui->UserEdit->text().toStdString(), "", user)) {
-        valid = VerifyPassword(password, session_.UserField(pe::kPassword));
+    // The server checks the password and keeps it; the reply is the person's
+    // record without it and the session the function commands carry.
+    std::string token;
+    if (LogIn(*session_.DataServer, ui->UserEdit->text().toStdString(), password, user, token)) {
+        valid = true;
+        session_.FunctionServer->Session = token;
         if (IsYes(session_.UserField(pe::kAdministrator))) {
             mainWindow_->IsAdministrator = true;
             role = "Administrator";

@@ -12,7 +12,6 @@ namespace dalvero {
 namespace {
 
 constexpr std::string_view kScheme = "pbkdf2-sha256";
-constexpr int kIterations = 120000;
 constexpr std::size_t kSaltBytes = 16;
 constexpr std::size_t kHashBytes = 32;
 // Bounds on what a stored value may ask for, so a damaged or hostile record
@@ -91,15 +90,21 @@ Bytes Digest(std::string_view text) {
 
 }  // namespace
 
-std::string HashPassword(std::string_view password) {
+std::string HashPassword(std::string_view password, int iterations) {
+    if (iterations < 1 || iterations > kMaxIterations) throw std::invalid_argument("bad PBKDF2 iteration count");
     Bytes salt(kSaltBytes);
     if (RAND_bytes(salt.data(), static_cast<int>(salt.size())) != 1) throw std::runtime_error("No random bytes for a password salt");
-    Bytes hash = Derive(password, salt, kIterations, kHashBytes);
-    return std::string(kScheme) + "$" + std::to_string(kIterations) + "$" + Base64(salt) + "$" + Base64(hash);
+    Bytes hash = Derive(password, salt, iterations, kHashBytes);
+    return std::string(kScheme) + "$" + std::to_string(iterations) + "$" + Base64(salt) + "$" + Base64(hash);
 }
 
 bool IsPasswordHash(std::string_view stored) {
     return stored.substr(0, kScheme.size() + 1) == std::string(kScheme) + "$";
+}
+
+int PasswordHashIterations(std::string_view stored) {
+    ParsedHash parsed;
+    return IsPasswordHash(stored) && Parse(stored, parsed) ? parsed.iterations : 0;
 }
 
 bool VerifyPassword(std::string_view password, std::string_view stored) {

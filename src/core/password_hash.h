@@ -9,9 +9,15 @@
 
 namespace dalvero {
 
-// A fresh 16-byte random salt, 120000 iterations, a 32-byte hash. Throws
+// The iteration count new hashes get unless the server is set otherwise.
+inline constexpr int kDefaultPasswordIterations = 600'000;
+// The count this product used before; hashes stored with it still verify
+// (and are upgraded) under the default policy.
+inline constexpr int kLegacyPasswordIterations = 120'000;
+
+// A fresh 16-byte random salt, `iterations` rounds, a 32-byte hash. Throws
 // std::runtime_error when the system cannot supply random bytes.
-std::string HashPassword(std::string_view password);
+std::string HashPassword(std::string_view password, int iterations = kDefaultPasswordIterations);
 
 // Whether `password` matches `stored`: a value in the hash form is checked by
 // recomputing the hash; any other non-empty value is a legacy clear password
@@ -21,5 +27,8 @@ bool VerifyPassword(std::string_view password, std::string_view stored);
 
 // Whether `stored` is in the hash form (not a legacy clear password).
 bool IsPasswordHash(std::string_view stored);
+
+// The iteration count of a well-formed stored hash; 0 for anything else.
+int PasswordHashIterations(std::string_view stored);
 
 }  // namespace dalvero

@@ -72,6 +72,9 @@ public:
     std::string RunningFolder;
     std::string RemoteIP;
     std::int32_t FileSize = 0;
+    // The log-in's session token, which every FunctionServer command carries
+    // (set on the FunctionServer connection after the log-in).
+    std::string Session;
 
 private:
     // The UI pump and progress callbacks run in the middle of a request; a

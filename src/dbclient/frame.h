@@ -29,6 +29,8 @@ struct Header {
 namespace cmd {
 inline constexpr std::uint32_t kHandshake = 1;
 inline constexpr std::uint32_t kServerDate = 2;
+inline constexpr std::uint32_t kLogIn = 3;   // "Email", "Password"; answers "Session" and "Record"
+inline constexpr std::uint32_t kLogOut = 4;  // ends the connection's session
 inline constexpr std::uint32_t kQuery = 20002;
 inline constexpr std::uint32_t kRecord = 31001;
 inline constexpr std::uint32_t kFile = 31002;

@@ -7,6 +7,7 @@ namespace dalvero {
 namespace {
 
 constexpr char kServerCommand[] = "ServerCommand";
+constexpr char kSession[] = "Session";
 
 void Start(cJsonNode& request, std::string_view command) {
     request.Parse({});
@@ -25,6 +26,8 @@ std::string JoinSeqs(const std::vector<std::string>& seqs) {
 }  // namespace
 
 bool RunFunctionCommand(dbServerConnection& connection, cJsonNode& request) {
+    // The server runs nothing for a request that names no live session.
+    if (!connection.Session.empty()) request.AddMember(kSession, connection.Session);
     const bool answered = connection.SendText(request.ToText()) && !connection.ReplyText.empty();
     // Without an answer the request must not read as one: neither as this
     // command's success nor as an earlier command's reply.

@@ -38,7 +38,8 @@ inline constexpr char kData[] = "Data";
 // The "Error" text a command reads as when no reply came.
 inline constexpr char kNoFunctionReply[] = "No reply from the function server";
 
-// Sends request and replaces its content with the reply. True when a reply
+// Sends request, with the connection's Session as the member "Session", and
+// replaces its content with the reply. True when a reply
 // came without an "Error"; a command that got no reply (or an empty one)
 // gives false and reads as failed, its "Error" being kNoFunctionReply.
 bool RunFunctionCommand(dbServerConnection& connection, cJsonNode& request);

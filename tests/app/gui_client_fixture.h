@@ -43,21 +43,22 @@ protected:
         login->LoginButtonClick();
     }
 
-    // A Personnel record with these stored values, written over the login
-    // window's connection (connected by FormPaint).
+    // A Personnel record with these stored values, written into the
+    // server's store directly (as its administrator would, not as a client).
     void AddUser(const std::string& email, const std::string& storedPassword, const std::string& hospitalSeq,
                  const std::string& planner, const std::string& administrator) {
-        const StringList values{"f9=" + hospitalSeq,   "f11=Pat",           "f13=Tester",          "f22=" + email,
-                                "f23=" + storedPassword, "f25=" + planner, "f26=" + administrator};
-        ASSERT_FALSE(AddRecord(*session.DataServer, "Personnel", values).empty());
+        ASSERT_GT(server.OpenStore()->Add("Personnel", {{9, hospitalSeq},
+                                                         {11, "Pat"},
+                                                         {13, "Tester"},
+                                                         {22, email},
+                                                         {23, storedPassword},
+                                                         {25, planner},
+                                                         {26, administrator}}),
+                  0);
     }
 
     // The first demo login with exactly these roles.
-    const server::DemoLogin& DemoUser(const std::string& roles) const {
-        for (const auto& user : server.Logins())
-            if (user.roles == roles) return user;
-        throw std::runtime_error("no demo login with roles " + roles);
-    }
+    const server::DemoLogin& DemoUser(const std::string& roles) const { return server.DemoUser(roles); }
 
     TempFolder folder;
     RealServer server;

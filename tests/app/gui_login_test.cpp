@@ -47,7 +47,7 @@ protected:
     void AddUser(const std::string& email, const std::string& storedPassword, const std::string& planner,
                  const std::string& administrator) {
         StringList demo;
-        ASSERT_TRUE(FindRecord(*session.DataServer, "Personnel", 4, server.Logins().at(0).email, "", demo));
+        ASSERT_TRUE(FindRecord(*server.ConnectData(), "Personnel", 4, server.Logins().at(0).email, "", demo));
         ClientOnDemoServer::AddUser(email, storedPassword, demo[9], planner, administrator);
     }
 
@@ -80,7 +80,7 @@ TEST_F(Login, DemoUserOpensTheMainWindow) {
 }
 
 TEST_F(Login, RoleFlagsReadWhateverTheirCase) {
-    AddUser("both@example.com", HashPassword("s3cret pw"), "Y", "y");
+    AddUser("both@example.com", HashPassword("s3cret pw", test::RealServer::kPasswordIterations), "Y", "y");
     LogIn("both@example.com", "s3cret pw");
     EXPECT_TRUE(main->IsAdministrator);
     EXPECT_TRUE(main->IsDischargePlanner);

@@ -237,8 +237,8 @@ protected:
         Start();
         login->FormPaint();
     }
-    void LogInAt(const std::string& hospitalSeq) {
-        AddUser("pat@example.com", HashPassword("pw"), hospitalSeq, "Y", "");
+    void LogInAt(const std::string& hospitalSeq, const std::string& administrator = "") {
+        AddUser("pat@example.com", HashPassword("pw", test::RealServer::kPasswordIterations), hospitalSeq, "Y", administrator);
         LogIn("pat@example.com", "pw");
         main->FormActivate();
     }
@@ -257,10 +257,10 @@ TEST_F(AnotherHospital, MissingHospitalStopsTheStartUp) {
 }
 
 TEST_F(AnotherHospital, LocalLogoUploadedWhenTheServerHasNone) {
-    const std::string hospital = AddRecord(*session.DataServer, "ProviderEntities", StringList{"f10=Riverside Clinic"});
-    ASSERT_FALSE(hospital.empty());
+    const std::string hospital = std::to_string(server.OpenStore()->Add("ProviderEntities", {{10, "Riverside Clinic"}}));
     std::filesystem::copy_file(DALVERO_DEMO_LOGO, folder.File("Logo.jpg"));
-    LogInAt(hospital);
+    // The hospital's record, its logo included, is the administrators' to write.
+    LogInAt(hospital, "Y");
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_TRUE(Shown("HospitalNameLabel"));
     EXPECT_EQ(main->findChild<QLabel*>("HospitalNameLabel")->text(), "Riverside Clinic");

@@ -9,8 +9,11 @@ namespace {
 
 TEST(PasswordHash, RoundTripInTheDocumentedFormWithItsOwnSalt) {
     std::string stored = HashPassword("Correct horse 7");
-    EXPECT_TRUE(std::regex_match(stored, std::regex(R"(pbkdf2-sha256\$120000\$[A-Za-z0-9+/]{22}==\$[A-Za-z0-9+/]{43}=)")))
+    EXPECT_TRUE(std::regex_match(stored, std::regex(R"(pbkdf2-sha256\$600000\$[A-Za-z0-9+/]{22}==\$[A-Za-z0-9+/]{43}=)")))
         << stored;
+    EXPECT_EQ(PasswordHashIterations(stored), 600'000);
+    EXPECT_EQ(PasswordHashIterations(HashPassword("x", 1000)), 1000);
+    EXPECT_EQ(PasswordHashIterations("Correct horse 7"), 0);
     EXPECT_TRUE(IsPasswordHash(stored));
     EXPECT_TRUE(VerifyPassword("Correct horse 7", stored));
     EXPECT_NE(HashPassword("Correct horse 7"), stored);
@@ -21,7 +24,7 @@ TEST(PasswordHash, RoundTripInTheDocumentedFormWithItsOwnSalt) {
 }
 
 TEST(PasswordHash, TamperedOrMalformedHashNeverVerifies) {
-    std::string stored = HashPassword("Secret1");
+    std::string stored = HashPassword("Secret1", 120000);
     std::size_t hashAt = stored.rfind('$') + 1;
 
     std::string flipped = stored;
@@ -47,6 +50,7 @@ TEST(PasswordHash, TamperedOrMalformedHashNeverVerifies) {
         EXPECT_TRUE(IsPasswordHash(value)) << value;
         // Never read as a clear password either.
         EXPECT_FALSE(VerifyPassword(value, value)) << value;
+        EXPECT_EQ(PasswordHashIterations(value), 0) << value;
     }
 }
 

@@ -11,7 +11,9 @@
 #include "dataserver_fixture.h"
 #include "db_server_connection.h"
 #include "interaction_hooks.h"
+#include "log_in.h"
 #include "loopback_data_server.h"
+#include "password_hash.h"
 #include "record_batch.h"
 #include "record_ops.h"
 #include "request_error.h"
@@ -27,6 +29,12 @@ protected:
     ClientRoundTripTest()
         : server(*storage, dir.Path()), db("127.0.0.1", server.PortText(), "Dalvero", "", false, 30) {}
 
+    void SetUp() override {
+        StringList user;
+        std::string session;
+        ASSERT_TRUE(LogIn(db, "admin@mercy.test", "secret", user, session)) << db.ErrorText;
+    }
+
     static std::string ReadFile(const fs::path& path) {
         std::ifstream in(path, std::ios::binary);
         std::ostringstream content;
@@ -38,22 +46,48 @@ protected:
     dbServerConnection db;
 };
 
-TEST_F(ClientRoundTripTest, HandshakeAndLoginLookUp) {
+// Starts logged out.
+class ClientLogInTest : public ClientRoundTripTest {
+protected:
+    void SetUp() override {}
+};
+
+TEST_F(ClientLogInTest, HandshakeAndLogIn) {
     ASSERT_TRUE(db.IsConnected());
     EXPECT_EQ(db.RemoteIP, "127.0.0.1");
     EXPECT_GT(db.ServerDate, 40000.0);
 
-    // The login reads item n as field n.
     StringList user;
-    ASSERT_TRUE(FindRecord(db, "Personnel", catalogue::personnel::kListByEmail, "ADMIN@mercy.test", "", user));
+    std::string session;
+    // Before a log-in the person's record cannot be read; a wrong password
+    // gets the same answer as an unknown e-mail.
+    EXPECT_FALSE(FindRecord(db, "Personnel", catalogue::personnel::kListByEmail, "admin@mercy.test", "", user));
+    EXPECT_FALSE(LogIn(db, "admin@mercy.test", "Secret", user, session));
+    const std::string wrongPassword = db.ErrorText;
+    EXPECT_FALSE(LogIn(db, "nobody@mercy.test", "secret", user, session));
+    EXPECT_EQ(db.ErrorText, wrongPassword);
+    EXPECT_EQ(wrongPassword, "Invalid login");
+    EXPECT_TRUE(user.empty());
+
+    // The e-mail matches without regard to case; item n is field n, and the
+    // stored password never comes back.
+    ASSERT_TRUE(LogIn(db, "ADMIN@mercy.test", "secret", user, session)) << db.ErrorText;
     ASSERT_EQ(user.size(), 1u + catalogue::personnel::kSpecialty);
     EXPECT_EQ(user[1], data.admin);
     EXPECT_EQ(user[9], data.mercy);
-    EXPECT_EQ(user[10], "");
-    EXPECT_EQ(user[23], "secret");  // a legacy clear password reaches the login as stored
+    EXPECT_EQ(user[23], "");
     EXPECT_EQ(user[25] + user[26], "YY");  // both role flags
-    EXPECT_FALSE(FindRecord(db, "Personnel", catalogue::personnel::kListByEmail, "nobody@mercy.test", "", user));
-    EXPECT_EQ(user.items(), (std::vector<std::string>{"~"}));
+    EXPECT_EQ(session.size(), 64u);
+    // The legacy clear password was replaced by a hash at the policy's count.
+    const auto stored = storage->Read("Personnel", std::stoll(data.admin));
+    EXPECT_EQ(PasswordHashIterations(stored->fields.at(23)), TestSecurity().passwordIterations);
+
+    // A reconnection goes on as the same person through the session.
+    db.Reconnect();
+    EXPECT_TRUE(FindRecord(db, "Personnel", catalogue::personnel::kListByEmail, "admin@mercy.test", "", user));
+    LogOut(db);
+    db.Reconnect();
+    EXPECT_FALSE(FindRecord(db, "Personnel", catalogue::personnel::kListByEmail, "admin@mercy.test", "", user));
 }
 
 TEST_F(ClientRoundTripTest, WritesAndReadsKeepLineBreaksAndEmptyFields) {

@@ -1,5 +1,7 @@
 #include "dataserver_fixture.h"
 
+#include "loopback_data_server.h"
+
 #include "string_list.h"
 #include "table_catalogue.h"
 
@@ -137,9 +139,12 @@ std::string QueryText(const std::string& table, const std::string& index, const 
 DataServerTest::DataServerTest()
     : storage(std::make_unique<server::SqliteStorage>((dir.Path() / "dalvero.db").string())),
       data(BuildHospital(*storage)),
-      session(std::make_unique<server::DataServerSession>(*storage, dir.Path(), "127.0.0.1")) {
+      logins(std::make_unique<server::LoginService>(*storage, TestSecurity())),
+      session(std::make_unique<server::DataServerSession>(*storage, *logins, dir.Path(), "127.0.0.1")) {
     const std::string reply = Ask(frame::cmd::kHandshake, 0, "ProgramID=Dalvero");
     EXPECT_TRUE(session->Accepted()) << reply;
+    const std::string login = Ask(frame::cmd::kLogIn, 0, "Email=admin@mercy.test,Password=secret");
+    EXPECT_TRUE(session->LoggedIn()) << login;
 }
 
 std::string DataServerTest::Ask(std::uint32_t command, std::uint32_t subCommand, const std::string& payload) {

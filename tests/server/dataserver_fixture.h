@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "data_server_session.h"
+#include "login_service.h"
 #include "sqlite_storage.h"
 #include "temp_dir.h"
 
@@ -60,7 +61,8 @@ class DataServerTest : public ::testing::Test {
 protected:
     DataServerTest();
 
-    // The reply text to one request on an accepted session.
+    // The reply text to one request on a session logged in as data.admin
+    // (an administrator of Mercy).
     std::string Ask(std::uint32_t command, std::uint32_t subCommand, const std::string& payload);
     // A list query's page; the arguments are QueryText's.
     template <typename... Args>
@@ -73,6 +75,7 @@ protected:
     TempDir dir{"dalvero-ds"};
     std::unique_ptr<server::SqliteStorage> storage;
     HospitalData data;
+    std::unique_ptr<server::LoginService> logins;
     std::unique_ptr<server::DataServerSession> session;
 };
 

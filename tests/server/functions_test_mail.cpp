@@ -32,7 +32,7 @@ protected:
             for (std::int64_t n : needs) list->AddMember(S(n), "\"shown name\"");
         }
         request.AddMember("ServerCommand", "sendinitialneedsemails");
-        return Parse(server->HandleCommand(request.ToText()));
+        return Parse(Handle(request.ToText()));
     }
 
     std::vector<Record> QuotesOf(std::int64_t needSeq) {
@@ -123,8 +123,8 @@ TEST_F(MailCommandsTest, BadRequestsChangeNothing) {
              {{sunrise, {}}}}) {
         EXPECT_NE(SendRequests(asks)->GetString("Error"), "");
     }
-    EXPECT_NE(Parse(server->HandleCommand("{ServerCommand:sendinitialneedsemails,abc:{1:x}}"))->GetString("Error"), "");
-    EXPECT_NE(Parse(server->HandleCommand("{ServerCommand:sendinitialneedsemails," + S(sunrise) + ":[" + S(need) +
+    EXPECT_NE(Parse(Handle("{ServerCommand:sendinitialneedsemails,abc:{1:x}}"))->GetString("Error"), "");
+    EXPECT_NE(Parse(Handle("{ServerCommand:sendinitialneedsemails," + S(sunrise) + ":[" + S(need) +
                                           "]}"))->GetString("Error"),
               "");
     EXPECT_TRUE(QuotesOf(need).empty());
@@ -164,6 +164,47 @@ TEST_F(MailCommandsTest, DoctorMailNeedsAPrimaryPhysicianWithAnAddress) {
     EXPECT_TRUE(Outbox().empty());
 
     EXPECT_NE(Call({{"ServerCommand", "senddoctornotificationemail"}, {"CaseSeq", "99999"}})->GetString("Error"), "");
+}
+
+TEST_F(MailCommandsTest, NoMailWithoutALiveSessionOrForAnotherHospitalsCase) {
+    MakePrimaryDoctor("house@general.example");
+    const std::string command = "{ServerCommand:senddoctornotificationemail,CaseSeq:" + S(theCase);
+    EXPECT_NE(Parse(server->HandleCommand(command + "}"))->GetString("Error"), "");
+    const std::string stale = Session();
+    logins->LogOut(stale, {});
+    EXPECT_NE(Parse(server->HandleCommand(command + ",Session:" + stale + "}"))->GetString("Error"), "");
+    EXPECT_NE(Parse(server->HandleCommand(command + ",Session:" + std::string(64, 'a') + "}"))->GetString("Error"), "");
+
+    // An administrator of another hospital: the case is not there for them.
+    const std::int64_t general = hospital;
+    hospital = AddProvider("Elsewhere Hospital", "10000");
+    EXPECT_NE(Call({{"ServerCommand", "senddoctornotificationemail"}, {"CaseSeq", S(theCase)}})->GetString("Error"), "");
+    EXPECT_NE(SendRequests({{sunrise, {need}}})->GetString("Error"), "");
+    EXPECT_TRUE(Outbox().empty());
+    EXPECT_TRUE(QuotesOf(need).empty());
+    hospital = general;
+    EXPECT_EQ(Call({{"ServerCommand", "senddoctornotificationemail"}, {"CaseSeq", S(theCase)}})->GetString("Error"), "");
+    EXPECT_EQ(Outbox().size(), 1u);
+}
+
+TEST_F(MailCommandsTest, MailsPerCaseAreLimitedAndEachNamesWhoSentIt) {
+    MakePrimaryDoctor("house@general.example");
+    const int limit = logins->Config().mailsPerCasePerHour;
+    std::string error;
+    for (int i = 0; i <= limit && error.empty(); ++i)
+        error = Call({{"ServerCommand", "senddoctornotificationemail"}, {"CaseSeq", S(theCase)}})->GetString("Error");
+    EXPECT_NE(error.find("most e-mails"), std::string::npos) << error;
+    EXPECT_EQ(Outbox().size(), static_cast<std::size_t>(limit));
+
+    namespace au = schema::audit;
+    dalvero::server::ListRead read;
+    read.table = schema::kAuditTrail;
+    read.where = {{au::kAction, dalvero::server::CompareOp::Equal, "mail", false}};
+    const auto mails = storage->Select(read);
+    ASSERT_EQ(mails.size(), static_cast<std::size_t>(limit));
+    EXPECT_EQ(mails[0].fields.at(au::kEmail), "admin" + S(hospital) + "@general.example");
+    EXPECT_EQ(mails[0].fields.at(au::kRecord), S(theCase));
+    EXPECT_EQ(mails[0].fields.at(au::kPatient), S(patient));
 }
 
 }  // namespace

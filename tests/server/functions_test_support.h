@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "function_server.h"
+#include "login_service.h"
 #include "json_node.h"
 #include "mail_test_support.h"
 #include "schema.h"
@@ -41,16 +42,39 @@ protected:
         settings.from = "dalvero@general.example";
         settings.outbox = outbox();
         mailer = std::make_unique<dalvero::server::mail::Mailer>(settings);
-        server = std::make_unique<dalvero::server::FunctionServer>(*storage, *mailer, [] { return kNow; });
+        dalvero::server::SecurityConfig security;
+        security.passwordIterations = 1000;
+        logins = std::make_unique<dalvero::server::LoginService>(*storage, security);
+        server = std::make_unique<dalvero::server::FunctionServer>(*storage, *mailer, *logins, [] { return kNow; });
+    }
+
+    // A session of an administrator of `hospital` (made once per hospital).
+    std::string Session() {
+        if (sessionHospital != hospital || session.empty()) {
+            const std::string email = "admin" + S(hospital) + "@general.example";
+            Add(cat::tbl::kPersonnel, {{cat::personnel::kHospital, S(hospital)},
+                                       {cat::personnel::kEmail, email},
+                                       {cat::personnel::kPassword, "pw"},
+                                       {cat::personnel::kAdministrator, "Y"}});
+            session = logins->LogIn(email, "pw", "127.0.0.1").token;
+            sessionHospital = hospital;
+        }
+        return session;
     }
 
     std::filesystem::path outbox() const { return folder.Path() / "outbox"; }
 
-    // Sends a request built as the client builds it and parses the reply.
+    // Sends a request built as the client builds it, with an administrator's
+    // session of `hospital`, and parses the reply.
     std::unique_ptr<cJsonNode> Call(const std::vector<std::pair<std::string, std::string>>& members) {
         cJsonNode request;
         for (const auto& [name, value] : members) request.AddMember(name, value);
+        request.AddMember("Session", Session());
         return Parse(server->HandleCommand(request.ToText()));
+    }
+    // A request written by hand, sent with the session as its first member.
+    std::string Handle(const std::string& text) {
+        return server->HandleCommand(text.rfind('{', 0) == 0 ? "{Session:" + Session() + "," + text.substr(1) : text);
     }
     static std::unique_ptr<cJsonNode> Parse(const std::string& reply) {
         EXPECT_FALSE(reply.empty());
@@ -105,7 +129,8 @@ protected:
         hospital = AddProvider("General Hospital", "10000",
                                {{cat::providers::kPhone, "555-0100"},
                                 {cat::providers::kReplyToEmail, "discharge@general.example"}});
-        worker = Add(cat::tbl::kPersonnel, {{cat::personnel::kFirstName, "Carla"},
+        worker = Add(cat::tbl::kPersonnel, {{cat::personnel::kHospital, S(hospital)},
+                                            {cat::personnel::kFirstName, "Carla"},
                                             {cat::personnel::kLastName, "Worker"},
                                             {cat::personnel::kPhone, "555-0123"},
                                             {cat::personnel::kEmail, "carla@general.example"},
@@ -131,7 +156,10 @@ protected:
     dalvero::test::TempDir folder{"dalvero-functions"};
     std::unique_ptr<dalvero::server::SqliteStorage> storage;
     std::unique_ptr<dalvero::server::mail::Mailer> mailer;
+    std::unique_ptr<dalvero::server::LoginService> logins;
     std::unique_ptr<dalvero::server::FunctionServer> server;
+    std::string session;
+    std::int64_t sessionHospital = -1;
     std::int64_t hospital = 0, worker = 0, patient = 0, medicare = 0, mediCal = 0, nursing = 0, walkers = 0,
                  theCase = 0;
 };

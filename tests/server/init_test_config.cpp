@@ -35,6 +35,7 @@ TEST_F(ServerConfigTest, MissingKeysTakeTheDefaultsAndTheDefaultFileReadsAsThem)
     EXPECT_EQ(config.mail.relay, "smtp.example.org");
     EXPECT_FALSE(config.mail.startTls);
     EXPECT_EQ(config.mail.outboxDir, config.dataDir / "outbox");
+    EXPECT_EQ(config.security.passwordIterations, 600'000);  // production keeps the recommended count
 
     ASSERT_TRUE(DefaultServerIni().SaveToFile((dir_ / "server.ini").string()));
     config = LoadServerConfig(dir_);
@@ -77,6 +78,8 @@ TEST_F(ServerConfigTest, UnusableValuesAreNamed) {
     EXPECT_NE(message("[FunctionServer]\nPort=70000\n").find("[FunctionServer] Port"), std::string::npos);
     EXPECT_NE(message("[Mail]\nPort=-1\n").find("[Mail] Port"), std::string::npos);
     EXPECT_NE(message("[Mail]\nStartTLS=maybe\n").find("[Mail] StartTLS: expected Y or N"), std::string::npos);
+    // A hash count below the floor would make every stored password cheap to guess.
+    EXPECT_NE(message("[Security]\nPasswordIterations=10\n").find("[Security] PasswordIterations"), std::string::npos);
     EXPECT_NE(message("[Database]\nFile=\n").find("[Database] File: a path is needed"), std::string::npos);
     EXPECT_NE(message("[Connections]\nHandshakeSeconds=0\n").find("[Connections] HandshakeSeconds: expected a number"),
               std::string::npos);

@@ -229,7 +229,7 @@ TEST(DemoHospital, SameDataEveryTime) {
             SqliteStorage storage(file.string());
             ProviderCatalogue catalogue = LoadProviderCatalogue(storage, entries);
             LoadDemoHospital(storage, {books, entries, catalogue, ReferenceDir() / "demo" / "hospital_logo.jpg",
-                                       CivilDate{2024, 6, 11}});
+                                       CivilDate{2024, 6, 11}, 1000});
             std::vector<Record> records;
             for (const char* table : {cat::tbl::kCases, cat::tbl::kProviderEntities, cat::tbl::kCaseNeedsQuote}) {
                 auto rows = All(storage, table);

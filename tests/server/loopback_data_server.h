@@ -1,7 +1,7 @@
 #pragma once
 // A DataServer on 127.0.0.1 (a free port, plain TCP) with one thread and one
 // session per connection, so the client's own connection and record batches
-// can be pointed at the real request handling.
+// can be pointed at the real request handling. Log-ins use TestSecurity().
 
 #include <filesystem>
 #include <mutex>
@@ -9,9 +9,13 @@
 #include <thread>
 #include <vector>
 
+#include "login_service.h"
 #include "storage.h"
 
 namespace dalvero::test {
+
+// A small hash count and no log-in delays: tests log in often.
+server::SecurityConfig TestSecurity();
 
 class LoopbackDataServer {
 public:
@@ -27,6 +31,7 @@ private:
     void Serve(int fd);
 
     server::Storage& storage_;
+    server::LoginService logins_;
     std::filesystem::path dataFolder_;
     int listenFd_ = -1;
     int port_ = 0;

@@ -9,6 +9,7 @@
 #include "dataserver_fixture.h"
 #include "db_server_connection.h"
 #include "loopback_data_server.h"
+#include "log_in.h"
 #include "record_batch.h"
 #include "table_catalogue.h"
 
@@ -39,7 +40,11 @@ protected:
                                           {13, "202403" + TwoDigits(day) + "100000"}, {18, "Y"}});
                 storage.Add(tbl::kPersonnel, {{9, hospital}, {13, "Doc" + TwoDigits(day)}, {27, "Y"}});
             }
+            storage.Add(tbl::kPersonnel, {{9, hospital}, {13, "Zed"}, {22, "planner@paging.test"}, {23, "pw"}});
         });
+        StringList person;
+        std::string session;
+        EXPECT_TRUE(LogIn(db, "planner@paging.test", "pw", person, session)) << db.ErrorText;
     }
 
     // The whole list in its order, read in one page.

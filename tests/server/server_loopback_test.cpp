@@ -21,11 +21,13 @@
 #include "function_commands.h"
 #include "ini_file.h"
 #include "json_node.h"
+#include "log_in.h"
 #include "password_hash.h"
 #include "real_server.h"
 #include "record_batch.h"
 #include "raw_connection.h"
 #include "record_ops.h"
+#include "sqlite_storage.h"
 
 namespace fs = std::filesystem;
 using dalvero::cJsonNode;
@@ -42,27 +44,30 @@ std::string AdminEmail(const RealServer& server) {
     return {};
 }
 
+// A command written by hand, with the connection's session as its first member.
 std::string FunctionReply(dalvero::dbServerConnection& fn, const std::string& text) {
-    fn.SendText(text);
+    fn.SendText("{Session:" + fn.Session + "," + text.substr(1));
     return fn.ReplyText;
 }
 
 }  // namespace
 
-TEST(ServerLoopback, LoginRecordIsFoundOverVerifiedTlsAndItsPasswordIsHashed) {
+TEST(ServerLoopback, LogInOverVerifiedTlsGivesThePersonWithoutThePassword) {
     RealServer server(RealServer::Demo);
-    auto db = server.ConnectData();
+    auto db = server.ConnectData("Dalvero", false);
     ASSERT_TRUE(db->IsConnected());
     EXPECT_GT(db->ServerDate, 40000.0);  // a date after 2009 in the client's day count
 
     const auto& login = server.Logins().front();
     StringList user;
-    ASSERT_TRUE(dalvero::FindRecord(*db, "Personnel", 4, login.email, "", user, "", ""));
+    std::string session;
+    ASSERT_TRUE(dalvero::LogIn(*db, login.email, login.password, user, session)) << db->ErrorText;
     ASSERT_GT(user.size(), 26u);
     EXPECT_EQ(user[22], login.email);
-    EXPECT_NE(user[23], login.password);
-    EXPECT_TRUE(dalvero::VerifyPassword(login.password, user[23]));
-    EXPECT_FALSE(dalvero::VerifyPassword(login.password + "x", user[23]));
+    EXPECT_EQ(user[23], "");
+    StringList same;
+    ASSERT_TRUE(dalvero::FindRecord(*db, "Personnel", 4, login.email, "", same, "", ""));
+    EXPECT_EQ(same[23], "");
 
     StringList none;
     EXPECT_FALSE(dalvero::FindRecord(*db, "Personnel", 4, "nobody@nowhere", "", none, "", ""));
@@ -247,9 +252,16 @@ TEST(ServerLoopback, AcknowledgedWritesSurviveKillMinus9) {
             if (db->IsConnected()) break;
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
+        StringList person;
+        std::string session;
+        EXPECT_TRUE(dalvero::LogIn(*db, "crash@test", "pw", person, session)) << db->ErrorText;
         return db;
     };
 
+    {
+        dalvero::server::SqliteStorage store((dir / "dalvero.db").string());
+        store.Add("Personnel", {{9, "1"}, {22, "crash@test"}, {23, dalvero::HashPassword("pw", RealServer::kPasswordIterations)}});
+    }
     pid_t& pid = child.pid;
     pid = start();
     std::vector<std::string> seqs;

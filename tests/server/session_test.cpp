@@ -9,6 +9,7 @@
 #include "request_error.h"
 #include "date_text.h"
 #include "file_age.h"
+#include "file_transfers.h"
 #include "plain_socket.h"
 #include "socket_channel.h"
 #include "string_list.h"
@@ -68,7 +69,7 @@ struct MemoryChannel : server::Channel {
 
 class SessionTest : public DataServerTest {
 protected:
-    DataServerSession Fresh() { return DataServerSession(*storage, dir.Path(), "10.1.2.3"); }
+    DataServerSession Fresh() { return DataServerSession(*storage, *logins, dir.Path(), "10.1.2.3"); }
 
     std::string ServeOne(MemoryChannel& channel) {
         EXPECT_TRUE(session->ServeNext(channel));
@@ -110,7 +111,25 @@ TEST_F(SessionTest, HandshakeAcceptsOnlyThisProgramAndGuardsEverythingElse) {
     EXPECT_EQ(reply.Value("RunningFolder"), dir.Path().string());
     EXPECT_EQ(reply.Value("RemoteIP"), "10.1.2.3");
     EXPECT_TRUE(fresh.Accepted());
+    // Accepted is not logged in: of the rest only the log-in and the client
+    // update are served until a log-in succeeds.
+    const int notLoggedIn = static_cast<int>(ErrorCode::NotLoggedIn);
+    WriteNamedFile("Clients/Dalvero", "new client");
+    WriteNamedFile("other.txt", "private");
+    EXPECT_EQ(ErrorCodeOf(fresh.Handle({1, cmd::kQuery, 0}, query)), notLoggedIn);
+    EXPECT_EQ(ErrorCodeOf(fresh.Handle({1, cmd::kRecord, sub::kRead}, "TableName=Personnel,Seq=" + data.admin)),
+              notLoggedIn);
+    EXPECT_EQ(ErrorCodeOf(fresh.Handle({1, cmd::kFile, sub::kFileInfo}, "other.txt")), notLoggedIn);
+    EXPECT_EQ(StringList(ParseCommaText(fresh.Handle({1, cmd::kFile, sub::kFileInfo}, "Clients\\Dalvero")))
+                  .Value("FileSize"),
+              "10");
+    EXPECT_EQ(ErrorCodeOf(fresh.Handle({1, cmd::kLogIn, 0}, "Email=admin@mercy.test,Password=wrong")),
+              static_cast<int>(ErrorCode::LoginFailed));
+    EXPECT_FALSE(fresh.LoggedIn());
+    EXPECT_EQ(ErrorCodeOf(fresh.Handle({1, cmd::kLogIn, 0}, "Email=admin@mercy.test,Password=secret")), 0);
     EXPECT_EQ(ErrorCodeOf(fresh.Handle({1, cmd::kQuery, 0}, query)), 0);
+    EXPECT_EQ(fresh.Handle({1, cmd::kLogOut, 0}, ""), "OK");
+    EXPECT_EQ(ErrorCodeOf(fresh.Handle({1, cmd::kQuery, 0}, query)), notLoggedIn);
 }
 
 TEST_F(SessionTest, FramesAreServedInTurnAndBrokenFramesEndTheConnection) {

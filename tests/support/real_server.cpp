@@ -7,9 +7,12 @@
 #include <fstream>
 #include <mutex>
 
+#include "ini_file.h"
 #include "init_data_folder.h"
+#include "log_in.h"
 #include "net_start.h"
 #include "server_instance.h"
+#include "sqlite_storage.h"
 
 namespace fs = std::filesystem;
 
@@ -60,7 +63,14 @@ const Template& TemplateFor(RealServer::Content content) {
         server::InitOptions options;
         options.demo = i == 1;
         options.referenceDir = DALVERO_SOURCE_DATA_DIR;
+        options.passwordIterations = RealServer::kPasswordIterations;
         const auto result = server::InitDataFolder(t.dir, options);
+        // Tests fail log-ins on purpose and log in many times from one address.
+        IniFile ini;
+        ini.LoadFromFile((t.dir / "server.ini").string());
+        ini.WriteString("Security", "LoginDelaySeconds", "0");
+        ini.WriteString("Security", "LockAfterFailures", "100000");
+        ini.SaveToFile((t.dir / "server.ini").string());
         std::ofstream out(loginsFile.string() + ".tmp");
         for (const auto& login : result.logins) out << login.email << '\t' << login.password << '\t' << login.roles << '\n';
         out.close();
@@ -103,14 +113,45 @@ int RealServer::FunctionPort() const { return instance_ ? instance_->FunctionPor
 std::string RealServer::CaFile() const { return instance_->Config().caFile.string(); }
 const std::vector<server::DemoLogin>& RealServer::Logins() const { return TemplateFor(content_).logins; }
 
-std::unique_ptr<dbServerConnection> RealServer::ConnectData(const std::string& programId) const {
-    return std::make_unique<dbServerConnection>("127.0.0.1", std::to_string(DataPort()), programId, "", true, 30,
-                                                CaFile());
+const server::DemoLogin& RealServer::DemoUser(const std::string& roles) const {
+    for (const auto& user : Logins())
+        if (user.roles == roles) return user;
+    throw std::runtime_error("no demo login with roles " + roles);
 }
 
-std::unique_ptr<dbServerConnection> RealServer::ConnectFunctions() const {
-    return std::make_unique<dbServerConnection>("127.0.0.1", std::to_string(FunctionPort()), "", "", true, 30,
-                                                CaFile());
+std::unique_ptr<dbServerConnection> RealServer::ConnectData(const std::string& programId, bool logIn,
+                                                            const server::DemoLogin* as) const {
+    auto db = std::make_unique<dbServerConnection>("127.0.0.1", std::to_string(DataPort()), programId, "", true, 30,
+                                                   CaFile());
+    if (logIn && db->IsConnected()) {
+        const server::DemoLogin& user = as ? *as : DemoUser("Administrator");
+        StringList person;
+        std::string session;
+        if (!LogIn(*db, user.email, user.password, person, session))
+            throw std::runtime_error("test log-in as " + user.email + " failed: " + db->ErrorText);
+    }
+    return db;
+}
+
+std::unique_ptr<dbServerConnection> RealServer::ConnectFunctions(bool logIn, const server::DemoLogin* as) const {
+    auto fn = std::make_unique<dbServerConnection>("127.0.0.1", std::to_string(FunctionPort()), "", "", true, 30,
+                                                   CaFile());
+    // The session outlives the connection it was made on.
+    if (logIn) fn->Session = ConnectData("Dalvero", true, as)->Key;
+    return fn;
+}
+
+std::unique_ptr<server::Storage> RealServer::OpenStore() const {
+    return std::make_unique<server::SqliteStorage>(instance_->Config().databaseFile.string());
+}
+
+void RealServer::SetSecurity(const std::string& key, const std::string& value) {
+    const fs::path file = dir_.Path() / "server.ini";
+    IniFile ini;
+    ini.LoadFromFile(file.string());
+    ini.WriteString("Security", key, value);
+    ini.SaveToFile(file.string());
+    Restart();
 }
 
 void RealServer::WriteClientIni(const fs::path& folder) const {

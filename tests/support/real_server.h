@@ -4,9 +4,12 @@
 // this process on free loopback ports.
 //
 //     dalvero::test::RealServer server(dalvero::test::RealServer::Demo);
-//     auto db = server.ConnectData();      // TLS, verified against the CA
-//     auto fn = server.ConnectFunctions();
+//     auto db = server.ConnectData();      // TLS, verified, logged in as a demo administrator
+//     auto fn = server.ConnectFunctions(); // carrying that administrator's session
 //     server.WriteClientIni(folder);       // a Dalvero.ini with these ports
+//
+// The folders use a small password hash count ([Security] PasswordIterations)
+// and no log-in delays, so tests may log in often and fail log-ins freely.
 
 #include <filesystem>
 #include <memory>
@@ -15,6 +18,7 @@
 
 #include "db_server_connection.h"
 #include "demo_hospital.h"
+#include "storage.h"
 #include "temp_dir.h"
 
 namespace dalvero::server {
@@ -41,9 +45,25 @@ public:
     std::string CaFile() const;
     // The demo's log-ins (empty for an empty folder).
     const std::vector<server::DemoLogin>& Logins() const;
+    // The first demo log-in with exactly these roles ("Administrator", ...).
+    const server::DemoLogin& DemoUser(const std::string& roles) const;
 
-    std::unique_ptr<dbServerConnection> ConnectData(const std::string& programId = "Dalvero") const;
-    std::unique_ptr<dbServerConnection> ConnectFunctions() const;
+    // PBKDF2 rounds of the test folders' password policy.
+    static constexpr int kPasswordIterations = 1000;
+
+    // A DataServer connection logged in as `as` (the first demo
+    // administrator by default); with logIn false, only the handshake.
+    std::unique_ptr<dbServerConnection> ConnectData(const std::string& programId = "Dalvero", bool logIn = true,
+                                                    const server::DemoLogin* as = nullptr) const;
+    // A FunctionServer connection carrying the session of a DataServer log-in
+    // as `as` (the first demo administrator by default); none with logIn false.
+    std::unique_ptr<dbServerConnection> ConnectFunctions(bool logIn = true,
+                                                         const server::DemoLogin* as = nullptr) const;
+    // The server's store opened a second time, as an administrator of the
+    // server machine would: no log-in, no checks, no hashing.
+    std::unique_ptr<server::Storage> OpenStore() const;
+    // Sets a [Security] value of server.ini and serves the folder again.
+    void SetSecurity(const std::string& key, const std::string& value);
     // Writes folder/Dalvero.ini naming this server's ports and CA.
     void WriteClientIni(const std::filesystem::path& folder) const;
 

@@ -49,8 +49,8 @@ TEST_F(CliServerTest, ConfigurationNamedOrFound) {
     TempDir config;
     fs::copy_file(server.CaFile(), config.Path() / "ca.pem");
     WriteIni(config.Path(), server.DataPort(), "ca.pem", server.FunctionPort());
-    const CliResult named = RunCli(elsewhere.Path(), {"query", "Personnel", "L2", "--max", "1", "--fields", "f13",
-                                                      "--ini", (config.Path() / "Dalvero.ini").string()});
+    const CliResult named = RunCli(elsewhere.Path(), LoggedIn({"query", "Personnel", "L2", "--max", "1", "--fields",
+                                                               "f13", "--ini", (config.Path() / "Dalvero.ini").string()}));
     EXPECT_EQ(named.exitCode, 0) << named.err;
     EXPECT_EQ(ParseRows(named.out).size(), 2u);
 }

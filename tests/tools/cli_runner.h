@@ -38,12 +38,25 @@ Rows ParseRows(const std::string& out);
 // Column of name in the header row; fails the test when it is missing.
 std::size_t Column(const Rows& rows, const std::string& name);
 
-// A demo server and a working folder holding a Dalvero.ini for it.
+// A demo server and a working folder holding a Dalvero.ini for it and a
+// file with the demo administrator's password.
 class CliServerTest : public ::testing::Test {
 protected:
-    CliServerTest() : server(RealServer::Demo) { server.WriteClientIni(work.Path()); }
+    CliServerTest() : server(RealServer::Demo) {
+        server.WriteClientIni(work.Path());
+        WriteFile(PasswordFile(), server.DemoUser("Administrator").password + "\n");
+    }
 
-    CliResult Run(const std::vector<std::string>& args) const { return RunCli(work.Path(), args); }
+    std::string PasswordFile() const { return (work.Path() / "password").string(); }
+    // args after the options that log in as the demo administrator.
+    std::vector<std::string> LoggedIn(const std::vector<std::string>& args) const {
+        std::vector<std::string> all{"--user", server.DemoUser("Administrator").email, "--password-file",
+                                     PasswordFile()};
+        all.insert(all.end(), args.begin(), args.end());
+        return all;
+    }
+    // Runs logged in as the demo administrator.
+    CliResult Run(const std::vector<std::string>& args) const { return RunCli(work.Path(), LoggedIn(args)); }
     // Runs a command that must succeed and returns its output.
     std::string Ok(const std::vector<std::string>& args) const;
     // The demo hospital's Seq, from the first log-in's Personnel record.

@@ -12,6 +12,8 @@ constexpr char kIni[] = "--ini";
 constexpr char kTimeout[] = "--timeout";
 constexpr char kMaxReply[] = "--max-reply";
 constexpr char kHelp[] = "--help";
+constexpr char kUser[] = "--user";
+constexpr char kPasswordFile[] = "--password-file";
 
 const OptionDef* FindOption(const std::vector<OptionDef>& options, std::string_view name) {
     const auto found =
@@ -26,6 +28,8 @@ const std::vector<OptionDef>& GlobalOptions() {
         {kIni, "PATH", "configuration file (default: Dalvero.ini in the current folder, then beside dalvero-cli)"},
         {kTimeout, "SECONDS", "longest wait for each piece of a reply (default: 120)"},
         {kMaxReply, "MIB", "largest reply accepted, in MiB (default: 64)"},
+        {kUser, "EMAIL", "log in as EMAIL; the password comes from --password-file, DALVERO_PASSWORD or a prompt"},
+        {kPasswordFile, "FILE", "read the log-in password from the first line of FILE"},
         {kHelp, nullptr, "show this help, or a command's help after the command"},
     };
     return options;
@@ -63,8 +67,9 @@ ParsedArgs ParseCommandLine(const std::vector<std::string>& args, const std::vec
         // "--name=value" or "--name value".
         const auto equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const OptionDef* option = FindOption(GlobalOptions(), name);
-        if (!option && parsed.command) option = FindOption(parsed.command->options, name);
+        const OptionDef* option = parsed.command ? FindOption(parsed.command->options, name) : nullptr;
+        const bool global = !option;
+        if (global) option = FindOption(GlobalOptions(), name);
         if (!option)
             throw UsageError("unknown option '" + name + "'" +
                              (parsed.command ? std::string(" for ") + parsed.command->name : std::string()));
@@ -78,10 +83,12 @@ ParsedArgs ParseCommandLine(const std::vector<std::string>& args, const std::vec
         } else {
             throw UsageError(name + " needs a value (" + option->value + ")");
         }
-        if (name == kHelp) parsed.help = true;
-        else if (name == kIni) parsed.iniPath = value;
-        else if (name == kTimeout) parsed.timeoutSeconds = WholeNumber(value, kTimeout, 1);
-        else if (name == kMaxReply) parsed.maxReplyMiB = WholeNumber(value, kMaxReply, 1);
+        if (global && name == kHelp) parsed.help = true;
+        else if (global && name == kIni) parsed.iniPath = value;
+        else if (global && name == kTimeout) parsed.timeoutSeconds = WholeNumber(value, kTimeout, 1);
+        else if (global && name == kMaxReply) parsed.maxReplyMiB = WholeNumber(value, kMaxReply, 1);
+        else if (global && name == kUser) parsed.user = value;
+        else if (global && name == kPasswordFile) parsed.passwordFile = value;
         else if (!parsed.options.emplace(name, value).second) throw UsageError(name + " given twice");
     }
     if (parsed.help) return parsed;

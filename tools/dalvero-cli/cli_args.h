@@ -42,6 +42,8 @@ struct ParsedArgs {
     std::string iniPath;  // empty: look for Dalvero.ini
     int timeoutSeconds = dbServerConnection::kDefaultTimeout;
     int maxReplyMiB = static_cast<int>(dbServerConnection::kDefaultMaxReplySize >> 20);
+    std::string user;          // log in as this e-mail; empty: no log-in
+    std::string passwordFile;  // the password's first line; else DALVERO_PASSWORD or a prompt
     bool help = false;
     const CommandDef* command = nullptr;  // null when only --help was asked
     std::vector<std::string> positionals;
@@ -51,7 +53,9 @@ struct ParsedArgs {
     std::string Get(std::string_view option, std::string_view fallback = {}) const;
 };
 
-// --ini, --timeout, --max-reply and --help, accepted by every command.
+// --ini, --timeout, --max-reply, --user, --password-file and --help, accepted
+// by every command. After the command word a command's own option of the same
+// name wins (audit --user filters by a person).
 const std::vector<OptionDef>& GlobalOptions();
 
 // Global options stand before or after the command word; "--" ends the

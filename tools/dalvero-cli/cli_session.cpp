@@ -1,9 +1,18 @@
 #include "cli_session.h"
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <system_error>
 
 #include "ini_file.h"
+#include "log_in.h"
 
 namespace fs = std::filesystem;
 
@@ -53,12 +62,45 @@ ServerSettings LoadSettings(const std::string& iniPath) {
     return settings;
 }
 
-CliSession::CliSession(std::string iniPath, int timeoutSeconds, int maxReplyMiB)
+CliSession::CliSession(std::string iniPath, int timeoutSeconds, int maxReplyMiB, LoginSettings login)
     : iniPath_(std::move(iniPath)),
       timeoutSeconds_(timeoutSeconds),
-      maxReplyBytes_(static_cast<std::size_t>(maxReplyMiB) << 20) {}
+      maxReplyBytes_(static_cast<std::size_t>(maxReplyMiB) << 20),
+      login_(std::move(login)) {}
 
-CliSession::~CliSession() = default;
+CliSession::~CliSession() {
+    if (dataServer_ && dataServer_->IsConnected()) LogOut(*dataServer_);
+}
+
+std::string CliSession::Password() const {
+    std::string password;
+    if (!login_.passwordFile.empty()) {
+        std::ifstream in(login_.passwordFile);
+        if (!in) throw CommandFailure("Unable to read " + login_.passwordFile);
+        std::getline(in, password);
+        if (!password.empty() && password.back() == '\r') password.pop_back();
+        return password;
+    }
+    if (const char* fromEnvironment = std::getenv("DALVERO_PASSWORD")) return fromEnvironment;
+    // A prompt on the terminal itself, so piped output stays clean.
+    const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
+    if (tty < 0) throw CommandFailure("No password: use --password-file, DALVERO_PASSWORD or a terminal");
+    termios saved{};
+    const bool isTerminal = ::tcgetattr(tty, &saved) == 0;
+    if (isTerminal) {
+        termios quiet = saved;
+        quiet.c_lflag &= static_cast<tcflag_t>(~ECHO);
+        ::tcsetattr(tty, TCSAFLUSH, &quiet);
+    }
+    const std::string prompt = "Password for " + login_.user + ": ";
+    auto say = [tty](std::string_view text) { return ::write(tty, text.data(), text.size()) >= 0; };
+    say(prompt);
+    for (char c; ::read(tty, &c, 1) == 1 && c != '\n';) password += c;
+    if (isTerminal) ::tcsetattr(tty, TCSAFLUSH, &saved);
+    say("\n");
+    ::close(tty);
+    return password;
+}
 
 const ServerSettings& CliSession::Settings() {
     if (!settings_) settings_ = std::make_unique<ServerSettings>(LoadSettings(iniPath_));
@@ -73,16 +115,23 @@ dbServerConnection& CliSession::DataServer() {
         dataServer_->MaxReplySize = maxReplyBytes_;
     }
     if (!dataServer_->IsConnected()) throw CommandFailure("Unable to connect to data server");
+    if (!login_.user.empty() && sessionToken_.empty()) {
+        StringList person;
+        if (!LogIn(*dataServer_, login_.user, Password(), person, sessionToken_))
+            FailWithServerError(*dataServer_, "Invalid login");
+    }
     return *dataServer_;
 }
 
 dbServerConnection& CliSession::FunctionServer() {
     if (!functionServer_) {
+        if (!login_.user.empty()) DataServer();
         const ServerSettings& s = Settings();
         functionServer_ =
             std::make_unique<dbServerConnection>(s.functionHost, s.functionPort, "", "", true, timeoutSeconds_,
                                                                s.functionCaFile);
         functionServer_->MaxReplySize = maxReplyBytes_;
+        functionServer_->Session = sessionToken_;
     }
     if (!functionServer_->IsConnected()) throw CommandFailure("Unable to connect to function server");
     return *functionServer_;

@@ -30,22 +30,38 @@ struct ServerSettings {
 // executable. Throws CommandFailure when no file can be read.
 ServerSettings LoadSettings(const std::string& iniPath);
 
+// Who to log in as: the e-mail, and where the password comes from (the
+// first line of passwordFile, else DALVERO_PASSWORD, else a prompt on the
+// terminal without echo).
+struct LoginSettings {
+    std::string user;  // empty: no log-in
+    std::string passwordFile;
+};
+
 class CliSession {
 public:
-    CliSession(std::string iniPath, int timeoutSeconds, int maxReplyMiB);
+    CliSession(std::string iniPath, int timeoutSeconds, int maxReplyMiB, LoginSettings login = {});
     ~CliSession();
 
     // Throw CommandFailure "Unable to connect to data server" (or function
-    // server) when the server cannot be reached or refuses the handshake.
+    // server) when the server cannot be reached or refuses the handshake,
+    // and the server's answer when the log-in is refused. Without a user
+    // the connection is not logged in, and the server answers only the
+    // client update.
     dbServerConnection& DataServer();
+    // Carries the data server log-in's session; without a user the server
+    // refuses every command.
     dbServerConnection& FunctionServer();
 
 private:
     const ServerSettings& Settings();
+    std::string Password() const;
 
     std::string iniPath_;
     int timeoutSeconds_;
     std::size_t maxReplyBytes_;
+    LoginSettings login_;
+    std::string sessionToken_;
     std::unique_ptr<ServerSettings> settings_;
     std::unique_ptr<dbServerConnection> dataServer_;
     std::unique_ptr<dbServerConnection> functionServer_;

@@ -13,6 +13,12 @@ std::vector<CommandDef> RecordCommands();
 std::vector<CommandDef> FileCommands();
 // call.
 std::vector<CommandDef> FunctionCommands();
+// audit.
+std::vector<CommandDef> AuditCommands();
+
+// Prints a server list page by page: positionals TABLE and LIST, the query
+// command's options.
+int RunQuery(CliSession& session, const ParsedArgs& args);
 
 const std::vector<CommandDef>& AllCommands();
 

@@ -20,9 +20,10 @@ void PrintOptions(std::ostream& out, const std::vector<OptionDef>& options, cons
 }  // namespace
 
 void PrintUsage(std::ostream& out, const std::vector<CommandDef>& commands) {
-    out << "Usage: dalvero-cli [--ini PATH] [--timeout SECONDS] COMMAND ARGUMENTS...\n"
+    out << "Usage: dalvero-cli [--ini PATH] [--timeout SECONDS] [--user EMAIL] COMMAND ARGUMENTS...\n"
            "A command-line client of the Dalvero DataServer and FunctionServer, as named in\n"
-           "Dalvero.ini ([DataServer] IP, Port, CAFile; [FunctionServer] IP, Port, CAFile).\n\n"
+           "Dalvero.ini ([DataServer] IP, Port, CAFile; [FunctionServer] IP, Port, CAFile).\n"
+           "The servers answer only people who log in: give --user.\n\n"
            "Commands:\n";
     for (const CommandDef& command : commands) {
         out << "  " << command.name << ' ' << command.synopsis << '\n' << "      " << command.summary << '\n';

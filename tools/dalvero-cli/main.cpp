@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
             else PrintUsage(std::cout, AllCommands());
             return 0;
         }
-        CliSession session(args.iniPath, args.timeoutSeconds, args.maxReplyMiB);
+        CliSession session(args.iniPath, args.timeoutSeconds, args.maxReplyMiB, {args.user, args.passwordFile});
         return args.command->run(session, args);
     } catch (const UsageError& e) {
         std::cerr << "dalvero-cli: " << e.what() << "\nTry 'dalvero-cli --help'.\n";

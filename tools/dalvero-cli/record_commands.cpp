@@ -60,6 +60,8 @@ void PrintRecord(const StringList& values, const std::string& aliasFields, bool 
     WriteRow(std::cout, row);
 }
 
+}  // namespace
+
 int RunQuery(CliSession& session, const ParsedArgs& args) {
     const std::string& table = args.positionals[0];
     const std::string index = QueryIndex(args.positionals[1]);
@@ -106,6 +108,8 @@ int RunQuery(CliSession& session, const ParsedArgs& args) {
     }
     return 0;
 }
+
+namespace {
 
 int RunRead(CliSession& session, const ParsedArgs& args) {
     const std::string& table = args.positionals[0];

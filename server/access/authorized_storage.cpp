@@ -1,0 +1,342 @@
+#include "authorized_storage.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "schema.h"
+#include "table_catalogue.h"
+#include "whole_number.h"
+
+namespace dalvero::server {
+
+namespace cat = catalogue;
+namespace tbl = catalogue::tbl;
+
+namespace {
+
+// Tables whose records belong to a case through a link field.
+struct ChildTable {
+    const char* table;
+    const char* parent;
+    int link;
+};
+constexpr ChildTable kChildren[] = {
+    {tbl::kCaseNeeds, tbl::kCases, cat::case_needs::kCase},
+    {tbl::kCaseNeedsQuote, tbl::kCaseNeeds, schema::quote_need::kNeed},
+    {tbl::kCaseDoctorsLink, tbl::kCases, cat::case_doctors::kCase},
+    {tbl::kCaseFamily, tbl::kCases, cat::case_family::kCase},
+    {tbl::kDiagCodeDetail, tbl::kCases, cat::code_detail::kCase},
+    {tbl::kTreatmentCodeDetail, tbl::kCases, cat::code_detail::kCase},
+};
+
+// Written by administrators only.
+constexpr const char* kAdminTables[] = {
+    tbl::kPersonnel,        tbl::kProviderEntities,    tbl::kPreferredProviders,      tbl::kProviderCategoryLink,
+    tbl::kProviderTypes,    tbl::kProviderCategories,  tbl::kProviderCategoryDetails, tbl::kInsuranceTypes,
+    tbl::kPersonnelTypes,   tbl::kICD9Symptom,         tbl::kICD9Treatment,           schema::kProviderInsuranceLink,
+    schema::kZipCentroids,
+};
+
+// What the physician look-up shows of a person of another hospital (and a
+// physician's e-mail address).
+constexpr int kDirectoryFields[] = {cat::personnel::kHospital,  cat::personnel::kTitle,
+                                    cat::personnel::kFirstName, cat::personnel::kMiddleName,
+                                    cat::personnel::kLastName,  cat::personnel::kPhone,
+                                    cat::personnel::kPhysician, cat::personnel::kSpecialty};
+// What intake needs of a patient found by Social Security number.
+constexpr int kIntakeFields[] = {cat::patients::kFirstName, cat::patients::kMiddleName, cat::patients::kLastName,
+                                 cat::patients::kSsn, cat::patients::kBirthDate};
+
+const ChildTable* ChildOf(const std::string& table) {
+    for (const ChildTable& child : kChildren)
+        if (table == child.table) return &child;
+    return nullptr;
+}
+
+bool IsAdminTable(const std::string& table) {
+    return std::any_of(std::begin(kAdminTables), std::end(kAdminTables),
+                       [&](const char* name) { return table == name; });
+}
+
+bool IsPatientData(const std::string& table) {
+    return table == tbl::kCases || table == tbl::kPatients || ChildOf(table);
+}
+
+// The table's own spelling, whatever letter case the caller used.
+std::string Canonical(std::string_view table) {
+    const schema::TableDef* def = schema::FindTable(table);
+    return def ? def->name : std::string(table);
+}
+
+const Condition* EqualOn(const std::vector<Condition>& where, int field) {
+    for (const Condition& condition : where)
+        if (condition.field == field && condition.op == CompareOp::Equal && !condition.asDate) return &condition;
+    return nullptr;
+}
+
+std::string FieldList(const FieldValues& values) {
+    std::string list;
+    for (const auto& [field, value] : values) list += (list.empty() ? "f" : ",f") + std::to_string(field);
+    return list;
+}
+
+std::int64_t SeqOf(const std::string& text) { return ParseWholeNumber(text).value_or(0); }
+
+[[noreturn]] void Deny(const std::string& why) { throw AccessDenied(why); }
+
+}  // namespace
+
+AuthorizedStorage::AuthorizedStorage(Storage& inner, const Principal& who, PasswordHasher hashPassword)
+    : inner_(inner), who_(who), hashPassword_(std::move(hashPassword)) {}
+
+bool AuthorizedStorage::HasTable(std::string_view table) const {
+    return Canonical(table) != schema::kSessions && inner_.HasTable(table);
+}
+
+bool AuthorizedStorage::HasField(std::string_view table, int field) const { return inner_.HasField(table, field); }
+
+AuthorizedStorage::Reach AuthorizedStorage::ReachOf(const std::string& table, const Record& record) {
+    const bool ownHospital = !who_.hospital.empty();
+    auto mine = [&](int field) { return ownHospital && record.Field(field) == who_.hospital; };
+    if (table == tbl::kCases)
+        return mine(cat::cases::kHospital) ? Reach{Sight::Full, record.Field(cat::cases::kPatient)} : Reach{};
+    if (const ChildTable* child = ChildOf(table))
+        return ReachOfSeq(child->parent, SeqOf(record.Field(child->link)));
+    if (table == tbl::kPatients) {
+        const std::string seq = std::to_string(record.seq);
+        const Condition ofPatient{cat::cases::kPatient, CompareOp::Equal, seq, false};
+        const Condition here{cat::cases::kHospital, CompareOp::Equal, who_.hospital, false};
+        // A patient whose first case is still being made belongs to no hospital yet.
+        if ((ownHospital && inner_.Count(tbl::kCases, {ofPatient, here}) > 0) ||
+            inner_.Count(tbl::kCases, {ofPatient}) == 0)
+            return {Sight::Full, seq};
+        return {Sight::None, seq};
+    }
+    if (table == tbl::kPersonnel) return {mine(cat::personnel::kHospital) ? Sight::Full : Sight::Directory, {}};
+    if (table == tbl::kPreferredProviders) return {mine(cat::preferred_providers::kHospital) ? Sight::Full : Sight::None, {}};
+    if (table == schema::kAuditTrail)
+        return {who_.administrator && mine(schema::audit::kHospital) ? Sight::Full : Sight::None, {}};
+    if (table == schema::kSessions) return {};
+    return {Sight::Full, {}};
+}
+
+AuthorizedStorage::Reach AuthorizedStorage::ReachOfSeq(const std::string& table, std::int64_t seq) {
+    const auto key = std::make_pair(table, seq);
+    if (const auto found = reach_.find(key); found != reach_.end()) return found->second;
+    const std::optional<Record> record = seq > 0 ? inner_.Read(table, seq) : std::nullopt;
+    const Reach reach = record ? ReachOf(table, *record) : Reach{};
+    reach_[key] = reach;
+    return reach;
+}
+
+void AuthorizedStorage::Shape(Record& record, Sight sight, const std::string& table) const {
+    auto keepOnly = [&record](const auto& fields) {
+        std::erase_if(record.fields, [&](const auto& item) {
+            return std::find(std::begin(fields), std::end(fields), item.first) == std::end(fields);
+        });
+    };
+    if (table == tbl::kPersonnel) record.fields.erase(cat::personnel::kPassword);
+    if (sight == Sight::Directory) {
+        // A physician's address is what the approval mail goes to.
+        const auto physician = record.fields.find(cat::personnel::kPhysician);
+        const bool isPhysician = physician != record.fields.end() && (physician->second == "Y" || physician->second == "y");
+        const auto email = record.fields.find(cat::personnel::kEmail);
+        std::string kept = isPhysician && email != record.fields.end() ? email->second : std::string();
+        keepOnly(kDirectoryFields);
+        if (!kept.empty()) record.fields[cat::personnel::kEmail] = std::move(kept);
+    }
+    if (sight == Sight::Intake) keepOnly(kIntakeFields);
+}
+
+void AuthorizedStorage::Note(const std::string& action, const std::string& table, std::int64_t seq,
+                             const std::string& patient, const std::string& detail) {
+    if (IsPatientData(table)) audit_.insert({action, table, seq, patient, detail});
+}
+
+std::vector<AuditEntry> AuthorizedStorage::TakeAudit() {
+    std::vector<AuditEntry> entries(audit_.begin(), audit_.end());
+    audit_.clear();
+    return entries;
+}
+
+std::optional<Record> AuthorizedStorage::Read(std::string_view tableName, std::int64_t seq) {
+    const std::string table = Canonical(tableName);
+    if (table == schema::kSessions) Deny("Unknown table " + table);
+    std::optional<Record> record = inner_.Read(table, seq);
+    if (!record) return std::nullopt;
+    const Reach reach = ReachOf(table, *record);
+    reach_[{table, seq}] = reach;
+    if (reach.sight == Sight::None) return std::nullopt;
+    Shape(*record, reach.sight, table);
+    Note(audit_action::kRead, table, seq, reach.patient);
+    return record;
+}
+
+std::vector<Condition> AuthorizedStorage::Scoped(const std::string& table, std::vector<Condition> where,
+                                                 bool& nothing) {
+    nothing = false;
+    if (table == schema::kSessions) Deny("Unknown table " + table);
+    if (table == schema::kAuditTrail && !who_.administrator) Deny("The audit trail is for administrators");
+    int hospitalField = 0;
+    if (table == tbl::kCases) hospitalField = cat::cases::kHospital;
+    if (table == tbl::kPreferredProviders) hospitalField = cat::preferred_providers::kHospital;
+    if (table == schema::kAuditTrail) hospitalField = schema::audit::kHospital;
+    if (hospitalField) {
+        nothing = who_.hospital.empty();
+        where.push_back({hospitalField, CompareOp::Equal, who_.hospital, false});
+    } else if (const ChildTable* child = ChildOf(table)) {
+        const Condition* link = EqualOn(where, child->link);
+        if (!link) Deny(table + " is read by the record it belongs to");
+        nothing = ReachOfSeq(child->parent, SeqOf(link->value)).sight == Sight::None;
+    } else if (table == tbl::kPatients && !EqualOn(where, 1) && !EqualOn(where, cat::patients::kSsn)) {
+        Deny("Patients are read by their number or their Social Security number");
+    }
+    return where;
+}
+
+std::int64_t AuthorizedStorage::Count(std::string_view tableName, const std::vector<Condition>& where) {
+    const std::string table = Canonical(tableName);
+    // A bare count of quotes or patients tells no one anything about a patient.
+    const ChildTable* child = ChildOf(table);
+    if ((child && !EqualOn(where, child->link)) || table == tbl::kPatients) return inner_.Count(table, where);
+    bool nothing = false;
+    const std::vector<Condition> scoped = Scoped(table, where, nothing);
+    return nothing ? 0 : inner_.Count(table, scoped);
+}
+
+std::vector<Record> AuthorizedStorage::Select(const ListRead& request) {
+    ListRead read = request;
+    read.table = Canonical(request.table);
+    bool nothing = false;
+    read.where = Scoped(read.table, std::move(read.where), nothing);
+    if (nothing) return {};
+    const bool bySsn = read.table == tbl::kPatients && EqualOn(read.where, cat::patients::kSsn);
+    std::vector<Record> records = inner_.Select(read);
+    std::erase_if(records, [&](Record& record) {
+        Reach reach = ReachOf(read.table, record);
+        if (reach.sight == Sight::None && bySsn) reach.sight = Sight::Intake;
+        if (reach.sight == Sight::None) return true;
+        Shape(record, reach.sight, read.table);
+        Note(audit_action::kRead, read.table, record.seq, reach.patient,
+             reach.sight == Sight::Intake ? "intake look-up" : "");
+        return false;
+    });
+    return records;
+}
+
+std::vector<Record> AuthorizedStorage::SearchText(std::string_view table, int field, std::string_view words,
+                                                  int limit) {
+    if (IsPatientData(Canonical(table)) || Canonical(table) == schema::kSessions) Deny("No text search of " + std::string(table));
+    return inner_.SearchText(table, field, words, limit);
+}
+
+void AuthorizedStorage::RequireWriter(const std::string& table, const FieldValues& values, const Record* existing) {
+    if (table == schema::kSessions || table == schema::kAuditTrail) Deny(table + " cannot be written");
+    // Providers are everyone's; a hospital's own record (one that people or
+    // cases belong to) is its administrators' alone.
+    if (table == tbl::kProviderEntities && existing && std::to_string(existing->seq) != who_.hospital) {
+        const std::string seq = std::to_string(existing->seq);
+        if (inner_.Count(tbl::kPersonnel, {{cat::personnel::kHospital, CompareOp::Equal, seq, false}}) > 0 ||
+            inner_.Count(tbl::kCases, {{cat::cases::kHospital, CompareOp::Equal, seq, false}}) > 0)
+            Deny("Only its own administrators change a hospital's record");
+    }
+    if (table == tbl::kPersonnel && !who_.administrator) {
+        // Anyone may change their own password, and nothing else of the record.
+        const bool ownPassword = existing && existing->seq == who_.person && values.size() == 1 &&
+                                 values.count(cat::personnel::kPassword);
+        if (!ownPassword) Deny("Only administrators change personnel");
+        return;
+    }
+    if (IsAdminTable(table) && !who_.administrator) Deny("Only administrators change " + table);
+}
+
+FieldValues AuthorizedStorage::Checked(const std::string& table, FieldValues values, const Record* existing) {
+    auto sameHospital = [&](int field, const char* what) {
+        const auto found = values.find(field);
+        if (found == values.end()) {
+            if (!existing) values[field] = who_.hospital;
+        } else if (found->second != who_.hospital || who_.hospital.empty()) {
+            Deny(std::string(what) + " belong to your own hospital");
+        }
+    };
+    if (table == tbl::kCases) sameHospital(cat::cases::kHospital, "Cases");
+    if (table == tbl::kPersonnel && who_.administrator) sameHospital(cat::personnel::kHospital, "Personnel");
+    if (table == tbl::kPreferredProviders) sameHospital(cat::preferred_providers::kHospital, "Preferred providers");
+    if (const ChildTable* child = ChildOf(table)) {
+        const auto link = values.find(child->link);
+        if (link != values.end() || !existing) {
+            if (link == values.end() || ReachOfSeq(child->parent, SeqOf(link->second)).sight != Sight::Full)
+                Deny(table + " must belong to a " + child->parent + " record of your hospital");
+        }
+    }
+    if (table == tbl::kPersonnel) {
+        const auto password = values.find(cat::personnel::kPassword);
+        // Whatever is written is a password, even text shaped like a stored hash.
+        if (password != values.end() && !password->second.empty()) password->second = hashPassword_(password->second);
+    }
+    return values;
+}
+
+std::int64_t AuthorizedStorage::Add(std::string_view tableName, const FieldValues& values) {
+    const std::string table = Canonical(tableName);
+    RequireWriter(table, values, nullptr);
+    const FieldValues stored = Checked(table, values, nullptr);
+    const std::int64_t seq = inner_.Add(table, stored);
+    if (IsPatientData(table)) {
+        const Reach reach = ReachOfSeq(table, seq);
+        Note(audit_action::kAdd, table, seq, reach.patient, FieldList(values));
+    }
+    return seq;
+}
+
+bool AuthorizedStorage::Update(std::string_view tableName, std::int64_t seq, const FieldValues& values) {
+    const std::string table = Canonical(tableName);
+    const std::optional<Record> existing = inner_.Read(table, seq);
+    if (!existing) return false;
+    const Reach reach = ReachOf(table, *existing);
+    if (reach.sight == Sight::None) return false;
+    RequireWriter(table, values, &*existing);
+    if (reach.sight != Sight::Full && !(table == tbl::kPersonnel && existing->seq == who_.person))
+        Deny("Only people of its own hospital change this record");
+    const FieldValues stored = Checked(table, values, &*existing);
+    reach_.erase({table, seq});
+    if (!inner_.Update(table, seq, stored)) return false;
+    Note(audit_action::kUpdate, table, seq, reach.patient, FieldList(values));
+    return true;
+}
+
+bool AuthorizedStorage::Remove(std::string_view tableName, std::int64_t seq) {
+    const std::string table = Canonical(tableName);
+    const std::optional<Record> existing = inner_.Read(table, seq);
+    if (!existing) return false;
+    const Reach reach = ReachOf(table, *existing);
+    if (reach.sight == Sight::None) return false;
+    RequireWriter(table, {}, &*existing);
+    if (reach.sight != Sight::Full) Deny("Only people of its own hospital delete this record");
+    reach_.erase({table, seq});
+    if (!inner_.Remove(table, seq)) return false;
+    Note(audit_action::kDelete, table, seq, reach.patient);
+    return true;
+}
+
+std::optional<Storage::StoredFile> AuthorizedStorage::ReadRecordFile(std::string_view table, std::int64_t seq,
+                                                                     int slot) {
+    if (!Read(table, seq)) return std::nullopt;
+    return inner_.ReadRecordFile(table, seq, slot);
+}
+
+void AuthorizedStorage::WriteRecordFile(std::string_view tableName, std::int64_t seq, int slot,
+                                        const StoredFile& file) {
+    const std::string table = Canonical(tableName);
+    const std::optional<Record> existing = inner_.Read(table, seq);
+    if (!existing || ReachOf(table, *existing).sight == Sight::None)
+        throw StorageError("no record " + std::to_string(seq) + " in " + table);
+    RequireWriter(table, {}, &*existing);
+    if (table == tbl::kPersonnel && !who_.administrator) Deny("Only administrators change personnel");
+    inner_.WriteRecordFile(table, seq, slot, file);
+    Note(audit_action::kUpdate, table, seq, ReachOf(table, *existing).patient, "file " + std::to_string(slot));
+}
+
+void AuthorizedStorage::InTransaction(const std::function<void()>& fn) { inner_.InTransaction(fn); }
+
+}  // namespace dalvero::server

@@ -1,0 +1,40 @@
+#pragma once
+// Log-in sessions kept in the store, so that every server process can check
+// them: the DataServer log-in opens one and hands its token to the client,
+// the FunctionServer and a reconnecting DataServer connection check it. A
+// session ends at log-out, after sessionIdleMinutes without use and at
+// sessionMaxHours. Only a digest of the token is stored.
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+
+#include "storage.h"
+
+namespace dalvero::server {
+
+struct SessionInfo {
+    std::int64_t person = 0;
+    std::string address;  // of the log-in
+};
+
+class SessionStore {
+public:
+    SessionStore(Storage& storage, int idleMinutes, int maxHours);
+
+    // A new session for the person; the token (64 hex digits) goes to the client.
+    std::string Open(std::int64_t person, const std::string& address, std::time_t now);
+    // The session's person while the token names a live session; marks it used.
+    std::optional<SessionInfo> Check(const std::string& token, std::time_t now);
+    void End(const std::string& token);
+
+private:
+    std::optional<Record> Find(const std::string& token);
+
+    Storage& storage_;
+    std::time_t idleSeconds_;
+    std::time_t maxSeconds_;
+};
+
+}  // namespace dalvero::server

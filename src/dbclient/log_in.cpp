@@ -1,0 +1,33 @@
+#include "log_in.h"
+
+#include "db_server_connection.h"
+#include "frame.h"
+
+namespace dalvero {
+
+bool LogIn(dbServerConnection& dataServer, std::string_view email, std::string_view password, StringList& person,
+           std::string& session) {
+    person.clear();
+    session.clear();
+    // Written as items, not name=value settings: an empty password must
+    // still be sent as one.
+    const std::string request = ToCommaText({"Email=" + std::string(email), "Password=" + std::string(password)});
+    if (!dataServer.Exchange(frame::cmd::kLogIn, 0, request) || dataServer.ErrorCode != 0) return false;
+    session = dataServer.ReplyValues.Value("Session");
+    person = StringList(ParseCommaText(dataServer.ReplyValues.Value("Record")));
+    if (session.empty() || person.size() < 2) {
+        person.clear();
+        session.clear();
+        return false;
+    }
+    dataServer.Key = session;
+    return true;
+}
+
+void LogOut(dbServerConnection& dataServer) {
+    if (dataServer.Key.empty()) return;
+    dataServer.Exchange(frame::cmd::kLogOut, 0, "");
+    dataServer.Key.clear();
+}
+
+}  // namespace dalvero

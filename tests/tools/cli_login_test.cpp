@@ -1,0 +1,63 @@
+// Logging in from the command line, and the audit trail for the privacy officer.
+
+#include <cstdlib>
+
+#include "cli_runner.h"
+
+namespace dalvero::test {
+namespace {
+
+TEST_F(CliServerTest, LogsInWithAPasswordFromAFileOrTheEnvironment) {
+    const auto& admin = server.DemoUser("Administrator");
+    const CliResult anonymous = RunCli(work.Path(), {"read", "Personnel", "1"});
+    EXPECT_EQ(anonymous.exitCode, 1);
+    EXPECT_EQ(anonymous.err, "Log in first\n");
+    const CliResult noSession = RunCli(work.Path(), {"call", "getcasestatus", "SeqList=1"});
+    EXPECT_EQ(noSession.exitCode, 1);
+
+    WriteFile(work.Path() / "wrong", "not it\n");
+    const CliResult wrong = RunCli(work.Path(), {"--user", admin.email, "--password-file", "wrong", "read", "Cases", "1"});
+    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_EQ(wrong.err, "Invalid login\n");
+
+    ::setenv("DALVERO_PASSWORD", admin.password.c_str(), 1);
+    const CliResult fromEnvironment = RunCli(work.Path(), {"--user", admin.email, "read", "Cases", "1"});
+    ::unsetenv("DALVERO_PASSWORD");
+    EXPECT_EQ(fromEnvironment.exitCode, 0) << fromEnvironment.err;
+    // The stored password never reaches the tool.
+    const Rows me = ParseRows(Ok({"find", "Personnel", "4", admin.email}));
+    ASSERT_EQ(me.size(), 2u);
+    EXPECT_EQ(me[1][Column(me, "f23")], "");
+}
+
+TEST_F(CliServerTest, AuditShowsWhoTouchedAPatientAndWhatAPersonDid) {
+    const auto& admin = server.DemoUser("Administrator");
+    const Rows theCase = ParseRows(Ok({"read", "Cases", "1"}));
+    ASSERT_EQ(theCase.size(), 2u);
+    const std::string patient = theCase[1][Column(theCase, "f10")];
+
+    const Rows byPatient = ParseRows(Ok({"audit", "--patient", patient}));
+    ASSERT_GE(byPatient.size(), 2u);
+    for (std::size_t i = 1; i < byPatient.size(); ++i) {
+        EXPECT_EQ(byPatient[i][Column(byPatient, "f17")], patient);
+        EXPECT_EQ(byPatient[i][Column(byPatient, "f12")], admin.email);
+    }
+    EXPECT_EQ(byPatient[1][Column(byPatient, "f14")], "read");
+
+    // --user after the command word filters; before it, it logs in.
+    const Rows byUser = ParseRows(Ok({"audit", "--user", admin.email}));
+    bool loggedIn = false;
+    for (std::size_t i = 1; i < byUser.size(); ++i) loggedIn |= byUser[i][Column(byUser, "f14")] == "login";
+    EXPECT_TRUE(loggedIn);
+    EXPECT_EQ(ParseRows(Ok({"audit", "--from", "2000-01-01", "--to", "20000102"})).size(), 1u);  // header only
+
+    // Planners do not read the trail.
+    const auto& planner = server.DemoUser("Discharge Planner");
+    WriteFile(work.Path() / "planner", planner.password + "\n");
+    const CliResult refused = RunCli(work.Path(), {"--user", planner.email, "--password-file", "planner", "audit"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, "The audit trail is for administrators\n");
+}
+
+}  // namespace
+}  // namespace dalvero::test

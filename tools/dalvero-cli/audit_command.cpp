@@ -1,0 +1,64 @@
+// The audit trail for the privacy officer: who read or changed a patient's
+// data, or what one person did, within a span of days.
+
+#include <algorithm>
+#include <cctype>
+
+#include "cli_session.h"
+#include "commands.h"
+
+namespace dalvero::cli {
+
+namespace {
+
+constexpr char kAuditTable[] = "AuditTrail";
+// Time, person, e-mail, address, action, table, record, patient, detail.
+constexpr char kAuditFields[] = "f10,f11,f12,f13,f14,f15,f16,f17,f19";
+constexpr char kByPatient[] = "L2";
+constexpr char kByEmail[] = "L3";
+constexpr char kAll[] = "L1";
+
+// "yyyymmdd" or "yyyy-mm-dd" as the trail's stamp of that day's start.
+std::string DayStamp(std::string text, const char* what) {
+    std::erase(text, '-');
+    if (text.size() != 8 || !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); }))
+        throw UsageError(std::string(what) + " must be a date as yyyymmdd or yyyy-mm-dd, not '" + text + "'");
+    return text;
+}
+
+int RunAudit(CliSession& session, const ParsedArgs& args) {
+    if (args.Has("--patient") && args.Has("--user")) throw UsageError("give --patient or --user, not both");
+    ParsedArgs query;
+    query.positionals = {kAuditTable, kAll};
+    if (args.Has("--patient")) {
+        query.positionals[1] = kByPatient;
+        query.options["--key"] = SeqArgument(args.Get("--patient"));
+    } else if (args.Has("--user")) {
+        query.positionals[1] = kByEmail;
+        query.options["--key"] = args.Get("--user");
+    }
+    std::string filter;
+    if (args.Has("--from")) filter = "f10>=" + DayStamp(args.Get("--from"), "--from") + "000000";
+    if (args.Has("--to")) filter += (filter.empty() ? "" : ",") + ("f10<=" + DayStamp(args.Get("--to"), "--to") + "235959");
+    if (!filter.empty()) query.options["--filter"] = filter;
+    query.options["--fields"] = kAuditFields;
+    return RunQuery(session, query);
+}
+
+}  // namespace
+
+std::vector<CommandDef> AuditCommands() {
+    return {
+        {"audit", "[--patient SEQ | --user EMAIL] [--from DATE] [--to DATE]",
+         "print the audit trail of your hospital (administrators): time, person, e-mail, address, action, table, "
+         "record, patient, detail",
+         0, 0,
+         {{"--patient", "SEQ", "only what concerned this patient"},
+          {"--user", "EMAIL", "only what this person did (log in with the global --user before the command word)"},
+          {"--from", "DATE", "from this day on (yyyymmdd)"},
+          {"--to", "DATE", "up to and including this day"}},
+         RunAudit},
+    };
+}
+
+}  // namespace dalvero::cli
