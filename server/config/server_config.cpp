@@ -38,15 +38,6 @@ public:
         return port;
     }
 
-    int Number(const char* section, const char* key, int least, int most) const {
-        std::string text = Text(section, key);
-        const int value = ToIntDef(text, least - 1);
-        if (value < least || value > most)
-            Fail(section, key, "expected a number from " + std::to_string(least) + " to " + std::to_string(most) +
-                                   ", not '" + text + "'");
-        return value;
-    }
-
     bool Flag(const char* section, const char* key) const {
         std::string text = Text(section, key);
         for (const char* yes : {"Y", "Yes", "True", "1"}) {

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "channel.h"
+#include "file_transfers.h"
 #include "frame.h"
 #include "login_service.h"
 #include "storage.h"
