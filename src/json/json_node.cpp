@@ -138,10 +138,15 @@ void cJsonNode::Parse(std::string_view text) {
     }
 }
 
-void cJsonNode::AddMember(std::string_view nameText, std::string_view valueText) {
-    const std::string name = isObject_ ? NormalizeName(nameText) : std::string();
+bool cJsonNode::MemberName(std::string_view nameText, std::string& name) const {
+    name = isObject_ ? NormalizeName(nameText) : std::string();
     // Items are "name=value" lines, so a name cannot be empty or hold "=".
-    if (isObject_ && (name.empty() || name.find('=') != std::string::npos)) return;
+    return !isObject_ || (!name.empty() && name.find('=') == std::string::npos);
+}
+
+void cJsonNode::AddMember(std::string_view nameText, std::string_view valueText) {
+    std::string name;
+    if (!MemberName(nameText, name)) return;
     const std::string text(valueText);
     Tag tag;
     std::string value;
@@ -173,6 +178,11 @@ void cJsonNode::AddMember(std::string_view nameText, std::string_view valueText)
         value = Unescape(text);
     }
     Store(name, std::move(value), std::move(tag));
+}
+
+void cJsonNode::AddString(std::string_view nameText, std::string_view text) {
+    std::string name;
+    if (MemberName(nameText, name)) Store(name, std::string(text), Tag{kString, nullptr});
 }
 
 void cJsonNode::Store(std::string_view name, std::string value, Tag tag) {
