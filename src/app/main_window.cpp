@@ -22,6 +22,7 @@
 #include "control_text.h"
 #include "dialog_seam.h"
 #include "field_tag.h"
+#include "health_detail_forms.h"
 #include "image_button.h"
 #include "item_list_model.h"
 #include "record_ops.h"
@@ -115,7 +116,7 @@ void TForm1::BuildPanelMap() {
     add("CaseEdit", s.CaseEdit->Panel(), caseStrip, s.CaseNavigation->CaseInfoImageButton());
     add("ClosedCaseList", s.CaseListPrev->Panel(), listStrip, s.ListNavigation->PreviousCasesTabImage());
     add("PreviousCaseEdit", PlaceholderPanel(this, "PreviousCaseEditPanel"), nullptr, nullptr);
-    add("PatientHealthDetail", PlaceholderPanel(this, "PatientHealthDetailPanel"), caseStrip,
+    add("PatientHealthDetail", s.PatientHealthDetail->Panel(), caseStrip,
         s.CaseNavigation->CaseDetailsImageButton());
     add("CaseHistory", PlaceholderPanel(this, "CaseHistoryPanel"), caseStrip,
         s.CaseNavigation->CaseHistoryImageButton());
@@ -283,7 +284,7 @@ std::string TForm1::GetPrimaryPhysician(const std::string& caseSeq) {
 void TForm1::SaveFieldOnExit(const std::string& table, const std::string& seq, QWidget* control) {
     if (!IsFieldChanged(control) || EditMode != 1) return;
     SetFieldChanged(control, false);
-    // A list of its own: PatientValues holds the open patient, and an
+    // A list of its own: PatientRecord holds the open patient, and an
     // emptied field must still be written ("fN=").
     const StringList values{"f" + std::to_string(TaggedFieldNumber(control)) + "=" + ControlText(control)};
     UpdateRecord(*Session.DataServer, table, seq, values);

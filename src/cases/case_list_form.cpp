@@ -3,12 +3,17 @@
 #include <QApplication>
 #include <QMouseEvent>
 
+#include "add_case_form.h"
 #include "case_edit_form.h"
 #include "case_list_model.h"
 #include "case_list_sort.h"
 #include "case_row_delegate.h"
 #include "case_row_text.h"
 #include "case_screens.h"
+#include "control_text.h"
+#include "dialog_seam.h"
+#include "field_tag.h"
+#include "health_detail_forms.h"
 #include "image_button.h"
 #include "main_window_state.h"
 #include "my_all_tabs.h"
@@ -48,7 +53,8 @@ TCaseListForm::TCaseListForm(MainWindowState& main, cCaseScreens& screens)
     const MyAllTabs tabs = MakeMyAllTabs(this, ui->ShowMyCasesButtonImage, ui->ShowAllCasesImageButton);
     connect(tabs.mine, &cImageButton::clicked, this, &TCaseListForm::ShowMyCasesButtonImageClick);
     connect(tabs.all, &cImageButton::clicked, this, &TCaseListForm::ShowAllCasesImageButtonClick);
-    cImageButton::Painted(ui->EnterNewCaseButtonImage, ImageButtonArt::Shape::Button);
+    connect(cImageButton::Painted(ui->EnterNewCaseButtonImage, ImageButtonArt::Shape::Button), &cImageButton::clicked,
+            this, &TCaseListForm::EnterNewCaseButtonImageClick);
 }
 
 TCaseListForm::~TCaseListForm() = default;
@@ -99,9 +105,10 @@ void TCaseListForm::OpenCasesListBoxClick(const QModelIndex& index) {
     edit.FillCaseForm();
     main_.LoadCaseSubLists(main_.CurrentCaseSeq, false);
     main_.EditMode = 1;
-    ReadRecord(*main_.Session.DataServer, catalogue::tbl::kPatients, main_.CurrentPatientSeq, main_.PatientValues);
+    ReadRecord(*main_.Session.DataServer, catalogue::tbl::kPatients, main_.CurrentPatientSeq, main_.PatientRecord);
     main_.LoadCaseHistory();
     edit.SaveNewCaseImageButton()->hide();
+    screens_.PatientHealthDetail->LoadHealthDetail();
     main_.ShowPanel("CaseEdit");
 
     list->show();
@@ -116,6 +123,36 @@ void TCaseListForm::ShowMyCasesButtonImageClick() {
 void TCaseListForm::ShowAllCasesImageButtonClick() {
     main_.ShowAllOpenCases = true;
     main_.LoadOpenCaseList();
+}
+
+void TCaseListForm::EnterNewCaseButtonImageClick() {
+    TAddCaseForm& add = *screens_.AddCase;
+    add.FormActivate();
+    ExecDialog(add);
+    if (!add.CaseAdded) return;
+    main_.CurrentCaseObject = nullptr;
+    main_.CurrentCaseSeq = add.CaseSeq;
+    main_.CurrentPatientSeq = add.PatientSeq;
+    const std::string caseNumber = add.CaseValues.Value("f" + std::to_string(catalogue::cases::kCaseNumber));
+    main_.CurrentCaseNumber = caseNumber.empty() ? add.CaseSeq : caseNumber;
+    ReadRecord(*main_.Session.DataServer, catalogue::tbl::kPatients, main_.CurrentPatientSeq, main_.PatientRecord);
+    screens_.CaseEdit->FillCaseForm();
+    ShowCaseFromValues(add.CaseValues, add.PatientName());
+}
+
+void TCaseListForm::ShowCaseFromValues(const StringList& caseValues, const std::string& patientName) {
+    main_.ShowCaseInformation(main_.CurrentCaseNumber, patientName);
+    MainWindowState::SetApplicationTitle(patientName);
+    main_.ClearCaseSubLists();
+    for (const auto& [number, control] : main_.CaseEditControls) {
+        SetControlText(control, caseValues.Value("f" + number));
+        SetFieldChanged(control, false);
+    }
+    main_.EditMode = 1;
+    main_.LoadCaseHistory();
+    screens_.CaseEdit->SaveNewCaseImageButton()->hide();
+    screens_.PatientHealthDetail->LoadHealthDetail();
+    main_.ShowPanel("CaseEdit");
 }
 
 }  // namespace dalvero

@@ -46,6 +46,8 @@ std::vector<cCaseObject> QueryCaseHistory(dbServerConnection& db, const std::str
 
 // The hospital's personnel as "first last" names with their Seq.
 std::vector<std::pair<std::string, int>> QueryCaseWorkers(dbServerConnection& db, const std::string& hospitalSeq);
+// The insurance types (name, Seq) for the discharge editor's drop-downs.
+std::vector<std::pair<std::string, int>> QueryInsuranceTypes(dbServerConnection& db);
 
 enum class CaseSubList { kPhysicians, kFamily, kDiagnosisCodes, kTreatmentCodes };
 

@@ -30,7 +30,7 @@ std::string Unescape(std::string_view s) {
     std::string out;
     out.reserve(s.size());
     for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 1 < s.size() && std::string_view("\\\"'\r\n\t").find(s[i + 1]) != std::string_view::npos)
+        if (s[i] == '\\' && i + 1 < s.size() && std::string_view("\\\"'\r\n\t|").find(s[i + 1]) != std::string_view::npos)
             ++i;
         out += s[i];
     }
@@ -41,7 +41,8 @@ std::string Escape(std::string_view s) {
     std::string out;
     out.reserve(s.size());
     for (char c : s) {
-        if (c == '"' || c == '\r' || c == '\n' || c == '\t' || c == '\\') out += '\\';
+        // "|" too: a stored "||" would be read back as a line break.
+        if (c == '"' || c == '\r' || c == '\n' || c == '\t' || c == '\\' || c == '|') out += '\\';
         out += c;
     }
     return out;

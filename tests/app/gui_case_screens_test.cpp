@@ -88,8 +88,8 @@ TEST_F(CaseScreens, OpeningACaseAndGoingBackKeepsTheTyping) {
     EXPECT_EQ(Label("CaseInfoLabel"), opened.CaseNumber.empty() ? opened.Seq : opened.CaseNumber);
     EXPECT_EQ(Label("PatientInfoLabel"), opened.FirstName + " " + opened.LastName);
     // The patient's record, item n being field n.
-    ASSERT_GT(main->PatientValues.size(), 12u);
-    EXPECT_EQ(main->PatientValues[10], opened.FirstName);
+    ASSERT_GT(main->PatientRecord.size(), 12u);
+    EXPECT_EQ(main->PatientRecord[10], opened.FirstName);
     const cItemListModel& physicians = S().CaseEdit->SubList(CaseSubList::kPhysicians);
     ASSERT_GT(physicians.rowCount(), 0);
     EXPECT_EQ(physicians.Item(0).GetValue("f12"), "P");

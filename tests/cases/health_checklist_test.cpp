@@ -41,7 +41,7 @@ TEST(HealthDetailText, OneChoiceStoresItsGroupOnlyAndNothingStoresEmpty) {
 
 TEST(HealthDetailText, HostileUserTextRoundTripsByteForByte) {
     const std::string hostile[] = {"true", "{x}", "null", "\"quoted\"", "back\\slash\\", "a,b:c", "'single'",
-                                   "line1\r\nline2", "Zoë – 東京", "  padded  ", "[1]", "12", "~~~"};
+                                   "line1\r\nline2", "Zoë – 東京", "  padded  ", "[1]", "12", "~~~", "a||b"};
     HealthDetail d;
     for (std::size_t i = 0; i < std::size(hostile); ++i) d.grid[1 + i][1 + i % 7] = hostile[i];
     d.values["AllergiesMemo"] = hostile[7];

@@ -1,7 +1,7 @@
 // How the case screens show and store a case's values.
 #include <gtest/gtest.h>
 
-#include "case_text.h"
+#include "case_labels.h"
 
 namespace dalvero {
 namespace {

@@ -1,4 +1,4 @@
-#include "case_text.h"
+#include "case_labels.h"
 
 #include <cctype>
 
