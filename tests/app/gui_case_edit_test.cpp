@@ -16,32 +16,20 @@
 #include "case_list_form.h"
 #include "case_list_model.h"
 #include "case_screens.h"
-#include "gui_client_fixture.h"
+#include "gui_planner_fixture.h"
 #include "health_checklist.h"
 #include "health_checklist_view.h"
 #include "health_detail_forms.h"
+#include "patient_editors.h"
 #include "record_batch.h"
 #include "record_ops.h"
 
 namespace dalvero {
 namespace {
 
-using test::ClientOnDemoServer;
-
-class CaseEdit : public ClientOnDemoServer {
+class CaseEdit : public test::PlannerOnDemoServer {
 protected:
-    void SetUp() override {
-        Start();
-        const auto& user = DemoUser("Discharge Planner");
-        LogIn(user.email, user.password);
-        main->FormActivate();
-        ASSERT_TRUE(dialogs.shown.empty());
-    }
-
-    cCaseScreens& S() const { return main->Screens(); }
-    cCaseListModel& OpenRows() const { return S().CaseList->Rows(); }
     void OpenRow(int row) { S().CaseList->OpenCasesListBoxClick(OpenRows().index(row)); }
-    std::string Label(const char* name) const { return main->findChild<QLabel*>(name)->text().toStdString(); }
     template <typename T>
     static T* In(QWidget& w, const char* name) {
         T* found = w.findChild<T*>(name);
@@ -111,8 +99,16 @@ TEST_F(CaseEdit, EachEditorWritesItsFieldsAndTheLabelsFollow) {
     S().CaseEdit->DischargeEditShapeMouseDown();
     EXPECT_EQ(Case(seq)[13], "20240307000000");
 
+    dialogs.Answer(QMessageBox::Ok);
     dialogs.InDialog([&](QDialog& d) {
-        EXPECT_EQ(In<QLineEdit>(d, "PatientSSNEdit")->text().size(), 11);
+        QLineEdit* ssn = In<QLineEdit>(d, "PatientSSNEdit");
+        const QString valid = ssn->text();
+        EXPECT_EQ(valid.size(), 11);
+        // A number cut short is refused on leaving it and the valid one put back.
+        QTest::keyClick(ssn, Qt::Key_Backspace);
+        static_cast<TPatientIdentificationEditForm&>(d).PatientSSNEditExit();
+        EXPECT_EQ(dialogs.shown.back().text, "The SSN is not 9 numbers");
+        EXPECT_EQ(ssn->text(), valid);
         In<QLineEdit>(d, "PatientMiddleNameEdit")->setText("Q");
         QLineEdit* phone = In<QLineEdit>(d, "PatientPhoneEdit");
         phone->clear();
@@ -248,6 +244,11 @@ TEST_F(CaseEdit, ChecklistRoundTripsHostileTextAndNeverCarriesTicksToTheNextCase
     main->CurrentCaseSeq = caseA;
     form.LoadHealthDetail();
     EXPECT_EQ(view.Detail().values, typed.values);
+
+    TPatientHealthDetailNoEditForm& readOnly = *S().PatientHealthDetailNoEdit;
+    ASSERT_TRUE(readOnly.Load(caseA));
+    EXPECT_EQ(readOnly.Checklist().Detail().grid, typed.grid);
+    EXPECT_TRUE(In<QLineEdit>(readOnly.Checklist(), "VisionOther")->isReadOnly());
 }
 
 }  // namespace

@@ -16,7 +16,7 @@
 #include "case_list_form.h"
 #include "case_list_model.h"
 #include "case_screens.h"
-#include "gui_client_fixture.h"
+#include "gui_planner_fixture.h"
 #include "record_batch.h"
 #include "record_ops.h"
 #include "sqlite_connection.h"
@@ -24,19 +24,8 @@
 namespace dalvero {
 namespace {
 
-using test::ClientOnDemoServer;
-
-class CaseIntake : public ClientOnDemoServer {
+class CaseIntake : public test::PlannerOnDemoServer {
 protected:
-    void SetUp() override {
-        Start();
-        planner = &DemoUser("Discharge Planner");
-        LogIn(planner->email, planner->password);
-        main->FormActivate();
-        ASSERT_TRUE(dialogs.shown.empty());
-    }
-
-    cCaseScreens& S() const { return main->Screens(); }
     template <typename T>
     static T* Field(QDialog& d, const char* name) {
         return d.findChild<T*>(name);
@@ -64,8 +53,6 @@ protected:
         Field<QComboBox>(d, "PatientMaritalStatusEdit")->setCurrentIndex(0);
         Field<QComboBox>(d, "PatientEthnicityEdit")->setCurrentIndex(2);
     }
-
-    const server::DemoLogin* planner = nullptr;
 };
 
 TEST_F(CaseIntake, NewPatientTypedThenShownOnTheCaseScreen) {

@@ -18,32 +18,15 @@
 #include "case_list_prev_form.h"
 #include "case_navigation_form.h"
 #include "case_screens.h"
-#include "gui_client_fixture.h"
+#include "gui_planner_fixture.h"
 #include "item_list_model.h"
 #include "record_ops.h"
 
 namespace dalvero {
 namespace {
 
-using test::ClientOnDemoServer;
-
-class CaseScreens : public ClientOnDemoServer {
+class CaseScreens : public test::PlannerOnDemoServer {
 protected:
-    void SetUp() override {
-        Start();
-        const auto& user = DemoUser("Discharge Planner");
-        LogIn(user.email, user.password);
-        main->FormActivate();
-        ASSERT_TRUE(dialogs.shown.empty());
-    }
-
-    cCaseScreens& S() const { return main->Screens(); }
-    cCaseListModel& OpenRows() const { return S().CaseList->Rows(); }
-    bool Shown(const char* name) const {
-        auto* w = main->findChild<QWidget*>(name);
-        return w && w->isVisibleTo(main.get());
-    }
-    std::string Label(const char* name) const { return main->findChild<QLabel*>(name)->text().toStdString(); }
     std::vector<std::string> Seqs(const cCaseListModel& rows) const {
         std::vector<std::string> seqs;
         for (int i = 0; i < rows.rowCount(); ++i) seqs.push_back(rows.Object(i)->Seq);
