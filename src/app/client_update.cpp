@@ -52,8 +52,9 @@ cClientUpdate::cClientUpdate(dbServerConnection& connection, std::string remoteN
       RemoteName(std::move(remoteName)),
       LocalDate(FileAge(executablePath)),
       endProgram_(std::move(endProgram)) {
-    const std::int32_t serverDate = Connection.GetFileInfo(RemoteName);
-    UpdateNeeded = serverDate != 0 && LocalDate < serverDate;
+    ServerDate = Connection.GetFileInfo(RemoteName);
+    ServerSize = Connection.FileSize;
+    UpdateNeeded = ServerDate != 0 && LocalDate < ServerDate;
 }
 
 void cClientUpdate::Run() {
@@ -75,6 +76,20 @@ void cClientUpdate::Run() {
     };
     if (!Connection.DownloadFile(RemoteName, download, progress)) {
         if (ProgressBar) ProgressBar->hide();
+        return;
+    }
+    // A file that is not the one announced (cut short, mixed with another
+    // reply) must never replace a working executable.
+    std::error_code sizeError;
+    const auto size = fs::file_size(download, sizeError);
+    if (sizeError || static_cast<std::int64_t>(size) != ServerSize || FileAge(download) != ServerDate) {
+        Remove(download);
+        if (ProgressBar) ProgressBar->hide();
+        busy.reset();
+        ShowMessageBox(nullptr,
+                       "The new version was not received intact, so this version goes on running.\n"
+                       "Restart the program to try the update again.",
+                       "Update failed");
         return;
     }
 

@@ -24,8 +24,9 @@ public:
                   QProgressBar* progressBar, const std::string& executablePath, EndAction endProgram);
 
     // Downloads, swaps, restarts and ends the program. Returns only when the
-    // download failed (nothing changed) or the new file could not take the
-    // executable's name (the old one is put back).
+    // download failed or does not match the server copy's size and date
+    // (nothing changed; the user is told of a mismatch) or the new file could
+    // not take the executable's name (the old one is put back).
     void Run();
 
     dbServerConnection& Connection;
@@ -34,6 +35,9 @@ public:
     std::string RemoteName;
     std::string ExecutableName;  // set by Run
     std::int32_t LocalDate;
+    // The server copy's date and size: the download must match both.
+    std::int32_t ServerDate = 0;
+    std::int64_t ServerSize = 0;
     bool UpdateNeeded = false;
 
 private:

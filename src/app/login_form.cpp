@@ -82,10 +82,19 @@ void TLoginForm::FormPaint() {
     cClientUpdate update(*session_.DataServer, kRemoteClient, session_.ApplicationFolder, ui->UpdateProgressBar,
                          executablePath_, endProgram_);
     if (update.UpdateNeeded) {
+        // The download services window events: a log-in now would send its
+        // request into the middle of the transfer.
+        const auto enableLogin = [this](bool on) {
+            for (QWidget* control : {static_cast<QWidget*>(ui->UserEdit), static_cast<QWidget*>(ui->PasswordEdit),
+                                     static_cast<QWidget*>(ui->LoginButton)})
+                control->setEnabled(on);
+        };
+        enableLogin(false);
         ui->UpdateIndicatorPanel->show();
         update.Run();
         // Unless the program is ending, this copy goes on.
         ui->UpdateIndicatorPanel->hide();
+        enableLogin(true);
     }
 }
 

@@ -19,13 +19,13 @@
 #include "case_row_text.h"
 #include "case_screens.h"
 #include "control_events.h"
-#include "control_text.h"
 #include "dialog_seam.h"
 #include "field_tag.h"
 #include "health_detail_forms.h"
 #include "image_button.h"
 #include "item_list_model.h"
 #include "record_ops.h"
+#include "screen_content.h"
 #include "table_catalogue.h"
 #include "ui_main_window.h"
 
@@ -74,6 +74,12 @@ TForm1::TForm1(ClientSession& session)
     ui->Image1->setPixmap(ImageButtonArt::Paint(ImageButtonArt::Shape::Button, art->text(), art->font(), art->size(),
                                                 cImageButton::Normal, art->devicePixelRatioF()));
     historyRows_->SetSorted(true);
+    // The open case's shared parts go with the case screen when its load fails.
+    screens_->CaseEdit->Content().AddList([this] {
+        historyRows_->Clear();
+        PatientRecord.clear();
+        CaseFieldValues.clear();
+    });
 
     TimeoutTimer->setObjectName("TimeoutTimer");
     TimeoutTimer->setInterval(kIdleTickMs);
@@ -225,15 +231,23 @@ void TForm1::LoadOpenCaseList() {
     rows.Clear();
     rows.SetSorted(false);
     SetApplicationTitle("Case List");
-    std::vector<cCaseObject> cases =
+    std::optional<std::vector<cCaseObject>> cases =
         QueryOpenCases(*Session.DataServer, {HospitalSeq, UserSeq, ShowAllOpenCases});
-    ApplyCaseStatuses(*Session.FunctionServer, cases);
-    for (cCaseObject& c : cases) {
+    OpenListSortColumn = 0;
+    if (!cases) {
+        rows.SetSorted(true);
+        form.LoadState().Failed();
+        return;
+    }
+    ApplyCaseStatuses(*Session.FunctionServer, *cases);
+    for (cCaseObject& c : *cases) {
         std::string text = RowName(c);
         rows.Add(std::move(text), std::move(c));
     }
-    OpenListSortColumn = 0;
     rows.SetSorted(true);
+    form.LoadState().Loaded(rows.rowCount());
+    // The server answers again: field writes it missed can go now.
+    FieldSaves.RetryAll(*Session.DataServer);
 }
 
 void TForm1::LoadPreviousCaseList(bool keepPage) {
@@ -241,10 +255,14 @@ void TForm1::LoadPreviousCaseList(bool keepPage) {
     cCaseListModel& rows = form.Rows();
     rows.Clear();
     SetApplicationTitle("Previous Case List");
-    if (!keepPage)
-        QueryPreviousCases(PreviousListBatch, *Session.DataServer, {HospitalSeq, UserSeq, ShowAllPreviousCases},
-                           form.PageSize());
+    const bool read = keepPage || QueryPreviousCases(PreviousListBatch, *Session.DataServer,
+                                                     {HospitalSeq, UserSeq, ShowAllPreviousCases}, form.PageSize());
     form.SetPagingButtonsVisible(false);
+    PreviousListSortColumn = 0;
+    if (!read) {
+        form.LoadState().Failed();
+        return;
+    }
     if (cBatchSet* set = PreviousListBatch.Set.get()) {
         for (cCaseObject& c : CaseRows(*set, false)) {
             std::string text = RowName(c);
@@ -252,15 +270,20 @@ void TForm1::LoadPreviousCaseList(bool keepPage) {
         }
         form.SetPagingButtonsVisible(PagingButtonsVisible(set->Count, set->Position));
     }
-    PreviousListSortColumn = 0;
+    form.LoadState().Loaded(rows.rowCount());
 }
 
 void TForm1::LoadCaseWorkers() { CaseWorkers = QueryCaseWorkers(*Session.DataServer, HospitalSeq); }
 
-void TForm1::LoadCaseSubLists(const std::string& caseSeq, bool withoutSeq) {
+bool TForm1::LoadCaseSubLists(const std::string& caseSeq, bool withoutSeq) {
+    bool all = true;
     for (CaseSubList which : {CaseSubList::kPhysicians, CaseSubList::kFamily, CaseSubList::kDiagnosisCodes,
-                              CaseSubList::kTreatmentCodes})
-        screens_->CaseEdit->SubList(which).SetRows(QueryCaseSubList(*Session.DataServer, which, caseSeq, withoutSeq));
+                              CaseSubList::kTreatmentCodes}) {
+        std::optional<std::vector<SubListRow>> rows = QueryCaseSubList(*Session.DataServer, which, caseSeq, withoutSeq);
+        all = all && rows.has_value();
+        screens_->CaseEdit->SubList(which).SetRows(rows ? std::move(*rows) : std::vector<SubListRow>());
+    }
+    return all;
 }
 
 void TForm1::ClearCaseSubLists() {
@@ -269,12 +292,15 @@ void TForm1::ClearCaseSubLists() {
         screens_->CaseEdit->SubList(which).Clear();
 }
 
-void TForm1::LoadCaseHistory() {
+bool TForm1::LoadCaseHistory() {
     historyRows_->Clear();
-    for (cCaseObject& c : QueryCaseHistory(*Session.DataServer, CurrentPatientSeq)) {
+    std::optional<std::vector<cCaseObject>> cases = QueryCaseHistory(*Session.DataServer, CurrentPatientSeq);
+    if (!cases) return false;
+    for (cCaseObject& c : *cases) {
         std::string text = DateSortKey(c.AdmitDate);
         historyRows_->Add(std::move(text), std::move(c));
     }
+    return true;
 }
 
 std::string TForm1::GetPrimaryPhysician(const std::string& caseSeq) {
@@ -282,15 +308,27 @@ std::string TForm1::GetPrimaryPhysician(const std::string& caseSeq) {
 }
 
 void TForm1::SaveFieldOnExit(const std::string& table, const std::string& seq, QWidget* control) {
-    if (!IsFieldChanged(control) || EditMode != 1) return;
-    SetFieldChanged(control, false);
-    // A list of its own: PatientRecord holds the open patient, and an
-    // emptied field must still be written ("fN=").
-    const StringList values{"f" + std::to_string(TaggedFieldNumber(control)) + "=" + ControlText(control)};
-    UpdateRecord(*Session.DataServer, table, seq, values);
+    if (EditMode != 1 || !Session.DataServer) return;
+    FieldSaves.Save(*Session.DataServer, table, seq, control);
 }
 
-void TForm1::CaseFieldExit(QWidget* control) { SaveFieldOnExit(cat::tbl::kCases, CurrentCaseSeq, control); }
+// To the case the screen was loaded from: CurrentCaseSeq may already name
+// another one whose load failed.
+void TForm1::CaseFieldExit(QWidget* control) {
+    SaveFieldOnExit(cat::tbl::kCases, screens_->CaseEdit->LoadedCaseSeq(), control);
+}
+
+void TForm1::SaveChangedCaseFields() {
+    for (const auto& save : PendingSaves) save();
+    if (EditMode != 1 || !Session.DataServer) return;
+    for (const auto& [number, control] : CaseEditControls)
+        FieldSaves.Save(*Session.DataServer, cat::tbl::kCases, screens_->CaseEdit->LoadedCaseSeq(), control, false);
+}
+
+void TForm1::SavePendingCaseFields() {
+    SaveChangedCaseFields();
+    if (FieldSaves.HasUnsaved()) FieldSaves.Resolve(*Session.DataServer, this);
+}
 
 void TForm1::ShowCaseInformation(const std::string& caseNumber, const std::string& patientName) {
     ui->CaseInfoLabel->setText(QString::fromStdString(caseNumber));
@@ -306,7 +344,10 @@ void TForm1::HideCaseInformation() {
 
 void TForm1::TimeoutTimerTimer() {
     if (IdleTicks++ > kMostIdleTicks) {
-        SavePendingCaseFields();
+        // Nobody is there to answer: what the server does not take is kept
+        // for the next opening of the case.
+        SaveChangedCaseFields();
+        if (FieldSaves.HasUnsaved()) FieldSaves.KeepUnresolved(*Session.DataServer);
         TerminateAction();
     }
 }

@@ -37,11 +37,12 @@ public:
     void LoadOpenCaseList() override;
     void LoadPreviousCaseList(bool keepPage) override;
     void LoadCaseWorkers() override;
-    void LoadCaseSubLists(const std::string& caseSeq, bool withoutSeq) override;
+    bool LoadCaseSubLists(const std::string& caseSeq, bool withoutSeq) override;
     void ClearCaseSubLists() override;
-    void LoadCaseHistory() override;
+    bool LoadCaseHistory() override;
     std::string GetPrimaryPhysician(const std::string& caseSeq) override;
     void SaveFieldOnExit(const std::string& table, const std::string& seq, QWidget* control) override;
+    void SavePendingCaseFields() override;
     void ShowCaseInformation(const std::string& caseNumber, const std::string& patientName) override;
     void HideCaseInformation() override;
 
@@ -75,6 +76,8 @@ private:
     void BuildPanelMap();
     void BindCaseEditControls();
     void ShowHospitalLogo();
+    // Writes each changed case field without a message of its own.
+    void SaveChangedCaseFields();
     const PanelContainerClass* FindPanel(const std::string& name) const;
 
     std::unique_ptr<Ui::TForm1> ui;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "client_session.h"
+#include "field_saves.h"
 #include "record_batch.h"
 #include "string_list.h"
 #include "table_catalogue.h"
@@ -36,9 +37,11 @@ public:
     // keepPage: show the page PreviousListBatch holds instead of querying.
     virtual void LoadPreviousCaseList(bool keepPage) = 0;
     virtual void LoadCaseWorkers() = 0;
-    virtual void LoadCaseSubLists(const std::string& caseSeq, bool withoutSeq) = 0;
+    // Loaders of several rows: false when the server did not answer, and the
+    // rows are then empty (never those of an earlier case).
+    virtual bool LoadCaseSubLists(const std::string& caseSeq, bool withoutSeq) = 0;
     virtual void ClearCaseSubLists() = 0;
-    virtual void LoadCaseHistory() = 0;
+    virtual bool LoadCaseHistory() = 0;
     virtual std::string GetPrimaryPhysician(const std::string& caseSeq) = 0;
     // Writes the one field of a control whose changed flag is set.
     virtual void SaveFieldOnExit(const std::string& table, const std::string& seq, QWidget* control) = 0;
@@ -46,13 +49,10 @@ public:
     virtual void ShowCaseInformation(const std::string& caseNumber, const std::string& patientName) = 0;
     virtual void HideCaseInformation() = 0;
 
-    // Writes each case edit field changed since it was last saved, so that
-    // leaving the case loses no typing.
-    void SavePendingCaseFields() {
-        for (const auto& [number, control] : CaseEditControls)
-            SaveFieldOnExit(catalogue::tbl::kCases, CurrentCaseSeq, control);
-        for (const auto& save : PendingSaves) save();
-    }
+    // Before the open case goes out of view: writes each case edit field
+    // changed since it was last saved; what the server does not take the
+    // user retries or discards (FieldSaves).
+    virtual void SavePendingCaseFields() = 0;
 
     // The title the desktop shows for the application.
     static void SetApplicationTitle(const std::string& title) {
@@ -94,6 +94,8 @@ public:
     int IdleTicks = 0;
     // Screens with entries of their own to write before the case is left.
     std::vector<std::function<void()>> PendingSaves;
+    // Field writes the server has not taken yet.
+    cFieldSaves FieldSaves;
 };
 
 }  // namespace dalvero

@@ -11,6 +11,7 @@
 #include "control_text.h"
 #include "date_text.h"
 #include "dialog_seam.h"
+#include "field_saves.h"
 #include "field_tag.h"
 #include "image_button.h"
 #include "item_list_model.h"
@@ -62,7 +63,16 @@ TCaseEditForm::TCaseEditForm(MainWindowState& main, cCaseScreens& screens)
         subLists_[i] = new cItemListModel(this);
         lists[i]->setModel(subLists_[i]);
         lists[i]->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        content_.AddList([model = subLists_[i]] { model->Clear(); });
     }
+    content_.AddControls({ui->CaseDiagnosisMemo, ui->PatientNameLabel, ui->SSN_Label, ui->BirthdateLabel,
+                          ui->StreetLabel, ui->CityLabel, ui->StateZipLabel, ui->Phone1Label, ui->Phone2Label,
+                          ui->EmailLabel, ui->GenderLabel, ui->EthnicityLabel, ui->LanguageLabel,
+                          ui->OtherLanguageLabel, ui->AdmitDateLabel, ui->CaseNumberLabel, ui->RoomLabel,
+                          ui->HeightLabel, ui->WeightLabel, ui->DischargeDateLabel, ui->CaseWorkerLabel,
+                          ui->PrimaryInsuranceLabel, ui->SecondaryInsLabel, ui->ThirdInsLabel, ui->LeftWithLabel});
+    // Nothing is written before a case has loaded.
+    content_.Clear();
     cImageButton::Painted(ui->SaveNewCaseImageButton, ImageButtonArt::Shape::Button);
     connect(cImageButton::Painted(ui->CloseCaseImageButton, ImageButtonArt::Shape::Button), &cImageButton::clicked,
             this, &TCaseEditForm::CloseCaseImageButtonClick);
@@ -91,13 +101,15 @@ bool TCaseEditForm::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
-void TCaseEditForm::FillCaseForm() {
+bool TCaseEditForm::FillCaseForm() {
     StringList bound;
     for (const auto& [number, control] : main_.CaseEditControls) bound.push_back("f" + number);
     std::string values;
-    if (!GetRecordFields(*main_.Session.DataServer, cat::tbl::kCases, main_.CurrentCaseSeq,
-                         bound.CommaText() + kJoinedFields, values, kCaseAliases))
-        return;
+    if (!GetRecordFields(*main_.Session.DataServer, catalogue::tbl::kCases, main_.CurrentCaseSeq,
+                         bound.CommaText() + kJoinedFields, values, kCaseAliases)) {
+        LoadFailed();
+        return false;
+    }
     StringList& v = main_.CaseFieldValues;
     v.SetCommaText(values);
 
@@ -112,6 +124,16 @@ void TCaseEditForm::FillCaseForm() {
         SetControlText(control, v.Value("f" + number));
         SetFieldChanged(control, false);
     }
+    content_.Loaded(main_.CurrentCaseSeq);
+    std::vector<QWidget*> controls;
+    for (const auto& [number, control] : main_.CaseEditControls) controls.push_back(control);
+    main_.FieldSaves.OfferRecovered(catalogue::tbl::kCases, main_.CurrentCaseSeq, controls, Panel());
+    return true;
+}
+
+void TCaseEditForm::LoadFailed() {
+    content_.LoadFailed(Panel(), "case");
+    main_.HideCaseInformation();
 }
 
 void TCaseEditForm::FillLabels() {
@@ -183,6 +205,7 @@ void TCaseEditForm::DimScreen(bool on) {
 
 template <typename Editor>
 void TCaseEditForm::OpenEditor(Editor& editor) {
+    if (LoadedCaseSeq().empty()) return;
     // The notes typed so far go first: the editor's changes are read back
     // over the whole screen.
     main_.SavePendingCaseFields();
@@ -198,6 +221,7 @@ void TCaseEditForm::Shape7MouseDown() { OpenEditor(*screens_.PatientAdmission); 
 void TCaseEditForm::DischargeEditShapeMouseDown() { OpenEditor(*screens_.PatientEditDischarge); }
 
 void TCaseEditForm::CloseCaseImageButtonClick() {
+    if (LoadedCaseSeq().empty()) return;
     if (ShowMessageBox(this, "Are you sure you want to close this case?", "Are you sure",
                        QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
         return;

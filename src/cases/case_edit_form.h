@@ -12,6 +12,7 @@
 #include <string>
 
 #include "case_queries.h"
+#include "screen_content.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -38,10 +39,19 @@ public:
     QPlainTextEdit* CaseDiagnosisMemo() const;
     QLabel* SaveNewCaseImageButton() const;
 
-    // Reads the open case (CurrentCaseSeq) into CaseFieldValues, every label,
-    // the main window's case information and the bound controls. A failed
-    // read leaves everything as it was.
-    void FillCaseForm();
+    // Reads the open case (CurrentCaseSeq) into CaseFieldValues, every
+    // label, the main window's case information and the bound controls, and
+    // offers back text of the case kept in recovery files. A failed read empties the
+    // screen and says so (LoadFailed); false then.
+    bool FillCaseForm();
+    // Empties the screen and the case information, tells the user, and
+    // keeps the bound controls from writing until the next load.
+    void LoadFailed();
+    // The case the bound controls show and write to; empty when none.
+    const std::string& LoadedCaseSeq() const { return content_.LoadedSeq(); }
+    // What the screen shows of a case; a screen showing a case that was
+    // not read by FillCaseForm marks it Loaded.
+    cScreenContent& Content() { return content_; }
     // How the screen looks when the user goes back to the case list: the
     // controls of a case being edited, not of one being added.
     void ShowEditControls();
@@ -74,6 +84,7 @@ private:
     MainWindowState& main_;
     cCaseScreens& screens_;
     std::array<cItemListModel*, 4> subLists_{};
+    cScreenContent content_;
 };
 
 }  // namespace dalvero

@@ -18,6 +18,7 @@
 #include "main_window_state.h"
 #include "my_all_tabs.h"
 #include "record_ops.h"
+#include "screen_content.h"
 #include "table_catalogue.h"
 #include "ui_case_list_form.h"
 
@@ -45,6 +46,7 @@ TCaseListForm::TCaseListForm(MainWindowState& main, cCaseScreens& screens)
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setMouseTracking(true);
     list->viewport()->installEventFilter(this);
+    loadState_ = new cListState(list, "No open cases", [this] { main_.LoadOpenCaseList(); });
 
     connect(ui->OpenCasesHeader, &QHeaderView::sectionClicked, this, &TCaseListForm::OpenCasesHeaderSectionClick);
     connect(ui->OpenCasesHeader, &QHeaderView::sectionResized, list->viewport(), qOverload<>(&QWidget::update));
@@ -102,13 +104,21 @@ void TCaseListForm::OpenCasesListBoxClick(const QModelIndex& index) {
     main_.CurrentPatientSeq = c->PatientSeq;
     main_.CurrentCaseSeq = c->Seq;
     TCaseEditForm& edit = *screens_.CaseEdit;
-    edit.FillCaseForm();
-    main_.LoadCaseSubLists(main_.CurrentCaseSeq, false);
+    // Every part of the case or none: a part that fails must not leave the
+    // screen showing another case's.
+    if (edit.FillCaseForm()) {
+        const bool loaded =
+            main_.LoadCaseSubLists(main_.CurrentCaseSeq, false) &&
+            ReadRecord(*main_.Session.DataServer, catalogue::tbl::kPatients, main_.CurrentPatientSeq,
+                       main_.PatientRecord) &&
+            main_.LoadCaseHistory();
+        if (!loaded) edit.LoadFailed();
+    }
     main_.EditMode = 1;
-    ReadRecord(*main_.Session.DataServer, catalogue::tbl::kPatients, main_.CurrentPatientSeq, main_.PatientRecord);
-    main_.LoadCaseHistory();
     edit.SaveNewCaseImageButton()->hide();
-    screens_.PatientHealthDetail->LoadHealthDetail();
+    // A case that failed to load has said so once; its check-list stays empty.
+    if (edit.LoadedCaseSeq().empty()) screens_.PatientHealthDetail->Clear();
+    else screens_.PatientHealthDetail->LoadHealthDetail();
     main_.ShowPanel("CaseEdit");
 
     list->show();

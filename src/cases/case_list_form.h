@@ -23,6 +23,7 @@ class MainWindowState;
 class cCaseListModel;
 class cCaseRowDelegate;
 class cCaseScreens;
+class cListState;
 
 class TCaseListForm : public QWidget {
     Q_OBJECT
@@ -33,6 +34,8 @@ public:
     QWidget* Panel() const;
     cCaseListModel& Rows() const { return *rows_; }
     QListView* OpenCasesListBox() const;
+    // The list's empty-state text and its retry after a failed load.
+    cListState& LoadState() const { return *loadState_; }
 
     // The row under the mouse relative to the top visible row, -1 for none.
     int HoverRow() const { return hoverRow_; }
@@ -62,6 +65,7 @@ private:
     cCaseScreens& screens_;
     cCaseListModel* rows_;
     cCaseRowDelegate* delegate_;
+    cListState* loadState_;
     int hoverRow_ = -1;
 };
 

@@ -7,6 +7,7 @@
 #include "image_button.h"
 #include "main_window_state.h"
 #include "my_all_tabs.h"
+#include "screen_content.h"
 #include "ui_case_list_prev_form.h"
 
 namespace dalvero {
@@ -31,6 +32,7 @@ TCaseListPrevForm::TCaseListPrevForm(MainWindowState& main)
     list->setUniformItemSizes(true);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
+    loadState_ = new cListState(list, "No previous cases", [this] { main_.LoadPreviousCaseList(false); });
     connect(ui->PrevCasesHeader, &QHeaderView::sectionResized, list->viewport(), qOverload<>(&QWidget::update));
 
     const MyAllTabs tabs = MakeMyAllTabs(this, ui->ShowMyCasesButtonImage, ui->ShowAllCasesImageButton);
@@ -68,14 +70,18 @@ void TCaseListPrevForm::ShowAllCasesImageButtonClick() {
     main_.LoadPreviousCaseList(false);
 }
 
+// The list pages on the server's marks: a page that fails is a failed load,
+// never the list's end.
 void TCaseListPrevForm::PageUpImageClick() {
-    main_.PreviousListBatch.PriorPage();
+    const bool read = main_.PreviousListBatch.PriorPage();
     main_.LoadPreviousCaseList(true);
+    if (!read) loadState_->Failed();
 }
 
 void TCaseListPrevForm::PageDownImageClick() {
-    main_.PreviousListBatch.NextPage();
+    const bool read = main_.PreviousListBatch.NextPage();
     main_.LoadPreviousCaseList(true);
+    if (!read) loadState_->Failed();
 }
 
 }  // namespace dalvero

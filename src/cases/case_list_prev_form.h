@@ -14,6 +14,7 @@ namespace dalvero {
 
 class MainWindowState;
 class cCaseListModel;
+class cListState;
 
 class TCaseListPrevForm : public QWidget {
     Q_OBJECT
@@ -27,6 +28,8 @@ public:
     int PageSize() const;
     void SetPagingButtonsVisible(bool visible);
     bool PagingButtonsVisible() const;
+    // The list's empty-state text and its retry after a failed load.
+    cListState& LoadState() const { return *loadState_; }
 
     void ShowMyCasesButtonImageClick();
     void ShowAllCasesImageButtonClick();
@@ -37,6 +40,7 @@ private:
     std::unique_ptr<Ui::TCaseListPrevForm> ui;
     MainWindowState& main_;
     cCaseListModel* rows_;
+    cListState* loadState_;
 };
 
 }  // namespace dalvero

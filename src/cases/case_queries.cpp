@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <iterator>
 #include <map>
 
 #include "function_commands.h"
@@ -61,11 +62,22 @@ const SubListKind& KindOf(CaseSubList which) {
     return treatments;
 }
 
-std::vector<cCaseObject> QueryCases(dbServerConnection& db, const char* index, const std::string& key,
-                                    const char* fields, const char* aliases, bool withApproval) {
+std::optional<std::vector<cCaseObject>> QueryCases(dbServerConnection& db, const char* index, const std::string& key,
+                                                   const char* fields, const char* aliases, bool withApproval) {
     cRecordBatch batch;
-    if (!batch.Query(&db, cat::tbl::kCases, index, key, "", 0, kMaxRows, fields, aliases, "", kForward)) return {};
-    return CaseRows(*batch.Set, withApproval);
+    if (!batch.Query(&db, cat::tbl::kCases, index, key, "", 0, kMaxRows, fields, aliases, "", kForward))
+        return std::nullopt;
+    std::vector<cCaseObject> rows = CaseRows(*batch.Set, withApproval);
+    // The server answers a page at a time; the list's size says whether more
+    // follow the second mark.
+    while (static_cast<int>(rows.size()) < batch.Set->Position && batch.SecondMark != 0) {
+        if (!batch.NextPage()) return std::nullopt;
+        std::vector<cCaseObject> page = CaseRows(*batch.Set, withApproval);
+        // A page that brings nothing would never end the list.
+        if (page.empty()) return std::nullopt;
+        rows.insert(rows.end(), std::make_move_iterator(page.begin()), std::make_move_iterator(page.end()));
+    }
+    return rows;
 }
 }  // namespace
 
@@ -77,7 +89,7 @@ std::vector<cCaseObject> CaseRows(cBatchSet& set, bool withApproval) {
     return rows;
 }
 
-std::vector<cCaseObject> QueryOpenCases(dbServerConnection& db, const CaseListOwner& owner) {
+std::optional<std::vector<cCaseObject>> QueryOpenCases(dbServerConnection& db, const CaseListOwner& owner) {
     return owner.showAll ? QueryCases(db, cat::cases::kListOpenByHospital, owner.hospitalSeq, kCaseListFields,
                                       kCaseListAliases, true)
                          : QueryCases(db, cat::cases::kListOpenByWorker, owner.userSeq, kCaseListFields,
@@ -112,7 +124,7 @@ bool QueryPreviousCases(cRecordBatch& batch, dbServerConnection& db, const CaseL
 
 bool PagingButtonsVisible(int count, int position) { return count < position; }
 
-std::vector<cCaseObject> QueryCaseHistory(dbServerConnection& db, const std::string& patientSeq) {
+std::optional<std::vector<cCaseObject>> QueryCaseHistory(dbServerConnection& db, const std::string& patientSeq) {
     return QueryCases(db, cat::cases::kListByPatient, patientSeq, kHistoryFields, kHistoryAliases, false);
 }
 
@@ -147,15 +159,15 @@ std::vector<std::pair<std::string, int>> QueryInsuranceTypes(dbServerConnection&
     return QueryNamedSeqs(db, cat::tbl::kInsuranceTypes, cat::kListByName, "", {cat::insurance_types::kName});
 }
 
-std::vector<SubListRow> QueryCaseSubList(dbServerConnection& db, CaseSubList which, const std::string& caseSeq,
-                                         bool withoutSeq) {
+std::optional<std::vector<SubListRow>> QueryCaseSubList(dbServerConnection& db, CaseSubList which,
+                                                        const std::string& caseSeq, bool withoutSeq) {
     const SubListKind& kind = KindOf(which);
     std::vector<SubListRow> rows;
     cRecordBatch batch;
     if (!batch.Query(&db, kind.table, cat::kListByOwner, caseSeq, "", 0, kMaxRows, kind.fields, kind.aliases, "",
-                     kForward) ||
-        !batch.Set->First())
-        return rows;
+                     kForward))
+        return std::nullopt;
+    if (!batch.Set->First()) return rows;
     cBatchSet& set = *batch.Set;
     const std::vector<std::string> names = ParseCommaText(kind.fields);
     do {

@@ -4,6 +4,7 @@
 // open case's four sub-lists and its primary physician.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,9 +27,9 @@ struct CaseListOwner {
 // Every record of the set, from its first, as rows.
 std::vector<cCaseObject> CaseRows(cBatchSet& set, bool withApproval);
 
-// The open cases, in the order the server lists them; empty when the query
-// fails.
-std::vector<cCaseObject> QueryOpenCases(dbServerConnection& db, const CaseListOwner& owner);
+// Every open case, in the order the server lists them, read page after page;
+// none when a query fails (a list missing some open cases would be wrong).
+std::optional<std::vector<cCaseObject>> QueryOpenCases(dbServerConnection& db, const CaseListOwner& owner);
 
 // Each row's status from the FunctionServer's "getcasestatus"; statuses for
 // cases not in rows are skipped, and a failed command leaves them as they are.
@@ -41,8 +42,8 @@ bool QueryPreviousCases(cRecordBatch& batch, dbServerConnection& db, const CaseL
 // the page than it holds.
 bool PagingButtonsVisible(int count, int position);
 
-// A patient's cases, for the case history.
-std::vector<cCaseObject> QueryCaseHistory(dbServerConnection& db, const std::string& patientSeq);
+// A patient's cases, for the case history; none when a query fails.
+std::optional<std::vector<cCaseObject>> QueryCaseHistory(dbServerConnection& db, const std::string& patientSeq);
 
 // The hospital's personnel as "first last" names with their Seq.
 std::vector<std::pair<std::string, int>> QueryCaseWorkers(dbServerConnection& db, const std::string& hospitalSeq);
@@ -57,8 +58,9 @@ struct SubListRow {
 };
 
 // One of an open case's lists, its primary entry (physician or family
-// contact) first. withoutSeq leaves every row's Seq empty.
-std::vector<SubListRow> QueryCaseSubList(dbServerConnection& db, CaseSubList which, const std::string& caseSeq,
+// contact) first. withoutSeq leaves every row's Seq empty. None when the
+// query fails.
+std::optional<std::vector<SubListRow>> QueryCaseSubList(dbServerConnection& db, CaseSubList which, const std::string& caseSeq,
                                          bool withoutSeq);
 
 // The case's primary physician as comma text Seq=...,Specialty=...,

@@ -13,8 +13,9 @@ namespace {
 constexpr double kDaysPerYear = 365.25;
 constexpr double kOldestAge = 130;
 
-// Ages outside (0, 130) are not shown.
-bool ShownAge(double age) { return age > 0 && age < kOldestAge; }
+// Ages outside (0, 130) are not shown. The birth date has no time of day,
+// so the fraction of today that has passed is no age: born today is age 0.
+bool ShownAge(double age) { return age * kDaysPerYear >= 1 && age < kOldestAge; }
 
 std::string OneDecimal(double value) {
     char text[32];

@@ -55,10 +55,15 @@ bool TPatientHealthDetailForm::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
-void TPatientHealthDetailForm::LoadHealthDetail() {
+void TPatientHealthDetailForm::Clear() {
     SavePending();
     changed_ = false;
     caseSeq_.clear();
+    view_->SetDetail({});
+}
+
+void TPatientHealthDetailForm::LoadHealthDetail() {
+    Clear();
     HealthDetail detail;
     const bool read = ReadHealthDetail(main_, main_.CurrentCaseSeq, detail);
     // Every entry is set, so nothing of the case shown before stays.

@@ -37,6 +37,8 @@ public:
     void LoadHealthDetail();
     // Leaving the check-list.
     void PatientDetailsScrollBoxExit() { SavePending(); }
+    // Empties the check-list; nothing is written until the next load.
+    void Clear();
     // Writes the check-list when it changed since it was loaded or saved.
     void SavePending();
 

@@ -1,11 +1,17 @@
 // Self-update: whether the server's copy is newer, and the swap of a
-// stand-in executable, against a scripted server.
+// stand-in executable, against a scripted server; the login window during an
+// update from the real server.
 #include <QApplication>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "client_update.h"
@@ -13,6 +19,7 @@
 #include "fake_peer.h"
 #include "file_age.h"
 #include "frame.h"
+#include "gui_client_fixture.h"
 #include "gui_temp_folder.h"
 #include "scripted_dialogs.h"
 
@@ -118,6 +125,28 @@ TEST_F(ClientUpdate, BrokenDownloadLeavesTheProgramAsItWas) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+TEST_F(ClientUpdate, DownloadNotMatchingTheFileInfoNeverReplacesTheProgram) {
+    // Fewer bytes than the file info gave, or another file date: the server
+    // sent something else than the copy it announced.
+    for (const auto& [infoSize, date] : {std::pair<std::size_t, std::int32_t>{20, kNewDate}, {10, kNewDate + 60}}) {
+        FakePeer peer(PeerScript()
+                          .ReadFrame()
+                          .Reply(FileInfo(kNewDate, infoSize))
+                          .ReadFrame()
+                          .Send(Download("only ten b", date, 10))
+                          .Reply("Done"));
+        dialogs.Answer(QMessageBox::Ok);
+        ASSERT_TRUE(Update(peer, folder.File("Dalvero")));
+        EXPECT_EQ(folder.Read("Dalvero"), "old program");
+        EXPECT_FALSE(folder.Has("Dalvero.tmp"));
+        EXPECT_FALSE(folder.Has("Dalvero.bak"));
+    }
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].caption, "Update failed");
+    EXPECT_EQ(ends, 0);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 TEST_F(ClientUpdate, HeldExecutableEndsTheProgramWithAMessage) {
     // The executable cannot be moved aside: here it is not where the
     // update expects it.
@@ -139,6 +168,26 @@ TEST_F(ClientUpdate, HeldExecutableEndsTheProgramWithAMessage) {
               "Close any others that are running and restart, and this application will be updated.");
     EXPECT_EQ(ends, 1);
     EXPECT_FALSE(folder.Has("Dalvero"));
+}
+
+class UpdateAtLogin : public test::ClientOnDemoServer {};
+
+TEST_F(UpdateAtLogin, LoginWaitsWhileTheNewVersionArrives) {
+    const std::string program = "#!/bin/sh\nexit 0\n";
+    std::ofstream(server.DataDir() / "files" / "Clients" / "Dalvero", std::ios::binary) << program;
+    folder.Write("Dalvero", "old program");
+    SetFileAge(folder.File("Dalvero"), kOldDate);
+    Start();
+    const auto* button = login->findChild<QPushButton*>("LoginButton");
+    const auto* user = login->findChild<QLineEdit*>("UserEdit");
+    std::vector<bool> loginUsable;
+    QObject::connect(login->findChild<QProgressBar*>("UpdateProgressBar"), &QProgressBar::valueChanged,
+                     [&] { loginUsable.push_back(button->isEnabled() || user->isEnabled()); });
+    login->FormPaint();
+    ASSERT_FALSE(loginUsable.empty());
+    EXPECT_EQ(std::count(loginUsable.begin(), loginUsable.end(), true), 0);
+    EXPECT_EQ(folder.Read("Dalvero"), program);
+    EXPECT_EQ(ends, 1);
 }
 
 }  // namespace

@@ -79,6 +79,7 @@ protected:
         SetFieldTag(memo, 1001);
         main.EditMode = 1;
         main.CurrentCaseSeq = "12";
+        main.Screens().CaseEdit->Content().Loaded("12");
         main.PatientRecord = StringList{"f10=Ann", "f12=Lee"};
     }
     void Edit(const char* text) {

@@ -17,9 +17,11 @@ using test::ScriptedServer;
 constexpr char kCaseFields[] =
     "f10,f12,f13,f14,f15,f18,f19,f20,f21,f22,f23,f24,f25,f30,P10,P11,P12,P13,P14,P15,cm11,cm13";
 
-// A query reply with the given records and end position.
-std::string PageReply(const std::vector<std::vector<std::string>>& records, int position) {
-    std::vector<std::string> items{ToCommaText({"1", "2"})};
+// A query reply with the given records and end position (the list's size),
+// the marks around them as given.
+std::string PageReply(const std::vector<std::vector<std::string>>& records, int position,
+                      const std::vector<std::string>& marks = {"1", "2"}) {
+    std::vector<std::string> items{ToCommaText(marks)};
     for (const auto& record : records) items.push_back(ToCommaText(record));
     items.push_back(std::to_string(position));
     return ToCommaText(items);
@@ -49,7 +51,7 @@ TEST(OpenCaseQuery, UsersOwnCasesOrTheWholeHospital) {
                                       Record("13", kCaseFields, {{"f24", "Y"}, {"P12", "Moe"}})},
                                      2),
                            "0,0"});
-    const std::vector<cCaseObject> rows = QueryOpenCases(server.db, {"7", "3", false});
+    const std::vector<cCaseObject> rows = QueryOpenCases(server.db, {"7", "3", false}).value();
     ExpectSent(server, 0,
                {{1, "Cases"}, {2, "L5"}, {3, "3"}, {6, "1000"}, {7, kCaseFields},
                 {8, "P=Patients:f10,Ip=InsuranceTypes:f19,Is=InsuranceTypes:f20,cm=Personnel:f23"}, {9, ""}});
@@ -60,8 +62,23 @@ TEST(OpenCaseQuery, UsersOwnCasesOrTheWholeHospital) {
     EXPECT_TRUE(rows[0].ApprovalRequested && rows[0].Approved);
     EXPECT_TRUE(rows[1].ApprovalRequested && !rows[1].Approved);
 
-    EXPECT_TRUE(QueryOpenCases(server.db, {"7", "3", true}).empty());
+    EXPECT_TRUE(QueryOpenCases(server.db, {"7", "3", true}).value().empty());
     ExpectSent(server, 1, {{2, "L4"}, {3, "7"}});
+}
+
+TEST(OpenCaseQuery, EveryPageOfALongListAndNoListWhenAPageFails) {
+    // Three open cases, two a page: the second mark says where the rest starts.
+    const std::string first =
+        PageReply({Record("12", kCaseFields, {{"P12", "Lee"}}), Record("13", kCaseFields, {})}, 3, {"0", "3"});
+    const std::string second = PageReply({Record("14", kCaseFields, {{"P12", "Moe"}})}, 3, {"2", "0"});
+    ScriptedServer server({first, second, first, kDropConnection});
+    const std::optional<std::vector<cCaseObject>> rows = QueryOpenCases(server.db, {"7", "3", true});
+    ASSERT_TRUE(rows.has_value());
+    ASSERT_EQ(rows->size(), 3u);
+    EXPECT_EQ(rows->back().Seq + rows->back().LastName, "14Moe");
+    ExpectSent(server, 1, {{2, "L4"}, {5, "3"}});
+    // A hidden open case would be a wrong list: a page that fails fails it all.
+    EXPECT_FALSE(QueryOpenCases(server.db, {"7", "3", true}).has_value());
 }
 
 TEST(CaseStatuses, OnlyListedCasesTakeAStatusAndNoReplyLeavesThemEmpty) {
@@ -100,7 +117,7 @@ TEST(CaseHistoryAndWorkers, HistoryWithoutBlankFieldNamesAndWorkersWithSeq) {
     ScriptedServer server({"0,0", PageReply({Record("7", "f11,f13", {{"f11", "Ann"}, {"f13", "Lee"}}),
                                              Record("8", "f11,f13", {{"f11", "Bo"}, {"f13", "Ray"}})},
                                             2)});
-    EXPECT_TRUE(QueryCaseHistory(server.db, "40").empty());
+    EXPECT_TRUE(QueryCaseHistory(server.db, "40").value().empty());
     ExpectSent(server, 0,
                {{2, "L2"}, {3, "40"},
                 {7, "f10,f12,f13,f14,f15,f18,f19,f20,f21,f22,cm11,cm13,ip10,is10,it10,P10,P11,P12,P13,P14,P15"}});
@@ -117,7 +134,7 @@ TEST(CaseSubListQuery, PrimaryPhysicianFirst) {
                                       Record("22", kDoctorFields, {{"f12", "P"}, {"doc11", "Bea"}, {"doc13", "Ortiz"}}),
                                       Record("23", kDoctorFields, {{"doc11", "Cy"}, {"doc13", "Pak"}})},
                                      3)});
-    const std::vector<SubListRow> rows = QueryCaseSubList(server.db, CaseSubList::kPhysicians, "12", false);
+    const std::vector<SubListRow> rows = QueryCaseSubList(server.db, CaseSubList::kPhysicians, "12", false).value();
     ExpectSent(server, 0, {{1, "CaseDoctorsLink"}, {7, kDoctorFields}, {8, "doc=Personnel:f11,hosp=ProviderEntities:doc9"}});
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0].text + "|" + rows[1].text + "|" + rows[2].text, "Ortiz, Bea|Ng, Al|Pak, Cy");
@@ -133,11 +150,11 @@ TEST(CaseSubListQuery, FamilyAndCodesWithoutSeq) {
                                       Record("32", kFamilyFields, {{"f11", "Eli"}, {"f13", "Ray"}, {"f23", "P"}})},
                                      2),
                            PageReply({Record("41", "f11,f1001", {{"f11", "428.0"}, {"f1001", "Heart failure"}})}, 1)});
-    const auto family = QueryCaseSubList(server.db, CaseSubList::kFamily, "12", true);
+    const auto family = QueryCaseSubList(server.db, CaseSubList::kFamily, "12", true).value();
     ASSERT_EQ(family.size(), 2u);
     EXPECT_EQ(family[0].text, "Eli Ray");
     EXPECT_EQ(family[0].item->Seq, "");
-    const auto codes = QueryCaseSubList(server.db, CaseSubList::kDiagnosisCodes, "12", false);
+    const auto codes = QueryCaseSubList(server.db, CaseSubList::kDiagnosisCodes, "12", false).value();
     ExpectSent(server, 1, {{1, "DiagCodeDetail"}});
     ASSERT_EQ(codes.size(), 1u);
     EXPECT_EQ(codes[0].text, "428.0");

@@ -41,11 +41,11 @@ TEST(CaseRowCells, BadDatesAndAgesShowNothing) {
     const std::vector<std::string> cells = CaseCellTexts(c, kNow);
     EXPECT_EQ(cells[kAdmitColumn], "6/1/2024");
     EXPECT_EQ(cells[kDischargeColumn], "");
-    // Ages only between zero and 130.
+    // Ages only between zero and 130; born today is age 0 all day long.
     for (const auto& [birth, age] : std::vector<std::pair<const char*, const char*>>{
-             {"20240615", ""}, {"18900101", ""}, {"not a date", ""}, {"20230615", "1.0"}}) {
+             {"20240615", ""}, {"20240614", "0.0"}, {"18900101", ""}, {"not a date", ""}, {"20230615", "1.0"}}) {
         c.BirthDate = birth;
-        EXPECT_EQ(CaseCellTexts(c, DaySerial({2024, 6, 15}))[kAgeColumn], age) << birth;
+        EXPECT_EQ(CaseCellTexts(c, DaySerial({2024, 6, 15}) + 0.75)[kAgeColumn], age) << birth;
     }
 }
 

@@ -98,8 +98,8 @@ RealServer::RealServer(Content content) : dir_("dalvero-server"), content_(conte
 
 RealServer::~RealServer() = default;
 
-int RealServer::DataPort() const { return instance_->DataPort(); }
-int RealServer::FunctionPort() const { return instance_->FunctionPort(); }
+int RealServer::DataPort() const { return instance_ ? instance_->DataPort() : stoppedDataPort_; }
+int RealServer::FunctionPort() const { return instance_ ? instance_->FunctionPort() : stoppedFunctionPort_; }
 std::string RealServer::CaFile() const { return instance_->Config().caFile.string(); }
 const std::vector<server::DemoLogin>& RealServer::Logins() const { return TemplateFor(content_).logins; }
 
@@ -121,6 +121,16 @@ void RealServer::WriteClientIni(const fs::path& folder) const {
 void RealServer::Restart() {
     instance_.reset();
     instance_ = std::make_unique<server::ServerInstance>(dir_.Path(), 0, 0);
+}
+
+void RealServer::Stop() {
+    stoppedDataPort_ = DataPort();
+    stoppedFunctionPort_ = FunctionPort();
+    instance_.reset();
+}
+
+void RealServer::Resume() {
+    instance_ = std::make_unique<server::ServerInstance>(dir_.Path(), stoppedDataPort_, stoppedFunctionPort_);
 }
 
 }  // namespace dalvero::test

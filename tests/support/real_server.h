@@ -49,11 +49,17 @@ public:
 
     // Stops serving and serves the same folder again (on new ports).
     void Restart();
+    // Server away and back: Stop breaks every connection and refuses new
+    // ones; Resume serves the same folder again on the same ports.
+    void Stop();
+    void Resume();
 
 private:
     TempDir dir_;  // before instance_: the server stops before its folder goes
     Content content_;
     std::unique_ptr<server::ServerInstance> instance_;
+    int stoppedDataPort_ = 0;
+    int stoppedFunctionPort_ = 0;
 };
 
 }  // namespace dalvero::test

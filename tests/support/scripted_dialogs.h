@@ -28,9 +28,9 @@ public:
                            : request.buttons.testFlag(QMessageBox::No)   ? QMessageBox::No
                                                                          : QMessageBox::Ok;
                 }
-                const QMessageBox::StandardButton answer = answers_.front();
+                const Answered answer = std::move(answers_.front());
                 answers_.pop_front();
-                return answer;
+                return answer();
             },
             [this](QDialog& dialog) {
                 if (dialogSteps_.empty()) {
@@ -51,14 +51,25 @@ public:
     ScriptedDialogs(const ScriptedDialogs&) = delete;
     ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
 
-    void Answer(QMessageBox::StandardButton button) { answers_.push_back(button); }
+    void Answer(QMessageBox::StandardButton button) {
+        answers_.push_back([button] { return button; });
+    }
+    // Does what the user's world does while the box is on view (a server
+    // coming back), then answers.
+    void AnswerAfter(std::function<void()> meanwhile, QMessageBox::StandardButton button) {
+        answers_.push_back([meanwhile = std::move(meanwhile), button] {
+            meanwhile();
+            return button;
+        });
+    }
     // What the user does in the next dialog.
     void InDialog(std::function<void(QDialog&)> step) { dialogSteps_.push_back(std::move(step)); }
 
     std::vector<MessageBoxRequest> shown;
 
 private:
-    std::deque<QMessageBox::StandardButton> answers_;
+    using Answered = std::function<QMessageBox::StandardButton()>;
+    std::deque<Answered> answers_;
     std::deque<std::function<void(QDialog&)>> dialogSteps_;
 };
 

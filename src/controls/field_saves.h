@@ -1,0 +1,71 @@
+#pragma once
+// Field saves that the server did not take. Screens that write one field as
+// it is left go through cFieldSaves::Save; a write that fails is never lost:
+//
+//   - the user is told once ("... could not be saved ..."), the control keeps
+//     its text and its changed flag, and the write is remembered with the
+//     record it belongs to;
+//   - every later save that reaches the server, and RetryAll (called when the
+//     server is back), writes the remembered ones again;
+//   - before the record goes out of view (leaving it, closing the window)
+//     the screen calls Resolve: the user answers Retry or Discard until
+//     nothing is left;
+//   - unattended (the idle timeout) the screen calls KeepUnresolved: one more
+//     try, then each field's text goes to a recovery file in the user's
+//     application data folder, which OfferRecovered gives back the next time
+//     that record is loaded.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace dalvero {
+
+class dbServerConnection;
+
+class cFieldSaves {
+public:
+    // Writes the control's field (its tag's field number) to table/seq when
+    // its changed flag is set. False when it stays unsaved; tell: say so when
+    // it is the field's first failure (callers that ask at once do not).
+    bool Save(dbServerConnection& db, const std::string& table, const std::string& seq, QWidget* control,
+              bool tell = true);
+    // Writes every remembered field again; true when none is left.
+    bool RetryAll(dbServerConnection& db);
+    bool HasUnsaved() const { return !unsaved_.empty(); }
+
+    // Retries; while fields are left, asks Retry or Discard over parent. A
+    // box closed without either answer keeps the texts in recovery files.
+    void Resolve(dbServerConnection& db, QWidget* parent);
+    // Retries once; what is left goes to recovery files.
+    void KeepUnresolved(dbServerConnection& db);
+
+    // After controls were loaded from table/seq: offers each recovered text
+    // of those fields back; one taken becomes the control's changed text.
+    void OfferRecovered(const std::string& table, const std::string& seq, const std::vector<QWidget*>& controls,
+                        QWidget* parent);
+
+private:
+    struct Unsaved {
+        std::string table;
+        std::string seq;
+        int field = 0;
+        std::string text;
+        QWidget* control = nullptr;
+    };
+    bool Write(dbServerConnection& db, const Unsaved& field) const;
+    // Drops the remembered fields, each control's changed flag with them.
+    void Forget();
+
+    std::vector<Unsaved> unsaved_;
+};
+
+// Recovery files: one per record and field, in the user's application data
+// folder.
+void KeepRecoveredText(const std::string& table, const std::string& seq, int field, const std::string& text);
+// The kept text, removed from the folder; none when there is none.
+std::optional<std::string> TakeRecoveredText(const std::string& table, const std::string& seq, int field);
+
+}  // namespace dalvero

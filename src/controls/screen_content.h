@@ -1,0 +1,90 @@
+#pragma once
+// What a screen does when reading from the servers fails. Every screen that
+// shows a record follows the same rules, through cScreenContent:
+//
+//   - it registers the controls and lists that show read data
+//     (AddControls, AddList) once, when it is built;
+//   - after a load that succeeded it calls Loaded(seq): its controls take
+//     typing and their changes go to that record only (LoadedSeq());
+//   - after a load that failed it calls LoadFailed(parent, what): every
+//     registered control and list is emptied, the controls stop taking
+//     typing, LoadedSeq() becomes empty, and the user is told through the
+//     dialog seam. Nothing of an earlier record stays on view, and nothing
+//     can be written until a load succeeds.
+//
+// Lists follow cListState: "No ... " when a load finds no rows; when it
+// fails, a text saying the server cannot be reached and a retry on a timer
+// while the list is on view.
+
+#include <QObject>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QAbstractItemView;
+class QLabel;
+class QTimer;
+class QWidget;
+
+namespace dalvero {
+
+class cScreenContent {
+public:
+    // Controls showing read data: labels, edits, memos, drop-downs, check
+    // boxes.
+    void AddControls(std::initializer_list<QWidget*> controls);
+    // clear empties one list and frees its rows.
+    void AddList(std::function<void()> clear);
+
+    void Loaded(const std::string& seq);
+    // Empties everything registered; nothing is loaded afterwards.
+    void Clear();
+    // Clear, then one message: "The <what> could not be loaded ...".
+    void LoadFailed(QWidget* parent, const std::string& what);
+    // The record the controls show; empty when none may be written.
+    const std::string& LoadedSeq() const { return loadedSeq_; }
+
+private:
+    void SetEditable(bool editable);
+
+    std::vector<QWidget*> controls_;
+    std::vector<std::function<void()>> lists_;
+    std::string loadedSeq_;
+};
+
+// The text shown inside a list that failed to load.
+inline constexpr char kServerUnreachableText[] = "The data server cannot be reached \u2014 retrying";
+
+// The empty-state text inside a list view and the retry of a failed load.
+class cListState : public QObject {
+    Q_OBJECT
+public:
+    // emptyText is shown when a load finds no rows ("No open cases"); reload
+    // loads the list again after a failure.
+    cListState(QAbstractItemView* view, std::string emptyText, std::function<void()> reload,
+               int retryMilliseconds = 5000);
+
+    // A load that succeeded with rows rows.
+    void Loaded(int rows);
+    // A load that failed: says so in the list and reloads after a while, as
+    // long as the list is on view (otherwise its next visit reloads it).
+    void Failed();
+
+    QLabel* EmptyText() const { return text_; }
+    QTimer* RetryTimer() const { return timer_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Show(const std::string& text);
+
+    QAbstractItemView* view_;
+    std::string emptyText_;
+    std::function<void()> reload_;
+    QLabel* text_;
+    QTimer* timer_;
+};
+
+}  // namespace dalvero
