@@ -19,6 +19,7 @@
 #include "patient_editors.h"
 #include "record_batch.h"
 #include "record_ops.h"
+#include "sub_list_delegate.h"
 #include "table_catalogue.h"
 #include "ui_case_edit_form.h"
 
@@ -63,6 +64,7 @@ TCaseEditForm::TCaseEditForm(MainWindowState& main, cCaseScreens& screens)
         subLists_[i] = new cItemListModel(this);
         lists[i]->setModel(subLists_[i]);
         lists[i]->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        lists[i]->setItemDelegate(new cSubListDelegate(static_cast<CaseSubList>(i), *subLists_[i], lists[i]));
         content_.AddList([model = subLists_[i]] { model->Clear(); });
     }
     content_.AddControls({ui->CaseDiagnosisMemo, ui->PatientNameLabel, ui->SSN_Label, ui->BirthdateLabel,

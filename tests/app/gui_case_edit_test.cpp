@@ -222,6 +222,12 @@ TEST_F(CaseEdit, ChecklistRoundTripsHostileTextAndNeverCarriesTicksToTheNextCase
     auto* grid = In<QTableWidget>(view, kPrescriptionsGrid);
     grid->setItem(0, 0, new QTableWidgetItem(QString::fromStdString(hostile[2])));
     grid->setItem(0, 5, new QTableWidgetItem(QString::fromStdString(hostile[3])));
+    // A note past its limit is cut there, and the user told.
+    dialogs.Answer(QMessageBox::Ok);
+    QPlainTextEdit* wounds = In<QPlainTextEdit>(view, "WoundsMemo");
+    wounds->setPlainText(QString(7000, u'x'));
+    EXPECT_EQ(dialogs.shown.back().caption, "Note too long");
+    EXPECT_EQ(wounds->toPlainText().size(), 6000);
     const HealthDetail typed = view.Detail();
     main->ShowPanel("CaseEdit");  // leaving the panel saves
 

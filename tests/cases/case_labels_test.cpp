@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "case_labels.h"
+#include "case_object.h"
+#include "sub_list_delegate.h"
 
 namespace dalvero {
 namespace {
@@ -68,6 +70,30 @@ TEST(CaseChoices, LanguagesHoldTheSameCodesInBothOrders) {
     EXPECT_EQ(LanguageName("YUE"), "Cantonese (Yue Chinese)");
     EXPECT_EQ(LanguageName("000"), "Other (Specify Below)");
     EXPECT_EQ(LanguageName("XXX"), "");
+}
+
+TEST(SubListRows, PhysicianFamilyAndCodeRowsWithTheirSecondText) {
+    ListBoxItemClass doctor;
+    for (auto [name, value] : {std::pair{"doc11", "Kevin"}, {"doc13", "Schmidt"}, {"doc19", "6145550100"}})
+        doctor.SetValue(name, value);
+    SubListRowTexts row = SubListTexts(CaseSubList::kPhysicians, doctor);
+    EXPECT_EQ(row.first, "Kevin Schmidt");
+    EXPECT_EQ(row.second, "6145550100");
+    doctor.SetValue("f13", "Cardiology");
+    EXPECT_EQ(SubListTexts(CaseSubList::kPhysicians, doctor).first, "Kevin Schmidt (Cardiology)");
+
+    ListBoxItemClass relative;
+    for (auto [name, value] : {std::pair{"f11", "Jan"}, {"f13", "Davis"}, {"f22", "Daughter"}})
+        relative.SetValue(name, value);
+    EXPECT_EQ(SubListTexts(CaseSubList::kFamily, relative).first, "Jan Davis (Daughter)");
+
+    ListBoxItemClass code;
+    code.SetValue("f11", "4280");
+    code.SetValue("f1001", "Heart failure");
+    row = SubListTexts(CaseSubList::kDiagnosisCodes, code);
+    EXPECT_EQ(row.first, "4280");
+    EXPECT_EQ(row.second, "Heart failure");
+    EXPECT_FALSE(row.secondAtRight);
 }
 
 }  // namespace
