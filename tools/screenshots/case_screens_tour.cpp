@@ -6,6 +6,8 @@
 #include "case_list_model.h"
 #include "case_navigation_form.h"
 #include "case_screens.h"
+#include "dialog_seam.h"
+#include "health_detail_forms.h"
 #include "main_window.h"
 #include "tour.h"
 
@@ -35,6 +37,12 @@ DALVERO_TOUR_STEP(130, "health details") {
     ctx.main.ShowPanel("PatientHealthDetail");
     ctx.Shot(ctx.main, "health-details");
     ctx.main.ShowPanel("CaseEdit");
+    dalvero::TPatientHealthDetailNoEditForm& readOnly = *Screens(ctx).PatientHealthDetailNoEdit;
+    ctx.ShotModal(
+        [&] {
+            if (readOnly.Load(ctx.main.CurrentCaseSeq)) dalvero::ExecDialog(readOnly);
+        },
+        "health-details-read-only");
 }
 
 DALVERO_TOUR_STEP(199, "back to the case list") { Screens(ctx).CaseNavigation->CaseListImageButtonClick(); }
