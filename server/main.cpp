@@ -1,6 +1,7 @@
 // dalvero-server: makes a data folder (init) and serves it (run).
 
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
@@ -28,7 +29,7 @@ const char kUsage[] =
     "      --demo loads a demo hospital and prints its log-ins once.\n"
     "      --data names the folder of the shipped reference files.\n"
     "  dalvero-server run DIR\n"
-    "      Serve DIR: the DataServer (TLS) and the FunctionServer (TCP) on the\n"
+    "      Serve DIR: the DataServer and the FunctionServer (both TLS) on the\n"
     "      addresses and ports of DIR/server.ini, until SIGINT or SIGTERM.\n"
     "  dalvero-server --help\n";
 
@@ -100,6 +101,9 @@ int Run(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Keys, the database and mail are created private; nothing the server
+    // makes is for other local users.
+    ::umask(077);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
         std::cout << kUsage;

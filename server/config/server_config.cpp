@@ -29,6 +29,15 @@ public:
         return port;
     }
 
+    int Number(const char* section, const char* key, int least, int most) const {
+        std::string text = Text(section, key);
+        const int value = ToIntDef(text, least - 1);
+        if (value < least || value > most)
+            Fail(section, key, "expected a number from " + std::to_string(least) + " to " + std::to_string(most) +
+                                   ", not '" + text + "'");
+        return value;
+    }
+
     bool Flag(const char* section, const char* key) const {
         std::string text = Text(section, key);
         for (const char* yes : {"Y", "Yes", "True", "1"}) {
@@ -64,6 +73,28 @@ IniFile DefaultServerIni() {
         "Bind=127.0.0.1\n"
         "Port=8701\n"
         "\n"
+        "[Connections]\n"
+        "; Connections each port holds at most; at the limit, connections that\n"
+        "; never finished their TLS handshake are closed first, then idle ones.\n"
+        "MaxConnections=4096\n"
+        "; Connections one client address may hold on each port.\n"
+        "PerAddress=1024\n"
+        "; Seconds a new connection has for its whole TLS handshake.\n"
+        "HandshakeSeconds=5\n"
+        "; Seconds a request has from its first byte to its last.\n"
+        "RequestSeconds=20\n"
+        "; Seconds for each piece (up to 50,000 bytes) of a reply, download or upload.\n"
+        "StallSeconds=30\n"
+        "; Hours a client may stay connected without a request.\n"
+        "IdleHours=12\n"
+        "; Requests each port serves at once; more wait their turn.\n"
+        "Workers=64\n"
+        "\n"
+        "[RecordFiles]\n"
+        "; Megabytes of files one record may hold, and all records together.\n"
+        "PerRecordMB=64\n"
+        "TotalMB=4096\n"
+        "\n"
         "[TLS]\n"
         "Certificate=tls/server.pem\n"
         "Key=tls/server.key\n"
@@ -93,8 +124,13 @@ ServerConfig LoadServerConfig(const std::filesystem::path& dataDir) {
 
     ServerConfig config;
     config.dataDir = dir;
-    config.dataServer = {read.Text("DataServer", "Bind"), read.Port("DataServer", "Port")};
-    config.functionServer = {read.Text("FunctionServer", "Bind"), read.Port("FunctionServer", "Port")};
+    // Patient data is served beyond this machine only where the file says so.
+    auto bind = [&](const char* section) {
+        const std::string text = read.Text(section, "Bind");
+        return text.empty() ? std::string("127.0.0.1") : text;
+    };
+    config.dataServer = {bind("DataServer"), read.Port("DataServer", "Port")};
+    config.functionServer = {bind("FunctionServer"), read.Port("FunctionServer", "Port")};
     config.certificateFile = read.Path(dir, "TLS", "Certificate");
     config.keyFile = read.Path(dir, "TLS", "Key");
     config.caFile = read.Path(dir, "TLS", "CA");
@@ -105,6 +141,17 @@ ServerConfig LoadServerConfig(const std::filesystem::path& dataDir) {
     config.mail.password = read.Text("Mail", "Password");
     config.mail.from = read.Text("Mail", "From");
     config.mail.outboxDir = dir / "outbox";
+    ConnectionLimits& limits = config.connections;
+    limits.maxConnections = read.Number("Connections", "MaxConnections", 1, 1'000'000);
+    limits.perAddress = read.Number("Connections", "PerAddress", 1, 1'000'000);
+    limits.handshakeSeconds = read.Number("Connections", "HandshakeSeconds", 1, 3600);
+    limits.requestSeconds = read.Number("Connections", "RequestSeconds", 1, 3600);
+    limits.stallSeconds = read.Number("Connections", "StallSeconds", 1, 3600);
+    limits.idleSeconds = read.Number("Connections", "IdleHours", 1, 24 * 365) * 3600;
+    limits.workers = read.Number("Connections", "Workers", 1, 1024);
+    constexpr std::uint64_t kMB = 1u << 20;
+    config.recordFiles.perRecordBytes = read.Number("RecordFiles", "PerRecordMB", 1, 1'000'000) * kMB;
+    config.recordFiles.totalBytes = read.Number("RecordFiles", "TotalMB", 1, 100'000'000) * kMB;
     config.databaseFile = read.Path(dir, "Database", "File");
     config.filesDir = dir / "files";
     return config;

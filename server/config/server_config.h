@@ -2,6 +2,7 @@
 // The server's settings, read from DIR/server.ini of a data folder. Relative
 // paths in the file are taken from DIR; the struct holds them resolved.
 
+#include <cstdint>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -30,6 +31,22 @@ struct MailConfig {
     std::filesystem::path outboxDir;
 };
 
+// How much the servers let each client hold; see docs/data-folder.md.
+struct ConnectionLimits {
+    int maxConnections = 4096;  // per port
+    int perAddress = 1024;      // per port and client address
+    int handshakeSeconds = 5;   // from the connection to its finished TLS handshake
+    int requestSeconds = 20;    // from a request's first byte to its last
+    int stallSeconds = 30;      // for each piece of a reply or an upload
+    int idleSeconds = 12 * 60 * 60;
+    int workers = 64;           // requests served at once, per port
+};
+
+struct RecordFileLimits {
+    std::uint64_t perRecordBytes = 0;  // all files of one record
+    std::uint64_t totalBytes = 0;      // all record files together
+};
+
 struct ServerConfig {
     std::filesystem::path dataDir;
     ListenAddress dataServer;
@@ -38,6 +55,8 @@ struct ServerConfig {
     std::filesystem::path keyFile;
     std::filesystem::path caFile;
     MailConfig mail;
+    ConnectionLimits connections;
+    RecordFileLimits recordFiles;
     std::filesystem::path databaseFile;
     std::filesystem::path filesDir;  // named files served to clients (DIR/files)
 };

@@ -32,11 +32,12 @@ std::string DateItem() {
 
 }  // namespace
 
-DataServerSession::DataServerSession(Storage& storage, std::filesystem::path dataFolder, std::string remoteAddress)
+DataServerSession::DataServerSession(Storage& storage, std::filesystem::path dataFolder, std::string remoteAddress,
+                                     RecordFileQuota quota)
     : storage_(storage),
       dataFolder_(std::move(dataFolder)),
       remoteAddress_(std::move(remoteAddress)),
-      files_(storage, dataFolder_ / "files") {}
+      files_(storage, dataFolder_ / "files", quota) {}
 
 bool DataServerSession::IsTransfer(const frame::Header& header) {
     return (header.command == cmd::kFile && header.subCommand == sub::kDownload) ||

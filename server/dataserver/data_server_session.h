@@ -21,8 +21,9 @@ public:
 
     // dataFolder: the server's data folder, whose files/ directory holds the
     // named files clients download; remoteAddress: the client's address as
-    // the handshake reports it back.
-    DataServerSession(Storage& storage, std::filesystem::path dataFolder, std::string remoteAddress);
+    // the handshake reports it back; quota: what record files may hold.
+    DataServerSession(Storage& storage, std::filesystem::path dataFolder, std::string remoteAddress,
+                      RecordFileQuota quota = {});
 
     // Reads one request frame from the channel and answers it. False when the
     // connection is over: the peer left, a frame broke the protocol (a length

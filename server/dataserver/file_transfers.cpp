@@ -74,8 +74,18 @@ RecordFileRequest ParseRecordFileRequest(std::string_view request, bool upload) 
 
 }  // namespace
 
-FileTransfers::FileTransfers(Storage& storage, fs::path filesRoot)
-    : storage_(storage), filesRoot_(std::move(filesRoot)) {}
+FileTransfers::FileTransfers(Storage& storage, fs::path filesRoot, RecordFileQuota quota)
+    : storage_(storage), filesRoot_(std::move(filesRoot)), quota_(quota) {}
+
+std::optional<std::string> FileTransfers::OverQuota(std::string_view table, std::int64_t seq, int slot,
+                                                    std::uint64_t size) const {
+    const Storage::RecordFileBytes others = storage_.OtherRecordFileBytes(table, seq, slot);
+    if (others.record + size > quota_.perRecordBytes)
+        return ErrorReply(ErrorCode::FileError, "The record's files would exceed their quota");
+    if (others.total + size > quota_.totalBytes)
+        return ErrorReply(ErrorCode::FileError, "The server's file quota is used up");
+    return std::nullopt;
+}
 
 fs::path FileTransfers::Resolve(std::string_view remoteName) const {
     std::string name(remoteName);
@@ -159,9 +169,17 @@ bool FileTransfers::PutRecordFile(std::string_view request, Channel& channel) {
     }
     std::uint32_t size = 0;
     if (!ReadSize(channel, size)) return false;
-    if (size > kMaxRecordFile) {
+    std::optional<std::string> refusal;
+    try {
+        refusal = size > kMaxRecordFile ? ErrorReply(ErrorCode::FileError, "File too large")
+                                        : OverQuota(parsed.table, parsed.seq, parsed.slot, size);
+    } catch (const StorageError& e) {
+        refusal = ErrorReply(ErrorCode::Internal, e.what());
+    }
+    if (refusal) {
+        // The content is read all the same, so the connection stays in step.
         if (!ReadPieces(channel, size, [](const char*, std::size_t) {})) return false;
-        return WriteReply(channel, ErrorReply(ErrorCode::FileError, "File too large"));
+        return WriteReply(channel, *refusal);
     }
     Storage::StoredFile file;
     file.fileDate = parsed.fileDate;

@@ -9,6 +9,7 @@
 // content, then answers; a refused upload still reads its content, so the
 // connection stays in step. File dates are seconds since the Unix epoch.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -19,12 +20,18 @@
 
 namespace dalvero::server {
 
+// What record files may hold, so that uploads cannot fill the disk.
+struct RecordFileQuota {
+    std::uint64_t perRecordBytes = UINT64_MAX;  // all slots of one record
+    std::uint64_t totalBytes = UINT64_MAX;      // all records together
+};
+
 class FileTransfers {
 public:
     // Files attached to records are kept up to this size.
     static constexpr std::uint32_t kMaxRecordFile = 32u << 20;
 
-    FileTransfers(Storage& storage, std::filesystem::path filesRoot);
+    FileTransfers(Storage& storage, std::filesystem::path filesRoot, RecordFileQuota quota = {});
 
     // "FileSize" and "FileDate", both 0 when there is no such file. Throws
     // RequestError for a name outside the files directory.
@@ -43,8 +50,13 @@ private:
     // absolute names and names that climb out ("..").
     std::filesystem::path Resolve(std::string_view remoteName) const;
 
+    // A refusal when a file of size bytes in the slot would go over a quota.
+    std::optional<std::string> OverQuota(std::string_view table, std::int64_t seq, int slot,
+                                         std::uint64_t size) const;
+
     Storage& storage_;
     std::filesystem::path filesRoot_;
+    RecordFileQuota quota_;
 };
 
 }  // namespace dalvero::server

@@ -18,6 +18,15 @@ using schema::TableDef;
 
 namespace {
 
+// What one query may cost: the fields it asks for (every table has fewer,
+// notes included), the rows of a page (the client's largest list asks for
+// 10,000) and the reply's size, beyond which the page ends early and the
+// client pages on from its marks. Without them a 48 KB request naming one
+// field thousands of times built replies of hundreds of megabytes.
+constexpr std::size_t kMaxFields = 256;
+constexpr std::int64_t kMaxPageRows = 10'000;
+constexpr std::size_t kMaxReplyBytes = 8u << 20;
+
 // The request items, in the order the client writes them.
 enum Item : std::size_t {
     kVersion, kTable, kIndex, kKeyFrom, kKeyTo, kStart, kMaxCount,
@@ -74,11 +83,15 @@ std::string HandleQuery(Storage& storage, std::string_view payload) {
     const TableDef& table = RequireTable(items[kTable]);
     const ListDef& list = RequireList(table, items[kIndex]);
     const std::int64_t start = Whole(items[kStart], "start");
-    const std::int64_t maxCount = Whole(items[kMaxCount], "record count");
+    const std::int64_t maxCount = std::min(Whole(items[kMaxCount], "record count"), kMaxPageRows);
     const bool backward = IsBackward(items[kDirection]);
     const bool dates = SameText(items[kOption12], "D");
     JoinPlan plan(storage, table, items[kAliasList]);
-    const std::vector<FieldRef> refs = plan.ResolveAll(FieldNames(table, items[kFieldList]));
+    const std::vector<std::string> names = FieldNames(table, items[kFieldList]);
+    if (names.size() > kMaxFields)
+        throw RequestError(ErrorCode::Malformed, "Too many fields: " + std::to_string(names.size()) + " (at most " +
+                                                     std::to_string(kMaxFields) + ")");
+    const std::vector<FieldRef> refs = plan.ResolveAll(names);
 
     std::vector<Condition> where = MemberConditions(list, items[kKeyFrom]);
     for (Condition& condition : ParseFilter(table, items[kFilter], dates)) where.push_back(std::move(condition));
@@ -107,18 +120,23 @@ std::string HandleQuery(Storage& storage, std::string_view payload) {
     if (records.empty()) return ToCommaText({"0", std::to_string(count)});
 
     const std::int64_t step = backward ? -1 : 1;
-    const std::int64_t last = from + step * static_cast<std::int64_t>(records.size() - 1);
-    auto mark = [count](std::int64_t position) { return position < 1 || position > count ? 0 : position; };
-    std::vector<std::string> reply;
-    reply.reserve(records.size() + 2);
-    reply.push_back(ToCommaText({std::to_string(mark(from - step)), std::to_string(mark(last + step))}));
+    std::vector<std::string> rows;
+    rows.reserve(records.size());
+    std::size_t bytes = 0;
     std::int64_t position = from;
     for (const Record& record : records) {
+        if (bytes > kMaxReplyBytes) break;  // at least one row, so paging moves on
         std::vector<std::string> line{std::to_string(position), "0", std::to_string(record.seq)};
         for (std::string& value : plan.Values(record, refs)) line.push_back(std::move(value));
-        reply.push_back(ToCommaText(line));
+        rows.push_back(ToCommaText(line));
+        bytes += rows.back().size();
         position += step;
     }
+    auto mark = [count](std::int64_t at) { return at < 1 || at > count ? 0 : at; };
+    std::vector<std::string> reply;
+    reply.reserve(rows.size() + 2);
+    reply.push_back(ToCommaText({std::to_string(mark(from - step)), std::to_string(mark(position))}));
+    for (std::string& row : rows) reply.push_back(std::move(row));
     reply.push_back(std::to_string(count));
     return ToCommaText(reply);
 }

@@ -1,7 +1,8 @@
 #pragma once
-// A request the DataServer refuses. It travels back as the reply items
-// "Error" (the text) and "ErrorCode" (never 0), which the client keeps apart
-// from the reply's values.
+// A request the DataServer refuses. It travels back as a reply of exactly two
+// items, "Error" (the text) first and "ErrorCode" (never 0) second. The client
+// takes a reply as a refusal only when it starts with such an item, so a
+// field value like "Error=see note" elsewhere in a reply stays data.
 
 #include <stdexcept>
 #include <string>

@@ -68,6 +68,7 @@ IniFile ClientIni(const ServerConfig& config, const std::string& host) {
     ini.WriteString("DataServer", "CAFile", config.caFile.string());
     ini.WriteString("FunctionServer", "IP", host);
     ini.WriteString("FunctionServer", "Port", std::to_string(config.functionServer.port));
+    ini.WriteString("FunctionServer", "CAFile", config.caFile.string());
     return ini;
 }
 
@@ -81,7 +82,7 @@ InitResult MakeDataFolder(const fs::path& dataDir, const InitOptions& options) {
     }
     // Read every shipped file before anything is made.
     const fs::path reference = options.referenceDir;
-    const std::vector<CategoryEntry> categories = ReadProviderCategories(reference / "provider_categories.tsv");
+    const std::vector<CategoryEntry> categories = ProviderCategoryEntries();
     const CodeBooks books = ReadCodeBooks(reference);
     const fs::path logo = reference / "demo" / "hospital_logo.jpg";
     if (options.demo && !fs::is_regular_file(logo)) throw InitError("cannot read " + logo.string());

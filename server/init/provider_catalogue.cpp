@@ -1,9 +1,7 @@
 #include "provider_catalogue.h"
 
-#include <fstream>
-
 #include "init_error.h"
-#include "string_list.h"
+#include "provider_categories.h"
 #include "table_catalogue.h"
 
 namespace dalvero::server {
@@ -12,37 +10,13 @@ namespace {
 namespace cat = dalvero::catalogue;
 constexpr int kCategoryType = 10;
 
-std::vector<std::string> SplitTabs(const std::string& line) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
-        fields.push_back(line.substr(start, tab - start));
-    }
-    fields.push_back(line.substr(start));
-    return fields;
-}
-
 }  // namespace
 
-std::vector<CategoryEntry> ReadProviderCategories(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw InitError("cannot read " + file.string());
+std::vector<CategoryEntry> ProviderCategoryEntries() {
     std::vector<CategoryEntry> entries;
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (number == 1 || line.empty()) continue;
-        std::vector<std::string> f = SplitTabs(line);
-        CategoryEntry entry;
-        if (f.size() == 5) entry = {ToIntDef(f[0], 0), f[1], f[2], f[3], f[4] == "Y"};
-        bool controlMatches = entry.control == "S" + f[0] || entry.control.rfind("S" + f[0] + "_", 0) == 0;
-        if (f.size() != 5 || entry.seq <= 0 || entry.heading.empty() || entry.caption.empty() || !controlMatches ||
-            (f[4] != "Y" && f[4] != "N")) {
-            throw InitError(file.string() + ":" + std::to_string(number) +
-                            ": expected seq, heading, caption, control S<seq>[_n] and Y or N");
-        }
-        entries.push_back(std::move(entry));
-    }
+    for (const ProviderCategory& c : kProviderCategories)
+        entries.push_back(
+            {c.seq, std::string(c.heading), std::string(c.caption), std::string(c.control), c.needPicker});
     return entries;
 }
 

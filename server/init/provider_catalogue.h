@@ -1,10 +1,9 @@
 #pragma once
-// The fixed catalogue of provider categories (data/provider_categories.tsv):
-// the client's need type picker and category selection show the same
-// entries, so every category keeps the Seq the client has for it.
+// The provider categories as the init writes them: the catalogue built into
+// the product (provider_categories.h), which the client's pickers show too,
+// so every category keeps the Seq the client has for it.
 
 #include <cstdint>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -21,8 +20,8 @@ struct CategoryEntry {
     bool needPicker = true;  // false: offered by the category selection only
 };
 
-// Throws InitError naming the line that does not read.
-std::vector<CategoryEntry> ReadProviderCategories(const std::filesystem::path& file);
+// The built-in catalogue's entries, in the pickers' order.
+std::vector<CategoryEntry> ProviderCategoryEntries();
 
 struct ProviderCatalogue {
     std::map<std::string, std::int64_t> typeByHeading;  // ProviderTypes Seqs

@@ -1,48 +1,36 @@
 #include "data_connection.h"
 
-#include <sys/socket.h>
-#include <sys/time.h>
-
-#include "connection_limits.h"
 #include "data_server_session.h"
-#include "secure_socket.h"
-#include "server_log.h"
-#include "socket_channel.h"
+#include "frame.h"
 
 namespace dalvero::server {
 
 namespace {
 
-void SetSocketTimeouts(int fd, int seconds) {
-    timeval tv{};
-    tv.tv_sec = seconds;
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-}
+class DataHandler final : public RequestHandler {
+public:
+    DataHandler(Storage& storage, const std::filesystem::path& dataFolder, const std::string& remote,
+                RecordFileQuota quota)
+        : session_(storage, dataFolder, remote, quota) {}
+    // The frame is gathered; an upload's content follows from the socket.
+    bool Serve(Channel& channel, std::size_t) override { return session_.ServeNext(channel); }
+
+private:
+    DataServerSession session_;
+};
 
 }  // namespace
 
-void ServeDataConnection(int fd, const std::string& remoteAddress, SSL_CTX* tls, Storage& storage,
-                         const std::filesystem::path& dataFolder) {
-    // The TLS handshake blocks in the library; a peer that never completes it
-    // must not hold the thread.
-    SetSocketTimeouts(fd, kHandshakeSeconds);
-    SecureSocket socket(tls);
-    if (socket.Attach(fd, /*keepOpen=*/true) != SOCK_SUCCESS) {
-        Log("data server: TLS handshake with " + remoteAddress + " failed");
-        return;
-    }
-    // Reads wait in select with their own limits; a client that stops reading
-    // our replies is given up after a stall.
-    SetSocketTimeouts(fd, 0);
-    timeval send{};
-    send.tv_sec = kStallSeconds;
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &send, sizeof send);
+std::size_t DataProtocol::RequestSize(std::string_view buffered) const {
+    if (buffered.size() < frame::kHeaderSize) return 0;
+    const frame::Header header = frame::DecodeHeader(reinterpret_cast<const std::uint8_t*>(buffered.data()));
+    if (header.length == 0 || header.length > frame::kMaxPayload) return kBroken;
+    const std::size_t size = frame::kHeaderSize + header.length;
+    return buffered.size() >= size ? size : 0;
+}
 
-    DataServerSession session(storage, dataFolder, remoteAddress);
-    SocketChannel channel(socket, kIdleSeconds, kStallSeconds);
-    while (session.ServeNext(channel)) {
-    }
+std::unique_ptr<RequestHandler> DataProtocol::Open(const std::string& remoteAddress) {
+    return std::make_unique<DataHandler>(storage_, dataFolder_, remoteAddress, quota_);
 }
 
 }  // namespace dalvero::server

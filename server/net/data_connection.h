@@ -1,17 +1,27 @@
 #pragma once
-// Serves one DataServer client over TLS: the handshake, then request frames
-// until the client goes away, stalls mid-request or breaks the protocol.
+// The DataServer's side of a connection: request frames (header and
+// payload) gathered whole, each answered by the connection's session.
 
 #include <filesystem>
-#include <string>
 
-#include <openssl/types.h>
+#include "connection_protocol.h"
+#include "file_transfers.h"
 
 namespace dalvero::server {
 
 class Storage;
 
-void ServeDataConnection(int fd, const std::string& remoteAddress, SSL_CTX* tls, Storage& storage,
-                         const std::filesystem::path& dataFolder);
+class DataProtocol final : public ConnectionProtocol {
+public:
+    DataProtocol(Storage& storage, std::filesystem::path dataFolder, RecordFileQuota quota)
+        : storage_(storage), dataFolder_(std::move(dataFolder)), quota_(quota) {}
+    std::size_t RequestSize(std::string_view buffered) const override;
+    std::unique_ptr<RequestHandler> Open(const std::string& remoteAddress) override;
+
+private:
+    Storage& storage_;
+    std::filesystem::path dataFolder_;
+    RecordFileQuota quota_;
+};
 
 }  // namespace dalvero::server

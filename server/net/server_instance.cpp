@@ -2,13 +2,17 @@
 
 #include <stdexcept>
 
+#include <openssl/ssl.h>
+
 #include "data_connection.h"
 #include "function_connection.h"
 #include "function_server.h"
 #include "mailer.h"
+#include "open_file_limit.h"
+#include "private_files.h"
 #include "server_log.h"
 #include "sqlite_storage.h"
-#include "tcp_listener.h"
+#include "connection_server.h"
 #include "tls_context.h"
 
 namespace dalvero::server {
@@ -35,27 +39,31 @@ struct ServerInstance::Parts {
     mail::Mailer mailer;
     FunctionServer functions;
     TlsContext tls;
-    TcpListener dataListener;
-    TcpListener functionListener;
+    DataProtocol dataProtocol;
+    FunctionProtocol functionProtocol;
+    std::unique_ptr<ConnectionServer> dataListener;
+    std::unique_ptr<ConnectionServer> functionListener;
 
     explicit Parts(ServerConfig cfg)
         : config(std::move(cfg)),
           storage(config.databaseFile.string()),
           mailer(MailSettings(config.mail)),
           functions(storage, mailer),
-          dataListener("data server",
-                       [this](int fd, const std::string& remote) {
-                           ServeDataConnection(fd, remote, tls.get(), storage, config.dataDir);
-                       }),
-          functionListener("function server", [this](int fd, const std::string& remote) {
-              ServeFunctionConnection(fd, remote, functions);
-          }) {}
+          dataProtocol(storage, config.dataDir,
+                       RecordFileQuota{config.recordFiles.perRecordBytes, config.recordFiles.totalBytes}),
+          functionProtocol(functions) {}
 };
 
 ServerInstance::ServerInstance(const std::filesystem::path& dataDir, int dataPort, int functionPort) {
     ServerConfig config = LoadServerConfig(dataDir);
     if (dataPort >= 0) config.dataServer.port = dataPort;
     if (functionPort >= 0) config.functionServer.port = functionPort;
+    RestrictPrivateFiles(config);
+    const long files = RaiseOpenFileLimit();
+    // Each connection on either port needs a descriptor; a few more go to
+    // the store and the listeners.
+    if (files > 0 && files < 2L * config.connections.maxConnections + 64)
+        Log("only " + std::to_string(files) + " open files allowed; fewer connections than configured can be served");
     parts_ = std::make_unique<Parts>(std::move(config));
     const ServerConfig& c = parts_->config;
 
@@ -64,9 +72,16 @@ ServerInstance::ServerInstance(const std::filesystem::path& dataDir, int dataPor
     if (!parts_->tls)
         throw std::runtime_error(std::string("cannot load the server certificate ") + c.certificateFile.string() +
                                  ": " + (failure ? failure : "unknown error"));
+    // Idle connections are many; their TLS read and write buffers are not kept.
+    SSL_CTX_set_mode(parts_->tls.get(), SSL_MODE_RELEASE_BUFFERS);
+    // Both servers speak TLS with the same certificate.
+    parts_->dataListener =
+        std::make_unique<ConnectionServer>("data server", parts_->dataProtocol, parts_->tls.get(), c.connections);
+    parts_->functionListener = std::make_unique<ConnectionServer>("function server", parts_->functionProtocol,
+                                                                  parts_->tls.get(), c.connections);
     std::string error;
-    if (!parts_->dataListener.Start(c.dataServer.bind, c.dataServer.port, error) ||
-        !parts_->functionListener.Start(c.functionServer.bind, c.functionServer.port, error)) {
+    if (!parts_->dataListener->Start(c.dataServer.bind, c.dataServer.port, error) ||
+        !parts_->functionListener->Start(c.functionServer.bind, c.functionServer.port, error)) {
         Stop();
         throw std::runtime_error(error);
     }
@@ -74,14 +89,14 @@ ServerInstance::ServerInstance(const std::filesystem::path& dataDir, int dataPor
 
 ServerInstance::~ServerInstance() { Stop(); }
 
-int ServerInstance::DataPort() const { return parts_->dataListener.Port(); }
-int ServerInstance::FunctionPort() const { return parts_->functionListener.Port(); }
+int ServerInstance::DataPort() const { return parts_->dataListener->Port(); }
+int ServerInstance::FunctionPort() const { return parts_->functionListener->Port(); }
 const ServerConfig& ServerInstance::Config() const { return parts_->config; }
 
 void ServerInstance::Stop() {
     if (!parts_) return;
-    parts_->dataListener.Stop();
-    parts_->functionListener.Stop();
+    for (auto* listener : {parts_->dataListener.get(), parts_->functionListener.get()})
+        if (listener) listener->Stop();
 }
 
 }  // namespace dalvero::server

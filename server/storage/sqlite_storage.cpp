@@ -391,6 +391,18 @@ void SqliteStorage::WriteRecordFile(std::string_view table, std::int64_t seq, in
     });
 }
 
+Storage::RecordFileBytes SqliteStorage::OtherRecordFileBytes(std::string_view table, std::int64_t seq, int slot) {
+    const TableDef& def = RequireTable(table);
+    Lease lease(*this);
+    Statement query = (*lease).Prepare(
+        std::string("SELECT COALESCE(SUM(CASE WHEN tbl = ?1 AND seq = ?2 THEN length(content) END), 0), "
+                    "COALESCE(SUM(length(content)), 0) FROM ") +
+        kFilesTable + " WHERE NOT (tbl = ?1 AND seq = ?2 AND slot = ?3)");
+    query.Bind(1, def.name).Bind(2, seq).Bind(3, std::int64_t{slot});
+    query.Step();
+    return {static_cast<std::uint64_t>(query.Int(0)), static_cast<std::uint64_t>(query.Int(1))};
+}
+
 void SqliteStorage::InTransaction(const std::function<void()>& fn) {
     Lease lease(*this);
     SqliteConnection& connection = *lease;

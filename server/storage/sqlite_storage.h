@@ -37,6 +37,7 @@ public:
 
     std::optional<StoredFile> ReadRecordFile(std::string_view table, std::int64_t seq, int slot) override;
     void WriteRecordFile(std::string_view table, std::int64_t seq, int slot, const StoredFile& file) override;
+    RecordFileBytes OtherRecordFileBytes(std::string_view table, std::int64_t seq, int slot) override;
 
     void InTransaction(const std::function<void()>& fn) override;
 

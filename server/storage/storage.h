@@ -87,6 +87,13 @@ public:
     };
     virtual std::optional<StoredFile> ReadRecordFile(std::string_view table, std::int64_t seq, int slot) = 0;
     virtual void WriteRecordFile(std::string_view table, std::int64_t seq, int slot, const StoredFile& file) = 0;
+    // Bytes held by record files other than the given slot: those of the
+    // same record, and those of all records.
+    struct RecordFileBytes {
+        std::uint64_t record = 0;
+        std::uint64_t total = 0;
+    };
+    virtual RecordFileBytes OtherRecordFileBytes(std::string_view table, std::int64_t seq, int slot) = 0;
 
     // Runs fn as one transaction: all of its writes land, or none.
     virtual void InTransaction(const std::function<void()>& fn) = 0;

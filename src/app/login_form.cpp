@@ -9,6 +9,8 @@
 #include "client_session.h"
 #include "client_update.h"
 #include "dialog_seam.h"
+#include "focus_frame.h"
+#include "form_keys.h"
 #include "ini_file.h"
 #include "main_window.h"
 #include "password_hash.h"
@@ -39,7 +41,10 @@ TLoginForm::TLoginForm(ClientSession& session, std::string executablePath, EndAc
       executablePath_(std::move(executablePath)),
       endProgram_(std::move(endProgram)) {
     ui->setupUi(this);
-    setFixedSize(size());
+    // The design size, unless larger fonts need more.
+    setFixedSize(size().expandedTo(minimumSizeHint()));
+    cFormKeys::Of(this).SetDefaultButton(ui->LoginButton);
+    cFocusFrame::Install(this);
     if (const QScreen* desktop = screen()) move(desktop->availableGeometry().center() - rect().center());
     IniFile ini;
     ini.LoadFromFile(session_.ApplicationFolder + "Dalvero.ini");
@@ -48,6 +53,9 @@ TLoginForm::TLoginForm(ClientSession& session, std::string executablePath, EndAc
     DataServerCAFile = ini.ReadString("DataServer", "CAFile");
     FunctionServerHost = ini.ReadString("FunctionServer", "IP");
     FunctionServerPort = ini.ReadString("FunctionServer", "Port");
+    // Both servers carry the same certificate; a configuration written
+    // before the FunctionServer spoke TLS names the authority only once.
+    FunctionServerCAFile = ini.ReadString("FunctionServer", "CAFile", DataServerCAFile);
     session_.CurrentUser.clear();
     connect(ui->LoginButton, &QPushButton::clicked, this, &TLoginForm::LoginButtonClick);
 }
@@ -73,7 +81,8 @@ void TLoginForm::FormPaint() {
         return;
     }
     session_.FunctionServer =
-        std::make_unique<dbServerConnection>(FunctionServerHost, FunctionServerPort, "", "", false, kNoTimeLimit);
+        std::make_unique<dbServerConnection>(FunctionServerHost, FunctionServerPort, "", "", true, kNoTimeLimit,
+                                             FunctionServerCAFile);
     if (!session_.FunctionServer->IsConnected()) {
         ShowMessageBox(this, "Unable to connect to function server", "Error");
         endProgram_();

@@ -42,6 +42,7 @@ public:
     std::string DataServerCAFile;
     std::string FunctionServerHost;
     std::string FunctionServerPort;
+    std::string FunctionServerCAFile;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -20,7 +20,12 @@
 #include "case_screens.h"
 #include "control_events.h"
 #include "dialog_seam.h"
+#include "discharge_item_detail_form.h"
+#include "discharge_screens.h"
+#include "discharge_view_form.h"
 #include "field_tag.h"
+#include "focus_frame.h"
+#include "form_keys.h"
 #include "health_detail_forms.h"
 #include "image_button.h"
 #include "item_list_model.h"
@@ -36,8 +41,6 @@ namespace cat = catalogue;
 
 constexpr int kIdleTickMs = 1000;
 constexpr int kMostIdleTicks = 300;
-const QPoint kStripPos(4, 50);
-const QPoint kPanelPos(4, 92);
 
 std::string Item(const StringList& list, std::size_t n) { return n < list.size() ? list[n] : std::string(); }
 
@@ -46,11 +49,10 @@ void RemoveFile(const std::string& path) {
     std::filesystem::remove(path, ignored);
 }
 
-// A screen that has no content in this window yet.
-QWidget* PlaceholderPanel(QWidget* host, const char* name) {
-    auto* panel = new QWidget(host);
+// A screen that has no content in this window yet; the window takes it in.
+QWidget* PlaceholderPanel(const char* name) {
+    auto* panel = new QWidget;
     panel->setObjectName(name);
-    panel->resize(1184, 540);
     return panel;
 }
 }  // namespace
@@ -61,11 +63,15 @@ TForm1::TForm1(ClientSession& session)
       TerminateAction([] { QCoreApplication::quit(); }),
       ui(std::make_unique<Ui::TForm1>()),
       screens_(std::make_unique<cCaseScreens>(*this)),
+      discharge_(std::make_unique<cDischargeScreens>(*this, this)),
       historyRows_(new cCaseListModel(this)) {
     ui->setupUi(this);
-    setFixedSize(size());
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    // The case information keeps its place while no case is open, so the
+    // panels do not change size when one opens.
+    QSizePolicy info = ui->MainInfoPanel->sizePolicy();
+    info.setRetainSizeWhenHidden(true);
+    ui->MainInfoPanel->setSizePolicy(info);
+    cFocusFrame::Install(this);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
@@ -114,22 +120,27 @@ void TForm1::BuildPanelMap() {
     QWidget* listStrip = s.ListNavigation->Panel();
     QWidget* caseStrip = s.CaseNavigation->Panel();
     const auto add = [this](const char* name, QWidget* panel, QWidget* strip, QLabel* tab) {
-        PanelMap.emplace_back(name, PanelContainerClass(this, panel, strip, tab));
+        PanelMap.emplace_back(name, PanelContainerClass(*ui->PanelSlot, *ui->StripSlot, panel, strip, tab));
     };
     add("OpenCaseList", s.CaseList->Panel(), listStrip, s.ListNavigation->CaseListTabImage());
-    add("DischargeView", PlaceholderPanel(this, "DischargeViewPanel"), caseStrip,
+    add("DischargeView", discharge_->DischargeView->Panel(), caseStrip,
         s.CaseNavigation->ManageDischargeButtonImage());
     add("CaseEdit", s.CaseEdit->Panel(), caseStrip, s.CaseNavigation->CaseInfoImageButton());
     add("ClosedCaseList", s.CaseListPrev->Panel(), listStrip, s.ListNavigation->PreviousCasesTabImage());
-    add("PreviousCaseEdit", PlaceholderPanel(this, "PreviousCaseEditPanel"), nullptr, nullptr);
+    add("PreviousCaseEdit", PlaceholderPanel("PreviousCaseEditPanel"), nullptr, nullptr);
     add("PatientHealthDetail", s.PatientHealthDetail->Panel(), caseStrip,
         s.CaseNavigation->CaseDetailsImageButton());
-    add("CaseHistory", PlaceholderPanel(this, "CaseHistoryPanel"), caseStrip,
-        s.CaseNavigation->CaseHistoryImageButton());
-    add("Admin", PlaceholderPanel(this, "AdminPanel"), listStrip, s.ListNavigation->ShowAdminImage());
+    add("CaseHistory", PlaceholderPanel("CaseHistoryPanel"), caseStrip, s.CaseNavigation->CaseHistoryImageButton());
+    add("Admin", PlaceholderPanel("AdminPanel"), listStrip, s.ListNavigation->ShowAdminImage());
     add("casenav", caseStrip, nullptr, nullptr);
-    for (const auto& [name, entry] : PanelMap) entry.Panel->move(entry.Panel == caseStrip ? kStripPos : kPanelPos);
-    listStrip->move(kStripPos);
+
+    // Escape on an open case's screens is the way back to the list.
+    QWidget* back = s.CaseNavigation->CaseListImageButton();
+    for (const auto& [name, entry] : PanelMap) {
+        MakeMemosLeaveOnTab(entry.Panel);
+        if (entry.Strip == caseStrip || entry.Panel == caseStrip)
+            cFormKeys::Of(entry.Panel).SetEscapeAction([back] { ClickButton(back); });
+    }
 }
 
 void TForm1::BindCaseEditControls() {
@@ -143,11 +154,21 @@ void TForm1::BindCaseEditControls() {
     }
 }
 
+void TForm1::WireDischargeTabs() {
+    // After the case strip's own handlers, which show the panels.
+    TCaseNavigationForm& strip = *screens_->CaseNavigation;
+    connect(cImageButton::Of(strip.ManageDischargeButtonImage()), &cImageButton::clicked,
+            discharge_->DischargeView.get(), &TDischargeViewForm::LoadCaseNeeds);
+    connect(cImageButton::Of(strip.CaseInfoImageButton()), &cImageButton::clicked, discharge_->ItemDetail,
+            &TDischargeItemDetailForm::ForgetChanges);
+}
+
 void TForm1::FormActivate() {
     if (activated_) return;
     activated_ = true;
     BuildPanelMap();
     BindCaseEditControls();
+    WireDischargeTabs();
     HospitalSeq = Session.UserField(9);
     UserSeq = Session.UserField(1);
     ui->UserNameLabel->show();
@@ -219,7 +240,24 @@ void TForm1::ShowPanel(const std::string& name) {
         entry->Strip->show();
         entry->Strip->raise();
     }
+    // The case strip covers the list strip; covered tabs must not take the focus.
+    screens_->ListNavigation->Panel()->setVisible(!screens_->CaseNavigation->Panel()->isVisibleTo(this));
     if (cImageButton* tab = cImageButton::Of(entry->Tab)) tab->Press();
+    KeepFocusOnView(*entry);
+}
+
+void TForm1::KeepFocusOnView(const PanelContainerClass& entry) {
+    const QWidget* focused = focusWidget();
+    if (focused && focused->isVisibleTo(this) &&
+        (entry.Panel->isAncestorOf(focused) || (entry.Strip && entry.Strip->isAncestorOf(focused))))
+        return;
+    // A screen may name the control it starts at; others start at their
+    // selected tab, so no control takes typing unasked.
+    QWidget* start = cFormKeys::Of(entry.Panel).StartControl();
+    if (start && start->isVisibleTo(this))
+        start->setFocus(Qt::OtherFocusReason);
+    else if (entry.Tab && entry.Tab->isVisibleTo(this))
+        entry.Tab->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm1::LoadOpenCaseList() {

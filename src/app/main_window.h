@@ -26,6 +26,7 @@ namespace dalvero {
 
 class cCaseListModel;
 class cCaseScreens;
+class cDischargeScreens;
 
 class TForm1 : public QWidget, public MainWindowState {
     Q_OBJECT
@@ -56,6 +57,7 @@ public:
     void CaseFieldExit(QWidget* control);
 
     cCaseScreens& Screens() const { return *screens_; }
+    cDischargeScreens& Discharge() const { return *discharge_; }
     // The open patient's cases, kept for the case history screen.
     cCaseListModel& CaseHistoryList() const { return *historyRows_; }
     QLabel* PersonnelStatusLabel() const;
@@ -75,13 +77,18 @@ protected:
 private:
     void BuildPanelMap();
     void BindCaseEditControls();
+    void WireDischargeTabs();
     void ShowHospitalLogo();
     // Writes each changed case field without a message of its own.
     void SaveChangedCaseFields();
     const PanelContainerClass* FindPanel(const std::string& name) const;
+    // After a panel is shown: the focus goes to it when it was left behind
+    // on a hidden one.
+    void KeepFocusOnView(const PanelContainerClass& entry);
 
     std::unique_ptr<Ui::TForm1> ui;
     std::unique_ptr<cCaseScreens> screens_;
+    std::unique_ptr<cDischargeScreens> discharge_;
     cCaseListModel* historyRows_;
     std::vector<std::pair<std::string, PanelContainerClass>> PanelMap;
     bool activated_ = false;

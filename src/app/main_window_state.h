@@ -96,6 +96,18 @@ public:
     std::vector<std::function<void()>> PendingSaves;
     // Field writes the server has not taken yet.
     cFieldSaves FieldSaves;
+
+    // Discharge planning: the need open in the need dialog, its Seq and its
+    // record as name=value items; the dialog's mode; the need's awarded
+    // quote (its f16, empty for none); the needs and quote lists' sort columns.
+    std::string CurrentNeedSeq;
+    StringList CurrentNeedRecord;
+    static constexpr int kEditingNeed = 1;
+    static constexpr int kAddingNeed = 2;
+    int NeedDialogMode = 0;
+    std::string AwardedQuote;
+    int NeedListSortColumn = 0;
+    int QuoteListSortColumn = -1;
 };
 
 }  // namespace dalvero

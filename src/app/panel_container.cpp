@@ -1,22 +1,24 @@
 #include "panel_container.h"
 
+#include <QGridLayout>
 #include <QWidget>
 
 namespace dalvero {
 
 namespace {
-void TakeInto(QWidget* host, QWidget* widget) {
-    const QPoint at = widget->pos();
-    widget->setParent(host);
-    widget->move(at);
+void TakeInto(QGridLayout& slot, QWidget* widget) {
+    if (widget->window() == slot.parentWidget()->window()) return;
+    slot.addWidget(widget, 0, 0);
     widget->hide();
 }
 }  // namespace
 
-PanelContainerClass::PanelContainerClass(QWidget* host, QWidget* panel, QWidget* strip, QLabel* tab)
+PanelContainerClass::PanelContainerClass(QGridLayout& panelSlot, QGridLayout& stripSlot, QWidget* panel,
+                                         QWidget* strip, QLabel* tab)
     : Panel(panel), Strip(strip), Tab(tab) {
-    TakeInto(host, panel);
-    if (strip) TakeInto(host, strip);
+    // The strip first: Tab reaches a screen's strip before its controls.
+    if (strip) TakeInto(stripSlot, strip);
+    TakeInto(panelSlot, panel);
 }
 
 }  // namespace dalvero

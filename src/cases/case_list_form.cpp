@@ -13,6 +13,7 @@
 #include "control_text.h"
 #include "dialog_seam.h"
 #include "field_tag.h"
+#include "form_keys.h"
 #include "health_detail_forms.h"
 #include "image_button.h"
 #include "main_window_state.h"
@@ -50,7 +51,12 @@ TCaseListForm::TCaseListForm(MainWindowState& main, cCaseScreens& screens)
 
     connect(ui->OpenCasesHeader, &QHeaderView::sectionClicked, this, &TCaseListForm::OpenCasesHeaderSectionClick);
     connect(ui->OpenCasesHeader, &QHeaderView::sectionResized, list->viewport(), qOverload<>(&QWidget::update));
+    // A click opens the case under the mouse, Enter the selected one. (A
+    // double click cannot open it twice: the first click hides the list.)
     connect(list, &QListView::clicked, this, &TCaseListForm::OpenCasesListBoxClick);
+    connect(list, &QListView::activated, this, &TCaseListForm::OpenCasesListBoxClick);
+    ui->OpenCasesHeader->KeepColumnsWhole(*list);
+    cFormKeys::Of(ui->OpenCasesListPanel).SetStartControl(list);
 
     const MyAllTabs tabs = MakeMyAllTabs(this, ui->ShowMyCasesButtonImage, ui->ShowAllCasesImageButton);
     connect(tabs.mine, &cImageButton::clicked, this, &TCaseListForm::ShowMyCasesButtonImageClick);

@@ -1,6 +1,8 @@
 #include "case_list_header.h"
 
+#include <QAbstractScrollArea>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStandardItemModel>
 
 namespace dalvero {
@@ -26,6 +28,10 @@ void cCaseListHeader::SetSections(const std::vector<std::pair<const char*, int>>
         titles_->setHeaderData(i, Qt::Horizontal, QString::fromUtf8(sections[static_cast<std::size_t>(i)].first));
         resizeSection(i, sections[static_cast<std::size_t>(i)].second);
     }
+}
+
+void cCaseListHeader::KeepColumnsWhole(QAbstractScrollArea& list) const {
+    list.setMinimumWidth(length() + 2 * list.frameWidth() + list.verticalScrollBar()->sizeHint().width());
 }
 
 void cCaseListHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {

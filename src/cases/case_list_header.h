@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+class QAbstractScrollArea;
 class QStandardItemModel;
 
 namespace dalvero {
@@ -18,6 +19,9 @@ public:
 
     // Title and width in pixels of each section, in column order.
     void SetSections(const std::vector<std::pair<const char*, int>>& sections);
+    // The list under this header never gets narrower than the columns, so a
+    // smaller window does not cut the last ones off.
+    void KeepColumnsWhole(QAbstractScrollArea& list) const;
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;

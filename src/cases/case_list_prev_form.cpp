@@ -1,9 +1,12 @@
 #include "case_list_prev_form.h"
 
+#include <QLayout>
+
 #include <algorithm>
 
 #include "case_list_model.h"
 #include "case_row_delegate.h"
+#include "form_keys.h"
 #include "image_button.h"
 #include "main_window_state.h"
 #include "my_all_tabs.h"
@@ -34,6 +37,8 @@ TCaseListPrevForm::TCaseListPrevForm(MainWindowState& main)
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     loadState_ = new cListState(list, "No previous cases", [this] { main_.LoadPreviousCaseList(false); });
     connect(ui->PrevCasesHeader, &QHeaderView::sectionResized, list->viewport(), qOverload<>(&QWidget::update));
+    ui->PrevCasesHeader->KeepColumnsWhole(*list);
+    cFormKeys::Of(ui->PrevCasesListPanel).SetStartControl(list);
 
     const MyAllTabs tabs = MakeMyAllTabs(this, ui->ShowMyCasesButtonImage, ui->ShowAllCasesImageButton);
     connect(tabs.mine, &cImageButton::clicked, this, &TCaseListPrevForm::ShowMyCasesButtonImageClick);
@@ -49,6 +54,13 @@ TCaseListPrevForm::~TCaseListPrevForm() = default;
 QWidget* TCaseListPrevForm::Panel() const { return ui->PrevCasesListPanel; }
 
 int TCaseListPrevForm::PageSize() const {
+    // The list is filled before its panel shows: lay the panel out in the
+    // place it is about to take, which the hosted panels share.
+    QWidget* panel = ui->PrevCasesListPanel;
+    if (panel->isHidden() && panel->parentWidget()) {
+        panel->resize(panel->parentWidget()->size());
+        panel->layout()->activate();
+    }
     // The list's own geometry: its viewport is only laid out once shown.
     return std::max(1, ui->PrevCasesListBox->contentsRect().height() / kCaseRowHeight);
 }

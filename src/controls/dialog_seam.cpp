@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDialog>
 
+#include "focus_frame.h"
+#include "form_keys.h"
 #include "interaction_hooks.h"
 
 namespace dalvero {
@@ -25,6 +27,9 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, const std::string& t
 }
 
 int ExecDialog(QDialog& dialog) {
+    // Return, Escape and Tab behave in every dialog as in the main window.
+    MakeMemosLeaveOnTab(&dialog);
+    cFocusFrame::Install(&dialog);
     if (!Responder().dialog) return dialog.exec();
     dialog.setResult(QDialog::Rejected);
     dialog.show();

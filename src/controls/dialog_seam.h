@@ -39,7 +39,9 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, const std::string& t
                                            QMessageBox::Icon icon = QMessageBox::NoIcon);
 
 // Runs the dialog modally and returns its result (QDialog::Accepted, Rejected
-// or the value given to done()).
+// or the value given to done()). Its memos leave on Tab and its focused
+// control is framed; Return and Escape are the dialog's own (default button,
+// reject).
 int ExecDialog(QDialog& dialog);
 
 // Routes the data layer's messages to ShowMessageBox (over the active window)

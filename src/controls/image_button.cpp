@@ -1,5 +1,6 @@
 #include "image_button.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 
@@ -28,6 +29,8 @@ cImageButton::cImageButton(QLabel* image, const QPixmap& selected, const QPixmap
       pictures_{image->pixmap(), selected, hover, selectedHover} {
     if (!pictures_[Normal].isNull()) image->setFixedSize(pictures_[Normal].deviceIndependentSize().toSize());
     image->setMouseTracking(true);
+    // Reached by Tab only: a mouse click leaves the focus where the user typed.
+    image->setFocusPolicy(Qt::TabFocus);
     image->installEventFilter(this);
 }
 
@@ -88,6 +91,12 @@ void cImageButton::Release() {
     if (!group_) ShowPicture(HasPicture(Hover) ? Hover : Normal);
 }
 
+void cImageButton::Click() {
+    Press();
+    Release();
+    emit clicked();
+}
+
 bool cImageButton::eventFilter(QObject* watched, QEvent* event) {
     if (watched->metaObject() != imageClass_) return false;
     switch (event->type()) {
@@ -114,6 +123,14 @@ bool cImageButton::eventFilter(QObject* watched, QEvent* event) {
         pressed_ = false;
         Release();
         if (click) emit clicked();
+        return true;
+    }
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool activates = key->key() == Qt::Key_Space || key->key() == Qt::Key_Return ||
+                               key->key() == Qt::Key_Enter;
+        if (!activates || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+        Click();
         return true;
     }
     default:

@@ -25,7 +25,7 @@ public:
 
     // Binds `image`: its own pixmap is the normal picture and the image takes
     // that picture's size. Null pictures are absent ones. The button belongs to
-    // the image.
+    // the image, which Tab reaches and Space (or Return) clicks.
     cImageButton(QLabel* image, const QPixmap& selected = {}, const QPixmap& hover = {},
                  const QPixmap& selectedHover = {});
 
@@ -46,6 +46,9 @@ public:
     // What a left mouse press does: a grouped button becomes its group's
     // selected member; an ungrouped one shows its pressed picture.
     void Press();
+    // A whole click, as Space on the focused button gives: press, release
+    // and clicked().
+    void Click();
 
 signals:
     // A left press and release both on the image.

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "file_age.h"
 #include "frame.h"
@@ -20,19 +21,46 @@ namespace {
 constexpr std::size_t kBufferSize = frame::kFilePiece;
 constexpr int kDefaultPort = 8700;
 constexpr std::size_t kGreetingPiece = 100;
+constexpr char kBusy[] = "Another request is in progress on this connection";
+constexpr char kReplyTooLarge[] = "Reply larger than the limit";
 
 void RemoveFile(const std::string& path) {
     std::error_code ignored;
     std::filesystem::remove(path, ignored);
 }
 
-void Report(const ProgressFn& progress, long long done, long long total) {
-    if (!progress) return;
-    progress(done, total);
-    ProcessEvents();
+// An item named "Error" or "ErrorCode" (any letter case).
+bool IsErrorItem(std::string_view item) {
+    const std::string_view name = item.substr(0, item.find('='));
+    return name.size() < item.size() && (SameText(name, "Error") || SameText(name, "ErrorCode"));
 }
 
 }  // namespace
+
+template <typename Fn>
+void dbServerConnection::CallOut(Fn&& fn) {
+    struct Restore {
+        bool& flag;
+        bool saved;
+        ~Restore() { flag = saved; }
+    } restore{busy_, busy_};
+    busy_ = true;
+    fn();
+}
+
+bool dbServerConnection::RefuseWhileBusy() {
+    if (!busy_) return false;
+    ErrorText = kBusy;
+    return true;
+}
+
+void dbServerConnection::Report(const ProgressFn& progress, long long done, long long total) {
+    if (!progress) return;
+    CallOut([&] {
+        progress(done, total);
+        ProcessEvents();
+    });
+}
 
 dbServerConnection::dbServerConnection(std::string host, std::string port, std::string programId, std::string key,
                                        bool secure, int timeoutSeconds, std::string caFile)
@@ -41,7 +69,7 @@ dbServerConnection::dbServerConnection(std::string host, std::string port, std::
       ProgramId(std::move(programId)),
       Key(std::move(key)),
       Secure(secure),
-      Timeout(timeoutSeconds),
+      Timeout(timeoutSeconds > 0 ? timeoutSeconds : kDefaultTimeout),
       CAFile(std::move(caFile)),
       Buffer(new char[kBufferSize + 1]()) {
     Connected = Connect();
@@ -50,6 +78,7 @@ dbServerConnection::dbServerConnection(std::string host, std::string port, std::
 dbServerConnection::~dbServerConnection() = default;
 
 bool dbServerConnection::Connect() {
+    if (RefuseWhileBusy()) return false;
     if (Connected) return true;
     // A connection that fails half-way is not usable, whatever step failed.
     const bool ok = OpenSocket() && (ProgramId.empty() || Handshake());
@@ -69,14 +98,23 @@ bool dbServerConnection::OpenSocket() {
             } else {
                 Socket = std::make_unique<PlainSocket>();
             }
+            Socket->SetStallLimit(Timeout);
         }
         if (Socket->Connect(Host, ToIntDef(Port, kDefaultPort)) != SOCK_SUCCESS) return false;
     } catch (const SocketError&) {
         return false;
     }
     Connected = true;
+    // A greeting longer than any reply buffer is a server talking without
+    // end, not a greeting.
     char greeting[kGreetingPiece + 1];
-    while (Socket->Receive(greeting, kGreetingPiece, 0, 1) >= 1) {
+    std::size_t drained = 0;
+    for (int n; (n = Socket->Receive(greeting, kGreetingPiece, 0, 1)) >= 1;) {
+        drained += static_cast<std::size_t>(n);
+        if (drained > kBufferSize) {
+            DropConnection();
+            return false;
+        }
     }
     return true;
 }
@@ -103,15 +141,17 @@ bool dbServerConnection::Handshake() {
 bool dbServerConnection::IsConnected() { return Connected && Socket && Socket->IsConnected(); }
 
 void dbServerConnection::Reconnect() {
+    if (RefuseWhileBusy()) return;
     Socket.reset();
     Connected = false;
-    ProcessEvents();
+    CallOut([] { ProcessEvents(); });
     Connect();
     // The handshake's answer is nobody's reply.
     ClearReply();
 }
 
 bool dbServerConnection::EnsureConnected() {
+    if (RefuseWhileBusy()) return false;
     if (!Connected) Reconnect();
     return Connected;
 }
@@ -129,27 +169,21 @@ void dbServerConnection::DropConnection() {
 }
 
 bool dbServerConnection::SendMessage(std::uint32_t command, std::uint32_t subCommand, std::string_view text) {
-    if (!EnsureConnected()) return false;
+    if (RefuseWhileBusy() || !EnsureConnected()) return false;
     ClearReply();
-    const std::size_t length = text.size() + 1;
-    if (length > frame::kMaxPayload) {
+    const std::optional<std::string> message = frame::Encode(command, subCommand, text);
+    if (!message) {
         ShowMessage("Sending a message larger than MessageBuffer", "Application Error");
         return false;
     }
-    const auto header = frame::EncodeHeader({static_cast<std::uint32_t>(length), command, subCommand});
-    std::memcpy(Buffer.get(), header.data(), header.size());
-    if (!text.empty()) std::memcpy(Buffer.get() + header.size(), text.data(), text.size());
-    Buffer[header.size() + text.size()] = 0;
-    if (Socket->Send(Buffer.get(), header.size() + length) != SOCK_SUCCESS) {
+    if (Socket->Send(message->data(), message->size()) != SOCK_SUCCESS) {
         Connected = false;
         return false;
     }
     return true;
 }
 
-bool dbServerConnection::ReceiveReply() {
-    if (!EnsureConnected()) return false;
-    ClearReply();
+bool dbServerConnection::ReceiveText() {
     Buffer[kBufferSize] = 0;
     for (;;) {
         const int n = Socket->ReceiveUntilNul(Buffer.get(), kBufferSize, Timeout, 0);
@@ -159,10 +193,26 @@ bool dbServerConnection::ReceiveReply() {
         }
         ReplyText.append(Buffer.get(), strnlen(Buffer.get(), kBufferSize));
         // 0: the buffer filled before the zero byte came.
-        if (n > 0) break;
+        if (n > 0) return true;
+        if (ReplyText.size() > MaxReplySize) {
+            // The rest of the reply is still on its way: the stream is out of
+            // step for good.
+            DropConnection();
+            ReplyText.clear();
+            ErrorText = kReplyTooLarge;
+            return false;
+        }
     }
-    if (ReplyText.empty()) return false;
+}
+
+bool dbServerConnection::ReceiveReply() {
+    if (RefuseWhileBusy() || !EnsureConnected()) return false;
+    ClearReply();
+    if (!ReceiveText() || ReplyText.empty()) return false;
     ReplyValues.SetCommaText(ReplyText);
+    // The server's refusal is the whole reply, its error item first; an item
+    // further on that looks like one ("Error=see note" in a field) is data.
+    if (ReplyValues.empty() || !IsErrorItem(ReplyValues[0])) return true;
     ErrorText = ReplyValues.Value("Error");
     ErrorCode = ToIntDef(ReplyValues.Value("ErrorCode"), 0);
     ReplyValues.SetValue("Error", {});
@@ -171,7 +221,7 @@ bool dbServerConnection::ReceiveReply() {
 }
 
 bool dbServerConnection::Exchange(std::uint32_t command, std::uint32_t subCommand, std::string_view text) {
-    if (!EnsureConnected()) return false;
+    if (RefuseWhileBusy() || !EnsureConnected()) return false;
     if (!SendMessage(command, subCommand, text)) {
         Reconnect();
         return false;
@@ -182,7 +232,7 @@ bool dbServerConnection::Exchange(std::uint32_t command, std::uint32_t subComman
 bool dbServerConnection::SendText(std::string_view text) {
     // A dropped connection is rebuilt here as everywhere else; the command
     // that met the drop is not sent again.
-    if (!EnsureConnected()) return false;
+    if (RefuseWhileBusy() || !EnsureConnected()) return false;
     ClearReply();
     std::string message(text);
     message.push_back('\0');
@@ -194,6 +244,7 @@ bool dbServerConnection::SendText(std::string_view text) {
 }
 
 std::int32_t dbServerConnection::GetFileInfo(const std::string& remoteName) {
+    if (RefuseWhileBusy()) return 0;
     FileSize = 0;
     if (!IsConnected() || !Exchange(frame::cmd::kFile, frame::sub::kFileInfo, remoteName)) return 0;
     FileSize = ToIntDef(ReplyValues.Value("FileSize"), 0);
@@ -201,19 +252,21 @@ std::int32_t dbServerConnection::GetFileInfo(const std::string& remoteName) {
 }
 
 bool dbServerConnection::DownloadFile(const std::string& remoteName, const std::string& localPath,
-                                      const ProgressFn& progress) {
-    return ReceiveFile(frame::cmd::kFile, frame::sub::kDownload, remoteName, localPath, progress);
+                                      const ProgressFn& progress, std::int64_t maxSize) {
+    return ReceiveFile(frame::cmd::kFile, frame::sub::kDownload, remoteName, localPath, progress, maxSize);
 }
 
 bool dbServerConnection::GetRecordFile(const std::string& table, const std::string& seq, int slot,
-                                       const std::string& localPath, const ProgressFn& progress) {
+                                       const std::string& localPath, const ProgressFn& progress,
+                                       std::int64_t maxSize) {
     return ReceiveFile(frame::cmd::kRecordFile, frame::sub::kDownload,
-                       table + "," + seq + "," + std::to_string(slot), localPath, progress);
+                       table + "," + seq + "," + std::to_string(slot), localPath, progress, maxSize);
 }
 
 bool dbServerConnection::ReceiveFile(std::uint32_t command, std::uint32_t subCommand, const std::string& payload,
-                                     const std::string& localPath, const ProgressFn& progress) {
-    if (!IsConnected()) return false;
+                                     const std::string& localPath, const ProgressFn& progress,
+                                     std::int64_t maxSize) {
+    if (RefuseWhileBusy() || !IsConnected()) return false;
     // Always a fresh file: left-over bytes of an older, longer file would
     // corrupt the new content.
     RemoveFile(localPath);
@@ -227,6 +280,8 @@ bool dbServerConnection::ReceiveFile(std::uint32_t command, std::uint32_t subCom
     std::uint8_t head[8];
     bool received = Socket->Receive(reinterpret_cast<char*>(head), sizeof head, Timeout, 0) == static_cast<int>(sizeof head);
     const std::uint32_t size = received ? frame::GetUint32(head) : 0;
+    // More than was announced: the content would not be what was asked for.
+    if (maxSize >= 0 && size > maxSize) received = false;
     const auto age = static_cast<std::int32_t>(frame::GetUint32(head + 4));
     if (received) Report(progress, 0, size);
     std::uint32_t done = 0;
@@ -254,7 +309,7 @@ bool dbServerConnection::ReceiveFile(std::uint32_t command, std::uint32_t subCom
 
 bool dbServerConnection::PutRecordFile(const std::string& table, const std::string& seq, int slot,
                                        const std::string& localPath, const ProgressFn& progress) {
-    if (!IsConnected()) return false;
+    if (RefuseWhileBusy() || !IsConnected()) return false;
     std::error_code error;
     const auto fileSize = std::filesystem::file_size(localPath, error);
     if (error || fileSize > UINT32_MAX) return false;

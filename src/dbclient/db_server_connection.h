@@ -18,10 +18,17 @@ namespace dalvero {
 
 class dbServerConnection {
 public:
+    // A server that stops answering must not hang the client: a Timeout of 0
+    // or less takes this limit for each wait.
+    static constexpr int kDefaultTimeout = 120;
+    // A reply larger than this is no reply of ours (an endless stream would
+    // otherwise take all memory).
+    static constexpr std::size_t kDefaultMaxReplySize = 64u << 20;
+
     // caFile applies to TLS connections only: the certificate authority the
     // server's chain must verify against (empty: the system trust store).
     dbServerConnection(std::string host, std::string port, std::string programId, std::string key, bool secure,
-                       int timeoutSeconds, std::string caFile = {});
+                       int timeoutSeconds = kDefaultTimeout, std::string caFile = {});
     ~dbServerConnection();
     dbServerConnection(const dbServerConnection&) = delete;
     dbServerConnection& operator=(const dbServerConnection&) = delete;
@@ -37,9 +44,12 @@ public:
     bool SendText(std::string_view text);
 
     std::int32_t GetFileInfo(const std::string& remoteName);
-    bool DownloadFile(const std::string& remoteName, const std::string& localPath, const ProgressFn& progress = {});
+    // maxSize bounds what the server may announce (e.g. the size GetFileInfo
+    // gave); a larger transfer is refused before anything is written.
+    bool DownloadFile(const std::string& remoteName, const std::string& localPath, const ProgressFn& progress = {},
+                      std::int64_t maxSize = -1);
     bool GetRecordFile(const std::string& table, const std::string& seq, int slot, const std::string& localPath,
-                       const ProgressFn& progress = {});
+                       const ProgressFn& progress = {}, std::int64_t maxSize = -1);
     bool PutRecordFile(const std::string& table, const std::string& seq, int slot, const std::string& localPath,
                        const ProgressFn& progress = {});
 
@@ -48,7 +58,8 @@ public:
     std::string ProgramId;
     std::string Key;
     bool Secure = false;
-    int Timeout = -1;
+    int Timeout = kDefaultTimeout;
+    std::size_t MaxReplySize = kDefaultMaxReplySize;
     std::string CAFile;
     std::unique_ptr<PlainSocket> Socket;
     bool Connected = false;
@@ -63,6 +74,16 @@ public:
     std::int32_t FileSize = 0;
 
 private:
+    // The UI pump and progress callbacks run in the middle of a request; a
+    // request started from them would interleave its bytes with this one's
+    // on the stream and in Buffer, so it is refused instead.
+    template <typename Fn>
+    void CallOut(Fn&& fn);
+    bool RefuseWhileBusy();
+    // Reads one zero-terminated reply of at most MaxReplySize bytes into
+    // ReplyText; false (and the connection dropped) otherwise.
+    bool ReceiveText();
+    void Report(const ProgressFn& progress, long long done, long long total);
     bool OpenSocket();
     bool Handshake();
     // Empties the reply fields, so a failed operation never shows an earlier
@@ -72,10 +93,12 @@ private:
     // operation starts on a new connection.
     void DropConnection();
     bool ReceiveFile(std::uint32_t command, std::uint32_t subCommand, const std::string& payload,
-                     const std::string& localPath, const ProgressFn& progress);
+                     const std::string& localPath, const ProgressFn& progress, std::int64_t maxSize);
 
-    // Builds outgoing frames and receives replies and file pieces: 50,000
-    // bytes and a terminating zero.
+    bool busy_ = false;
+
+    // Receives replies and file pieces and sends upload pieces: 50,000 bytes
+    // and a terminating zero.
     std::unique_ptr<char[]> Buffer;
 };
 

@@ -9,6 +9,7 @@
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -89,6 +90,11 @@ void PlainSocket::ApplySocketOptions() {
     SetIntOption(fd_, SOL_SOCKET, SO_SNDBUF, kSocketBufferBytes);
     SetIntOption(fd_, SOL_SOCKET, SO_RCVBUF, kSocketBufferBytes);
     SetIntOption(fd_, IPPROTO_TCP, TCP_NODELAY, 1);
+    if (stallSeconds_ > 0) {
+        const timeval limit{stallSeconds_, 0};
+        setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+        setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    }
 }
 
 void PlainSocket::CloseHandle() {

@@ -48,6 +48,11 @@ public:
     // connect gives SOCK_TIMEOUT.
     virtual int Connect(const std::string& host, int port);
     virtual void Close();
+    // Longest time one blocking send, connect or library read may stall
+    // (0: no limit); applied to every descriptor this socket opens. A peer
+    // that stops reading or never finishes a TLS handshake must not hang
+    // the caller.
+    void SetStallLimit(int seconds) { stallSeconds_ = seconds; }
     // Adopts an accepted descriptor. With keepOpen the object never shuts
     // down or closes it; otherwise it owns it from now on.
     virtual int Attach(int fd, bool keepOpen);
@@ -127,6 +132,7 @@ protected:
     std::unique_ptr<char[]> buffer_;
     std::size_t received_ = 0;
     bool keepOpen_ = false;
+    int stallSeconds_ = 0;
 
 private:
     int ReceiveUntil(char* buffer, std::size_t max, int seconds, int microseconds, std::string_view delimiter,

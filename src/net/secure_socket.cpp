@@ -125,7 +125,9 @@ int SecureSocket::Send(const void* buffer, std::size_t length) {
             continue;
         }
         const int error = SSL_get_error(ssl_, n);
-        if (error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE) continue;
+        // On a blocking socket a write only wants to be retried when the
+        // stall limit ran out: the peer stopped reading.
+        if (error == SSL_ERROR_WANT_READ) continue;
         MarkFailed();
         return SOCK_ERROR;
     }

@@ -1,8 +1,9 @@
 // The case lists and strips on the demo server: loading and sorting the open
-// list, opening a case and going back, paging the previous list and the
-// hover underline.
+// list, opening a case and going back by mouse and keyboard, Tab and Space on
+// the strips, paging the previous list and the hover underline.
 #include <QApplication>
 #include <QLabel>
+#include <QListView>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -19,18 +20,32 @@
 #include "case_navigation_form.h"
 #include "case_screens.h"
 #include "gui_planner_fixture.h"
+#include "gui_keyboard.h"
 #include "item_list_model.h"
 #include "record_ops.h"
 
 namespace dalvero {
 namespace {
 
+using test::Focused;
+using test::FocusedName;
+using test::TabTo;
+
 class CaseScreens : public test::PlannerOnDemoServer {
 protected:
+    QListView* List() const { return S().CaseList->OpenCasesListBox(); }
+    bool PanelShown(const char* panel) const { return main->HostedPanel(panel)->isVisibleTo(main.get()); }
     std::vector<std::string> Seqs(const cCaseListModel& rows) const {
         std::vector<std::string> seqs;
         for (int i = 0; i < rows.rowCount(); ++i) seqs.push_back(rows.Object(i)->Seq);
         return seqs;
+    }
+    // The case's diagnosis notes as the server holds them.
+    std::string StoredNotes(const std::string& caseSeq) const {
+        std::string stored;
+        // Notes are read as joined fields: only with an alias list.
+        EXPECT_TRUE(GetRecordFields(*session.DataServer, "Cases", caseSeq, "f1001", stored, "P=Patients:f10"));
+        return StringList(ParseCommaText(stored)).Value("f1001");
     }
     void MoveMouse(QWidget* over, int y) {
         QMouseEvent move(QEvent::MouseMove, QPointF(5, y), over->mapToGlobal(QPointF(5, y)), Qt::NoButton,
@@ -91,10 +106,7 @@ TEST_F(CaseScreens, OpeningACaseAndGoingBackKeepsTheTyping) {
     EXPECT_FALSE(Shown("MainInfoPanel"));
     EXPECT_TRUE(main->HostedPanel("OpenCaseList")->isVisibleTo(main.get()));
     EXPECT_EQ(main->CurrentCaseObject, nullptr);
-    std::string stored;
-    // Notes are read as joined fields: only with an alias list.
-    ASSERT_TRUE(GetRecordFields(*session.DataServer, "Cases", opened.Seq, "f1001", stored, "P=Patients:f10"));
-    EXPECT_EQ(StringList(ParseCommaText(stored)).Value("f1001"), typed);
+    EXPECT_EQ(StoredNotes(opened.Seq), typed);
 }
 
 TEST_F(CaseScreens, PreviousListPagesThroughTheHospitalsClosedCases) {
@@ -128,6 +140,80 @@ TEST_F(CaseScreens, HoverUnderlineEndsWhenTheMouseMovesElsewhere) {
     EXPECT_EQ(list.HoverRow(), 3);
     MoveMouse(main->findChild<QWidget*>("OpenCasesHeader"), 5);
     EXPECT_EQ(list.HoverRow(), -1);
+}
+
+TEST_F(CaseScreens, CaseOpensByKeyboardMemoLeavesOnTabEscapeGoesBack) {
+    test::Activate(main.get());
+    // The list screen starts with the focus in the list.
+    ASSERT_EQ(Focused(), List());
+    ASSERT_GT(OpenRows().rowCount(), 2);
+    QTest::keyClick(List(), Qt::Key_Home);
+    QTest::keyClick(List(), Qt::Key_Down);
+    const std::string chosen = OpenRows().Object(1)->Seq;
+    QTest::keyClick(List(), Qt::Key_Return);
+
+    EXPECT_EQ(main->EditMode, 1);
+    EXPECT_EQ(main->CurrentCaseSeq, chosen);
+    ASSERT_TRUE(PanelShown("CaseEdit"));
+    // The notes wait for the user; the case starts at its tab.
+    QPlainTextEdit* memo = S().CaseEdit->CaseDiagnosisMemo();
+    EXPECT_EQ(FocusedName(), "CaseInfoImageButton");
+    test::ExpectFramed(main.get(), Focused());
+
+    ASSERT_TRUE(TabTo(memo));
+    memo->moveCursor(QTextCursor::End);
+    QTest::keyClicks(memo, " Walker");
+    const std::string typed = memo->toPlainText().toStdString();
+    QTest::keyClick(memo, Qt::Key_Tab);
+    EXPECT_EQ(memo->toPlainText().toStdString(), typed);
+    EXPECT_NE(Focused(), memo);
+    EXPECT_EQ(StoredNotes(chosen), typed);
+
+    QTest::keyClick(Focused(), Qt::Key_Backtab);
+    ASSERT_EQ(Focused(), memo);
+    memo->moveCursor(QTextCursor::End);
+    QTest::keyClicks(memo, " at home");
+    QTest::keyClick(memo, Qt::Key_Escape);
+    EXPECT_EQ(main->EditMode, 0);
+    EXPECT_TRUE(PanelShown("OpenCaseList"));
+    EXPECT_EQ(StoredNotes(chosen), typed + " at home");
+    EXPECT_EQ(Focused(), List());
+
+    // A click on a row opens that case too.
+    const QModelIndex third = OpenRows().index(2);
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, List()->visualRect(third).center());
+    EXPECT_EQ(main->EditMode, 1);
+    EXPECT_EQ(main->CurrentCaseSeq, OpenRows().Object(2)->Seq);
+    EXPECT_TRUE(PanelShown("CaseEdit"));
+}
+
+TEST_F(CaseScreens, TabReachesEveryTabAndImageButtonAndSpacePressesIt) {
+    test::Activate(main.get());
+    std::set<std::string> reached;
+    QWidget* start = Focused();
+    ASSERT_NE(start, nullptr);
+    do {
+        reached.insert(FocusedName());
+        QTest::keyClick(Focused(), Qt::Key_Tab);
+    } while (Focused() != start && reached.size() < 40);
+    for (const char* name : {"CaseListTabImage", "PreviousCasesTabImage", "ShowMyCasesButtonImage",
+                             "ShowAllCasesImageButton", "EnterNewCaseButtonImage", "OpenCasesListBox"})
+        EXPECT_EQ(reached.count(name), 1u) << name;
+    // Nothing hidden or covered takes the focus.
+    for (const char* name : {"ShowAdminImage", "CaseInfoImageButton", "CaseListImageButton", "CaseDiagnosisMemo"})
+        EXPECT_EQ(reached.count(name), 0u) << name;
+
+    QWidget* previousTab = main->findChild<QWidget*>("PreviousCasesTabImage");
+    ASSERT_TRUE(TabTo(previousTab));
+    test::ExpectFramed(main.get(), previousTab);
+    QTest::keyClick(previousTab, Qt::Key_Space);
+    EXPECT_TRUE(PanelShown("ClosedCaseList"));
+    EXPECT_EQ(Focused(), previousTab);
+
+    QWidget* all = main->HostedPanel("ClosedCaseList")->findChild<QWidget*>("ShowAllCasesImageButton");
+    ASSERT_TRUE(TabTo(all));
+    QTest::keyClick(all, Qt::Key_Space);
+    EXPECT_TRUE(main->ShowAllPreviousCases);
 }
 
 }  // namespace

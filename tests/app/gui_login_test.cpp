@@ -1,7 +1,9 @@
 // Start-up and login against the real demo server: the connections made on
-// the first paint, the one login attempt and the roles it finds.
+// the first paint, the one login attempt by click or Enter and the roles it
+// finds.
 #include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +13,7 @@
 #include <unistd.h>
 
 #include "gui_client_fixture.h"
+#include "gui_keyboard.h"
 #include "password_hash.h"
 
 namespace dalvero {
@@ -104,6 +107,28 @@ TEST_F(Login, UnknownEmailEndsTheProgram) {
     dialogs.Answer(QMessageBox::Ok);
     LogIn("nobody@example.com", "whatever");
     ExpectInvalidLogin();
+}
+
+TEST_F(Login, EnterInThePasswordLogsIn) {
+    test::Activate(login.get());
+    EXPECT_TRUE(login->findChild<QPushButton*>("LoginButton")->isDefault());
+    EXPECT_TRUE(login->size().expandedTo(login->minimumSizeHint()) == login->size());
+
+    const auto& user = DemoUser("Discharge Planner");
+    auto* email = login->findChild<QLineEdit*>("UserEdit");
+    email->setFocus(Qt::MouseFocusReason);
+    QTest::keyClicks(email, QString::fromStdString(user.email));
+    QTest::keyClick(email, Qt::Key_Tab);
+    auto* password = login->findChild<QLineEdit*>("PasswordEdit");
+    ASSERT_EQ(test::Focused(), password);
+    test::ExpectFramed(login.get(), password);
+    QTest::keyClicks(password, QString::fromStdString(user.password));
+    QTest::keyClick(password, Qt::Key_Return);
+
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(ends, 0);
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(session.UserField(22), user.email);
 }
 
 class StartUp : public ClientOnDemoServer {

@@ -1,6 +1,7 @@
 // The main window: its first activation on the demo server, the hosted
-// panels, the idle timeout and the saving of an edited case field.
+// panels, its layout, the idle timeout and the saving of an edited case field.
 #include <QApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -14,6 +15,7 @@
 #include "case_list_form.h"
 #include "case_list_model.h"
 #include "case_list_navigation_form.h"
+#include "case_list_prev_form.h"
 #include "case_screens.h"
 #include "fake_peer.h"
 #include "field_tag.h"
@@ -186,8 +188,9 @@ TEST_F(ActivatedMainWindow, ExactlyOneHostedPanelShows) {
         for (const std::string other : kPanelNames) {
             EXPECT_EQ(Shown(main->HostedPanel(other)), other == shown || (other == "casenav" && caseScreen)) << other;
         }
+        // One strip at a time: the case strip covers the list strip.
         EXPECT_EQ(Shown(caseStrip), caseScreen);
-        EXPECT_TRUE(Shown(listStrip));
+        EXPECT_EQ(Shown(listStrip), !caseScreen);
     }
     // The selected tab follows the panel.
     auto* listTab = main->findChild<QLabel*>("CaseListTabImage");
@@ -201,6 +204,31 @@ TEST_F(ActivatedMainWindow, ExactlyOneHostedPanelShows) {
     EXPECT_TRUE(Selected(listTab) && !Selected(previousTab));
     main->ShowPanel("NoSuchPanel");
     for (const char* name : kPanelNames) EXPECT_FALSE(Shown(main->HostedPanel(name))) << name;
+}
+
+TEST_F(ActivatedMainWindow, ResizesFromItsDesignSize) {
+    EXPECT_EQ(main->size(), QSize(1192, 698));
+    EXPECT_EQ(main->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    // 1280x720 logical pixels (1920x1080 at 150 %) less the window's frame.
+    for (const char* name : {"OpenCaseList", "ClosedCaseList", "CaseEdit", "DischargeView", "Admin"}) {
+        main->ShowPanel(name);
+        EXPECT_LE(main->minimumSizeHint().width(), 1260) << name;
+        EXPECT_LE(main->minimumSizeHint().height(), 680) << name;
+    }
+
+    main->ShowPanel("ClosedCaseList");
+    const int designPage = main->Screens().CaseListPrev->PageSize();
+    main->ShowPanel("OpenCaseList");
+    QWidget* list = Named("OpenCasesListBox");
+    const QSize designList = list->size();
+    main->resize(1600, 1000);
+    QApplication::processEvents();
+    EXPECT_EQ(list->size(), designList + QSize(408, 302));
+    const auto* header = main->findChild<QHeaderView*>("OpenCasesHeader");
+    const int widths[] = {200, 130, 70, 50, 100, 100, 40, 70, 150, 240};
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(header->sectionSize(i), widths[i]) << i;
+    main->ShowPanel("ClosedCaseList");
+    EXPECT_EQ(main->Screens().CaseListPrev->PageSize(), designPage + 302 / 23);
 }
 
 class AnotherHospital : public ClientOnDemoServer {

@@ -46,28 +46,6 @@ std::vector<test::PeerMessage> Finish(std::unique_ptr<dbServerConnection>& db, F
     return peer.Messages();
 }
 
-TEST(ConnectionHandshake, IdentifiesTheProgramAndKeepsTheServersAnswer) {
-    FakePeer peer(PeerScript().ReadFrame().Reply(kAccepted));
-    auto db = Dial(peer, "Dalvero");
-    ASSERT_TRUE(db->Connected);
-    EXPECT_DOUBLE_EQ(db->ServerDate, 45000.5);
-    EXPECT_EQ(db->RunningFolder, "/srv/dalvero");
-    EXPECT_EQ(db->RemoteIP, "127.0.0.9");
-    auto keyed = Dial(peer, "Dalvero", "k1");
-    EXPECT_TRUE(keyed->Connected);
-    keyed.reset();
-
-    const auto messages = Finish(db, peer, 2);
-    ASSERT_EQ(messages.size(), 2u);
-    for (const auto& m : messages) {
-        EXPECT_EQ(m.header.command, 1u);
-        EXPECT_EQ(m.header.subCommand, 0u);
-    }
-    std::vector<std::string> payloads = {messages[0].Text(), messages[1].Text()};
-    std::sort(payloads.begin(), payloads.end());
-    EXPECT_EQ(payloads, (std::vector<std::string>{"Key=k1,ProgramID=Dalvero", "ProgramID=Dalvero"}));
-}
-
 TEST(ConnectionHandshake, WithoutADateTheServerIsAskedForItUnlessItRefused) {
     FakePeer peer(std::vector<PeerScript>{
         PeerScript().ReadFrame().Reply("RunningFolder=x,Accepted=Y").ReadFrame().Reply("Date=45001.25"),
@@ -88,15 +66,6 @@ TEST(ConnectionHandshake, WithoutADateTheServerIsAskedForItUnlessItRefused) {
     EXPECT_EQ(messages[3].payload, "");  // the refusal is final: no server-date request
 }
 
-TEST(ConnectionHandshake, WithoutAProgramIdNothingIsSent) {
-    FakePeer peer(PeerScript().ReadUntilClosed());
-    auto db = Dial(peer);
-    EXPECT_TRUE(db->IsConnected());
-    const auto messages = Finish(db, peer, 1);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].payload, "");
-}
-
 TEST(ConnectionHandshake, AServerThatDropsEveryConnectionFailsWithoutEndlessRetries) {
     FakePeer peer(PeerScript().Close());
     auto db = Dial(peer, "Dalvero");
@@ -106,23 +75,25 @@ TEST(ConnectionHandshake, AServerThatDropsEveryConnectionFailsWithoutEndlessRetr
     EXPECT_LE(peer.Connections(), 2u);
 }
 
-TEST(ConnectionReply, ErrorItemsAreSplitOffTheValues) {
+TEST(ConnectionReply, OnlyALeadingErrorItemIsARefusal) {
     FakePeer peer(PeerScript()
                       .ReadFrame()
-                      .Reply("Seq=12,\"Error=Bad table\",ErrorCode=5")
+                      .Reply("\"Error=Bad table\",ErrorCode=5")
                       .ReadFrame()
-                      .Reply("Name=John Smith,ErrorCode=x")
+                      .Reply("Seq=12,\"Error=see note\",ErrorCode=5,Name=John Smith")
                       .ReadFrame()
                       .Reply(""));
     auto db = Dial(peer);
     ASSERT_TRUE(db->Exchange(31001, 20003, "Cases,Seq=12"));
-    EXPECT_EQ(db->ReplyValues.items(), std::vector<std::string>{"Seq=12"});
+    EXPECT_TRUE(db->ReplyValues.empty());
     EXPECT_EQ(db->ErrorText, "Bad table");
     EXPECT_EQ(db->ErrorCode, 5);
-    EXPECT_EQ(db->ReplyText, "Seq=12,\"Error=Bad table\",ErrorCode=5");
+    EXPECT_EQ(db->ReplyText, "\"Error=Bad table\",ErrorCode=5");
 
+    // Further on, such items are field values and keep their places.
     ASSERT_TRUE(db->Exchange(31001, 20003, "Cases,Seq=13"));
-    EXPECT_EQ(db->ReplyValues.items(), (std::vector<std::string>{"Name=John", "Smith"}));
+    EXPECT_EQ(db->ReplyValues.items(),
+              (std::vector<std::string>{"Seq=12", "Error=see note", "ErrorCode=5", "Name=John", "Smith"}));
     EXPECT_EQ(db->ErrorText, "");
     EXPECT_EQ(db->ErrorCode, 0);
 

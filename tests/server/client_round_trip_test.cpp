@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
 #include "dataserver_fixture.h"
 #include "db_server_connection.h"
+#include "interaction_hooks.h"
 #include "loopback_data_server.h"
+#include "record_batch.h"
 #include "record_ops.h"
 #include "request_error.h"
 #include "table_catalogue.h"
@@ -83,6 +86,88 @@ TEST_F(ClientRoundTripTest, WritesAndReadsKeepLineBreaksAndEmptyFields) {
     EXPECT_FALSE(UpdateRecord(db, "Cases", seq, StringList{"f24=N"}));
     EXPECT_FALSE(UpdateRecord(db, "NoSuchTable", seq, StringList{"f10=1"}));
     EXPECT_TRUE(AddRecord(db, "Cases", StringList{"f99=1"}).empty());
+}
+
+TEST_F(ClientRoundTripTest, FieldValuesThatLookLikeErrorItemsAreData) {
+    // A bed "Error=see note" or a phone "error=see HR" once made the record
+    // unreadable and its user unable to log in.
+    namespace p = catalogue::personnel;
+    const std::vector<std::string> tricky{"Error=see note", "error=see HR", "ErrorCode=7"};
+    const auto items = [&](int first, std::size_t shift) {
+        StringList out;
+        for (std::size_t i = 0; i < tricky.size(); ++i)
+            out.push_back("f" + std::to_string(first + static_cast<int>(i)) + "=" + tricky[(i + shift) % 3]);
+        return out;
+    };
+    StringList added = items(p::kPhone, 0);
+    added.push_back("f" + std::to_string(p::kEmail) + "=tricky@mercy.test");
+    const std::string seq = AddRecord(db, "Personnel", added);
+    ASSERT_FALSE(seq.empty()) << db.ErrorText;
+
+    StringList user;
+    ASSERT_TRUE(FindRecord(db, "Personnel", p::kListByEmail, "tricky@mercy.test", "", user)) << db.ErrorText;
+    ASSERT_EQ(user.size(), 1u + p::kSpecialty);
+    EXPECT_EQ(std::vector<std::string>(user.begin() + p::kPhone, user.begin() + p::kPhone + 3), tricky);
+
+    ASSERT_TRUE(UpdateRecord(db, "Personnel", seq, items(p::kPhone, 1))) << db.ErrorText;
+    StringList values;
+    ASSERT_TRUE(ReadRecord(db, "Personnel", seq, values)) << db.ErrorText;
+    EXPECT_EQ(values[p::kPhone], tricky[1]);
+    EXPECT_EQ(values[p::kEmail], "tricky@mercy.test");
+
+    const std::string names = "f19,f20,f21";
+    std::string result;
+    ASSERT_TRUE(GetRecordFields(db, "Personnel", seq, names, result)) << result;
+    EXPECT_EQ(StringList(ParseCommaText(result)).Value("f21"), tricky[0]);
+    std::string fields = names;
+    ASSERT_TRUE(ReadRecordFields(db, "Personnel", seq, fields)) << fields;
+    EXPECT_EQ(StringList(ParseCommaText(fields)).Value("f20"), tricky[2]);
+    fields = names;
+    ASSERT_TRUE(FindRecordFields(db, "Personnel", p::kListByEmail, "tricky@mercy.test", "", fields)) << fields;
+    EXPECT_EQ(StringList(ParseCommaText(fields)).Value("f19"), tricky[1]);
+
+    cRecordBatch batch;
+    ASSERT_TRUE(batch.Query(&db, "Personnel", "L4", "tricky@mercy.test", "", 0, 10, names, "", "", "F"));
+    ASSERT_EQ(batch.Set->Count, 1);
+    EXPECT_EQ(batch.Set->ReadField("f20"), tricky[2]);
+
+    ASSERT_TRUE(DeleteRecord(db, "Personnel", seq)) << db.ErrorText;
+    // The server's own refusal still reads as one.
+    EXPECT_FALSE(ReadRecord(db, "Personnel", seq, values));
+    EXPECT_FALSE(ReadRecord(db, "NoSuchTable", seq, values));
+    EXPECT_EQ(db.ErrorCode, static_cast<int>(server::ErrorCode::UnknownTable));
+}
+
+TEST_F(ClientRoundTripTest, RequestsFromInsideARequestAreRefused) {
+    // A progress callback or the UI pump during a reconnection may start a
+    // request; its bytes must not land in the middle of the running one.
+    const fs::path source = dir.Path() / "files" / "Clients" / "Dalvero";
+    fs::create_directories(source.parent_path());
+    const std::string content(120'000, 'x');
+    std::ofstream(source, std::ios::binary) << content;
+    std::vector<bool> inner;
+    std::string innerError;
+    const auto meddle = [&] {
+        StringList values;
+        inner.push_back(ReadRecord(db, "Patients", data.pat1, values));
+        innerError = db.ErrorText;
+    };
+    const fs::path copy = dir.Path() / "Dalvero.tmp";
+    ASSERT_TRUE(db.DownloadFile("Clients\\Dalvero", copy.string(), [&](long long, long long) { meddle(); }));
+    EXPECT_EQ(ReadFile(copy), content);
+    ASSERT_FALSE(inner.empty());
+    EXPECT_EQ(std::count(inner.begin(), inner.end(), true), 0);
+    EXPECT_EQ(innerError, "Another request is in progress on this connection");
+
+    inner.clear();
+    SetUiHooks({.showMessage = {}, .processEvents = meddle});
+    db.Connected = false;
+    StringList values;
+    const bool outer = ReadRecord(db, "Patients", data.pat1, values);
+    SetUiHooks({});
+    EXPECT_TRUE(outer) << db.ErrorText;
+    EXPECT_EQ(inner, std::vector<bool>{false});
+    EXPECT_EQ(values[1], data.pat1);
 }
 
 TEST_F(ClientRoundTripTest, SelectedFieldsWithJoinsAndNotes) {

@@ -120,6 +120,7 @@ TEST(InitFolder, LayoutAndConfiguration) {
     EXPECT_EQ(client.ReadString("DataServer", "CAFile"), config.caFile.string());
     EXPECT_TRUE(config.caFile.is_absolute());
     EXPECT_EQ(client.ReadString("FunctionServer", "Port"), std::to_string(config.functionServer.port));
+    EXPECT_EQ(client.ReadString("FunctionServer", "CAFile"), config.caFile.string());
 }
 
 TEST(InitFolder, LoadsTheCodeBooks) {
@@ -171,7 +172,6 @@ TEST(InitFolder, RefusesAFolderThatHoldsADatabase) {
 fs::path SmallReference(const std::string& name, const std::string& zips) {
     fs::path reference = TempPath(name);
     fs::create_directories(reference / "demo");
-    fs::copy_file(ReferenceDir() / "provider_categories.tsv", reference / "provider_categories.tsv");
     fs::copy_file(ReferenceDir() / "demo" / "hospital_logo.jpg", reference / "demo" / "hospital_logo.jpg");
     std::ofstream(reference / "icd9cm_v32_diagnoses.txt") << "4019  Unspecified essential hypertension\n";
     std::ofstream(reference / "icd9cm_v32_procedures.txt") << "8154 Total knee replacement\n";

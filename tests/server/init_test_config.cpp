@@ -23,8 +23,9 @@ protected:
 };
 
 TEST_F(ServerConfigTest, MissingKeysTakeTheDefaultsAndTheDefaultFileReadsAsThem) {
-    Write("[Mail]\nRelay=smtp.example.org\nStartTLS=n\n");
+    Write("[Mail]\nRelay=smtp.example.org\nStartTLS=n\n[FunctionServer]\nBind=\n");
     ServerConfig config = LoadServerConfig(dir_);
+    EXPECT_EQ(config.functionServer.bind, "127.0.0.1") << "an empty address is loopback";
     // Relative paths hang off the data folder, wherever the server was started.
     EXPECT_EQ(config.dataDir, fs::absolute(dir_).lexically_normal());
     EXPECT_EQ(config.dataServer.bind, "127.0.0.1");
@@ -44,8 +45,14 @@ TEST_F(ServerConfigTest, MissingKeysTakeTheDefaultsAndTheDefaultFileReadsAsThem)
 
 TEST_F(ServerConfigTest, PathsAndPortsAsWritten) {
     Write("[DataServer]\nBind=0.0.0.0\nPort=0\n[functionserver]\nport=65535\n[TLS]\nCertificate=/etc/dalvero/cert.pem\n"
-          "Key=keys/../keys/server.key\n[Database]\nFile=db/main.db\n[Mail]\nUser=mailer\nPassword=\" p w \"\n");
+          "Key=keys/../keys/server.key\n[Database]\nFile=db/main.db\n[Mail]\nUser=mailer\nPassword=\" p w \"\n"
+          "[Connections]\nMaxConnections=9000\nIdleHours=1\n[RecordFiles]\nPerRecordMB=2\n");
     ServerConfig config = LoadServerConfig(dir_);
+    EXPECT_EQ(config.connections.maxConnections, 9000);
+    EXPECT_EQ(config.connections.idleSeconds, 3600);
+    EXPECT_EQ(config.connections.handshakeSeconds, 5) << "missing keys keep their defaults";
+    EXPECT_EQ(config.recordFiles.perRecordBytes, 2u << 20);
+    EXPECT_EQ(config.recordFiles.totalBytes, 4096ull << 20);
     EXPECT_EQ(config.dataServer.bind, "0.0.0.0");
     EXPECT_EQ(config.dataServer.port, 0);
     EXPECT_EQ(config.functionServer.port, 65535);
@@ -71,6 +78,9 @@ TEST_F(ServerConfigTest, UnusableValuesAreNamed) {
     EXPECT_NE(message("[Mail]\nPort=-1\n").find("[Mail] Port"), std::string::npos);
     EXPECT_NE(message("[Mail]\nStartTLS=maybe\n").find("[Mail] StartTLS: expected Y or N"), std::string::npos);
     EXPECT_NE(message("[Database]\nFile=\n").find("[Database] File: a path is needed"), std::string::npos);
+    EXPECT_NE(message("[Connections]\nHandshakeSeconds=0\n").find("[Connections] HandshakeSeconds: expected a number"),
+              std::string::npos);
+    EXPECT_NE(message("[RecordFiles]\nTotalMB=lots\n").find("[RecordFiles] TotalMB"), std::string::npos);
 
     fs::remove(dir_ / "server.ini");
     EXPECT_THROW(LoadServerConfig(dir_), ConfigError);

@@ -36,7 +36,7 @@ std::map<std::int64_t, Record> BySeq(const std::vector<Record>& records) {
 
 TEST(DemoHospital, CategoriesKeepTheirCatalogueSeqs) {
     Storage& storage = *SharedDemoFolder().storage;
-    auto entries = ReadProviderCategories(ReferenceDir() / "provider_categories.tsv");
+    auto entries = ProviderCategoryEntries();
     ASSERT_EQ(entries.size(), 83u);
     auto categories = BySeq(All(storage, cat::tbl::kProviderCategories));
     auto types = BySeq(All(storage, cat::tbl::kProviderTypes));
@@ -221,7 +221,7 @@ TEST(DemoHospital, SameDataEveryTime) {
     // Two demos written apart from the shared folder hold the same records,
     // apart from the salted password hashes.
     const CodeBooks books = ReadCodeBooks(ReferenceDir());
-    const auto entries = ReadProviderCategories(ReferenceDir() / "provider_categories.tsv");
+    const auto entries = ProviderCategoryEntries();
     std::vector<std::vector<Record>> runs;
     for (int run = 0; run < 2; ++run) {
         fs::path file = TempPath("determinism_" + std::to_string(run) + ".db");

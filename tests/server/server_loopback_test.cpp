@@ -24,57 +24,17 @@
 #include "password_hash.h"
 #include "real_server.h"
 #include "record_batch.h"
+#include "raw_connection.h"
 #include "record_ops.h"
 
 namespace fs = std::filesystem;
 using dalvero::cJsonNode;
 using dalvero::cRecordBatch;
 using dalvero::StringList;
+using dalvero::test::RawConnection;
 using dalvero::test::RealServer;
 
 namespace {
-
-// A raw TCP connection for input no client of ours would send.
-class RawConnection {
-public:
-    explicit RawConnection(int port) {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(static_cast<std::uint16_t>(port));
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        timeval tv{5, 0};
-        ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-        connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    }
-    ~RawConnection() { ::close(fd_); }
-    bool Connected() const { return connected_; }
-    void Send(std::string_view bytes) { ASSERT_EQ(::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size())); }
-    // Up to the zero byte; empty when the server closed or sent nothing.
-    std::string ReadReply() {
-        std::string reply;
-        char c;
-        while (::recv(fd_, &c, 1, 0) == 1) {
-            if (c == '\0') return reply;
-            reply += c;
-        }
-        return {};
-    }
-    // Whatever the server still sends (a TLS alert, say), then its close.
-    bool ClosedByServer() {
-        char buffer[256];
-        for (;;) {
-            const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
-            if (n == 0) return true;
-            // Closing with our frame unread makes the server's end reset.
-            if (n < 0) return errno == ECONNRESET;
-        }
-    }
-
-private:
-    int fd_ = -1;
-    bool connected_ = false;
-};
 
 std::string AdminEmail(const RealServer& server) {
     for (const auto& login : server.Logins())
@@ -203,18 +163,19 @@ TEST(ServerLoopback, BadInputGetsAnErrorOrAClosedConnectionAndOthersAreStillServ
     RawConnection silent(server.FunctionPort());
     ASSERT_TRUE(silent.Connected());
 
-    RawConnection garbage(server.FunctionPort());
-    garbage.Send(std::string("{ServerCommand:nosuchcommand}") + '\0');
-    EXPECT_NE(garbage.ReadReply().find("Error"), std::string::npos);
-    garbage.Send(std::string("{{{[[[\"'") + '\0');
-    EXPECT_NE(garbage.ReadReply().find("Error"), std::string::npos);
+    auto garbage = server.ConnectFunctions();
+    EXPECT_NE(FunctionReply(*garbage, "{ServerCommand:nosuchcommand}").find("Error"), std::string::npos);
+    EXPECT_NE(FunctionReply(*garbage, "{{{[[[\"'").find("Error"), std::string::npos);
 
-    // Frames on the TLS port without TLS: the handshake fails and the
+    // Requests on either port without TLS: the handshake fails and the
     // connection is closed.
     RawConnection plain(server.DataPort());
     const auto f = dalvero::frame::Encode(20002, 0, "V2,Cases");
-    plain.Send(*f);
+    EXPECT_TRUE(plain.Send(*f));
     EXPECT_TRUE(plain.ClosedByServer());
+    RawConnection plainText(server.FunctionPort());
+    EXPECT_TRUE(plainText.Send(std::string("{ServerCommand:getcaseneedstatus,SeqList:1}") + '\0'));
+    EXPECT_TRUE(plainText.ClosedByServer());
 
     // A frame that breaks the protocol over TLS.
     auto db = server.ConnectData();

@@ -175,13 +175,6 @@ PeerScript& PeerScript::SendPieces(std::string bytes, std::size_t pieceSize, std
     });
 }
 
-PeerScript& PeerScript::Pause(std::chrono::milliseconds pause) {
-    return Add("Pause", [pause](PeerLink&) {
-        std::this_thread::sleep_for(pause);
-        return true;
-    });
-}
-
 PeerScript& PeerScript::Close() {
     return Add("Close", [](PeerLink& link) {
         if (link.ssl) SSL_shutdown(link.ssl);
@@ -204,17 +197,6 @@ PeerScript& PeerScript::ServeFrames(Maker make) {
         for (;;) {
             PeerMessage message;
             if (!link.ReadFrame(message)) return true;
-            link.Record(message);
-            if (!link.Write(make(message))) return false;
-        }
-    });
-}
-
-PeerScript& PeerScript::ServeTexts(Maker make) {
-    return Add("ServeTexts", [make = std::move(make)](PeerLink& link) {
-        for (;;) {
-            PeerMessage message;
-            if (!link.TakeText(message.payload)) return true;
             link.Record(message);
             if (!link.Write(make(message))) return false;
         }

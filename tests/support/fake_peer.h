@@ -70,7 +70,6 @@ public:
     // receives them split.
     PeerScript& SendPieces(std::string bytes, std::size_t pieceSize,
                            std::chrono::milliseconds pause = std::chrono::milliseconds(20));
-    PeerScript& Pause(std::chrono::milliseconds pause);
     // Orderly close (TLS close_notify, then FIN).
     PeerScript& Close();
     // Abortive close: the client sees a reset.
@@ -78,8 +77,6 @@ public:
     // Until the client closes: read a frame and send make(frame). Make
     // functions may run on several connections' threads at once.
     PeerScript& ServeFrames(Maker make);
-    // The same for zero-terminated texts (the FunctionServer's form).
-    PeerScript& ServeTexts(Maker make);
 
 private:
     friend class FakePeer;

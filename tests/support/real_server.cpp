@@ -109,13 +109,14 @@ std::unique_ptr<dbServerConnection> RealServer::ConnectData(const std::string& p
 }
 
 std::unique_ptr<dbServerConnection> RealServer::ConnectFunctions() const {
-    return std::make_unique<dbServerConnection>("127.0.0.1", std::to_string(FunctionPort()), "", "", false, 30);
+    return std::make_unique<dbServerConnection>("127.0.0.1", std::to_string(FunctionPort()), "", "", true, 30,
+                                                CaFile());
 }
 
 void RealServer::WriteClientIni(const fs::path& folder) const {
     std::ofstream ini(folder / "Dalvero.ini");
     ini << "[DataServer]\nIP=127.0.0.1\nPort=" << DataPort() << "\nCAFile=" << CaFile()
-        << "\n\n[FunctionServer]\nIP=127.0.0.1\nPort=" << FunctionPort() << "\n";
+        << "\n\n[FunctionServer]\nIP=127.0.0.1\nPort=" << FunctionPort() << "\nCAFile=" << CaFile() << "\n";
 }
 
 void RealServer::Restart() {

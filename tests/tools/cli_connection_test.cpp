@@ -11,12 +11,6 @@ namespace fs = std::filesystem;
 namespace dalvero::test {
 namespace {
 
-void WriteIni(const fs::path& folder, int dataPort, const std::string& caFile, int functionPort) {
-    WriteFile(folder / "Dalvero.ini", "[DataServer]\nIP=127.0.0.1\nPort=" + std::to_string(dataPort) +
-                                          "\nCAFile=" + caFile + "\n[FunctionServer]\nIP=127.0.0.1\nPort=" +
-                                          std::to_string(functionPort) + "\n");
-}
-
 constexpr char kDataRefused[] = "Unable to connect to data server\n";
 
 TEST_F(CliServerTest, UnverifiableOrUnreachableDataServer) {
@@ -62,10 +56,12 @@ TEST_F(CliServerTest, ConfigurationNamedOrFound) {
 }
 
 TEST(CliFunctionServer, SilentServerTimesOutAsAFailedCommand) {
-    // Reads the command and never answers.
-    FakePeer peer(PeerScript().ReadText());
+    // Reads the command and never answers; over TLS verified against the
+    // FunctionServer's own authority.
+    TestPki pki;
+    FakePeer peer(PeerScript().ReadText(), FakePeer::Tls{pki.certFile, pki.keyFile});
     TempDir work;
-    WriteIni(work.Path(), ClosedPort(), "", peer.Port());
+    WriteIni(work.Path(), ClosedPort(), pki.otherCaFile, peer.Port(), pki.caFile);
     const CliResult result =
         RunCli(work.Path(), {"--timeout", "1", "call", "geticd9symptomsforkeywords", "KeyWordPhrase=heart failure"});
     EXPECT_EQ(result.exitCode, 1);

@@ -19,6 +19,14 @@ int OpenOutput(const fs::path& path) { return ::open(path.c_str(), O_CREAT | O_T
 
 }  // namespace
 
+void WriteIni(const std::filesystem::path& folder, int dataPort, const std::string& caFile, int functionPort,
+              const std::string& functionCaFile) {
+    WriteFile(folder / "Dalvero.ini",
+              "[DataServer]\nIP=127.0.0.1\nPort=" + std::to_string(dataPort) + "\nCAFile=" + caFile +
+                  "\n[FunctionServer]\nIP=127.0.0.1\nPort=" + std::to_string(functionPort) + "\n" +
+                  (functionCaFile.empty() ? std::string() : "CAFile=" + functionCaFile + "\n"));
+}
+
 void WriteFile(const fs::path& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }

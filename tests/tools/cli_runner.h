@@ -25,6 +25,11 @@ struct CliResult {
 CliResult RunCli(const std::filesystem::path& workDir, const std::vector<std::string>& args);
 
 void WriteFile(const std::filesystem::path& path, const std::string& content);
+// folder/Dalvero.ini naming servers on loopback (a closed port for one the
+// test does not reach).
+// Without functionCaFile the FunctionServer's authority is the DataServer's.
+void WriteIni(const std::filesystem::path& folder, int dataPort, const std::string& caFile, int functionPort,
+              const std::string& functionCaFile = {});
 std::string ReadFile(const std::filesystem::path& path);
 
 // Output lines split at tabs; the header is row 0.

@@ -46,6 +46,7 @@ TEST(CliUsage, BadCommandLinesExitTwoWithoutTouchingAServer) {
         {"call", "getcasestatus", "ServerCommand=getcaseneedstatus"},
         {"get-record-file", "ProviderEntities", "1", "0", "logo.jpg"},
         {"--timeout", "0", "read", "Cases", "1"},
+        {"--max-reply", "0", "read", "Cases", "1"},
     };
     for (const auto& line : lines) {
         const CliResult result = RunCli(empty.Path(), line);

@@ -10,6 +10,7 @@ namespace {
 
 constexpr char kIni[] = "--ini";
 constexpr char kTimeout[] = "--timeout";
+constexpr char kMaxReply[] = "--max-reply";
 constexpr char kHelp[] = "--help";
 
 const OptionDef* FindOption(const std::vector<OptionDef>& options, std::string_view name) {
@@ -23,7 +24,8 @@ const OptionDef* FindOption(const std::vector<OptionDef>& options, std::string_v
 const std::vector<OptionDef>& GlobalOptions() {
     static const std::vector<OptionDef> options = {
         {kIni, "PATH", "configuration file (default: Dalvero.ini in the current folder, then beside dalvero-cli)"},
-        {kTimeout, "SECONDS", "longest wait for each piece of a reply (default: no limit)"},
+        {kTimeout, "SECONDS", "longest wait for each piece of a reply (default: 120)"},
+        {kMaxReply, "MIB", "largest reply accepted, in MiB (default: 64)"},
         {kHelp, nullptr, "show this help, or a command's help after the command"},
     };
     return options;
@@ -79,6 +81,7 @@ ParsedArgs ParseCommandLine(const std::vector<std::string>& args, const std::vec
         if (name == kHelp) parsed.help = true;
         else if (name == kIni) parsed.iniPath = value;
         else if (name == kTimeout) parsed.timeoutSeconds = WholeNumber(value, kTimeout, 1);
+        else if (name == kMaxReply) parsed.maxReplyMiB = WholeNumber(value, kMaxReply, 1);
         else if (!parsed.options.emplace(name, value).second) throw UsageError(name + " given twice");
     }
     if (parsed.help) return parsed;

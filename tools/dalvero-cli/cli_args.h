@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "db_server_connection.h"
+
 namespace dalvero::cli {
 
 // A command line that cannot be run as written; exit code 2.
@@ -38,7 +40,8 @@ struct CommandDef {
 
 struct ParsedArgs {
     std::string iniPath;  // empty: look for Dalvero.ini
-    int timeoutSeconds = -1;
+    int timeoutSeconds = dbServerConnection::kDefaultTimeout;
+    int maxReplyMiB = static_cast<int>(dbServerConnection::kDefaultMaxReplySize >> 20);
     bool help = false;
     const CommandDef* command = nullptr;  // null when only --help was asked
     std::vector<std::string> positionals;
@@ -48,7 +51,7 @@ struct ParsedArgs {
     std::string Get(std::string_view option, std::string_view fallback = {}) const;
 };
 
-// --ini, --timeout and --help, accepted by every command.
+// --ini, --timeout, --max-reply and --help, accepted by every command.
 const std::vector<OptionDef>& GlobalOptions();
 
 // Global options stand before or after the command word; "--" ends the

@@ -37,18 +37,26 @@ ServerSettings LoadSettings(const std::string& iniPath) {
     ServerSettings settings;
     settings.dataHost = ini.ReadString("DataServer", "IP");
     settings.dataPort = ini.ReadString("DataServer", "Port");
-    settings.caFile = ini.ReadString("DataServer", "CAFile");
     // A relative authority file belongs with the configuration, wherever
     // the tool is started from.
-    if (!settings.caFile.empty() && fs::path(settings.caFile).is_relative())
-        settings.caFile = (path.parent_path() / settings.caFile).string();
+    auto authority = [&](const std::string& file) {
+        return file.empty() || fs::path(file).is_absolute() ? file : (path.parent_path() / file).string();
+    };
+    settings.caFile = authority(ini.ReadString("DataServer", "CAFile"));
     settings.functionHost = ini.ReadString("FunctionServer", "IP");
     settings.functionPort = ini.ReadString("FunctionServer", "Port");
+    // Both servers carry the same certificate; an older configuration names
+    // the authority only for the DataServer.
+    settings.functionCaFile = ini.HasKey("FunctionServer", "CAFile")
+                                  ? authority(ini.ReadString("FunctionServer", "CAFile"))
+                                  : settings.caFile;
     return settings;
 }
 
-CliSession::CliSession(std::string iniPath, int timeoutSeconds)
-    : iniPath_(std::move(iniPath)), timeoutSeconds_(timeoutSeconds) {}
+CliSession::CliSession(std::string iniPath, int timeoutSeconds, int maxReplyMiB)
+    : iniPath_(std::move(iniPath)),
+      timeoutSeconds_(timeoutSeconds),
+      maxReplyBytes_(static_cast<std::size_t>(maxReplyMiB) << 20) {}
 
 CliSession::~CliSession() = default;
 
@@ -62,6 +70,7 @@ dbServerConnection& CliSession::DataServer() {
         const ServerSettings& s = Settings();
         dataServer_ =
             std::make_unique<dbServerConnection>(s.dataHost, s.dataPort, kProgramId, "", true, timeoutSeconds_, s.caFile);
+        dataServer_->MaxReplySize = maxReplyBytes_;
     }
     if (!dataServer_->IsConnected()) throw CommandFailure("Unable to connect to data server");
     return *dataServer_;
@@ -71,7 +80,9 @@ dbServerConnection& CliSession::FunctionServer() {
     if (!functionServer_) {
         const ServerSettings& s = Settings();
         functionServer_ =
-            std::make_unique<dbServerConnection>(s.functionHost, s.functionPort, "", "", false, timeoutSeconds_);
+            std::make_unique<dbServerConnection>(s.functionHost, s.functionPort, "", "", true, timeoutSeconds_,
+                                                               s.functionCaFile);
+        functionServer_->MaxReplySize = maxReplyBytes_;
     }
     if (!functionServer_->IsConnected()) throw CommandFailure("Unable to connect to function server");
     return *functionServer_;

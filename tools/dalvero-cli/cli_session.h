@@ -23,6 +23,7 @@ struct ServerSettings {
     std::string caFile;  // resolved against the configuration file's folder
     std::string functionHost;
     std::string functionPort;
+    std::string functionCaFile;  // likewise
 };
 
 // iniPath empty: Dalvero.ini in the current folder, else beside the
@@ -31,7 +32,7 @@ ServerSettings LoadSettings(const std::string& iniPath);
 
 class CliSession {
 public:
-    CliSession(std::string iniPath, int timeoutSeconds);
+    CliSession(std::string iniPath, int timeoutSeconds, int maxReplyMiB);
     ~CliSession();
 
     // Throw CommandFailure "Unable to connect to data server" (or function
@@ -44,6 +45,7 @@ private:
 
     std::string iniPath_;
     int timeoutSeconds_;
+    std::size_t maxReplyBytes_;
     std::unique_ptr<ServerSettings> settings_;
     std::unique_ptr<dbServerConnection> dataServer_;
     std::unique_ptr<dbServerConnection> functionServer_;

@@ -1,6 +1,7 @@
 // Files on the DataServer: named files (the client's update copies) and files
 // attached to records (a hospital's logo).
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <iostream>
@@ -34,8 +35,11 @@ int RunGetFile(CliSession& session, const ParsedArgs& args) {
     const std::string& remote = args.positionals[0];
     const std::string& local = args.positionals[1];
     dbServerConnection& db = session.DataServer();
+    if (db.GetFileInfo(remote) == 0) FailWithServerError(db, "No file " + remote + " on the data server");
+    // The transfer may not bring more than the file info announced.
+    const std::int64_t announced = std::max<std::int64_t>(db.FileSize, 0);
     DownloadInto(local, db, "Unable to download " + remote + " to " + local,
-                 [&](const std::string& path) { return db.DownloadFile(remote, path); });
+                 [&](const std::string& path) { return db.DownloadFile(remote, path, {}, announced); });
     return 0;
 }
 

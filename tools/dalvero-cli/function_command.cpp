@@ -6,6 +6,7 @@
 
 #include "cli_session.h"
 #include "commands.h"
+#include "output.h"
 #include "function_commands.h"
 
 namespace dalvero::cli {
@@ -30,8 +31,10 @@ int RunCall(CliSession& session, const ParsedArgs& args) {
     dbServerConnection& fn = session.FunctionServer();
     const bool ok = RunFunctionCommand(fn, request);
     // The reply as the server wrote it, even when it reports an error.
-    if (!fn.ReplyText.empty()) std::cout << fn.ReplyText << '\n';
-    if (!ok) throw CommandFailure(request.GetString(fncmd::kError));
+    if (!fn.ReplyText.empty()) std::cout << EscapeServerText(fn.ReplyText) << '\n';
+    // The connection's own reason (a reply over the limit) tells more than
+    // "no reply".
+    if (!ok) throw CommandFailure(fn.ErrorText.empty() ? request.GetString(fncmd::kError) : fn.ErrorText);
     return 0;
 }
 

@@ -22,7 +22,7 @@ void PrintOptions(std::ostream& out, const std::vector<OptionDef>& options, cons
 void PrintUsage(std::ostream& out, const std::vector<CommandDef>& commands) {
     out << "Usage: dalvero-cli [--ini PATH] [--timeout SECONDS] COMMAND ARGUMENTS...\n"
            "A command-line client of the Dalvero DataServer and FunctionServer, as named in\n"
-           "Dalvero.ini ([DataServer] IP, Port, CAFile; [FunctionServer] IP, Port).\n\n"
+           "Dalvero.ini ([DataServer] IP, Port, CAFile; [FunctionServer] IP, Port, CAFile).\n\n"
            "Commands:\n";
     for (const CommandDef& command : commands) {
         out << "  " << command.name << ' ' << command.synopsis << '\n' << "      " << command.summary << '\n';

@@ -5,6 +5,7 @@
 #include "cli_session.h"
 #include "commands.h"
 #include "help_text.h"
+#include "output.h"
 
 namespace {
 constexpr int kFailed = 1;
@@ -20,13 +21,14 @@ int main(int argc, char** argv) {
             else PrintUsage(std::cout, AllCommands());
             return 0;
         }
-        CliSession session(args.iniPath, args.timeoutSeconds);
+        CliSession session(args.iniPath, args.timeoutSeconds, args.maxReplyMiB);
         return args.command->run(session, args);
     } catch (const UsageError& e) {
         std::cerr << "dalvero-cli: " << e.what() << "\nTry 'dalvero-cli --help'.\n";
         return kUsage;
     } catch (const std::exception& e) {
-        std::cerr << e.what() << '\n';
+        // Failure texts carry the server's words.
+        std::cerr << EscapeServerText(e.what()) << '\n';
         return kFailed;
     }
 }

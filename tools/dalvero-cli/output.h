@@ -10,8 +10,14 @@
 
 namespace dalvero::cli {
 
-// Backslash, tab, line feed and carriage return as \\, \t, \n and \r.
+// Backslash, tab, line feed and carriage return as \\, \t, \n and \r, other
+// control characters as \xHH.
 std::string EscapeField(std::string_view value);
+
+// Text a server wrote, safe for a terminal: control characters (C0, DEL and
+// the UTF-8 form of C1) escaped as in EscapeField, a backslash kept as it is,
+// so JSON stays JSON.
+std::string EscapeServerText(std::string_view text);
 
 // The escaped items joined by tabs, then a line feed.
 void WriteRow(std::ostream& out, const std::vector<std::string>& items);

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <climits>
 #include <iostream>
+#include <set>
 
 #include "cli_session.h"
 #include "commands.h"
@@ -19,6 +20,7 @@ constexpr int kDefaultPage = 1000;
 // What a batch says when a page operation finds nothing further.
 constexpr char kEndOfList[] = "Beginning or end of list";
 constexpr char kNoReply[] = "No usable reply from the data server";
+constexpr char kMarksRepeat[] = "The data server repeated a page mark; the list walk stopped";
 constexpr char kAllFields[] = "*";
 constexpr char kNotFound[] = "~";
 
@@ -82,6 +84,9 @@ int RunQuery(CliSession& session, const ParsedArgs& args) {
     WriteRow(std::cout, header);
 
     int printed = 0;
+    // Marks a later page started from: a server that hands one out again
+    // would keep the walk going round for ever.
+    std::set<int> starts;
     // A page without records ends the walk even if the marks say otherwise
     // (the list shrank while it was read).
     while (batch.Set->Count > 0) {
@@ -93,6 +98,7 @@ int RunQuery(CliSession& session, const ParsedArgs& args) {
             WriteRow(std::cout, row);
         }
         if (printed >= max) break;
+        if (!starts.insert(batch.SecondMark).second) throw CommandFailure(kMarksRepeat);
         if (!batch.NextPage()) {
             if (db.ErrorText.empty() && batch.Set->Message == kEndOfList) break;
             FailWithServerError(db, batch.Set->Message.empty() ? kNoReply : batch.Set->Message);

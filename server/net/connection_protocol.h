@@ -1,0 +1,35 @@
+#pragma once
+// What a listener needs to know of the protocol it serves: where a request
+// ends in the bytes received so far (so that a whole request is gathered
+// before a worker is spent on it), and how to serve one.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "channel.h"
+
+namespace dalvero::server {
+
+// The state of one connection's conversation (a DataServer session, say).
+class RequestHandler {
+public:
+    virtual ~RequestHandler() = default;
+    // Serves the request whose requestSize bytes are the first the channel
+    // reads. False ends the connection.
+    virtual bool Serve(Channel& channel, std::size_t requestSize) = 0;
+};
+
+class ConnectionProtocol {
+public:
+    static constexpr std::size_t kBroken = SIZE_MAX;
+    virtual ~ConnectionProtocol() = default;
+    // The size of the first whole request in buffered; 0 while more bytes
+    // are needed; kBroken when they can never make a request we serve.
+    virtual std::size_t RequestSize(std::string_view buffered) const = 0;
+    virtual std::unique_ptr<RequestHandler> Open(const std::string& remoteAddress) = 0;
+};
+
+}  // namespace dalvero::server

@@ -1,0 +1,33 @@
+#include "stream_channel.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "frame.h"
+
+namespace dalvero::server {
+
+bool StreamChannel::Read(void* data, std::size_t n) {
+    char* bytes = static_cast<char*>(data);
+    const std::size_t gathered = std::min(n, connection_.input.size() - consumed_);
+    std::memcpy(bytes, connection_.input.data() + consumed_, gathered);
+    consumed_ += gathered;
+    for (std::size_t done = gathered; done < n;) {
+        const std::size_t piece = std::min(frame::kFilePiece, n - done);
+        if (!connection_.stream.ReadExact(bytes + done, piece, Clock::now() + stall_)) return false;
+        done += piece;
+    }
+    return true;
+}
+
+bool StreamChannel::Write(const void* data, std::size_t n) {
+    const char* bytes = static_cast<const char*>(data);
+    for (std::size_t done = 0; done < n;) {
+        const std::size_t piece = std::min(frame::kFilePiece, n - done);
+        if (!connection_.stream.WriteAll(bytes + done, piece, Clock::now() + stall_)) return false;
+        done += piece;
+    }
+    return true;
+}
+
+}  // namespace dalvero::server

@@ -1,0 +1,140 @@
+#include "transport_stream.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+
+namespace dalvero::server {
+
+namespace {
+
+// The outcome of a TLS call that did not succeed.
+TransportStream::Step TlsStep(SSL* ssl, int result) {
+    switch (SSL_get_error(ssl, result)) {
+    case SSL_ERROR_WANT_READ:
+        return TransportStream::Step::WantRead;
+    case SSL_ERROR_WANT_WRITE:
+        return TransportStream::Step::WantWrite;
+    default:
+        ERR_clear_error();
+        return TransportStream::Step::Failed;
+    }
+}
+
+}  // namespace
+
+TransportStream::TransportStream(int fd, SSL_CTX* tls) : fd_(fd) {
+    if (!tls) return;
+    ssl_ = SSL_new(tls);
+    if (!ssl_ || SSL_set_fd(ssl_, fd_) != 1) {
+        failed_ = true;
+        return;
+    }
+    SSL_set_accept_state(ssl_);
+}
+
+TransportStream::~TransportStream() {
+    if (ssl_) {
+        // close_notify only on a sound connection; never wait for the peer's.
+        if (!failed_ && SSL_is_init_finished(ssl_)) SSL_shutdown(ssl_);
+        SSL_free(ssl_);
+    }
+    ::close(fd_);
+}
+
+TransportStream::Step TransportStream::Handshake() {
+    if (failed_) return Step::Failed;
+    if (!ssl_) return Step::Done;
+    const int result = SSL_do_handshake(ssl_);
+    if (result == 1) return Step::Done;
+    const Step step = TlsStep(ssl_, result);
+    if (step == Step::Failed) failed_ = true;
+    return step;
+}
+
+long TransportStream::ReadSome(char* data, std::size_t n) {
+    if (failed_) return -1;
+    if (!ssl_) {
+        for (;;) {
+            const ssize_t got = ::recv(fd_, data, n, 0);
+            if (got > 0) return got;
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return 0;
+            return -1;
+        }
+    }
+    const int got = SSL_read(ssl_, data, static_cast<int>(n));
+    if (got > 0) return got;
+    const Step step = TlsStep(ssl_, got);
+    // A read that must first write (answering a TLS 1.3 key update) is
+    // retried on the next readiness like a read without data.
+    if (step == Step::WantRead || step == Step::WantWrite) return 0;
+    failed_ = true;
+    return -1;
+}
+
+bool TransportStream::HasPending() const { return ssl_ && SSL_pending(ssl_) > 0; }
+
+bool TransportStream::Wait(bool forWrite, Clock::time_point deadline) {
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) return false;
+        pollfd p{fd_, static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};
+        const int ready = ::poll(&p, 1, static_cast<int>(left));
+        if (ready > 0) return true;
+        if (ready < 0 && errno != EINTR) return false;
+    }
+}
+
+bool TransportStream::ReadExact(char* data, std::size_t n, Clock::time_point deadline) {
+    for (std::size_t done = 0; done < n;) {
+        const long got = ReadSome(data + done, n - done);
+        if (got < 0) return false;
+        if (got > 0) {
+            done += static_cast<std::size_t>(got);
+            continue;
+        }
+        if (!Wait(ssl_ && SSL_want_write(ssl_), deadline)) {
+            failed_ = true;  // a request cut off mid-way leaves the stream out of step
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TransportStream::WriteAll(const char* data, std::size_t n, Clock::time_point deadline) {
+    for (std::size_t done = 0; done < n;) {
+        if (failed_) return false;
+        bool wantRead = false;
+        if (ssl_) {
+            const int sent = SSL_write(ssl_, data + done, static_cast<int>(n - done));
+            if (sent > 0) {
+                done += static_cast<std::size_t>(sent);
+                continue;
+            }
+            const Step step = TlsStep(ssl_, sent);
+            failed_ = step == Step::Failed;
+            wantRead = step == Step::WantRead;
+        } else {
+            const ssize_t sent = ::send(fd_, data + done, n - done, MSG_NOSIGNAL);
+            if (sent > 0) {
+                done += static_cast<std::size_t>(sent);
+                continue;
+            }
+            if (sent < 0 && errno == EINTR) continue;
+            failed_ = sent == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+        }
+        // A half-written reply cannot be resumed: the connection ends with it.
+        if (!failed_ && !Wait(!wantRead, deadline)) failed_ = true;
+    }
+    return !failed_;
+}
+
+void TransportStream::Interrupt() { ::shutdown(fd_, SHUT_RDWR); }
+
+}  // namespace dalvero::server

@@ -1,0 +1,20 @@
+#pragma once
+// The catalogue of provider categories as the two pickers show it: one box
+// per heading, laid out in a grid, the long "DME - Other" list scrolling.
+
+#include <functional>
+
+class QWidget;
+
+namespace dalvero {
+
+struct ProviderCategory;
+
+// Adds to area (which gets a grid layout) a box per heading holding the
+// widget makeEntry gives for each catalogue entry; needPickerOnly leaves out
+// the entries only the category selection offers. Every entry widget is
+// named after its control ("S139_1").
+void BuildCategoryGroups(QWidget* area, bool needPickerOnly,
+                         const std::function<QWidget*(const ProviderCategory&, QWidget* parent)>& makeEntry);
+
+}  // namespace dalvero

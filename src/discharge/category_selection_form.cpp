@@ -1,0 +1,114 @@
+#include "category_selection_form.h"
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QSignalBlocker>
+
+#include "category_groups.h"
+#include "dialog_seam.h"
+#include "provider_categories.h"
+#include "record_batch.h"
+#include "record_ops.h"
+#include "table_catalogue.h"
+#include "ui_category_selection_form.h"
+
+namespace dalvero {
+namespace {
+namespace cat = catalogue;
+constexpr int kMostLinks = 10000;
+}  // namespace
+
+TCategorySelectionForm::TCategorySelectionForm(QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TCategorySelectionForm>()) {
+    ui->setupUi(this);
+    BuildCategoryGroups(ui->CategoryArea, false, [this](const ProviderCategory& c, QWidget* holder) {
+        // "&" would mark a shortcut key in a check box's text.
+        const QString caption = QString::fromUtf8(c.caption.data(), static_cast<int>(c.caption.size()));
+        auto* box = new QCheckBox(QString(caption).replace("&", "&&"), holder);
+        cCheckBoxItem& item = items_[c.seq];
+        item.seq = c.seq;
+        item.boxes.push_back(box);
+        connect(box, &QCheckBox::toggled, this, [this, seq = c.seq](bool on) { BoxToggled(seq, on); });
+        return box;
+    });
+    connect(ui->SaveButton, &QPushButton::clicked, this, &TCategorySelectionForm::SaveButtonClick);
+    ui->XLabel->setCursor(Qt::PointingHandCursor);
+    ui->XLabel->installEventFilter(this);
+}
+
+TCategorySelectionForm::~TCategorySelectionForm() = default;
+
+QCheckBox* TCategorySelectionForm::Box(const QString& control) const {
+    return ui->CategoryArea->findChild<QCheckBox*>(control);
+}
+
+void TCategorySelectionForm::showEvent(QShowEvent* event) {
+    LoadLinks();
+    QDialog::showEvent(event);
+}
+
+void TCategorySelectionForm::BoxToggled(int seq, bool ticked) {
+    for (QCheckBox* box : items_[seq].boxes) {
+        const QSignalBlocker quiet(box);
+        box->setChecked(ticked);
+    }
+}
+
+void TCategorySelectionForm::LoadLinks() {
+    for (auto& [seq, item] : items_) {
+        item.linkSeq.clear();
+        item.wasTicked = false;
+        BoxToggled(seq, false);
+    }
+    cRecordBatch batch;
+    if (!Connection || !batch.Query(Connection, cat::tbl::kProviderCategoryLink, cat::kListByOwner, ProviderSeq, "", 0,
+                                    kMostLinks, "f11", "", "", "F")) {
+        ShowMessageBox(this, "The provider's categories could not be loaded.", "Error");
+        return;
+    }
+    cBatchSet& set = *batch.Set;
+    if (set.First()) {
+        do {
+            const auto found = items_.find(ToIntDef(set.ReadField(cat::category_link::kCategory), 0));
+            if (found == items_.end()) continue;
+            found->second.linkSeq = set.Seq;
+            BoxToggled(found->first, true);
+        } while (set.Next());
+    }
+    for (auto& [seq, item] : items_) item.wasTicked = item.boxes.front()->isChecked();
+}
+
+void TCategorySelectionForm::SaveButtonClick() {
+    for (const auto& [seq, item] : items_) {
+        const bool ticked = item.boxes.front()->isChecked();
+        if (ticked == item.wasTicked || !Connection) continue;
+        if (ticked) {
+            AddRecord(*Connection, cat::tbl::kProviderCategoryLink,
+                      {"f10=" + ProviderSeq, "f11=" + std::to_string(seq), "f13=", "f14="});
+        } else if (!item.linkSeq.empty()) {
+            DeleteRecord(*Connection, cat::tbl::kProviderCategoryLink, item.linkSeq);
+        }
+    }
+    accept();
+}
+
+void TCategorySelectionForm::keyPressEvent(QKeyEvent* event) {
+    // Enter closes without saving, as Escape does.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        reject();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool TCategorySelectionForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->XLabel && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        reject();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace dalvero

@@ -1,0 +1,49 @@
+#pragma once
+// A quote's status dialog: waiting, accepted, rejected with one of eight
+// reasons, or cancelled, and a note. OK writes what changed to the quote and,
+// when the awarded quote stops being accepted, takes the award from the need.
+
+#include <QDialog>
+
+#include <memory>
+#include <string>
+
+class QRadioButton;
+
+namespace Ui {
+class TChangeStatusForm;
+}
+
+namespace dalvero {
+
+class MainWindowState;
+
+class TChangeStatusForm : public QDialog {
+    Q_OBJECT
+public:
+    TChangeStatusForm(MainWindowState& main, QWidget* parent);
+    ~TChangeStatusForm() override;
+
+    // Set by the caller before Prepare; OK leaves what was written.
+    std::string ProviderName;
+    std::string QuoteSeq;
+    std::string NeedSeq;
+    std::string Status;
+    std::string Reason;
+    std::string Note;
+
+    // Fills the controls from the values.
+    void Prepare();
+    void OKButtonClick();
+    QRadioButton* ReasonButton(int reason) const;
+
+private:
+    void StatusClick();
+    std::string ChosenStatus() const;
+    std::string ChosenReason() const;
+
+    std::unique_ptr<Ui::TChangeStatusForm> ui;
+    MainWindowState& main_;
+};
+
+}  // namespace dalvero

@@ -1,0 +1,374 @@
+#include "discharge_item_detail_form.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QListView>
+#include <QMouseEvent>
+#include <QStandardItemModel>
+
+#include "case_need_selection_form.h"
+#include "case_needs.h"
+#include "change_status_form.h"
+#include "date_edit.h"
+#include "date_text.h"
+#include "dialog_seam.h"
+#include "discharge_screens.h"
+#include "discharge_view_form.h"
+#include "image_button.h"
+#include "main_window_state.h"
+#include "need_time.h"
+#include "quote_list_model.h"
+#include "quote_row_delegate.h"
+#include "record_batch.h"
+#include "record_ops.h"
+#include "table_catalogue.h"
+#include "ui_discharge_item_detail_form.h"
+
+namespace dalvero {
+namespace {
+namespace cat = catalogue;
+namespace need = catalogue::case_needs;
+
+constexpr int kMostCategories = 10000;
+constexpr int kMostQuotes = 1000;
+
+std::string Field(int number, const std::string& value) { return "f" + std::to_string(number) + "=" + value; }
+// Empty text is written as the explicit empty value.
+std::string OrEmptyValue(const std::string& value) { return value.empty() ? cat::kEmptyValue : value; }
+// A stored "~~~" reads as nothing.
+std::string Stored(const StringList& record, const char* name) {
+    const std::string value = record.Value(name);
+    return value == cat::kEmptyValue ? std::string() : value;
+}
+QString Text(const std::string& s) { return QString::fromStdString(s); }
+}  // namespace
+
+TDischargeItemDetailForm::TDischargeItemDetailForm(MainWindowState& main, cDischargeScreens& screens,
+                                                   QWidget* parent)
+    : QDialog(parent),
+      ui(std::make_unique<Ui::TDischargeItemDetailForm>()),
+      main_(main),
+      screens_(screens),
+      quotes_(new cQuoteListModel(this)),
+      header_(nullptr),
+      dateField_(nullptr),
+      deliveredField_(nullptr) {
+    ui->setupUi(this);
+    setWindowFlag(Qt::FramelessWindowHint);
+    dateField_ = new cDateEdit(ui->CaseNeedDateEdit, this);
+    deliveredField_ = new cDateEdit(ui->CaseNeedDeliveredDateEdit, this);
+
+    header_ = new QHeaderView(Qt::Horizontal, ui->QuoteGroupBox);
+    header_->setObjectName("NeedQuoteHeaderControl");
+    auto* sections = new QStandardItemModel(0, 6, header_);
+    sections->setHorizontalHeaderLabels({"Provider", "Price", "Status", "Note", "   ", "Awarded"});
+    header_->setModel(sections);
+    header_->setSectionsClickable(true);
+    int section = 0;
+    for (int width : {300, 50, 80, 320, 85, 60}) header_->resizeSection(section++, width);
+    header_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    ui->QuoteLayout->insertWidget(1, header_);
+    connect(header_, &QHeaderView::sectionClicked, this, &TDischargeItemDetailForm::NeedQuoteHeaderSectionClick);
+
+    QListView* list = ui->NeedQuoteListBox;
+    list->setModel(quotes_);
+    list->setItemDelegate(new cQuoteRowDelegate(*quotes_, *header_, [this] { return main_.AwardedQuote; }, list));
+    list->setUniformItemSizes(true);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setSelectionMode(QAbstractItemView::NoSelection);
+    list->viewport()->installEventFilter(this);
+    connect(header_, &QHeaderView::sectionResized, list->viewport(), qOverload<>(&QWidget::update));
+
+    connect(cImageButton::Painted(ui->CaseNeedSaveImageButton, ImageButtonArt::Shape::Button), &cImageButton::clicked,
+            this, &TDischargeItemDetailForm::CaseNeedSaveImageButtonClick);
+    connect(cImageButton::Painted(ui->CaseNeedDeleteImageButton, ImageButtonArt::Shape::Button),
+            &cImageButton::clicked, this, &TDischargeItemDetailForm::CaseNeedDeleteImageButtonClick);
+    connect(cImageButton::Painted(ui->DischargeStatusImageButton, ImageButtonArt::Shape::Button),
+            &cImageButton::clicked, this, &TDischargeItemDetailForm::DischargeStatusImageButtonClick);
+    connect(ui->CaseNeedSelectionButton, &QPushButton::clicked, this,
+            &TDischargeItemDetailForm::CaseNeedSelectionButtonClick);
+    connect(ui->RejectionsCB, &QCheckBox::toggled, this, &TDischargeItemDetailForm::LoadQuotes);
+    connect(ui->CaseNeedCategoryEdit, &QComboBox::activated, this, &TDischargeItemDetailForm::CategoryChosen);
+    const auto markOnEdit = [this](QLineEdit* edit, Mark mark) {
+        connect(edit, &QLineEdit::textChanged, this, [this, mark] { SetMark(mark); });
+    };
+    markOnEdit(ui->CaseNeedDateEdit, kDateMark);
+    markOnEdit(ui->CaseNeedTimeEdit, kTimeMark);
+    markOnEdit(ui->CaseNeedDeliveredDateEdit, kDeliveredMark);
+    connect(ui->CaseNeedDescEdit, &QPlainTextEdit::textChanged, this, [this] { SetMark(kDescriptionMark); });
+}
+
+TDischargeItemDetailForm::~TDischargeItemDetailForm() = default;
+
+QListView* TDischargeItemDetailForm::NeedQuoteListBox() const { return ui->NeedQuoteListBox; }
+bool TDischargeItemDetailForm::SaveShown() const { return !ui->CaseNeedSaveImageButton->isHidden(); }
+
+QRect TDischargeItemDetailForm::ChangeStatusRect(int row) const {
+    return cQuoteRowDelegate::ChangeStatusRect(*header_, ui->NeedQuoteListBox->visualRect(quotes_->index(row)));
+}
+
+QRect TDischargeItemDetailForm::AwardedRect(int row) const {
+    return cQuoteRowDelegate::AwardedRect(*header_, ui->NeedQuoteListBox->visualRect(quotes_->index(row)));
+}
+
+void TDischargeItemDetailForm::SetMark(Mark mark) {
+    if (filling_) return;
+    marks_[mark] = true;
+    ShowSave(true);
+}
+
+void TDischargeItemDetailForm::ClearMarks() { marks_.fill(false); }
+
+void TDischargeItemDetailForm::ForgetChanges() {
+    ClearMarks();
+    ShowSave(false);
+}
+
+void TDischargeItemDetailForm::ShowSave(bool shown) { ui->CaseNeedSaveImageButton->setVisible(shown); }
+
+void TDischargeItemDetailForm::FillCategories(const std::string& key, const std::string& selectSeq) {
+    QComboBox* combo = ui->CaseNeedCategoryEdit;
+    combo->clear();
+    cRecordBatch batch;
+    if (batch.Query(main_.Session.DataServer.get(), cat::tbl::kProviderCategories, cat::kListByOwner, key, "", 0,
+                    kMostCategories, "f12", "", "", "F") &&
+        batch.Set->First()) {
+        cBatchSet& set = *batch.Set;
+        do combo->addItem(Text(set.ReadField(cat::provider_categories::kName)), ToIntDef(set.Seq, 0));
+        while (set.Next());
+    }
+    combo->model()->sort(0);
+    combo->setCurrentIndex(selectSeq.empty() ? -1 : combo->findData(ToIntDef(selectSeq, 0)));
+    rememberedCategory_ = combo->currentIndex();
+}
+
+void TDischargeItemDetailForm::FillForEditing() {
+    filling_ = true;
+    const StringList& record = main_.CurrentNeedRecord;
+    const std::string category = Stored(record, "f12");
+    FillCategories(category, category);
+    const std::string required = Stored(record, "f14");
+    ui->CaseNeedDateEdit->setText(Text(DateToDisplay(required)));
+    ui->CaseNeedTimeEdit->setText(required.size() > 8 ? Text(required.substr(8, 2) + ":" + required.substr(10, 2))
+                                                      : QString());
+    ui->CaseNeedDescEdit->setPlainText(Text(Stored(record, "f15")));
+    ui->CaseNeedDeliveredDateEdit->setText(Text(DateToDisplay(Stored(record, "f17"))));
+    main_.AwardedQuote = Stored(record, "f16");
+    ui->DischargeDetailCaseNumberLabel->setText(Text(main_.CurrentCaseNumber));
+    main_.NeedDialogMode = MainWindowState::kEditingNeed;
+    LoadQuotes();
+    main_.QuoteListSortColumn = -1;
+    ui->AddingLabel->hide();
+    ShowSave(false);
+    ui->CaseNeedDeleteImageButton->show();
+    ui->QuoteGroupBox->show();
+    ClearMarks();
+    filling_ = false;
+}
+
+void TDischargeItemDetailForm::FillForAdding() {
+    filling_ = true;
+    FillCategories(Stored(main_.CurrentNeedRecord, "f12"), {});
+    const QDateTime now = QDateTime::currentDateTime();
+    ui->CaseNeedDateEdit->setText(now.toString("MM/dd/yyyy"));
+    ui->CaseNeedTimeEdit->setText(now.toString("hh:mm"));
+    ui->CaseNeedDescEdit->clear();
+    ui->CaseNeedDeliveredDateEdit->clear();
+    ui->DischargeDetailCaseNumberLabel->setText(Text(main_.CurrentCaseNumber));
+    ui->AddingLabel->show();
+    ShowSave(false);
+    ui->CaseNeedDeleteImageButton->hide();
+    ui->QuoteGroupBox->hide();
+    quotes_->Clear();
+    main_.NeedDialogMode = MainWindowState::kAddingNeed;
+    main_.AwardedQuote.clear();
+    rememberedCategory_ = -1;
+    ClearMarks();
+    for (Mark mark : {kCategoryMark, kDateMark, kTimeMark, kDescriptionMark}) marks_[mark] = true;
+    filling_ = false;
+}
+
+void TDischargeItemDetailForm::LoadQuotes() {
+    quotes_->Clear();
+    std::vector<DischargeItemListDataClass> quotes;
+    if (!QueryNeedQuotes(*main_.Session.DataServer, main_.CurrentNeedSeq, ui->RejectionsCB->isChecked(), quotes)) {
+        ShowMessageBox(this, "The provider bids for this item could not be loaded.", "Error");
+        return;
+    }
+    for (DischargeItemListDataClass& quote : quotes) quotes_->Add(std::move(quote));
+    ui->NeedQuoteListBox->viewport()->update();
+}
+
+void TDischargeItemDetailForm::CategoryChosen() {
+    QComboBox* combo = ui->CaseNeedCategoryEdit;
+    if (combo->currentIndex() < 0) combo->setCurrentText({});
+    if (combo->currentIndex() == rememberedCategory_) return;
+    rememberedCategory_ = combo->currentIndex();
+    SetMark(kCategoryMark);
+}
+
+void TDischargeItemDetailForm::CaseNeedSelectionButtonClick() {
+    TCaseNeedSelectionForm& picker = *screens_.CaseNeedSelection;
+    ExecDialog(picker);
+    if (picker.Result().empty()) return;
+    ui->CaseNeedCategoryEdit->setCurrentIndex(ui->CaseNeedCategoryEdit->findData(ToIntDef(picker.Result(), 0)));
+    rememberedCategory_ = ui->CaseNeedCategoryEdit->currentIndex();
+    SetMark(kCategoryMark);
+}
+
+void TDischargeItemDetailForm::CaseNeedSaveImageButtonClick() {
+    const std::string date = dateField_->Value();
+    if (date.empty()) {
+        ShowMessageBox(this, "Please enter a date.", "Missing data");
+        return;
+    }
+    const std::optional<std::string> time = NormalizeNeedTime(ui->CaseNeedTimeEdit->text().trimmed().toStdString());
+    if (!time) {
+        ShowMessageBox(this, "Please enter the time as hh:mm, from 00:00 to 23:59.", "Missing data");
+        return;
+    }
+    StringList values;
+    if (marks_[kCategoryMark]) {
+        const QVariant seq = ui->CaseNeedCategoryEdit->currentData();
+        values.push_back(Field(need::kCategory, OrEmptyValue(seq.isValid() ? std::to_string(seq.toInt()) : "")));
+    }
+    if (marks_[kDateMark] || marks_[kTimeMark]) values.push_back(Field(need::kRequired, date + *time));
+    if (marks_[kDeliveredMark]) values.push_back(Field(need::kDelivered, OrEmptyValue(deliveredField_->Value())));
+    if (marks_[kDescriptionMark]) {
+        std::string text = ui->CaseNeedDescEdit->toPlainText().toStdString();
+        // Stored with the CR LF line breaks the rest of the product uses.
+        for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2) text.insert(at, "\r");
+        values.push_back(Field(need::kDescription, OrEmptyValue(text)));
+    }
+    dbServerConnection& db = *main_.Session.DataServer;
+    const bool adding = main_.NeedDialogMode == MainWindowState::kAddingNeed;
+    // A failed write keeps the dialog open with what the planner typed.
+    if (adding) {
+        values.push_back(Field(need::kCreated, QDateTime::currentDateTime().toString("yyyyMMddhhmmss").toStdString()));
+        values.push_back(Field(need::kCreator, main_.Session.UserField(cat::personnel::kFirstName)));
+        values.push_back(Field(need::kCase, main_.CurrentCaseSeq));
+        const std::string seq = AddRecord(db, cat::tbl::kCaseNeeds, values);
+        if (seq.empty()) {
+            ShowMessageBox(this, "There was a problem adding this item -- notify manager", "Error");
+            return;
+        }
+        main_.CurrentNeedSeq = seq;
+        main_.NeedDialogMode = MainWindowState::kEditingNeed;
+    } else if (!UpdateRecord(db, cat::tbl::kCaseNeeds, main_.CurrentNeedSeq, values)) {
+        ShowMessageBox(this, "There was a problem updating this item -- notify manager", "Error");
+        return;
+    }
+    screens_.DischargeView->LoadCaseNeeds();
+    ShowSave(false);
+    ClearMarks();
+    CloseDialog(adding);
+}
+
+void TDischargeItemDetailForm::CaseNeedDeleteImageButtonClick() {
+    if (ShowMessageBox(this, "Are you sure you want to delete this case item?", "Are you sure",
+                       QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    dbServerConnection& db = *main_.Session.DataServer;
+    std::vector<std::string> quoteSeqs;
+    bool active = false;
+    cRecordBatch batch;
+    if (batch.Query(&db, cat::tbl::kCaseNeedsQuote, cat::kListByOwner, main_.CurrentNeedSeq, "", 0, kMostQuotes, "f14",
+                    "", "", "F") &&
+        batch.Set->First()) {
+        cBatchSet& set = *batch.Set;
+        do {
+            quoteSeqs.push_back(set.Seq);
+            const QString status = Text(set.ReadField(cat::quotes::kStatus)).toUpper();
+            active = active || status != cat::quotes::kCancelled;
+        } while (set.Next());
+    }
+    if (active && ShowMessageBox(this, "This case item has active quotes.  Are you sure you want to delete them?",
+                                 "Are you sure", QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    for (const std::string& quote : quoteSeqs)
+        UpdateRecord(db, cat::tbl::kCaseNeedsQuote, quote,
+                     {Field(cat::quotes::kClosingMark, cat::quotes::kClosedMark)});
+    // The list would go on showing a need that was not deleted.
+    if (!UpdateRecord(db, cat::tbl::kCaseNeeds, main_.CurrentNeedSeq, {Field(need::kDeleted, cat::kYes)})) {
+        ShowMessageBox(this, "There was a problem deleting this item -- notify manager", "Error");
+        return;
+    }
+    screens_.DischargeView->LoadCaseNeeds();
+    ShowSave(false);
+    CloseDialog(true);
+}
+
+void TDischargeItemDetailForm::DischargeStatusImageButtonClick() {
+    if (SaveShown() && ShowMessageBox(this, "Do you want to cancel your changes to the case need?", "Are you sure?",
+                                      QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    ShowSave(false);
+    CloseDialog(main_.NeedDialogMode == MainWindowState::kAddingNeed);
+}
+
+void TDischargeItemDetailForm::reject() { DischargeStatusImageButtonClick(); }
+
+void TDischargeItemDetailForm::CloseDialog(bool afterWrite) {
+    QDialog::done(QDialog::Accepted);
+    if (afterWrite) return;
+    const auto statuses = QueryNeedStatuses(*main_.Session.FunctionServer, {main_.CurrentNeedSeq});
+    // Found by its Seq: the selected row may be another need by now.
+    if (!statuses.empty()) screens_.DischargeView->SetNeedStatus(main_.CurrentNeedSeq, statuses.front().second);
+}
+
+void TDischargeItemDetailForm::keyPressEvent(QKeyEvent* event) {
+    // Enter saves, as the default button would.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && SaveShown()) {
+        CaseNeedSaveImageButtonClick();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TDischargeItemDetailForm::NeedQuoteHeaderSectionClick(int section) {
+    quotes_->HeaderClick(section, main_.QuoteListSortColumn);
+    ui->NeedQuoteListBox->viewport()->update();
+}
+
+bool TDischargeItemDetailForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->NeedQuoteListBox->viewport() && event->type() == QEvent::MouseButtonPress) {
+        NeedQuoteListBoxMouseDown(static_cast<QMouseEvent*>(event)->position().toPoint());
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TDischargeItemDetailForm::NeedQuoteListBoxMouseDown(const QPoint& pos) {
+    const int row = ui->NeedQuoteListBox->indexAt(pos).row();
+    DischargeItemListDataClass* quote = quotes_->Quote(row);
+    if (!quote) return;
+    if (ChangeStatusRect(row).contains(pos)) {
+        TChangeStatusForm& change = *screens_.ChangeStatus;
+        change.ProviderName = quote->Values.Value("pe10");
+        change.QuoteSeq = quote->Seq;
+        change.NeedSeq = main_.CurrentNeedSeq;
+        const QuoteState state = quote->State();
+        change.Status = state.status;
+        change.Reason = state.reason;
+        change.Note = state.note;
+        change.Prepare();
+        ExecDialog(change);
+        quote->SetState({change.Status, change.Reason, change.Note});
+        ui->NeedQuoteListBox->viewport()->update();
+        return;
+    }
+    const bool awarded = quote->Seq == main_.AwardedQuote;
+    if (!(awarded || quote->State().status == cat::quotes::kAccepted) || !AwardedRect(row).contains(pos)) return;
+    const std::string value = awarded ? std::string() : quote->Seq;
+    if (!UpdateRecord(*main_.Session.DataServer, cat::tbl::kCaseNeeds, main_.CurrentNeedSeq,
+                      {Field(need::kAwardedQuote, OrEmptyValue(value))})) {
+        ShowMessageBox(this, "Error updating the case needs", "Error");
+        return;
+    }
+    main_.AwardedQuote = value;
+    ui->NeedQuoteListBox->viewport()->update();
+}
+
+}  // namespace dalvero

@@ -1,0 +1,89 @@
+#pragma once
+// The need dialog: adds or edits one need of the open case (category, date
+// and time required, description, date delivered), deletes it, and lists the
+// providers' quotes for it with their status changes and the award.
+// Each edited control carries a change mark; Save writes only marked fields.
+
+#include <QDialog>
+
+#include <array>
+#include <memory>
+#include <string>
+
+class QHeaderView;
+class QListView;
+
+namespace Ui {
+class TDischargeItemDetailForm;
+}
+
+namespace dalvero {
+
+class MainWindowState;
+class cDateEdit;
+class cDischargeScreens;
+class cQuoteListModel;
+
+class TDischargeItemDetailForm : public QDialog {
+    Q_OBJECT
+public:
+    enum Mark { kCategoryMark, kDateMark, kTimeMark, kDescriptionMark, kDeliveredMark, kMarks };
+
+    TDischargeItemDetailForm(MainWindowState& main, cDischargeScreens& screens, QWidget* parent);
+    ~TDischargeItemDetailForm() override;
+
+    // From the main window's current need record.
+    void FillForEditing();
+    // A new need for today and now; every field is marked to be written.
+    void FillForAdding();
+    void LoadQuotes();
+
+    void CaseNeedSaveImageButtonClick();
+    void CaseNeedDeleteImageButtonClick();
+    // Closes, asking first when there are unsaved changes.
+    void DischargeStatusImageButtonClick();
+    void CaseNeedSelectionButtonClick();
+    void NeedQuoteHeaderSectionClick(int section);
+    // A click at pos in the quote list's viewport.
+    void NeedQuoteListBoxMouseDown(const QPoint& pos);
+
+    // Drops the change marks and hides the save button.
+    void ForgetChanges();
+
+    bool Marked(Mark mark) const { return marks_[mark]; }
+    bool SaveShown() const;
+    cQuoteListModel& Quotes() const { return *quotes_; }
+    QListView* NeedQuoteListBox() const;
+    QHeaderView* NeedQuoteHeaderControl() const { return header_; }
+    // Where row's "Change Status" button and "Awarded" circle are, in the viewport.
+    QRect ChangeStatusRect(int row) const;
+    QRect AwardedRect(int row) const;
+
+protected:
+    void reject() override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FillCategories(const std::string& key, const std::string& selectSeq);
+    void CategoryChosen();
+    void SetMark(Mark mark);
+    void ClearMarks();
+    void ShowSave(bool shown);
+    // Closes; a close that did not follow an add or a delete refreshes the
+    // need's status in the needs list.
+    void CloseDialog(bool afterWrite);
+
+    std::unique_ptr<Ui::TDischargeItemDetailForm> ui;
+    MainWindowState& main_;
+    cDischargeScreens& screens_;
+    cQuoteListModel* quotes_;
+    QHeaderView* header_;
+    cDateEdit* dateField_;
+    cDateEdit* deliveredField_;
+    std::array<bool, kMarks> marks_{};
+    int rememberedCategory_ = -1;
+    bool filling_ = false;
+};
+
+}  // namespace dalvero

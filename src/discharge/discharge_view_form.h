@@ -1,0 +1,71 @@
+#pragma once
+// The discharge view of the open case: its needs with their status colours,
+// adding and opening a need, matching providers to every need, and the
+// primary physician's approval of the plan.
+
+#include <QColor>
+#include <QWidget>
+
+#include <memory>
+#include <string>
+
+class QHeaderView;
+class QLabel;
+class QListView;
+class QModelIndex;
+
+namespace Ui {
+class TDischargeViewForm;
+}
+
+namespace dalvero {
+
+class MainWindowState;
+class cDischargeScreens;
+class cNeedListModel;
+enum class NeedColour;
+
+class TDischargeViewForm : public QWidget {
+    Q_OBJECT
+public:
+    TDischargeViewForm(MainWindowState& main, cDischargeScreens& screens);
+    ~TDischargeViewForm() override;
+
+    QWidget* Panel() const;
+    cNeedListModel& Rows() const { return *rows_; }
+    QListView* CaseRequirementsListBox() const;
+    QHeaderView* CaseNeedsHeader() const { return header_; }
+
+    // Refills the list with the open case's needs and their statuses, sorted
+    // by the date required.
+    void LoadCaseNeeds();
+    // The status of the need with this Seq, wherever its row now stands.
+    void SetNeedStatus(const std::string& needSeq, const std::string& status);
+    // The legend's colour, which the rows are painted in too.
+    QColor StatusColour(NeedColour colour) const;
+    // Greys the main window while a need dialog is open over it.
+    void SetDimmed(bool on);
+    bool Dimmed() const { return dimmed_; }
+
+    void CaseNeedsHeaderSectionClick(int section);
+    void AddNewDischargeReqImageButtonClick();
+    void CaseRequirementsListBoxClick(const QModelIndex& index);
+    void FindMatchingProvidersImageButtonClick();
+    void RequestPhysicianApprovalButtonClick();
+    void GrantPhysicianApprovalButtonClick();
+
+private:
+    void ShowNeedDialog();
+    void SetListShown(bool shown);
+    bool WriteApproval(const std::string& requested, bool approved);
+
+    std::unique_ptr<Ui::TDischargeViewForm> ui;
+    MainWindowState& main_;
+    cDischargeScreens& screens_;
+    cNeedListModel* rows_;
+    QHeaderView* header_;
+    QWidget* dimming_ = nullptr;
+    bool dimmed_ = false;
+};
+
+}  // namespace dalvero

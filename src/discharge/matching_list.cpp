@@ -1,0 +1,85 @@
+#include "matching_list.h"
+
+#include <QPainter>
+
+namespace dalvero {
+namespace {
+constexpr int kRowHeight = 22;
+constexpr int kBox = 10;
+const QColor kDarkGreen(0, 128, 0);
+
+QString Text(const std::string& s) { return QString::fromStdString(s); }
+}  // namespace
+
+int cMatchListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+QVariant cMatchListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount() || role != Qt::DisplayRole) return {};
+    return Text(rows_[static_cast<std::size_t>(index.row())].Text());
+}
+
+void cMatchListModel::SetRows(std::vector<MatchRow> rows) {
+    beginResetModel();
+    rows_ = std::move(rows);
+    endResetModel();
+}
+
+void cMatchListModel::Refresh() {
+    if (!rows_.empty()) emit dataChanged(index(0), index(rowCount() - 1));
+}
+
+QRect TickBoxRect(const MatchRow& row, const QRect& rowRect) {
+    if (row.IsProvider()) return {rowRect.left() + 5, rowRect.top() + 5, kBox, kBox};
+    if (row.Value("DoesQuoteExist") == "Y") return {};
+    return {rowRect.left() + 55, rowRect.top() + 5, kBox, kBox};
+}
+
+cMatchRowDelegate::cMatchRowDelegate(const cMatchListModel& rows, QObject* parent)
+    : QStyledItemDelegate(parent), rows_(rows) {}
+
+QSize cMatchRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
+    return {option.rect.width(), kRowHeight};
+}
+
+void cMatchRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    if (index.row() < 0 || index.row() >= rows_.rowCount()) return;
+    const MatchRow& row = rows_.Rows()[static_cast<std::size_t>(index.row())];
+    painter->save();
+    const QRect r = option.rect;
+    painter->fillRect(r, Qt::white);
+    const QRect box = TickBoxRect(row, r);
+    if (!box.isEmpty()) {
+        painter->setPen(Qt::black);
+        painter->drawRect(box);
+        if (row.ticked) {
+            painter->drawLine(box.topLeft(), box.bottomRight());
+            painter->drawLine(box.topRight(), box.bottomLeft());
+        }
+    }
+    const auto text = [&](int x, int width, const std::string& s, const QColor& colour, bool bold) {
+        QFont font = option.font;
+        font.setBold(bold);
+        painter->setFont(font);
+        painter->setPen(colour);
+        painter->drawText(QRect(r.left() + x, r.top(), width, r.height()), Qt::AlignLeft | Qt::AlignVCenter, Text(s));
+    };
+    if (row.IsProvider()) {
+        const bool primary = row.Value("PrimaryInsMatched") == "Y";
+        const bool secondary = row.Value("SecondaryInsMatched") == "Y";
+        const QColor colour = primary && secondary ? kDarkGreen : primary ? QColor(Qt::blue) : QColor(Qt::red);
+        text(30, 460, row.Value("Name"), colour, true);
+        if (row.Value("NoEmail") == "Y") text(500, 120, "NO EMAIL", Qt::black, false);
+        if (row.Value("IsPreferred") == "Y") text(r.width() - 100, 100, "Preferred", kDarkGreen, true);
+    } else {
+        text(80, 410, row.Value("Name"), Qt::black, false);
+        if (row.Value("DoesQuoteExist") == "Y")
+            text(500, r.width() - 500,
+                 row.Value("IsChosenQuote") == "Y" ? "We have chosen this provider" : "Provider can handle this",
+                 Qt::black, false);
+    }
+    painter->restore();
+}
+
+}  // namespace dalvero

@@ -1,0 +1,126 @@
+#include "matching_providers_form.h"
+
+#include <QListView>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+#include "dialog_seam.h"
+#include "discharge_screens.h"
+#include "discharge_view_form.h"
+#include "function_commands.h"
+#include "image_button.h"
+#include "json_node.h"
+#include "main_window_state.h"
+#include "matching_list.h"
+#include "provider_info_form.h"
+#include "ui_matching_providers_form.h"
+
+namespace dalvero {
+
+TMatchingProvidersForm::TMatchingProvidersForm(MainWindowState& main, cDischargeScreens& screens, QWidget* parent)
+    : QDialog(parent),
+      ui(std::make_unique<Ui::TMatchingProvidersForm>()),
+      main_(main),
+      screens_(screens),
+      rows_(new cMatchListModel(this)) {
+    ui->setupUi(this);
+    setWindowFlag(Qt::FramelessWindowHint);
+    QListView* list = ui->MatchingProvidersListBox;
+    list->setModel(rows_);
+    list->setItemDelegate(new cMatchRowDelegate(*rows_, list));
+    list->setUniformItemSizes(true);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setSelectionMode(QAbstractItemView::NoSelection);
+    list->viewport()->installEventFilter(this);
+    connect(ui->SelectAllButton, &QPushButton::clicked, this, &TMatchingProvidersForm::SelectAllButtonClick);
+    connect(ui->SelectNoneButton, &QPushButton::clicked, this, &TMatchingProvidersForm::SelectNoneButtonClick);
+    connect(cImageButton::Painted(ui->SendProviderRequestsImageButton, ImageButtonArt::Shape::Button),
+            &cImageButton::clicked, this, &TMatchingProvidersForm::SendProviderRequestsImageButtonClick);
+    connect(cImageButton::Painted(ui->DischargeStatusImageButton, ImageButtonArt::Shape::Button),
+            &cImageButton::clicked, this, &QDialog::reject);
+}
+
+TMatchingProvidersForm::~TMatchingProvidersForm() = default;
+
+QListView* TMatchingProvidersForm::MatchingProvidersListBox() const { return ui->MatchingProvidersListBox; }
+
+void TMatchingProvidersForm::Clear() { rows_->SetRows({}); }
+
+void TMatchingProvidersForm::Fill(cJsonNode& reply) {
+    ui->MatchingCaseNumberLabel->setText(QString::fromStdString(main_.CurrentCaseNumber));
+    std::vector<MatchRow> rows = std::move(rows_->Rows());
+    for (MatchRow& row : MatchRowsFromReply(reply)) rows.push_back(std::move(row));
+    rows_->SetRows(std::move(rows));
+}
+
+QRect TMatchingProvidersForm::TickBox(int row) const {
+    if (row < 0 || row >= rows_->rowCount()) return {};
+    return TickBoxRect(rows_->Rows()[static_cast<std::size_t>(row)],
+                       ui->MatchingProvidersListBox->visualRect(rows_->index(row)));
+}
+
+void TMatchingProvidersForm::SelectAllButtonClick() {
+    TickAll(rows_->Rows(), true);
+    rows_->Refresh();
+}
+
+void TMatchingProvidersForm::SelectNoneButtonClick() {
+    TickAll(rows_->Rows(), false);
+    rows_->Refresh();
+}
+
+void TMatchingProvidersForm::MatchingProvidersListBoxMouseDown(const QPoint& pos) {
+    const int row = ui->MatchingProvidersListBox->indexAt(pos).row();
+    if (!TickBox(row).contains(pos)) return;
+    FlipTick(rows_->Rows(), row);
+    rows_->Refresh();
+}
+
+void TMatchingProvidersForm::MatchingProvidersListBoxDblClick(int row) {
+    if (row < 0 || row >= rows_->rowCount()) return;
+    const MatchRow& clicked = rows_->Rows()[static_cast<std::size_t>(row)];
+    if (!clicked.IsProvider()) return;
+    TProviderInfoForm& card = *screens_.ProviderInfo;
+    card.Fill(clicked.Value("Seq"));
+    ExecDialog(card);
+}
+
+bool TMatchingProvidersForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->MatchingProvidersListBox->viewport()) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonPress) {
+            MatchingProvidersListBoxMouseDown(mouse->position().toPoint());
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            MatchingProvidersListBoxDblClick(ui->MatchingProvidersListBox->indexAt(mouse->position().toPoint()).row());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TMatchingProvidersForm::SendProviderRequestsImageButtonClick() {
+    const auto& rows = rows_->Rows();
+    if (std::none_of(rows.begin(), rows.end(), [](const MatchRow& r) { return r.ticked; })) {
+        ShowMessageBox(this, "Please select one or more providers", "Nothing selected");
+        return;
+    }
+    if (ShowMessageBox(this, "Are you sure you want to send emails to the providers?", "Are you sure",
+                       QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    cJsonNode command;
+    BuildSendInitialNeedsEmails(command, ChosenProviderNeeds(rows));
+    if (!RunFunctionCommand(*main_.Session.FunctionServer, command))
+        ShowMessageBox(this,
+                       "There was a problem sending an email to one or more providers.\n" +
+                           command.GetString(fncmd::kError),
+                       "Error sending emails");
+    // The server recorded the requests it could send, whatever failed.
+    screens_.DischargeView->LoadCaseNeeds();
+    main_.ShowPanel("DischargeView");
+    accept();
+}
+
+}  // namespace dalvero

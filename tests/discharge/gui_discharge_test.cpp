@@ -1,0 +1,376 @@
+// The discharge planning windows on the demo server: the planner's whole
+// walk from a new need to an awarded, approved plan, and the faults the
+// windows must not have.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "case_list_form.h"
+#include "case_list_model.h"
+#include "case_navigation_form.h"
+#include "case_need_selection_form.h"
+#include "case_screens.h"
+#include "category_selection_form.h"
+#include "change_status_form.h"
+#include "discharge_item_detail_form.h"
+#include "discharge_screens.h"
+#include "discharge_view_form.h"
+#include "gui_client_fixture.h"
+#include "image_button.h"
+#include "matching_list.h"
+#include "matching_providers_form.h"
+#include "need_list_model.h"
+#include "quote_list_model.h"
+#include "record_batch.h"
+
+namespace dalvero {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ClientOnDemoServer;
+
+class DischargeScreens : public ClientOnDemoServer {
+protected:
+    void SetUp() override {
+        Start();
+        const auto& user = DemoUser("Discharge Planner");
+        LogIn(user.email, user.password);
+        main->FormActivate();
+        cCaseScreens& s = main->Screens();
+        s.CaseList->OpenCasesListBoxClick(s.CaseList->Rows().index(0));
+        emit cImageButton::Of(s.CaseNavigation->ManageDischargeButtonImage())->clicked();
+        ASSERT_TRUE(dialogs.shown.empty());
+    }
+
+    cDischargeScreens& D() const { return main->Discharge(); }
+    TDischargeViewForm& View() const { return *D().DischargeView; }
+    cNeedListModel& Needs() const { return View().Rows(); }
+    TDischargeItemDetailForm& Detail() const { return *D().ItemDetail; }
+    template <class T>
+    static T* Child(QWidget& in, const char* name) {
+        return in.findChild<T*>(name);
+    }
+
+    StringList Record(const char* table, const std::string& seq) const {
+        StringList values;
+        EXPECT_TRUE(ReadRecord(*session.DataServer, table, seq, values)) << table << " " << seq;
+        return values;
+    }
+    static std::string Field(const StringList& record, std::size_t n) {
+        return n < record.size() ? record[n] : std::string();
+    }
+    std::vector<std::string> Seqs() const {
+        std::vector<std::string> seqs;
+        for (int i = 0; i < Needs().rowCount(); ++i) seqs.push_back(Needs().Need(i)->Seq);
+        return seqs;
+    }
+    std::set<fs::path> Outbox() const {
+        std::set<fs::path> files;
+        for (const auto& entry : fs::directory_iterator(server.DataDir() / "outbox"))
+            if (entry.path().extension() == ".eml") files.insert(entry.path());
+        return files;
+    }
+    static std::string Read(const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    // The texts of the message boxes shown so far, and forgets them.
+    std::vector<std::string> TakeShown() {
+        std::vector<std::string> texts;
+        for (const auto& box : dialogs.shown) texts.push_back(box.text);
+        dialogs.shown.clear();
+        return texts;
+    }
+    // Opens the need on row, runs step in its dialog.
+    void OpenNeed(int row, std::function<void(TDischargeItemDetailForm&)> step) {
+        dialogs.InDialog([&, step](QDialog&) { step(Detail()); });
+        View().CaseRequirementsListBoxClick(Needs().index(row));
+    }
+    // The links of a provider to its categories: category Seq -> link Seqs.
+    std::multimap<int, std::string> Links(const std::string& provider) const {
+        std::multimap<int, std::string> links;
+        cRecordBatch batch;
+        if (batch.Query(session.DataServer.get(), "ProviderCategoryLink", "L2", provider, "", 0, 10000, "f11", "", "",
+                        "F") &&
+            batch.Set->First())
+            do links.emplace(ToIntDef(batch.Set->ReadField(11), 0), batch.Set->Seq);
+            while (batch.Set->Next());
+        return links;
+    }
+};
+
+TEST_F(DischargeScreens, PlannerWalksFromANewNeedToAnAwardedApprovedPlan) {
+    // Loaded in date order; the date header turns the order around and back.
+    const std::vector<std::string> byDate = Seqs();
+    ASSERT_FALSE(byDate.empty());
+    View().CaseNeedsHeaderSectionClick(0);
+    EXPECT_EQ(Seqs(), std::vector<std::string>(byDate.rbegin(), byDate.rend()));
+    View().CaseNeedsHeaderSectionClick(0);
+    EXPECT_EQ(Seqs(), byDate);
+
+    // A new need through the picker: "Dialysis Equipment" under home health is 139.
+    dialogs.InDialog([&](QDialog&) {
+        EXPECT_TRUE(View().Dimmed());
+        Detail().CaseNeedSelectionButtonClick();
+        Child<QPlainTextEdit>(Detail(), "CaseNeedDescEdit")->setPlainText("Chair by Friday, three days a week");
+        Detail().CaseNeedSaveImageButtonClick();
+    });
+    dialogs.InDialog([](QDialog& picker) { static_cast<TCaseNeedSelectionForm&>(picker).EntryClick("S139_1"); });
+    View().AddNewDischargeReqImageButtonClick();
+    EXPECT_FALSE(View().Dimmed());
+    ASSERT_EQ(Needs().rowCount(), static_cast<int>(byDate.size()) + 1);
+    std::string need;
+    for (const std::string& seq : Seqs())
+        if (std::find(byDate.begin(), byDate.end(), seq) == byDate.end()) need = seq;
+    const int needRow = Needs().RowOfSeq(need);
+    EXPECT_EQ(Needs().Need(needRow)->CategoryName, "Home Dialysis Equipment");
+    EXPECT_EQ(Needs().Need(needRow)->Status, "1A");
+    EXPECT_EQ(Field(Record("CaseNeeds", need), 12), "139");
+
+    // Matching, then requests to two providers for the new need.
+    Child<QCheckBox>(*main, "InsuranceMatchOnlyCB")->setChecked(false);
+    Child<QLineEdit>(*main, "MileRadiusEdit")->setText("500");
+    const std::set<fs::path> before = Outbox();
+    std::set<std::string> asked;
+    dialogs.InDialog([&](QDialog&) {
+        TMatchingProvidersForm& matching = *D().MatchingProviders;
+        const auto& rows = matching.Rows().Rows();
+        for (int r = 0; r < static_cast<int>(rows.size()) && asked.size() < 2; ++r) {
+            if (rows[static_cast<std::size_t>(r)].Value("Seq") != need || matching.TickBox(r).isEmpty()) continue;
+            matching.MatchingProvidersListBoxMouseDown(matching.TickBox(r).center());
+            const int provider = ToIntDef(rows[static_cast<std::size_t>(r)].Value("ProviderListBoxPosition"), -1);
+            EXPECT_TRUE(rows[static_cast<std::size_t>(provider)].ticked);
+            asked.insert(rows[static_cast<std::size_t>(provider)].Value("Seq"));
+        }
+        ASSERT_EQ(asked.size(), 2u);
+        dialogs.Answer(QMessageBox::Yes);
+        matching.SendProviderRequestsImageButtonClick();
+    });
+    View().FindMatchingProvidersImageButtonClick();
+    EXPECT_EQ(TakeShown(), std::vector<std::string>{"Are you sure you want to send emails to the providers?"});
+    std::vector<fs::path> mails;
+    for (const fs::path& file : Outbox())
+        if (!before.count(file)) mails.push_back(file);
+    ASSERT_EQ(mails.size(), 2u);
+    for (const fs::path& mail : mails) EXPECT_NE(Read(mail).find("Chair by Friday"), std::string::npos);
+    EXPECT_EQ(Needs().Need(Needs().RowOfSeq(need))->Status, "2");
+
+    // The provider accepts; the planner awards the need to that quote. The
+    // row is found by its Seq, not by the selection.
+    const cCaseNeeds selected = *Needs().Need(Needs().RowOfSeq(need) == 0 ? 1 : 0);
+    View().CaseRequirementsListBox()->setCurrentIndex(Needs().index(Needs().RowOfSeq(selected.Seq)));
+    std::string quote;
+    OpenNeed(Needs().RowOfSeq(need), [&](TDischargeItemDetailForm& detail) {
+        ASSERT_EQ(detail.Quotes().rowCount(), 2);
+        EXPECT_FALSE(detail.SaveShown());
+        quote = detail.Quotes().Quote(0)->Seq;
+        detail.NeedQuoteListBoxMouseDown(detail.AwardedRect(0).center());  // a waiting quote is not awarded
+        EXPECT_TRUE(main->AwardedQuote.empty());
+        dialogs.InDialog([](QDialog& dialog) {
+            Child<QRadioButton>(dialog, "ProviderAcceptRadioButton")->click();
+            static_cast<TChangeStatusForm&>(dialog).OKButtonClick();
+        });
+        detail.NeedQuoteListBoxMouseDown(detail.ChangeStatusRect(0).center());
+        EXPECT_EQ(detail.Quotes().Quote(0)->State().status, "A");
+        detail.NeedQuoteListBoxMouseDown(detail.AwardedRect(0).center());
+        EXPECT_EQ(main->AwardedQuote, quote);
+        detail.DischargeStatusImageButtonClick();
+    });
+    EXPECT_EQ(Field(Record("CaseNeedsQuote", quote), 14), "A");
+    EXPECT_EQ(Field(Record("CaseNeeds", need), 16), quote);
+    EXPECT_EQ(Needs().Need(Needs().RowOfSeq(need))->Status, "3");
+    EXPECT_EQ(Needs().Need(Needs().RowOfSeq(selected.Seq))->Status, selected.Status);
+
+    // The physician is asked by e-mail, then approves.
+    const std::set<fs::path> beforeDoctor = Outbox();
+    dialogs.Answer(QMessageBox::Ok);
+    View().RequestPhysicianApprovalButtonClick();
+    EXPECT_EQ(TakeShown(), std::vector<std::string>{"The physician has been emailed."});
+    EXPECT_EQ(Outbox().size(), beforeDoctor.size() + 1);
+    EXPECT_EQ(Field(Record("Cases", main->CurrentCaseSeq), 24), "Y");
+    View().GrantPhysicianApprovalButtonClick();
+    EXPECT_EQ(Field(Record("Cases", main->CurrentCaseSeq), 25), "Y");
+}
+
+TEST_F(DischargeScreens, FailedWritesKeepWhatThePlannerSeesAndTyped) {
+    // An approval request without a primary physician leaves a granted approval alone.
+    const std::string caseSeq = main->CurrentCaseSeq;
+    ASSERT_TRUE(UpdateRecord(*session.DataServer, "Cases", caseSeq, {"f24=Y", "f25=Y"}));
+    cRecordBatch doctors;
+    ASSERT_TRUE(doctors.Query(session.DataServer.get(), "CaseDoctorsLink", "L2", caseSeq, "", 0, 100, "f12", "", "",
+                              "F"));
+    ASSERT_TRUE(doctors.Set->First());
+    do ASSERT_TRUE(UpdateRecord(*session.DataServer, "CaseDoctorsLink", doctors.Set->Seq, {"f12=~~~"}));
+    while (doctors.Set->Next());
+    dialogs.Answer(QMessageBox::Ok);
+    View().RequestPhysicianApprovalButtonClick();
+    EXPECT_EQ(TakeShown(), std::vector<std::string>{"No primary physician has been designated"});
+    EXPECT_EQ(Field(Record("Cases", caseSeq), 24), "Y");
+    EXPECT_EQ(Field(Record("Cases", caseSeq), 25), "Y");
+
+    const std::string need = Needs().Need(0)->Seq;
+    const std::string required = Field(Record("CaseNeeds", need), 14);
+    OpenNeed(0, [&](TDischargeItemDetailForm& detail) {
+        // A time that is none is refused, and nothing is written.
+        auto* time = Child<QLineEdit>(detail, "CaseNeedTimeEdit");
+        time->setText("25:99");
+        EXPECT_TRUE(detail.Marked(TDischargeItemDetailForm::kTimeMark));
+        dialogs.Answer(QMessageBox::Ok);
+        detail.CaseNeedSaveImageButtonClick();
+        EXPECT_TRUE(detail.isVisible());
+        // The need went away meanwhile: the update fails and the typing stays.
+        time->setText("14.30");
+        main->CurrentNeedSeq = "999999";
+        dialogs.Answer(QMessageBox::Ok);
+        detail.CaseNeedSaveImageButtonClick();
+        EXPECT_TRUE(detail.isVisible());
+        EXPECT_EQ(time->text(), "14.30");
+        main->CurrentNeedSeq = need;
+        detail.CaseNeedSaveImageButtonClick();
+        EXPECT_FALSE(detail.isVisible());
+    });
+    EXPECT_EQ(TakeShown().size(), 2u);
+    EXPECT_EQ(Field(Record("CaseNeeds", need), 14), required.substr(0, 8) + "1430");
+
+    // A quote that cannot be written keeps its award and its old values.
+    ASSERT_TRUE(UpdateRecord(*session.DataServer, "CaseNeeds", need, {"f16=999999"}));
+    main->AwardedQuote = "999999";
+    TChangeStatusForm& change = *D().ChangeStatus;
+    change.QuoteSeq = "999999";
+    change.NeedSeq = need;
+    change.Status = "A";
+    change.Reason.clear();
+    change.Note.clear();
+    change.Prepare();
+    Child<QRadioButton>(change, "CancelledRadioButton")->click();
+    dialogs.Answer(QMessageBox::Ok);
+    change.OKButtonClick();
+    EXPECT_EQ(TakeShown(), std::vector<std::string>{"Error updating the case needs"});
+    EXPECT_EQ(change.Status, "A");
+    EXPECT_EQ(main->AwardedQuote, "999999");
+    EXPECT_EQ(Field(Record("CaseNeeds", need), 16), "999999");
+    // Rejected as "Other" needs an explanation.
+    Child<QRadioButton>(change, "ProviderRejectRadioButton")->click();
+    change.ReasonButton(8)->setChecked(true);
+    dialogs.Answer(QMessageBox::Ok);
+    change.OKButtonClick();
+    EXPECT_EQ(TakeShown(), std::vector<std::string>{"An explanation must be given for the rejection"});
+}
+
+TEST_F(DischargeScreens, ProviderRequestsNeedATickAndTheirErrorsStandOnTheirOwnLine) {
+    Child<QCheckBox>(*main, "InsuranceMatchOnlyCB")->setChecked(false);
+    dialogs.InDialog([&](QDialog&) {
+        TMatchingProvidersForm& matching = *D().MatchingProviders;
+        dialogs.Answer(QMessageBox::Ok);
+        matching.SelectNoneButtonClick();
+        matching.SendProviderRequestsImageButtonClick();
+        EXPECT_EQ(TakeShown(), std::vector<std::string>{"Please select one or more providers"});
+        // A provider that lost its e-mail addresses cannot be asked.
+        const auto& rows = matching.Rows().Rows();
+        int row = 0;
+        while (row < static_cast<int>(rows.size()) && (rows[static_cast<std::size_t>(row)].IsProvider() ||
+                                                       matching.TickBox(row).isEmpty()))
+            ++row;
+        ASSERT_LT(row, static_cast<int>(rows.size()));
+        const int providerRow = ToIntDef(rows[static_cast<std::size_t>(row)].Value("ProviderListBoxPosition"), 0);
+        const std::string provider = rows[static_cast<std::size_t>(providerRow)].Value("Seq");
+        ASSERT_TRUE(UpdateRecord(*session.DataServer, "ProviderEntities", provider, {"f20=~~~", "f21=~~~"}));
+        matching.MatchingProvidersListBoxMouseDown(matching.TickBox(row).center());
+        dialogs.Answer(QMessageBox::Yes);
+        dialogs.Answer(QMessageBox::Ok);
+        matching.SendProviderRequestsImageButtonClick();
+        EXPECT_FALSE(matching.isVisible());
+    });
+    View().FindMatchingProvidersImageButtonClick();
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].caption, "Error sending emails");
+    EXPECT_EQ(dialogs.shown[1].text.rfind("There was a problem sending an email to one or more providers.\n", 0), 0u);
+    EXPECT_GT(dialogs.shown[1].text.size(), 64u);
+}
+
+TEST_F(DischargeScreens, DeletingANeedWithActiveQuotesAsksTwiceAndClosesThem) {
+    // A need with a declined bid among its bids.
+    cRecordBatch quotes;
+    int row = 0;
+    int rejected = 0;
+    for (; row < Needs().rowCount() && rejected == 0; ++row) {
+        if (!quotes.Query(session.DataServer.get(), "CaseNeedsQuote", "L2", Needs().Need(row)->Seq, "", 0, 100, "f14",
+                          "", "", "F") ||
+            !quotes.Set->First())
+            continue;
+        do rejected += quotes.Set->ReadField(14) == "R" ? 1 : 0;
+        while (quotes.Set->Next());
+    }
+    ASSERT_GT(rejected, 0) << "the demo case has no need with a declined bid";
+    --row;
+    const std::string need = Needs().Need(row)->Seq;
+    OpenNeed(row, [&](TDischargeItemDetailForm& detail) {
+        // Declined bids only on request; the button and award columns do not sort.
+        auto* declined = Child<QCheckBox>(detail, "RejectionsCB");
+        EXPECT_EQ(detail.Quotes().rowCount(), quotes.Set->Count - rejected);
+        declined->setChecked(true);
+        EXPECT_EQ(detail.Quotes().rowCount(), quotes.Set->Count);
+        declined->setChecked(false);
+        std::vector<std::string> order;
+        for (int q = 0; q < detail.Quotes().rowCount(); ++q) order.push_back(detail.Quotes().Quote(q)->Seq);
+        detail.NeedQuoteHeaderSectionClick(5);
+        for (int q = 0; q < detail.Quotes().rowCount(); ++q) EXPECT_EQ(detail.Quotes().Quote(q)->Seq, order[q]);
+        dialogs.Answer(QMessageBox::Yes);
+        dialogs.Answer(QMessageBox::Yes);
+        detail.CaseNeedDeleteImageButtonClick();
+    });
+    EXPECT_EQ(TakeShown(), (std::vector<std::string>{
+                               "Are you sure you want to delete this case item?",
+                               "This case item has active quotes.  Are you sure you want to delete them?"}));
+    EXPECT_EQ(Field(Record("CaseNeeds", need), 5), "Y");
+    EXPECT_EQ(Needs().RowOfSeq(need), -1);
+    quotes.Set->First();
+    do EXPECT_EQ(Field(Record("CaseNeedsQuote", quotes.Set->Seq), 16), "C");
+    while (quotes.Set->Next());
+}
+
+TEST_F(DischargeScreens, CategoryTicksRoundTripAndTheTwoBoxesOf139AreOneItem) {
+    TCategorySelectionForm& form = *D().CategorySelection;
+    cRecordBatch providers;
+    ASSERT_TRUE(providers.Query(session.DataServer.get(), "ProviderEntities", "L1", "", "", 0, 50, "f10", "", "", "F"));
+    std::string provider;
+    for (bool more = providers.Set->First(); more && provider.empty(); more = providers.Set->Next())
+        if (!Links(providers.Set->Seq).count(139) && !Links(providers.Set->Seq).empty()) provider = providers.Set->Seq;
+    ASSERT_FALSE(provider.empty());
+    const auto links = Links(provider);
+    form.ProviderSeq = provider;
+    form.Connection = session.DataServer.get();
+    form.LoadLinks();
+    for (const auto& [category, link] : links)
+        EXPECT_TRUE(form.Box("S" + QString::number(category))->isChecked()) << category;
+    form.SaveButtonClick();  // nothing changed, nothing written
+    EXPECT_EQ(Links(provider), links);
+
+    form.LoadLinks();
+    form.Box("S139_1")->setChecked(true);
+    EXPECT_TRUE(form.Box("S139")->isChecked());
+    form.Box("S139")->setChecked(true);
+    form.SaveButtonClick();
+    EXPECT_EQ(Links(provider).count(139), 1u);
+
+    form.LoadLinks();
+    EXPECT_TRUE(form.Box("S139")->isChecked() && form.Box("S139_1")->isChecked());
+    form.Box("S139")->setChecked(false);
+    EXPECT_FALSE(form.Box("S139_1")->isChecked());
+    form.SaveButtonClick();
+    EXPECT_EQ(Links(provider), links);
+}
+
+}  // namespace
+}  // namespace dalvero

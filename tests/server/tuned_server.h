@@ -1,0 +1,52 @@
+#pragma once
+// A demo server on loopback whose server.ini is changed before it starts,
+// for limits too large or too slow to reach with the defaults.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db_server_connection.h"
+#include "ini_file.h"
+#include "real_server.h"
+#include "server_instance.h"
+
+namespace dalvero::test {
+
+struct Setting {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+
+class TunedServer {
+public:
+    explicit TunedServer(const std::vector<Setting>& settings)
+        : dir_(RealServer::CopyDataFolder(RealServer::Demo)) {
+        IniFile ini;
+        ini.LoadFromFile((dir_ / "server.ini").string());
+        for (const Setting& s : settings) ini.WriteString(s.section, s.key, s.value);
+        ini.SaveToFile((dir_ / "server.ini").string(), 0600);
+        instance_ = std::make_unique<server::ServerInstance>(dir_, 0, 0);
+    }
+    ~TunedServer() {
+        instance_.reset();
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+
+    server::ServerInstance& Instance() { return *instance_; }
+    const std::filesystem::path& DataDir() const { return dir_; }
+    std::string CaFile() const { return instance_->Config().caFile.string(); }
+    std::unique_ptr<dbServerConnection> ConnectData() const {
+        return std::make_unique<dbServerConnection>("127.0.0.1", std::to_string(instance_->DataPort()), "Dalvero",
+                                                    "", true, 30, CaFile());
+    }
+
+private:
+    std::filesystem::path dir_;
+    std::unique_ptr<server::ServerInstance> instance_;
+};
+
+}  // namespace dalvero::test
