@@ -26,6 +26,7 @@
 #include "field_tag.h"
 #include "focus_frame.h"
 #include "form_keys.h"
+#include "health_detail_forms.h"
 #include "image_button.h"
 #include "item_list_model.h"
 #include "record_ops.h"
@@ -82,7 +83,8 @@ TForm1::TForm1(ClientSession& session)
     // The open case's shared parts go with the case screen when its load fails.
     screens_->CaseEdit->Content().AddList([this] {
         historyRows_->Clear();
-        PatientValues.clear();
+        PatientRecord.clear();
+        CaseFieldValues.clear();
     });
 
     TimeoutTimer->setObjectName("TimeoutTimer");
@@ -126,7 +128,7 @@ void TForm1::BuildPanelMap() {
     add("CaseEdit", s.CaseEdit->Panel(), caseStrip, s.CaseNavigation->CaseInfoImageButton());
     add("ClosedCaseList", s.CaseListPrev->Panel(), listStrip, s.ListNavigation->PreviousCasesTabImage());
     add("PreviousCaseEdit", PlaceholderPanel("PreviousCaseEditPanel"), nullptr, nullptr);
-    add("PatientHealthDetail", PlaceholderPanel("PatientHealthDetailPanel"), caseStrip,
+    add("PatientHealthDetail", s.PatientHealthDetail->Panel(), caseStrip,
         s.CaseNavigation->CaseDetailsImageButton());
     add("CaseHistory", PlaceholderPanel("CaseHistoryPanel"), caseStrip, s.CaseNavigation->CaseHistoryImageButton());
     add("Admin", PlaceholderPanel("AdminPanel"), listStrip, s.ListNavigation->ShowAdminImage());
@@ -355,6 +357,7 @@ void TForm1::CaseFieldExit(QWidget* control) {
 }
 
 void TForm1::SaveChangedCaseFields() {
+    for (const auto& save : PendingSaves) save();
     if (EditMode != 1 || !Session.DataServer) return;
     for (const auto& [number, control] : CaseEditControls)
         FieldSaves.Save(*Session.DataServer, cat::tbl::kCases, screens_->CaseEdit->LoadedCaseSeq(), control, false);

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QString>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -80,13 +81,19 @@ public:
     const cCaseObject* CurrentCaseObject = nullptr;
     std::string PreviousCaseSeq;
     std::string PreviousPatientSeq;
-    StringList PatientValues;
+    // The open patient's Patients record, item n being field n.
+    StringList PatientRecord;
+    // The open case's fields as the case screen read them, name=value ("f22",
+    // the patient's through the alias P: "P10").
+    StringList CaseFieldValues;
     // Field number -> bound control of the case edit screen, in binding order.
     std::vector<std::pair<std::string, QWidget*>> CaseEditControls;
     // The hospital's case workers ("first last", Personnel Seq) for the
     // new-case screen's drop-down.
     std::vector<std::pair<std::string, int>> CaseWorkers;
     int IdleTicks = 0;
+    // Screens with entries of their own to write before the case is left.
+    std::vector<std::function<void()>> PendingSaves;
     // Field writes the server has not taken yet.
     cFieldSaves FieldSaves;
 

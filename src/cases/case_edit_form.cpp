@@ -1,18 +1,34 @@
 #include "case_edit_form.h"
 
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+
+#include "case_dialog.h"
+#include "case_labels.h"
+#include "case_list_navigation_form.h"
+#include "case_navigation_form.h"
+#include "case_screens.h"
 #include "control_text.h"
+#include "date_text.h"
+#include "dialog_seam.h"
 #include "field_saves.h"
 #include "field_tag.h"
 #include "image_button.h"
 #include "item_list_model.h"
 #include "main_window_state.h"
+#include "patient_editors.h"
+#include "record_batch.h"
 #include "record_ops.h"
+#include "sub_list_delegate.h"
 #include "table_catalogue.h"
 #include "ui_case_edit_form.h"
 
 namespace dalvero {
 
 namespace {
+namespace cat = catalogue;
+namespace cs = catalogue::cases;
+
 // Besides the bound fields the screen reads the case worker, the
 // insurances, the patient and the case's own fields.
 constexpr char kJoinedFields[] =
@@ -20,9 +36,27 @@ constexpr char kJoinedFields[] =
     "f33,f34,f35,f36,f37,f39,f40,f41,f42,f43,f44,f45";
 constexpr char kCaseAliases[] =
     "P=Patients:f10,cm=Personnel:f23,ip=InsuranceTypes:f19,is=InsuranceTypes:f20,it=InsuranceTypes:f21";
+// The diagnosis notes fit one request with room to spare.
+constexpr int kNoteBytes = 16000;
+constexpr int kMostRows = 1000;
+// Query option: the keys are no typed dates.
+constexpr char kNoDateKeys[] = "N";
+const QColor kDimmed(0x80, 0x80, 0x80);
+
+std::string F(int field) { return "f" + std::to_string(field); }
+
+void SetLabel(QLabel* label, const std::string& text) { label->setText(QString::fromStdString(text)); }
+
+// Fields of one record read by Seq ("all" of them) as name=value items.
+StringList RecordFields(dbServerConnection& db, const char* table, const std::string& seq) {
+    std::string fields = "all";
+    if (seq.empty() || !ReadRecordFields(db, table, seq, fields)) return {};
+    return StringList(ParseCommaText(fields));
+}
 }  // namespace
 
-TCaseEditForm::TCaseEditForm(MainWindowState& main) : ui(std::make_unique<Ui::TCaseEditForm>()), main_(main) {
+TCaseEditForm::TCaseEditForm(MainWindowState& main, cCaseScreens& screens)
+    : ui(std::make_unique<Ui::TCaseEditForm>()), main_(main), screens_(screens) {
     ui->setupUi(this);
     QListView* const lists[] = {ui->PhysicianListBox, ui->FamilyListBox, ui->DiagnosisCodeListBox,
                                 ui->TreatmentCodeListBox};
@@ -30,13 +64,22 @@ TCaseEditForm::TCaseEditForm(MainWindowState& main) : ui(std::make_unique<Ui::TC
         subLists_[i] = new cItemListModel(this);
         lists[i]->setModel(subLists_[i]);
         lists[i]->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        lists[i]->setItemDelegate(new cSubListDelegate(static_cast<CaseSubList>(i), *subLists_[i], lists[i]));
         content_.AddList([model = subLists_[i]] { model->Clear(); });
     }
-    content_.AddControls({ui->CaseDiagnosisMemo});
+    content_.AddControls({ui->CaseDiagnosisMemo, ui->PatientNameLabel, ui->SSN_Label, ui->BirthdateLabel,
+                          ui->StreetLabel, ui->CityLabel, ui->StateZipLabel, ui->Phone1Label, ui->Phone2Label,
+                          ui->EmailLabel, ui->GenderLabel, ui->EthnicityLabel, ui->LanguageLabel,
+                          ui->OtherLanguageLabel, ui->AdmitDateLabel, ui->CaseNumberLabel, ui->RoomLabel,
+                          ui->HeightLabel, ui->WeightLabel, ui->DischargeDateLabel, ui->CaseWorkerLabel,
+                          ui->PrimaryInsuranceLabel, ui->SecondaryInsLabel, ui->ThirdInsLabel, ui->LeftWithLabel});
     // Nothing is written before a case has loaded.
     content_.Clear();
     cImageButton::Painted(ui->SaveNewCaseImageButton, ImageButtonArt::Shape::Button);
-    cImageButton::Painted(ui->CloseCaseImageButton, ImageButtonArt::Shape::Button);
+    connect(cImageButton::Painted(ui->CloseCaseImageButton, ImageButtonArt::Shape::Button), &cImageButton::clicked,
+            this, &TCaseEditForm::CloseCaseImageButtonClick);
+    for (QWidget* shape : {ui->Shape1, ui->Shape5, ui->Shape7, ui->DischargeEditShape}) shape->installEventFilter(this);
+    LimitNoteLength(ui->CaseDiagnosisMemo, kNoteBytes);
 }
 
 TCaseEditForm::~TCaseEditForm() = default;
@@ -49,8 +92,18 @@ QPlainTextEdit* TCaseEditForm::CaseDiagnosisMemo() const { return ui->CaseDiagno
 
 QLabel* TCaseEditForm::SaveNewCaseImageButton() const { return ui->SaveNewCaseImageButton; }
 
+bool TCaseEditForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::MouseButtonPress || static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+        return false;
+    if (watched == ui->Shape1) Shape1MouseDown();
+    else if (watched == ui->Shape5) Shape5MouseDown();
+    else if (watched == ui->Shape7) Shape7MouseDown();
+    else if (watched == ui->DischargeEditShape) DischargeEditShapeMouseDown();
+    else return false;
+    return true;
+}
+
 bool TCaseEditForm::FillCaseForm() {
-    namespace cs = catalogue::cases;
     StringList bound;
     for (const auto& [number, control] : main_.CaseEditControls) bound.push_back("f" + number);
     std::string values;
@@ -59,14 +112,15 @@ bool TCaseEditForm::FillCaseForm() {
         LoadFailed();
         return false;
     }
-    StringList& v = main_.PatientValues;
+    StringList& v = main_.CaseFieldValues;
     v.SetCommaText(values);
 
-    const std::string caseNumber = v.Value("f" + std::to_string(cs::kCaseNumber));
+    const std::string caseNumber = v.Value(F(cs::kCaseNumber));
     main_.CurrentCaseNumber = caseNumber.empty() ? main_.CurrentCaseSeq : caseNumber;
     const std::string patient = v.Value("P10") + " " + v.Value("P12");
     main_.ShowCaseInformation(main_.CurrentCaseNumber, patient);
     MainWindowState::SetApplicationTitle(patient);
+    FillLabels();
 
     for (const auto& [number, control] : main_.CaseEditControls) {
         SetControlText(control, v.Value("f" + number));
@@ -84,6 +138,42 @@ void TCaseEditForm::LoadFailed() {
     main_.HideCaseInformation();
 }
 
+void TCaseEditForm::FillLabels() {
+    const StringList& v = main_.CaseFieldValues;
+    const auto f = [&v](int field) { return v.Value(F(field)); };
+    SetLabel(ui->PatientNameLabel, PatientFullName(v.Value("P10"), v.Value("P11"), v.Value("P12")));
+    SetLabel(ui->SSN_Label, SsnLabel(v.Value("P13")));
+    SetLabel(ui->BirthdateLabel, DateToDisplay(v.Value("P14")));
+    SetLabel(ui->StreetLabel, f(cs::kStreet));
+    SetLabel(ui->CityLabel, f(cs::kCity));
+    SetLabel(ui->StateZipLabel, f(cs::kState) + "  " + f(cs::kZip));
+    SetLabel(ui->Phone1Label, PhoneLabel(f(cs::kPhone)));
+    SetLabel(ui->Phone2Label, PhoneLabel(f(cs::kPhone2)));
+    SetLabel(ui->EmailLabel, f(cs::kEmail));
+    SetLabel(ui->GenderLabel, GenderMaritalText(f(cs::kSex), f(cs::kMaritalStatus)));
+    SetLabel(ui->EthnicityLabel, f(cs::kEthnicity));
+    SetLabel(ui->LanguageLabel, LanguageName(f(cs::kLanguage)));
+    SetLabel(ui->OtherLanguageLabel, f(cs::kOtherLanguage));
+    SetLabel(ui->AdmitDateLabel, DateToDisplay(f(cs::kAdmission)));
+    SetLabel(ui->CaseNumberLabel, f(cs::kCaseNumber));
+    SetLabel(ui->RoomLabel, RoomText(f(cs::kRoom), f(cs::kBed)));
+    SetLabel(ui->HeightLabel, f(cs::kHeight));
+    SetLabel(ui->WeightLabel, f(cs::kWeight));
+    SetLabel(ui->DischargeDateLabel, DateTimeToDisplay(f(cs::kDischarge)));
+    SetLabel(ui->LeftWithLabel, LeftWithText(f(cs::kLeftHow), f(cs::kLeftHowDetail)));
+
+    dbServerConnection& db = *main_.Session.DataServer;
+    const StringList worker = RecordFields(db, cat::tbl::kPersonnel, f(cs::kCaseWorker));
+    SetLabel(ui->CaseWorkerLabel, worker.empty() ? std::string()
+                                                 : PersonDisplayName(worker.Value("f10"), worker.Value("f11"),
+                                                                     worker.Value("f13")));
+    for (auto [label, field] : {std::pair{ui->PrimaryInsuranceLabel, cs::kPrimaryInsurance},
+                                std::pair{ui->SecondaryInsLabel, cs::kSecondaryInsurance},
+                                std::pair{ui->ThirdInsLabel, cs::kThirdInsurance}})
+        SetLabel(label, RecordFields(db, cat::tbl::kInsuranceTypes, f(field))
+                            .Value(F(cat::insurance_types::kLabelName)));
+}
+
 void TCaseEditForm::ShowEditControls() {
     ui->SaveNewCaseImageButton->hide();
     for (QWidget* w : {static_cast<QWidget*>(ui->CloseCaseImageButton), static_cast<QWidget*>(ui->PatientNamePanel),
@@ -98,6 +188,77 @@ void TCaseEditForm::AttachChangeHandler(QWidget* control) {
             // Text the program puts in is not a change.
             if (memo->document()->isModified()) SetFieldChanged(memo, true);
         });
+}
+
+void TCaseEditForm::DimScreen(bool on) {
+    QWidget* window = ui->CaseEditPanel->window();
+    for (QWidget* w : {window, ui->CaseEditPanel}) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::Window, on ? kDimmed : QColor(Qt::white));
+        w->setPalette(p);
+        w->setAutoFillBackground(true);
+    }
+    QWidget* logo = window->findChild<QWidget*>("HospLogoImage");
+    const bool hasLogo = logo && !window->findChild<QLabel*>("HospLogoImage")->pixmap().isNull();
+    for (QWidget* w : {logo, static_cast<QWidget*>(ui->CloseCaseImageButton), screens_.CaseNavigation->Panel(),
+                       screens_.ListNavigation->Panel()})
+        if (w && (w != logo || hasLogo)) w->setVisible(!on);
+}
+
+template <typename Editor>
+void TCaseEditForm::OpenEditor(Editor& editor) {
+    if (LoadedCaseSeq().empty()) return;
+    // The notes typed so far go first: the editor's changes are read back
+    // over the whole screen.
+    main_.SavePendingCaseFields();
+    DimScreen(true);
+    if (editor.Load()) ExecDialog(editor);
+    FillCaseForm();
+    DimScreen(false);
+}
+
+void TCaseEditForm::Shape1MouseDown() { OpenEditor(*screens_.PatientIdentificationEdit); }
+void TCaseEditForm::Shape5MouseDown() { OpenEditor(*screens_.PatientInfoEdit); }
+void TCaseEditForm::Shape7MouseDown() { OpenEditor(*screens_.PatientAdmission); }
+void TCaseEditForm::DischargeEditShapeMouseDown() { OpenEditor(*screens_.PatientEditDischarge); }
+
+void TCaseEditForm::CloseCaseImageButtonClick() {
+    if (LoadedCaseSeq().empty()) return;
+    if (ShowMessageBox(this, "Are you sure you want to close this case?", "Are you sure",
+                       QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
+        return;
+    // A notes edit not yet saved would be lost with the screen.
+    main_.SavePendingCaseFields();
+    const std::string caseSeq = main_.CurrentCaseSeq;
+    if (!UpdateRecord(*main_.Session.DataServer, cat::tbl::kCases, caseSeq, {F(cs::kClosed) + "=" + cat::kYes})) {
+        ShowMessageBox(this, "The case could not be closed; please try again.", "Error");
+        return;
+    }
+    main_.LoadOpenCaseList();
+    main_.EditMode = 0;
+    ui->SaveNewCaseImageButton->hide();
+    main_.HideCaseInformation();
+    main_.ShowPanel("OpenCaseList");
+    CancelOpenQuotes(caseSeq);
+}
+
+void TCaseEditForm::CancelOpenQuotes(const std::string& caseSeq) {
+    dbServerConnection& db = *main_.Session.DataServer;
+    cRecordBatch needs;
+    if (!needs.Query(&db, cat::tbl::kCaseNeeds, cat::kListByOwner, caseSeq, "", 0, kMostRows, "f1", "", "", "F", "",
+                     kNoDateKeys) ||
+        !needs.Set->First())
+        return;
+    do {
+        cRecordBatch quotes;
+        if (!quotes.Query(&db, cat::tbl::kCaseNeedsQuote, cat::kListByOwner, needs.Set->Seq, "", 0, kMostRows, "f18",
+                          "", "", "F", "", kNoDateKeys) ||
+            !quotes.Set->First())
+            continue;
+        do UpdateRecord(db, cat::tbl::kCaseNeedsQuote, quotes.Set->Seq,
+                        {F(cat::quotes::kClosingMark) + "=" + cat::quotes::kClosedMark});
+        while (quotes.Set->Next());
+    } while (needs.Set->Next());
 }
 
 }  // namespace dalvero

@@ -1,12 +1,15 @@
 #pragma once
-// The case edit screen: the overview of the open case. Its panel
-// "CaseEdit" shows the case's physicians, family contacts, diagnosis and
-// treatment codes, and the diagnosis notes, saved as they are left.
+// The case edit screen: the overview of the open case. Its panel "CaseEdit"
+// shows the patient's identification and information, the admission and
+// discharge, the diagnosis notes (saved as they are left) and the case's
+// physicians, family contacts, diagnosis and treatment codes. A click on a
+// panel opens its editor; Close Case closes the case.
 
 #include <QWidget>
 
 #include <array>
 #include <memory>
+#include <string>
 
 #include "case_queries.h"
 #include "screen_content.h"
@@ -21,12 +24,14 @@ class TCaseEditForm;
 namespace dalvero {
 
 class MainWindowState;
+class cCaseScreens;
+class cCaseDialog;
 class cItemListModel;
 
 class TCaseEditForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TCaseEditForm(MainWindowState& main);
+    TCaseEditForm(MainWindowState& main, cCaseScreens& screens);
     ~TCaseEditForm() override;
 
     QWidget* Panel() const;
@@ -34,9 +39,9 @@ public:
     QPlainTextEdit* CaseDiagnosisMemo() const;
     QLabel* SaveNewCaseImageButton() const;
 
-    // Reads the open case (CurrentCaseSeq) into PatientValues, the main
-    // window's case information and the bound controls, and offers back
-    // text of the case kept in recovery files. A failed read empties the
+    // Reads the open case (CurrentCaseSeq) into CaseFieldValues, every
+    // label, the main window's case information and the bound controls, and
+    // offers back text of the case kept in recovery files. A failed read empties the
     // screen and says so (LoadFailed); false then.
     bool FillCaseForm();
     // Empties the screen and the case information, tells the user, and
@@ -53,9 +58,31 @@ public:
     // Marks a bound control changed when the user modifies it.
     void AttachChangeHandler(QWidget* control);
 
+    // While a modal editor is open the main window and this screen turn grey
+    // and the logo, Close Case and both navigation strips are hidden.
+    void DimScreen(bool on);
+    // The panel clicks: each opens its editor, then the case is read again.
+    void Shape1MouseDown();
+    void Shape5MouseDown();
+    void Shape7MouseDown();
+    void DischargeEditShapeMouseDown();
+    // Asks, saves pending edits, closes the case and cancels its open quotes.
+    void CloseCaseImageButtonClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void FillLabels();
+    // A loaded editor shown modally with the screen dimmed; the case is read
+    // again after it closes. An editor that cannot load is not shown.
+    template <typename Editor>
+    void OpenEditor(Editor& editor);
+    void CancelOpenQuotes(const std::string& caseSeq);
+
     std::unique_ptr<Ui::TCaseEditForm> ui;
     MainWindowState& main_;
+    cCaseScreens& screens_;
     std::array<cItemListModel*, 4> subLists_{};
     cScreenContent content_;
 };

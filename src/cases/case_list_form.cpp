@@ -3,13 +3,18 @@
 #include <QApplication>
 #include <QMouseEvent>
 
+#include "add_case_form.h"
 #include "case_edit_form.h"
 #include "case_list_model.h"
 #include "case_list_sort.h"
 #include "case_row_delegate.h"
 #include "case_row_text.h"
 #include "case_screens.h"
+#include "control_text.h"
+#include "dialog_seam.h"
+#include "field_tag.h"
 #include "form_keys.h"
+#include "health_detail_forms.h"
 #include "image_button.h"
 #include "main_window_state.h"
 #include "my_all_tabs.h"
@@ -56,7 +61,8 @@ TCaseListForm::TCaseListForm(MainWindowState& main, cCaseScreens& screens)
     const MyAllTabs tabs = MakeMyAllTabs(this, ui->ShowMyCasesButtonImage, ui->ShowAllCasesImageButton);
     connect(tabs.mine, &cImageButton::clicked, this, &TCaseListForm::ShowMyCasesButtonImageClick);
     connect(tabs.all, &cImageButton::clicked, this, &TCaseListForm::ShowAllCasesImageButtonClick);
-    cImageButton::Painted(ui->EnterNewCaseButtonImage, ImageButtonArt::Shape::Button);
+    connect(cImageButton::Painted(ui->EnterNewCaseButtonImage, ImageButtonArt::Shape::Button), &cImageButton::clicked,
+            this, &TCaseListForm::EnterNewCaseButtonImageClick);
 }
 
 TCaseListForm::~TCaseListForm() = default;
@@ -110,12 +116,15 @@ void TCaseListForm::OpenCasesListBoxClick(const QModelIndex& index) {
         const bool loaded =
             main_.LoadCaseSubLists(main_.CurrentCaseSeq, false) &&
             ReadRecord(*main_.Session.DataServer, catalogue::tbl::kPatients, main_.CurrentPatientSeq,
-                       main_.PatientValues) &&
+                       main_.PatientRecord) &&
             main_.LoadCaseHistory();
         if (!loaded) edit.LoadFailed();
     }
     main_.EditMode = 1;
     edit.SaveNewCaseImageButton()->hide();
+    // A case that failed to load has said so once; its check-list stays empty.
+    if (edit.LoadedCaseSeq().empty()) screens_.PatientHealthDetail->Clear();
+    else screens_.PatientHealthDetail->LoadHealthDetail();
     main_.ShowPanel("CaseEdit");
 
     list->show();
@@ -130,6 +139,36 @@ void TCaseListForm::ShowMyCasesButtonImageClick() {
 void TCaseListForm::ShowAllCasesImageButtonClick() {
     main_.ShowAllOpenCases = true;
     main_.LoadOpenCaseList();
+}
+
+void TCaseListForm::EnterNewCaseButtonImageClick() {
+    TAddCaseForm& add = *screens_.AddCase;
+    add.FormActivate();
+    ExecDialog(add);
+    if (!add.CaseAdded) return;
+    main_.CurrentCaseObject = nullptr;
+    main_.CurrentCaseSeq = add.CaseSeq;
+    main_.CurrentPatientSeq = add.PatientSeq;
+    const std::string caseNumber = add.CaseValues.Value("f" + std::to_string(catalogue::cases::kCaseNumber));
+    main_.CurrentCaseNumber = caseNumber.empty() ? add.CaseSeq : caseNumber;
+    ReadRecord(*main_.Session.DataServer, catalogue::tbl::kPatients, main_.CurrentPatientSeq, main_.PatientRecord);
+    screens_.CaseEdit->FillCaseForm();
+    ShowCaseFromValues(add.CaseValues, add.PatientName());
+}
+
+void TCaseListForm::ShowCaseFromValues(const StringList& caseValues, const std::string& patientName) {
+    main_.ShowCaseInformation(main_.CurrentCaseNumber, patientName);
+    MainWindowState::SetApplicationTitle(patientName);
+    main_.ClearCaseSubLists();
+    for (const auto& [number, control] : main_.CaseEditControls) {
+        SetControlText(control, caseValues.Value("f" + number));
+        SetFieldChanged(control, false);
+    }
+    main_.EditMode = 1;
+    main_.LoadCaseHistory();
+    screens_.CaseEdit->SaveNewCaseImageButton()->hide();
+    screens_.PatientHealthDetail->LoadHealthDetail();
+    main_.ShowPanel("CaseEdit");
 }
 
 }  // namespace dalvero

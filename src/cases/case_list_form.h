@@ -6,6 +6,9 @@
 #include <QWidget>
 
 #include <memory>
+#include <string>
+
+#include "string_list.h"
 
 class QListView;
 class QModelIndex;
@@ -45,12 +48,17 @@ public:
     void OpenCasesListBoxClick(const QModelIndex& index);
     void ShowMyCasesButtonImageClick();
     void ShowAllCasesImageButtonClick();
+    // "Enter New Case": the intake window, then the new case on the case screen.
+    void EnterNewCaseButtonImageClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void SetHoverRow(int row);
+    // The case just added shown on the case screen, its fields from the
+    // values it was added with.
+    void ShowCaseFromValues(const StringList& caseValues, const std::string& patientName);
 
     std::unique_ptr<Ui::TCaseListForm> ui;
     MainWindowState& main_;

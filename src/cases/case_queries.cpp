@@ -128,18 +128,35 @@ std::optional<std::vector<cCaseObject>> QueryCaseHistory(dbServerConnection& db,
     return QueryCases(db, cat::cases::kListByPatient, patientSeq, kHistoryFields, kHistoryAliases, false);
 }
 
-std::vector<std::pair<std::string, int>> QueryCaseWorkers(dbServerConnection& db, const std::string& hospitalSeq) {
-    std::vector<std::pair<std::string, int>> workers;
+namespace {
+// (text, Seq) entries of a list: the fields' values joined by a blank.
+std::vector<std::pair<std::string, int>> QueryNamedSeqs(dbServerConnection& db, const char* table,
+                                                        const char* index, const std::string& key,
+                                                        std::initializer_list<int> fields) {
+    std::vector<std::pair<std::string, int>> entries;
+    std::vector<std::string> names;
+    for (int f : fields) names.push_back("f" + std::to_string(f));
     cRecordBatch batch;
-    if (!batch.Query(&db, cat::tbl::kPersonnel, cat::personnel::kListByHospital, hospitalSeq, "", 0, kMaxRows,
-                     "f11,f13", "", "", kForward) ||
+    if (!batch.Query(&db, table, index, key, "", 0, kMaxRows, ToCommaText(names), "", "", kForward) ||
         !batch.Set->First())
-        return workers;
+        return entries;
     cBatchSet& set = *batch.Set;
-    do workers.emplace_back(set.ReadField(cat::personnel::kFirstName) + " " + set.ReadField(cat::personnel::kLastName),
-                            ToIntDef(set.Seq, 0));
-    while (set.Next());
-    return workers;
+    do {
+        std::string text;
+        for (int f : fields) text += (text.empty() ? "" : " ") + set.ReadField(f);
+        entries.emplace_back(std::move(text), ToIntDef(set.Seq, 0));
+    } while (set.Next());
+    return entries;
+}
+}  // namespace
+
+std::vector<std::pair<std::string, int>> QueryCaseWorkers(dbServerConnection& db, const std::string& hospitalSeq) {
+    return QueryNamedSeqs(db, cat::tbl::kPersonnel, cat::personnel::kListByHospital, hospitalSeq,
+                          {cat::personnel::kFirstName, cat::personnel::kLastName});
+}
+
+std::vector<std::pair<std::string, int>> QueryInsuranceTypes(dbServerConnection& db) {
+    return QueryNamedSeqs(db, cat::tbl::kInsuranceTypes, cat::kListByName, "", {cat::insurance_types::kName});
 }
 
 std::optional<std::vector<SubListRow>> QueryCaseSubList(dbServerConnection& db, CaseSubList which,

@@ -47,6 +47,8 @@ std::optional<std::vector<cCaseObject>> QueryCaseHistory(dbServerConnection& db,
 
 // The hospital's personnel as "first last" names with their Seq.
 std::vector<std::pair<std::string, int>> QueryCaseWorkers(dbServerConnection& db, const std::string& hospitalSeq);
+// The insurance types (name, Seq) for the discharge editor's drop-downs.
+std::vector<std::pair<std::string, int>> QueryInsuranceTypes(dbServerConnection& db);
 
 enum class CaseSubList { kPhysicians, kFamily, kDiagnosisCodes, kTreatmentCodes };
 

@@ -1,20 +1,33 @@
 #include "case_screens.h"
 
+#include "add_case_form.h"
 #include "case_edit_form.h"
 #include "case_list_form.h"
 #include "case_list_navigation_form.h"
 #include "case_list_prev_form.h"
 #include "case_navigation_form.h"
+#include "health_detail_forms.h"
+#include "main_window_state.h"
+#include "patient_editors.h"
 
 namespace dalvero {
 
 // In the order the main window initialises its hosted screens.
 cCaseScreens::cCaseScreens(MainWindowState& main)
-    : CaseEdit(std::make_unique<TCaseEditForm>(main)),
+    : CaseEdit(std::make_unique<TCaseEditForm>(main, *this)),
       CaseNavigation(std::make_unique<TCaseNavigationForm>(main, *this)),
       CaseList(std::make_unique<TCaseListForm>(main, *this)),
       CaseListPrev(std::make_unique<TCaseListPrevForm>(main)),
-      ListNavigation(std::make_unique<TCaseListNavigationForm>(main)) {}
+      ListNavigation(std::make_unique<TCaseListNavigationForm>(main)),
+      AddCase(std::make_unique<TAddCaseForm>(main)),
+      PatientIdentificationEdit(std::make_unique<TPatientIdentificationEditForm>(main)),
+      PatientAdmission(std::make_unique<TPatientAdmissionForm>(main)),
+      PatientInfoEdit(std::make_unique<TPatientInfoEditForm>(main)),
+      PatientEditDischarge(std::make_unique<TPatientEditDischargeForm>(main)),
+      PatientHealthDetail(std::make_unique<TPatientHealthDetailForm>(main)),
+      PatientHealthDetailNoEdit(std::make_unique<TPatientHealthDetailNoEditForm>(main)) {
+    main.PendingSaves.push_back([this] { PatientHealthDetail->SavePending(); });
+}
 
 cCaseScreens::~cCaseScreens() = default;
 

@@ -7,11 +7,18 @@
 namespace dalvero {
 
 class MainWindowState;
+class TAddCaseForm;
 class TCaseEditForm;
 class TCaseListForm;
 class TCaseListNavigationForm;
 class TCaseListPrevForm;
 class TCaseNavigationForm;
+class TPatientAdmissionForm;
+class TPatientEditDischargeForm;
+class TPatientHealthDetailForm;
+class TPatientHealthDetailNoEditForm;
+class TPatientIdentificationEditForm;
+class TPatientInfoEditForm;
 
 class cCaseScreens {
 public:
@@ -25,6 +32,14 @@ public:
     std::unique_ptr<TCaseListForm> CaseList;
     std::unique_ptr<TCaseListPrevForm> CaseListPrev;
     std::unique_ptr<TCaseListNavigationForm> ListNavigation;
+    // The modal windows of the case screens.
+    std::unique_ptr<TAddCaseForm> AddCase;
+    std::unique_ptr<TPatientIdentificationEditForm> PatientIdentificationEdit;
+    std::unique_ptr<TPatientAdmissionForm> PatientAdmission;
+    std::unique_ptr<TPatientInfoEditForm> PatientInfoEdit;
+    std::unique_ptr<TPatientEditDischargeForm> PatientEditDischarge;
+    std::unique_ptr<TPatientHealthDetailForm> PatientHealthDetail;
+    std::unique_ptr<TPatientHealthDetailNoEditForm> PatientHealthDetailNoEdit;
 };
 
 }  // namespace dalvero

@@ -1,6 +1,5 @@
 #include "phone_entry_rules.h"
 
-#include <algorithm>
 #include <cctype>
 
 namespace dalvero {
@@ -9,47 +8,10 @@ namespace {
 
 bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
-std::size_t DigitsBefore(std::string_view text, std::size_t pos) {
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < pos && i < text.size(); ++i)
-        if (IsDigit(text[i])) ++count;
-    return count;
-}
+}  // namespace
 
-// The caret right after the count-th digit; at the end once all digits are
-// passed, so typing on continues the number.
-std::size_t CaretAfterDigits(std::string_view formatted, std::size_t count) {
-    if (count >= DigitsBefore(formatted, formatted.size())) return formatted.size();
-    std::size_t seen = 0;
-    std::size_t i = 0;
-    for (; i < formatted.size(); ++i) {
-        if (IsDigit(formatted[i]) && seen++ == count) break;
-    }
-    // Before the next digit when nothing precedes it, else right after the last one.
-    if (count == 0) return i;
-    std::size_t pos = i;
-    while (pos > 0 && !IsDigit(formatted[pos - 1])) --pos;
-    return pos;
-}
-
-struct DigitEdit {
-    std::string digits;
-    std::size_t from = 0;   // digit index of the selection's start
-    std::size_t count = 0;  // digits selected
-};
-
-DigitEdit Split(std::string_view text, std::size_t selStart, std::size_t selLength) {
-    DigitEdit edit{PhoneDigits(text), DigitsBefore(text, selStart), 0};
-    edit.count = DigitsBefore(text, selStart + selLength) - edit.from;
-    return edit;
-}
-
-PhoneText Result(const std::string& digits, std::size_t caretDigits) {
-    PhoneText result{FormatPhone(digits), 0};
-    result.caret = CaretAfterDigits(result.text, caretDigits);
-    return result;
-}
-
+namespace {
+constexpr DigitFormat kPhone{PhoneDigits, FormatPhone};
 }  // namespace
 
 char KeypadDigit(char letter) {
@@ -84,30 +46,17 @@ std::string FormatPhone(std::string_view digitsIn) {
 }
 
 PhoneText PhoneInsertDigit(std::string_view text, std::size_t selStart, std::size_t selLength, char digit) {
-    DigitEdit edit = Split(text, selStart, selLength);
-    edit.digits.replace(edit.from, edit.count, 1, digit);
-    return Result(edit.digits, edit.from + 1);
+    return DigitInsert(kPhone, text, selStart, selLength, digit);
 }
 
 PhoneText PhoneBackspace(std::string_view text, std::size_t selStart, std::size_t selLength) {
-    DigitEdit edit = Split(text, selStart, selLength);
-    if (edit.count == 0 && edit.from > 0) {
-        --edit.from;
-        edit.count = 1;
-    }
-    edit.digits.erase(edit.from, edit.count);
-    return Result(edit.digits, edit.from);
+    return DigitBackspace(kPhone, text, selStart, selLength);
 }
 
 PhoneText PhoneDelete(std::string_view text, std::size_t selStart, std::size_t selLength) {
-    DigitEdit edit = Split(text, selStart, selLength);
-    if (edit.count == 0 && edit.from < edit.digits.size()) edit.count = 1;
-    edit.digits.erase(edit.from, edit.count);
-    return Result(edit.digits, edit.from);
+    return DigitDelete(kPhone, text, selStart, selLength);
 }
 
-PhoneText PhoneReformat(std::string_view text, std::size_t caret) {
-    return Result(PhoneDigits(text), PhoneDigits(text.substr(0, std::min(caret, text.size()))).size());
-}
+PhoneText PhoneReformat(std::string_view text, std::size_t caret) { return DigitReformat(kPhone, text, caret); }
 
 }  // namespace dalvero

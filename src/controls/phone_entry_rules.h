@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "digit_entry_rules.h"
+
 namespace dalvero {
 
 // The keypad digit of a letter (ABC 2 ... WXYZ 9, either case); 0 for any
@@ -21,10 +23,7 @@ std::string PhoneDigits(std::string_view text);
 std::string FormatPhone(std::string_view digits);
 
 // A formatted number with its caret, after an edit.
-struct PhoneText {
-    std::string text;
-    std::size_t caret = 0;
-};
+using PhoneText = DigitFieldText;
 
 // Edits at the caret or on the selection (selection start and length in
 // `text`), which work on the digits and step over the format characters.

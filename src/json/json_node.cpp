@@ -30,7 +30,7 @@ std::string Unescape(std::string_view s) {
     std::string out;
     out.reserve(s.size());
     for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 1 < s.size() && std::string_view("\\\"'\r\n\t").find(s[i + 1]) != std::string_view::npos)
+        if (s[i] == '\\' && i + 1 < s.size() && std::string_view("\\\"'\r\n\t|").find(s[i + 1]) != std::string_view::npos)
             ++i;
         out += s[i];
     }
@@ -41,7 +41,8 @@ std::string Escape(std::string_view s) {
     std::string out;
     out.reserve(s.size());
     for (char c : s) {
-        if (c == '"' || c == '\r' || c == '\n' || c == '\t' || c == '\\') out += '\\';
+        // "|" too: a stored "||" would be read back as a line break.
+        if (c == '"' || c == '\r' || c == '\n' || c == '\t' || c == '\\' || c == '|') out += '\\';
         out += c;
     }
     return out;
@@ -138,10 +139,15 @@ void cJsonNode::Parse(std::string_view text) {
     }
 }
 
-void cJsonNode::AddMember(std::string_view nameText, std::string_view valueText) {
-    const std::string name = isObject_ ? NormalizeName(nameText) : std::string();
+bool cJsonNode::MemberName(std::string_view nameText, std::string& name) const {
+    name = isObject_ ? NormalizeName(nameText) : std::string();
     // Items are "name=value" lines, so a name cannot be empty or hold "=".
-    if (isObject_ && (name.empty() || name.find('=') != std::string::npos)) return;
+    return !isObject_ || (!name.empty() && name.find('=') == std::string::npos);
+}
+
+void cJsonNode::AddMember(std::string_view nameText, std::string_view valueText) {
+    std::string name;
+    if (!MemberName(nameText, name)) return;
     const std::string text(valueText);
     Tag tag;
     std::string value;
@@ -173,6 +179,11 @@ void cJsonNode::AddMember(std::string_view nameText, std::string_view valueText)
         value = Unescape(text);
     }
     Store(name, std::move(value), std::move(tag));
+}
+
+void cJsonNode::AddString(std::string_view nameText, std::string_view text) {
+    std::string name;
+    if (MemberName(nameText, name)) Store(name, std::string(text), Tag{kString, nullptr});
 }
 
 void cJsonNode::Store(std::string_view name, std::string value, Tag tag) {

@@ -44,6 +44,9 @@ public:
     // replaced and moves last. In an array the name is ignored; in an object
     // a name that is empty or holds "=" is refused.
     void AddMember(std::string_view name, std::string_view valueText);
+    // Stores text as a string member exactly as given, so that user text
+    // ("true", "{x}", "null", quotes) reads back unchanged; naming as AddMember.
+    void AddString(std::string_view name, std::string_view text);
     // Value text of a member: "1"/"0" for booleans, "object"/"array" for
     // nested nodes, empty for null or a missing member.
     std::string GetString(std::string_view name) const;
@@ -74,6 +77,8 @@ private:
         std::unique_ptr<cJsonNode> child;
     };
 
+    // The stored form of a member name; false when this node cannot hold it.
+    bool MemberName(std::string_view nameText, std::string& name) const;
     void Store(std::string_view name, std::string value, Tag tag);
     std::string WriteValue(std::size_t i) const;
 

@@ -19,7 +19,7 @@
 #include "case_list_prev_form.h"
 #include "case_navigation_form.h"
 #include "case_screens.h"
-#include "gui_client_fixture.h"
+#include "gui_planner_fixture.h"
 #include "gui_keyboard.h"
 #include "item_list_model.h"
 #include "record_ops.h"
@@ -27,30 +27,14 @@
 namespace dalvero {
 namespace {
 
-using test::ClientOnDemoServer;
 using test::Focused;
 using test::FocusedName;
 using test::TabTo;
 
-class CaseScreens : public ClientOnDemoServer {
+class CaseScreens : public test::PlannerOnDemoServer {
 protected:
-    void SetUp() override {
-        Start();
-        const auto& user = DemoUser("Discharge Planner");
-        LogIn(user.email, user.password);
-        main->FormActivate();
-        ASSERT_TRUE(dialogs.shown.empty());
-    }
-
-    cCaseScreens& S() const { return main->Screens(); }
-    cCaseListModel& OpenRows() const { return S().CaseList->Rows(); }
     QListView* List() const { return S().CaseList->OpenCasesListBox(); }
-    bool Shown(const char* name) const {
-        auto* w = main->findChild<QWidget*>(name);
-        return w && w->isVisibleTo(main.get());
-    }
     bool PanelShown(const char* panel) const { return main->HostedPanel(panel)->isVisibleTo(main.get()); }
-    std::string Label(const char* name) const { return main->findChild<QLabel*>(name)->text().toStdString(); }
     std::vector<std::string> Seqs(const cCaseListModel& rows) const {
         std::vector<std::string> seqs;
         for (int i = 0; i < rows.rowCount(); ++i) seqs.push_back(rows.Object(i)->Seq);
@@ -102,8 +86,8 @@ TEST_F(CaseScreens, OpeningACaseAndGoingBackKeepsTheTyping) {
     EXPECT_EQ(Label("CaseInfoLabel"), opened.CaseNumber.empty() ? opened.Seq : opened.CaseNumber);
     EXPECT_EQ(Label("PatientInfoLabel"), opened.FirstName + " " + opened.LastName);
     // The patient's record, item n being field n.
-    ASSERT_GT(main->PatientValues.size(), 12u);
-    EXPECT_EQ(main->PatientValues[10], opened.FirstName);
+    ASSERT_GT(main->PatientRecord.size(), 12u);
+    EXPECT_EQ(main->PatientRecord[10], opened.FirstName);
     const cItemListModel& physicians = S().CaseEdit->SubList(CaseSubList::kPhysicians);
     ASSERT_GT(physicians.rowCount(), 0);
     EXPECT_EQ(physicians.Item(0).GetValue("f12"), "P");

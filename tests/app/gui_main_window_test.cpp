@@ -82,7 +82,7 @@ protected:
         main.EditMode = 1;
         main.CurrentCaseSeq = "12";
         main.Screens().CaseEdit->Content().Loaded("12");
-        main.PatientValues = StringList{"f10=Ann", "f12=Lee"};
+        main.PatientRecord = StringList{"f10=Ann", "f12=Lee"};
     }
     void Edit(const char* text) {
         memo->setPlainText(text);
@@ -116,7 +116,7 @@ TEST_F(FieldExitSave, WritesExactlyTheOneChangedField) {
     EXPECT_EQ(requests[0].Text(), "TableName=Cases,Seq=12,\"f1001=Needs oxygen||at home\"");
     // An emptied field is written empty, not left out.
     EXPECT_EQ(requests[1].Text(), "TableName=Cases,Seq=12,f1001=");
-    EXPECT_EQ(main.PatientValues, (StringList{"f10=Ann", "f12=Lee"}));
+    EXPECT_EQ(main.PatientRecord, (StringList{"f10=Ann", "f12=Lee"}));
 }
 
 TEST_F(FieldExitSave, NothingWrittenWithoutAnOpenCase) {

@@ -1,0 +1,215 @@
+#include "add_case_form.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTreeWidget>
+
+#include "case_records.h"
+#include "case_labels.h"
+#include "choice_box.h"
+#include "date_edit.h"
+#include "dialog_seam.h"
+#include "main_window_state.h"
+#include "phone_edit.h"
+#include "record_batch.h"
+#include "record_ops.h"
+#include "table_catalogue.h"
+#include "ui_add_case_form.h"
+
+namespace dalvero {
+
+namespace {
+namespace cat = catalogue;
+namespace cs = catalogue::cases;
+namespace pt = catalogue::patients;
+
+constexpr int kHistoryRows = 10;
+constexpr char kHistoryFields[] =
+    "f12,f13,f16,f17,f19,f20,f21,f24,f27,f28,f29,f30,f31,f32,f33,f34,f35,f36,f37,f38,f39,f40,f41,f42,f43";
+
+std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
+void SetText(QLineEdit* edit, const std::string& text) { edit->setText(QString::fromStdString(text)); }
+constexpr auto F = FieldItem;
+constexpr auto Item = RecordItem;
+}  // namespace
+
+TAddCaseForm::TAddCaseForm(MainWindowState& main, QWidget* parent)
+    : cCaseDialog(parent), ui(std::make_unique<Ui::TAddCaseForm>()), main_(main) {
+    ui->setupUi(this);
+    ssn_ = new cDigitEdit(ui->PatientSSNEdit, kSsnFormat, false);
+    phone_ = new cPhoneEdit(ui->PatientPhoneEdit);
+    phone2_ = new cPhoneEdit(ui->PatientPhone2Edit);
+    birthday_ = new cDateEdit(ui->PatientBirthdayEdit, this);
+    connect(ssn_, &cDigitEdit::edited, this, &TAddCaseForm::PatientSSNEditChange);
+    FillChoices(ui->PatientGenderEdit, GenderChoices());
+    FillChoices(ui->PatientMaritalStatusEdit, MaritalChoices());
+    FillChoices(ui->PatientEthnicityEdit, EthnicityChoices());
+    FillLanguages(ui->LanguageComboBox, IntakeLanguages());
+    BindButton(ui->SaveNewCaseImageButton, [this] { SaveNewCaseImageButtonClick(); });
+    BindButton(ui->CloseImage, [this] { CloseImageClick(); });
+}
+
+TAddCaseForm::~TAddCaseForm() = default;
+
+void TAddCaseForm::FormActivate() {
+    CaseAdded = false;
+    IsNewPatient = true;
+    PatientSeq.clear();
+    CaseSeq.clear();
+    PatientValues.clear();
+    CaseValues.clear();
+    ui->PatientSSNEdit->clear();
+    ClearEntries();
+    FillSeqChoices(ui->CaseWorkerDropDown, main_.CaseWorkers);
+    if (main_.IsDischargePlanner)
+        ChooseText(ui->CaseWorkerDropDown, main_.Session.UserField(cat::personnel::kFirstName) + " " +
+                                               main_.Session.UserField(cat::personnel::kLastName));
+    ui->PatientSSNEdit->setFocus();
+}
+
+void TAddCaseForm::ClearEntries() {
+    for (QLineEdit* e : {ui->PatientFirstNameEdit, ui->PatientMiddleNameEdit, ui->PatientLastNameEdit,
+                         ui->PatientBirthdayEdit, ui->PatientStreetEdit, ui->PatientCityEdit, ui->PatientStateEdit,
+                         ui->PatientZipEdit, ui->PatientPhoneEdit, ui->PatientPhone2Edit, ui->PatientEmailEdit,
+                         ui->LanguageOtherEdit})
+        e->clear();
+    for (QComboBox* c :
+         {ui->PatientGenderEdit, ui->PatientMaritalStatusEdit, ui->PatientEthnicityEdit, ui->LanguageComboBox})
+        c->setCurrentIndex(-1);
+    ui->PreviousHistoryListBox->clear();
+    ui->PrevCaseHistoryPanel->hide();
+    filledFromRecord_ = false;
+}
+
+void TAddCaseForm::PatientSSNEditChange() {
+    const std::string digits = ssn_->Digits();
+    if (digits == SsnDigits) return;
+    SsnDigits = digits;
+    LookUpPatient();
+}
+
+void TAddCaseForm::LookUpPatient() {
+    // What a found patient filled in goes with the number; a new patient's
+    // typing stays while the number is corrected.
+    if (filledFromRecord_) ClearEntries();
+    PatientValues.clear();
+    PatientSeq.clear();
+    IsNewPatient = true;
+    if (SsnDigits.size() != 9) return;
+    if (!FindRecord(*main_.Session.DataServer, cat::tbl::kPatients, pt::kListBySsn, SsnDigits, "", PatientValues) ||
+        Item(PatientValues, cat::kSeq).empty()) {
+        PatientValues.clear();
+        return;
+    }
+    IsNewPatient = false;
+    filledFromRecord_ = true;
+    PatientSeq = PatientValues[cat::kSeq];
+    SetText(ui->PatientFirstNameEdit, Item(PatientValues, pt::kFirstName));
+    SetText(ui->PatientMiddleNameEdit, Item(PatientValues, pt::kMiddleName));
+    SetText(ui->PatientLastNameEdit, Item(PatientValues, pt::kLastName));
+    SetText(ui->PatientBirthdayEdit, DateToDisplay(Item(PatientValues, pt::kBirthDate)));
+    LoadPreviousHistory();
+}
+
+void TAddCaseForm::LoadPreviousHistory() {
+    cRecordBatch batch;
+    if (!batch.Query(main_.Session.DataServer.get(), cat::tbl::kCases, cs::kListByPatient, PatientSeq, "", 0,
+                     kHistoryRows, kHistoryFields, "", "", "L") ||
+        !batch.Set->First())
+        return;
+    cBatchSet& set = *batch.Set;
+    SetText(ui->PatientStreetEdit, set.ReadField(cs::kStreet));
+    SetText(ui->PatientCityEdit, set.ReadField(cs::kCity));
+    SetText(ui->PatientStateEdit, set.ReadField(cs::kState));
+    SetText(ui->PatientZipEdit, set.ReadField(cs::kZip));
+    phone_->SetNumber(set.ReadField(cs::kPhone));
+    phone2_->SetNumber(set.ReadField(cs::kPhone2));
+    SetText(ui->PatientEmailEdit, set.ReadField(cs::kEmail));
+    ChooseText(ui->PatientGenderEdit, set.ReadField(cs::kSex));
+    ChooseText(ui->PatientMaritalStatusEdit, set.ReadField(cs::kMaritalStatus));
+    ChooseText(ui->PatientEthnicityEdit, set.ReadField(cs::kEthnicity));
+    ChooseValue(ui->LanguageComboBox, set.ReadField(cs::kLanguage).substr(0, 3));
+    SetText(ui->LanguageOtherEdit, set.ReadField(cs::kOtherLanguage));
+    do {
+        const auto shown = [&set](int field) {
+            const CivilDate d = set.ReadDate(field);
+            return QString::fromStdString(d.IsNull() ? std::string() : ToDisplay(d));
+        };
+        new QTreeWidgetItem(ui->PreviousHistoryListBox, {shown(cs::kAdmission), shown(cs::kDischarge)});
+    } while (set.Next());
+    ui->PrevCaseHistoryPanel->show();
+}
+
+std::string TAddCaseForm::MissingChoice() const {
+    if (ui->PatientGenderEdit->currentIndex() < 0) return "Gender";
+    if (ui->PatientMaritalStatusEdit->currentIndex() < 0) return "Marital Status";
+    if (ui->PatientEthnicityEdit->currentIndex() < 0) return "Ethnicity";
+    return {};
+}
+
+StringList TAddCaseForm::NewCaseValues() const {
+    StringList v{F(cs::kPatient, PatientSeq),
+                 F(cs::kHospital, Item(main_.HospitalRecord, cat::kSeq)),
+                 F(cs::kStreet, Text(ui->PatientStreetEdit)),
+                 F(cs::kCity, Text(ui->PatientCityEdit)),
+                 F(cs::kState, Text(ui->PatientStateEdit)),
+                 F(cs::kZip, Text(ui->PatientZipEdit)),
+                 // Digits, as every other screen stores them.
+                 F(cs::kPhone, phone_->Digits()),
+                 F(cs::kPhone2, phone2_->Digits()),
+                 F(cs::kEmail, Text(ui->PatientEmailEdit)),
+                 F(cs::kSex, ChosenText(ui->PatientGenderEdit)),
+                 F(cs::kMaritalStatus, ChosenText(ui->PatientMaritalStatusEdit)),
+                 F(cs::kEthnicity, ChosenText(ui->PatientEthnicityEdit)),
+                 F(cs::kOtherLanguage, Text(ui->LanguageOtherEdit))};
+    if (const std::string code = ChosenValue(ui->LanguageComboBox); !code.empty())
+        v.push_back(F(cs::kLanguage, code));
+    if (const std::string worker = ChosenValue(ui->CaseWorkerDropDown); !worker.empty())
+        v.push_back(F(cs::kCaseWorker, worker));
+    return v;
+}
+
+void TAddCaseForm::SaveNewCaseImageButtonClick() {
+    if (ui->PatientSSNEdit->text().size() != 11 || ui->PatientFirstNameEdit->text().isEmpty()) return;
+    // Checked before anything is written, so that no half case is left.
+    if (const std::string missing = MissingChoice(); !missing.empty()) {
+        ShowMessageBox(this, "Please choose the patient's " + missing + ".", "Missing Data");
+        return;
+    }
+    CaseAdded = true;
+    CaseValues.clear();
+    SsnDigits = ssn_->Digits();
+    dbServerConnection& db = *main_.Session.DataServer;
+    if (IsNewPatient) {
+        PatientValues = {F(pt::kFirstName, Text(ui->PatientFirstNameEdit)),
+                         F(pt::kMiddleName, Text(ui->PatientMiddleNameEdit)),
+                         F(pt::kLastName, Text(ui->PatientLastNameEdit)), F(pt::kSsn, SsnDigits),
+                         F(pt::kBirthDate, birthday_->Value())};
+        const std::string seq = AddRecord(db, cat::tbl::kPatients, PatientValues);
+        if (seq.empty()) {
+            ShowMessageBox(this, "Failed to add patient record", "Error");
+            CaseAdded = false;
+            return;
+        }
+        // A retry after a failed case add must not add the patient again.
+        PatientSeq = seq;
+        main_.CurrentPatientSeq = seq;
+        IsNewPatient = false;
+    }
+    CaseValues = NewCaseValues();
+    CaseSeq = AddRecord(db, cat::tbl::kCases, CaseValues);
+    if (CaseSeq.empty()) {
+        ShowMessageBox(this, "Failed to add case record", "Error");
+        CaseAdded = false;
+        return;
+    }
+    accept();
+}
+
+void TAddCaseForm::CloseImageClick() { reject(); }
+
+std::string TAddCaseForm::PatientName() const {
+    return Text(ui->PatientFirstNameEdit) + " " + Text(ui->PatientLastNameEdit);
+}
+
+}  // namespace dalvero

@@ -1,0 +1,70 @@
+#pragma once
+// "Adding A New Case": finds the patient by Social Security number (filling
+// what earlier cases know), and on saving adds the patient when new and then
+// the case. The caller reads the results after the window closes.
+
+#include <memory>
+#include <string>
+
+#include "case_dialog.h"
+#include "string_list.h"
+
+namespace Ui {
+class TAddCaseForm;
+}
+
+namespace dalvero {
+
+class MainWindowState;
+class cDateEdit;
+class cDigitEdit;
+class cPhoneEdit;
+
+class TAddCaseForm : public cCaseDialog {
+    Q_OBJECT
+public:
+    explicit TAddCaseForm(MainWindowState& main, QWidget* parent = nullptr);
+    ~TAddCaseForm() override;
+
+    // Empties the window for a new case; a discharge planner finds themselves
+    // chosen as case worker.
+    void FormActivate();
+    // After each edit of the number: looks the patient up once it has nine digits.
+    void PatientSSNEditChange();
+    void SaveNewCaseImageButtonClick();
+    void CloseImageClick();
+
+    bool CaseAdded = false;
+    bool IsNewPatient = true;
+    std::string PatientSeq;
+    std::string CaseSeq;
+    // The patient record found (item n is field n) or the values of the one added.
+    StringList PatientValues;
+    StringList CaseValues;
+    std::string SsnDigits;
+    // The patient's name as entered, for the main window's heading.
+    std::string PatientName() const;
+
+protected:
+    void DefaultAction() override { SaveNewCaseImageButtonClick(); }
+
+private:
+    void ClearEntries();
+    void LookUpPatient();
+    void LoadPreviousHistory();
+    // The name of the first of gender, marital status and ethnicity not
+    // chosen; empty when all are.
+    std::string MissingChoice() const;
+    StringList NewCaseValues() const;
+
+    std::unique_ptr<Ui::TAddCaseForm> ui;
+    MainWindowState& main_;
+    cDigitEdit* ssn_;
+    cPhoneEdit* phone_;
+    cPhoneEdit* phone2_;
+    cDateEdit* birthday_;
+    // What the fields show came from a found patient's record.
+    bool filledFromRecord_ = false;
+};
+
+}  // namespace dalvero

@@ -1,0 +1,31 @@
+#pragma once
+// The modal editors of the case screens: Enter does the editor's default
+// action (saving), Escape cancels, and the image buttons act on a click.
+
+#include <QDialog>
+
+#include <functional>
+
+class QLabel;
+class QPlainTextEdit;
+
+namespace dalvero {
+
+class cCaseDialog : public QDialog {
+    Q_OBJECT
+public:
+    using QDialog::QDialog;
+
+protected:
+    // What Enter does.
+    virtual void DefaultAction() = 0;
+    void keyPressEvent(QKeyEvent* event) override;
+    // Paints the image button and runs action on its click.
+    void BindButton(QLabel* image, std::function<void()> action);
+};
+
+// The most a note may hold, in UTF-8 bytes, so that it always fits one
+// request; longer text typed or pasted is cut there and the user told.
+void LimitNoteLength(QPlainTextEdit* memo, int maxBytes);
+
+}  // namespace dalvero

@@ -1,0 +1,29 @@
+#pragma once
+// Reading and writing the open case's Cases and Patients records for the
+// patient editors, with the messages a failed read or write shows.
+
+#include <string>
+
+#include "string_list.h"
+
+class QWidget;
+
+namespace dalvero {
+
+class MainWindowState;
+
+// "fN=value", an item of a record's value list.
+std::string FieldItem(int field, const std::string& value);
+// Item n of a record read by ReadRecord (field n); empty past its end.
+std::string RecordItem(const StringList& record, std::size_t n);
+
+// The open patient and case (CurrentPatientSeq, CurrentCaseSeq); a failure
+// says "Problem reading patient data" or "Problem reading case data".
+bool ReadOpenPatient(MainWindowState& main, QWidget* parent, StringList& record);
+bool ReadOpenCase(MainWindowState& main, QWidget* parent, StringList& record);
+// Writes the values; a failure is said, so that the editor stays open with
+// what the user typed.
+bool UpdateOpenPatient(MainWindowState& main, QWidget* parent, const StringList& values);
+bool UpdateOpenCase(MainWindowState& main, QWidget* parent, const StringList& values);
+
+}  // namespace dalvero

@@ -1,0 +1,107 @@
+#include "health_detail_forms.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLabel>
+
+#include "dialog_seam.h"
+#include "health_checklist.h"
+#include "health_checklist_view.h"
+#include "image_button.h"
+#include "main_window_state.h"
+#include "record_ops.h"
+#include "table_catalogue.h"
+#include "ui_patient_health_detail_form.h"
+#include "ui_patient_health_detail_no_edit_form.h"
+
+namespace dalvero {
+
+namespace {
+namespace cs = catalogue::cases;
+const std::string kField = "f" + std::to_string(cs::kHealthDetails);
+// Notes are read as joined fields, which need an alias list.
+constexpr char kNoteAliases[] = "P=Patients:f10";
+}  // namespace
+
+bool ReadHealthDetail(MainWindowState& main, const std::string& caseSeq, HealthDetail& detail) {
+    detail = {};
+    std::string result;
+    if (!GetRecordFields(*main.Session.DataServer, catalogue::tbl::kCases, caseSeq, kField, result, kNoteAliases))
+        return false;
+    detail = ParseHealthDetail(StringList(ParseCommaText(result)).Value(kField));
+    return true;
+}
+
+TPatientHealthDetailForm::TPatientHealthDetailForm(MainWindowState& main)
+    : ui(std::make_unique<Ui::TPatientHealthDetailForm>()), main_(main), view_(new cHealthChecklistView(true)) {
+    ui->setupUi(this);
+    ui->PatientDetailsScrollBox->setWidget(view_);
+    connect(view_, &cHealthChecklistView::changed, this, [this] { changed_ = true; });
+    // Focus moving from the check-list to anywhere else is leaving it.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* from, QWidget* to) {
+        if (from && view_->isAncestorOf(from) && !(to && view_->isAncestorOf(to))) PatientDetailsScrollBoxExit();
+    });
+    ui->PatientHealthDetailPanel->installEventFilter(this);
+}
+
+TPatientHealthDetailForm::~TPatientHealthDetailForm() { ui->PatientHealthDetailPanel->removeEventFilter(this); }
+
+QWidget* TPatientHealthDetailForm::Panel() const { return ui->PatientHealthDetailPanel; }
+
+bool TPatientHealthDetailForm::eventFilter(QObject* watched, QEvent* event) {
+    // Hidden on its own (another panel shown) or with the window.
+    const bool hidden = event->type() == QEvent::HideToParent || event->type() == QEvent::Hide;
+    if (watched == ui->PatientHealthDetailPanel && hidden) SavePending();
+    return false;
+}
+
+void TPatientHealthDetailForm::Clear() {
+    SavePending();
+    changed_ = false;
+    caseSeq_.clear();
+    view_->SetDetail({});
+}
+
+void TPatientHealthDetailForm::LoadHealthDetail() {
+    Clear();
+    HealthDetail detail;
+    const bool read = ReadHealthDetail(main_, main_.CurrentCaseSeq, detail);
+    // Every entry is set, so nothing of the case shown before stays.
+    view_->SetDetail(detail);
+    if (!read) {
+        ShowMessageBox(this, "Problem reading case data", "Error");
+        return;
+    }
+    caseSeq_ = main_.CurrentCaseSeq;
+}
+
+void TPatientHealthDetailForm::SavePending() {
+    if (!changed_ || caseSeq_.empty()) return;
+    const StringList values{kField + "=" + HealthDetailText(view_->Detail())};
+    if (!UpdateRecord(*main_.Session.DataServer, catalogue::tbl::kCases, caseSeq_, values)) {
+        ShowMessageBox(this, "The health details could not be saved; please try again.", "Error");
+        return;
+    }
+    changed_ = false;
+}
+
+TPatientHealthDetailNoEditForm::TPatientHealthDetailNoEditForm(MainWindowState& main, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TPatientHealthDetailNoEditForm>()), main_(main),
+      view_(new cHealthChecklistView(false)) {
+    ui->setupUi(this);
+    ui->PatientDetailsScrollBox->setWidget(view_);
+    connect(cImageButton::Painted(ui->BackButton, ImageButtonArt::Shape::Button), &cImageButton::clicked, this,
+            &TPatientHealthDetailNoEditForm::BackButtonClick);
+}
+
+TPatientHealthDetailNoEditForm::~TPatientHealthDetailNoEditForm() = default;
+
+bool TPatientHealthDetailNoEditForm::Load(const std::string& caseSeq) {
+    HealthDetail detail;
+    const bool read = ReadHealthDetail(main_, caseSeq, detail);
+    view_->SetDetail(detail);
+    if (!read) ShowMessageBox(this, "Problem reading case data", "Error");
+    return read;
+}
+
+}  // namespace dalvero

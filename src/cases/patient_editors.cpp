@@ -1,0 +1,234 @@
+#include "patient_editors.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include <array>
+
+#include "case_queries.h"
+#include "case_records.h"
+#include "case_labels.h"
+#include "choice_box.h"
+#include "control_events.h"
+#include "date_edit.h"
+#include "date_text.h"
+#include "dialog_seam.h"
+#include "main_window_state.h"
+#include "phone_edit.h"
+#include "table_catalogue.h"
+#include "time_edit.h"
+#include "ui_patient_admission_form.h"
+#include "ui_patient_edit_discharge_form.h"
+#include "ui_patient_identification_edit_form.h"
+#include "ui_patient_info_edit_form.h"
+
+namespace dalvero {
+
+namespace {
+namespace cs = catalogue::cases;
+namespace pt = catalogue::patients;
+constexpr auto F = FieldItem;
+constexpr auto Item = RecordItem;
+
+std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
+void SetText(QLineEdit* edit, const std::string& text) { edit->setText(QString::fromStdString(text)); }
+
+// How the patient left: each button with its stored code.
+std::array<std::pair<QRadioButton*, const char*>, 4> LeftButtons(const Ui::TPatientEditDischargeForm& ui) {
+    return {{{ui.OnTheirOwnRB, cs::kLeftOwn},
+             {ui.FamilyMemberCB, cs::kLeftWithFamily},
+             {ui.TransportCB, cs::kLeftTransported},
+             {ui.OtherRB, cs::kLeftOther}}};
+}
+}  // namespace
+
+// --- identification ---------------------------------------------------------
+
+TPatientIdentificationEditForm::TPatientIdentificationEditForm(MainWindowState& main, QWidget* parent)
+    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientIdentificationEditForm>()), main_(main) {
+    ui->setupUi(this);
+    ssn_ = new cDigitEdit(ui->PatientSSNEdit, kSsnFormat, false);
+    phone_ = new cPhoneEdit(ui->PatientPhoneEdit);
+    phone2_ = new cPhoneEdit(ui->PatientPhone2Edit);
+    ControlEvents::Of(ui->PatientSSNEdit).Exit = [this] { PatientSSNEditExit(); };
+    BindButton(ui->SaveNewCaseImageButton, [this] { SaveNewCaseImageButtonClick(); });
+    BindButton(ui->BackButtonImage, [this] { reject(); });
+}
+
+TPatientIdentificationEditForm::~TPatientIdentificationEditForm() = default;
+
+bool TPatientIdentificationEditForm::Load() {
+    for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
+    lastValidSsn_.clear();
+    StringList patient, record;
+    if (!ReadOpenPatient(main_, this, patient)) return false;
+    ssn_->SetNumber(Item(patient, pt::kSsn));
+    if (ssn_->Digits().size() == 9) lastValidSsn_ = ui->PatientSSNEdit->text();
+    SetText(ui->PatientFirstNameEdit, Item(patient, pt::kFirstName));
+    SetText(ui->PatientMiddleNameEdit, Item(patient, pt::kMiddleName));
+    SetText(ui->PatientLastNameEdit, Item(patient, pt::kLastName));
+    if (!ReadOpenCase(main_, this, record)) return false;
+    SetText(ui->PatientStreetEdit, Item(record, cs::kStreet));
+    SetText(ui->PatientCityEdit, Item(record, cs::kCity));
+    SetText(ui->PatientStateEdit, Item(record, cs::kState));
+    SetText(ui->PatientZipEdit, Item(record, cs::kZip));
+    phone_->SetNumber(Item(record, cs::kPhone));
+    phone2_->SetNumber(Item(record, cs::kPhone2));
+    SetText(ui->PatientEmailEdit, Item(record, cs::kEmail));
+    return true;
+}
+
+bool TPatientIdentificationEditForm::PatientSSNEditExit() {
+    if (ssn_->Digits().size() == 9) {
+        lastValidSsn_ = ui->PatientSSNEdit->text();
+        return true;
+    }
+    ShowMessageBox(this, "The SSN is not 9 numbers", "SSN Invalid");
+    ui->PatientSSNEdit->setText(lastValidSsn_);
+    return false;
+}
+
+void TPatientIdentificationEditForm::SaveNewCaseImageButtonClick() {
+    if (!PatientSSNEditExit()) return;
+    const StringList patient{F(pt::kSsn, ssn_->Digits()), F(pt::kFirstName, Text(ui->PatientFirstNameEdit)),
+                             F(pt::kMiddleName, Text(ui->PatientMiddleNameEdit)),
+                             F(pt::kLastName, Text(ui->PatientLastNameEdit))};
+    const StringList caseValues{F(cs::kStreet, Text(ui->PatientStreetEdit)), F(cs::kCity, Text(ui->PatientCityEdit)),
+                                F(cs::kState, Text(ui->PatientStateEdit)),   F(cs::kZip, Text(ui->PatientZipEdit)),
+                                F(cs::kPhone, phone_->Digits()),             F(cs::kPhone2, phone2_->Digits()),
+                                F(cs::kEmail, Text(ui->PatientEmailEdit))};
+    if (UpdateOpenPatient(main_, this, patient) && UpdateOpenCase(main_, this, caseValues)) accept();
+}
+
+// --- admission --------------------------------------------------------------
+
+TPatientAdmissionForm::TPatientAdmissionForm(MainWindowState& main, QWidget* parent)
+    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientAdmissionForm>()), main_(main) {
+    ui->setupUi(this);
+    admitDate_ = new cDateEdit(ui->AdmitDateEdit, this);
+    BindButton(ui->SaveNewCaseImageButton, [this] { SaveNewCaseImageButtonClick(); });
+    BindButton(ui->BackButtonImage, [this] { reject(); });
+}
+
+TPatientAdmissionForm::~TPatientAdmissionForm() = default;
+
+bool TPatientAdmissionForm::Load() {
+    for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
+    StringList record;
+    if (!ReadOpenCase(main_, this, record)) return false;
+    SetText(ui->AdmitDateEdit, DateToDisplay(Item(record, cs::kAdmission)));
+    SetText(ui->CaseNumberEdit, Item(record, cs::kCaseNumber));
+    SetText(ui->RoomEdit, Item(record, cs::kRoom));
+    SetText(ui->BedEdit, Item(record, cs::kBed));
+    return true;
+}
+
+void TPatientAdmissionForm::SaveNewCaseImageButtonClick() {
+    const StringList values{F(cs::kAdmission, admitDate_->Value()), F(cs::kCaseNumber, Text(ui->CaseNumberEdit)),
+                            F(cs::kRoom, Text(ui->RoomEdit)), F(cs::kBed, Text(ui->BedEdit))};
+    if (UpdateOpenCase(main_, this, values)) accept();
+}
+
+// --- patient information ----------------------------------------------------
+
+TPatientInfoEditForm::TPatientInfoEditForm(MainWindowState& main, QWidget* parent)
+    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientInfoEditForm>()), main_(main) {
+    ui->setupUi(this);
+    birthday_ = new cDateEdit(ui->PatientBirthdayEdit, this);
+    FillChoices(ui->PatientGenderEdit, GenderChoices());
+    FillChoices(ui->PatientMaritalStatusEdit, MaritalChoices());
+    FillChoices(ui->PatientEthnicityEdit, EthnicityChoices());
+    FillLanguages(ui->LanguageComboBox, InfoEditLanguages());
+    BindButton(ui->SaveNewCaseImageButton, [this] { SaveNewCaseImageButtonClick(); });
+    BindButton(ui->BackButtonImage, [this] { reject(); });
+}
+
+TPatientInfoEditForm::~TPatientInfoEditForm() = default;
+
+bool TPatientInfoEditForm::Load() {
+    for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
+    for (QComboBox* c : findChildren<QComboBox*>()) c->setCurrentIndex(-1);
+    StringList patient, record;
+    if (!ReadOpenPatient(main_, this, patient)) return false;
+    SetText(ui->PatientBirthdayEdit, DateToDisplay(Item(patient, pt::kBirthDate)));
+    if (!ReadOpenCase(main_, this, record)) return false;
+    SetText(ui->HeightEdit, Item(record, cs::kHeight));
+    SetText(ui->WeightEdit, Item(record, cs::kWeight));
+    ChooseText(ui->PatientGenderEdit, Item(record, cs::kSex));
+    ChooseText(ui->PatientMaritalStatusEdit, Item(record, cs::kMaritalStatus));
+    ChooseText(ui->PatientEthnicityEdit, Item(record, cs::kEthnicity));
+    SetText(ui->LanguageOtherEdit, Item(record, cs::kOtherLanguage));
+    ChooseValue(ui->LanguageComboBox, Item(record, cs::kLanguage));
+    return true;
+}
+
+void TPatientInfoEditForm::SaveNewCaseImageButtonClick() {
+    StringList caseValues{F(cs::kHeight, Text(ui->HeightEdit)),
+                          F(cs::kWeight, Text(ui->WeightEdit)),
+                          F(cs::kSex, ChosenText(ui->PatientGenderEdit)),
+                          F(cs::kMaritalStatus, ChosenText(ui->PatientMaritalStatusEdit)),
+                          F(cs::kEthnicity, ChosenText(ui->PatientEthnicityEdit)),
+                          F(cs::kOtherLanguage, Text(ui->LanguageOtherEdit))};
+    if (const std::string code = ChosenValue(ui->LanguageComboBox); !code.empty())
+        caseValues.push_back(F(cs::kLanguage, code));
+    if (UpdateOpenPatient(main_, this, {F(pt::kBirthDate, birthday_->Value())}) &&
+        UpdateOpenCase(main_, this, caseValues))
+        accept();
+}
+
+// --- discharge --------------------------------------------------------------
+
+TPatientEditDischargeForm::TPatientEditDischargeForm(MainWindowState& main, QWidget* parent)
+    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientEditDischargeForm>()), main_(main) {
+    ui->setupUi(this);
+    date_ = new cDateEdit(ui->DischargeDateEdit, this);
+    time_ = new cTimeEdit(ui->DischargeTimeEdit, false);
+    BindButton(ui->SaveNewCaseImageButton, [this] { SaveNewCaseImageButtonClick(); });
+    BindButton(ui->BackButtonImage, [this] { reject(); });
+}
+
+TPatientEditDischargeForm::~TPatientEditDischargeForm() = default;
+
+bool TPatientEditDischargeForm::Load() {
+    for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
+    for (QRadioButton* b : findChildren<QRadioButton*>()) {
+        b->setAutoExclusive(false);
+        b->setChecked(false);
+        b->setAutoExclusive(true);
+    }
+    StringList record;
+    if (!ReadOpenCase(main_, this, record)) return false;
+    dbServerConnection& db = *main_.Session.DataServer;
+    FillSeqChoices(ui->CaseWorkerDropDown, QueryCaseWorkers(db, main_.HospitalSeq));
+    const auto insurances = QueryInsuranceTypes(db);
+    for (QComboBox* c : {ui->PrimaryInsDropdown, ui->SecondaryInsDropdown, ui->ThirdInsDropdown})
+        FillSeqChoices(c, insurances);
+    ChooseValue(ui->CaseWorkerDropDown, Item(record, cs::kCaseWorker));
+    ChooseValue(ui->PrimaryInsDropdown, Item(record, cs::kPrimaryInsurance));
+    ChooseValue(ui->SecondaryInsDropdown, Item(record, cs::kSecondaryInsurance));
+    ChooseValue(ui->ThirdInsDropdown, Item(record, cs::kThirdInsurance));
+    const std::string stamp = Item(record, cs::kDischarge);
+    SetText(ui->DischargeDateEdit, DateToDisplay(stamp));
+    if (stamp.size() >= 12) SetText(ui->DischargeTimeEdit, stamp.substr(8, 2) + ":" + stamp.substr(10, 2));
+    const std::string how = Item(record, cs::kLeftHow);
+    for (auto [button, code] : LeftButtons(*ui))
+        if (how == code) button->setChecked(true);
+    SetText(ui->ExplainEdit, Item(record, cs::kLeftHowDetail));
+    return true;
+}
+
+void TPatientEditDischargeForm::SaveNewCaseImageButtonClick() {
+    StringList values{F(cs::kDischarge, DischargeStamp(date_->Value(), time_->Value()))};
+    for (auto [box, field] : {std::pair{ui->CaseWorkerDropDown, cs::kCaseWorker},
+                              std::pair{ui->PrimaryInsDropdown, cs::kPrimaryInsurance},
+                              std::pair{ui->SecondaryInsDropdown, cs::kSecondaryInsurance},
+                              std::pair{ui->ThirdInsDropdown, cs::kThirdInsurance}})
+        if (const std::string seq = ChosenValue(box); !seq.empty()) values.push_back(F(field, seq));
+    for (auto [button, code] : LeftButtons(*ui))
+        if (button->isChecked()) values.push_back(F(cs::kLeftHow, code));
+    values.push_back(F(cs::kLeftHowDetail, Text(ui->ExplainEdit)));
+    if (UpdateOpenCase(main_, this, values)) accept();
+}
+
+}  // namespace dalvero

@@ -1,0 +1,108 @@
+#pragma once
+// The four modal editors of the case screen's panels. Each reads the open
+// case (and patient) when loaded; a failed read says so and the editor is not
+// shown, so that its empty fields can never be saved over the record. Save
+// writes and closes; a failed write keeps the editor open with the typing.
+
+#include <memory>
+#include <string>
+
+#include "case_dialog.h"
+
+namespace Ui {
+class TPatientIdentificationEditForm;
+class TPatientAdmissionForm;
+class TPatientInfoEditForm;
+class TPatientEditDischargeForm;
+}  // namespace Ui
+
+namespace dalvero {
+
+class MainWindowState;
+class cDateEdit;
+class cDigitEdit;
+class cPhoneEdit;
+class cTimeEdit;
+
+// "Edit Patient Identification Info": the number, names, address, phones, e-mail.
+class TPatientIdentificationEditForm : public cCaseDialog {
+    Q_OBJECT
+public:
+    explicit TPatientIdentificationEditForm(MainWindowState& main, QWidget* parent = nullptr);
+    ~TPatientIdentificationEditForm() override;
+    bool Load();
+    void SaveNewCaseImageButtonClick();
+    // Leaving the number: anything but nine digits is refused and the last
+    // valid number put back.
+    bool PatientSSNEditExit();
+
+protected:
+    void DefaultAction() override { SaveNewCaseImageButtonClick(); }
+
+private:
+    std::unique_ptr<Ui::TPatientIdentificationEditForm> ui;
+    MainWindowState& main_;
+    cDigitEdit* ssn_;
+    cPhoneEdit* phone_;
+    cPhoneEdit* phone2_;
+    QString lastValidSsn_;
+};
+
+// "Patient Admission Information": admission date, case number, room, bed.
+class TPatientAdmissionForm : public cCaseDialog {
+    Q_OBJECT
+public:
+    explicit TPatientAdmissionForm(MainWindowState& main, QWidget* parent = nullptr);
+    ~TPatientAdmissionForm() override;
+    bool Load();
+    void SaveNewCaseImageButtonClick();
+
+protected:
+    void DefaultAction() override { SaveNewCaseImageButtonClick(); }
+
+private:
+    std::unique_ptr<Ui::TPatientAdmissionForm> ui;
+    MainWindowState& main_;
+    cDateEdit* admitDate_;
+};
+
+// "Edit Patient Information": birth date, height, weight, gender, marital
+// status, ethnicity, language.
+class TPatientInfoEditForm : public cCaseDialog {
+    Q_OBJECT
+public:
+    explicit TPatientInfoEditForm(MainWindowState& main, QWidget* parent = nullptr);
+    ~TPatientInfoEditForm() override;
+    bool Load();
+    void SaveNewCaseImageButtonClick();
+
+protected:
+    void DefaultAction() override { SaveNewCaseImageButtonClick(); }
+
+private:
+    std::unique_ptr<Ui::TPatientInfoEditForm> ui;
+    MainWindowState& main_;
+    cDateEdit* birthday_;
+};
+
+// "Edit Patient Discharge Information": discharge date and time, case
+// worker, insurances, how the patient left.
+class TPatientEditDischargeForm : public cCaseDialog {
+    Q_OBJECT
+public:
+    explicit TPatientEditDischargeForm(MainWindowState& main, QWidget* parent = nullptr);
+    ~TPatientEditDischargeForm() override;
+    bool Load();
+    void SaveNewCaseImageButtonClick();
+
+protected:
+    void DefaultAction() override { SaveNewCaseImageButtonClick(); }
+
+private:
+    std::unique_ptr<Ui::TPatientEditDischargeForm> ui;
+    MainWindowState& main_;
+    cDateEdit* date_;
+    cTimeEdit* time_;
+};
+
+}  // namespace dalvero

@@ -1,0 +1,62 @@
+#include "sub_list_delegate.h"
+
+#include <QApplication>
+#include <QPainter>
+
+#include "case_object.h"
+#include "item_list_model.h"
+
+namespace dalvero {
+
+namespace {
+constexpr int kRowHeight = 15;
+constexpr int kTextIndent = 1;
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+}  // namespace
+
+SubListRowTexts SubListTexts(CaseSubList which, const ListBoxItemClass& item) {
+    const auto v = [&item](const char* name) { return item.GetValue(name); };
+    switch (which) {
+    case CaseSubList::kPhysicians: {
+        std::string first = v("doc11") + " " + v("doc13");
+        if (!v("f13").empty()) first += " (" + v("f13") + ")";
+        return {first, v("doc19"), true};
+    }
+    case CaseSubList::kFamily:
+        return {v("f11") + " " + v("f13") + " (" + v("f22") + ")", v("f19"), true};
+    case CaseSubList::kDiagnosisCodes:
+    case CaseSubList::kTreatmentCodes:
+        break;
+    }
+    return {v("f11"), v("f1001"), false};
+}
+
+cSubListDelegate::cSubListDelegate(CaseSubList which, const cItemListModel& rows, QObject* parent)
+    : QStyledItemDelegate(parent), which_(which), rows_(rows) {}
+
+void cSubListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    QStyleOptionViewItem background = option;
+    initStyleOption(&background, index);
+    background.text.clear();
+    QApplication::style()->drawControl(QStyle::CE_ItemViewItem, &background, painter, background.widget);
+    if (index.row() >= rows_.rowCount()) return;
+    const SubListRowTexts texts = SubListTexts(which_, rows_.Item(index.row()));
+    const QRect r = option.rect;
+    painter->save();
+    painter->setPen(option.palette.color(option.state & QStyle::State_Selected ? QPalette::HighlightedText
+                                                                                : QPalette::Text));
+    painter->drawText(r.adjusted(kTextIndent, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, Q(texts.first));
+    if (texts.secondAtRight)
+        painter->drawText(r.adjusted(0, 0, -kSubListRightGap, 0), Qt::AlignRight | Qt::AlignVCenter,
+                          Q(texts.second));
+    else
+        painter->drawText(r.adjusted(kSubListSecondLeft, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                          Q(texts.second));
+    painter->restore();
+}
+
+QSize cSubListDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    return {QStyledItemDelegate::sizeHint(option, index).width(), std::max(kRowHeight, option.fontMetrics.height())};
+}
+
+}  // namespace dalvero

@@ -1,0 +1,261 @@
+// The case screen on the demo server: the panel editors and the labels they
+// change, an empty case, Close Case with a notes edit pending, and the health
+// check-list saved on leaving it and cleared between cases.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "case_edit_form.h"
+#include "case_list_form.h"
+#include "case_list_model.h"
+#include "case_screens.h"
+#include "gui_planner_fixture.h"
+#include "health_checklist.h"
+#include "health_checklist_view.h"
+#include "health_detail_forms.h"
+#include "patient_editors.h"
+#include "record_batch.h"
+#include "record_ops.h"
+
+namespace dalvero {
+namespace {
+
+class CaseEdit : public test::PlannerOnDemoServer {
+protected:
+    void OpenRow(int row) { S().CaseList->OpenCasesListBoxClick(OpenRows().index(row)); }
+    template <typename T>
+    static T* In(QWidget& w, const char* name) {
+        T* found = w.findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    StringList Case(const std::string& seq) {
+        StringList values;
+        EXPECT_TRUE(ReadRecord(*session.DataServer, "Cases", seq, values));
+        return values;
+    }
+    std::string Note(const std::string& seq, const char* field) {
+        std::string stored;
+        EXPECT_TRUE(GetRecordFields(*session.DataServer, "Cases", seq, field, stored, "P=Patients:f10"));
+        return StringList(ParseCommaText(stored)).Value(field);
+    }
+    // The editor's window is up and the main window dimmed behind it.
+    void ExpectDimmed() {
+        EXPECT_FALSE(In<QWidget>(*main, "CloseCaseImageButton")->isVisibleTo(main.get()));
+        EXPECT_EQ(main->palette().color(QPalette::Window), QColor(0x80, 0x80, 0x80));
+    }
+};
+
+TEST_F(CaseEdit, EachEditorWritesItsFieldsAndTheLabelsFollow) {
+    OpenRow(0);
+    const std::string seq = main->CurrentCaseSeq;
+
+    dialogs.InDialog([&](QDialog& d) {
+        ExpectDimmed();
+        In<QLineEdit>(d, "AdmitDateEdit")->setText("03/07/2024");
+        In<QLineEdit>(d, "CaseNumberEdit")->setText("C-77");
+        In<QLineEdit>(d, "RoomEdit")->setText("12");
+        In<QLineEdit>(d, "BedEdit")->clear();
+        QTest::keyClick(&d, Qt::Key_Return);  // Enter saves
+    });
+    S().CaseEdit->Shape7MouseDown();
+    StringList c = Case(seq);
+    EXPECT_EQ(c[12], "20240307");
+    EXPECT_EQ(c[22], "C-77");
+    EXPECT_EQ(Label("AdmitDateLabel"), "03/07/2024");
+    EXPECT_EQ(Label("RoomLabel"), "12");
+    EXPECT_EQ(Label("CaseInfoLabel"), "C-77");
+    EXPECT_EQ(main->palette().color(QPalette::Window), QColor(Qt::white));
+
+    const std::string insurance = c[19];
+    dialogs.InDialog([&](QDialog& d) {
+        In<QLineEdit>(d, "DischargeDateEdit")->setText("03/07/2024");
+        In<QLineEdit>(d, "DischargeTimeEdit")->setText("14:05");
+        In<QComboBox>(d, "PrimaryInsDropdown")->setCurrentIndex(-1);
+        In<QRadioButton>(d, "FamilyMemberCB")->setChecked(true);
+        In<QLineEdit>(d, "ExplainEdit")->setText("son");
+        QTest::keyClick(&d, Qt::Key_Return);
+    });
+    S().CaseEdit->DischargeEditShapeMouseDown();
+    c = Case(seq);
+    EXPECT_EQ(c[13], "20240307140500");
+    EXPECT_EQ(c[19], insurance);  // no choice: left out of the update
+    EXPECT_EQ(c[44], "2");
+    EXPECT_EQ(Label("DischargeDateLabel"), "03/07/2024 2:05 PM");
+    EXPECT_EQ(Label("LeftWithLabel"), "Left with family member (son)");
+
+    // No time is midnight, not a half value.
+    dialogs.InDialog([&](QDialog& d) {
+        In<QLineEdit>(d, "DischargeTimeEdit")->clear();
+        QTest::keyClick(&d, Qt::Key_Return);
+    });
+    S().CaseEdit->DischargeEditShapeMouseDown();
+    EXPECT_EQ(Case(seq)[13], "20240307000000");
+
+    dialogs.Answer(QMessageBox::Ok);
+    dialogs.InDialog([&](QDialog& d) {
+        QLineEdit* ssn = In<QLineEdit>(d, "PatientSSNEdit");
+        const QString valid = ssn->text();
+        EXPECT_EQ(valid.size(), 11);
+        // A number cut short is refused on leaving it and the valid one put back.
+        QTest::keyClick(ssn, Qt::Key_Backspace);
+        static_cast<TPatientIdentificationEditForm&>(d).PatientSSNEditExit();
+        EXPECT_EQ(dialogs.shown.back().text, "The SSN is not 9 numbers");
+        EXPECT_EQ(ssn->text(), valid);
+        In<QLineEdit>(d, "PatientMiddleNameEdit")->setText("Q");
+        QLineEdit* phone = In<QLineEdit>(d, "PatientPhoneEdit");
+        phone->clear();
+        QTest::keyClicks(phone, "5551234");
+        QTest::keyClick(&d, Qt::Key_Return);
+    });
+    S().CaseEdit->Shape1MouseDown();
+    EXPECT_EQ(Case(seq)[39], "5551234");
+    EXPECT_EQ(Label("Phone1Label"), "(555) 123-4");
+    EXPECT_NE(Label("PatientNameLabel").find(" Q "), std::string::npos);
+
+    dialogs.InDialog([&](QDialog& d) {
+        In<QComboBox>(d, "PatientGenderEdit")->setCurrentText("F");
+        In<QComboBox>(d, "PatientMaritalStatusEdit")->setCurrentText("M");
+        In<QComboBox>(d, "LanguageComboBox")->setCurrentText("Spanish");
+        In<QLineEdit>(d, "HeightEdit")->setText("5'4\"");
+        QTest::keyClick(&d, Qt::Key_Return);
+    });
+    S().CaseEdit->Shape5MouseDown();
+    c = Case(seq);
+    EXPECT_EQ(c[30], "F");
+    EXPECT_EQ(c[42], "SPA");
+    EXPECT_EQ(Label("GenderLabel"), "Female, Married");
+    EXPECT_EQ(Label("LanguageLabel"), "Spanish");
+    EXPECT_EQ(Label("HeightLabel"), "5'4\"");
+    EXPECT_FALSE(Label("CaseWorkerLabel").empty());
+}
+
+TEST_F(CaseEdit, AnEmptyCaseShowsEmptyLabels) {
+    OpenRow(0);
+    const std::string empty = AddRecord(*session.DataServer, "Cases", {"f10=" + main->CurrentPatientSeq});
+    ASSERT_FALSE(empty.empty());
+    main->CurrentCaseSeq = empty;
+    S().CaseEdit->FillCaseForm();
+    for (const char* name : {"AdmitDateLabel", "RoomLabel", "DischargeDateLabel", "CaseWorkerLabel",
+                             "PrimaryInsuranceLabel", "GenderLabel", "LanguageLabel", "LeftWithLabel", "Phone1Label"})
+        EXPECT_EQ(Label(name), "") << name;
+    EXPECT_EQ(Label("StateZipLabel"), "  ");
+    EXPECT_EQ(Label("CaseInfoLabel"), empty);  // no case number: the Seq
+}
+
+TEST_F(CaseEdit, CloseCaseSavesThePendingNotesAndCancelsTheOpenQuotes) {
+    // A case with quotes.
+    int row = 0;
+    std::vector<std::string> quoteSeqs;
+    for (; row < OpenRows().rowCount() && quoteSeqs.empty(); ++row) {
+        cRecordBatch needs;
+        if (!needs.Query(session.DataServer.get(), "CaseNeeds", "L2", OpenRows().Object(row)->Seq, "", 0, 100, "f1",
+                         "", "", "F") ||
+            !needs.Set->First())
+            continue;
+        do {
+            cRecordBatch quotes;
+            if (quotes.Query(session.DataServer.get(), "CaseNeedsQuote", "L2", needs.Set->Seq, "", 0, 100, "f18",
+                             "", "", "F") &&
+                quotes.Set->First())
+                do quoteSeqs.push_back(quotes.Set->Seq);
+                while (quotes.Set->Next());
+        } while (needs.Set->Next());
+    }
+    ASSERT_FALSE(quoteSeqs.empty());
+    OpenRow(row - 1);
+    const std::string seq = main->CurrentCaseSeq;
+
+    QPlainTextEdit* memo = S().CaseEdit->CaseDiagnosisMemo();
+    memo->moveCursor(QTextCursor::End);
+    QTest::keyClicks(memo, " Ready to go home.");
+    const std::string typed = memo->toPlainText().toStdString();
+    dialogs.Answer(QMessageBox::Cancel);
+    S().CaseEdit->CloseCaseImageButtonClick();
+    EXPECT_NE(Case(seq)[18], "Y");
+    EXPECT_EQ(main->EditMode, 1);
+
+    dialogs.Answer(QMessageBox::Ok);
+    S().CaseEdit->CloseCaseImageButtonClick();
+    EXPECT_EQ(dialogs.shown.back().text, "Are you sure you want to close this case?");
+    EXPECT_EQ(Case(seq)[18], "Y");
+    EXPECT_EQ(Note(seq, "f1001"), typed);
+    for (const std::string& q : quoteSeqs) {
+        StringList quote;
+        ASSERT_TRUE(ReadRecord(*session.DataServer, "CaseNeedsQuote", q, quote));
+        EXPECT_EQ(quote[16], "C");
+    }
+    EXPECT_EQ(main->EditMode, 0);
+    EXPECT_TRUE(main->HostedPanel("OpenCaseList")->isVisibleTo(main.get()));
+    for (int i = 0; i < OpenRows().rowCount(); ++i) EXPECT_NE(OpenRows().Object(i)->Seq, seq);
+}
+
+TEST_F(CaseEdit, ChecklistRoundTripsHostileTextAndNeverCarriesTicksToTheNextCase) {
+    OpenRow(0);
+    const std::string caseA = main->CurrentCaseSeq;
+    TPatientHealthDetailForm& form = *S().PatientHealthDetail;
+    cHealthChecklistView& view = form.Checklist();
+    main->ShowPanel("PatientHealthDetail");
+
+    // The entry rules: N/A clears its group, any other entry unticks N/A.
+    auto* bladderNA = In<QRadioButton>(view, "BladderNARadioButton");
+    QLineEdit* bladderOther = In<QLineEdit>(view, "BladderOther");
+    QTest::keyClicks(bladderOther, "true");
+    bladderNA->click();
+    EXPECT_TRUE(bladderOther->text().isEmpty());
+    EXPECT_TRUE(bladderNA->font().bold());
+    QTest::keyClicks(bladderOther, "true");
+    EXPECT_FALSE(bladderNA->isChecked());
+
+    const std::string hostile[] = {"{x}", "say \"null\" \\ back", "a||b, c:d", "Zoë 東京"};
+    In<QCheckBox>(view, "Vision1")->click();
+    In<QLineEdit>(view, "VisionOther")->setText(QString::fromStdString(hostile[0]));
+    QPlainTextEdit* allergies = In<QPlainTextEdit>(view, "AllergiesMemo");
+    allergies->setPlainText(QString::fromStdString(hostile[1]) + "\nline two");
+    auto* grid = In<QTableWidget>(view, kPrescriptionsGrid);
+    grid->setItem(0, 0, new QTableWidgetItem(QString::fromStdString(hostile[2])));
+    grid->setItem(0, 5, new QTableWidgetItem(QString::fromStdString(hostile[3])));
+    // A note past its limit is cut there, and the user told.
+    dialogs.Answer(QMessageBox::Ok);
+    QPlainTextEdit* wounds = In<QPlainTextEdit>(view, "WoundsMemo");
+    wounds->setPlainText(QString(7000, u'x'));
+    EXPECT_EQ(dialogs.shown.back().caption, "Note too long");
+    EXPECT_EQ(wounds->toPlainText().size(), 6000);
+    const HealthDetail typed = view.Detail();
+    main->ShowPanel("CaseEdit");  // leaving the panel saves
+
+    const HealthDetail stored = ParseHealthDetail(Note(caseA, "f1002"));
+    EXPECT_EQ(stored.values, typed.values);
+    EXPECT_EQ(stored.grid, typed.grid);
+    EXPECT_EQ(stored.Value("BladderOther"), "true");
+    EXPECT_EQ(stored.Value("AllergiesMemo"), hostile[1] + "\r\nline two");
+    EXPECT_EQ(stored.grid[1][1], hostile[2]);
+
+    // Case B shows only its own entries, and leaving it stores none of A's.
+    const std::string caseB = AddRecord(*session.DataServer, "Cases", {"f10=" + main->CurrentPatientSeq});
+    main->CurrentCaseSeq = caseB;
+    form.LoadHealthDetail();
+    EXPECT_FALSE(In<QCheckBox>(view, "Vision1")->isChecked());
+    EXPECT_TRUE(view.Detail().values.empty());
+    main->ShowPanel("PatientHealthDetail");
+    main->ShowPanel("CaseEdit");
+    EXPECT_EQ(Note(caseB, "f1002"), "");
+    main->CurrentCaseSeq = caseA;
+    form.LoadHealthDetail();
+    EXPECT_EQ(view.Detail().values, typed.values);
+
+    TPatientHealthDetailNoEditForm& readOnly = *S().PatientHealthDetailNoEdit;
+    ASSERT_TRUE(readOnly.Load(caseA));
+    EXPECT_EQ(readOnly.Checklist().Detail().grid, typed.grid);
+    EXPECT_TRUE(In<QLineEdit>(readOnly.Checklist(), "VisionOther")->isReadOnly());
+}
+
+}  // namespace
+}  // namespace dalvero

@@ -1,0 +1,160 @@
+// "Enter New Case" on the demo server: a new patient typed, a known patient
+// pasted, choices checked before anything is written, and a retry after a
+// failed case add that adds the patient once only.
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include "add_case_form.h"
+#include "case_edit_form.h"
+#include "case_list_form.h"
+#include "case_list_model.h"
+#include "case_screens.h"
+#include "gui_planner_fixture.h"
+#include "record_batch.h"
+#include "record_ops.h"
+#include "sqlite_connection.h"
+
+namespace dalvero {
+namespace {
+
+class CaseIntake : public test::PlannerOnDemoServer {
+protected:
+    template <typename T>
+    static T* Field(QDialog& d, const char* name) {
+        return d.findChild<T*>(name);
+    }
+    static std::string Text(QDialog& d, const char* name) { return Field<QLineEdit>(d, name)->text().toStdString(); }
+    // The patients stored under a number.
+    int PatientsWithSsn(const std::string& ssn) {
+        cRecordBatch batch;
+        if (!batch.Query(session.DataServer.get(), "Patients", "L3", ssn, "", 0, 100, "f13", "", "f13=" + ssn, "F"))
+            return 0;
+        return static_cast<int>(batch.Set->Records.size());
+    }
+    StringList Record(const char* table, const std::string& seq) {
+        StringList values;
+        EXPECT_TRUE(ReadRecord(*session.DataServer, table, seq, values));
+        return values;
+    }
+    // A new patient's entries, all choices made.
+    static void FillNewPatient(QDialog& d) {
+        Field<QLineEdit>(d, "PatientFirstNameEdit")->setText("Nora");
+        Field<QLineEdit>(d, "PatientLastNameEdit")->setText("Quill");
+        Field<QLineEdit>(d, "PatientBirthdayEdit")->setText("04/05/1941");
+        QTest::keyClicks(Field<QLineEdit>(d, "PatientPhoneEdit"), "8005551234");
+        Field<QComboBox>(d, "PatientGenderEdit")->setCurrentIndex(1);
+        Field<QComboBox>(d, "PatientMaritalStatusEdit")->setCurrentIndex(0);
+        Field<QComboBox>(d, "PatientEthnicityEdit")->setCurrentIndex(2);
+    }
+};
+
+TEST_F(CaseIntake, NewPatientTypedThenShownOnTheCaseScreen) {
+    const std::string ssn = "987650001";
+    dialogs.InDialog([&](QDialog& d) {
+        auto& form = static_cast<TAddCaseForm&>(d);
+        // A planner finds themselves chosen as case worker.
+        const std::string me = session.UserField(11) + " " + session.UserField(13);
+        EXPECT_EQ(Field<QComboBox>(d, "CaseWorkerDropDown")->currentText().toStdString(), me);
+        EXPECT_EQ(Field<QComboBox>(d, "LanguageComboBox")->currentIndex(), -1);
+        QTest::keyClicks(Field<QLineEdit>(d, "PatientSSNEdit"), QString::fromStdString(ssn) + "5");
+        EXPECT_EQ(Text(d, "PatientSSNEdit"), "987-65-0001");
+        EXPECT_TRUE(form.IsNewPatient);
+        EXPECT_FALSE(Field<QWidget>(d, "PrevCaseHistoryPanel")->isVisibleTo(&d));
+        FillNewPatient(d);
+        Field<QComboBox>(d, "LanguageComboBox")->setCurrentText("Spanish");
+        form.SaveNewCaseImageButtonClick();
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+    });
+    S().CaseList->EnterNewCaseButtonImageClick();
+
+    ASSERT_FALSE(main->CurrentCaseSeq.empty());
+    EXPECT_EQ(PatientsWithSsn(ssn), 1);
+    const StringList c = Record("Cases", main->CurrentCaseSeq);
+    EXPECT_EQ(c[10], main->CurrentPatientSeq);
+    EXPECT_EQ(c[39], "8005551234");  // digits, as every screen stores them
+    EXPECT_EQ(c[30], "F");
+    EXPECT_EQ(c[42], "SPA");
+    EXPECT_EQ(c[23], session.UserField(1));
+    EXPECT_EQ(Record("Patients", main->CurrentPatientSeq)[14], "19410405");
+    EXPECT_EQ(main->EditMode, 1);
+    EXPECT_EQ(main->CurrentCaseNumber, main->CurrentCaseSeq);
+    EXPECT_EQ(main->findChild<QLabel*>("PatientInfoLabel")->text(), "Nora Quill");
+    EXPECT_TRUE(main->HostedPanel("CaseEdit")->isVisibleTo(main.get()));
+}
+
+TEST_F(CaseIntake, KnownPatientPastedFillsFromTheNewestCaseAndAddsOnlyTheCase) {
+    const cCaseObject& known = *S().CaseList->Rows().Object(0);
+    const std::string ssn = Record("Patients", known.PatientSeq)[13];
+    ASSERT_EQ(ssn.size(), 9u);
+    cRecordBatch cases;
+    ASSERT_TRUE(cases.Query(session.DataServer.get(), "Cases", "L2", known.PatientSeq, "", 0, 10, "f34", "", "", "L"));
+    ASSERT_TRUE(cases.Set->First());
+    const std::string newestStreet = cases.Set->ReadField(34);
+
+    dialogs.InDialog([&](QDialog& d) {
+        auto& form = static_cast<TAddCaseForm&>(d);
+        QGuiApplication::clipboard()->setText(QString::fromStdString(ssn));
+        QTest::keySequence(Field<QLineEdit>(d, "PatientSSNEdit"), QKeySequence::Paste);
+        EXPECT_EQ(Text(d, "PatientSSNEdit").size(), 11u);
+        EXPECT_FALSE(form.IsNewPatient);
+        EXPECT_EQ(form.PatientSeq, known.PatientSeq);
+        EXPECT_EQ(Text(d, "PatientFirstNameEdit"), known.FirstName);
+        EXPECT_EQ(Text(d, "PatientStreetEdit"), newestStreet);
+        EXPECT_TRUE(Field<QWidget>(d, "PrevCaseHistoryPanel")->isVisibleTo(&d));
+        EXPECT_EQ(Field<QTreeWidget>(d, "PreviousHistoryListBox")->topLevelItemCount(),
+                  static_cast<int>(cases.Set->Records.size()));
+        // Choices the earlier case left open are made here.
+        for (const char* name : {"PatientGenderEdit", "PatientMaritalStatusEdit", "PatientEthnicityEdit"})
+            if (Field<QComboBox>(d, name)->currentIndex() < 0) Field<QComboBox>(d, name)->setCurrentIndex(0);
+        form.SaveNewCaseImageButtonClick();
+    });
+    S().CaseList->EnterNewCaseButtonImageClick();
+
+    EXPECT_EQ(PatientsWithSsn(ssn), 1);
+    ASSERT_FALSE(main->CurrentCaseSeq.empty());
+    EXPECT_EQ(Record("Cases", main->CurrentCaseSeq)[10], known.PatientSeq);
+    EXPECT_EQ(main->findChild<QLabel*>("PatientInfoLabel")->text().toStdString(),
+              known.FirstName + " " + known.LastName);
+}
+
+TEST_F(CaseIntake, MissingChoiceWritesNothingAndRetryAfterAFailedCaseAddKeepsOnePatient) {
+    const std::string ssn = "987650002";
+    server::SqliteConnection db((server.DataDir() / "dalvero.db").string());
+    dialogs.Answer(QMessageBox::Ok);  // the missing choice
+    dialogs.Answer(QMessageBox::Ok);  // the failed case add
+    dialogs.InDialog([&](QDialog& d) {
+        auto& form = static_cast<TAddCaseForm&>(d);
+        QTest::keyClicks(Field<QLineEdit>(d, "PatientSSNEdit"), QString::fromStdString(ssn));
+        FillNewPatient(d);
+        Field<QComboBox>(d, "PatientMaritalStatusEdit")->setCurrentIndex(-1);
+        form.SaveNewCaseImageButtonClick();
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(dialogs.shown[0].text, "Please choose the patient's Marital Status.");
+        EXPECT_EQ(PatientsWithSsn(ssn), 0);
+
+        Field<QComboBox>(d, "PatientMaritalStatusEdit")->setCurrentIndex(1);
+        db.Execute("CREATE TRIGGER refuse_cases BEFORE INSERT ON \"Cases\" BEGIN SELECT RAISE(ABORT, 'full'); END");
+        form.SaveNewCaseImageButtonClick();
+        ASSERT_EQ(dialogs.shown.size(), 2u);
+        EXPECT_EQ(dialogs.shown[1].text, "Failed to add case record");
+        EXPECT_FALSE(form.CaseAdded);
+        EXPECT_EQ(PatientsWithSsn(ssn), 1);
+
+        db.Execute("DROP TRIGGER refuse_cases");
+        form.SaveNewCaseImageButtonClick();
+        EXPECT_TRUE(form.CaseAdded);
+    });
+    S().CaseList->EnterNewCaseButtonImageClick();
+    EXPECT_EQ(PatientsWithSsn(ssn), 1);
+    EXPECT_EQ(Record("Cases", main->CurrentCaseSeq)[10], main->CurrentPatientSeq);
+}
+
+}  // namespace
+}  // namespace dalvero
