@@ -285,7 +285,7 @@ TEST_F(DischargeScreens, ProviderRequestsNeedATickAndTheirErrorsStandOnTheirOwnL
         ASSERT_LT(row, static_cast<int>(rows.size()));
         const int providerRow = ToIntDef(rows[static_cast<std::size_t>(row)].Value("ProviderListBoxPosition"), 0);
         const std::string provider = rows[static_cast<std::size_t>(providerRow)].Value("Seq");
-        ASSERT_TRUE(UpdateRecord(*session.DataServer, "ProviderEntities", provider, {"f20=~~~", "f21=~~~"}));
+        ASSERT_TRUE(server.OpenStore()->Update("ProviderEntities", std::stoll(provider), {{20, ""}, {21, ""}}));
         matching.MatchingProvidersListBoxMouseDown(matching.TickBox(row).center());
         dialogs.Answer(QMessageBox::Yes);
         dialogs.Answer(QMessageBox::Ok);
@@ -349,8 +349,10 @@ TEST_F(DischargeScreens, CategoryTicksRoundTripAndTheTwoBoxesOf139AreOneItem) {
         if (!Links(providers.Set->Seq).count(139) && !Links(providers.Set->Seq).empty()) provider = providers.Set->Seq;
     ASSERT_FALSE(provider.empty());
     const auto links = Links(provider);
+    // A provider's categories are an administrator's to change.
+    const auto administrator = server.ConnectData();
     form.ProviderSeq = provider;
-    form.Connection = session.DataServer.get();
+    form.Connection = administrator.get();
     form.LoadLinks();
     for (const auto& [category, link] : links)
         EXPECT_TRUE(form.Box("S" + QString::number(category))->isChecked()) << category;

@@ -83,7 +83,7 @@ TEST(ServerConnections, SilentAndIdleCrowdsDoNotKeepAClientOut) {
     EXPECT_FALSE(cases.Set->Records.empty());
     auto fn = server.ConnectFunctions();
     ASSERT_TRUE(fn->IsConnected());
-    EXPECT_TRUE(fn->SendText("{ServerCommand:getcaseneedstatus,SeqList:1}"));
+    EXPECT_TRUE(fn->SendText("{ServerCommand:getcaseneedstatus,Session:" + fn->Session + ",SeqList:1}"));
     EXPECT_NE(fn->ReplyText.find("StatusList"), std::string::npos);
     // The quiet ones were kept, not dropped to make room.
     EXPECT_TRUE(idle.front()->Exchange(frame::cmd::kServerDate, 0, ""));
@@ -122,7 +122,9 @@ TEST(ServerConnections, AReaderThatStopsReadingLosesItsDownload) {
     TunedServer server({{"Connections", "StallSeconds", "1"}});
     constexpr std::size_t kSize = 32u << 20;
     {
-        std::ofstream big(server.DataDir() / "files" / "big.bin", std::ios::binary);
+        // Under Clients, which a connection may fetch before it logs in.
+        fs::create_directories(server.DataDir() / "files" / "Clients");
+        std::ofstream big(server.DataDir() / "files" / "Clients" / "big.bin", std::ios::binary);
         const std::string block(1 << 20, 'b');
         for (std::size_t i = 0; i < kSize / block.size(); ++i) big << block;
     }
@@ -131,7 +133,7 @@ TEST(ServerConnections, AReaderThatStopsReadingLosesItsDownload) {
     std::string reply;
     ASSERT_GT(tls->ReceiveUntilNul(reply, 4096, 5, 0), 0);
     ASSERT_NE(reply.find("Accepted=Y"), std::string::npos);
-    ASSERT_EQ(tls->Send(*frame::Encode(frame::cmd::kFile, frame::sub::kDownload, "big.bin")), SOCK_SUCCESS);
+    ASSERT_EQ(tls->Send(*frame::Encode(frame::cmd::kFile, frame::sub::kDownload, "Clients\\big.bin")), SOCK_SUCCESS);
 
     std::this_thread::sleep_for(4s);  // reads nothing for longer than the stall limit
     std::size_t received = 0;

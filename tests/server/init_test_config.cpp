@@ -81,7 +81,7 @@ TEST_F(ServerConfigTest, UnusableValuesAreNamed) {
     // A hash count below the floor would make every stored password cheap to guess.
     EXPECT_NE(message("[Security]\nPasswordIterations=10\n").find("[Security] PasswordIterations"), std::string::npos);
     EXPECT_NE(message("[Database]\nFile=\n").find("[Database] File: a path is needed"), std::string::npos);
-    EXPECT_NE(message("[Connections]\nHandshakeSeconds=0\n").find("[Connections] HandshakeSeconds: expected a number"),
+    EXPECT_NE(message("[Connections]\nHandshakeSeconds=0\n").find("[Connections] HandshakeSeconds: expected a whole number"),
               std::string::npos);
     EXPECT_NE(message("[RecordFiles]\nTotalMB=lots\n").find("[RecordFiles] TotalMB"), std::string::npos);
 

@@ -148,14 +148,15 @@ TEST_F(ListQueryTest, RequestsItCannotServeGetAnErrorReply) {
 
 TEST_F(ListQueryTest, APageTooLargeForOneReplyEndsEarlyAndPagesOn) {
     // Twelve 1 MiB values: more than one reply may carry.
-    for (int i = 0; i < 12; ++i) storage->Add("Patients", {{10, std::string(1 << 20, char('a' + i))}, {12, "Large"}});
+    for (int i = 0; i < 12; ++i)
+        storage->Add("ProviderEntities", {{10, std::string(1 << 20, char('a' + i))}, {12, "Large"}});
     const std::string filter = "f12=Large";
-    const auto first = Query("Patients", "L1", "", "", 1, 1000, "f10", "", filter);
+    const auto first = Query("ProviderEntities", "L1", "", "", 1, 1000, "f10", "", filter);
     ASSERT_TRUE(first.records);
     ASSERT_GE(first.lines.size(), 1u);
     ASSERT_LT(first.lines.size(), 12u);
     EXPECT_EQ(first.secondMark, static_cast<int>(first.lines.size()) + 1) << "where the next page starts";
-    const auto rest = Query("Patients", "L1", "", "", first.secondMark, 1000, "f10", "", filter);
+    const auto rest = Query("ProviderEntities", "L1", "", "", first.secondMark, 1000, "f10", "", filter);
     ASSERT_TRUE(rest.records);
     EXPECT_EQ(rest.lines.front()[3], std::string(1 << 20, char('a' + first.lines.size())));
 }

@@ -39,9 +39,9 @@ public:
     server::ServerInstance& Instance() { return *instance_; }
     const std::filesystem::path& DataDir() const { return dir_; }
     std::string CaFile() const { return instance_->Config().caFile.string(); }
+    // Logged in as the demo administrator.
     std::unique_ptr<dbServerConnection> ConnectData() const {
-        return std::make_unique<dbServerConnection>("127.0.0.1", std::to_string(instance_->DataPort()), "Dalvero",
-                                                    "", true, 30, CaFile());
+        return RealServer::ConnectDataAt(instance_->DataPort(), CaFile(), "Dalvero", &RealServer::DemoAdministrator());
     }
 
 private:

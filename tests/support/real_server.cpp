@@ -121,14 +121,24 @@ const server::DemoLogin& RealServer::DemoUser(const std::string& roles) const {
 
 std::unique_ptr<dbServerConnection> RealServer::ConnectData(const std::string& programId, bool logIn,
                                                             const server::DemoLogin* as) const {
-    auto db = std::make_unique<dbServerConnection>("127.0.0.1", std::to_string(DataPort()), programId, "", true, 30,
-                                                   CaFile());
-    if (logIn && db->IsConnected()) {
-        const server::DemoLogin& user = as ? *as : DemoUser("Administrator");
+    return ConnectDataAt(DataPort(), CaFile(), programId, logIn ? (as ? as : &DemoUser("Administrator")) : nullptr);
+}
+
+const server::DemoLogin& RealServer::DemoAdministrator() {
+    for (const auto& user : TemplateFor(Demo).logins)
+        if (user.roles == "Administrator") return user;
+    throw std::runtime_error("no demo administrator");
+}
+
+std::unique_ptr<dbServerConnection> RealServer::ConnectDataAt(int port, const std::string& caFile,
+                                                              const std::string& programId,
+                                                              const server::DemoLogin* user) {
+    auto db = std::make_unique<dbServerConnection>("127.0.0.1", std::to_string(port), programId, "", true, 30, caFile);
+    if (user && db->IsConnected()) {
         StringList person;
         std::string session;
-        if (!LogIn(*db, user.email, user.password, person, session))
-            throw std::runtime_error("test log-in as " + user.email + " failed: " + db->ErrorText);
+        if (!LogIn(*db, user->email, user->password, person, session))
+            throw std::runtime_error("test log-in as " + user->email + " failed: " + db->ErrorText);
     }
     return db;
 }

@@ -55,6 +55,14 @@ public:
     // administrator by default); with logIn false, only the handshake.
     std::unique_ptr<dbServerConnection> ConnectData(const std::string& programId = "Dalvero", bool logIn = true,
                                                     const server::DemoLogin* as = nullptr) const;
+    // The first demo administrator of the prepared demo folder, which every
+    // copy of it shares.
+    static const server::DemoLogin& DemoAdministrator();
+    // A DataServer connection to a loopback port, logged in as user unless
+    // that is null.
+    static std::unique_ptr<dbServerConnection> ConnectDataAt(int port, const std::string& caFile,
+                                                             const std::string& programId,
+                                                             const server::DemoLogin* user);
     // A FunctionServer connection carrying the session of a DataServer log-in
     // as `as` (the first demo administrator by default); none with logIn false.
     std::unique_ptr<dbServerConnection> ConnectFunctions(bool logIn = true,
