@@ -22,7 +22,6 @@
 #include "raw_connection.h"
 #include "real_server.h"
 #include "record_batch.h"
-#include "record_ops.h"
 
 namespace fs = std::filesystem;
 using namespace dalvero;
@@ -56,22 +55,25 @@ struct Ports {
     std::unique_ptr<dbServerConnection> Data() const {
         return std::make_unique<dbServerConnection>("127.0.0.1", std::to_string(data), "Dalvero", "", true, 30, ca);
     }
+    std::unique_ptr<dbServerConnection> LoggedIn() const {
+        return test::RealServer::ConnectDataAt(data, ca, "Dalvero", &test::RealServer::DemoAdministrator());
+    }
     std::unique_ptr<dbServerConnection> Functions() const {
         return std::make_unique<dbServerConnection>("127.0.0.1", std::to_string(function), "", "", true, 30, ca);
     }
 };
 
-// What a planner does on starting the client: both connections, the user's
-// record, a page of cases, one command. Milliseconds, or -1 on a failure.
+// What a planner does on starting the client: both connections, the log-in,
+// a page of cases, one command. Milliseconds, or -1 on a failure.
 double ClientSession(const Ports& ports) {
     const auto start = Clock::now();
-    auto db = ports.Data();
-    StringList user;
+    auto db = ports.LoggedIn();
     cRecordBatch cases;
     auto fn = ports.Functions();
-    const bool ok = db->IsConnected() && ReadRecord(*db, "Personnel", "1", user, "", "") &&
+    const bool ok = db->IsConnected() && !db->Key.empty() &&
                     cases.Query(db.get(), "Cases", "L1", "", "", 0, 50, "f10,f22", "", "", "F") &&
-                    fn->IsConnected() && fn->SendText("{ServerCommand:getcaseneedstatus,SeqList:1}") &&
+                    fn->IsConnected() &&
+                    fn->SendText("{ServerCommand:getcaseneedstatus,Session:" + db->Key + ",SeqList:1}") &&
                     fn->ReplyText.find("StatusList") != std::string::npos;
     return ok ? std::chrono::duration<double, std::milli>(Clock::now() - start).count() : -1;
 }

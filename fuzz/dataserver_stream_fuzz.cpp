@@ -1,6 +1,7 @@
 // One DataServer connection's bytes through the real session and store: the
-// first frame is a good handshake so later frames reach the request
-// handling, then the input is the rest of the stream.
+// first frame is a handshake that resumes the demo administrator's session,
+// so later frames reach the request handling; the input is the rest of the
+// stream.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +11,6 @@
 #include "data_server_session.h"
 #include "frame.h"
 #include "fuzz_store.h"
-#include "sqlite_storage.h"
 
 namespace {
 
@@ -34,16 +34,15 @@ struct InputChannel : server::Channel {
 
 // The demo folder takes longer to make than one input may run.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    dalvero::fuzz::DemoFolder();
+    dalvero::fuzz::Demo();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const server::ServerConfig& folder = fuzz::DemoFolder();
-    static server::SqliteStorage storage(folder.databaseFile.string());
-    server::DataServerSession session(storage, folder.dataDir, "127.0.0.1");
+    fuzz::DemoServer& demo = fuzz::Demo();
+    server::DataServerSession session(*demo.storage, *demo.logins, demo.config.dataDir, "127.0.0.1");
     InputChannel channel;
-    channel.bytes = *frame::Encode(frame::cmd::kHandshake, 0, "ProgramID=Dalvero");
+    channel.bytes = *frame::Encode(frame::cmd::kHandshake, 0, "Key=" + demo.session + ",ProgramID=Dalvero");
     channel.bytes.append(reinterpret_cast<const char*>(data), size);
     while (session.ServeNext(channel)) {
     }

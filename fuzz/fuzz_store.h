@@ -1,13 +1,24 @@
 #pragma once
-// A demo data folder made once per fuzzing process, so every input meets a
-// store with hospitals, cases, needs and code books in it.
+// A demo server's store made once per fuzzing process, so every input meets
+// hospitals, cases, needs and code books, and a live session of the demo
+// administrator, so inputs reach the request handling behind the log-in.
 
-#include <filesystem>
+#include <memory>
+#include <string>
 
+#include "login_service.h"
 #include "server_config.h"
+#include "sqlite_storage.h"
 
 namespace dalvero::fuzz {
 
-const server::ServerConfig& DemoFolder();
+struct DemoServer {
+    server::ServerConfig config;
+    std::unique_ptr<server::SqliteStorage> storage;
+    std::unique_ptr<server::LoginService> logins;
+    std::string session;
+};
+
+DemoServer& Demo();
 
 }  // namespace dalvero::fuzz
