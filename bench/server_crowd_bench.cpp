@@ -20,6 +20,7 @@
 #include "ini_file.h"
 #include "net_start.h"
 #include "raw_connection.h"
+#include "../tests/net/socket_test_util.h"
 #include "real_server.h"
 #include "record_batch.h"
 
@@ -28,18 +29,6 @@ using namespace dalvero;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-int FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t len = sizeof addr;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::close(fd);
-    return ntohs(addr.sin_port);
-}
 
 long RssKb(pid_t pid) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
@@ -83,7 +72,7 @@ double ClientSession(const Ports& ports) {
 int main() {
     StartTls();
     const fs::path dir = test::RealServer::CopyDataFolder(test::RealServer::Demo);
-    Ports ports{FreePort(), FreePort(), (dir / "tls" / "ca.pem").string()};
+    Ports ports{test::ClosedPort(), test::ClosedPort(), (dir / "tls" / "ca.pem").string()};
     IniFile ini;
     ini.LoadFromFile((dir / "server.ini").string());
     ini.WriteString("DataServer", "Port", std::to_string(ports.data));

@@ -26,7 +26,7 @@
 #include "discharge_item_detail_form.h"
 #include "discharge_screens.h"
 #include "discharge_view_form.h"
-#include "gui_client_fixture.h"
+#include "gui_planner_fixture.h"
 #include "image_button.h"
 #include "matching_list.h"
 #include "matching_providers_form.h"
@@ -38,16 +38,13 @@ namespace dalvero {
 namespace {
 
 namespace fs = std::filesystem;
-using test::ClientOnDemoServer;
 
-class DischargeScreens : public ClientOnDemoServer {
+class DischargeScreens : public test::PlannerOnDemoServer {
 protected:
     void SetUp() override {
-        Start();
-        const auto& user = DemoUser("Discharge Planner");
-        LogIn(user.email, user.password);
-        main->FormActivate();
-        cCaseScreens& s = main->Screens();
+        PlannerOnDemoServer::SetUp();
+        if (HasFatalFailure()) return;
+        cCaseScreens& s = S();
         s.CaseList->OpenCasesListBoxClick(s.CaseList->Rows().index(0));
         emit cImageButton::Of(s.CaseNavigation->ManageDischargeButtonImage())->clicked();
         ASSERT_TRUE(dialogs.shown.empty());

@@ -19,6 +19,7 @@
 #include "db_server_connection.h"
 #include "frame.h"
 #include "function_commands.h"
+#include "../net/socket_test_util.h"
 #include "ini_file.h"
 #include "json_node.h"
 #include "log_in.h"
@@ -216,23 +217,11 @@ TEST(ServerLoopback, AcknowledgedWritesSurviveKillMinus9) {
         }
     } child;
     const fs::path& dir = child.dir;
-    // Free ports for the child: bind port 0, read it, let go.
-    auto freePort = [] {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        socklen_t len = sizeof addr;
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-        ::close(fd);
-        return ntohs(addr.sin_port);
-    };
     dalvero::IniFile ini;
     ASSERT_TRUE(ini.LoadFromFile((dir / "server.ini").string()));
-    const int dataPort = freePort();
+    const int dataPort = dalvero::test::ClosedPort();
     ini.WriteString("DataServer", "Port", std::to_string(dataPort));
-    ini.WriteString("FunctionServer", "Port", std::to_string(freePort()));
+    ini.WriteString("FunctionServer", "Port", std::to_string(dalvero::test::ClosedPort()));
     ASSERT_TRUE(ini.SaveToFile((dir / "server.ini").string(), 0600));
 
     auto start = [&] {
