@@ -20,7 +20,8 @@
 #include "case_screens.h"
 #include "control_text.h"
 #include "field_tag.h"
-#include "gui_client_fixture.h"
+#include "gui_planner_fixture.h"
+#include "temp_dir.h"
 #include "item_list_model.h"
 #include "record_ops.h"
 #include "screen_content.h"
@@ -28,26 +29,23 @@
 namespace dalvero {
 namespace {
 
-class ServerAway : public test::ClientOnDemoServer {
+class ServerAway : public test::PlannerOnDemoServer {
 protected:
     void SetUp() override {
-        // Recovery files go to a test folder, emptied around each test.
-        QStandardPaths::setTestModeEnabled(true);
-        std::filesystem::remove_all(RecoveryFolder());
-        Start();
-        const auto& user = DemoUser("Discharge Planner");
-        LogIn(user.email, user.password);
-        main->FormActivate();
+        // Recovery files go to this test's own folder: tests running at the
+        // same time open the same demo cases.
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dataHome.Path().string()));
+        PlannerOnDemoServer::SetUp();
+        if (HasFatalFailure()) return;
         ASSERT_GT(Rows().rowCount(), 1);
         memo = S().CaseEdit->CaseDiagnosisMemo();
     }
-    void TearDown() override { std::filesystem::remove_all(RecoveryFolder()); }
+    void TearDown() override { qunsetenv("XDG_DATA_HOME"); }
 
     static std::filesystem::path RecoveryFolder() {
         return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString();
     }
-    cCaseScreens& S() const { return main->Screens(); }
-    cCaseListModel& Rows() const { return S().CaseList->Rows(); }
+    cCaseListModel& Rows() const { return OpenRows(); }
     std::string OpenCase(int row) {
         const std::string seq = Rows().Object(row)->Seq;
         S().CaseList->OpenCasesListBoxClick(Rows().index(row));
@@ -69,6 +67,7 @@ protected:
     }
     QLabel* EmptyText() const { return S().CaseList->LoadState().EmptyText(); }
 
+    test::TempDir dataHome;
     QPlainTextEdit* memo = nullptr;
 };
 
