@@ -72,10 +72,15 @@ void CreateListIndex(SqliteConnection& connection, const TableDef& table, const 
     for (const Condition& condition : list.fixed)
         if (condition.op == CompareOp::Equal) add(condition.field);
     for (int field : list.orderBy) add(field);
+    const std::size_t ordered = fields.size();
     for (const Condition& condition : list.fixed) add(condition.field);
     if (fields.empty()) return;
     std::string columns;
-    for (int field : fields) columns += (columns.empty() ? "" : ", ") + ColumnName(field);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        // The Seq closes every order; named, it keeps its place before the filtered fields.
+        if (i == ordered) columns += ", seq";
+        columns += (columns.empty() ? "" : ", ") + ColumnName(fields[i]);
+    }
     const std::string name = table.name + "_L" + std::to_string(list.number);
     const std::string sql = "CREATE INDEX " + QuotedName(name) + " ON " + QuotedName(table.name) + " (" + columns + ")";
     std::optional<std::string> existing;
