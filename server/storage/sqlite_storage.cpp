@@ -300,10 +300,11 @@ void SqliteStorage::Release(std::unique_ptr<SqliteConnection> connection) {
         lastOptimized_ = now;
         lock.unlock();
         // Statistics follow the data as it grows. The connection has run the
-        // server's statements, which is what "optimize" looks at; a busy store
-        // simply tries again next time.
+        // server's statements, which is what "optimize" looks at; the limit
+        // keeps a large table's analysis short, and a busy store simply tries
+        // again next time.
         try {
-            connection->Execute("PRAGMA optimize");
+            connection->Execute("PRAGMA analysis_limit=1000; PRAGMA optimize;");
         } catch (const StorageError&) {
         }
         lock.lock();
