@@ -135,7 +135,7 @@ void AuthorizedStorage::KnowPatients(std::vector<std::int64_t> seqs) {
     for (std::int64_t seq : seqs)
         if (!reach_.count({tbl::kPatients, seq})) unknown.push_back(std::to_string(seq));
     if (unknown.empty()) return;
-    const std::map<std::string, std::int64_t> anywhere = inner_.CountEach(tbl::kCases, cat::cases::kPatient, unknown, {});
+    const auto anywhere = inner_.CountEach(tbl::kCases, cat::cases::kPatient, unknown, {});
     std::map<std::string, std::int64_t> here;
     if (!who_.hospital.empty())
         here = inner_.CountEach(tbl::kCases, cat::cases::kPatient, unknown,
@@ -156,9 +156,10 @@ void AuthorizedStorage::LearnReach(const std::string& table, const std::vector<R
     }
     const ChildTable* child = ChildOf(table);
     if (!child) return;
-    for (const Record& record : records)
-        if (const std::int64_t parent = SeqOf(record.Field(child->link)); parent > 0 && !reach_.count({child->parent, parent}))
-            seqs.push_back(parent);
+    for (const Record& record : records) {
+        const std::int64_t parent = SeqOf(record.Field(child->link));
+        if (parent > 0 && !reach_.count({child->parent, parent})) seqs.push_back(parent);
+    }
     if (seqs.empty()) return;
     std::sort(seqs.begin(), seqs.end());
     seqs.erase(std::unique(seqs.begin(), seqs.end()), seqs.end());
@@ -405,7 +406,8 @@ void AuthorizedStorage::RequireUniqueEmail(const FieldValues& values, std::int64
 
 void AuthorizedStorage::Changed(const std::string& table) {
     // A new or moved case changes whose its patient is.
-    if (table == tbl::kCases) std::erase_if(reach_, [](const auto& item) { return item.first.first == tbl::kPatients; });
+    if (table == tbl::kCases)
+        std::erase_if(reach_, [](const auto& item) { return item.first.first == tbl::kPatients; });
 }
 
 std::int64_t AuthorizedStorage::Add(std::string_view tableName, const FieldValues& values) {

@@ -88,8 +88,8 @@ TEST_F(CrossHospital, ACaseNamesOnlyAPatientSeenWholeNewOrFoundByTheFullSocialSe
     EXPECT_FALSE(dalvero::AddRecord(*db, "Cases", StringList{"f10=" + fresh}).empty()) << db->ErrorText;
 
     const auto adds = Trail("add");
-    EXPECT_NE(std::find_if(adds.begin(), adds.end(),
-                           [&](const std::string& row) { return row.rfind("Cases " + theCase + " " + patientB, 0) == 0; }),
+    const std::string added = "Cases " + theCase + " " + patientB + " ";
+    EXPECT_NE(std::find_if(adds.begin(), adds.end(), [&](const std::string& row) { return row.rfind(added, 0) == 0; }),
               adds.end());
 }
 
