@@ -223,6 +223,7 @@ std::vector<Record> AuthorizedStorage::Seen(const std::string& table, std::vecto
     };
     std::erase_if(records, [&](Record& record) {
         Reach reach = ReachOf(table, record);
+        reach_.emplace(std::make_pair(table, record.seq), reach);  // the records hanging from it ask again
         if (reach.sight == Sight::None && intake) reach.sight = Sight::Intake;
         // A condition on a field the person does not see in this record would
         // tell them its value by the record being there or not.
