@@ -1,0 +1,66 @@
+#include "pdf_print.h"
+
+#include <QBuffer>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include "nf_placement.h"
+#include "print.h"
+
+namespace dalvero {
+
+namespace {
+
+class cPdfPrint : public cPrint {
+public:
+    explicit cPdfPrint(QPdfWriter& writer) : writer_(writer), painter_(&writer) {}
+
+    void SetFont(double size, bool bold) override {
+        QFont font = painter_.font();
+        font.setPointSizeF(size);
+        font.setBold(bold);
+        painter_.setFont(font);
+    }
+
+    void Text(double x, double y, std::string_view text, Align align) override {
+        const QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        const QFontMetricsF metrics(painter_.font(), &writer_);
+        double left = Dots(x);
+        if (align == Align::Centre) left -= metrics.horizontalAdvance(shown) / 2;
+        // cPrint places a text by its top; QPainter by its baseline.
+        painter_.drawText(QPointF(left, Dots(y) + metrics.ascent()), shown);
+    }
+
+    void Line(double x1, double y1, double x2, double y2, double penWidth) override {
+        painter_.setPen(QPen(Qt::black, Dots(penWidth), Qt::SolidLine, Qt::FlatCap));
+        painter_.drawLine(QPointF(Dots(x1), Dots(y1)), QPointF(Dots(x2), Dots(y2)));
+    }
+
+    void NewPage() override { writer_.newPage(); }
+
+private:
+    double Dots(double inches) const { return inches * writer_.resolution(); }
+
+    QPdfWriter& writer_;
+    QPainter painter_;
+};
+
+}  // namespace
+
+std::string NFPlacementPdf(const NFPlacementReport& report) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setTitle(QStringLiteral("Call List for NF Placement"));
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Landscape, QMarginsF()));
+        cPdfPrint print(writer);
+        PrintNFPlacement(print, report);
+    }
+    return buffer.data().toStdString();
+}
+
+}  // namespace dalvero
