@@ -4,6 +4,8 @@
 
 #include <QGuiApplication>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <iostream>
 
@@ -49,7 +51,15 @@ int RunStateFile(CliSession& session, const ParsedArgs& args) {
         args.Has("--spreadsheet") ? OutputPath(args, "--spreadsheet", kStateSpreadsheetName) : std::string();
     const std::string& hospital = session.HospitalSeq();
     dbServerConnection& db = session.DataServer();
-    const auto records = QueryStateRecords(db, hospital, days);
+    // A quarter's cases take a while; someone at a terminal sees them counted.
+    ReportProgress progress;
+    if (::isatty(STDERR_FILENO))
+        progress = [](std::size_t done, std::size_t total) {
+            std::cerr << "\rReading case " << done + 1 << " of " << total << (done + 1 == total ? "\n" : "")
+                      << std::flush;
+            return true;
+        };
+    const auto records = QueryStateRecords(db, hospital, days, progress);
     if (!records) FailWithServerError(db, "Unable to read the discharged cases");
     const auto lines = StateFileLines(*records);
     if (!lines) throw CommandFailure(kStateFileTooLarge);
@@ -96,8 +106,13 @@ int RunNFCallList(CliSession& session, const ParsedArgs& args) {
     case NFPlacementOutcome::Ready: break;
     }
     // The PDF writer's fonts need a GUI application; a command-line tool
-    // shows no window, so the offscreen platform serves without a display.
+    // shows no window, so the offscreen platform serves without a display,
+    // and Qt's notes on the desktop session it lacks would only be noise in
+    // a scheduled job's log.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << '\n';
+    });
     int argc = 1;
     char name[] = "dalvero-cli";
     char* argv[] = {name, nullptr};
