@@ -11,6 +11,15 @@ namespace {
 
 constexpr std::size_t kDateWidth = 8;
 
+constexpr std::size_t kCodeWidth = 7;
+
+// A diagnosis or injury cause code and its present-on-admission flag.
+template <class Sink>
+void CodeAndFlag(Sink& out, const std::string& code, const std::string& flag) {
+    out.Text(code, kCodeWidth);
+    out.Text(flag, 1);
+}
+
 // Both files walk the fields in this one order; a sink decides how each is
 // written.
 template <class Sink>
@@ -28,24 +37,16 @@ void WriteFields(const ReportRecordDataClass& r, Sink& out) {
     out.Number(r.admissionSourceRoute, 1);
     out.Number(r.admissionType, 1);
     out.Date(r.dischargeDate);
-    out.Text(r.principalDiagnosis, 7);
-    out.Text(r.principalDiagnosisPoa, 1);
-    for (const auto& other : r.otherDiagnoses) {
-        out.Text(other.code, 7);
-        out.Text(other.presentOnAdmission, 1);
-    }
-    out.Text(r.principalProcedure, 7);
+    CodeAndFlag(out, r.principalDiagnosis, r.principalDiagnosisPoa);
+    for (const auto& other : r.otherDiagnoses) CodeAndFlag(out, other.code, other.presentOnAdmission);
+    out.Text(r.principalProcedure, kCodeWidth);
     out.Date(r.principalProcedureDate);
     for (const auto& other : r.otherProcedures) {
-        out.Text(other.code, 7);
+        out.Text(other.code, kCodeWidth);
         out.Date(other.date);
     }
-    out.Text(r.principalInjuryCause, 7);
-    out.Text(r.principalInjuryCausePoa, 1);
-    for (const auto& other : r.otherInjuryCauses) {
-        out.Text(other.code, 7);
-        out.Text(other.presentOnAdmission, 1);
-    }
+    CodeAndFlag(out, r.principalInjuryCause, r.principalInjuryCausePoa);
+    for (const auto& other : r.otherInjuryCauses) CodeAndFlag(out, other.code, other.presentOnAdmission);
     out.NumericText(r.patientSsn, 9);
     out.NumericText(r.patientDisposition, 2);
     out.Number(r.totalCharges, 7);

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "ended_pieces.h"
 #include "report_files.h"
 #include "state_file.h"
 #include "temp_dir.h"
@@ -103,16 +104,8 @@ TEST(StateFile, SpreadsheetHasItsTitleLineAndOneTabEndedValuePerField) {
     r.abstractRecordNumber = "24\t100";
     const std::vector<std::string> lines = StateSpreadsheetLines({r});
     ASSERT_EQ(lines.size(), 2u);
-    const auto fields = [](const std::string& line) {
-        std::vector<std::string> out;
-        std::size_t from = 0;
-        for (std::size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1)
-            out.push_back(line.substr(from, tab - from));
-        EXPECT_EQ(from, line.size()) << "every value is followed by a tab";
-        return out;
-    };
-    const std::vector<std::string> titles = fields(lines[0]);
-    const std::vector<std::string> values = fields(lines[1]);
+    const std::vector<std::string> titles = EndedPieces(lines[0], "\t");
+    const std::vector<std::string> values = EndedPieces(lines[1], "\t");
     ASSERT_EQ(titles.size(), 15u + 48u + 2u + 40u + 2u + 8u + 10u);
     ASSERT_EQ(values.size(), titles.size());
     EXPECT_EQ(titles.front(), "Type of Care");

@@ -6,20 +6,12 @@
 #include <cstdio>
 
 #include "cli_runner.h"
+#include "ended_pieces.h"
 
 namespace fs = std::filesystem;
 
 namespace dalvero::test {
 namespace {
-
-std::vector<std::string> CrLfLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t from = 0;
-    for (std::size_t end; (end = text.find("\r\n", from)) != std::string::npos; from = end + 2)
-        lines.push_back(text.substr(from, end - from));
-    EXPECT_EQ(from, text.size()) << "every line ends in CR LF";
-    return lines;
-}
 
 unsigned Mode(const fs::path& path) {
     struct stat info {};
@@ -52,7 +44,7 @@ TEST_F(CliServerTest, StateFileHoldsEveryClosedCaseOfTheRangeInItsColumns) {
                   .find("View.txt"),
               std::string::npos);
     const fs::path file = work.Path() / "View.txt";
-    const std::vector<std::string> lines = CrLfLines(ReadFile(file));
+    const std::vector<std::string> lines = EndedPieces(ReadFile(file), "\r\n");
     ASSERT_EQ(lines.size(), cases.size() - 1);
     for (const std::string& line : lines) ASSERT_EQ(line.size(), 670u);
     // In discharge order, as the server lists them.
@@ -65,7 +57,7 @@ TEST_F(CliServerTest, StateFileHoldsEveryClosedCaseOfTheRangeInItsColumns) {
     EXPECT_EQ(lines[0].substr(636, 10), npi);
     EXPECT_EQ(Mode(file), 0600u);
 
-    const std::vector<std::string> sheet = CrLfLines(ReadFile(work.Path() / "sheet.xls"));
+    const std::vector<std::string> sheet = EndedPieces(ReadFile(work.Path() / "sheet.xls"), "\r\n");
     EXPECT_EQ(sheet.size(), cases.size());
     EXPECT_EQ(Mode(work.Path() / "sheet.xls"), 0600u);
 
