@@ -61,6 +61,15 @@ TEST_F(CliServerTest, StateFileHoldsEveryClosedCaseOfTheRangeInItsColumns) {
     EXPECT_EQ(sheet.size(), cases.size());
     EXPECT_EQ(Mode(work.Path() / "sheet.xls"), 0600u);
 
+    // The late ones, each with its primary physician (every demo case has one).
+    const Rows late = ParseRows(Ok({"late-discharges", "--from", "20000101", "--to", "20991231"}));
+    ASSERT_FALSE(late.empty());
+    ASSERT_LT(late.size(), lines.size());
+    for (const auto& row : late) {
+        ASSERT_EQ(row.size(), 7u);
+        EXPECT_NE(row[4], "");
+    }
+
     // A range without discharges makes an empty file; a range the wrong way
     // round is refused before any server is asked.
     Ok({"state-file", "--from", "19900101", "--to", "19900331", "--out", "empty.txt"});

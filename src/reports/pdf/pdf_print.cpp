@@ -4,51 +4,39 @@
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPainter>
+#include <QPagedPaintDevice>
 #include <QPdfWriter>
 
 #include "nf_placement.h"
-#include "print.h"
 
 namespace dalvero {
 
-namespace {
+cPainterPrint::cPainterPrint(QPagedPaintDevice& device) : device_(device), painter_(&device) {}
 
-class cPdfPrint : public cPrint {
-public:
-    explicit cPdfPrint(QPdfWriter& writer) : writer_(writer), painter_(&writer) {}
+void cPainterPrint::SetFont(double size, bool bold) {
+    QFont font = painter_.font();
+    font.setPointSizeF(size);
+    font.setBold(bold);
+    painter_.setFont(font);
+}
 
-    void SetFont(double size, bool bold) override {
-        QFont font = painter_.font();
-        font.setPointSizeF(size);
-        font.setBold(bold);
-        painter_.setFont(font);
-    }
+void cPainterPrint::Text(double x, double y, std::string_view text, Align align) {
+    const QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QFontMetricsF metrics(painter_.font(), &device_);
+    double left = Dots(x);
+    if (align == Align::Centre) left -= metrics.horizontalAdvance(shown) / 2;
+    // cPrint places a text by its top; QPainter by its baseline.
+    painter_.drawText(QPointF(left, Dots(y) + metrics.ascent()), shown);
+}
 
-    void Text(double x, double y, std::string_view text, Align align) override {
-        const QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-        const QFontMetricsF metrics(painter_.font(), &writer_);
-        double left = Dots(x);
-        if (align == Align::Centre) left -= metrics.horizontalAdvance(shown) / 2;
-        // cPrint places a text by its top; QPainter by its baseline.
-        painter_.drawText(QPointF(left, Dots(y) + metrics.ascent()), shown);
-    }
+void cPainterPrint::Line(double x1, double y1, double x2, double y2, double penWidth) {
+    painter_.setPen(QPen(Qt::black, Dots(penWidth), Qt::SolidLine, Qt::FlatCap));
+    painter_.drawLine(QPointF(Dots(x1), Dots(y1)), QPointF(Dots(x2), Dots(y2)));
+}
 
-    void Line(double x1, double y1, double x2, double y2, double penWidth) override {
-        painter_.setPen(QPen(Qt::black, Dots(penWidth), Qt::SolidLine, Qt::FlatCap));
-        painter_.drawLine(QPointF(Dots(x1), Dots(y1)), QPointF(Dots(x2), Dots(y2)));
-    }
+void cPainterPrint::NewPage() { device_.newPage(); }
 
-    void NewPage() override { writer_.newPage(); }
-
-private:
-    double Dots(double inches) const { return inches * writer_.resolution(); }
-
-    QPdfWriter& writer_;
-    QPainter painter_;
-};
-
-}  // namespace
+double cPainterPrint::Dots(double inches) const { return inches * device_.logicalDpiX(); }
 
 std::string NFPlacementPdf(const NFPlacementReport& report) {
     QBuffer buffer;
@@ -57,7 +45,7 @@ std::string NFPlacementPdf(const NFPlacementReport& report) {
         QPdfWriter writer(&buffer);
         writer.setTitle(QStringLiteral("Call List for NF Placement"));
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Landscape, QMarginsF()));
-        cPdfPrint print(writer);
+        cPainterPrint print(writer);
         PrintNFPlacement(print, report);
     }
     return buffer.data().toStdString();
