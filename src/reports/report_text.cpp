@@ -41,8 +41,9 @@ std::string ColumnText(std::string_view value) {
 
 std::string FixedWidthText(std::string_view value) {
     std::string out(value);
-    std::replace_if(out.begin(), out.end(), [](char c) { return IsControl(static_cast<unsigned char>(c)) || c < 0; },
-                    ' ');
+    std::replace_if(
+        out.begin(), out.end(),
+        [](char c) { return IsControl(static_cast<unsigned char>(c)) || static_cast<unsigned char>(c) > 0x7f; }, ' ');
     return out;
 }
 
