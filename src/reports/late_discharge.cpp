@@ -32,10 +32,12 @@ std::string Line(const ReportLateDischargeDataClass& e) {
 
 }  // namespace
 
-std::optional<ReportLateDischargeDataClass> LateDischargeEntry(const LateDischargeCase& row) {
-    const std::string dischargeKey = DateTimeKey(row.discharge);
-    if (!DateTimeText(row.lateAfter).empty() && dischargeKey <= DateTimeKey(row.lateAfter)) return std::nullopt;
-    return ReportLateDischargeDataClass{
+bool IsLateDischarge(const LateDischargeCase& row) {
+    return DateTimeText(row.lateAfter).empty() || DateTimeKey(row.discharge) > DateTimeKey(row.lateAfter);
+}
+
+ReportLateDischargeDataClass LateDischargeEntry(const LateDischargeCase& row) {
+    return {
         ColumnText(row.caseNumber),
         DateTimeText(row.admission),
         DateTimeText(row.discharge),
@@ -44,7 +46,7 @@ std::optional<ReportLateDischargeDataClass> LateDischargeEntry(const LateDischar
         Upper(JoinNames({row.physicianLastName, row.physicianFirstName})),
         JoinNames({row.workerFirstName, row.workerLastName}),
         JoinNames({row.patientFirstName, row.patientLastName}),
-        dischargeKey,
+        DateTimeKey(row.discharge),
     };
 }
 

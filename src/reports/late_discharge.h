@@ -3,7 +3,6 @@
 // after the time their f46 holds (or without one), one tab-separated line
 // each, in discharge order or grouped by primary physician.
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,8 +37,11 @@ struct ReportLateDischargeDataClass {
 
 inline constexpr char kNoLateDischarges[] = "No Data.";
 
-// The case's entry; none when it was discharged by the time in its f46.
-std::optional<ReportLateDischargeDataClass> LateDischargeEntry(const LateDischargeCase& row);
+// Whether the case belongs in the report: discharged after the time in its
+// f46, or without one.
+bool IsLateDischarge(const LateDischargeCase& row);
+
+ReportLateDischargeDataClass LateDischargeEntry(const LateDischargeCase& row);
 
 // Seven tab-separated fields per entry: case number, admission, discharge,
 // f46, physician, case worker, patient; in discharge order, or grouped by

@@ -131,12 +131,14 @@ std::optional<std::vector<ReportLateDischargeDataClass>> QueryLateDischarges(dbS
     std::vector<ReportLateDischargeDataClass> entries;
     for (std::size_t i = 0; i < cases.size(); ++i) {
         LateDischargeCase& c = cases[i];
+        // Only the listed cases need their physician.
+        if (!IsLateDischarge(c)) continue;
         StringList physician;
         physician.SetCommaText(QueryPrimaryPhysician(db, seqs[i]));
         c.physicianTitle = physician.Value("Title");
         c.physicianFirstName = physician.Value("FirstName");
         c.physicianLastName = physician.Value("LastName");
-        if (auto entry = LateDischargeEntry(c)) entries.push_back(std::move(*entry));
+        entries.push_back(LateDischargeEntry(c));
     }
     return entries;
 }

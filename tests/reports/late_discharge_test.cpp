@@ -15,7 +15,7 @@ LateDischargeCase Case(std::string number, std::string discharge, std::string la
 std::vector<ReportLateDischargeDataClass> Entries(const std::vector<LateDischargeCase>& cases) {
     std::vector<ReportLateDischargeDataClass> entries;
     for (const LateDischargeCase& c : cases)
-        if (auto entry = LateDischargeEntry(c)) entries.push_back(*entry);
+        if (IsLateDischarge(c)) entries.push_back(LateDischargeEntry(c));
     return entries;
 }
 
