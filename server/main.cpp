@@ -1,122 +1,36 @@
-// dalvero-server: makes a data folder (init) and serves it (run).
+// dalvero-server: makes a data folder (init), serves it (run) and looks after
+// it (add-admin, reset-password, status, verify-audit).
 
-#include <signal.h>
 #include <sys/stat.h>
 
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "audit_trail.h"
-#include "init_data_folder.h"
-#include "net_start.h"
-#include "server_instance.h"
-#include "server_log.h"
-#include "sqlite_storage.h"
+#include "server_commands.h"
 
-namespace fs = std::filesystem;
-using namespace dalvero::server;
+using namespace dalvero::server::commands;
 
 namespace {
 
-const char kUsage[] =
+const char kUsageText[] =
     "Usage:\n"
-    "  dalvero-server init DIR [--demo] [--host NAME] [--data REFDIR]\n"
-    "      Make a new data folder DIR: the database with the ICD-9-CM code books\n"
-    "      and ZIP centroids, a private CA and a server certificate for NAME\n"
-    "      (default localhost), server.ini and a ready Dalvero.ini for clients.\n"
-    "      --demo loads a demo hospital and prints its log-ins once.\n"
-    "      --data names the folder of the shipped reference files.\n"
+    "  dalvero-server init DIR [--host NAME] [--hospital NAME --admin EMAIL [--password-file FILE]]\n"
+    "                          [--demo] [--data REFDIR]\n"
+    "      Make a new data folder: database, certificates, server.ini, Dalvero.ini;\n"
+    "      with --hospital and --admin its hospital and first administrator.\n"
     "  dalvero-server run DIR\n"
-    "      Serve DIR: the DataServer and the FunctionServer (both TLS) on the\n"
-    "      addresses and ports of DIR/server.ini, until SIGINT or SIGTERM.\n"
-    "  dalvero-server verify-audit DIR\n"
-    "      Check the audit trail of DIR: every row's hash and its link to the row\n"
-    "      before. Exit status 0 when intact, 1 when a row was edited or removed.\n"
-    "  dalvero-server --help\n";
-
-// The reference files: beside an installed executable, else the source tree.
-fs::path DefaultReferenceDir() {
-    std::error_code ec;
-    const fs::path exe = fs::canonical("/proc/self/exe", ec);
-    if (!ec) {
-        const fs::path installed = exe.parent_path().parent_path() / "share" / "dalvero" / "data";
-        if (fs::exists(installed / "zcta_centroids.tsv")) return installed;
-    }
-    return DALVERO_SOURCE_DATA_DIR;
-}
-
-int Init(const std::vector<std::string>& args) {
-    InitOptions options;
-    options.referenceDir = DefaultReferenceDir();
-    fs::path dir;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--demo") {
-            options.demo = true;
-        } else if (a == "--host" && i + 1 < args.size()) {
-            options.host = args[++i];
-        } else if (a == "--data" && i + 1 < args.size()) {
-            options.referenceDir = args[++i];
-        } else if (!a.empty() && a[0] != '-' && dir.empty()) {
-            dir = a;
-        } else {
-            std::cerr << "dalvero-server init: unexpected argument '" << a << "'\n" << kUsage;
-            return 2;
-        }
-    }
-    if (dir.empty()) {
-        std::cerr << "dalvero-server init: no data folder given\n" << kUsage;
-        return 2;
-    }
-    const InitResult result = InitDataFolder(dir, options);
-    std::cout << "Data folder " << fs::absolute(dir).string() << " is ready: " << result.diagnoses
-              << " diagnosis codes, " << result.procedures << " procedure codes, " << result.zips
-              << " ZIP centroids.\n"
-              << "Client configuration: " << result.clientIni.string() << "\n";
-    if (!result.logins.empty()) std::cout << FormatLogins(result.logins);
-    return 0;
-}
-
-int Run(const std::vector<std::string>& args) {
-    if (args.size() != 1) {
-        std::cerr << kUsage;
-        return 2;
-    }
-    // Signals are taken by sigwait below, not by whichever thread they hit.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    dalvero::StartTls();
-
-    ServerInstance server(args[0]);
-    Log("serving " + fs::absolute(args[0]).string());
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
-    Log(std::string("stopping on ") + strsignal(signal));
-    server.Stop();
-    return 0;
-}
-
-int VerifyAudit(const std::vector<std::string>& args) {
-    if (args.size() != 1) {
-        std::cerr << kUsage;
-        return 2;
-    }
-    SqliteStorage storage(LoadServerConfig(args[0]).databaseFile.string());
-    const AuditCheck check = VerifyAuditTrail(storage);
-    if (check.intact) {
-        std::cout << "Audit trail intact: " << check.rows << " rows.\n";
-        return 0;
-    }
-    std::cout << "Audit trail broken at row " << check.firstBad << ": " << check.problem << ".\n";
-    return 1;
-}
+    "      Serve DIR until SIGINT or SIGTERM.\n"
+    "  dalvero-server status DIR\n"
+    "      Whether a server runs on DIR: its process, ports, connections, sessions.\n"
+    "  dalvero-server add-admin DIR EMAIL [--hospital SEQ] [--password-file FILE]\n"
+    "  dalvero-server reset-password DIR EMAIL [--password-file FILE]\n"
+    "      Another administrator, or a new password, without a log-in.\n"
+    "  dalvero-server verify-audit DIR [--expect SEQ:HASH]\n"
+    "      Check the audit trail's hash chain.\n"
+    "  dalvero-server --version | --help | COMMAND --help\n"
+    "Exit status: 0 done, 1 failed, 2 usage error, 3 audit trail changed (verify-audit)\n"
+    "or no server running (status).\n";
 
 }  // namespace
 
@@ -125,20 +39,31 @@ int main(int argc, char** argv) {
     // makes is for other local users.
     ::umask(077);
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-        std::cout << kUsage;
-        return args.empty() ? 2 : 0;
+    if (args.empty()) {
+        std::cerr << kUsageText;
+        return kUsage;
+    }
+    if (args[0] == "--help" || args[0] == "-h") {
+        std::cout << kUsageText;
+        return kDone;
+    }
+    if (args[0] == "--version") {
+        std::cout << "dalvero-server " DALVERO_VERSION "\n";
+        return kDone;
     }
     const std::string command = args[0];
     args.erase(args.begin());
     try {
         if (command == "init") return Init(args);
         if (command == "run") return Run(args);
+        if (command == "status") return Status(args);
+        if (command == "add-admin") return AddAdmin(args);
+        if (command == "reset-password") return ResetPassword(args);
         if (command == "verify-audit") return VerifyAudit(args);
     } catch (const std::exception& e) {
         std::cerr << "dalvero-server " << command << ": " << e.what() << '\n';
-        return 1;
+        return kFailed;
     }
-    std::cerr << "dalvero-server: unknown command '" << command << "'\n" << kUsage;
-    return 2;
+    std::cerr << "dalvero-server: unknown command '" << command << "'\n" << kUsageText;
+    return kUsage;
 }

@@ -98,6 +98,8 @@ AuditCheck VerifyAuditTrail(Storage& storage) {
             if (!check.intact) return check;
             previous = row.Field(au::kHash);
             expectedSeq = row.seq + 1;
+            check.lastSeq = row.seq;
+            check.lastHash = previous;
         }
         if (static_cast<std::int64_t>(rows.size()) < kPage) return check;
     }

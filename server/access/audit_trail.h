@@ -46,6 +46,10 @@ struct AuditCheck {
     std::int64_t rows = 0;
     std::int64_t firstBad = 0;  // Seq of the first row that breaks the chain
     std::string problem;
+    // The newest row checked and its hash: kept by a nightly job, they show
+    // a later cut of the newest rows, which the chain alone cannot.
+    std::int64_t lastSeq = 0;
+    std::string lastHash;
 };
 
 // Walks the whole trail in Seq order and checks every hash and link, and that

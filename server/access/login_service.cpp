@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <iostream>
 
 #include "audit_trail.h"
 #include "password_hash.h"
 #include "schema.h"
+#include "server_log.h"
 #include "table_catalogue.h"
 #include "whole_number.h"
 
@@ -77,8 +77,8 @@ void LoginService::Failed(const std::string& key, int lockAfter, std::time_t now
     f.last = now;
     if (f.count >= lockAfter && !f.lockedUntil) {
         f.lockedUntil = now + config_.lockSeconds;
-        std::cerr << "log-in: " << key << " locked for " << config_.lockSeconds << " s after " << f.count
-                  << " failed log-ins\n";
+        Log(Severity::Warning, "log-in: " + key + " locked for " + std::to_string(config_.lockSeconds) + " s after " +
+                                   std::to_string(f.count) + " failed log-ins");
     }
 }
 
@@ -97,6 +97,7 @@ LoginResult LoginService::Refuse(const std::string& email, const std::string& ad
     who.address = address;
     who.hospital = hospital;  // the account's, so that its administrators see the attempt
     AppendAudit(storage_, who, {{audit_action::kLoginFailed, "", 0, "", why}}, clock_());
+    LogThrottled("log-in failed", "log-in refused for " + email + " from " + address + ": " + why);
     LoginResult result;
     result.error = answer;
     return result;

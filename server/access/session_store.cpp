@@ -86,4 +86,12 @@ void SessionStore::End(const std::string& token) {
     }
 }
 
+std::int64_t SessionStore::CountOpen(std::time_t now) {
+    // Times are stored as ten-digit seconds, which compare as text.
+    return storage_.Count(schema::kSessions, {{ss::kEnded, CompareOp::NotEqual, "Y", false},
+                                             {ss::kCreated, CompareOp::AtLeast, std::to_string(now - maxSeconds_), false},
+                                             {ss::kLastUsed, CompareOp::AtLeast,
+                                              std::to_string(now - idleSeconds_ - storeEvery_), false}});
+}
+
 }  // namespace dalvero::server

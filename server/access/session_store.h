@@ -10,7 +10,6 @@
 // reads and an active person is never taken for an idle one.
 
 #include <cstdint>
-#include <cstdint>
 #include <ctime>
 #include <map>
 #include <mutex>
@@ -35,6 +34,9 @@ public:
     // The session's person while the token names a live session; marks it used.
     std::optional<SessionInfo> Check(const std::string& token, std::time_t now);
     void End(const std::string& token);
+    // Sessions not ended nor expired as the store has it; one idle for nearly
+    // the limit may still count, its last use being written only now and then.
+    std::int64_t CountOpen(std::time_t now);
 
 private:
     std::optional<Record> Find(const std::string& token);

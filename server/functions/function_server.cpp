@@ -1,7 +1,5 @@
 #include "function_server.h"
 
-#include <iostream>
-
 #include "authorized_storage.h"
 #include "case_manager_status.h"
 #include "code_lookup.h"
@@ -12,6 +10,7 @@
 #include "provider_matching.h"
 #include "provider_position.h"
 #include "request_shape.h"
+#include "server_log.h"
 
 namespace dalvero::server {
 namespace {
@@ -96,9 +95,9 @@ std::string FunctionServer::HandleCommand(std::string_view requestText, std::str
         return ErrorReply(std::string("Not allowed: ") + e.what());
     } catch (const std::exception& e) {
         // The store's own words stay in the server's log, not on the screen.
-        std::cerr << "FunctionServer: " << name << " failed: " << e.what() << '\n';
+        Log(Severity::Error, "function server: " + name + " failed: " + e.what());
     } catch (...) {
-        std::cerr << "FunctionServer: " << name << " failed\n";
+        Log(Severity::Error, "function server: " + name + " failed");
     }
     return ErrorReply("The server could not complete \"" + name + "\"; the fault has been logged.");
 }

@@ -1,9 +1,11 @@
 #include "init_data_folder.h"
 
+#include <ctime>
 #include <memory>
 
 #include <sys/stat.h>
 
+#include "administrators.h"
 #include "code_books.h"
 #include "init_error.h"
 #include "provider_catalogue.h"
@@ -76,6 +78,8 @@ IniFile ClientIni(const ServerConfig& config, const std::string& host) {
 
 InitResult MakeDataFolder(const fs::path& dataDir, const InitOptions& options) {
     if (options.host.empty()) throw InitError("no host name for the server");
+    if (options.hospital.empty() != options.admin.empty())
+        throw InitError("--hospital and --admin go together: a hospital and its first administrator");
     const fs::path dir = fs::absolute(dataDir).lexically_normal();
     const IniFile serverIni = ServerIni(options);
     const fs::path database = dir / serverIni.ReadString("Database", "File");
@@ -112,6 +116,11 @@ InitResult MakeDataFolder(const fs::path& dataDir, const InitOptions& options) {
         if (options.demo) {
             result.logins = LoadDemoHospital(storage, {books, categories, catalogue, logo, options.today.value_or(Today()),
                                                        options.passwordIterations});
+        }
+        if (!options.hospital.empty()) {
+            const std::time_t now = std::time(nullptr);
+            const std::string hospital = AddHospitalRecord(storage, options.hospital, now);
+            AddAdministrator(storage, hospital, options.admin, options.adminPassword, options.passwordIterations, now);
         }
         storage.Analyze();
     }

@@ -26,6 +26,11 @@ struct InitOptions {
     // PBKDF2 rounds of the folder's password policy ([Security]
     // PasswordIterations), which the demo staff's hashes use too.
     int passwordIterations = 600'000;
+    // The hospital of a production folder and its first administrator, who
+    // logs in with adminPassword; all empty: none (the demo brings its own).
+    std::string hospital;
+    std::string admin;
+    std::string adminPassword;
     // Day the demo's dates count from; today when not given.
     std::optional<CivilDate> today;
 };

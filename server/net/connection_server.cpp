@@ -1,6 +1,7 @@
 #include "connection_server.h"
 
 #include <arpa/inet.h>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
@@ -38,29 +39,40 @@ ConnectionServer::ConnectionServer(std::string name, ConnectionProtocol& protoco
 ConnectionServer::~ConnectionServer() { Stop(); }
 
 bool ConnectionServer::Start(const std::string& bindAddress, int port, std::string& error) {
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<std::uint16_t>(port));
-    if (port < 0 || port > 65535 || inet_pton(AF_INET, bindAddress.c_str(), &addr.sin_addr) != 1) {
-        error = "bad listen address " + bindAddress + ":" + std::to_string(port);
+    const std::string where = bindAddress + ":" + std::to_string(port);
+    // A host name ("localhost") or an IPv4 or IPv6 literal; the first address
+    // it names is the one served.
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
+    addrinfo* found = nullptr;
+    if (port < 0 || port > 65535 || bindAddress.empty() ||
+        ::getaddrinfo(bindAddress.c_str(), std::to_string(port).c_str(), &hints, &found) != 0 || !found) {
+        error = "bad listen address " + where;
         return false;
     }
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    listenFd_ = ::socket(found->ai_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (listenFd_ < 0) {
         error = std::strerror(errno);
+        ::freeaddrinfo(found);
         return false;
     }
     int one = 1;
     ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(listenFd_, 1024) != 0) {
-        error = "cannot listen on " + bindAddress + ":" + std::to_string(port) + ": " + std::strerror(errno);
+    const bool bound = ::bind(listenFd_, found->ai_addr, found->ai_addrlen) == 0 && ::listen(listenFd_, 1024) == 0;
+    ::freeaddrinfo(found);
+    if (!bound) {
+        error = "cannot listen on " + where + ": " + std::strerror(errno);
         ::close(listenFd_);
         listenFd_ = -1;
         return false;
     }
+    sockaddr_storage addr{};
     socklen_t len = sizeof addr;
     ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len);
-    port_ = ntohs(addr.sin_port);
+    port_ = ntohs(addr.ss_family == AF_INET6 ? reinterpret_cast<const sockaddr_in6&>(addr).sin6_port
+                                             : reinterpret_cast<const sockaddr_in&>(addr).sin_port);
     epollFd_ = ::epoll_create1(EPOLL_CLOEXEC);
     wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     AddToEpoll(epollFd_, listenFd_, kListenId);
@@ -82,6 +94,7 @@ void ConnectionServer::Stop() {
         if (connection->phase == Connection::Phase::Busy) connection->stream.Interrupt();
     workers_.reset();
     connections_.clear();
+    open_ = 0;
     for (int* fd : {&listenFd_, &epollFd_, &wakeFd_}) {
         ::close(*fd);
         *fd = -1;
@@ -116,7 +129,7 @@ void ConnectionServer::Loop() {
 
 void ConnectionServer::AcceptAll() {
     for (;;) {
-        sockaddr_in peer{};
+        sockaddr_storage peer{};
         socklen_t len = sizeof peer;
         const int fd = ::accept4(listenFd_, reinterpret_cast<sockaddr*>(&peer), &len, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (fd < 0) {
@@ -131,8 +144,11 @@ void ConnectionServer::AcceptAll() {
             }
             return;
         }
-        char text[INET_ADDRSTRLEN] = {};
-        ::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
+        char text[INET6_ADDRSTRLEN] = {};
+        if (peer.ss_family == AF_INET6)
+            ::inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6&>(peer).sin6_addr, text, sizeof text);
+        else
+            ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in&>(peer).sin_addr, text, sizeof text);
         std::string remote = text;
         if (!MakeRoom(remote)) {
             LogThrottled(name_ + " refused", name_ + " refused " + remote + ": too many connections");
@@ -145,6 +161,7 @@ void ConnectionServer::AcceptAll() {
         connection->handler = protocol_.Open(remote);
         Connection& added = *connection;
         connections_.emplace(id, std::move(connection));
+        open_ = connections_.size();
         ++perAddress_[remote];
         SetDeadline(added, added.lastActive + std::chrono::seconds(limits_.handshakeSeconds));
         OnReady(added);
@@ -183,7 +200,8 @@ void ConnectionServer::OnReady(Connection& connection) {
         case TransportStream::Step::WantWrite:
             return Watch(connection, EPOLLOUT);
         case TransportStream::Step::Failed:
-            LogThrottled(name_ + " handshake", name_ + ": TLS handshake with " + connection.remote + " failed");
+            LogThrottled(name_ + " handshake", name_ + ": TLS handshake with " + connection.remote + " failed: " +
+                                                          connection.stream.HandshakeFailure());
             return Close(connection, nullptr);
         case TransportStream::Step::Done:
             connection.phase = Connection::Phase::Idle;
@@ -312,6 +330,7 @@ void ConnectionServer::Close(Connection& connection, const char* why) {
     if (--perAddress_[connection.remote] <= 0) perAddress_.erase(connection.remote);
     const Id id = connection.id;  // the key must outlive the erase
     connections_.erase(id);
+    open_ = connections_.size();
     PauseAccepting(false);
 }
 

@@ -43,6 +43,8 @@ public:
     // Binds and listens (port 0 picks a free port); false with a reason.
     bool Start(const std::string& bindAddress, int port, std::string& error);
     int Port() const { return port_; }
+    // Connections open now, from any thread.
+    std::size_t OpenConnections() const { return open_; }
     // Closes every connection; requests in progress are cut off.
     void Stop();
 
@@ -73,6 +75,7 @@ private:
     int port_ = 0;
     bool acceptPaused_ = false;
     std::atomic<bool> stopping_{false};
+    std::atomic<std::size_t> open_{0};
     std::thread loop_;
     std::unique_ptr<WorkerPool> workers_;
 

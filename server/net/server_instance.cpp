@@ -81,18 +81,24 @@ ServerInstance::ServerInstance(const std::filesystem::path& dataDir, int dataPor
         std::make_unique<ConnectionServer>("data server", parts_->dataProtocol, parts_->tls.get(), c.connections);
     parts_->functionListener = std::make_unique<ConnectionServer>("function server", parts_->functionProtocol,
                                                                   parts_->tls.get(), c.connections);
-    std::string error;
-    if (!parts_->dataListener->Start(c.dataServer.bind, c.dataServer.port, error) ||
-        !parts_->functionListener->Start(c.functionServer.bind, c.functionServer.port, error)) {
+    // A listener that cannot start names the settings that chose its address.
+    auto start = [&](ConnectionServer& listener, const ListenAddress& address, const char* section) {
+        std::string error;
+        if (listener.Start(address.bind, address.port, error)) return;
         Stop();
-        throw std::runtime_error(error);
-    }
+        throw std::runtime_error((c.dataDir / "server.ini").string() + " [" + section + "] Bind, Port: " + error);
+    };
+    start(*parts_->dataListener, c.dataServer, "DataServer");
+    start(*parts_->functionListener, c.functionServer, "FunctionServer");
 }
 
 ServerInstance::~ServerInstance() { Stop(); }
 
 int ServerInstance::DataPort() const { return parts_->dataListener->Port(); }
 int ServerInstance::FunctionPort() const { return parts_->functionListener->Port(); }
+std::size_t ServerInstance::OpenConnections() const {
+    return parts_->dataListener->OpenConnections() + parts_->functionListener->OpenConnections();
+}
 const ServerConfig& ServerInstance::Config() const { return parts_->config; }
 
 void ServerInstance::Stop() {

@@ -23,6 +23,8 @@ public:
 
     int DataPort() const;
     int FunctionPort() const;
+    // Connections open on both listeners now.
+    std::size_t OpenConnections() const;
     const ServerConfig& Config() const;
     void Stop();
 

@@ -52,8 +52,17 @@ TransportStream::Step TransportStream::Handshake() {
     if (!ssl_) return Step::Done;
     const int result = SSL_do_handshake(ssl_);
     if (result == 1) return Step::Done;
+    // The reason is read before TlsStep empties OpenSSL's error queue.
+    const unsigned long error = ERR_peek_last_error();
+    const int kind = SSL_get_error(ssl_, result);
     const Step step = TlsStep(ssl_, result);
-    if (step == Step::Failed) failed_ = true;
+    if (step == Step::Failed) {
+        failed_ = true;
+        const char* reason = error ? ERR_reason_error_string(error) : nullptr;
+        failure_ = reason ? reason
+                   : kind == SSL_ERROR_SYSCALL || kind == SSL_ERROR_ZERO_RETURN ? "the peer closed the connection"
+                                                                                : "handshake failed";
+    }
     return step;
 }
 

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <string>
 
 #include <openssl/types.h>
 
@@ -24,6 +25,8 @@ public:
     enum class Step { Done, WantRead, WantWrite, Failed };
     // Advances the TLS server handshake (Done at once for plain connections).
     Step Handshake();
+    // Why the handshake failed, in OpenSSL's words where it gave any.
+    const std::string& HandshakeFailure() const { return failure_; }
     // Bytes placed (> 0), 0 when none are waiting, -1 when the peer left or
     // the connection failed.
     long ReadSome(char* data, std::size_t n);
@@ -44,6 +47,7 @@ private:
     int fd_;
     SSL* ssl_ = nullptr;
     bool failed_ = false;
+    std::string failure_;
 };
 
 }  // namespace dalvero::server

@@ -1,18 +1,13 @@
 #include "cli_session.h"
 
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <system_error>
 
 #include "ini_file.h"
 #include "log_in.h"
+#include "secret_input.h"
 #include "table_catalogue.h"
 
 namespace fs = std::filesystem;
@@ -74,33 +69,13 @@ CliSession::~CliSession() {
 }
 
 std::string CliSession::Password() const {
-    std::string password;
-    if (!login_.passwordFile.empty()) {
-        std::ifstream in(login_.passwordFile);
-        if (!in) throw CommandFailure("Unable to read " + login_.passwordFile);
-        std::getline(in, password);
-        if (!password.empty() && password.back() == '\r') password.pop_back();
-        return password;
+    try {
+        if (!login_.passwordFile.empty()) return ReadSecretFile(login_.passwordFile);
+        if (const char* fromEnvironment = std::getenv("DALVERO_PASSWORD")) return fromEnvironment;
+        return PromptSecret("Password for " + login_.user + ": ");
+    } catch (const std::runtime_error& e) {
+        throw CommandFailure(e.what());
     }
-    if (const char* fromEnvironment = std::getenv("DALVERO_PASSWORD")) return fromEnvironment;
-    // A prompt on the terminal itself, so piped output stays clean.
-    const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
-    if (tty < 0) throw CommandFailure("No password: use --password-file, DALVERO_PASSWORD or a terminal");
-    termios saved{};
-    const bool isTerminal = ::tcgetattr(tty, &saved) == 0;
-    if (isTerminal) {
-        termios quiet = saved;
-        quiet.c_lflag &= static_cast<tcflag_t>(~ECHO);
-        ::tcsetattr(tty, TCSAFLUSH, &quiet);
-    }
-    const std::string prompt = "Password for " + login_.user + ": ";
-    auto say = [tty](std::string_view text) { return ::write(tty, text.data(), text.size()) >= 0; };
-    say(prompt);
-    for (char c; ::read(tty, &c, 1) == 1 && c != '\n';) password += c;
-    if (isTerminal) ::tcsetattr(tty, TCSAFLUSH, &saved);
-    say("\n");
-    ::close(tty);
-    return password;
 }
 
 const ServerSettings& CliSession::Settings() {

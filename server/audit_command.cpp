@@ -1,0 +1,69 @@
+// verify-audit: the audit trail's check, for a person or a nightly job.
+
+#include <iostream>
+
+#include "audit_trail.h"
+#include "schema.h"
+#include "server_commands.h"
+#include "server_config.h"
+#include "sqlite_storage.h"
+
+namespace dalvero::server::commands {
+
+namespace {
+
+const char kVerifyHelp[] =
+    "Usage: dalvero-server verify-audit DIR [--expect SEQ:HASH]\n"
+    "Check the audit trail of DIR: every row's hash and its link to the row\n"
+    "before. Prints the newest row's Seq and hash; keep them and pass them back\n"
+    "as --expect SEQ:HASH next time, which fails when that row is gone or changed\n"
+    "(newest rows cut off, which the chain alone cannot show).\n"
+    "Exit status: 0 intact, 3 a row was edited, inserted or removed, 1 the\n"
+    "folder or its database could not be read, 2 usage error.\n";
+
+}  // namespace
+
+int VerifyAudit(const Args& args) {
+    int status = kDone;
+    const std::optional<Parsed> parsed = ParseOrExplain(args, {kVerifyHelp, {"--expect"}, {}, 1, 1}, status);
+    if (!parsed) return status;
+    std::int64_t expectedSeq = 0;
+    std::string expectedHash;
+    if (parsed->Has("--expect")) {
+        const std::string expect = parsed->Get("--expect");
+        const std::size_t colon = expect.find(':');
+        try {
+            std::size_t used = 0;
+            expectedSeq = colon == std::string::npos ? 0 : std::stoll(expect.substr(0, colon), &used);
+            if (used != colon) expectedSeq = 0;
+        } catch (const std::exception&) {
+            expectedSeq = 0;
+        }
+        expectedHash = colon == std::string::npos ? "" : expect.substr(colon + 1);
+        if (expectedSeq <= 0 || expectedHash.empty()) {
+            std::cerr << "dalvero-server verify-audit: --expect takes SEQ:HASH, as the last check printed\n"
+                      << kVerifyHelp;
+            return kUsage;
+        }
+    }
+    SqliteStorage storage(LoadServerConfig(parsed->positionals[0]).databaseFile.string());
+    const AuditCheck check = VerifyAuditTrail(storage);
+    if (!check.intact) {
+        std::cout << "Audit trail broken at row " << check.firstBad << ": " << check.problem << ".\n";
+        return kTamperedOrNotRunning;
+    }
+    if (expectedSeq) {
+        const std::optional<Record> row = storage.Read(schema::kAuditTrail, expectedSeq);
+        if (!row || row->Field(schema::audit::kHash) != expectedHash) {
+            std::cout << "Audit trail changed: row " << expectedSeq
+                      << (row ? " no longer has the hash it had" : " is gone (the newest rows were cut off)")
+                      << "; the trail now ends at row " << check.lastSeq << ".\n";
+            return kTamperedOrNotRunning;
+        }
+    }
+    std::cout << "Audit trail intact: " << check.rows << " rows.\n"
+              << "Last row: " << check.lastSeq << ":" << check.lastHash << "\n";
+    return kDone;
+}
+
+}  // namespace dalvero::server::commands
