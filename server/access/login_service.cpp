@@ -109,8 +109,11 @@ LoginResult LoginService::LogIn(const std::string& email, const std::string& pas
     {
         std::lock_guard lock(mutex_);
         const std::time_t now = clock_();
-        if (WaitFor(accountKey, now) > 0 || WaitFor(addressKey, now) > 0)
-            return Refuse(email, address, "refused while throttled", kWait);
+        const std::time_t wait = std::max(WaitFor(accountKey, now), WaitFor(addressKey, now));
+        // The wait is told, so that a script retries when it is over.
+        if (wait > 0)
+            return Refuse(email, address, "refused while throttled",
+                          std::string(kWait) + " (retry in " + std::to_string(wait) + " s)");
     }
 
     std::optional<Record> person;

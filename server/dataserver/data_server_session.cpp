@@ -157,6 +157,8 @@ std::string DataServerSession::Handshake(std::string_view payload) {
     if (accepted_) {
         reply.push_back("RunningFolder=" + dataFolder_.string());
         reply.push_back("RemoteIP=" + remoteAddress_);
+        // For health checks: which build answers.
+        reply.push_back("Version=" DALVERO_VERSION);
         // A client reconnecting gives its session as the key and goes on as
         // the same person; anything else leaves the connection logged out.
         if (const std::string key = items.Value("Key"); !key.empty()) {

@@ -93,17 +93,25 @@ bool dbServerConnection::OpenSocket() {
                 // A certificate authority that cannot be read must not fall
                 // back to another trust store.
                 const TlsContext context = CreateClientTlsContext(CAFile);
-                if (!context) return false;
+                if (!context) {
+                    ConnectFailure = "cannot read the certificate authority " + (CAFile.empty() ? "of the system" : CAFile);
+                    return false;
+                }
                 Socket = std::make_unique<SecureSocket>(context.get());
             } else {
                 Socket = std::make_unique<PlainSocket>();
             }
             Socket->SetStallLimit(Timeout);
         }
-        if (Socket->Connect(Host, ToIntDef(Port, kDefaultPort)) != SOCK_SUCCESS) return false;
-    } catch (const SocketError&) {
+        if (Socket->Connect(Host, ToIntDef(Port, kDefaultPort)) != SOCK_SUCCESS) {
+            ConnectFailure = Socket->ConnectFailure();
+            return false;
+        }
+    } catch (const SocketError& e) {
+        ConnectFailure = e.what();
         return false;
     }
+    ConnectFailure.clear();
     Connected = true;
     // A greeting longer than any reply buffer is a server talking without
     // end, not a greeting.
@@ -112,6 +120,7 @@ bool dbServerConnection::OpenSocket() {
     for (int n; (n = Socket->Receive(greeting, kGreetingPiece, 0, 1)) >= 1;) {
         drained += static_cast<std::size_t>(n);
         if (drained > kBufferSize) {
+            ConnectFailure = "the server sent a greeting without end";
             DropConnection();
             return false;
         }
@@ -125,11 +134,16 @@ bool dbServerConnection::Handshake() {
     RequestValues.SetValue("ProgramID", ProgramId);
     // No reconnection inside the handshake: a server that drops every new
     // connection would otherwise recurse through Reconnect without end.
-    if (!SendMessage(frame::cmd::kHandshake, 0, RequestValues.CommaText()) || !ReceiveReply()) return false;
+    if (!SendMessage(frame::cmd::kHandshake, 0, RequestValues.CommaText()) || !ReceiveReply()) {
+        ConnectFailure = "no answer to the handshake";
+        return false;
+    }
     ServerDate = ToFloatDef(ReplyValues.Value("Date"), 0);
     RunningFolder = ReplyValues.Value("RunningFolder");
     RemoteIP = ReplyValues.Value("RemoteIP");
+    ServerVersion = ReplyValues.Value("Version");
     if (ReplyValues.Value("Accepted") != "Y") {
+        ConnectFailure = "the server refused the handshake";
         Socket.reset();
         return false;
     }
@@ -169,7 +183,11 @@ void dbServerConnection::DropConnection() {
 }
 
 bool dbServerConnection::SendMessage(std::uint32_t command, std::uint32_t subCommand, std::string_view text) {
-    if (RefuseWhileBusy() || !EnsureConnected()) return false;
+    if (RefuseWhileBusy()) return false;
+    const bool connected = EnsureConnected();
+    // Nothing of this request has gone out, whatever a reconnection sent.
+    RequestSent = false;
+    if (!connected) return false;
     ClearReply();
     const std::optional<std::string> message = frame::Encode(command, subCommand, text);
     if (!message) {
@@ -180,6 +198,7 @@ bool dbServerConnection::SendMessage(std::uint32_t command, std::uint32_t subCom
         Connected = false;
         return false;
     }
+    RequestSent = true;
     return true;
 }
 
@@ -232,7 +251,11 @@ bool dbServerConnection::Exchange(std::uint32_t command, std::uint32_t subComman
 bool dbServerConnection::SendText(std::string_view text) {
     // A dropped connection is rebuilt here as everywhere else; the command
     // that met the drop is not sent again.
-    if (RefuseWhileBusy() || !EnsureConnected()) return false;
+    if (RefuseWhileBusy()) return false;
+    const bool connected = EnsureConnected();
+    // Nothing of this request has gone out, whatever a reconnection sent.
+    RequestSent = false;
+    if (!connected) return false;
     ClearReply();
     std::string message(text);
     message.push_back('\0');
@@ -240,6 +263,7 @@ bool dbServerConnection::SendText(std::string_view text) {
         Connected = false;
         return false;
     }
+    RequestSent = true;
     return ReceiveReply();
 }
 
@@ -334,6 +358,8 @@ bool dbServerConnection::PutRecordFile(const std::string& table, const std::stri
         if (sent) Report(progress, done, size);
     }
     if (!sent) {
+        // The server takes no part of a file.
+        RequestSent = false;
         DropConnection();
         return false;
     }

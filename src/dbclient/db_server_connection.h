@@ -68,9 +68,16 @@ public:
     StringList ReplyValues;
     std::string ErrorText;
     std::int32_t ErrorCode = 0;
+    // Why the last connect failed (the socket's, TLS verification's or the
+    // handshake's reason); empty once connected.
+    std::string ConnectFailure;
+    // The last request left this side whole: when no answer follows, the
+    // server may have acted on it.
+    bool RequestSent = false;
     double ServerDate = 0;
     std::string RunningFolder;
     std::string RemoteIP;
+    std::string ServerVersion;  // empty from a server that does not tell
     std::int32_t FileSize = 0;
     // The log-in's session token, which every FunctionServer command carries
     // (set on the FunctionServer connection after the log-in).

@@ -68,16 +68,28 @@ PlainSocket::PlainSocket() {
 PlainSocket::~PlainSocket() { CloseHandle(); }
 
 int PlainSocket::TCPConnect(const std::string& host, int port) {
-    if (host.size() > kMaxHostLength || port < 1 || port > 65'535) return -1;
+    connectFailure_.clear();
+    if (host.size() > kMaxHostLength || port < 1 || port > 65'535) {
+        connectFailure_ = "no such host or port";
+        return -1;
+    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(port));
-    if (!ResolveIPv4(host, &address.sin_addr)) return -1;
+    if (!ResolveIPv4(host, &address.sin_addr)) {
+        connectFailure_ = "the host name cannot be resolved";
+        return -1;
+    }
     fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd_ < 0) return -1;
+    if (fd_ < 0) {
+        connectFailure_ = std::strerror(errno);
+        return -1;
+    }
     ApplySocketOptions();
     SetIntOption(fd_, SOL_SOCKET, SO_REUSEADDR, 1);
     if (connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0) {
+        // A connect cut short by the stall limit reports EINPROGRESS.
+        connectFailure_ = errno == EINPROGRESS || errno == EAGAIN ? "timed out" : std::strerror(errno);
         CloseHandle();
         return -1;
     }

@@ -110,6 +110,10 @@ public:
     std::size_t BufferedCount() const { return received_; }
     // The buffered bytes, followed by a 0.
     const char* BufferedData() const { return buffer_.get(); }
+    // Why the last Connect failed, for the person who must mend it
+    // ("Connection refused", a certificate verification error); empty after
+    // a connect that worked.
+    const std::string& ConnectFailure() const { return connectFailure_; }
     bool FileTransferActive() const { return fileTransfer_; }
     std::uint64_t FileBytesDone() const { return fileDone_; }
     std::uint64_t FileBytesTotal() const { return fileTotal_; }
@@ -133,6 +137,7 @@ protected:
     std::size_t received_ = 0;
     bool keepOpen_ = false;
     int stallSeconds_ = 0;
+    std::string connectFailure_;
 
 private:
     int ReceiveUntil(char* buffer, std::size_t max, int seconds, int microseconds, std::string_view delimiter,

@@ -5,14 +5,32 @@
 #include <openssl/x509v3.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
+#include <string>
 
 #include "net_start.h"
 #include "socket_error.h"
 #include "tls_context.h"
 
 namespace dalvero {
+
+namespace {
+
+// Read before MarkFailed empties OpenSSL's error queue.
+std::string TlsFailure(SSL* ssl, bool named) {
+    if (!named) return "the host name cannot be checked against the certificate";
+    const long verified = SSL_get_verify_result(ssl);
+    if (verified != X509_V_OK)
+        return std::string("certificate verification failed: ") + X509_verify_cert_error_string(verified);
+    const unsigned long error = ERR_peek_last_error();
+    if (const char* reason = error ? ERR_reason_error_string(error) : nullptr) return std::string("TLS: ") + reason;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return "timed out waiting for the TLS handshake";
+    return "the server closed the connection during the TLS handshake";
+}
+
+}  // namespace
 
 SecureSocket::SecureSocket(SSL_CTX* context) {
     StartTls();
@@ -65,6 +83,7 @@ int SecureSocket::Connect(const std::string& host, int port) {
         named = SSL_set1_host(ssl_, host.c_str()) == 1 && SSL_set_tlsext_host_name(ssl_, host.c_str()) == 1;
     }
     if (!named || SSL_connect(ssl_) <= 0) {
+        connectFailure_ = TlsFailure(ssl_, named);
         MarkFailed();
         Close();
         return SOCK_ERROR;

@@ -12,6 +12,7 @@ constexpr char kIni[] = "--ini";
 constexpr char kTimeout[] = "--timeout";
 constexpr char kMaxReply[] = "--max-reply";
 constexpr char kHelp[] = "--help";
+constexpr char kVersion[] = "--version";
 constexpr char kUser[] = "--user";
 constexpr char kPasswordFile[] = "--password-file";
 
@@ -29,8 +30,10 @@ const std::vector<OptionDef>& GlobalOptions() {
         {kTimeout, "SECONDS", "longest wait for each piece of a reply (default: 120)"},
         {kMaxReply, "MIB", "largest reply accepted, in MiB (default: 64)"},
         {kUser, "EMAIL", "log in as EMAIL; the password comes from --password-file, DALVERO_PASSWORD or a prompt"},
-        {kPasswordFile, "FILE", "read the log-in password from the first line of FILE"},
+        {kPasswordFile, "FILE",
+         "read the log-in password from the first line of FILE (\"-\": standard input; owner-only file)"},
         {kHelp, nullptr, "show this help, or a command's help after the command"},
+        {kVersion, nullptr, "print the version and stop"},
     };
     return options;
 }
@@ -84,6 +87,7 @@ ParsedArgs ParseCommandLine(const std::vector<std::string>& args, const std::vec
             throw UsageError(name + " needs a value (" + option->value + ")");
         }
         if (global && name == kHelp) parsed.help = true;
+        else if (global && name == kVersion) parsed.version = true;
         else if (global && name == kIni) parsed.iniPath = value;
         else if (global && name == kTimeout) parsed.timeoutSeconds = WholeNumber(value, kTimeout, 1);
         else if (global && name == kMaxReply) parsed.maxReplyMiB = WholeNumber(value, kMaxReply, 1);
@@ -91,7 +95,7 @@ ParsedArgs ParseCommandLine(const std::vector<std::string>& args, const std::vec
         else if (global && name == kPasswordFile) parsed.passwordFile = value;
         else if (!parsed.options.emplace(name, value).second) throw UsageError(name + " given twice");
     }
-    if (parsed.help) return parsed;
+    if (parsed.help || parsed.version) return parsed;
     if (!parsed.command) throw UsageError("no command given");
     const int count = static_cast<int>(parsed.positionals.size());
     const CommandDef& command = *parsed.command;

@@ -45,6 +45,7 @@ struct ParsedArgs {
     std::string user;          // log in as this e-mail; empty: no log-in
     std::string passwordFile;  // the password's first line; else DALVERO_PASSWORD or a prompt
     bool help = false;
+    bool version = false;
     const CommandDef* command = nullptr;  // null when only --help was asked
     std::vector<std::string> positionals;
     std::map<std::string, std::string, std::less<>> options;  // flags hold ""
@@ -53,7 +54,7 @@ struct ParsedArgs {
     std::string Get(std::string_view option, std::string_view fallback = {}) const;
 };
 
-// --ini, --timeout, --max-reply, --user, --password-file and --help, accepted
+// --ini, --timeout, --max-reply, --user, --password-file, --help and --version, accepted
 // by every command. After the command word a command's own option of the same
 // name wins (audit --user filters by a person).
 const std::vector<OptionDef>& GlobalOptions();

@@ -33,6 +33,18 @@ fs::path FindIniFile() {
     throw CommandFailure(std::string("No ") + kIniName + " in the current folder or beside dalvero-cli (use --ini PATH)");
 }
 
+// The server's refusals that pass with time: too many failed log-ins, or no
+// hashing slot free.
+bool IsThrottled(const std::string& text) {
+    return text.find("Too many failed log-ins") != std::string::npos || text.find("busy") != std::string::npos;
+}
+
+[[noreturn]] void FailToConnect(const dbServerConnection& connection, const std::string& server) {
+    throw CommandFailure("Unable to connect to " + server + " at " + connection.Host + ":" + connection.Port + ": " +
+                             (connection.ConnectFailure.empty() ? "no connection" : connection.ConnectFailure),
+                         exit_status::kUnreachable);
+}
+
 }  // namespace
 
 ServerSettings LoadSettings(const std::string& iniPath) {
@@ -90,11 +102,11 @@ dbServerConnection& CliSession::DataServer() {
             std::make_unique<dbServerConnection>(s.dataHost, s.dataPort, kProgramId, "", true, timeoutSeconds_, s.caFile);
         dataServer_->MaxReplySize = maxReplyBytes_;
     }
-    if (!dataServer_->IsConnected()) throw CommandFailure("Unable to connect to data server");
+    if (!dataServer_->IsConnected()) FailToConnect(*dataServer_, "data server");
     if (!login_.user.empty() && sessionToken_.empty()) {
         StringList person;
         if (!LogIn(*dataServer_, login_.user, Password(), person, sessionToken_))
-            FailWithServerError(*dataServer_, "Invalid login");
+            FailWithServerError(*dataServer_, "Invalid login", Request::Read, exit_status::kLoginRefused);
         if (person.size() > catalogue::personnel::kHospital) hospitalSeq_ = person[catalogue::personnel::kHospital];
     }
     return *dataServer_;
@@ -116,12 +128,32 @@ dbServerConnection& CliSession::FunctionServer() {
         functionServer_->MaxReplySize = maxReplyBytes_;
         functionServer_->Session = sessionToken_;
     }
-    if (!functionServer_->IsConnected()) throw CommandFailure("Unable to connect to function server");
+    if (!functionServer_->IsConnected()) FailToConnect(*functionServer_, "function server");
     return *functionServer_;
 }
 
-void FailWithServerError(const dbServerConnection& connection, const std::string& fallback) {
-    throw CommandFailure(connection.ErrorText.empty() ? fallback : connection.ErrorText);
+void FailWithServerError(const dbServerConnection& connection, const std::string& fallback, Request request,
+                         int fallbackStatus) {
+    namespace es = exit_status;
+    const std::string& text = connection.ErrorText;
+    if (text.empty() && !connection.Connected) {
+        const std::string server = "the server at " + connection.Host + ":" + connection.Port;
+        if (request == Request::Change && connection.RequestSent)
+            throw CommandFailure("connection lost before the answer: the change may have been made (" + server + ")",
+                                 es::kLostAnswer);
+        throw CommandFailure("No answer from " + server + " (timed out or connection lost)", es::kUnreachable);
+    }
+    // The FunctionServer's refusal of a person opens with "Not allowed".
+    if (text.empty()) throw CommandFailure(fallback, fallback.rfind("Not allowed", 0) == 0 ? es::kNotAllowed : fallbackStatus);
+    // The DataServer's error codes.
+    int status = es::kFailed;
+    switch (connection.ErrorCode) {
+    case 2: case 3: case 4: case 8: status = es::kNotFound; break;
+    case 11: status = es::kLoginRefused; break;
+    case 12: status = IsThrottled(text) ? es::kThrottled : es::kLoginRefused; break;
+    case 13: status = es::kNotAllowed; break;
+    }
+    throw CommandFailure(text, status);
 }
 
 }  // namespace dalvero::cli

@@ -11,11 +11,37 @@
 
 namespace dalvero::cli {
 
-// A command that ran and failed; its text goes to stderr, exit code 1.
+// Exit statuses, so that a script can tell failures apart
+// (docs/dalvero-cli.md lists them).
+namespace exit_status {
+inline constexpr int kDone = 0;
+inline constexpr int kFailed = 1;
+inline constexpr int kUsage = 2;
+inline constexpr int kNotFound = 3;
+inline constexpr int kLoginRefused = 4;
+inline constexpr int kThrottled = 5;
+inline constexpr int kNotAllowed = 6;
+inline constexpr int kUnreachable = 7;
+// The request went out and no answer came: a change may have been made, so
+// a script must look before it sends it again.
+inline constexpr int kLostAnswer = 8;
+}  // namespace exit_status
+
+// A command that ran and failed; its text goes to stderr, its status is the
+// exit status.
 class CommandFailure : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit CommandFailure(const std::string& text, int status = exit_status::kFailed)
+        : std::runtime_error(text), status_(status) {}
+    int Status() const { return status_; }
+
+private:
+    int status_;
 };
+
+// What a failed request asked for: a lost answer to a change means the
+// change may have been made.
+enum class Request { Read, Change };
 
 struct ServerSettings {
     std::string dataHost;
@@ -43,9 +69,10 @@ public:
     CliSession(std::string iniPath, int timeoutSeconds, int maxReplyMiB, LoginSettings login = {});
     ~CliSession();
 
-    // Throw CommandFailure "Unable to connect to data server" (or function
-    // server) when the server cannot be reached or refuses the handshake,
-    // and the server's answer when the log-in is refused. Without a user
+    // Throw CommandFailure "Unable to connect to data server at HOST:PORT:
+    // reason" (or function server) when the server cannot be reached or
+    // refuses the handshake, and the server's answer when the log-in is
+    // refused. Without a user
     // the connection is not logged in, and the server answers only the
     // client update.
     dbServerConnection& DataServer();
@@ -72,7 +99,10 @@ private:
 };
 
 // Throws CommandFailure with the server's error text for the last request,
-// or with fallback when the server gave none.
-[[noreturn]] void FailWithServerError(const dbServerConnection& connection, const std::string& fallback);
+// or with fallback (and fallbackStatus) when the server gave none; the status
+// tells not found, log-in refused, throttled, not allowed, unreachable and a
+// lost answer apart.
+[[noreturn]] void FailWithServerError(const dbServerConnection& connection, const std::string& fallback,
+                                      Request request = Request::Read, int fallbackStatus = exit_status::kFailed);
 
 }  // namespace dalvero::cli

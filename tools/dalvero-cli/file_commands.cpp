@@ -35,7 +35,8 @@ int RunGetFile(CliSession& session, const ParsedArgs& args) {
     const std::string& remote = args.positionals[0];
     const std::string& local = args.positionals[1];
     dbServerConnection& db = session.DataServer();
-    if (db.GetFileInfo(remote) == 0) FailWithServerError(db, "No file " + remote + " on the data server");
+    if (db.GetFileInfo(remote) == 0)
+        FailWithServerError(db, "No file " + remote + " on the data server", Request::Read, exit_status::kNotFound);
     // The transfer may not bring more than the file info announced.
     const std::int64_t announced = std::max<std::int64_t>(db.FileSize, 0);
     DownloadInto(local, db, "Unable to download " + remote + " to " + local,
@@ -47,7 +48,8 @@ int RunFileInfo(CliSession& session, const ParsedArgs& args) {
     const std::string& remote = args.positionals[0];
     dbServerConnection& db = session.DataServer();
     const std::int32_t date = db.GetFileInfo(remote);
-    if (date == 0) FailWithServerError(db, "No file " + remote + " on the data server");
+    if (date == 0)
+        FailWithServerError(db, "No file " + remote + " on the data server", Request::Read, exit_status::kNotFound);
     WriteRow(std::cout, {"FileSize", "FileDate"});
     WriteRow(std::cout, {std::to_string(db.FileSize), std::to_string(date)});
     return 0;
@@ -72,7 +74,7 @@ int RunPutRecordFile(CliSession& session, const ParsedArgs& args) {
     std::error_code error;
     if (!fs::is_regular_file(local, error)) throw CommandFailure("Cannot read " + local);
     dbServerConnection& db = session.DataServer();
-    if (!db.PutRecordFile(table, seq, slot, local)) FailWithServerError(db, "Unable to upload " + local);
+    if (!db.PutRecordFile(table, seq, slot, local)) FailWithServerError(db, "Unable to upload " + local, Request::Change);
     return 0;
 }
 

@@ -34,7 +34,8 @@ int RunCall(CliSession& session, const ParsedArgs& args) {
     if (!fn.ReplyText.empty()) std::cout << EscapeServerText(fn.ReplyText) << '\n';
     // The connection's own reason (a reply over the limit) tells more than
     // "no reply".
-    if (!ok) throw CommandFailure(fn.ErrorText.empty() ? request.GetString(fncmd::kError) : fn.ErrorText);
+    // A command may change records: a lost answer is told as such.
+    if (!ok) FailWithServerError(fn, request.GetString(fncmd::kError), Request::Change);
     return 0;
 }
 

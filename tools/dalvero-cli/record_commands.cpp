@@ -41,7 +41,7 @@ int ListNumber(std::string_view list) {
 }
 
 [[noreturn]] void FailRecordRead(const dbServerConnection& db, const StringList& values, const std::string& missing) {
-    if (values.size() == 1 && values[0] == kNotFound) throw CommandFailure(missing);
+    if (values.size() == 1 && values[0] == kNotFound) throw CommandFailure(missing, exit_status::kNotFound);
     FailWithServerError(db, kNoReply);
 }
 
@@ -141,7 +141,7 @@ int RunAdd(CliSession& session, const ParsedArgs& args) {
     const StringList items(NameValueItems(args.positionals, 1));
     dbServerConnection& db = session.DataServer();
     const std::string seq = AddRecord(db, args.positionals[0], items);
-    if (seq.empty()) FailWithServerError(db, "The record was not added");
+    if (seq.empty()) FailWithServerError(db, "The record was not added", Request::Change);
     std::cout << seq << '\n';
     return 0;
 }
@@ -150,14 +150,14 @@ int RunUpdate(CliSession& session, const ParsedArgs& args) {
     const std::string seq = SeqArgument(args.positionals[1]);
     const StringList items(NameValueItems(args.positionals, 2));
     dbServerConnection& db = session.DataServer();
-    if (!UpdateRecord(db, args.positionals[0], seq, items)) FailWithServerError(db, "The record was not updated");
+    if (!UpdateRecord(db, args.positionals[0], seq, items)) FailWithServerError(db, "The record was not updated", Request::Change);
     return 0;
 }
 
 int RunDelete(CliSession& session, const ParsedArgs& args) {
     const std::string seq = SeqArgument(args.positionals[1]);
     dbServerConnection& db = session.DataServer();
-    if (!DeleteRecord(db, args.positionals[0], seq)) FailWithServerError(db, "The record was not deleted");
+    if (!DeleteRecord(db, args.positionals[0], seq)) FailWithServerError(db, "The record was not deleted", Request::Change);
     return 0;
 }
 
