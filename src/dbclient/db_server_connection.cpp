@@ -305,7 +305,10 @@ bool dbServerConnection::ReceiveFile(std::uint32_t command, std::uint32_t subCom
     bool received = Socket->Receive(reinterpret_cast<char*>(head), sizeof head, Timeout, 0) == static_cast<int>(sizeof head);
     const std::uint32_t size = received ? frame::GetUint32(head) : 0;
     // More than was announced: the content would not be what was asked for.
-    if (maxSize >= 0 && size > maxSize) received = false;
+    if (received && maxSize >= 0 && size > maxSize) {
+        received = false;
+        ErrorText = "The server sent a larger file than it announced";
+    }
     const auto age = static_cast<std::int32_t>(frame::GetUint32(head + 4));
     if (received) Report(progress, 0, size);
     std::uint32_t done = 0;

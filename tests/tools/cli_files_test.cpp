@@ -32,12 +32,12 @@ TEST_F(CliServerTest, GetFileDownloadsANamedFileOrLeavesTheLocalOneAlone) {
     // A failed download leaves the local file alone.
     WriteFile(work.Path() / "keep.bin", "old content");
     const CliResult missing = Run({"get-file", "Clients\\Missing", "keep.bin"});
-    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.exitCode, 3);
     EXPECT_NE(missing.err.find("Clients\\Missing"), std::string::npos) << missing.err;
     EXPECT_EQ(ReadFile(work.Path() / "keep.bin"), "old content");
 
     const CliResult noInfo = Run({"file-info", "Clients\\Missing"});
-    EXPECT_EQ(noInfo.exitCode, 1);
+    EXPECT_EQ(noInfo.exitCode, 3);
     EXPECT_EQ(noInfo.out, "");
 }
 

@@ -57,7 +57,7 @@ TEST(CliHostileServer, LyingDataServerIsBoundedAndEscaped) {
     EXPECT_EQ(query.out.find(kEsc), std::string::npos);
 
     const CliResult read = RunCli(work.Path(), {"read", "Cases", "7"});
-    EXPECT_EQ(read.exitCode, 1);
+    EXPECT_EQ(read.exitCode, 3);
     EXPECT_EQ(read.err, "\\x1b]0;owned\\x07\n");
 
     const CliResult download = RunCli(work.Path(), {"get-file", "Clients\\Dalvero", "copy.bin"});
@@ -81,8 +81,9 @@ TEST(CliHostileServer, EndlessOrSilentServersEndTheCommand) {
     FakePeer silent(PeerScript().ReadUntilClosed());
     WriteIni(work.Path(), silent.Port(), "", ClosedPort());
     result = RunCli(work.Path(), {"--timeout", "1", "read", "Cases", "7"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "Unable to connect to data server\n");
+    EXPECT_EQ(result.exitCode, 7);
+    EXPECT_EQ(result.err, "Unable to connect to data server at 127.0.0.1:" + std::to_string(silent.Port()) +
+                          ": timed out waiting for the TLS handshake\n");
 }
 
 }  // namespace

@@ -10,14 +10,14 @@ namespace {
 TEST_F(CliServerTest, LogsInWithAPasswordFromAFileOrTheEnvironment) {
     const auto& admin = server.DemoUser("Administrator");
     const CliResult anonymous = RunCli(work.Path(), {"read", "Personnel", "1"});
-    EXPECT_EQ(anonymous.exitCode, 1);
+    EXPECT_EQ(anonymous.exitCode, 4);
     EXPECT_EQ(anonymous.err, "Log in first\n");
     const CliResult noSession = RunCli(work.Path(), {"call", "getcasestatus", "SeqList=1"});
     EXPECT_EQ(noSession.exitCode, 1);
 
     WriteFile(work.Path() / "wrong", "not it\n");
     const CliResult wrong = RunCli(work.Path(), {"--user", admin.email, "--password-file", "wrong", "read", "Cases", "1"});
-    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_EQ(wrong.exitCode, 4);
     EXPECT_EQ(wrong.err, "Invalid login\n");
 
     ::setenv("DALVERO_PASSWORD", admin.password.c_str(), 1);
@@ -55,7 +55,7 @@ TEST_F(CliServerTest, AuditShowsWhoTouchedAPatientAndWhatAPersonDid) {
     const auto& planner = server.DemoUser("Discharge Planner");
     WriteFile(work.Path() / "planner", planner.password + "\n");
     const CliResult refused = RunCli(work.Path(), {"--user", planner.email, "--password-file", "planner", "audit"});
-    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.exitCode, 6);
     EXPECT_EQ(refused.err, "The audit trail is for administrators\n");
 }
 

@@ -82,12 +82,12 @@ TEST_F(CliServerTest, QueryFromAKeyWithJoinsAndFiltersOrFailing) {
 
     // Failures report the server's text.
     const CliResult table = Run({"query", "NoSuchTable", "L2"});
-    EXPECT_EQ(table.exitCode, 1);
+    EXPECT_EQ(table.exitCode, 3);
     EXPECT_NE(table.err.find("NoSuchTable"), std::string::npos) << table.err;
     EXPECT_EQ(table.out, "");
 
     const CliResult field = Run({"query", "Personnel", "L2", "--fields", "f11,f99"});
-    EXPECT_EQ(field.exitCode, 1);
+    EXPECT_EQ(field.exitCode, 3);
     EXPECT_NE(field.err.find("f99"), std::string::npos) << field.err;
 }
 
@@ -123,19 +123,19 @@ TEST_F(CliServerTest, AddReadUpdateFindDeleteRoundTripAndJoinedFields) {
     EXPECT_EQ(found[1], read[1]);
 
     const CliResult badField = Run({"update", "Patients", seq, "f99=x"});
-    EXPECT_EQ(badField.exitCode, 1);
+    EXPECT_EQ(badField.exitCode, 3);
     EXPECT_NE(badField.err.find("f99"), std::string::npos) << badField.err;
 
     Ok({"delete", "Patients", seq});
     const CliResult gone = Run({"read", "Patients", seq});
-    EXPECT_EQ(gone.exitCode, 1);
+    EXPECT_EQ(gone.exitCode, 3);
     EXPECT_EQ(gone.err, "No record " + seq + " in Patients\n");
     EXPECT_EQ(gone.out, "");
     const CliResult again = Run({"delete", "Patients", seq});
-    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_EQ(again.exitCode, 3);
     EXPECT_NE(again.err.find(seq), std::string::npos) << "the server's own text: " << again.err;
     const CliResult notFound = Run({"find", "Patients", "3", "987654321"});
-    EXPECT_EQ(notFound.exitCode, 1);
+    EXPECT_EQ(notFound.exitCode, 3);
     EXPECT_EQ(notFound.err, "No record with key 987654321 in list 3 of Patients\n");
 
     // find and read with joined fields give the same row.

@@ -29,6 +29,8 @@ void WriteIni(const std::filesystem::path& folder, int dataPort, const std::stri
 
 void WriteFile(const fs::path& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
+    // Owner-only, as the tool wants of a password file.
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
 }
 
 std::string ReadFile(const fs::path& path) {
@@ -51,13 +53,15 @@ const std::string& CliCopy() {
     return path;
 }
 
-CliResult RunCli(const fs::path& workDir, const std::vector<std::string>& args) {
+CliResult RunCli(const fs::path& workDir, const std::vector<std::string>& args, const std::string& input) {
     TempDir capture("dalvero-cli-capture");
     const fs::path outPath = capture.Path() / "out";
     const fs::path errPath = capture.Path() / "err";
+    const fs::path inPath = capture.Path() / "in";
+    WriteFile(inPath, input);
     const int out = OpenOutput(outPath);
     const int err = OpenOutput(errPath);
-    const int in = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    const int in = ::open(inPath.c_str(), O_RDONLY | O_CLOEXEC);
     std::vector<std::string> argvText{CliCopy()};
     argvText.insert(argvText.end(), args.begin(), args.end());
     std::vector<char*> argv;

@@ -21,9 +21,11 @@ struct CliResult {
     std::string err;
 };
 
-// Runs dalvero-cli with args in workDir, stdin empty.
-CliResult RunCli(const std::filesystem::path& workDir, const std::vector<std::string>& args);
+// Runs dalvero-cli with args in workDir, input on its standard input.
+CliResult RunCli(const std::filesystem::path& workDir, const std::vector<std::string>& args,
+                 const std::string& input = {});
 
+// Written readable by its owner only.
 void WriteFile(const std::filesystem::path& path, const std::string& content);
 // folder/Dalvero.ini naming servers on loopback (a closed port for one the
 // test does not reach).

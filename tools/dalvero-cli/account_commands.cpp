@@ -67,13 +67,13 @@ std::string ServerDateText(double days) {
 int RunPing(CliSession& session, const ParsedArgs&) {
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
-    dbServerConnection& data = session.DataServer();
+    dbServerConnection& data = session.DataServerOnly();
     const auto answered = Clock::now();
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(answered - start).count();
     std::cout << "Data server " << data.Host << ":" << data.Port << " is up: version "
               << (data.ServerVersion.empty() ? "unknown" : data.ServerVersion) << ", server time "
               << ServerDateText(data.ServerDate) << ", round trip " << ms << " ms\n";
-    dbServerConnection& functions = session.FunctionServer();
+    dbServerConnection& functions = session.FunctionServerOnly();
     std::cout << "Function server " << functions.Host << ":" << functions.Port << " is up\n";
     return exit_status::kDone;
 }

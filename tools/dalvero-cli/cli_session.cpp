@@ -95,7 +95,7 @@ const ServerSettings& CliSession::Settings() {
     return *settings_;
 }
 
-dbServerConnection& CliSession::DataServer() {
+dbServerConnection& CliSession::DataServerOnly() {
     if (!dataServer_) {
         const ServerSettings& s = Settings();
         dataServer_ =
@@ -103,6 +103,11 @@ dbServerConnection& CliSession::DataServer() {
         dataServer_->MaxReplySize = maxReplyBytes_;
     }
     if (!dataServer_->IsConnected()) FailToConnect(*dataServer_, "data server");
+    return *dataServer_;
+}
+
+dbServerConnection& CliSession::DataServer() {
+    DataServerOnly();
     if (!login_.user.empty() && sessionToken_.empty()) {
         StringList person;
         if (!LogIn(*dataServer_, login_.user, Password(), person, sessionToken_))
@@ -118,9 +123,8 @@ const std::string& CliSession::HospitalSeq() {
     return hospitalSeq_;
 }
 
-dbServerConnection& CliSession::FunctionServer() {
+dbServerConnection& CliSession::FunctionServerOnly() {
     if (!functionServer_) {
-        if (!login_.user.empty()) DataServer();
         const ServerSettings& s = Settings();
         functionServer_ =
             std::make_unique<dbServerConnection>(s.functionHost, s.functionPort, "", "", true, timeoutSeconds_,
@@ -130,6 +134,12 @@ dbServerConnection& CliSession::FunctionServer() {
     }
     if (!functionServer_->IsConnected()) FailToConnect(*functionServer_, "function server");
     return *functionServer_;
+}
+
+dbServerConnection& CliSession::FunctionServer() {
+    // The connection carries the session of the log-in, made first.
+    if (!functionServer_ && !login_.user.empty()) DataServer();
+    return FunctionServerOnly();
 }
 
 void FailWithServerError(const dbServerConnection& connection, const std::string& fallback, Request request,

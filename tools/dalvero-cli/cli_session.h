@@ -79,6 +79,10 @@ public:
     // Carries the data server log-in's session; without a user the server
     // refuses every command.
     dbServerConnection& FunctionServer();
+    // The connections as above without a log-in, whatever --user says: a
+    // health check leaves no trace in the audit trail.
+    dbServerConnection& DataServerOnly();
+    dbServerConnection& FunctionServerOnly();
     // The Seq of the logged-in person's hospital; logs in first. Throws
     // CommandFailure without a user.
     const std::string& HospitalSeq();
