@@ -1,0 +1,239 @@
+// dalvero-server as an operator and a service manager meet it: its command
+// line, the way into a new folder, one server per folder, signals, status,
+// log lines and the nightly audit check, each through the executable itself.
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "audit_trail.h"
+#include "ini_file.h"
+#include "real_server.h"
+#include "schema.h"
+#include "server_instance.h"
+#include "sqlite_storage.h"
+#include "temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace dalvero::test {
+namespace {
+
+struct Ran {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Runs dalvero-server with arguments (already shell-safe) and input on stdin.
+Ran Server(const std::string& arguments, const std::string& input = {}) {
+    TempDir capture("dalvero-server-capture");
+    std::ofstream(capture.Path() / "in") << input;
+    const std::string line = std::string("'") + DALVERO_SERVER_EXE + "' " + arguments + " <'" +
+                             (capture.Path() / "in").string() + "' >'" + (capture.Path() / "out").string() + "' 2>'" +
+                             (capture.Path() / "err").string() + "'";
+    const int status = std::system(line.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(capture.Path() / "out"), Slurp(capture.Path() / "err")};
+}
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(ServerCommandLine, UsageHelpAndVersionWithoutAFolder) {
+    const Ran bare = Server("");
+    EXPECT_EQ(bare.status, 2);
+    EXPECT_EQ(bare.out, "");
+    EXPECT_TRUE(Has(bare.err, "Usage:"));
+    EXPECT_EQ(Server("--version").out, "dalvero-server " DALVERO_VERSION "\n");
+    for (const char* command : {"run", "verify-audit", "status", "add-admin", "reset-password", "init"}) {
+        const Ran help = Server(std::string(command) + " --help");
+        EXPECT_EQ(help.status, 0) << command;
+        EXPECT_TRUE(Has(help.out, std::string("Usage: dalvero-server ") + command)) << help.out;
+    }
+    EXPECT_EQ(Server("verify-audit a b").status, 2);
+}
+
+TEST(ServerInit, FirstAdministratorThenAnotherAndANewPasswordAllInTheTrail) {
+    TempDir parent("dalvero-init");
+    const fs::path dir = parent.Path() / "folder";
+    const fs::path password = parent.Path() / "password";
+    std::ofstream(password) << "First 1\n";
+    fs::permissions(password, fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_EQ(Server("init " + dir.string() + " --hospital 'Mercy General' --admin boss@mercy.example --password-file " +
+                     password.string())
+                  .status,
+              0);
+    // Only with a hospital and no demo can the admin be told apart.
+    const Ran lone = Server("add-admin " + dir.string() + " two@mercy.example --password-file -", "Second 2\n");
+    ASSERT_EQ(lone.status, 0) << lone.err;
+    EXPECT_EQ(Server("add-admin " + dir.string() + " two@mercy.example --password-file -", "x\n").status, 1);
+    ASSERT_EQ(Server("reset-password " + dir.string() + " boss@mercy.example --password-file -", "Third 3\n").status, 0);
+    EXPECT_EQ(Server("reset-password " + dir.string() + " nobody@mercy.example --password-file -", "x\n").status, 1);
+
+    {
+        server::ServerInstance running(dir, 0, 0);
+        const std::string ca = (dir / "tls" / "ca.pem").string();
+        for (const server::DemoLogin& who : {server::DemoLogin{"boss@mercy.example", "Third 3", ""},
+                                             server::DemoLogin{"two@mercy.example", "Second 2", ""}}) {
+            // Throws when the log-in is refused.
+            EXPECT_TRUE(RealServer::ConnectDataAt(running.DataPort(), ca, "Dalvero", &who)->IsConnected()) << who.email;
+        }
+    }
+    server::SqliteStorage store((dir / "dalvero.db").string());
+    server::ListRead read;
+    read.table = server::schema::kAuditTrail;
+    std::vector<std::string> byConsole;
+    for (const server::Record& row : store.Select(read))
+        if (row.Field(server::schema::audit::kEmail) == "dalvero-server")
+            byConsole.push_back(row.Field(server::schema::audit::kAction));
+    EXPECT_EQ(byConsole, (std::vector<std::string>{"add", "add", "add", "update"}));
+}
+
+// A server run by the executable on a copy of the prepared folder; killed
+// and removed whatever the test does.
+struct Served {
+    fs::path dir = RealServer::CopyDataFolder(RealServer::Empty);
+    fs::path log = dir / "stderr.log";
+    pid_t pid = -1;
+
+    ~Served() {
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+    void Set(const char* section, const char* key, const std::string& value) {
+        IniFile ini;
+        ini.LoadFromFile((dir / "server.ini").string());
+        ini.WriteString(section, key, value);
+        ini.SaveToFile((dir / "server.ini").string(), 0600);
+    }
+    void Start(bool journal) {
+        pid = ::fork();
+        if (pid == 0) {
+            if (journal) ::setenv("JOURNAL_STREAM", "8:1234", 1);
+            else ::unsetenv("JOURNAL_STREAM");
+            ::freopen(log.c_str(), "w", stderr);
+            ::execl(DALVERO_SERVER_EXE, DALVERO_SERVER_EXE, "run", dir.c_str(), nullptr);
+            ::_exit(127);
+        }
+    }
+    // Waits until status says the server is up; its output.
+    std::string WaitUp() {
+        Ran status;
+        for (int i = 0; i < 100 && status.status != 0; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            status = Server("status " + dir.string());
+        }
+        EXPECT_EQ(status.status, 0) << Slurp(log);
+        return status.out;
+    }
+    int Stop(int signal) {
+        ::kill(pid, signal);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+};
+
+TEST(ServerProcess, OneServerPerFolderStatusHangupAndACleanStopInTheLog) {
+    Served served;
+    served.Set("DataServer", "Port", "0");
+    served.Set("FunctionServer", "Port", "0");
+    served.Set("DataServer", "Bind", "localhost");
+    served.Set("FunctionServer", "Bind", "::1");
+    served.Start(false);
+    const std::string status = served.WaitUp();
+    EXPECT_TRUE(Has(status, "process: " + std::to_string(served.pid) + "\n")) << status;
+    EXPECT_TRUE(Has(status, "DataServer: localhost:")) << status;
+    EXPECT_TRUE(Has(status, "FunctionServer: ::1:")) << status;
+    EXPECT_TRUE(Has(status, "sessions: 0\n")) << status;
+
+    const Ran second = Server("run " + served.dir.string());
+    EXPECT_EQ(second.status, 1);
+    EXPECT_TRUE(Has(second.err, "served already by process " + std::to_string(served.pid))) << second.err;
+
+    ::kill(served.pid, SIGHUP);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(Server("status " + served.dir.string()).status, 0);
+    EXPECT_EQ(served.Stop(SIGTERM), 0);
+    EXPECT_EQ(Server("status " + served.dir.string()).status, 3);
+
+    const std::string log = Slurp(served.log);
+    const std::regex line(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d (info|notice|warning|error) .+)");
+    std::istringstream lines(log);
+    int count = 0;
+    for (std::string text; std::getline(lines, text); ++count) EXPECT_TRUE(std::regex_match(text, line)) << text;
+    EXPECT_GE(count, 4);
+    EXPECT_TRUE(Has(log, "notice dalvero-server " DALVERO_VERSION " serving ")) << log;
+    EXPECT_TRUE(Has(log, "notice stopped\n")) << log;
+
+    // Under a service manager the journal keeps the time; a bad address names
+    // the file and the key.
+    served.Start(true);
+    served.WaitUp();
+    EXPECT_EQ(served.Stop(SIGINT), 0);
+    EXPECT_EQ(Slurp(served.log).rfind("<6>", 0), 0u) << Slurp(served.log);
+    EXPECT_TRUE(Has(Slurp(served.log), "<5>stopped\n"));
+    served.Set("DataServer", "Bind", "no-such-host.invalid");
+    const Ran bad = Server("run " + served.dir.string());
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_TRUE(Has(bad.err, (served.dir / "server.ini").string() + " [DataServer] Bind, Port: bad listen address"))
+        << bad.err;
+}
+
+TEST(ServerAudit, VerifyAuditTellsTamperingFromAnUnreadableFolderAndCutRows) {
+    Served folder;
+    const std::string dir = folder.dir.string();
+    {
+        server::SqliteStorage store((folder.dir / "dalvero.db").string());
+        server::Principal who;
+        who.email = "a@b.example";
+        for (int i = 0; i < 3; ++i) server::AppendAudit(store, who, {{"read", "Patients", i + 1, "", ""}}, 1'700'000'000);
+    }
+    const Ran intact = Server("verify-audit " + dir);
+    ASSERT_EQ(intact.status, 0) << intact.err;
+    const std::smatch last = [&] {
+        std::smatch m;
+        std::regex_search(intact.out, m, std::regex(R"(Last row: (\d+):([0-9a-f]{64}))"));
+        return m;
+    }();
+    ASSERT_EQ(last.size(), 3u) << intact.out;
+    const std::string expect = last[1].str() + ":" + last[2].str();
+    EXPECT_EQ(Server("verify-audit " + dir + " --expect " + expect).status, 0);
+    EXPECT_EQ(Server("verify-audit " + dir + " --expect nonsense").status, 2);
+    EXPECT_EQ(Server("verify-audit " + dir + "/absent").status, 1);
+
+    const std::int64_t newest = std::stoll(last[1].str());
+    server::SqliteStorage store((folder.dir / "dalvero.db").string());
+    // The newest row cut off: the chain is whole, the kept hash is not found.
+    ASSERT_TRUE(store.Remove(server::schema::kAuditTrail, newest));
+    EXPECT_EQ(Server("verify-audit " + dir).status, 0);
+    const Ran cut = Server("verify-audit " + dir + " --expect " + expect);
+    EXPECT_EQ(cut.status, 3);
+    EXPECT_TRUE(Has(cut.out, "the newest rows were cut off")) << cut.out;
+
+    ASSERT_TRUE(store.Update(server::schema::kAuditTrail, 1, {{server::schema::audit::kEmail, "someone@else"}}));
+    EXPECT_EQ(Server("verify-audit " + dir).status, 3);
+}
+
+}  // namespace
+}  // namespace dalvero::test
