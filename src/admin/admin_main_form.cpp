@@ -287,9 +287,10 @@ void TAdminMainForm::ClearPreferredDetail() {
 void TAdminMainForm::PreferredProvidersListBoxClick(int row) {
     ClearPreferredDetail();
     if (row < 0 || static_cast<std::size_t>(row) >= preferred_.size()) return;
-    for (const auto& [name, value] : preferred_[static_cast<std::size_t>(row)].fields)
-        if (auto* label = findChild<QLabel*>(QString("Preferred%1Label").arg(QString::fromStdString(name))))
-            label->setText(QString::fromStdString(value));
+    for (const auto& [name, value] : preferred_[static_cast<std::size_t>(row)].fields) {
+        const QString labelName = QString("Preferred%1Label").arg(QString::fromStdString(name));
+        if (auto* label = ui->AdminPanel->findChild<QLabel*>(labelName)) label->setText(QString::fromStdString(value));
+    }
 }
 
 void TAdminMainForm::AddPreferredProviderButtonClick() {

@@ -167,7 +167,9 @@ void TAdminMainForm::NFPrintReportButtonClick() {
     }
     const NFPlacementQuery found = QueryNFPlacement(*session_.DataServer, user_.HospitalSeq, caseNumber, days);
     switch (found.outcome) {
-    case NFPlacementOutcome::NoCase: ShowMessageBox(this, "No case " + caseNumber + " in your hospital", "Notice"); return;
+    case NFPlacementOutcome::NoCase:
+        ShowMessageBox(this, "No case " + caseNumber + " in your hospital", "Notice");
+        return;
     case NFPlacementOutcome::NoExtendedCareNeed:
         ShowMessageBox(this, "Case " + caseNumber + " has no nursing facility need: no call list", "Notice");
         return;
