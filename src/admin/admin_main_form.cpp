@@ -18,6 +18,7 @@
 #include "edit_objects.h"
 #include "image_button.h"
 #include "main_window_state.h"
+#include "phone_entry_rules.h"
 #include "platform_utils.h"
 #include "table_catalogue.h"
 #include "ui_admin_main_form.h"
@@ -289,7 +290,9 @@ void TAdminMainForm::PreferredProvidersListBoxClick(int row) {
     if (row < 0 || static_cast<std::size_t>(row) >= preferred_.size()) return;
     for (const auto& [name, value] : preferred_[static_cast<std::size_t>(row)].fields) {
         const QString labelName = QString("Preferred%1Label").arg(QString::fromStdString(name));
-        if (auto* label = ui->AdminPanel->findChild<QLabel*>(labelName)) label->setText(QString::fromStdString(value));
+        const bool phone = name == "p16" || name == "p17" || name == "p18" || name == "p19";
+        if (auto* label = ui->AdminPanel->findChild<QLabel*>(labelName))
+            label->setText(QString::fromStdString(phone ? FormatPhone(PhoneDigits(value)) : value));
     }
 }
 
