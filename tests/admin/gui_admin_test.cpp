@@ -18,6 +18,7 @@
 #include "gui_client_fixture.h"
 #include "provider_search.h"
 #include "record_ops.h"
+#include "report_queries.h"
 #include "schema.h"
 #include "reports_form.h"
 #include "storage.h"
@@ -179,6 +180,47 @@ TEST_F(AdminScreen, ReportsTabWritesTheStateFileDalveroCliWrites) {
     EXPECT_EQ(opened, folder.File("client-View.xls"));
     EXPECT_EQ(folder.Read("client-View.xls"), folder.Read("cli-View.xls"));
     EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(AdminScreen, CallListPreviewedAndSavedAsPdfAndLateDischargesOpenedUnderTheirOwnNames) {
+    dialogs.Answer(QMessageBox::Ok);
+    A().NFPrintReportButtonClick();
+    EXPECT_EQ(dialogs.shown.back().text, kMissingCaseNumber);
+    EXPECT_EQ(dialogs.shown.back().caption, "Missing data");
+
+    std::string caseNumber;
+    for (const server::Record& c : server.OpenStore()->Select({"Cases"})) {
+        const std::string number = c.Field(catalogue::cases::kCaseNumber);
+        if (QueryNFPlacement(*session.DataServer, main->User.HospitalSeq, number, std::nullopt).outcome ==
+            NFPlacementOutcome::Ready) {
+            caseNumber = number;
+            break;
+        }
+    }
+    ASSERT_FALSE(caseNumber.empty());
+    In<QLineEdit>("NFCaseEdit")->setText(QString::fromStdString(caseNumber));
+    A().ChooseReportFile = [&](const std::string& name) { return folder.File(name); };
+    dialogs.InDialog([&](QDialog& d) {
+        EXPECT_EQ(d.objectName(), "NFPlacementPreview");
+        QPushButton* savePdf = d.findChild<QPushButton*>("SaveAsPdfButton");
+        ASSERT_NE(savePdf, nullptr);
+        savePdf->click();
+        d.reject();
+    });
+    A().NFPrintReportButtonClick();
+    EXPECT_EQ(folder.Read("NFPlacementCallList.pdf").substr(0, 5), "%PDF-");
+
+    // The late discharges never overwrite the state file's name.
+    Type("ReportBegDateEdit", "01/01/2000");
+    Type("ReportEndDateEdit", "12/31/2099");
+    std::string opened;
+    A().OpenDocument = [&](const std::string& path) { opened = path; };
+    A().LateDischargeSpreadsheetButtonClick();
+    EXPECT_EQ(opened, folder.File("LateDischarges.xls"));
+    const std::string late = folder.Read("LateDischarges.xls");
+    EXPECT_NE(late.find('\t'), std::string::npos);
+    EXPECT_FALSE(folder.Has("View.txt"));
+    EXPECT_EQ(dialogs.shown.size(), 1u);
 }
 
 }  // namespace
