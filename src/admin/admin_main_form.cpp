@@ -162,7 +162,7 @@ void TAdminMainForm::BindPersonnel() {
         PersonnelEmailExit(*email_);
     };
     // In edit mode the binding's button deletes the person: its caption says so.
-    person_->SetSaveButton(ui->PersonnelSaveButton, "Save", "Delete", [this] { LoadPersonnel(); });
+    person_->SetSaveButton(ui->PersonnelSaveButton, "Save", "Delete", [this] { PersonnelSaveButtonDone(); });
     person_->SetAddedHandler([this] {
         const std::string password = ui->PersonnelPasswordEdit->text().toStdString();
         if (person_->RecordSeq().empty()) {
@@ -174,6 +174,23 @@ void TAdminMainForm::BindPersonnel() {
         ui->PersonnelPasswordEdit->clear();
     });
     ui->PersonnelEditPanel->setEnabled(false);
+}
+
+// After an add or a delete: the list shows it, a person added stays on view
+// to be edited, and a person deleted leaves nothing behind on the panel.
+void TAdminMainForm::PersonnelSaveButtonDone() {
+    const std::string seq = person_->RecordSeq();
+    const bool deleted = seq.empty() && person_->BindingMode() == cEditObjects::Editing;
+    LoadPersonnel();
+    if (deleted) {
+        for (QLineEdit* edit : ui->PersonnelEditPanel->findChildren<QLineEdit*>()) edit->clear();
+        ui->PersonnelTypeEdit->setCurrentIndex(-1);
+        ui->DischargeTypeEdit->setChecked(false);
+        ui->PersonnelEditPanel->setEnabled(false);
+        return;
+    }
+    for (std::size_t row = 0; row < personnel_.size(); ++row)
+        if (personnel_[row].seq == seq) ui->PersonnelListBox->setCurrentRow(static_cast<int>(row));
 }
 
 void TAdminMainForm::PersonnelEmailExit(cEditObject& email) {

@@ -78,6 +78,7 @@ private:
     void BindHospital();
     void BindPersonnel();
     void HospitalZipExit(cEditObject& zip);
+    void PersonnelSaveButtonDone();
     void PersonnelEmailExit(cEditObject& email);
     void PersonnelPasswordExit();
     void ClearPreferredDetail();

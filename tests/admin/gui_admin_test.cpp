@@ -121,6 +121,12 @@ TEST_F(AdminScreen, PersonAddedWithHashedPasswordAndDuplicateEmailsRefused) {
     const std::string rehashed = Stored("Personnel", seq).Field(catalogue::personnel::kPassword);
     EXPECT_NE(rehashed, hash);
     EXPECT_EQ(In<QLineEdit>("PersonnelPasswordEdit")->text(), "");
+
+    dialogs.Answer(QMessageBox::Yes);
+    save->click();
+    EXPECT_FALSE(server.OpenStore()->Read("Personnel", std::stoll(seq)));
+    EXPECT_EQ(A().PersonnelRows().size(), before);
+    EXPECT_EQ(In<QLineEdit>("PersonnelFirstNameEdit")->text(), "");
 }
 
 TEST_F(AdminScreen, HospitalIsPlacedFromTheZipJustWritten) {
