@@ -4,7 +4,6 @@
 #include "admin_main_form.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPageLayout>
@@ -22,10 +21,10 @@
 #include "date_edit.h"
 #include "dialog_seam.h"
 #include "late_discharge.h"
-#include "main_window_state.h"
 #include "pdf_print.h"
 #include "report_files.h"
 #include "report_queries.h"
+#include "signed_in_user.h"
 #include "reports_form.h"
 #include "state_file.h"
 #include "ui_admin_main_form.h"

@@ -4,6 +4,7 @@
 // written, and the state file the same bytes as dalvero-cli's.
 #include <QCheckBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "add_provider_form.h"
 #include "admin_main_form.h"
 #include "control_events.h"
 #include "gui_client_fixture.h"
@@ -127,6 +129,40 @@ TEST_F(AdminScreen, PersonAddedWithHashedPasswordAndDuplicateEmailsRefused) {
     EXPECT_FALSE(server.OpenStore()->Read("Personnel", std::stoll(seq)));
     EXPECT_EQ(A().PersonnelRows().size(), before);
     EXPECT_EQ(In<QLineEdit>("PersonnelFirstNameEdit")->text(), "");
+}
+
+TEST_F(AdminScreen, PreferredProviderFoundByNameAddedAndRemoved) {
+    A().LoadPreferredProviders();
+    QListWidget* list = In<QListWidget>("PreferredProvidersListBox");
+    const int before = list->count();
+    std::string chosen;
+    dialogs.InDialog([&](QDialog& d) {
+        auto& search = static_cast<TAddProviderForm&>(d);
+        auto* name = d.findChild<QLineEdit*>("SearchNameEdit");
+        auto* state = d.findChild<QLineEdit*>("StateEdit");
+        name->setText("Ro");
+        emit name->textEdited(name->text());
+        ASSERT_FALSE(search.Rows().empty());
+        for (const ProviderRow& row : search.Rows()) EXPECT_EQ(row.name.substr(0, 2), "Ro") << row.name;
+        // The access code shows the hidden panels and is not kept.
+        EXPECT_FALSE(d.findChild<QPushButton*>("ViewProviderPanel")->isVisibleTo(&d));
+        state->setText(kProviderAccessCode);
+        emit state->textEdited(state->text());
+        EXPECT_TRUE(d.findChild<QPushButton*>("ViewProviderPanel")->isVisibleTo(&d));
+        EXPECT_EQ(state->text(), "");
+        chosen = search.Rows().front().name;
+        search.ProviderListDblClick(0);
+    });
+    A().AddPreferredProviderButtonClick();
+    ASSERT_EQ(list->count(), before + 1);
+    const auto added = list->findItems(QString::fromStdString(chosen), Qt::MatchExactly);
+    ASSERT_FALSE(added.empty());
+
+    list->setCurrentItem(added.front());
+    EXPECT_EQ(In<QLabel>("Preferredp10Label")->text().toStdString(), chosen);
+    A().RemovePreferredProviderButtonClick();
+    EXPECT_EQ(list->count(), before);
+    EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST_F(AdminScreen, HospitalIsPlacedFromTheZipJustWritten) {
