@@ -194,7 +194,7 @@ void TAdminMainForm::PersonnelSaveButtonDone() {
 }
 
 void TAdminMainForm::PersonnelEmailExit(cEditObject& email) {
-    const std::string typed = ui->PersonnelEmailEdit->text().trimmed().toStdString();
+    const std::string typed = ui->PersonnelEmailEdit->text().toStdString();
     if (typed == acceptedEmail_ || typed.empty()) return;
     const std::string self = person_->BindingMode() == cEditObjects::Editing ? person_->RecordSeq() : std::string();
     const std::optional<bool> taken = EmailTakenByOther(*session_.DataServer, typed, self);

@@ -16,9 +16,6 @@
 #include "add_provider_form.h"
 #include "admin_queries.h"
 
-class QLabel;
-class QListWidgetItem;
-
 namespace Ui {
 class TAdminMainForm;
 }
