@@ -231,7 +231,9 @@ TEST_F(AdminScreen, CallListPreviewedAndSavedAsPdfAndLateDischargesOpenedUnderTh
     EXPECT_EQ(dialogs.shown.back().caption, "Missing data");
 
     std::string caseNumber;
-    for (const server::Record& c : server.OpenStore()->Select({"Cases"})) {
+    server::ListRead allCases;
+    allCases.table = "Cases";
+    for (const server::Record& c : server.OpenStore()->Select(allCases)) {
         const std::string number = c.Field(catalogue::cases::kCaseNumber);
         if (QueryNFPlacement(*session.DataServer, main->User.HospitalSeq, number, std::nullopt).outcome ==
             NFPlacementOutcome::Ready) {
