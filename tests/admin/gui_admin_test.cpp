@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -257,13 +258,18 @@ TEST_F(AdminScreen, CallListPreviewedAndSavedAsPdfAndLateDischargesOpenedUnderTh
     // The late discharges never overwrite the state file's name.
     Type("ReportBegDateEdit", "01/01/2000");
     Type("ReportEndDateEdit", "12/31/2099");
+    // Cancel, clicked while the state file's cases are read, stops it unwritten.
+    QTimer::singleShot(0, In<QPushButton>("StateFileCancelButton"), &QPushButton::click);
+    A().MIRCalFileButtonClick();
+    EXPECT_FALSE(folder.Has("View.txt"));
+    EXPECT_TRUE(In<QPushButton>("MIRCalFileButton")->isEnabled());
+
     std::string opened;
     A().OpenDocument = [&](const std::string& path) { opened = path; };
     A().LateDischargeSpreadsheetButtonClick();
     EXPECT_EQ(opened, folder.File("LateDischarges.xls"));
     const std::string late = folder.Read("LateDischarges.xls");
     EXPECT_NE(late.find('\t'), std::string::npos);
-    EXPECT_FALSE(folder.Has("View.txt"));
     EXPECT_EQ(dialogs.shown.size(), 1u);
 }
 
