@@ -39,8 +39,9 @@ std::optional<Record> LastRow(Storage& storage) {
 std::string AuditStamp(std::time_t moment) {
     std::tm local{};
     localtime_r(&moment, &local);
-    std::array<char, 16> text{};
-    std::strftime(text.data(), text.size(), "%Y%m%d%H%M%S", &local);
+    // The offset tells the two passes through the hour the clocks go back.
+    std::array<char, 24> text{};
+    std::strftime(text.data(), text.size(), "%Y%m%d%H%M%S%z", &local);
     return text.data();
 }
 

@@ -38,7 +38,8 @@ struct AuditEntry {
 // Appends the entries in one transaction, chained to the last row.
 void AppendAudit(Storage& storage, const Principal& who, const std::vector<AuditEntry>& entries, std::time_t now);
 
-// "yyyymmddhhnnss" in local time, as audit rows and their filters hold it.
+// "yyyymmddhhnnss+hhmm": local time and its UTC offset, as audit rows hold
+// it; stamps of one offset sort as text, and a day's prefix filters them.
 std::string AuditStamp(std::time_t moment);
 
 struct AuditCheck {

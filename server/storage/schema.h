@@ -48,7 +48,7 @@ inline constexpr int kListByDigest = 2;
 // The audit trail: appended to only, each row's hash chained to the one before.
 inline constexpr char kAuditTrail[] = "AuditTrail";
 namespace audit {
-inline constexpr int kTime = 10;      // yyyymmddhhnnss, local time
+inline constexpr int kTime = 10;      // yyyymmddhhnnss+hhmm, local time and its UTC offset
 inline constexpr int kPerson = 11;    // Personnel Seq, empty before a log-in
 inline constexpr int kEmail = 12;     // the e-mail given or logged in with
 inline constexpr int kAddress = 13;

@@ -209,6 +209,12 @@ TEST(ServerAudit, VerifyAuditTellsTamperingFromAnUnreadableFolderAndCutRows) {
         who.email = "a@b.example";
         for (int i = 0; i < 3; ++i) server::AppendAudit(store, who, {{"read", "Patients", i + 1, "", ""}}, 1'700'000'000);
     }
+    {
+        // Local time with its offset: the hour the clocks go back is told apart.
+        server::SqliteStorage store((folder.dir / "dalvero.db").string());
+        const std::string time = store.Read(server::schema::kAuditTrail, 1)->Field(server::schema::audit::kTime);
+        EXPECT_TRUE(std::regex_match(time, std::regex(R"(\d{14}[+-]\d{4})"))) << time;
+    }
     const Ran intact = Server("verify-audit " + dir);
     ASSERT_EQ(intact.status, 0) << intact.err;
     const std::smatch last = [&] {

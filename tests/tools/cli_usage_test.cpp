@@ -13,7 +13,7 @@ TEST(CliUsage, HelpNamesEveryCommandAndOption) {
     EXPECT_EQ(help.err, "");
     for (const char* word : {"query", "read", "find", "add", "update", "delete", "call", "get-file", "file-info",
                              "get-record-file", "put-record-file", "--key-to", "--alias-fields", "--owner",
-                             "--backward", "--page", "--ini", "--timeout"})
+                             "--backward", "--page", "--ini", "--timeout", "set-password", "ping", "--version"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 
     const CliResult query = RunCli(empty.Path(), {"query", "--help"});
@@ -47,6 +47,8 @@ TEST(CliUsage, BadCommandLinesExitTwoWithoutTouchingAServer) {
         {"get-record-file", "ProviderEntities", "1", "0", "logo.jpg"},
         {"--timeout", "0", "read", "Cases", "1"},
         {"--max-reply", "0", "read", "Cases", "1"},
+        {"audit", "--from", "2026-13-45"},
+        {"set-password"},  // whose: no --user
     };
     for (const auto& line : lines) {
         const CliResult result = RunCli(empty.Path(), line);

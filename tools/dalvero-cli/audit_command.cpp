@@ -6,6 +6,7 @@
 
 #include "cli_session.h"
 #include "commands.h"
+#include "date_text.h"
 
 namespace dalvero::cli {
 
@@ -21,7 +22,8 @@ constexpr char kAll[] = "L1";
 // "yyyymmdd" or "yyyy-mm-dd" as the trail's stamp of that day's start.
 std::string DayStamp(std::string text, const char* what) {
     std::erase(text, '-');
-    if (text.size() != 8 || !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); }))
+    if (text.size() != 8 || !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); }) ||
+        !ParseYmd(text))
         throw UsageError(std::string(what) + " must be a date as yyyymmdd or yyyy-mm-dd, not '" + text + "'");
     return text;
 }
@@ -39,7 +41,8 @@ int RunAudit(CliSession& session, const ParsedArgs& args) {
     }
     std::string filter;
     if (args.Has("--from")) filter = "f10>=" + DayStamp(args.Get("--from"), "--from") + "000000";
-    if (args.Has("--to")) filter += (filter.empty() ? "" : ",") + ("f10<=" + DayStamp(args.Get("--to"), "--to") + "235959");
+    // Past the day's last second with any UTC offset after it.
+    if (args.Has("--to")) filter += (filter.empty() ? "" : ",") + ("f10<=" + DayStamp(args.Get("--to"), "--to") + "235960");
     if (!filter.empty()) query.options["--filter"] = filter;
     query.options["--fields"] = kAuditFields;
     return RunQuery(session, query);
