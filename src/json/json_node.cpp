@@ -1,6 +1,7 @@
 #include "json_node.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace dalvero {
 
@@ -275,6 +276,80 @@ std::string cJsonNode::ToText() const {
             out += ':';
         }
         out += WriteValue(i);
+    }
+    out += isObject_ ? '}' : ']';
+    return out;
+}
+
+namespace {
+
+std::string JsonString(std::string_view s) {
+    std::string out = "\"";
+    char hex[8];
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c < 0x20 || c == 0x7f) {
+            std::snprintf(hex, sizeof hex, "\\u%04x", c);
+            out += hex;
+        } else if (c == 0xc2 && i + 1 < s.size() && static_cast<unsigned char>(s[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(s[i + 1]) <= 0x9f) {
+            std::snprintf(hex, sizeof hex, "\\u%04x", static_cast<unsigned char>(s[++i]));
+            out += hex;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+// -?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)?
+bool IsJsonNumber(std::string_view s) {
+    std::size_t i = 0;
+    auto digits = [&] {
+        const std::size_t from = i;
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+        return i - from;
+    };
+    if (i < s.size() && s[i] == '-') ++i;
+    const bool leadingZero = i < s.size() && s[i] == '0';
+    const std::size_t whole = digits();
+    if (whole == 0 || (leadingZero && whole > 1)) return false;
+    if (i < s.size() && s[i] == '.' && (++i, digits() == 0)) return false;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        if (digits() == 0) return false;
+    }
+    return i == s.size();
+}
+
+}  // namespace
+
+std::string cJsonNode::ToStrictJson() const {
+    std::string out(1, isObject_ ? '{' : '[');
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (i) out += ',';
+        if (isObject_) out += JsonString(NameAt(i)) + ':';
+        const std::string value = ValueAt(i);
+        const cJsonNode* child = tags_[i].child.get();
+        switch (tags_[i].kind) {
+        case kNull: out += "null"; break;
+        case kBoolean: out += ToIntDef(value, 0) != 0 ? "true" : "false"; break;
+        case kNumber: out += IsJsonNumber(value) ? value : JsonString(value); break;
+        case kString:
+        case kWord: out += JsonString(value); break;
+        case kArray: out += child ? child->ToStrictJson() : "[]"; break;
+        case kObject: out += child ? child->ToStrictJson() : "{}"; break;
+        }
     }
     out += isObject_ ? '}' : ']';
     return out;

@@ -37,6 +37,11 @@ public:
     void Parse(std::string_view text);
     // The tree as wire text; a node without items writes as empty text.
     std::string ToText() const;
+    // The tree as strict JSON (RFC 8259) for other tools: names and words
+    // quoted, numbers only where JSON allows them, an empty node as {} or [].
+    // Control characters, DEL and the C1 controls are \u escapes, so the text
+    // is also safe on a terminal.
+    std::string ToStrictJson() const;
     // Flattened name=value comma text; nested nodes give their own flattening.
     std::string ToCommaText() const;
 

@@ -184,3 +184,17 @@ TEST(JsonNodeMalformed, DeepNestingIsCappedNotRecursedWithoutLimit) {
 
 }  // namespace
 }  // namespace dalvero
+
+namespace dalvero {
+namespace {
+
+TEST(JsonNodeStrict, EveryNameAndWordQuotedNumbersOnlyWhereJsonHasThem) {
+    const cJsonNode node("{a:1,b:word,c:'say \"hi\"\tnow',d:[1,{e:null}],f:01,g:-2.5e3,h:true,i:'\x1b[2J'}");
+    EXPECT_EQ(node.ToStrictJson(),
+              "{\"a\":1,\"b\":\"word\",\"c\":\"say \\\"hi\\\"\\tnow\",\"d\":[1,{\"e\":null}],\"f\":\"01\","
+              "\"g\":-2.5e3,\"h\":true,\"i\":\"\\u001b[2J\"}");
+    EXPECT_EQ(cJsonNode("[]").ToStrictJson(), "[]");
+}
+
+}  // namespace
+}  // namespace dalvero

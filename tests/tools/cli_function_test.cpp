@@ -16,6 +16,8 @@ TEST_F(CliServerTest, CallPrintsTheReplyAndFailsWithItsErrorText) {
     cJsonNode* data = reply.GetMember("Data");
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(data->GetString("486"), "Pneumonia, organism unspecified") << result.out;
+    // Strict JSON: every name quoted, as jq wants it.
+    EXPECT_NE(result.out.find("\"486\":\"Pneumonia, organism unspecified\""), std::string::npos) << result.out;
 
     const CliResult failed = Run({"call", "nosuchcommand", "A=1"});
     EXPECT_EQ(failed.exitCode, 1);

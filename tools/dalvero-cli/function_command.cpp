@@ -6,7 +6,6 @@
 
 #include "cli_session.h"
 #include "commands.h"
-#include "output.h"
 #include "function_commands.h"
 
 namespace dalvero::cli {
@@ -30,8 +29,9 @@ int RunCall(CliSession& session, const ParsedArgs& args) {
     }
     dbServerConnection& fn = session.FunctionServer();
     const bool ok = RunFunctionCommand(fn, request);
-    // The reply as the server wrote it, even when it reports an error.
-    if (!fn.ReplyText.empty()) std::cout << EscapeServerText(fn.ReplyText) << '\n';
+    // The reply, even when it reports an error, as strict JSON: the server's
+    // own form leaves names and words unquoted, which other tools refuse.
+    if (!fn.ReplyText.empty()) std::cout << request.ToStrictJson() << '\n';
     // The connection's own reason (a reply over the limit) tells more than
     // "no reply".
     // A command may change records: a lost answer is told as such.
@@ -44,7 +44,7 @@ int RunCall(CliSession& session, const ParsedArgs& args) {
 std::vector<CommandDef> FunctionCommands() {
     return {
         {"call", "COMMAND [NAME=VALUE...]",
-         "run a function-server command, print its JSON reply (exit 1 on an \"Error\")",
+         "run a function-server command, print its reply as strict JSON (exit 1 on an \"Error\")",
          1, -1, {}, RunCall},
     };
 }
