@@ -39,15 +39,15 @@ TEST_F(CliServerTest, AuditShowsWhoTouchedAPatientAndWhatAPersonDid) {
     const Rows byPatient = ParseRows(Ok({"audit", "--patient", patient}));
     ASSERT_GE(byPatient.size(), 2u);
     for (std::size_t i = 1; i < byPatient.size(); ++i) {
-        EXPECT_EQ(byPatient[i][Column(byPatient, "f17")], patient);
-        EXPECT_EQ(byPatient[i][Column(byPatient, "f12")], admin.email);
+        EXPECT_EQ(byPatient[i][Column(byPatient, "patient")], patient);
+        EXPECT_EQ(byPatient[i][Column(byPatient, "e-mail")], admin.email);
     }
-    EXPECT_EQ(byPatient[1][Column(byPatient, "f14")], "read");
+    EXPECT_EQ(byPatient[1][Column(byPatient, "action")], "read");
 
     // --user after the command word filters; before it, it logs in.
     const Rows byUser = ParseRows(Ok({"audit", "--user", admin.email}));
     bool loggedIn = false;
-    for (std::size_t i = 1; i < byUser.size(); ++i) loggedIn |= byUser[i][Column(byUser, "f14")] == "login";
+    for (std::size_t i = 1; i < byUser.size(); ++i) loggedIn |= byUser[i][Column(byUser, "action")] == "login";
     EXPECT_TRUE(loggedIn);
     EXPECT_EQ(ParseRows(Ok({"audit", "--from", "2000-01-01", "--to", "20000102"})).size(), 1u);  // header only
 

@@ -13,8 +13,10 @@ namespace dalvero::cli {
 namespace {
 
 constexpr char kAuditTable[] = "AuditTrail";
-// Time, person, e-mail, address, action, table, record, patient, detail.
 constexpr char kAuditFields[] = "f10,f11,f12,f13,f14,f15,f16,f17,f19";
+// The columns of kAuditFields, named for the reader.
+const std::vector<std::string> kAuditColumns{"time",  "person", "e-mail", "address", "action",
+                                             "table", "record", "patient", "detail"};
 constexpr char kByPatient[] = "L2";
 constexpr char kByEmail[] = "L3";
 constexpr char kAll[] = "L1";
@@ -45,7 +47,7 @@ int RunAudit(CliSession& session, const ParsedArgs& args) {
     if (args.Has("--to")) filter += (filter.empty() ? "" : ",") + ("f10<=" + DayStamp(args.Get("--to"), "--to") + "235960");
     if (!filter.empty()) query.options["--filter"] = filter;
     query.options["--fields"] = kAuditFields;
-    return RunQuery(session, query);
+    return RunQuery(session, query, kAuditColumns);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // Every command of dalvero-cli, gathered from the files that run them.
 
+#include <string>
 #include <vector>
 
 #include "cli_args.h"
@@ -21,7 +22,9 @@ std::vector<CommandDef> ReportCommands();
 std::vector<CommandDef> AccountCommands();
 
 // Prints a server list page by page: positionals TABLE and LIST, the query
-// command's options.
+// command's options; columnNames, when given, head the columns after "Seq"
+// instead of the field names.
+int RunQuery(CliSession& session, const ParsedArgs& args, const std::vector<std::string>& columnNames);
 int RunQuery(CliSession& session, const ParsedArgs& args);
 
 const std::vector<CommandDef>& AllCommands();

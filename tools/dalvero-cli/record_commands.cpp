@@ -62,7 +62,7 @@ void PrintRecord(const StringList& values, const std::string& aliasFields, bool 
 
 }  // namespace
 
-int RunQuery(CliSession& session, const ParsedArgs& args) {
+int RunQuery(CliSession& session, const ParsedArgs& args, const std::vector<std::string>& columnNames) {
     const std::string& table = args.positionals[0];
     const std::string index = QueryIndex(args.positionals[1]);
     const int max = args.Has("--max") ? WholeNumber(args.Get("--max"), "--max", 1) : INT_MAX;
@@ -82,7 +82,8 @@ int RunQuery(CliSession& session, const ParsedArgs& args) {
         batch.Set->Count > 0 ? batch.Set->FieldNames : ParseCommaText(fields == kAllFields ? "" : fields);
     if (fields == kAllFields && !columns.empty()) columns.erase(columns.begin());
     std::vector<std::string> header{"Seq"};
-    header.insert(header.end(), columns.begin(), columns.end());
+    const std::vector<std::string>& named = columnNames.empty() ? columns : columnNames;
+    header.insert(header.end(), named.begin(), named.end());
     WriteRow(std::cout, header);
 
     int printed = 0;
@@ -108,6 +109,8 @@ int RunQuery(CliSession& session, const ParsedArgs& args) {
     }
     return 0;
 }
+
+int RunQuery(CliSession& session, const ParsedArgs& args) { return RunQuery(session, args, {}); }
 
 namespace {
 
