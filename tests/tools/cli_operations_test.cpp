@@ -58,6 +58,18 @@ TEST(CliLostAnswer, ChangeSentWithoutAnAnswerSaysItMayHaveBeenMade) {
     EXPECT_EQ(RunCli(work.Path(), {"read", "Patients", "1"}).exitCode, 7);
 }
 
+TEST_F(CliServerTest, ValuesTheStoreCannotGiveBackAreRefusedOrWarnedOf) {
+    const CliResult latin1 = Run({"add", "Patients", "f10=Ren\xe9", "f12=Smith"});
+    EXPECT_EQ(latin1.exitCode, 1);
+    EXPECT_TRUE(Has(latin1.err, "f10 of Patients is not UTF-8 text")) << latin1.err;
+    EXPECT_EQ(latin1.out, "");
+
+    const CliResult piped = Run({"add", "Patients", "f10=Ann||Marie", "f12=~~~"});
+    EXPECT_EQ(piped.exitCode, 0) << piped.err;
+    EXPECT_TRUE(Has(piped.err, "warning: the \"||\" in f10 reads back as a line break")) << piped.err;
+    EXPECT_TRUE(Has(piped.err, "warning: f12=~~~ is stored as an empty value")) << piped.err;
+}
+
 TEST_F(CliServerTest, OutputThatCannotBeWrittenFails) {
     const CliResult full = RunCli(work.Path(), LoggedIn({"query", "Personnel", "L2", "--max", "1"}));
     ASSERT_EQ(full.exitCode, 0) << full.err;

@@ -140,8 +140,22 @@ int RunFind(CliSession& session, const ParsedArgs& args) {
     return 0;
 }
 
+// The wire format reads "||" as a line break and "~~~" as an empty value:
+// such values are written, but do not come back as typed.
+void WarnAboutUnkeptValues(const StringList& items) {
+    for (const std::string& item : items) {
+        const std::string name = item.substr(0, item.find('='));
+        const std::string value = item.substr(name.size() + 1);
+        if (value == "~~~")
+            std::cerr << "dalvero-cli: warning: " << name << "=~~~ is stored as an empty value\n";
+        else if (value.find("||") != std::string::npos)
+            std::cerr << "dalvero-cli: warning: the \"||\" in " << name << " reads back as a line break\n";
+    }
+}
+
 int RunAdd(CliSession& session, const ParsedArgs& args) {
     const StringList items(NameValueItems(args.positionals, 1));
+    WarnAboutUnkeptValues(items);
     dbServerConnection& db = session.DataServer();
     const std::string seq = AddRecord(db, args.positionals[0], items);
     if (seq.empty()) FailWithServerError(db, "The record was not added", Request::Change);
@@ -152,6 +166,7 @@ int RunAdd(CliSession& session, const ParsedArgs& args) {
 int RunUpdate(CliSession& session, const ParsedArgs& args) {
     const std::string seq = SeqArgument(args.positionals[1]);
     const StringList items(NameValueItems(args.positionals, 2));
+    WarnAboutUnkeptValues(items);
     dbServerConnection& db = session.DataServer();
     if (!UpdateRecord(db, args.positionals[0], seq, items)) FailWithServerError(db, "The record was not updated", Request::Change);
     return 0;
