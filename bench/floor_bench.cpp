@@ -7,7 +7,6 @@
 #include <sqlite3.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -70,15 +69,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string row = argv[2];
-    std::string user;
-    int cases = 85;
-    int requests = 0;
-    for (int i = 3; i + 1 < argc; i += 2) {
-        const std::string name = argv[i];
-        if (name == "--user") user = argv[i + 1];
-        else if (name == "--cases") cases = std::max(1, std::atoi(argv[i + 1]));
-        else if (name == "--requests") requests = std::max(1, std::atoi(argv[i + 1]));
-    }
+    const Options options(argc, argv, 3);
+    const std::string user = options.Text("--user");
+    const int cases = static_cast<int>(options.Number("--cases", 85));
+    int requests = static_cast<int>(options.Number("--requests", 0, 0));
     Database db(argv[1]);
     const bool point = row == "point";
     if (!point && row != "icd" && row != "openlist") {

@@ -20,7 +20,6 @@
 #include <atomic>
 #include <barrier>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <map>
@@ -314,27 +313,19 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string row = argv[1];
+    const Options options(argc, argv, 2);
     Target t;
-    int rounds = 600'000;
-    for (int i = 2; i + 1 < argc; i += 2) {
-        const std::string name = argv[i];
-        const std::string value = argv[i + 1];
-        if (name == "--data-port") t.dataPort = std::atoi(value.c_str());
-        else if (name == "--function-port") t.functionPort = std::atoi(value.c_str());
-        else if (name == "--ca") t.ca = value;
-        else if (name == "--user") t.email = value;
-        else if (name == "--password") t.password = value;
-        else if (name == "--clients") t.clients = std::max(1, std::atoi(value.c_str()));
-        else if (name == "--requests") t.requests = std::max(1, std::atoi(value.c_str()));
-        else if (name == "--seconds") t.seconds = std::atof(value.c_str());
-        else if (name == "--cases") t.cases = std::max(1, std::atoi(value.c_str()));
-        else if (name == "--server-pid") t.serverPid = std::atol(value.c_str());
-        else if (name == "--rounds") rounds = std::atoi(value.c_str());
-        else {
-            std::fprintf(stderr, "load_bench: unknown option %s\n", name.c_str());
-            return 2;
-        }
-    }
+    t.dataPort = static_cast<int>(options.Number("--data-port", 0));
+    t.functionPort = static_cast<int>(options.Number("--function-port", 0));
+    t.ca = options.Text("--ca");
+    t.email = options.Text("--user");
+    t.password = options.Text("--password");
+    t.clients = static_cast<int>(options.Number("--clients", t.clients));
+    t.requests = static_cast<int>(options.Number("--requests", t.requests));
+    t.seconds = options.Number("--seconds", t.seconds, 0.1);
+    t.cases = static_cast<int>(options.Number("--cases", t.cases));
+    t.serverPid = static_cast<long>(options.Number("--server-pid", 0, 0));
+    const int rounds = static_cast<int>(options.Number("--rounds", 600'000));
     RaiseFileLimit();
     StartTls();
     if (row == "reads") return PointReads(t);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <barrier>
+#include <cstdlib>
 #include <thread>
 
 namespace dalvero::bench {
@@ -59,6 +60,20 @@ LoadStats RunClients(int clients, int requests, double seconds, const std::funct
     stats.done = static_cast<int>(all.size());
     Summarize(all, stats);
     return stats;
+}
+
+Options::Options(int argc, char** argv, int first) {
+    for (int i = first; i + 1 < argc; i += 2) given_[argv[i]] = argv[i + 1];
+}
+
+std::string Options::Text(const std::string& name, const std::string& fallback) const {
+    const auto found = given_.find(name);
+    return found == given_.end() ? fallback : found->second;
+}
+
+double Options::Number(const std::string& name, double fallback, double least) const {
+    const auto found = given_.find(name);
+    return found == given_.end() ? fallback : std::max(least, std::atof(found->second.c_str()));
 }
 
 void PrintStats(const std::string& name, const LoadStats& stats) {

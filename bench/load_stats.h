@@ -2,11 +2,12 @@
 // Timing for the load generator: each client thread records how long each of
 // its requests took; the run's figures are requests per second over the
 // wall-clock time of the whole run, and the median, 99th percentile and
-// longest single request.
+// longest single request. Also the command-line options both bench tools read.
 
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -44,5 +45,17 @@ void Summarize(std::vector<double>& ms, LoadStats& stats);
 void PrintStats(const std::string& name, const LoadStats& stats);
 
 double MsSince(Clock::time_point start);
+
+// The "--name value" pairs of a command line from argv[first] on.
+class Options {
+public:
+    Options(int argc, char** argv, int first);
+    std::string Text(const std::string& name, const std::string& fallback = {}) const;
+    // The number given, at least `least`; the fallback when none is.
+    double Number(const std::string& name, double fallback, double least = 1) const;
+
+private:
+    std::map<std::string, std::string> given_;
+};
 
 }  // namespace dalvero::bench
