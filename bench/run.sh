@@ -207,15 +207,21 @@ fi
 
 # --- the table -------------------------------------------------------------
 
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "" || b == "" || b + 0 == 0) print "n/a"; else printf "%.3g", a / b }'; }
+ratio() {
+  awk -v a="$1" -v b="$2" 'BEGIN { if (a == "" || b == "" || b + 0 == 0) print "n/a"; else if (a / b >= 100) printf "%.0f", a / b; else printf "%.3g", a / b }'
+}
 
 echo
 echo "| work | Dalvero | anchor | ratio | target |"
 echo "|---|---|---|---|---|"
+# rps, p50, p99 and max of a result line as text.
+rates() {
+  if [ -z "$1" ]; then echo "not run"; return; fi
+  echo "$(value rps "$1")/s, p50 $(value p50 "$1") ms, p99 $(value p99 "$1") ms, max $(value max "$1") ms"
+}
 row_reads() {
   local ours=$1 anchor=$2 clients=$3 target=$4
-  echo "| point reads, $clients | $(value rps "$ours")/s, p50 $(value p50 "$ours") ms, p99 $(value p99 "$ours") ms," \
-    "max $(value max "$ours") ms | \`pgbench -S\` over TLS: ${anchor:+$(value rps "$anchor")/s, p50 $(value p50 "$anchor") ms, p99 $(value p99 "$anchor") ms}${anchor:-not run}" \
+  echo "| point reads, $clients | $(rates "$ours") | \`pgbench -S\` over TLS: $(rates "$anchor")" \
     "| $(ratio "$(value rps "$ours")" "$(value rps "$anchor")") | ≥ $target, p99 no worse |"
 }
 row_reads "$reads1" "$pg_s1" "1 client" 1.0
@@ -231,8 +237,8 @@ for entry in "${open_rows[@]}"; do
   echo "| open-case list at $n cases ($(value rows "$ours") open; list + \`getcasestatus\`) | $(value p50 "$ours") ms |" \
     "in-process SELECT with the joins: $(value p50 "$floor") ms | $(ratio "$(value p50 "$ours")" "$(value p50 "$floor")")× | $target |"
 done
-echo "| adds, 8 clients vs 1 | 8: $(value rps "$adds8")/s, p99 $(value p99 "$adds8") ms, max $(value max "$adds8") ms;" \
-  "1: $(value rps "$adds1")/s | TPC-B 8 vs 1: ${pg_b1:+$(ratio "$(value rps "$pg_b8")" "$(value rps "$pg_b1")")×}${pg_b1:-not run} |" \
+echo "| adds, 8 clients vs 1 | 8: $(rates "$adds8"); 1: $(rates "$adds1") |" \
+  "TPC-B over TLS, 8: $(rates "$pg_b8"); 1: $(rates "$pg_b1") (8 vs 1: $(ratio "$(value rps "$pg_b8")" "$(value rps "$pg_b1")")×) |" \
   "$(ratio "$(value rps "$adds8")" "$(value rps "$adds1")")× | ≥ 1.5×, p99 ≤ 50 ms, max ≤ 250 ms |"
 echo "| system calls per point read | $syscalls | — | — | ≤ 6 |"
 echo "| 200 planners logging in at once | $(value ok "$logins") in, $(value refused "$logins") refused;" \
@@ -242,5 +248,4 @@ echo "| 500 idle TLS + 500 silent TCP, then a new client | read $(value read "$c
   "server RSS $(( $(value rss_kb "$crowd") / 1024 )) MB | — | — | read ≤ 50 ms, RSS ≤ 64 MB |"
 echo
 echo "in-process point reads (the floor, for reference): $(value rps "$floor_point")/s, p50 $(value p50 "$floor_point") ms"
-[ -n "$pg_b1" ] && echo "pgbench TPC-B over TLS: 1 client $(value rps "$pg_b1")/s, 8 clients $(value rps "$pg_b8")/s"
 exit 0
