@@ -103,10 +103,14 @@ stop_server() {
   fi
 }
 
+# One row of the load generator; a row that fails leaves its cells empty.
 load() {
   "$bin/load_bench" "$1" --data-port "$data_port" --function-port "$function_port" --ca "$ca" --user "$user" \
-    --password "$password" --server-pid "$server_pid" "${@:2}"
+    --password "$password" --server-pid "$server_pid" "${@:2}" || echo "the $1 row failed" >&2
 }
+
+# The same statements in-process on the served database file.
+floor() { "$bin/floor_bench" "$db" "$@" || echo "the floor of $1 failed" >&2; }
 
 # --- PostgreSQL anchors ---------------------------------------------------
 
@@ -171,8 +175,8 @@ serve 85
 reads1=$(load reads --clients 1 --seconds "$seconds" --cases 85)
 reads16=$(load reads --clients 16 --seconds "$seconds" --cases 85)
 icd=$(load icd --requests 20 --seconds "$seconds")
-floor_icd=$("$bin/floor_bench" "$db" icd)
-floor_point=$("$bin/floor_bench" "$db" point --cases 85)
+floor_icd=$(floor icd)
+floor_point=$(floor point --cases 85)
 syscalls=n/a
 if command -v strace >/dev/null; then
   strace -c -f -p "$server_pid" -o "$work/strace.txt" 2>/dev/null &
@@ -193,7 +197,7 @@ logins=$(load logins --clients 200)
 open_rows=()
 for n in 85 1000 10000; do
   serve "$n"
-  open_rows+=("$n $(load openlist --requests 5 --seconds 30) $("$bin/floor_bench" "$db" openlist --user "$user" --requests 20)")
+  open_rows+=("$n $(load openlist --requests 5 --seconds 30) $(floor openlist --user "$user" --requests 20)")
 done
 stop_server
 
@@ -210,10 +214,17 @@ fi
 ratio() {
   awk -v a="$1" -v b="$2" 'BEGIN { if (a == "" || b == "" || b + 0 == 0) print "n/a"; else if (a / b >= 100) printf "%.0f", a / b; else printf "%.3g", a / b }'
 }
-
-echo
-echo "| work | Dalvero | anchor | ratio | target |"
-echo "|---|---|---|---|---|"
+# "yes" or "no": whether the awk condition holds for the name=value pairs;
+# "n/a" when a value is missing (a row or an anchor that did not run).
+met() {
+  local condition=$1 pair args=()
+  shift
+  for pair in "$@"; do
+    case ${pair#*=} in "" | n/a) echo n/a; return ;; esac
+    args+=(-v "$pair")
+  done
+  awk "${args[@]}" "BEGIN { print ($condition) ? \"yes\" : \"no\" }"
+}
 # rps, p50, p99 and max of a result line as text.
 rates() {
   if [ -z "$1" ]; then echo "not run"; return; fi
@@ -222,30 +233,44 @@ rates() {
 row_reads() {
   local ours=$1 anchor=$2 clients=$3 target=$4
   echo "| point reads, $clients | $(rates "$ours") | \`pgbench -S\` over TLS: $(rates "$anchor")" \
-    "| $(ratio "$(value rps "$ours")" "$(value rps "$anchor")") | ≥ $target, p99 no worse |"
+    "| $(ratio "$(value rps "$ours")" "$(value rps "$anchor")") | ≥ $target, p99 no worse |" \
+    "$(met "r >= $target && p <= q" r="$(ratio "$(value rps "$ours")" "$(value rps "$anchor")")" \
+      p="$(value p99 "$ours")" q="$(value p99 "$anchor")") |"
 }
+
+echo
+echo "| work | Dalvero | anchor | ratio | target | met |"
+echo "|---|---|---|---|---|---|"
 row_reads "$reads1" "$pg_s1" "1 client" 1.0
 row_reads "$reads16" "$pg_s16" "16 clients" 1.5
+icd_ratio=$(ratio "$(value p50 "$icd")" "$(value p50 "$floor_icd")")
 echo "| ICD9Symptom L2 in pages of 1,000 ($(value rows "$icd") rows) | $(value p50 "$icd") ms |" \
-  "one in-process SELECT: $(value p50 "$floor_icd") ms | $(ratio "$(value p50 "$icd")" "$(value p50 "$floor_icd")")× | ≤ 5× |"
+  "one in-process SELECT: $(value p50 "$floor_icd") ms | $icd_ratio× | ≤ 5× | $(met "r <= 5" r="$icd_ratio") |"
 for entry in "${open_rows[@]}"; do
   read -r n rest <<<"$entry"
   ours=${rest%% floor-*}
-  floor=floor-${rest#* floor-}
-  target="—"
-  [ "$n" = 10000 ] && target="≤ 2.5×"
+  floor_line=floor-${rest#* floor-}
+  open_ratio=$(ratio "$(value p50 "$ours")" "$(value p50 "$floor_line")")
+  target="—" verdict="—"
+  [ "$n" = 10000 ] && target="≤ 2.5×" && verdict=$(met "r <= 2.5" r="$open_ratio")
   echo "| open-case list at $n cases ($(value rows "$ours") open; list + \`getcasestatus\`) | $(value p50 "$ours") ms |" \
-    "in-process SELECT with the joins: $(value p50 "$floor") ms | $(ratio "$(value p50 "$ours")" "$(value p50 "$floor")")× | $target |"
+    "in-process SELECT with the joins: $(value p50 "$floor_line") ms | $open_ratio× | $target | $verdict |"
 done
+adds_ratio=$(ratio "$(value rps "$adds8")" "$(value rps "$adds1")")
 echo "| adds, 8 clients vs 1 | 8: $(rates "$adds8"); 1: $(rates "$adds1") |" \
   "TPC-B over TLS, 8: $(rates "$pg_b8"); 1: $(rates "$pg_b1") (8 vs 1: $(ratio "$(value rps "$pg_b8")" "$(value rps "$pg_b1")")×) |" \
-  "$(ratio "$(value rps "$adds8")" "$(value rps "$adds1")")× | ≥ 1.5×, p99 ≤ 50 ms, max ≤ 250 ms |"
-echo "| system calls per point read | $syscalls | — | — | ≤ 6 |"
+  "$adds_ratio× | ≥ 1.5×, p99 ≤ 50 ms, max ≤ 250 ms |" \
+  "$(met "r >= 1.5 && p <= 50 && m <= 250" r="$adds_ratio" p="$(value p99 "$adds8")" m="$(value max "$adds8")") |"
+echo "| system calls per point read | $syscalls | — | — | ≤ 6 | $(met "c <= 6" c="$syscalls") |"
 echo "| 200 planners logging in at once | $(value ok "$logins") in, $(value refused "$logins") refused;" \
   "last after $(value last "$logins") ms | one hash: $(value hash "$logins") s CPU | — |" \
-  "all in, last ≤ $(value target "$logins") ms |"
+  "all in, last ≤ $(value target "$logins") ms |" \
+  "$(met "o == 200 && l <= t" o="$(value ok "$logins")" l="$(value last "$logins")" t="$(value target "$logins")") |"
+rss_kb=$(value rss_kb "$crowd")
+rss_mb=${rss_kb:+$((rss_kb / 1024))}
 echo "| 500 idle TLS + 500 silent TCP, then a new client | read $(value read "$crowd") ms after its log-in;" \
-  "server RSS $(( $(value rss_kb "$crowd") / 1024 )) MB | — | — | read ≤ 50 ms, RSS ≤ 64 MB |"
+  "server RSS $rss_mb MB | — | — | read ≤ 50 ms, RSS ≤ 64 MB |" \
+  "$(met "r >= 0 && r <= 50 && m <= 64" r="$(value read "$crowd")" m="$rss_mb") |"
 echo
 echo "in-process point reads (the floor, for reference): $(value rps "$floor_point")/s, p50 $(value p50 "$floor_point") ms"
 exit 0
