@@ -3,8 +3,8 @@
 # dalvero-server and the bench tools, makes demo data folders of 85, 1,000 and
 # 10,000 cases, serves each on free loopback ports with the real password
 # rounds, runs every row with the load generator and its floor, and, when
-# PostgreSQL is installed (or can be, as root), pgbench -S and TPC-B over TLS
-# against a throw-away cluster as the anchors.
+# PostgreSQL is installed (scripts/install-deps.sh --bench installs it), pgbench
+# -S and TPC-B over TLS against a throw-away cluster as the anchors.
 #
 #     bench/run.sh                 # everything, in a temporary folder removed at the end
 #     BENCH_DIR=/tmp/b bench/run.sh   # keep the folders there (and reuse the data folders)
@@ -15,6 +15,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${DALVERO_BUILD_DIR:-$root/build}
 seconds=${BENCH_SECONDS:-10}
 
+"$root/scripts/install-deps.sh" --bench || echo "PostgreSQL and strace could not be installed; those rows are left out" >&2
 "$root/scripts/build.sh" dalvero-server load_bench floor_bench >/dev/null
 bin=$build/bin
 
@@ -129,10 +130,6 @@ find_pg() {
 
 start_pg() {
   pg_bin=$(find_pg)
-  if [ -z "$pg_bin" ] && [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
-    echo "installing postgresql for the anchors..." >&2
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q postgresql >/dev/null && pg_bin=$(find_pg)
-  fi
   command -v pgbench >/dev/null || [ -x "$pg_bin/pgbench" ] || pg_bin=
   [ -n "$pg_bin" ] || return 1
   pg_root=$(mktemp -d /tmp/dalvero-pg.XXXXXX)

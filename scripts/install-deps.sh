@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Dalvero
-# need; does nothing when they are all there already.
+# need; does nothing when they are all there already. With --bench, also what
+# bench/run.sh measures against: PostgreSQL (pgbench) and strace.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xauth
 )
+[ "${1:-}" = --bench ] && packages+=(postgresql strace)
 
 missing=()
 for p in "${packages[@]}"; do
