@@ -189,7 +189,9 @@ adds1=$(load adds --clients 1 --seconds "$seconds" --cases 85)
 adds8=$(load adds --clients 8 --seconds "$seconds" --cases 85)
 crowd=$(load crowd --clients 500)
 serve 85
-logins=$(load logins --clients 200)
+rounds=$(awk -F= '/^\[/ { inside = ($0 == "[Security]") } inside && $1 == "PasswordIterations" { print $2 }' \
+  "$work/serve-85/server.ini")
+logins=$(load logins --clients 200 --rounds "${rounds:-600000}")
 
 open_rows=()
 for n in 85 1000 10000; do
