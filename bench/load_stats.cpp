@@ -38,7 +38,8 @@ LoadStats RunClients(int clients, int requests, double seconds, const std::funct
                 failures[index] = 1;
                 return;
             }
-            const auto end = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+            const auto end =
+                start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
             for (int i = 0; i < requests && Clock::now() < end; ++i) {
                 const auto begin = Clock::now();
                 if (work[index].request(i))

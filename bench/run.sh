@@ -15,7 +15,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${DALVERO_BUILD_DIR:-$root/build}
 seconds=${BENCH_SECONDS:-10}
 
-"$root/scripts/install-deps.sh" --bench || echo "PostgreSQL and strace could not be installed; those rows are left out" >&2
+"$root/scripts/install-deps.sh" --bench ||
+  echo "PostgreSQL and strace could not be installed; their rows are left out" >&2
 "$root/scripts/build.sh" dalvero-server load_bench floor_bench >/dev/null
 bin=$build/bin
 
@@ -157,7 +158,10 @@ pgbench_row() {
     sed -n 's/^tps = \([0-9.]*\).*/\1/p')
   cat "$logdir"/tx* | awk '{ print $3 / 1000 }' | sort -n | awk -v tps="$tps" '
     { v[NR] = $1 }
-    END { printf "rps=%.1f p50=%.2f p99=%.2f max=%.2f\n", tps, v[int((NR - 1) * 0.5) + 1], v[int((NR - 1) * 0.99) + 1], v[NR] }'
+    END {
+      printf "rps=%.1f p50=%.2f p99=%.2f max=%.2f\n", tps, v[int((NR - 1) * 0.5) + 1],
+        v[int((NR - 1) * 0.99) + 1], v[NR]
+    }'
   rm -rf "$logdir"
 }
 
@@ -211,7 +215,10 @@ fi
 # --- the table -------------------------------------------------------------
 
 ratio() {
-  awk -v a="$1" -v b="$2" 'BEGIN { if (a == "" || b == "" || b + 0 == 0) print "n/a"; else if (a / b >= 100) printf "%.0f", a / b; else printf "%.3g", a / b }'
+  awk -v a="$1" -v b="$2" 'BEGIN {
+    if (a == "" || b == "" || b + 0 == 0) print "n/a"
+    else printf (a / b >= 100 ? "%.0f\n" : "%.3g\n"), a / b
+  }'
 }
 # "yes" or "no": whether the awk condition holds for the name=value pairs;
 # "n/a" when a value is missing (a row or an anchor that did not run).

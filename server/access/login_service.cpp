@@ -108,9 +108,9 @@ void LoginService::WriteThrottleReports(bool all) {
         Principal who;
         who.email = tries.account;
         who.address = tries.address;
-        const std::string detail = std::to_string(tries.count) + " log-ins refused unchecked (throttled or busy) from " +
-                                   AuditStamp(tries.since);
-        AppendAudit(storage_, who, {{audit_action::kLoginFailed, "", 0, "", detail}}, clock_());
+        const std::string detail = std::to_string(tries.count) + " log-ins refused unchecked (throttled or busy) from ";
+        AppendAudit(storage_, who, {{audit_action::kLoginFailed, "", 0, "", detail + AuditStamp(tries.since)}},
+                    clock_());
     }
 }
 
