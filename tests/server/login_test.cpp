@@ -20,7 +20,9 @@
 #include "real_server.h"
 #include "record_ops.h"
 #include "schema.h"
+#include "sqlite_storage.h"
 #include "table_catalogue.h"
+#include "tuned_server.h"
 
 using dalvero::StringList;
 using dalvero::test::RealServer;
@@ -125,6 +127,38 @@ TEST(LogIn, LogInsBeyondTheSlotsWaitForATurnUntilTheQueueIsFull) {
     held.reset();
     for (auto& thread : more) thread.join();
     EXPECT_EQ(served, 1);
+}
+
+TEST(LogIn, LogInsWaitingForAHashHoldUpNoOtherRequest) {
+    // Two workers, one slow hash at a time: three log-ins of unknown e-mails
+    // (hashed at the policy's rounds) take a while and used to take both.
+    dalvero::test::TunedServer server({{"Connections", "Workers", "2"},
+                                       {"Security", "ConcurrentHashes", "1"},
+                                       {"Security", "PasswordIterations", "500000"}});
+    // The stored hashes are weaker than that policy allows: the reader takes
+    // up a session opened beside the server.
+    server::SqliteStorage store((server.DataDir() / "dalvero.db").string());
+    server::SecurityConfig weaker;
+    weaker.passwordIterations = RealServer::kPasswordIterations;
+    const auto& admin = RealServer::DemoAdministrator();
+    const std::string session = server::LoginService(store, weaker).LogIn(admin.email, admin.password, "").token;
+    dalvero::dbServerConnection reader("127.0.0.1", std::to_string(server.Instance().DataPort()), "Dalvero", session,
+                                       true, 30, server.CaFile());
+    std::vector<std::unique_ptr<dalvero::dbServerConnection>> connections;
+    for (int i = 0; i < 3; ++i)
+        connections.push_back(RealServer::ConnectDataAt(server.Instance().DataPort(), server.CaFile(), "Dalvero", nullptr));
+    std::atomic<int> answered = 0;
+    std::vector<std::thread> logIns;
+    for (auto& db : connections)
+        logIns.emplace_back([&answered, &db] {
+            LogInAs(*db, "nobody@nowhere.example", "pw");
+            ++answered;
+        });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    StringList values;
+    EXPECT_TRUE(dalvero::ReadRecord(reader, "Cases", "1", values)) << reader.ErrorText;
+    EXPECT_LE(answered, 1) << "the read waited for the log-ins";
+    for (auto& thread : logIns) thread.join();
 }
 
 TEST(LogIn, TheSessionOutlivesItsConnection) {
