@@ -77,10 +77,11 @@ bool LoginService::Verify(const std::string& password, const std::string& stored
 }
 
 LoginResult LoginService::Refuse(const std::string& email, const std::string& address, const std::string& why,
-                                 const std::string& answer) {
+                                 const std::string& answer, const std::string& hospital) {
     Principal who;
     who.email = email;
     who.address = address;
+    who.hospital = hospital;  // the account's, so that its administrators see the attempt
     AppendAudit(storage_, who, {{audit_action::kLoginFailed, "", 0, "", why}}, clock_());
     LoginResult result;
     result.error = answer;
@@ -88,10 +89,10 @@ LoginResult LoginService::Refuse(const std::string& email, const std::string& ad
 }
 
 LoginResult LoginService::RefuseUnhashed(const std::string& account, const std::string& address,
-                                         const std::string& answer) {
+                                         const std::string& answer, const std::string& hospital) {
     {
         std::lock_guard lock(mutex_);
-        throttle_.CountRefusal(account, address, clock_());
+        throttle_.CountRefusal(account, address, hospital, clock_());
     }
     LoginResult result;
     result.error = answer;
@@ -108,6 +109,7 @@ void LoginService::WriteThrottleReports(bool all) {
         Principal who;
         who.email = tries.account;
         who.address = tries.address;
+        who.hospital = tries.hospital;
         const std::string detail = std::to_string(tries.count) + " log-ins refused unchecked (throttled or busy) from ";
         AppendAudit(storage_, who, {{audit_action::kLoginFailed, "", 0, "", detail + AuditStamp(tries.since)}},
                     clock_());
@@ -125,11 +127,12 @@ std::optional<Record> LoginService::FindPerson(const std::string& email) {
     return std::move(found.front());
 }
 
-bool LoginService::TakeAccount(const std::string& account, const std::string& address, const std::string& stored) {
+bool LoginService::TakeAccount(const std::string& account, const std::string& address, const std::string& stored,
+                               const std::string& hospital) {
     std::unique_lock lock(mutex_);
     for (;;) {
         // Asked again after each wait: the log-in before may have failed.
-        if (!throttle_.MayTry(account, address, stored, clock_())) return false;
+        if (!throttle_.MayTry(account, address, stored, hospital, clock_())) return false;
         if (trying_.insert(account).second) return true;
         accountFree_.wait(lock);
     }
@@ -149,7 +152,9 @@ LoginResult LoginService::LogIn(const std::string& email, const std::string& pas
     const std::string account = Lower(email);
     std::optional<Record> person = FindPerson(email);
     const std::string stored = person ? person->Field(pe::kPassword) : std::string();
-    if (!TakeAccount(account, address, stored)) {
+    // The account's hospital, so that its administrators see the attempts.
+    const std::string hospital = person ? person->Field(pe::kHospital) : std::string();
+    if (!TakeAccount(account, address, stored, hospital)) {
         LoginResult throttled;  // counted by the throttle
         throttled.error = kWait;
         return throttled;
@@ -163,7 +168,7 @@ LoginResult LoginService::LogIn(const std::string& email, const std::string& pas
     bool valid = false;
     {
         std::optional<HashQueue::Turn> turn = hashes_.Enter();
-        if (!turn) return RefuseUnhashed(account, address, kBusy);
+        if (!turn) return RefuseUnhashed(account, address, kBusy, hospital);
         // An unknown e-mail costs the same hashing as a known one.
         valid = person ? Verify(password, stored) : (VerifyPassword(password, dummyHash_), false);
         if (valid && PasswordHashIterations(stored) < config_.passwordIterations)
@@ -177,7 +182,7 @@ LoginResult LoginService::LogIn(const std::string& email, const std::string& pas
             std::lock_guard lock(mutex_);
             throttle_.Failed(account, address, stored, now);
         }
-        return Refuse(email, address, person ? "wrong password" : "unknown e-mail", kInvalid);
+        return Refuse(email, address, person ? "wrong password" : "unknown e-mail", kInvalid, hospital);
     }
     {
         std::lock_guard lock(mutex_);

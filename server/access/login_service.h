@@ -67,13 +67,16 @@ public:
 
 private:
     bool Verify(const std::string& password, const std::string& stored);
+    // hospital: the account's, when the e-mail names one.
     LoginResult Refuse(const std::string& email, const std::string& address, const std::string& why,
-                       const std::string& answer);
+                       const std::string& answer, const std::string& hospital = {});
     // A try refused before any hashing: counted, not written at once.
-    LoginResult RefuseUnhashed(const std::string& account, const std::string& address, const std::string& answer);
+    LoginResult RefuseUnhashed(const std::string& account, const std::string& address, const std::string& answer,
+                               const std::string& hospital = {});
     // Holds the account for this log-in alone; false when the throttle
     // refuses it, also after waiting for another log-in of the account.
-    bool TakeAccount(const std::string& account, const std::string& address, const std::string& stored);
+    bool TakeAccount(const std::string& account, const std::string& address, const std::string& stored,
+                     const std::string& hospital);
     void ReleaseAccount(const std::string& account);
     void WriteThrottleReports(bool all);
     std::optional<Record> FindPerson(const std::string& email);

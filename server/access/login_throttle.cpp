@@ -37,14 +37,14 @@ std::time_t LoginThrottle::WaitFor(const Key& key, std::time_t now) {
 }
 
 bool LoginThrottle::MayTry(const std::string& account, const std::string& address, const std::string& password,
-                           std::time_t now) {
+                           const std::string& hospital, std::time_t now) {
     const Key pair{account, address};
     if (const auto found = failures_.find(pair); found != failures_.end() && found->second.password != password)
         failures_.erase(found);
     const Key addressOnly{"", address};
     for (const Key& key : {addressOnly, pair}) {
         if (WaitFor(key, now) > 0) {
-            Refused(key, now);
+            Refused(key, key.first.empty() ? std::string() : hospital, now);
             return false;
         }
     }
@@ -74,11 +74,12 @@ void LoginThrottle::Succeeded(const std::string& account, const std::string& add
     failures_.erase({account, address});
 }
 
-void LoginThrottle::Refused(const Key& key, std::time_t now) {
+void LoginThrottle::Refused(const Key& key, const std::string& hospital, std::time_t now) {
     ThrottledTries& tries = refused_[key];
     if (tries.count++ == 0) {
         tries.account = key.first;
         tries.address = key.second;
+        tries.hospital = hospital;
         tries.since = now;
         if (!nextReport_ || now + kReportInterval < nextReport_) nextReport_ = now + kReportInterval;
     }

@@ -28,6 +28,7 @@ namespace dalvero::server {
 struct ThrottledTries {
     std::string account;
     std::string address;
+    std::string hospital;  // the account's, when it names one
     int count = 0;
     std::time_t since = 0;
 };
@@ -42,9 +43,9 @@ public:
     // Whether the account may be tried from the address now. password names
     // the account's stored password (empty for an unknown account): failures
     // counted while it was another one are forgotten. A try refused here is
-    // counted for the next report.
+    // counted for the next report, under the account's hospital.
     bool MayTry(const std::string& account, const std::string& address, const std::string& password,
-                std::time_t now);
+                const std::string& hospital, std::time_t now);
     void Failed(const std::string& account, const std::string& address, const std::string& password,
                 std::time_t now);
     // A correct password: the account's failures from this address are gone.
@@ -52,8 +53,9 @@ public:
 
     // A try refused unhashed for another reason (a full queue, an e-mail no
     // account can have), counted and reported as throttled ones are.
-    void CountRefusal(const std::string& account, const std::string& address, std::time_t now) {
-        Refused({account, address}, now);
+    void CountRefusal(const std::string& account, const std::string& address, const std::string& hospital,
+                      std::time_t now) {
+        Refused({account, address}, hospital, now);
     }
 
     // The counts of throttled tries whose interval is over (all of them with
@@ -72,7 +74,7 @@ private:
     // Seconds until the key may try again (0: now); forgets counts gone stale.
     std::time_t WaitFor(const Key& key, std::time_t now);
     void Count(const Key& key, int lockAfter, std::time_t now);
-    void Refused(const Key& key, std::time_t now);
+    void Refused(const Key& key, const std::string& hospital, std::time_t now);
     // Drops stale counts once there are many, so made-up accounts cannot
     // grow the tables without end.
     void Prune(std::time_t now);
