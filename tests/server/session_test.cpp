@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <ctime>
 #include <fstream>
@@ -10,8 +8,6 @@
 #include "date_text.h"
 #include "file_age.h"
 #include "file_transfers.h"
-#include "plain_socket.h"
-#include "socket_channel.h"
 #include "string_list.h"
 
 namespace dalvero::test {
@@ -218,23 +214,6 @@ TEST_F(SessionTest, RefusedUploadsAreReadToTheEndSoTheNextRequestIsServed) {
     ASSERT_TRUE(fresh.ServeNext(channel));
     EXPECT_NE(channel.TakeReply().find("Date="), std::string::npos);
     EXPECT_FALSE(storage->ReadRecordFile("ProviderEntities", std::stoll(data.mercy), 1));
-}
-
-// A client that stops in the middle of a request must not hold its thread
-// for the long wait allowed between requests.
-TEST(SocketChannelTest, AStalledRequestIsGivenUp) {
-    int fds[2];
-    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
-    PlainSocket socket;
-    socket.Attach(fds[0], false);
-    server::SocketChannel channel(socket, -1, 1);
-    char header[frame::kHeaderSize];
-    ASSERT_EQ(::write(fds[1], "0123456789ab", sizeof header), static_cast<ssize_t>(sizeof header));
-    EXPECT_TRUE(channel.Read(header, sizeof header));
-    EXPECT_TRUE(channel.Write("OK", 3));
-    ASSERT_EQ(::write(fds[1], "x", 1), 1);  // the next request's first byte, and no more
-    EXPECT_FALSE(channel.Read(header, sizeof header));
-    ::close(fds[1]);
 }
 
 }  // namespace
