@@ -309,7 +309,11 @@ bool dbServerConnection::ReceiveFile(std::uint32_t command, std::uint32_t subCom
 
 bool dbServerConnection::PutRecordFile(const std::string& table, const std::string& seq, int slot,
                                        const std::string& localPath, const ProgressFn& progress) {
-    if (RefuseWhileBusy() || !IsConnected()) return false;
+    if (RefuseWhileBusy()) return false;
+    // The server ends the connection of an upload it refuses; the next one
+    // starts afresh.
+    if (!IsConnected()) Reconnect();
+    if (!Connected) return false;
     std::error_code error;
     const auto fileSize = std::filesystem::file_size(localPath, error);
     if (error || fileSize > UINT32_MAX) return false;
