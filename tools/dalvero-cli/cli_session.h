@@ -26,8 +26,9 @@ struct ServerSettings {
     std::string functionCaFile;  // likewise
 };
 
-// iniPath empty: Dalvero.ini in the current folder, else beside the
-// executable. Throws CommandFailure when no file can be read.
+// iniPath empty: the file DALVERO_INI names, else Dalvero.ini beside the
+// executable, in the user's configuration folder or in /etc/dalvero; never
+// the working folder's. Throws CommandFailure when no file can be read.
 ServerSettings LoadSettings(const std::string& iniPath);
 
 // Who to log in as: the e-mail, and where the password comes from (the
@@ -52,6 +53,9 @@ public:
     // Carries the data server log-in's session; without a user the server
     // refuses every command.
     dbServerConnection& FunctionServer();
+    // The Seq of the logged-in person's hospital; logs in first. Throws
+    // CommandFailure without a user.
+    const std::string& HospitalSeq();
 
 private:
     const ServerSettings& Settings();
@@ -62,6 +66,7 @@ private:
     std::size_t maxReplyBytes_;
     LoginSettings login_;
     std::string sessionToken_;
+    std::string hospitalSeq_;
     std::unique_ptr<ServerSettings> settings_;
     std::unique_ptr<dbServerConnection> dataServer_;
     std::unique_ptr<dbServerConnection> functionServer_;
