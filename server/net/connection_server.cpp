@@ -226,7 +226,7 @@ void ConnectionServer::Dispatch(Connection& connection, std::size_t requestSize)
     WorkerPool& pool = protocol_.MayWait(connection.input) ? *waitingWorkers_ : *workers_;
     pool.Post([this, &connection, requestSize] {
         bool keep = false;
-        StreamChannel channel(connection, limits_.stallSeconds);
+        StreamChannel channel(connection, limits_);
         try {
             keep = connection.handler->Serve(channel, requestSize);
         } catch (const std::exception& e) {
