@@ -1,6 +1,7 @@
 // init, add-admin and reset-password: the commands that make a folder and let
 // its operator in without a log-in.
 
+#include <charconv>
 #include <ctime>
 #include <filesystem>
 #include <iostream>
@@ -20,7 +21,7 @@ namespace {
 
 const char kInitHelp[] =
     "Usage: dalvero-server init DIR [--host NAME] [--hospital NAME --admin EMAIL [--password-file FILE]]\n"
-    "                           [--demo] [--data REFDIR]\n"
+    "                           [--demo [--cases N]] [--data REFDIR]\n"
     "Make a new data folder DIR: the database with the ICD-9-CM code books and ZIP\n"
     "centroids, a private CA and a server certificate for NAME (default localhost),\n"
     "server.ini and a ready Dalvero.ini for clients.\n"
@@ -30,6 +31,7 @@ const char kInitHelp[] =
     "  --password-file FILE its first line (\"-\": standard input; the file must be\n"
     "                       readable by its owner only)\n"
     "  --demo               load a demo hospital and print its log-ins once\n"
+    "  --cases N            give the demo N cases instead of 85 (about 3 in 10 open)\n"
     "  --data REFDIR        the folder of the shipped reference files\n";
 
 const char kAddAdminHelp[] =
@@ -46,6 +48,9 @@ const char kResetHelp[] =
     "the first line of FILE (\"-\": standard input). A lock after failed log-ins\n"
     "ends when the running server is restarted or its lock time has passed.\n"
     "The audit trail records the change.\n";
+
+// A demo bigger than this is no longer a demo: a million cases take hours.
+constexpr int kMaxDemoCases = 100'000;
 
 // The reference files: beside an installed executable, else the source tree.
 fs::path DefaultReferenceDir() {
@@ -71,11 +76,23 @@ std::string NewPassword(const std::string& file, const std::string& email) {
 int Init(const Args& args) {
     int status = kDone;
     const std::optional<Parsed> parsed =
-        ParseOrExplain(args, {kInitHelp, {"--host", "--data", "--hospital", "--admin", "--password-file"}, {"--demo"}, 1, 1},
+        ParseOrExplain(args,
+                       {kInitHelp, {"--host", "--data", "--hospital", "--admin", "--password-file", "--cases"}, {"--demo"},
+                        1, 1},
                        status);
     if (!parsed) return status;
     InitOptions options;
     options.demo = parsed->Has("--demo");
+    if (parsed->Has("--cases")) {
+        const std::string count = parsed->Get("--cases");
+        const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), options.demoCases);
+        if (!options.demo || error != std::errc() || end != count.data() + count.size() || options.demoCases < 1 ||
+            options.demoCases > kMaxDemoCases) {
+            std::cerr << "dalvero-server init: --cases takes a number from 1 to " << kMaxDemoCases
+                      << ", for the demo hospital (--demo)\n";
+            return kUsage;
+        }
+    }
     if (parsed->Has("--host")) options.host = parsed->Get("--host");
     options.referenceDir = parsed->Has("--data") ? fs::path(parsed->Get("--data")) : DefaultReferenceDir();
     options.hospital = parsed->Get("--hospital");

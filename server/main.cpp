@@ -16,7 +16,7 @@ namespace {
 const char kUsageText[] =
     "Usage:\n"
     "  dalvero-server init DIR [--host NAME] [--hospital NAME --admin EMAIL [--password-file FILE]]\n"
-    "                          [--demo] [--data REFDIR]\n"
+    "                          [--demo [--cases N]] [--data REFDIR]\n"
     "      Make a new data folder: database, certificates, server.ini, Dalvero.ini;\n"
     "      with --hospital and --admin its hospital and first administrator.\n"
     "  dalvero-server run DIR\n"

@@ -78,6 +78,7 @@ private:
     std::atomic<std::size_t> open_{0};
     std::thread loop_;
     std::unique_ptr<WorkerPool> workers_;
+    std::unique_ptr<WorkerPool> waitingWorkers_;  // for requests the protocol says may wait long
 
     // Loop thread only.
     Id nextId_ = 1;

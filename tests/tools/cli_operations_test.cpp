@@ -86,7 +86,7 @@ TEST_F(CliServerTest, PasswordSetFromAFileOrStandardInputNeverTheCommandLine) {
     WriteFile(work.Path() / "old", planner.password + "\n");
     const CliResult own = RunCli(work.Path(), {"--user", planner.email, "--password-file", "old", "set-password",
                                                "--password-file", "-"},
-                                 "A new one 1\n");
+                                 {}, "A new one 1\n");
     ASSERT_EQ(own.exitCode, 0) << own.err;
     WriteFile(work.Path() / "new", "A new one 1\n");
     EXPECT_EQ(RunCli(work.Path(), {"--user", planner.email, "--password-file", "new", "read", "Personnel", "1"}).exitCode,

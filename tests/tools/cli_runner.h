@@ -21,9 +21,12 @@ struct CliResult {
     std::string err;
 };
 
-// Runs dalvero-cli with args in workDir, input on its standard input.
+// Runs dalvero-cli with args in workDir, input on its standard input,
+// HOME=workDir. The tool never reads the working folder's Dalvero.ini by
+// itself: when workDir holds one, DALVERO_INI names it. environment:
+// NAME=value entries that replace these.
 CliResult RunCli(const std::filesystem::path& workDir, const std::vector<std::string>& args,
-                 const std::string& input = {});
+                 const std::vector<std::string>& environment = {}, const std::string& input = {});
 
 // Written readable by its owner only.
 void WriteFile(const std::filesystem::path& path, const std::string& content);
