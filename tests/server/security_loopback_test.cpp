@@ -165,11 +165,11 @@ TEST(Security, VerifyAuditFindsAnEditedAndARemovedRow) {
     const auto rows = store->Select(read);
     ASSERT_GE(rows.size(), 3u);
     store->Update(read.table, rows[1].seq, {{au::kAddress, "10.9.9.9"}});
-    EXPECT_EQ(WEXITSTATUS(std::system(verify.c_str())), 1);
+    EXPECT_EQ(WEXITSTATUS(std::system(verify.c_str())), 3);
     store->Update(read.table, rows[1].seq, {{au::kAddress, rows[1].fields.at(au::kAddress)}});
     EXPECT_EQ(WEXITSTATUS(std::system(verify.c_str())), 0);
     store->Remove(read.table, rows[1].seq);
-    EXPECT_EQ(WEXITSTATUS(std::system(verify.c_str())), 1);
+    EXPECT_EQ(WEXITSTATUS(std::system(verify.c_str())), 3);
 }
 
 TEST(Security, ALinkOutOfTheFilesFolderIsNotFollowed) {
