@@ -51,6 +51,17 @@ Principal PrincipalOf(const Record& person, std::string address) {
     return who;
 }
 
+std::optional<Record> PersonByEmail(Storage& storage, const std::string& email) {
+    if (email.empty()) return std::nullopt;
+    ListRead read;
+    read.table = catalogue::tbl::kPersonnel;
+    read.where = {{pe::kEmail, CompareOp::Equal, email, false}};
+    read.limit = 1;
+    std::vector<Record> found = storage.Select(read);
+    if (found.empty()) return std::nullopt;
+    return std::move(found.front());
+}
+
 LoginService::LoginService(Storage& storage, const SecurityConfig& config, Clock clock)
     : storage_(storage),
       config_(config),
@@ -117,17 +128,6 @@ void LoginService::WriteThrottleReports(bool all) {
     }
 }
 
-std::optional<Record> LoginService::FindPerson(const std::string& email) {
-    if (email.empty()) return std::nullopt;
-    ListRead read;
-    read.table = catalogue::tbl::kPersonnel;
-    read.where = {{pe::kEmail, CompareOp::Equal, email, false}};
-    read.limit = 1;
-    std::vector<Record> found = storage_.Select(read);
-    if (found.empty()) return std::nullopt;
-    return std::move(found.front());
-}
-
 bool LoginService::TakeAccount(const std::string& account, const std::string& address, const std::string& stored,
                                const std::string& hospital) {
     std::unique_lock lock(mutex_);
@@ -151,7 +151,7 @@ LoginResult LoginService::LogIn(const std::string& email, const std::string& pas
     WriteThrottleReports(false);
     if (email.size() > kMaxEmailLength) return RefuseUnhashed(kOverlongEmail, address, kInvalid);
     const std::string account = Lower(email);
-    std::optional<Record> person = FindPerson(email);
+    std::optional<Record> person = PersonByEmail(storage_, email);
     const std::string stored = person ? person->Field(pe::kPassword) : std::string();
     // The account's hospital, so that its administrators see the attempts.
     const std::string hospital = person ? person->Field(pe::kHospital) : std::string();

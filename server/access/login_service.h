@@ -79,7 +79,6 @@ private:
                      const std::string& hospital);
     void ReleaseAccount(const std::string& account);
     void WriteThrottleReports(bool all);
-    std::optional<Record> FindPerson(const std::string& email);
 
     Storage& storage_;
     SecurityConfig config_;

@@ -21,4 +21,8 @@ struct Principal {
 // The principal a stored Personnel record makes.
 Principal PrincipalOf(const Record& person, std::string address);
 
+// The Personnel record with this e-mail (letter case aside); none for an
+// empty e-mail or when no one has it.
+std::optional<Record> PersonByEmail(Storage& storage, const std::string& email);
+
 }  // namespace dalvero::server

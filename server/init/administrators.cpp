@@ -23,16 +23,6 @@ Principal Console(const std::string& hospital) {
     return who;
 }
 
-std::optional<Record> PersonByEmail(Storage& storage, const std::string& email) {
-    ListRead read;
-    read.table = cat::tbl::kPersonnel;
-    read.where = {{pf::kEmail, CompareOp::Equal, email, false}};
-    read.limit = 1;
-    std::vector<Record> found = storage.Select(read);
-    if (found.empty()) return std::nullopt;
-    return std::move(found.front());
-}
-
 std::string HospitalWithStaff(Storage& storage) {
     ListRead read;
     read.table = cat::tbl::kPersonnel;
