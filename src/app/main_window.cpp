@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "case_edit_form.h"
+#include "case_history_form.h"
 #include "case_list_form.h"
 #include "case_list_model.h"
 #include "case_list_navigation_form.h"
@@ -64,8 +65,7 @@ TForm1::TForm1(ClientSession& session)
       TerminateAction([] { QCoreApplication::quit(); }),
       ui(std::make_unique<Ui::TForm1>()),
       screens_(std::make_unique<cCaseScreens>(*this)),
-      discharge_(std::make_unique<cDischargeScreens>(*this, this)),
-      historyRows_(new cCaseListModel(this)) {
+      discharge_(std::make_unique<cDischargeScreens>(*this, this)) {
     ui->setupUi(this);
     // The case information keeps its place while no case is open, so the
     // panels do not change size when one opens.
@@ -80,10 +80,9 @@ TForm1::TForm1(ClientSession& session)
     const QLabel* art = ui->Image1;
     ui->Image1->setPixmap(ImageButtonArt::Paint(ImageButtonArt::Shape::Button, art->text(), art->font(), art->size(),
                                                 cImageButton::Normal, art->devicePixelRatioF()));
-    historyRows_->SetSorted(true);
     // The open case's shared parts go with the case screen when its load fails.
     screens_->CaseEdit->Content().AddList([this] {
-        historyRows_->Clear();
+        screens_->CaseHistory->Rows().Clear();
         Case.PatientRecord.clear();
         Case.CaseFieldValues.clear();
     });
@@ -101,6 +100,8 @@ TForm1::~TForm1() {
     QCoreApplication::instance()->removeEventFilter(this);
     for (const auto& [number, control] : Case.CaseEditControls) ControlEvents::Of(control).Exit = nullptr;
 }
+
+cCaseListModel& TForm1::CaseHistoryList() const { return screens_->CaseHistory->Rows(); }
 
 QLabel* TForm1::PersonnelStatusLabel() const { return ui->PersonnelStatusLabel; }
 
@@ -128,10 +129,10 @@ void TForm1::BuildPanelMap() {
         s.CaseNavigation->ManageDischargeButtonImage());
     add("CaseEdit", s.CaseEdit->Panel(), caseStrip, s.CaseNavigation->CaseInfoImageButton());
     add("ClosedCaseList", s.CaseListPrev->Panel(), listStrip, s.ListNavigation->PreviousCasesTabImage());
-    add("PreviousCaseEdit", PlaceholderPanel("PreviousCaseEditPanel"), nullptr, nullptr);
+    add("PreviousCaseEdit", s.PreviousCaseEdit->Panel(), nullptr, nullptr);
     add("PatientHealthDetail", s.PatientHealthDetail->Panel(), caseStrip,
         s.CaseNavigation->CaseDetailsImageButton());
-    add("CaseHistory", PlaceholderPanel("CaseHistoryPanel"), caseStrip, s.CaseNavigation->CaseHistoryImageButton());
+    add("CaseHistory", s.CaseHistory->Panel(), caseStrip, s.CaseNavigation->CaseHistoryImageButton());
     add("Admin", PlaceholderPanel("AdminPanel"), listStrip, s.ListNavigation->ShowAdminImage());
     add("casenav", caseStrip, nullptr, nullptr);
 
@@ -333,14 +334,16 @@ void TForm1::ClearCaseSubLists() {
 }
 
 bool TForm1::LoadCaseHistory() {
-    historyRows_->Clear();
+    TCaseHistoryForm& history = *screens_->CaseHistory;
+    history.Rows().Clear();
     std::optional<std::vector<cCaseObject>> cases = QueryCaseHistory(*Session.DataServer, Case.CurrentPatientSeq);
-    if (!cases) return false;
-    for (cCaseObject& c : *cases) {
-        std::string text = DateSortKey(c.AdmitDate);
-        historyRows_->Add(std::move(text), std::move(c));
-    }
-    return true;
+    if (cases)
+        for (cCaseObject& c : *cases) {
+            std::string text = DateSortKey(c.AdmitDate);
+            history.Rows().Add(std::move(text), std::move(c));
+        }
+    history.Loaded(cases.has_value());
+    return cases.has_value();
 }
 
 std::string TForm1::GetPrimaryPhysician(const std::string& caseSeq) {

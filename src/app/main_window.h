@@ -60,7 +60,7 @@ public:
     cCaseScreens& Screens() const { return *screens_; }
     cDischargeScreens& Discharge() const { return *discharge_; }
     // The open patient's cases, kept for the case history screen.
-    cCaseListModel& CaseHistoryList() const { return *historyRows_; }
+    cCaseListModel& CaseHistoryList() const;
     QLabel* PersonnelStatusLabel() const;
     // The hosted panel registered under name; none when there is no such entry.
     QWidget* HostedPanel(const std::string& name) const;
@@ -92,7 +92,6 @@ private:
     std::unique_ptr<Ui::TForm1> ui;
     std::unique_ptr<cCaseScreens> screens_;
     std::unique_ptr<cDischargeScreens> discharge_;
-    cCaseListModel* historyRows_;
     std::vector<std::pair<std::string, PanelContainerClass>> PanelMap;
     bool activated_ = false;
 };
