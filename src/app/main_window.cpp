@@ -31,6 +31,7 @@
 #include "health_detail_forms.h"
 #include "image_button.h"
 #include "item_list_model.h"
+#include "previous_case_edit_form.h"
 #include "record_ops.h"
 #include "screen_content.h"
 #include "table_catalogue.h"
