@@ -7,6 +7,7 @@
 #include "case_list_sort.h"
 #include "case_row_delegate.h"
 #include "case_row_text.h"
+#include "column_row_delegate.h"
 #include "dialog_seam.h"
 #include "form_keys.h"
 #include "health_checklist.h"
@@ -30,12 +31,6 @@ constexpr char kHistoryAliases[] =
     "cm=Personnel:f23,ip=InsuranceTypes:f19,is=InsuranceTypes:f20,it=InsuranceTypes:f21";
 // Where the dialog opens, from the main window's corner.
 constexpr int kDialogOffset = 75;
-
-std::string Joined(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
-    return text;
-}
 }  // namespace
 
 TCaseHistoryEditForm::TCaseHistoryEditForm(QWidget* parent)
@@ -66,7 +61,7 @@ bool TCaseHistoryEditForm::Load(dbServerConnection& db, const std::string& caseS
     set(ui->SecondaryInsLabel, "is10");
     set(ui->ThirdInsLabel, "it10");
     ui->CaseHistoryDiagnosisMemo->setPlainText(QString::fromStdString(v.Value("f1001")));
-    ui->CaseHistoryHealthDetailsMemo->setPlainText(QString::fromStdString(Joined(HealthSummaryLines(v.Value("f1002")))));
+    ui->CaseHistoryHealthDetailsMemo->setPlainText(QString::fromStdString(HealthSummaryText(v.Value("f1002"))));
     return true;
 }
 
@@ -77,11 +72,8 @@ TCaseHistoryForm::TCaseHistoryForm(MainWindowState& main)
     ui->CaseHistoryHeader->SetSections(
         {{"Admit Date", 100}, {"Disc Date", 100}, {"Name", 200}, {"Case", 100}, {"Room", 70}, {"Bed", 50}});
     QListView* list = ui->CaseHistoryListBox;
-    list->setModel(rows_);
-    list->setItemDelegate(new cCaseRowDelegate(*rows_, *ui->CaseHistoryHeader, kHistoryColumns, list));
+    ShowRows(*list, *rows_, new cCaseRowDelegate(*rows_, *ui->CaseHistoryHeader, kHistoryColumns, nullptr));
     list->setUniformItemSizes(true);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
     loadState_ = new cListState(list, "No cases of this patient", [&main] { main.Actions.LoadCaseHistory(); });
     ui->CaseHistoryHeader->KeepColumnsWhole(*list);
     connect(ui->CaseHistoryHeader, &QHeaderView::sectionClicked, this,

@@ -25,16 +25,13 @@ TCodeLookupForm::TCodeLookupForm(QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TCodeLookupForm>()), rows_(new cItemListModel(this)) {
     ui->setupUi(this);
     QListView* list = ui->ListBox;
-    list->setModel(rows_);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setItemDelegate(new cColumnRowDelegate(
+    ShowRows(*list, *rows_, new cColumnRowDelegate(
         [this](int row) {
             const ListBoxItemClass& item = rows_->Item(row);
             return std::vector<std::string>{IcdCodeText(item.GetValue("code"), Parameters.Book),
                                             item.GetValue("description")};
         },
-        [] { return std::vector<ListColumn>{{0, kCodeWidth}, {kCodeWidth, kDescriptionWidth}}; }, kRowHeight, list));
+        [] { return std::vector<ListColumn>{{0, kCodeWidth}, {kCodeWidth, kDescriptionWidth}}; }, kRowHeight, nullptr));
     connect(ui->CodeEdit, &QLineEdit::textChanged, this, &TCodeLookupForm::CodeEditChange);
     connect(list, &QListView::clicked, this, &TCodeLookupForm::ListBoxClick);
     connect(list, &QListView::doubleClicked, this, &TCodeLookupForm::ListBoxDblClick);

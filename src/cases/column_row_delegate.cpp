@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QListView>
 #include <QPainter>
 
 namespace dalvero {
@@ -51,6 +52,14 @@ void cColumnRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 
 QSize cColumnRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
     return {QStyledItemDelegate::sizeHint(option, index).width(), std::max(rowHeight_, option.fontMetrics.height())};
+}
+
+void ShowRows(QListView& list, QAbstractItemModel& model, QAbstractItemDelegate* delegate) {
+    list.setModel(&model);
+    list.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list.setSelectionMode(QAbstractItemView::SingleSelection);
+    delegate->setParent(&list);
+    list.setItemDelegate(delegate);
 }
 
 }  // namespace dalvero

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+class QAbstractItemModel;
 class QHeaderView;
+class QListView;
 
 namespace dalvero {
 
@@ -38,5 +40,8 @@ private:
     Columns columns_;
     int rowHeight_;
 };
+
+// A read-only list of single rows drawn by delegate (which the list takes).
+void ShowRows(QListView& list, QAbstractItemModel& model, QAbstractItemDelegate* delegate);
 
 }  // namespace dalvero

@@ -30,10 +30,7 @@ TLookupForm::TLookupForm(QWidget* parent)
     ui->setupUi(this);
     ui->AddButton->hide();
     QListView* list = ui->ListBox;
-    list->setModel(rows_);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setItemDelegate(new cColumnRowDelegate(
+    ShowRows(*list, *rows_, new cColumnRowDelegate(
         [this](int row) {
             std::vector<std::string> cells;
             for (const std::string& field : displayFields_) cells.push_back(rows_->Item(row).GetValue(field));
@@ -48,7 +45,7 @@ TLookupForm::TLookupForm(QWidget* parent)
             }
             return columns;
         },
-        kRowHeight, list));
+        kRowHeight, nullptr));
     connect(ui->EditBox, &QLineEdit::textChanged, this, &TLookupForm::EditBoxChange);
     connect(list, &QListView::doubleClicked, this, &TLookupForm::ListBoxDblClick);
     ui->EditBox->installEventFilter(this);

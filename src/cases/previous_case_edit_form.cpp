@@ -66,9 +66,7 @@ bool TPreviousCaseEditForm::Open(const std::string& caseSeq, const std::string& 
     set(ui->PcSecondaryInsLabel, v.Value("is10"));
     set(ui->PcThirdInsDropdown, v.Value("it10"));
     ui->PcDiagnosisMemo->setPlainText(QString::fromStdString(v.Value("f1001")));
-    std::string health;
-    for (const std::string& line : HealthSummaryLines(v.Value("f1002"))) health += (health.empty() ? "" : "\n") + line;
-    ui->PcHealthDetailMemo->setPlainText(QString::fromStdString(health));
+    ui->PcHealthDetailMemo->setPlainText(QString::fromStdString(HealthSummaryText(v.Value("f1002"))));
     main_.Actions.ShowPanel("PreviousCaseEdit");
     return true;
 }

@@ -25,11 +25,8 @@ void cSubListEditor::SetUpList(QListView* list, cCaseListHeader* header,
     list_ = list;
     header->SetSections(sections);
     header->setSectionsClickable(false);
-    list->setModel(rows_);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setItemDelegate(
-        new cColumnRowDelegate(std::move(cells), cColumnRowDelegate::AtSections(*header), rowHeight, list));
+    ShowRows(*list, *rows_,
+             new cColumnRowDelegate(std::move(cells), cColumnRowDelegate::AtSections(*header), rowHeight, nullptr));
     header->KeepColumnsWhole(*list);
     connect(list, &QListView::clicked, this, &cSubListEditor::ListClicked);
     connect(list, &QListView::activated, this, &cSubListEditor::ListClicked);
