@@ -4,6 +4,7 @@
 
 #include "case_queries.h"
 #include "dialog_seam.h"
+#include "form_keys.h"
 #include "health_checklist.h"
 #include "health_detail_forms.h"
 #include "image_button.h"
@@ -31,6 +32,10 @@ TPreviousCaseEditForm::TPreviousCaseEditForm(MainWindowState& main, TPatientHeal
     connect(ui->ReopenCaseButton, &QPushButton::clicked, this, &TPreviousCaseEditForm::ReopenCaseButtonClick);
     ui->PcHealthDetailMemo->viewport()->installEventFilter(this);
     ui->PcHealthDetailMemo->viewport()->setCursor(Qt::PointingHandCursor);
+    // Escape goes back to the list the case was opened from.
+    cFormKeys& keys = cFormKeys::Of(ui->PreviousCaseEditPanel);
+    keys.SetEscapeAction([this] { CaseListImageButtonClick(); });
+    keys.SetStartControl(ui->ReopenCaseButton);
 }
 
 TPreviousCaseEditForm::~TPreviousCaseEditForm() = default;

@@ -388,7 +388,7 @@ TEST_F(CaseLists, AClosedCaseOpensReadOnlyAndReopensWithTheQuotesOfLiveNeeds) {
     S().PreviousCaseEdit->PcHealthDetailMemoClick();
 
     dialogs.Answer(QMessageBox::Cancel);
-    S().PreviousCaseEdit->ReopenCaseButtonClick();
+    QTest::keyClick(main->findChild<QWidget*>("ReopenCaseButton"), Qt::Key_Space);
     EXPECT_EQ(Field("Cases", seq, 18), "Y");
 
     dialogs.Answer(QMessageBox::Ok);
