@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::DemoServer& demo = fuzz::Demo();
-    server::DataServerSession session(*demo.storage, *demo.logins, demo.config.dataDir, "127.0.0.1");
+    server::DataServerSession session(*demo.storage, *demo.logins, *demo.trail, demo.config.dataDir, "127.0.0.1");
     InputChannel channel;
     channel.bytes = *frame::Encode(frame::cmd::kHandshake, 0, "Key=" + demo.session + ",ProgramID=Dalvero");
     channel.bytes.append(reinterpret_cast<const char*>(data), size);

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         settings.outbox = demo.config.dataDir / "outbox";
         return settings;
     }());
-    static FunctionServer server(*demo.storage, mailer, *demo.logins);
+    static FunctionServer server(*demo.storage, mailer, *demo.logins, *demo.trail);
     std::string command(reinterpret_cast<const char*>(data), size);
     if (!command.empty() && command.front() == '{') command.insert(1, "Session:" + demo.session + ",");
     const std::string reply = server.HandleCommand(command, "127.0.0.1");

@@ -38,6 +38,7 @@ DemoServer& Demo() {
         d.config.security.passwordIterations = kPasswordIterations;
         d.storage = std::make_unique<server::SqliteStorage>(d.config.databaseFile.string());
         d.logins = std::make_unique<server::LoginService>(*d.storage, d.config.security);
+        d.trail = std::make_unique<server::AuditWriter>(*d.storage, [] { return std::time(nullptr); });
         for (const server::DemoLogin& user : made.logins) {
             if (user.roles != "Administrator") continue;
             const server::LoginResult result = d.logins->LogIn(user.email, user.password, "127.0.0.1");

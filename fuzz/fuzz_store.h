@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "audit_writer.h"
 #include "login_service.h"
 #include "server_config.h"
 #include "sqlite_storage.h"
@@ -16,6 +17,7 @@ struct DemoServer {
     server::ServerConfig config;
     std::unique_ptr<server::SqliteStorage> storage;
     std::unique_ptr<server::LoginService> logins;
+    std::unique_ptr<server::AuditWriter> trail;
     std::string session;
 };
 

@@ -86,8 +86,9 @@ std::int64_t SeqOf(const std::string& text) { return ParseWholeNumber(text).valu
 
 }  // namespace
 
-AuthorizedStorage::AuthorizedStorage(Storage& inner, const Principal& who, PasswordHasher hashPassword)
-    : inner_(inner), who_(who), hashPassword_(std::move(hashPassword)) {}
+AuthorizedStorage::AuthorizedStorage(Storage& inner, const Principal& who, PasswordHasher hashPassword,
+                                     AuditWriter& trail)
+    : inner_(inner), who_(who), hashPassword_(std::move(hashPassword)), trail_(trail) {}
 
 bool AuthorizedStorage::HasTable(std::string_view table) const {
     return Canonical(table) != schema::kSessions && inner_.HasTable(table);
@@ -153,6 +154,11 @@ void AuthorizedStorage::Note(const std::string& action, const std::string& table
     if (IsPatientData(table)) audit_.insert({action, table, seq, patient, detail});
 }
 
+void AuthorizedStorage::Written(const std::string& action, const std::string& table, std::int64_t seq,
+                                const std::string& patient, const std::string& detail) {
+    if (IsPatientData(table)) AppendAudit(inner_, who_, {{action, table, seq, patient, detail}}, trail_.Now());
+}
+
 std::vector<AuditEntry> AuthorizedStorage::TakeAudit() {
     std::vector<AuditEntry> entries(audit_.begin(), audit_.end());
     audit_.clear();
@@ -196,6 +202,7 @@ std::vector<Condition> AuthorizedStorage::Scoped(const std::string& table, std::
 
 std::int64_t AuthorizedStorage::Count(std::string_view tableName, const std::vector<Condition>& where) {
     const std::string table = Canonical(tableName);
+    if (table == schema::kAuditTrail) trail_.Flush();
     // A bare count of quotes or patients tells no one anything about a patient.
     const ChildTable* child = ChildOf(table);
     if ((child && !EqualOn(where, child->link)) || table == tbl::kPatients) return inner_.Count(table, where);
@@ -210,6 +217,8 @@ std::vector<Record> AuthorizedStorage::Select(const ListRead& request) {
     bool nothing = false;
     read.where = Scoped(read.table, std::move(read.where), nothing);
     if (nothing) return {};
+    // Whoever reads the trail sees every read made before.
+    if (read.table == schema::kAuditTrail) trail_.Flush();
     const bool bySsn = read.table == tbl::kPatients && EqualOn(read.where, cat::patients::kSsn);
     std::vector<Record> records = inner_.Select(read);
     std::erase_if(records, [&](Record& record) {
@@ -281,11 +290,11 @@ std::int64_t AuthorizedStorage::Add(std::string_view tableName, const FieldValue
     const std::string table = Canonical(tableName);
     RequireWriter(table, values, nullptr);
     const FieldValues stored = Checked(table, values, nullptr);
-    const std::int64_t seq = inner_.Add(table, stored);
-    if (IsPatientData(table)) {
-        const Reach reach = ReachOfSeq(table, seq);
-        Note(audit_action::kAdd, table, seq, reach.patient, FieldList(values));
-    }
+    std::int64_t seq = 0;
+    inner_.InTransaction([&] {
+        seq = inner_.Add(table, stored);
+        if (IsPatientData(table)) Written(audit_action::kAdd, table, seq, ReachOfSeq(table, seq).patient, FieldList(values));
+    });
     return seq;
 }
 
@@ -300,9 +309,12 @@ bool AuthorizedStorage::Update(std::string_view tableName, std::int64_t seq, con
         Deny("Only people of its own hospital change this record");
     const FieldValues stored = Checked(table, values, &*existing);
     reach_.erase({table, seq});
-    if (!inner_.Update(table, seq, stored)) return false;
-    Note(audit_action::kUpdate, table, seq, reach.patient, FieldList(values));
-    return true;
+    bool found = false;
+    inner_.InTransaction([&] {
+        found = inner_.Update(table, seq, stored);
+        if (found) Written(audit_action::kUpdate, table, seq, reach.patient, FieldList(values));
+    });
+    return found;
 }
 
 bool AuthorizedStorage::Remove(std::string_view tableName, std::int64_t seq) {
@@ -314,9 +326,12 @@ bool AuthorizedStorage::Remove(std::string_view tableName, std::int64_t seq) {
     RequireWriter(table, {}, &*existing);
     if (reach.sight != Sight::Full) Deny("Only people of its own hospital delete this record");
     reach_.erase({table, seq});
-    if (!inner_.Remove(table, seq)) return false;
-    Note(audit_action::kDelete, table, seq, reach.patient);
-    return true;
+    bool found = false;
+    inner_.InTransaction([&] {
+        found = inner_.Remove(table, seq);
+        if (found) Written(audit_action::kDelete, table, seq, reach.patient);
+    });
+    return found;
 }
 
 std::optional<Storage::StoredFile> AuthorizedStorage::ReadRecordFile(std::string_view table, std::int64_t seq,
@@ -333,8 +348,11 @@ void AuthorizedStorage::WriteRecordFile(std::string_view tableName, std::int64_t
         throw StorageError("no record " + std::to_string(seq) + " in " + table);
     RequireWriter(table, {}, &*existing);
     if (table == tbl::kPersonnel && !who_.administrator) Deny("Only administrators change personnel");
-    inner_.WriteRecordFile(table, seq, slot, file);
-    Note(audit_action::kUpdate, table, seq, ReachOf(table, *existing).patient, "file " + std::to_string(slot));
+    const std::string patient = ReachOf(table, *existing).patient;
+    inner_.InTransaction([&] {
+        inner_.WriteRecordFile(table, seq, slot, file);
+        Written(audit_action::kUpdate, table, seq, patient, "file " + std::to_string(slot));
+    });
 }
 
 void AuthorizedStorage::InTransaction(const std::function<void()>& fn) { inner_.InTransaction(fn); }

@@ -20,8 +20,9 @@
 // - Sessions and the audit trail are never written through requests.
 //
 // Refusals throw AccessDenied; a record out of reach reads as missing and a
-// write to it finds no record. Reads and writes of patient data are collected
-// for the audit trail (TakeAudit).
+// write to it finds no record. A write of patient data appends its audit row
+// inside the write's own transaction, so neither lands without the other;
+// reads of patient data are collected (TakeAudit) for the audit writer.
 
 #include <functional>
 #include <map>
@@ -29,6 +30,7 @@
 #include <utility>
 
 #include "audit_trail.h"
+#include "audit_writer.h"
 #include "principal.h"
 #include "storage.h"
 
@@ -43,7 +45,9 @@ class AuthorizedStorage final : public Storage {
 public:
     using PasswordHasher = std::function<std::string(std::string_view)>;
 
-    AuthorizedStorage(Storage& inner, const Principal& who, PasswordHasher hashPassword);
+    // trail: stamps write rows, and has the reads appended before anyone
+    // reads the trail.
+    AuthorizedStorage(Storage& inner, const Principal& who, PasswordHasher hashPassword, AuditWriter& trail);
 
     bool HasTable(std::string_view table) const override;
     bool HasField(std::string_view table, int field) const override;
@@ -54,6 +58,7 @@ public:
 
     std::optional<Record> Read(std::string_view table, std::int64_t seq) override;
     std::int64_t Count(std::string_view table, const std::vector<Condition>& where) override;
+    std::int64_t HighestSeq(std::string_view table) override { return inner_.HighestSeq(table); }
     std::vector<Record> Select(const ListRead& read) override;
     std::vector<Record> SearchText(std::string_view table, int field, std::string_view words, int limit) override;
 
@@ -66,7 +71,7 @@ public:
 
     void InTransaction(const std::function<void()>& fn) override;
 
-    // The patient data touched so far, each record once; emptied.
+    // The patient data read so far, each record once; emptied.
     std::vector<AuditEntry> TakeAudit();
 
 private:
@@ -87,10 +92,14 @@ private:
     void Shape(Record& record, Sight sight, const std::string& table) const;
     void Note(const std::string& action, const std::string& table, std::int64_t seq, const std::string& patient,
               const std::string& detail = {});
+    // Appends a write's row; called inside the write's transaction.
+    void Written(const std::string& action, const std::string& table, std::int64_t seq, const std::string& patient,
+                 const std::string& detail = {});
 
     Storage& inner_;
     Principal who_;
     PasswordHasher hashPassword_;
+    AuditWriter& trail_;
     std::map<std::pair<std::string, std::int64_t>, Reach> reach_;
     std::set<AuditEntry> audit_;
 };

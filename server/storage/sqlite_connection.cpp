@@ -110,6 +110,19 @@ void SqliteConnection::Rollback() noexcept {
     if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
+void SqliteConnection::InSavepoint(const std::function<void()>& fn) {
+    Execute("SAVEPOINT nested");
+    try {
+        fn();
+    } catch (...) {
+        if (InTransaction()) sqlite3_exec(db_, "ROLLBACK TO nested; RELEASE nested", nullptr, nullptr, nullptr);
+        throw;
+    }
+    Execute("RELEASE nested");
+}
+
+bool SqliteConnection::InTransaction() const { return !sqlite3_get_autocommit(db_); }
+
 Statement SqliteConnection::Prepare(const std::string& sql) {
     auto found = cache_.find(sql);
     if (found != cache_.end() && !found->second.busy) {

@@ -8,6 +8,7 @@
 #include "sqlite_connection.h"
 #include "sqlite_schema.h"
 #include "whole_number.h"
+#include "write_queue.h"
 
 namespace dalvero::server {
 
@@ -216,9 +217,10 @@ private:
 };
 
 SqliteStorage::SqliteStorage(std::string path) : path_(std::move(path)) {
-    auto first = std::make_unique<SqliteConnection>(path_);
-    ApplySchema(*first);
-    idle_.push_back(std::move(first));
+    writer_ = std::make_unique<SqliteConnection>(path_);
+    ApplySchema(*writer_);
+    // Calls made inside a queued transaction run on the write connection.
+    writes_ = std::make_unique<WriteQueue>(*writer_, [this] { tActive.push_back({this, writer_.get()}); });
 }
 
 SqliteStorage::~SqliteStorage() = default;
@@ -232,7 +234,11 @@ std::unique_ptr<SqliteConnection> SqliteStorage::Acquire() {
             return connection;
         }
     }
-    return std::make_unique<SqliteConnection>(path_);
+    auto connection = std::make_unique<SqliteConnection>(path_);
+    // A write that bypassed the queue would fail here rather than wait on
+    // the write lock.
+    connection->Execute("PRAGMA query_only=1");
+    return connection;
 }
 
 void SqliteStorage::Release(std::unique_ptr<SqliteConnection> connection) {
@@ -250,9 +256,9 @@ bool SqliteStorage::HasField(std::string_view table, int field) const {
 std::int64_t SqliteStorage::Add(std::string_view table, const FieldValues& values) {
     const TableDef& def = RequireTable(table);
     RequireWritable(def, values);
-    Lease lease(*this);
     std::int64_t seq = 0;
     InTransaction([&] {
+        Lease lease(*this);
         std::string placeholders;
         for (int field = schema::kFirstRecordKeeping; field <= def.lastField; ++field)
             placeholders += field == schema::kFirstRecordKeeping ? "?" : ", ?";
@@ -272,9 +278,9 @@ std::int64_t SqliteStorage::Add(std::string_view table, const FieldValues& value
 bool SqliteStorage::Update(std::string_view table, std::int64_t seq, const FieldValues& values) {
     const TableDef& def = RequireTable(table);
     RequireWritable(def, values);
-    Lease lease(*this);
     bool found = false;
     InTransaction([&] {
+        Lease lease(*this);
         if (!RecordExists(*lease, def, seq)) return;
         found = true;
         std::string assignments;
@@ -295,9 +301,9 @@ bool SqliteStorage::Update(std::string_view table, std::int64_t seq, const Field
 
 bool SqliteStorage::Remove(std::string_view table, std::int64_t seq) {
     const TableDef& def = RequireTable(table);
-    Lease lease(*this);
     bool found = false;
     InTransaction([&] {
+        Lease lease(*this);
         if (!RecordExists(*lease, def, seq)) return;
         found = true;
         (*lease).Prepare("DELETE FROM " + QuotedName(def.name) + " WHERE seq = ?").Bind(1, seq).Run();
@@ -331,6 +337,14 @@ std::int64_t SqliteStorage::Count(std::string_view table, const std::vector<Cond
     built.BindTo(query, index);
     query.Step();
     return query.Int(0);
+}
+
+std::int64_t SqliteStorage::HighestSeq(std::string_view table) {
+    const TableDef& def = RequireTable(table);
+    Lease lease(*this);
+    Statement query = (*lease).Prepare("SELECT seq FROM sqlite_sequence WHERE name = ?");
+    query.Bind(1, def.name);
+    return query.Step() ? query.Int(0) : 0;
 }
 
 std::vector<Record> SqliteStorage::Select(const ListRead& read) {
@@ -376,8 +390,8 @@ std::optional<Storage::StoredFile> SqliteStorage::ReadRecordFile(std::string_vie
 
 void SqliteStorage::WriteRecordFile(std::string_view table, std::int64_t seq, int slot, const StoredFile& file) {
     const TableDef& def = RequireTable(table);
-    Lease lease(*this);
     InTransaction([&] {
+        Lease lease(*this);
         if (!RecordExists(*lease, def, seq)) throw StorageError("no record " + std::to_string(seq) + " in " + def.name);
         (*lease)
             .Prepare(std::string("INSERT OR REPLACE INTO ") + kFilesTable +
@@ -404,23 +418,14 @@ Storage::RecordFileBytes SqliteStorage::OtherRecordFileBytes(std::string_view ta
 }
 
 void SqliteStorage::InTransaction(const std::function<void()>& fn) {
-    Lease lease(*this);
-    SqliteConnection& connection = *lease;
-    if (connection.transactionDepth == 0) connection.Execute("BEGIN IMMEDIATE");
-    ++connection.transactionDepth;
-    try {
-        fn();
-    } catch (...) {
-        if (--connection.transactionDepth == 0) connection.Rollback();
-        throw;
+    for (const ActiveConnection& active : tActive) {
+        if (active.owner == this && active.connection == writer_.get()) {
+            // Already inside a queued transaction, on the writer thread.
+            writer_->InSavepoint(fn);
+            return;
+        }
     }
-    if (--connection.transactionDepth > 0) return;
-    try {
-        connection.Execute("COMMIT");
-    } catch (...) {
-        connection.Rollback();
-        throw;
-    }
+    writes_->Run(fn);
 }
 
 }  // namespace dalvero::server

@@ -1,7 +1,8 @@
 #pragma once
 // The SQLite engine behind Storage: one database file, WAL journal with full
-// sync, connections pooled so that every server thread reads and writes
-// through one of its own.
+// sync. Reads run on pooled read-only connections, so that every server
+// thread reads through one of its own; every write runs on the one write
+// connection behind the write queue (write_queue.h).
 
 #include <memory>
 #include <mutex>
@@ -13,11 +14,13 @@
 namespace dalvero::server {
 
 class SqliteConnection;
+class WriteQueue;
 
 class SqliteStorage final : public Storage {
 public:
     // Opens (or creates) the database file and brings its tables, indexes and
-    // text indexes up to the schema. Throws StorageError.
+    // text indexes up to the schema. Throws StorageError. Writes queued when
+    // it is destroyed are still made.
     explicit SqliteStorage(std::string path);
     ~SqliteStorage() override;
     SqliteStorage(const SqliteStorage&) = delete;
@@ -32,6 +35,7 @@ public:
 
     std::optional<Record> Read(std::string_view table, std::int64_t seq) override;
     std::int64_t Count(std::string_view table, const std::vector<Condition>& where) override;
+    std::int64_t HighestSeq(std::string_view table) override;
     std::vector<Record> Select(const ListRead& read) override;
     std::vector<Record> SearchText(std::string_view table, int field, std::string_view words, int limit) override;
 
@@ -48,6 +52,8 @@ private:
     void Release(std::unique_ptr<SqliteConnection> connection);
 
     std::string path_;
+    std::unique_ptr<SqliteConnection> writer_;
+    std::unique_ptr<WriteQueue> writes_;  // after writer_: stops before it closes
     std::mutex poolMutex_;
     std::vector<std::unique_ptr<SqliteConnection>> idle_;
 };

@@ -80,6 +80,9 @@ public:
 
     virtual std::optional<Record> Read(std::string_view table, std::int64_t seq) = 0;
     virtual std::int64_t Count(std::string_view table, const std::vector<Condition>& where) = 0;
+    // The highest Seq the table has ever given out (0: none), deleted records
+    // included: Seqs are never given out twice.
+    virtual std::int64_t HighestSeq(std::string_view table) = 0;
     virtual std::vector<Record> Select(const ListRead& read) = 0;
     // Records whose text field holds every word of `words` (whole words or
     // word prefixes, letter case ignored), best matches first.
