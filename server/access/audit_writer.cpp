@@ -29,13 +29,17 @@ AuditWriter::~AuditWriter() {
 void AuditWriter::Record(const Principal& who, std::vector<AuditEntry> entries) {
     if (entries.empty()) return;
     const std::time_t now = clock_();
+    bool wake = false;
     {
         std::lock_guard lock(mutex_);
         if (pending_.empty()) firstPending_ = Steady::now();
         pending_.push_back({who, std::move(entries), now});
         ++recorded_;
+        // The writer needs to hear only of the batch's start (to time it)
+        // and of a full batch; every other read costs no wake-up.
+        wake = pending_.size() == 1 || pending_.size() == kMaxBatch;
     }
-    wake_.notify_one();
+    if (wake) wake_.notify_one();
 }
 
 void AuditWriter::Flush() {

@@ -85,7 +85,9 @@ SqliteConnection::SqliteConnection(const std::string& path) {
     sqlite3_extended_result_codes(db_, 1);
     try {
         // FULL makes every acknowledged commit survive a crash or power loss.
-        Execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;");
+        // The savepoints of a queued group journal in memory, not in a file
+        // of their own written page by page.
+        Execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA temp_store=MEMORY;");
     } catch (...) {
         sqlite3_close(db_);
         throw;
