@@ -34,7 +34,7 @@ constexpr auto Item = RecordItem;
 }  // namespace
 
 TAddCaseForm::TAddCaseForm(MainWindowState& main, QWidget* parent)
-    : cCaseDialog(parent), ui(std::make_unique<Ui::TAddCaseForm>()), main_(main) {
+    : cCaseDialog(parent), ui(std::make_unique<Ui::TAddCaseForm>()), session_(main.Session), user_(main.User), open_(main.Case) {
     ui->setupUi(this);
     ssn_ = new cDigitEdit(ui->PatientSSNEdit, kSsnFormat, false);
     phone_ = new cPhoneEdit(ui->PatientPhoneEdit);
@@ -60,10 +60,10 @@ void TAddCaseForm::FormActivate() {
     CaseValues.clear();
     ui->PatientSSNEdit->clear();
     ClearEntries();
-    FillSeqChoices(ui->CaseWorkerDropDown, main_.CaseWorkers);
-    if (main_.IsDischargePlanner)
-        ChooseText(ui->CaseWorkerDropDown, main_.Session.UserField(cat::personnel::kFirstName) + " " +
-                                               main_.Session.UserField(cat::personnel::kLastName));
+    FillSeqChoices(ui->CaseWorkerDropDown, user_.CaseWorkers);
+    if (user_.IsDischargePlanner)
+        ChooseText(ui->CaseWorkerDropDown, session_.UserField(cat::personnel::kFirstName) + " " +
+                                               session_.UserField(cat::personnel::kLastName));
     ui->PatientSSNEdit->setFocus();
 }
 
@@ -96,7 +96,7 @@ void TAddCaseForm::LookUpPatient() {
     PatientSeq.clear();
     IsNewPatient = true;
     if (SsnDigits.size() != 9) return;
-    if (!FindRecord(*main_.Session.DataServer, cat::tbl::kPatients, pt::kListBySsn, SsnDigits, "", PatientValues) ||
+    if (!FindRecord(*session_.DataServer, cat::tbl::kPatients, pt::kListBySsn, SsnDigits, "", PatientValues) ||
         Item(PatientValues, cat::kSeq).empty()) {
         PatientValues.clear();
         return;
@@ -113,7 +113,7 @@ void TAddCaseForm::LookUpPatient() {
 
 void TAddCaseForm::LoadPreviousHistory() {
     cRecordBatch batch;
-    if (!batch.Query(main_.Session.DataServer.get(), cat::tbl::kCases, cs::kListByPatient, PatientSeq, "", 0,
+    if (!batch.Query(session_.DataServer.get(), cat::tbl::kCases, cs::kListByPatient, PatientSeq, "", 0,
                      kHistoryRows, kHistoryFields, "", "", "L") ||
         !batch.Set->First())
         return;
@@ -149,7 +149,7 @@ std::string TAddCaseForm::MissingChoice() const {
 
 StringList TAddCaseForm::NewCaseValues() const {
     StringList v{F(cs::kPatient, PatientSeq),
-                 F(cs::kHospital, Item(main_.HospitalRecord, cat::kSeq)),
+                 F(cs::kHospital, Item(user_.HospitalRecord, cat::kSeq)),
                  F(cs::kStreet, Text(ui->PatientStreetEdit)),
                  F(cs::kCity, Text(ui->PatientCityEdit)),
                  F(cs::kState, Text(ui->PatientStateEdit)),
@@ -179,7 +179,7 @@ void TAddCaseForm::SaveNewCaseImageButtonClick() {
     CaseAdded = true;
     CaseValues.clear();
     SsnDigits = ssn_->Digits();
-    dbServerConnection& db = *main_.Session.DataServer;
+    dbServerConnection& db = *session_.DataServer;
     if (IsNewPatient) {
         PatientValues = {F(pt::kFirstName, Text(ui->PatientFirstNameEdit)),
                          F(pt::kMiddleName, Text(ui->PatientMiddleNameEdit)),
@@ -193,7 +193,7 @@ void TAddCaseForm::SaveNewCaseImageButtonClick() {
         }
         // A retry after a failed case add must not add the patient again.
         PatientSeq = seq;
-        main_.CurrentPatientSeq = seq;
+        open_.CurrentPatientSeq = seq;
         IsNewPatient = false;
     }
     CaseValues = NewCaseValues();

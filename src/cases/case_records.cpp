@@ -1,7 +1,8 @@
 #include "case_records.h"
 
 #include "dialog_seam.h"
-#include "main_window_state.h"
+#include "client_session.h"
+#include "open_case.h"
 #include "record_ops.h"
 #include "table_catalogue.h"
 
@@ -10,18 +11,18 @@ namespace dalvero {
 namespace {
 namespace tbl = catalogue::tbl;
 
-bool Read(MainWindowState& main, QWidget* parent, const char* table, const std::string& seq, StringList& record,
+bool Read(ClientSession& session, QWidget* parent, const char* table, const std::string& seq, StringList& record,
           const char* failure) {
     record.clear();
-    if (ReadRecord(*main.Session.DataServer, table, seq, record)) return true;
+    if (ReadRecord(*session.DataServer, table, seq, record)) return true;
     record.clear();
     ShowMessageBox(parent, failure, "Error");
     return false;
 }
 
-bool Update(MainWindowState& main, QWidget* parent, const char* table, const std::string& seq,
+bool Update(ClientSession& session, QWidget* parent, const char* table, const std::string& seq,
             const StringList& values) {
-    if (UpdateRecord(*main.Session.DataServer, table, seq, values)) return true;
+    if (UpdateRecord(*session.DataServer, table, seq, values)) return true;
     ShowMessageBox(parent, "The changes could not be saved; please try again.", "Error");
     return false;
 }
@@ -33,20 +34,20 @@ std::string RecordItem(const StringList& record, std::size_t n) {
     return n < record.size() ? record[n] : std::string();
 }
 
-bool ReadOpenPatient(MainWindowState& main, QWidget* parent, StringList& record) {
-    return Read(main, parent, tbl::kPatients, main.CurrentPatientSeq, record, "Problem reading patient data");
+bool ReadOpenPatient(ClientSession& session, const OpenCase& open, QWidget* parent, StringList& record) {
+    return Read(session, parent, tbl::kPatients, open.CurrentPatientSeq, record, "Problem reading patient data");
 }
 
-bool ReadOpenCase(MainWindowState& main, QWidget* parent, StringList& record) {
-    return Read(main, parent, tbl::kCases, main.CurrentCaseSeq, record, "Problem reading case data");
+bool ReadOpenCase(ClientSession& session, const OpenCase& open, QWidget* parent, StringList& record) {
+    return Read(session, parent, tbl::kCases, open.CurrentCaseSeq, record, "Problem reading case data");
 }
 
-bool UpdateOpenPatient(MainWindowState& main, QWidget* parent, const StringList& values) {
-    return Update(main, parent, tbl::kPatients, main.CurrentPatientSeq, values);
+bool UpdateOpenPatient(ClientSession& session, const OpenCase& open, QWidget* parent, const StringList& values) {
+    return Update(session, parent, tbl::kPatients, open.CurrentPatientSeq, values);
 }
 
-bool UpdateOpenCase(MainWindowState& main, QWidget* parent, const StringList& values) {
-    return Update(main, parent, tbl::kCases, main.CurrentCaseSeq, values);
+bool UpdateOpenCase(ClientSession& session, const OpenCase& open, QWidget* parent, const StringList& values) {
+    return Update(session, parent, tbl::kCases, open.CurrentCaseSeq, values);
 }
 
 }  // namespace dalvero

@@ -10,7 +10,8 @@ class QWidget;
 
 namespace dalvero {
 
-class MainWindowState;
+struct ClientSession;
+struct OpenCase;
 
 // "fN=value", an item of a record's value list.
 std::string FieldItem(int field, const std::string& value);
@@ -19,11 +20,11 @@ std::string RecordItem(const StringList& record, std::size_t n);
 
 // The open patient and case (CurrentPatientSeq, CurrentCaseSeq); a failure
 // says "Problem reading patient data" or "Problem reading case data".
-bool ReadOpenPatient(MainWindowState& main, QWidget* parent, StringList& record);
-bool ReadOpenCase(MainWindowState& main, QWidget* parent, StringList& record);
+bool ReadOpenPatient(ClientSession& session, const OpenCase& open, QWidget* parent, StringList& record);
+bool ReadOpenCase(ClientSession& session, const OpenCase& open, QWidget* parent, StringList& record);
 // Writes the values; a failure is said, so that the editor stays open with
 // what the user typed.
-bool UpdateOpenPatient(MainWindowState& main, QWidget* parent, const StringList& values);
-bool UpdateOpenCase(MainWindowState& main, QWidget* parent, const StringList& values);
+bool UpdateOpenPatient(ClientSession& session, const OpenCase& open, QWidget* parent, const StringList& values);
+bool UpdateOpenCase(ClientSession& session, const OpenCase& open, QWidget* parent, const StringList& values);
 
 }  // namespace dalvero

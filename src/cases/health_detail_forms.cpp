@@ -23,17 +23,17 @@ const std::string kField = "f" + std::to_string(cs::kHealthDetails);
 constexpr char kNoteAliases[] = "P=Patients:f10";
 }  // namespace
 
-bool ReadHealthDetail(MainWindowState& main, const std::string& caseSeq, HealthDetail& detail) {
+bool ReadHealthDetail(ClientSession& session, const std::string& caseSeq, HealthDetail& detail) {
     detail = {};
     std::string result;
-    if (!GetRecordFields(*main.Session.DataServer, catalogue::tbl::kCases, caseSeq, kField, result, kNoteAliases))
+    if (!GetRecordFields(*session.DataServer, catalogue::tbl::kCases, caseSeq, kField, result, kNoteAliases))
         return false;
     detail = ParseHealthDetail(StringList(ParseCommaText(result)).Value(kField));
     return true;
 }
 
 TPatientHealthDetailForm::TPatientHealthDetailForm(MainWindowState& main)
-    : ui(std::make_unique<Ui::TPatientHealthDetailForm>()), main_(main), view_(new cHealthChecklistView(true)) {
+    : ui(std::make_unique<Ui::TPatientHealthDetailForm>()), session_(main.Session), open_(main.Case), view_(new cHealthChecklistView(true)) {
     ui->setupUi(this);
     ui->PatientDetailsScrollBox->setWidget(view_);
     connect(view_, &cHealthChecklistView::changed, this, [this] { changed_ = true; });
@@ -65,20 +65,20 @@ void TPatientHealthDetailForm::Clear() {
 void TPatientHealthDetailForm::LoadHealthDetail() {
     Clear();
     HealthDetail detail;
-    const bool read = ReadHealthDetail(main_, main_.CurrentCaseSeq, detail);
+    const bool read = ReadHealthDetail(session_, open_.CurrentCaseSeq, detail);
     // Every entry is set, so nothing of the case shown before stays.
     view_->SetDetail(detail);
     if (!read) {
         ShowMessageBox(this, "Problem reading case data", "Error");
         return;
     }
-    caseSeq_ = main_.CurrentCaseSeq;
+    caseSeq_ = open_.CurrentCaseSeq;
 }
 
 void TPatientHealthDetailForm::SavePending() {
     if (!changed_ || caseSeq_.empty()) return;
     const StringList values{kField + "=" + HealthDetailText(view_->Detail())};
-    if (!UpdateRecord(*main_.Session.DataServer, catalogue::tbl::kCases, caseSeq_, values)) {
+    if (!UpdateRecord(*session_.DataServer, catalogue::tbl::kCases, caseSeq_, values)) {
         ShowMessageBox(this, "The health details could not be saved; please try again.", "Error");
         return;
     }
@@ -86,7 +86,7 @@ void TPatientHealthDetailForm::SavePending() {
 }
 
 TPatientHealthDetailNoEditForm::TPatientHealthDetailNoEditForm(MainWindowState& main, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TPatientHealthDetailNoEditForm>()), main_(main),
+    : QDialog(parent), ui(std::make_unique<Ui::TPatientHealthDetailNoEditForm>()), session_(main.Session),
       view_(new cHealthChecklistView(false)) {
     ui->setupUi(this);
     ui->PatientDetailsScrollBox->setWidget(view_);
@@ -98,7 +98,7 @@ TPatientHealthDetailNoEditForm::~TPatientHealthDetailNoEditForm() = default;
 
 bool TPatientHealthDetailNoEditForm::Load(const std::string& caseSeq) {
     HealthDetail detail;
-    const bool read = ReadHealthDetail(main_, caseSeq, detail);
+    const bool read = ReadHealthDetail(session_, caseSeq, detail);
     view_->SetDetail(detail);
     if (!read) ShowMessageBox(this, "Problem reading case data", "Error");
     return read;

@@ -17,13 +17,15 @@ class TPatientHealthDetailNoEditForm;
 
 namespace dalvero {
 
-class MainWindowState;
+struct ClientSession;
+struct OpenCase;
+struct MainWindowState;
 class cHealthChecklistView;
 struct HealthDetail;
 
 // The stored check-list of a case; false (and an empty detail) when it
 // cannot be read.
-bool ReadHealthDetail(MainWindowState& main, const std::string& caseSeq, HealthDetail& detail);
+bool ReadHealthDetail(ClientSession& session, const std::string& caseSeq, HealthDetail& detail);
 
 class TPatientHealthDetailForm : public QWidget {
     Q_OBJECT
@@ -47,7 +49,8 @@ protected:
 
 private:
     std::unique_ptr<Ui::TPatientHealthDetailForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
+    OpenCase& open_;
     cHealthChecklistView* view_;
     // The case whose check-list is shown; empty when none is.
     std::string caseSeq_;
@@ -67,7 +70,7 @@ public:
 
 private:
     std::unique_ptr<Ui::TPatientHealthDetailNoEditForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
     cHealthChecklistView* view_;
 };
 

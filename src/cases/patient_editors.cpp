@@ -46,7 +46,7 @@ std::array<std::pair<QRadioButton*, const char*>, 4> LeftButtons(const Ui::TPati
 // --- identification ---------------------------------------------------------
 
 TPatientIdentificationEditForm::TPatientIdentificationEditForm(MainWindowState& main, QWidget* parent)
-    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientIdentificationEditForm>()), main_(main) {
+    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientIdentificationEditForm>()), session_(main.Session), open_(main.Case) {
     ui->setupUi(this);
     ssn_ = new cDigitEdit(ui->PatientSSNEdit, kSsnFormat, false);
     phone_ = new cPhoneEdit(ui->PatientPhoneEdit);
@@ -62,13 +62,13 @@ bool TPatientIdentificationEditForm::Load() {
     for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
     lastValidSsn_.clear();
     StringList patient, record;
-    if (!ReadOpenPatient(main_, this, patient)) return false;
+    if (!ReadOpenPatient(session_, open_, this, patient)) return false;
     ssn_->SetNumber(Item(patient, pt::kSsn));
     if (ssn_->Digits().size() == 9) lastValidSsn_ = ui->PatientSSNEdit->text();
     SetText(ui->PatientFirstNameEdit, Item(patient, pt::kFirstName));
     SetText(ui->PatientMiddleNameEdit, Item(patient, pt::kMiddleName));
     SetText(ui->PatientLastNameEdit, Item(patient, pt::kLastName));
-    if (!ReadOpenCase(main_, this, record)) return false;
+    if (!ReadOpenCase(session_, open_, this, record)) return false;
     SetText(ui->PatientStreetEdit, Item(record, cs::kStreet));
     SetText(ui->PatientCityEdit, Item(record, cs::kCity));
     SetText(ui->PatientStateEdit, Item(record, cs::kState));
@@ -98,13 +98,13 @@ void TPatientIdentificationEditForm::SaveNewCaseImageButtonClick() {
                                 F(cs::kState, Text(ui->PatientStateEdit)),   F(cs::kZip, Text(ui->PatientZipEdit)),
                                 F(cs::kPhone, phone_->Digits()),             F(cs::kPhone2, phone2_->Digits()),
                                 F(cs::kEmail, Text(ui->PatientEmailEdit))};
-    if (UpdateOpenPatient(main_, this, patient) && UpdateOpenCase(main_, this, caseValues)) accept();
+    if (UpdateOpenPatient(session_, open_, this, patient) && UpdateOpenCase(session_, open_, this, caseValues)) accept();
 }
 
 // --- admission --------------------------------------------------------------
 
 TPatientAdmissionForm::TPatientAdmissionForm(MainWindowState& main, QWidget* parent)
-    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientAdmissionForm>()), main_(main) {
+    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientAdmissionForm>()), session_(main.Session), open_(main.Case) {
     ui->setupUi(this);
     admitDate_ = new cDateEdit(ui->AdmitDateEdit, this);
     BindButton(ui->SaveNewCaseImageButton, [this] { SaveNewCaseImageButtonClick(); });
@@ -116,7 +116,7 @@ TPatientAdmissionForm::~TPatientAdmissionForm() = default;
 bool TPatientAdmissionForm::Load() {
     for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
     StringList record;
-    if (!ReadOpenCase(main_, this, record)) return false;
+    if (!ReadOpenCase(session_, open_, this, record)) return false;
     SetText(ui->AdmitDateEdit, DateToDisplay(Item(record, cs::kAdmission)));
     SetText(ui->CaseNumberEdit, Item(record, cs::kCaseNumber));
     SetText(ui->RoomEdit, Item(record, cs::kRoom));
@@ -127,13 +127,13 @@ bool TPatientAdmissionForm::Load() {
 void TPatientAdmissionForm::SaveNewCaseImageButtonClick() {
     const StringList values{F(cs::kAdmission, admitDate_->Value()), F(cs::kCaseNumber, Text(ui->CaseNumberEdit)),
                             F(cs::kRoom, Text(ui->RoomEdit)), F(cs::kBed, Text(ui->BedEdit))};
-    if (UpdateOpenCase(main_, this, values)) accept();
+    if (UpdateOpenCase(session_, open_, this, values)) accept();
 }
 
 // --- patient information ----------------------------------------------------
 
 TPatientInfoEditForm::TPatientInfoEditForm(MainWindowState& main, QWidget* parent)
-    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientInfoEditForm>()), main_(main) {
+    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientInfoEditForm>()), session_(main.Session), open_(main.Case) {
     ui->setupUi(this);
     birthday_ = new cDateEdit(ui->PatientBirthdayEdit, this);
     FillChoices(ui->PatientGenderEdit, GenderChoices());
@@ -150,9 +150,9 @@ bool TPatientInfoEditForm::Load() {
     for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
     for (QComboBox* c : findChildren<QComboBox*>()) c->setCurrentIndex(-1);
     StringList patient, record;
-    if (!ReadOpenPatient(main_, this, patient)) return false;
+    if (!ReadOpenPatient(session_, open_, this, patient)) return false;
     SetText(ui->PatientBirthdayEdit, DateToDisplay(Item(patient, pt::kBirthDate)));
-    if (!ReadOpenCase(main_, this, record)) return false;
+    if (!ReadOpenCase(session_, open_, this, record)) return false;
     SetText(ui->HeightEdit, Item(record, cs::kHeight));
     SetText(ui->WeightEdit, Item(record, cs::kWeight));
     ChooseText(ui->PatientGenderEdit, Item(record, cs::kSex));
@@ -172,15 +172,15 @@ void TPatientInfoEditForm::SaveNewCaseImageButtonClick() {
                           F(cs::kOtherLanguage, Text(ui->LanguageOtherEdit))};
     if (const std::string code = ChosenValue(ui->LanguageComboBox); !code.empty())
         caseValues.push_back(F(cs::kLanguage, code));
-    if (UpdateOpenPatient(main_, this, {F(pt::kBirthDate, birthday_->Value())}) &&
-        UpdateOpenCase(main_, this, caseValues))
+    if (UpdateOpenPatient(session_, open_, this, {F(pt::kBirthDate, birthday_->Value())}) &&
+        UpdateOpenCase(session_, open_, this, caseValues))
         accept();
 }
 
 // --- discharge --------------------------------------------------------------
 
 TPatientEditDischargeForm::TPatientEditDischargeForm(MainWindowState& main, QWidget* parent)
-    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientEditDischargeForm>()), main_(main) {
+    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientEditDischargeForm>()), session_(main.Session), user_(main.User), open_(main.Case) {
     ui->setupUi(this);
     date_ = new cDateEdit(ui->DischargeDateEdit, this);
     time_ = new cTimeEdit(ui->DischargeTimeEdit, false);
@@ -198,9 +198,9 @@ bool TPatientEditDischargeForm::Load() {
         b->setAutoExclusive(true);
     }
     StringList record;
-    if (!ReadOpenCase(main_, this, record)) return false;
-    dbServerConnection& db = *main_.Session.DataServer;
-    FillSeqChoices(ui->CaseWorkerDropDown, QueryCaseWorkers(db, main_.HospitalSeq));
+    if (!ReadOpenCase(session_, open_, this, record)) return false;
+    dbServerConnection& db = *session_.DataServer;
+    FillSeqChoices(ui->CaseWorkerDropDown, QueryCaseWorkers(db, user_.HospitalSeq));
     const auto insurances = QueryInsuranceTypes(db);
     for (QComboBox* c : {ui->PrimaryInsDropdown, ui->SecondaryInsDropdown, ui->ThirdInsDropdown})
         FillSeqChoices(c, insurances);
@@ -228,7 +228,7 @@ void TPatientEditDischargeForm::SaveNewCaseImageButtonClick() {
     for (auto [button, code] : LeftButtons(*ui))
         if (button->isChecked()) values.push_back(F(cs::kLeftHow, code));
     values.push_back(F(cs::kLeftHowDetail, Text(ui->ExplainEdit)));
-    if (UpdateOpenCase(main_, this, values)) accept();
+    if (UpdateOpenCase(session_, open_, this, values)) accept();
 }
 
 }  // namespace dalvero

@@ -18,7 +18,10 @@ class TPatientEditDischargeForm;
 
 namespace dalvero {
 
-class MainWindowState;
+struct ClientSession;
+struct OpenCase;
+struct SignedInUser;
+struct MainWindowState;
 class cDateEdit;
 class cDigitEdit;
 class cPhoneEdit;
@@ -41,7 +44,8 @@ protected:
 
 private:
     std::unique_ptr<Ui::TPatientIdentificationEditForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
+    OpenCase& open_;
     cDigitEdit* ssn_;
     cPhoneEdit* phone_;
     cPhoneEdit* phone2_;
@@ -62,7 +66,8 @@ protected:
 
 private:
     std::unique_ptr<Ui::TPatientAdmissionForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
+    OpenCase& open_;
     cDateEdit* admitDate_;
 };
 
@@ -81,7 +86,8 @@ protected:
 
 private:
     std::unique_ptr<Ui::TPatientInfoEditForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
+    OpenCase& open_;
     cDateEdit* birthday_;
 };
 
@@ -100,7 +106,9 @@ protected:
 
 private:
     std::unique_ptr<Ui::TPatientEditDischargeForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
+    SignedInUser& user_;
+    OpenCase& open_;
     cDateEdit* date_;
     cTimeEdit* time_;
 };

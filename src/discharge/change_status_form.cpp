@@ -14,7 +14,7 @@ constexpr int kReasons = 8;
 }  // namespace
 
 TChangeStatusForm::TChangeStatusForm(MainWindowState& main, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TChangeStatusForm>()), main_(main) {
+    : QDialog(parent), ui(std::make_unique<Ui::TChangeStatusForm>()), session_(main.Session), need_(main.Need) {
     ui->setupUi(this);
     // The reasons are unticked together, which auto-exclusive buttons refuse:
     // they keep one ticked by hand instead.
@@ -85,9 +85,9 @@ void TChangeStatusForm::OKButtonClick() {
             return;
         }
     }
-    const bool awarded = !QuoteSeq.empty() && QuoteSeq == main_.AwardedQuote;
+    const bool awarded = !QuoteSeq.empty() && QuoteSeq == need_.AwardedQuote;
     const QuoteChange change = GatherQuoteChange({Status, Reason, Note}, chosen, awarded);
-    dbServerConnection& db = *main_.Session.DataServer;
+    dbServerConnection& db = *session_.DataServer;
     // The quote first: when it cannot be written the need keeps its award
     // and the list its old values, so the two never disagree.
     if (!change.quoteValues.empty() &&
@@ -101,7 +101,7 @@ void TChangeStatusForm::OKButtonClick() {
     if (change.clearAward) {
         if (UpdateRecord(db, catalogue::tbl::kCaseNeeds, NeedSeq,
                          {"f" + std::to_string(catalogue::case_needs::kAwardedQuote) + "=" + catalogue::kEmptyValue}))
-            main_.AwardedQuote.clear();
+            need_.AwardedQuote.clear();
         else
             ShowMessageBox(this, "Error updating the case needs", "Error");
     }

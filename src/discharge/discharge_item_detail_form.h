@@ -19,7 +19,11 @@ class TDischargeItemDetailForm;
 
 namespace dalvero {
 
-class MainWindowState;
+struct ClientSession;
+struct ListSettings;
+struct NeedInEdit;
+struct OpenCase;
+struct MainWindowState;
 class cDateEdit;
 class cDischargeScreens;
 class cQuoteListModel;
@@ -75,7 +79,10 @@ private:
     void CloseDialog(bool afterWrite);
 
     std::unique_ptr<Ui::TDischargeItemDetailForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
+    OpenCase& open_;
+    ListSettings& lists_;
+    NeedInEdit& need_;
     cDischargeScreens& screens_;
     cQuoteListModel* quotes_;
     QHeaderView* header_;

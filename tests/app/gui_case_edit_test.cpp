@@ -55,7 +55,7 @@ protected:
 
 TEST_F(CaseEdit, EachEditorWritesItsFieldsAndTheLabelsFollow) {
     OpenRow(0);
-    const std::string seq = main->CurrentCaseSeq;
+    const std::string seq = main->Case.CurrentCaseSeq;
 
     dialogs.InDialog([&](QDialog& d) {
         ExpectDimmed();
@@ -139,9 +139,9 @@ TEST_F(CaseEdit, EachEditorWritesItsFieldsAndTheLabelsFollow) {
 
 TEST_F(CaseEdit, AnEmptyCaseShowsEmptyLabels) {
     OpenRow(0);
-    const std::string empty = AddRecord(*session.DataServer, "Cases", {"f10=" + main->CurrentPatientSeq});
+    const std::string empty = AddRecord(*session.DataServer, "Cases", {"f10=" + main->Case.CurrentPatientSeq});
     ASSERT_FALSE(empty.empty());
-    main->CurrentCaseSeq = empty;
+    main->Case.CurrentCaseSeq = empty;
     S().CaseEdit->FillCaseForm();
     for (const char* name : {"AdmitDateLabel", "RoomLabel", "DischargeDateLabel", "CaseWorkerLabel",
                              "PrimaryInsuranceLabel", "GenderLabel", "LanguageLabel", "LeftWithLabel", "Phone1Label"})
@@ -171,7 +171,7 @@ TEST_F(CaseEdit, CloseCaseSavesThePendingNotesAndCancelsTheOpenQuotes) {
     }
     ASSERT_FALSE(quoteSeqs.empty());
     OpenRow(row - 1);
-    const std::string seq = main->CurrentCaseSeq;
+    const std::string seq = main->Case.CurrentCaseSeq;
 
     QPlainTextEdit* memo = S().CaseEdit->CaseDiagnosisMemo();
     memo->moveCursor(QTextCursor::End);
@@ -180,7 +180,7 @@ TEST_F(CaseEdit, CloseCaseSavesThePendingNotesAndCancelsTheOpenQuotes) {
     dialogs.Answer(QMessageBox::Cancel);
     S().CaseEdit->CloseCaseImageButtonClick();
     EXPECT_NE(Case(seq)[18], "Y");
-    EXPECT_EQ(main->EditMode, 1);
+    EXPECT_EQ(main->Case.EditMode, 1);
 
     dialogs.Answer(QMessageBox::Ok);
     S().CaseEdit->CloseCaseImageButtonClick();
@@ -192,14 +192,14 @@ TEST_F(CaseEdit, CloseCaseSavesThePendingNotesAndCancelsTheOpenQuotes) {
         ASSERT_TRUE(ReadRecord(*session.DataServer, "CaseNeedsQuote", q, quote));
         EXPECT_EQ(quote[16], "C");
     }
-    EXPECT_EQ(main->EditMode, 0);
+    EXPECT_EQ(main->Case.EditMode, 0);
     EXPECT_TRUE(main->HostedPanel("OpenCaseList")->isVisibleTo(main.get()));
     for (int i = 0; i < OpenRows().rowCount(); ++i) EXPECT_NE(OpenRows().Object(i)->Seq, seq);
 }
 
 TEST_F(CaseEdit, ChecklistRoundTripsHostileTextAndNeverCarriesTicksToTheNextCase) {
     OpenRow(0);
-    const std::string caseA = main->CurrentCaseSeq;
+    const std::string caseA = main->Case.CurrentCaseSeq;
     TPatientHealthDetailForm& form = *S().PatientHealthDetail;
     cHealthChecklistView& view = form.Checklist();
     main->ShowPanel("PatientHealthDetail");
@@ -239,15 +239,15 @@ TEST_F(CaseEdit, ChecklistRoundTripsHostileTextAndNeverCarriesTicksToTheNextCase
     EXPECT_EQ(stored.grid[1][1], hostile[2]);
 
     // Case B shows only its own entries, and leaving it stores none of A's.
-    const std::string caseB = AddRecord(*session.DataServer, "Cases", {"f10=" + main->CurrentPatientSeq});
-    main->CurrentCaseSeq = caseB;
+    const std::string caseB = AddRecord(*session.DataServer, "Cases", {"f10=" + main->Case.CurrentPatientSeq});
+    main->Case.CurrentCaseSeq = caseB;
     form.LoadHealthDetail();
     EXPECT_FALSE(In<QCheckBox>(view, "Vision1")->isChecked());
     EXPECT_TRUE(view.Detail().values.empty());
     main->ShowPanel("PatientHealthDetail");
     main->ShowPanel("CaseEdit");
     EXPECT_EQ(Note(caseB, "f1002"), "");
-    main->CurrentCaseSeq = caseA;
+    main->Case.CurrentCaseSeq = caseA;
     form.LoadHealthDetail();
     EXPECT_EQ(view.Detail().values, typed.values);
 
