@@ -28,8 +28,7 @@ struct Connection {
     Phase phase = Phase::Handshake;
     Clock::time_point deadline;    // when the loop gives up on it (not while Busy)
     Clock::time_point lastActive;  // arrival or the end of its last request
-    bool registered = false;       // known to epoll
-    unsigned armed = 0;            // epoll events awaited (one-shot); 0: none
+    unsigned watched = 0;          // epoll events registered; 0: not registered
     std::string input;             // bytes read and not yet served
     std::unique_ptr<RequestHandler> handler;
 };

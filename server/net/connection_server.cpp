@@ -8,7 +8,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -23,9 +22,6 @@ namespace {
 constexpr std::uint64_t kListenId = 0;
 constexpr std::uint64_t kWakeId = UINT64_MAX;
 constexpr std::size_t kReadPiece = 16 * 1024;
-// Connections a worker re-armed are taken back at the latest this much later,
-// so their idle deadlines start to count.
-constexpr int kLongestSleepMs = 1000;
 
 void AddToEpoll(int epollFd, int fd, std::uint64_t id) {
     epoll_event event{};
@@ -96,15 +92,13 @@ void ConnectionServer::Stop() {
 void ConnectionServer::Loop() {
     std::vector<epoll_event> events(256);
     while (!stopping_) {
-        int timeout = kLongestSleepMs;
+        int timeout = -1;
         if (!deadlines_.empty()) {
             const auto wait = deadlines_.begin()->first - Clock::now();
-            timeout = static_cast<int>(std::clamp<std::int64_t>(
-                std::chrono::ceil<std::chrono::milliseconds>(wait).count(), 0, kLongestSleepMs));
+            timeout = static_cast<int>(std::max<std::int64_t>(
+                0, std::chrono::ceil<std::chrono::milliseconds>(wait).count()));
         }
         const int n = ::epoll_wait(epollFd_, events.data(), static_cast<int>(events.size()), timeout);
-        // A re-armed connection's event may be among these: it is idle again first.
-        TakeBackServed();
         for (int i = 0; i < n && !stopping_; ++i) {
             const std::uint64_t id = events[i].data.u64;
             if (id == kListenId) {
@@ -114,7 +108,6 @@ void ConnectionServer::Loop() {
                 (void)!::read(wakeFd_, &count, sizeof count);
                 TakeBackServed();
             } else if (const auto it = connections_.find(id); it != connections_.end()) {
-                it->second->armed = 0;  // one-shot: the event disarmed it
                 OnReady(*it->second);
             }
         }
@@ -191,9 +184,9 @@ void ConnectionServer::OnReady(Connection& connection) {
     if (connection.phase == Connection::Phase::Handshake) {
         switch (connection.stream.Handshake()) {
         case TransportStream::Step::WantRead:
-            return Arm(connection, EPOLLIN);
+            return Watch(connection, EPOLLIN);
         case TransportStream::Step::WantWrite:
-            return Arm(connection, EPOLLOUT);
+            return Watch(connection, EPOLLOUT);
         case TransportStream::Step::Failed:
             LogThrottled(name_ + " handshake", name_ + ": TLS handshake with " + connection.remote + " failed");
             return Close(connection, nullptr);
@@ -201,6 +194,7 @@ void ConnectionServer::OnReady(Connection& connection) {
             connection.phase = Connection::Phase::Idle;
             connection.lastActive = Clock::now();
             SetDeadline(connection, connection.lastActive + std::chrono::seconds(limits_.idleSeconds));
+            Watch(connection, EPOLLIN);
             break;
         }
     }
@@ -218,7 +212,7 @@ void ConnectionServer::ReadRequest(Connection& connection) {
         if (size > 0) return Dispatch(connection, size);
         const long got = connection.stream.ReadSome(piece, sizeof piece);
         if (got < 0) return Close(connection, nullptr);
-        if (got == 0) return Arm(connection, EPOLLIN);
+        if (got == 0) return;
         connection.input.append(piece, static_cast<std::size_t>(got));
         if (connection.phase == Connection::Phase::Idle) {
             // The whole request must come within its time, however it trickles.
@@ -231,74 +225,57 @@ void ConnectionServer::ReadRequest(Connection& connection) {
 void ConnectionServer::Dispatch(Connection& connection, std::size_t requestSize) {
     connection.phase = Connection::Phase::Busy;
     deadlines_.erase({connection.deadline, connection.id});
-    Arm(connection, 0);  // mostly disarmed already by the event that brought the request
+    Watch(connection, 0);
     workers_->Post([this, &connection, requestSize] {
         bool keep = false;
-        std::size_t consumed = 0;
-        {
-            StreamChannel channel(connection, limits_.stallSeconds);
-            try {
-                keep = connection.handler->Serve(channel, requestSize);
-            } catch (const std::exception& e) {
-                Log(name_ + ": request from " + connection.remote + " failed: " + e.what());
-            }
-            consumed = channel.Consumed();
+        StreamChannel channel(connection, limits_.stallSeconds);
+        try {
+            keep = connection.handler->Serve(channel, requestSize);
+        } catch (const std::exception& e) {
+            Log(name_ + ": request from " + connection.remote + " failed: " + e.what());
         }
-        connection.input.erase(0, consumed);
-        Served(connection, keep);  // last: the loop may own the connection from here on
+        connection.input.erase(0, channel.Consumed());
+        Served(connection.id, keep);
     });
 }
 
-void ConnectionServer::Served(Connection& connection, bool keep) {
-    // Nothing for the loop to do but wait for the client: re-arm here.
-    const bool quiet = keep && connection.input.empty() && !connection.stream.HasPending();
+void ConnectionServer::Served(Id id, bool keep) {
     {
-        // Under the lock: the loop takes the connection back (and may close
-        // it) only after it is re-armed, and handles its next event only
-        // after taking it back.
         std::lock_guard lock(servedMutex_);
-        served_.push_back({connection.id, keep, quiet, Clock::now()});
-        if (quiet) {
-            epoll_event event{};
-            event.events = EPOLLIN | EPOLLONESHOT;
-            event.data.u64 = connection.id;
-            ::epoll_ctl(epollFd_, EPOLL_CTL_MOD, connection.stream.Fd(), &event);
-            return;
-        }
+        served_.emplace_back(id, keep);
     }
     const std::uint64_t one = 1;
     (void)!::write(wakeFd_, &one, sizeof one);
 }
 
 void ConnectionServer::TakeBackServed() {
-    std::vector<Finished> served;
+    std::vector<std::pair<Id, bool>> served;
     {
         std::lock_guard lock(servedMutex_);
         served.swap(served_);
     }
-    for (const Finished& finished : served) {
-        const auto it = connections_.find(finished.id);
+    for (const auto& [id, keep] : served) {
+        const auto it = connections_.find(id);
         if (it == connections_.end()) continue;
         Connection& connection = *it->second;
-        if (!finished.keep) {
+        if (!keep) {
             Close(connection, nullptr);
             continue;
         }
         connection.phase = Connection::Phase::Idle;
-        connection.lastActive = finished.at;
-        SetDeadline(connection, finished.at + std::chrono::seconds(limits_.idleSeconds));
+        connection.lastActive = Clock::now();
+        SetDeadline(connection, connection.lastActive + std::chrono::seconds(limits_.idleSeconds));
+        Watch(connection, EPOLLIN);
         // An idle connection keeps no room a large request once needed.
         if (connection.input.empty()) std::string().swap(connection.input);
-        if (finished.rearmed) {
-            connection.armed = EPOLLIN;
-            continue;
-        }
         // The next request may already be here, in our buffer or the TLS layer's.
-        if (!connection.input.empty()) {
-            connection.phase = Connection::Phase::Request;
-            SetDeadline(connection, Clock::now() + std::chrono::seconds(limits_.requestSeconds));
+        if (!connection.input.empty() || connection.stream.HasPending()) {
+            if (!connection.input.empty()) {
+                connection.phase = Connection::Phase::Request;
+                SetDeadline(connection, Clock::now() + std::chrono::seconds(limits_.requestSeconds));
+            }
+            ReadRequest(connection);
         }
-        ReadRequest(connection);
     }
 }
 
@@ -314,14 +291,17 @@ void ConnectionServer::ExpireDeadlines() {
     }
 }
 
-void ConnectionServer::Arm(Connection& connection, unsigned events) {
-    if (connection.armed == events) return;
+void ConnectionServer::Watch(Connection& connection, unsigned events) {
+    if (connection.watched == events) return;
     epoll_event event{};
-    event.events = events | EPOLLONESHOT;
+    event.events = events;
     event.data.u64 = connection.id;
-    ::epoll_ctl(epollFd_, connection.registered ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, connection.stream.Fd(), &event);
-    connection.registered = true;
-    connection.armed = events;
+    const int fd = connection.stream.Fd();
+    if (events == 0)
+        ::epoll_ctl(epollFd_, EPOLL_CTL_DEL, fd, &event);
+    else
+        ::epoll_ctl(epollFd_, connection.watched ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, fd, &event);
+    connection.watched = events;
 }
 
 void ConnectionServer::SetDeadline(Connection& connection, Clock::time_point deadline) {
@@ -332,7 +312,7 @@ void ConnectionServer::SetDeadline(Connection& connection, Clock::time_point dea
 
 void ConnectionServer::Close(Connection& connection, const char* why) {
     if (why) LogThrottled(name_ + " " + why, name_ + ": closed " + connection.remote + ": " + why);
-    // Closing the descriptor takes it out of epoll.
+    Watch(connection, 0);
     deadlines_.erase({connection.deadline, connection.id});
     if (--perAddress_[connection.remote] <= 0) perAddress_.erase(connection.remote);
     const Id id = connection.id;  // the key must outlive the erase

@@ -2,9 +2,6 @@
 // Serves one port: an epoll loop accepts connections, runs their TLS
 // handshakes, gathers each request and waits out idle clients, all on one
 // thread; a worker is taken only for a request that has fully arrived.
-// Connections are watched one event at a time (EPOLLONESHOT), so handing one
-// to a worker costs no system call, and a worker whose client has nothing
-// more waiting re-arms it without waking the loop.
 //
 // Limits keep anyone from locking the others out: a deadline for the
 // handshake (counted from the connection, not per byte), one for the rest of
@@ -58,11 +55,10 @@ private:
     void OnReady(Connection& connection);
     void ReadRequest(Connection& connection);
     void Dispatch(Connection& connection, std::size_t requestSize);
-    void Served(Connection& connection, bool keep);
+    void Served(Id id, bool keep);
     void TakeBackServed();
     void ExpireDeadlines();
-    // Awaits one event of the given kinds (0: none) on the connection.
-    void Arm(Connection& connection, unsigned events);
+    void Watch(Connection& connection, unsigned events);
     void SetDeadline(Connection& connection, Clock::time_point deadline);
     void Close(Connection& connection, const char* why);
     void PauseAccepting(bool pause);
@@ -86,17 +82,9 @@ private:
     std::map<std::string, int> perAddress_;
     std::set<std::pair<Clock::time_point, Id>> deadlines_;
 
-    // Requests the workers have finished. A worker that leaves nothing for
-    // the loop to do re-arms the connection itself and does not wake the
-    // loop, which takes the entry back before it handles any event.
-    struct Finished {
-        Id id;
-        bool keep;
-        bool rearmed;
-        Clock::time_point at;
-    };
+    // Requests the workers have finished: the connection and whether to keep it.
     std::mutex servedMutex_;
-    std::vector<Finished> served_;
+    std::vector<std::pair<Id, bool>> served_;
 };
 
 }  // namespace dalvero::server
