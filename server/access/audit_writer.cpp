@@ -60,11 +60,16 @@ void AuditWriter::Loop() {
                          (!pending_.empty() && now >= firstPending_ + kDelay) || (anchor_ && now >= nextAnchor);
         if (!due) {
             const bool wasEmpty = pending_.empty();
-            Steady::time_point wake = wasEmpty ? Steady::time_point::max() : firstPending_ + kDelay;
-            if (anchor_) wake = std::min(wake, nextAnchor);
-            wake_.wait_until(lock, wake, [&] {
+            const auto woken = [&] {
                 return stopping_ || flushWanted_ || pending_.size() >= kMaxBatch || (wasEmpty && !pending_.empty());
-            });
+            };
+            if (wasEmpty && !anchor_) {
+                wake_.wait(lock, woken);  // nothing to time
+                continue;
+            }
+            Steady::time_point wake = wasEmpty ? nextAnchor : firstPending_ + kDelay;
+            if (anchor_) wake = std::min(wake, nextAnchor);
+            wake_.wait_until(lock, wake, woken);
             continue;
         }
         std::vector<Reads> batch;
