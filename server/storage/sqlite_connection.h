@@ -61,6 +61,9 @@ public:
     Statement Prepare(const std::string& sql);
     std::int64_t LastInsertId() const;
 
+    int transactionDepth = 0;  // of a read snapshot
+    bool readOnly = false;  // the open transaction is a read snapshot
+
 private:
     struct Cached {
         sqlite3_stmt* stmt = nullptr;
