@@ -20,6 +20,7 @@ public:
                  RecordFileQuota quota)
         : storage_(storage), logins_(logins), trail_(trail), dataFolder_(std::move(dataFolder)), quota_(quota) {}
     std::size_t RequestSize(std::string_view buffered) const override;
+    bool MayWait(std::string_view buffered) const override;
     std::unique_ptr<RequestHandler> Open(const std::string& remoteAddress) override;
 
 private:
