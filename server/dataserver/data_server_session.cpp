@@ -45,10 +45,12 @@ bool IsClientUpdateFile(const frame::Header& header, std::string_view name) {
 
 }  // namespace
 
-DataServerSession::DataServerSession(Storage& storage, LoginService& logins, std::filesystem::path dataFolder,
-                                     std::string remoteAddress, RecordFileQuota quota)
+DataServerSession::DataServerSession(Storage& storage, LoginService& logins, AuditWriter& trail,
+                                     std::filesystem::path dataFolder, std::string remoteAddress,
+                                     RecordFileQuota quota)
     : storage_(storage),
       logins_(logins),
+      trail_(trail),
       dataFolder_(std::move(dataFolder)),
       remoteAddress_(std::move(remoteAddress)),
       quota_(quota) {}
@@ -56,14 +58,14 @@ DataServerSession::DataServerSession(Storage& storage, LoginService& logins, std
 template <typename Fn>
 auto DataServerSession::AsPerson(Fn fn) {
     AuthorizedStorage view(
-        storage_, *who_, [this](std::string_view password) { return logins_.HashForStorage(password); },
+        storage_, *who_, [this](std::string_view password) { return logins_.HashForStorage(password); }, trail_,
         &foundBySsn_);
     try {
         auto result = fn(view);
-        AppendAudit(storage_, *who_, view.TakeAudit(), logins_.Now());
+        trail_.Record(*who_, view.TakeAudit());
         return result;
     } catch (...) {
-        AppendAudit(storage_, *who_, view.TakeAudit(), logins_.Now());
+        trail_.Record(*who_, view.TakeAudit());
         throw;
     }
 }
