@@ -16,9 +16,9 @@ class TAddCaseForm;
 namespace dalvero {
 
 struct ClientSession;
+struct MainWindowState;
 struct OpenCase;
 struct SignedInUser;
-struct MainWindowState;
 class cDateEdit;
 class cDigitEdit;
 class cPhoneEdit;

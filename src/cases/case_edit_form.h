@@ -12,6 +12,7 @@
 #include <string>
 
 #include "case_queries.h"
+#include "item_list_model.h"
 #include "screen_content.h"
 
 class QLabel;
@@ -25,12 +26,11 @@ namespace dalvero {
 
 struct CaseFieldSaves;
 struct ClientSession;
-struct OpenCase;
-class cWorkspaceActions;
 struct MainWindowState;
-class cCaseScreens;
+struct OpenCase;
 class cCaseDialog;
-class cItemListModel;
+class cCaseScreens;
+class cWorkspaceActions;
 
 class TCaseEditForm : public QWidget {
     Q_OBJECT

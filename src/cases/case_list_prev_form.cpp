@@ -16,7 +16,10 @@
 namespace dalvero {
 
 TCaseListPrevForm::TCaseListPrevForm(MainWindowState& main)
-    : ui(std::make_unique<Ui::TCaseListPrevForm>()), lists_(main.Lists), actions_(main.Actions), rows_(new cCaseListModel(this)) {
+    : ui(std::make_unique<Ui::TCaseListPrevForm>()),
+      lists_(main.Lists),
+      actions_(main.Actions),
+      rows_(new cCaseListModel(this)) {
     ui->setupUi(this);
     ui->PrevCasesHeader->SetSections({{"Name", 200},
                                       {"Case", 130},

@@ -6,6 +6,8 @@
 
 #include <memory>
 
+#include "case_list_model.h"
+
 namespace Ui {
 class TCaseListPrevForm;
 }
@@ -13,10 +15,9 @@ class TCaseListPrevForm;
 namespace dalvero {
 
 struct ListSettings;
-class cWorkspaceActions;
 struct MainWindowState;
-class cCaseListModel;
 class cListState;
+class cWorkspaceActions;
 
 class TCaseListPrevForm : public QWidget {
     Q_OBJECT

@@ -9,11 +9,12 @@
 #include <optional>
 #include <string_view>
 
+#include "case_list_model.h"
+
 class QHeaderView;
 
 namespace dalvero {
 
-class cCaseListModel;
 
 inline constexpr int kCaseRowHeight = 23;
 

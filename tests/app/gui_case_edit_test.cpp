@@ -156,7 +156,7 @@ TEST_F(CaseEdit, CloseCaseSavesThePendingNotesAndCancelsTheOpenQuotes) {
     std::vector<std::string> quoteSeqs;
     for (; row < OpenRows().rowCount() && quoteSeqs.empty(); ++row) {
         cRecordBatch needs;
-        if (!needs.Query(session.DataServer.get(), "CaseNeeds", "L2", OpenRows().Object(row)->Seq, "", 0, 100, "f1",
+        if (!needs.Query(session.DataServer.get(), "CaseNeeds", "L2", OpenRows().At(row)->Seq, "", 0, 100, "f1",
                          "", "", "F") ||
             !needs.Set->First())
             continue;
@@ -194,7 +194,7 @@ TEST_F(CaseEdit, CloseCaseSavesThePendingNotesAndCancelsTheOpenQuotes) {
     }
     EXPECT_EQ(main->Case.EditMode, 0);
     EXPECT_TRUE(main->HostedPanel("OpenCaseList")->isVisibleTo(main.get()));
-    for (int i = 0; i < OpenRows().rowCount(); ++i) EXPECT_NE(OpenRows().Object(i)->Seq, seq);
+    for (int i = 0; i < OpenRows().rowCount(); ++i) EXPECT_NE(OpenRows().At(i)->Seq, seq);
 }
 
 TEST_F(CaseEdit, ChecklistRoundTripsHostileTextAndNeverCarriesTicksToTheNextCase) {

@@ -90,7 +90,7 @@ TEST_F(CaseIntake, NewPatientTypedThenShownOnTheCaseScreen) {
 }
 
 TEST_F(CaseIntake, KnownPatientPastedFillsFromTheNewestCaseAndAddsOnlyTheCase) {
-    const cCaseObject& known = *S().CaseList->Rows().Object(0);
+    const cCaseObject& known = *S().CaseList->Rows().At(0);
     const std::string ssn = Record("Patients", known.PatientSeq)[13];
     ASSERT_EQ(ssn.size(), 9u);
     cRecordBatch cases;

@@ -37,7 +37,7 @@ protected:
     bool PanelShown(const char* panel) const { return main->HostedPanel(panel)->isVisibleTo(main.get()); }
     std::vector<std::string> Seqs(const cCaseListModel& rows) const {
         std::vector<std::string> seqs;
-        for (int i = 0; i < rows.rowCount(); ++i) seqs.push_back(rows.Object(i)->Seq);
+        for (int i = 0; i < rows.rowCount(); ++i) seqs.push_back(rows.At(i)->Seq);
         return seqs;
     }
     // The case's diagnosis notes as the server holds them.
@@ -66,7 +66,7 @@ TEST_F(CaseScreens, HeaderClicksSortAndAllCasesShowTheHospital) {
     EXPECT_TRUE(main->Lists.ShowAllOpenCases);
     EXPECT_EQ(main->Lists.OpenListSortColumn, 0);
     std::set<std::string> workers;
-    for (int i = 0; i < OpenRows().rowCount(); ++i) workers.insert(OpenRows().Object(i)->CaseWorkerSeq);
+    for (int i = 0; i < OpenRows().rowCount(); ++i) workers.insert(OpenRows().At(i)->CaseWorkerSeq);
     EXPECT_GT(OpenRows().rowCount(), static_cast<int>(byName.size()));
     EXPECT_GT(workers.size(), 1u);
     list.ShowMyCasesButtonImageClick();
@@ -74,13 +74,13 @@ TEST_F(CaseScreens, HeaderClicksSortAndAllCasesShowTheHospital) {
 }
 
 TEST_F(CaseScreens, OpeningACaseAndGoingBackKeepsTheTyping) {
-    const cCaseObject opened = *OpenRows().Object(0);
+    const cCaseObject opened = *OpenRows().At(0);
     S().CaseList->OpenCasesListBoxClick(OpenRows().index(0));
 
     EXPECT_EQ(main->Case.EditMode, 1);
     EXPECT_EQ(main->Case.CurrentCaseSeq, opened.Seq);
     EXPECT_EQ(main->Case.CurrentPatientSeq, opened.PatientSeq);
-    EXPECT_EQ(main->Case.CurrentCaseObject, OpenRows().Object(0));
+    EXPECT_EQ(main->Case.CurrentCaseObject, OpenRows().At(0));
     EXPECT_TRUE(main->HostedPanel("CaseEdit")->isVisibleTo(main.get()));
     EXPECT_TRUE(Shown("MainInfoPanel"));
     EXPECT_EQ(Label("CaseInfoLabel"), opened.CaseNumber.empty() ? opened.Seq : opened.CaseNumber);
@@ -90,7 +90,7 @@ TEST_F(CaseScreens, OpeningACaseAndGoingBackKeepsTheTyping) {
     EXPECT_EQ(main->Case.PatientRecord[10], opened.FirstName);
     const cItemListModel& physicians = S().CaseEdit->SubList(CaseSubList::kPhysicians);
     ASSERT_GT(physicians.rowCount(), 0);
-    EXPECT_EQ(physicians.Item(0).GetValue("f12"), "P");
+    EXPECT_EQ(physicians.At(0)->GetValue("f12"), "P");
     EXPECT_GT(S().CaseEdit->SubList(CaseSubList::kDiagnosisCodes).rowCount(), 0);
     EXPECT_GT(main->CaseHistoryList().rowCount(), 0);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -149,7 +149,7 @@ TEST_F(CaseScreens, CaseOpensByKeyboardMemoLeavesOnTabEscapeGoesBack) {
     ASSERT_GT(OpenRows().rowCount(), 2);
     QTest::keyClick(List(), Qt::Key_Home);
     QTest::keyClick(List(), Qt::Key_Down);
-    const std::string chosen = OpenRows().Object(1)->Seq;
+    const std::string chosen = OpenRows().At(1)->Seq;
     QTest::keyClick(List(), Qt::Key_Return);
 
     EXPECT_EQ(main->Case.EditMode, 1);
@@ -183,7 +183,7 @@ TEST_F(CaseScreens, CaseOpensByKeyboardMemoLeavesOnTabEscapeGoesBack) {
     const QModelIndex third = OpenRows().index(2);
     QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, List()->visualRect(third).center());
     EXPECT_EQ(main->Case.EditMode, 1);
-    EXPECT_EQ(main->Case.CurrentCaseSeq, OpenRows().Object(2)->Seq);
+    EXPECT_EQ(main->Case.CurrentCaseSeq, OpenRows().At(2)->Seq);
     EXPECT_TRUE(PanelShown("CaseEdit"));
 }
 

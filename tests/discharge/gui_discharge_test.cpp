@@ -142,7 +142,7 @@ TEST_F(DischargeScreens, PlannerWalksFromANewNeedToAnAwardedApprovedPlan) {
     std::set<std::string> asked;
     dialogs.InDialog([&](QDialog&) {
         TMatchingProvidersForm& matching = *D().MatchingProviders;
-        const auto& rows = matching.Rows().Rows();
+        const auto& rows = matching.Rows().Items();
         for (int r = 0; r < static_cast<int>(rows.size()) && asked.size() < 2; ++r) {
             if (rows[static_cast<std::size_t>(r)].Value("Seq") != need || matching.TickBox(r).isEmpty()) continue;
             matching.MatchingProvidersListBoxMouseDown(matching.TickBox(r).center());
@@ -274,7 +274,7 @@ TEST_F(DischargeScreens, ProviderRequestsNeedATickAndTheirErrorsStandOnTheirOwnL
         matching.SendProviderRequestsImageButtonClick();
         EXPECT_EQ(TakeShown(), std::vector<std::string>{"Please select one or more providers"});
         // A provider that lost its e-mail addresses cannot be asked.
-        const auto& rows = matching.Rows().Rows();
+        const auto& rows = matching.Rows().Items();
         int row = 0;
         while (row < static_cast<int>(rows.size()) && (rows[static_cast<std::size_t>(row)].IsProvider() ||
                                                        matching.TickBox(row).isEmpty()))
