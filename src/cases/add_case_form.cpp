@@ -49,7 +49,7 @@ TAddCaseForm::TAddCaseForm(MainWindowState& main, QWidget* parent)
     FillChoices(ui->PatientMaritalStatusEdit, MaritalChoices());
     FillChoices(ui->PatientEthnicityEdit, EthnicityChoices());
     FillLanguages(ui->LanguageComboBox, IntakeLanguages());
-    BindButton(ui->SaveNewCaseImageButton, [this] { SaveNewCaseImageButtonClick(); });
+    BindSaveButton(ui->SaveNewCaseImageButton, [this] { SaveNewCaseImageButtonClick(); });
     BindButton(ui->CloseImage, [this] { CloseImageClick(); });
 }
 

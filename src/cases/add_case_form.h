@@ -49,7 +49,8 @@ public:
     std::string PatientName() const;
 
 protected:
-    void DefaultAction() override { SaveNewCaseImageButtonClick(); }
+    // Enter never saves a half-filled case.
+    void DefaultAction() override { FocusNextField(); }
 
 private:
     void ClearEntries();

@@ -110,7 +110,7 @@ TPatientAdmissionForm::TPatientAdmissionForm(MainWindowState& main, QWidget* par
     : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientAdmissionForm>()), session_(main.Session), open_(main.Case) {
     ui->setupUi(this);
     admitDate_ = new cDateEdit(ui->AdmitDateEdit, this);
-    BindButton(ui->SaveNewCaseImageButton, [this] { SaveNewCaseImageButtonClick(); });
+    BindSaveButton(ui->SaveNewCaseImageButton, [this] { SaveNewCaseImageButtonClick(); });
     BindButton(ui->BackButtonImage, [this] { reject(); });
 }
 

@@ -62,7 +62,7 @@ public:
     void SaveNewCaseImageButtonClick();
 
 protected:
-    void DefaultAction() override { SaveNewCaseImageButtonClick(); }
+    void DefaultAction() override { FocusNextField(); }
 
 private:
     std::unique_ptr<Ui::TPatientAdmissionForm> ui;
