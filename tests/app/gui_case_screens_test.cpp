@@ -21,6 +21,8 @@
 #include "case_screens.h"
 #include "gui_planner_fixture.h"
 #include "gui_keyboard.h"
+#include "image_button.h"
+#include "image_button_art.h"
 #include "item_list_model.h"
 #include "record_ops.h"
 
@@ -214,6 +216,20 @@ TEST_F(CaseScreens, TabReachesEveryTabAndImageButtonAndSpacePressesIt) {
     ASSERT_TRUE(TabTo(all));
     QTest::keyClick(all, Qt::Key_Space);
     EXPECT_TRUE(main->Lists.ShowAllPreviousCases);
+}
+
+TEST_F(CaseScreens, BackToCaseListKeepsItsCaptionWhenHovered) {
+    QLabel* back = S().CaseNavigation->CaseListImageButton();
+    const auto shown = [back] { return back->pixmap().toImage(); };
+    const QImage normal = shown();
+    const QImage blank = ImageButtonArt::Paint(ImageButtonArt::Shape::Button, "", back->font(), back->size(),
+                                               cImageButton::Hover, back->devicePixelRatioF())
+                             .toImage();
+    cImageButton::Of(back)->SetHover(true);
+    EXPECT_NE(shown(), normal);
+    EXPECT_NE(shown(), blank);
+    cImageButton::Of(back)->SetHover(false);
+    EXPECT_EQ(shown(), normal);
 }
 
 }  // namespace
