@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -386,8 +385,10 @@ void TForm1::HideCaseInformation() {
     ui->MainInfoPanel->hide();
 }
 
+// Only this window's title: the application's display name would be added to
+// every dialog and message box, naming a patient no longer on view.
 void TForm1::SetApplicationTitle(const std::string& title) {
-    QGuiApplication::setApplicationDisplayName(QString::fromStdString(title));
+    setWindowTitle(QString::fromStdString(title) + " - Hospital Discharge");
 }
 
 void TForm1::TimeoutTimerTimer() {

@@ -232,5 +232,14 @@ TEST_F(CaseScreens, BackToCaseListKeepsItsCaptionWhenHovered) {
     EXPECT_EQ(shown(), normal);
 }
 
+TEST_F(CaseScreens, TheOpenPatientNamesOnlyTheMainWindow) {
+    const QString application = QGuiApplication::applicationDisplayName();
+    const cCaseObject opened = *OpenRows().At(0);
+    S().CaseList->OpenCasesListBoxClick(OpenRows().index(0));
+    EXPECT_TRUE(main->windowTitle().startsWith(QString::fromStdString(opened.FirstName + " " + opened.LastName)));
+    // Dialogs and message boxes would carry the display name after their own title.
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), application);
+}
+
 }  // namespace
 }  // namespace dalvero
