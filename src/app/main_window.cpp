@@ -138,6 +138,7 @@ void TForm1::BuildPanelMap() {
     QWidget* back = s.CaseNavigation->CaseListImageButton();
     for (const auto& [name, entry] : PanelMap) {
         MakeMemosLeaveOnTab(entry.Panel);
+        MakeListsStartAtTheTop(entry.Panel);
         if (entry.Strip == caseStrip || entry.Panel == caseStrip)
             cFormKeys::Of(entry.Panel).SetEscapeAction([back] { ClickButton(back); });
     }

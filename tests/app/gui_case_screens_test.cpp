@@ -241,5 +241,15 @@ TEST_F(CaseScreens, TheOpenPatientNamesOnlyTheMainWindow) {
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), application);
 }
 
+TEST_F(CaseScreens, FirstDownInTheListSelectsTheFirstRow) {
+    test::Activate(main.get());
+    ASSERT_EQ(Focused(), List());
+    List()->clearSelection();
+    QTest::keyClick(List(), Qt::Key_Down);
+    EXPECT_EQ(List()->selectionModel()->selectedRows().value(0).row(), 0);
+    QTest::keyClick(List(), Qt::Key_Down);
+    EXPECT_EQ(List()->currentIndex().row(), 1);
+}
+
 }  // namespace
 }  // namespace dalvero
