@@ -1,6 +1,7 @@
 // The case screen on the demo server: the panel editors and the labels they
 // change, an empty case, Close Case with a notes edit pending, and the health
 // check-list saved on leaving it and cleared between cases.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -63,7 +64,9 @@ TEST_F(CaseEdit, EachEditorWritesItsFieldsAndTheLabelsFollow) {
         In<QLineEdit>(d, "CaseNumberEdit")->setText("C-77");
         In<QLineEdit>(d, "RoomEdit")->setText("12");
         In<QLineEdit>(d, "BedEdit")->clear();
-        QTest::keyClick(&d, Qt::Key_Return);  // Enter saves
+        QApplication::setActiveWindow(&d);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+        QTest::keyClick(&d, Qt::Key_S, Qt::AltModifier);  // Enter moves on here; Alt+S saves
     });
     S().CaseEdit->Shape7MouseDown();
     StringList c = Case(seq);
