@@ -79,9 +79,10 @@ TForm1::TForm1(ClientSession& session)
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
     setAutoFillBackground(true);
-    const QLabel* art = ui->Image1;
-    ui->Image1->setPixmap(ImageButtonArt::Paint(ImageButtonArt::Shape::Button, art->text(), art->font(), art->size(),
-                                                cImageButton::Normal, art->devicePixelRatioF()));
+    // The product's name as quiet artwork: painted as a button it looked like one
+    // but did nothing.
+    ui->Image1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    ui->Image1->setStyleSheet("color: #8a94a6; font-style: italic;");
     historyRows_->SetSorted(true);
     // The open case's shared parts go with the case screen when its load fails.
     screens_->CaseEdit->Content().AddList([this] {
