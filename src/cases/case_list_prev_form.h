@@ -8,6 +8,8 @@
 
 #include "case_list_model.h"
 
+class QModelIndex;
+
 namespace Ui {
 class TCaseListPrevForm;
 }
@@ -16,13 +18,14 @@ namespace dalvero {
 
 struct ListSettings;
 struct MainWindowState;
+class cCaseScreens;
 class cListState;
 class cWorkspaceActions;
 
 class TCaseListPrevForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TCaseListPrevForm(MainWindowState& main);
+    TCaseListPrevForm(MainWindowState& main, cCaseScreens& screens);
     ~TCaseListPrevForm() override;
 
     QWidget* Panel() const;
@@ -38,11 +41,14 @@ public:
     void ShowAllCasesImageButtonClick();
     void PageUpImageClick();
     void PageDownImageClick();
+    // A click (or Enter) on a closed case shows it read-only.
+    void PrevCasesListBoxClick(const QModelIndex& index);
 
 private:
     std::unique_ptr<Ui::TCaseListPrevForm> ui;
     ListSettings& lists_;
     cWorkspaceActions& actions_;
+    cCaseScreens& screens_;
     cCaseListModel* rows_;
     cListState* loadState_;
 };
