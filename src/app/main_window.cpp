@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -74,9 +73,10 @@ TForm1::TForm1(ClientSession& session)
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
     setAutoFillBackground(true);
-    const QLabel* art = ui->Image1;
-    ui->Image1->setPixmap(ImageButtonArt::Paint(ImageButtonArt::Shape::Button, art->text(), art->font(), art->size(),
-                                                cImageButton::Normal, art->devicePixelRatioF()));
+    // The product's name as quiet artwork: painted as a button it looked like one
+    // but did nothing.
+    ui->Image1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    ui->Image1->setStyleSheet("color: #8a94a6; font-style: italic;");
     // The open case's shared parts go with the case screen when its load fails.
     screens_->CaseEdit->Content().AddList([this] {
         screens_->CaseHistory->Rows().Clear();
@@ -137,6 +137,7 @@ void TForm1::BuildPanelMap() {
     QWidget* back = s.CaseNavigation->CaseListImageButton();
     for (const auto& [name, entry] : PanelMap) {
         MakeMemosLeaveOnTab(entry.Panel);
+        MakeListsStartAtTheTop(entry.Panel);
         if (entry.Strip == caseStrip || entry.Panel == caseStrip)
             cFormKeys::Of(entry.Panel).SetEscapeAction([back] { ClickButton(back); });
     }
@@ -396,8 +397,10 @@ void TForm1::HideCaseInformation() {
     ui->MainInfoPanel->hide();
 }
 
+// Only this window's title: the application's display name would be added to
+// every dialog and message box, naming a patient no longer on view.
 void TForm1::SetApplicationTitle(const std::string& title) {
-    QGuiApplication::setApplicationDisplayName(QString::fromStdString(title));
+    setWindowTitle(QString::fromStdString(title) + " - Hospital Discharge");
 }
 
 void TForm1::TimeoutTimerTimer() {

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "case_list_model.h"
 #include "main_window_state.h"
 #include "panel_container.h"
 
@@ -24,7 +25,6 @@ class TForm1;
 
 namespace dalvero {
 
-class cCaseListModel;
 class cCaseScreens;
 class cDischargeScreens;
 class TAdminMainForm;

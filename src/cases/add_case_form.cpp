@@ -34,7 +34,11 @@ constexpr auto Item = RecordItem;
 }  // namespace
 
 TAddCaseForm::TAddCaseForm(MainWindowState& main, QWidget* parent)
-    : cCaseDialog(parent), ui(std::make_unique<Ui::TAddCaseForm>()), session_(main.Session), user_(main.User), open_(main.Case) {
+    : cCaseDialog(parent),
+      ui(std::make_unique<Ui::TAddCaseForm>()),
+      session_(main.Session),
+      user_(main.User),
+      open_(main.Case) {
     ui->setupUi(this);
     ssn_ = new cDigitEdit(ui->PatientSSNEdit, kSsnFormat, false);
     phone_ = new cPhoneEdit(ui->PatientPhoneEdit);
@@ -45,7 +49,7 @@ TAddCaseForm::TAddCaseForm(MainWindowState& main, QWidget* parent)
     FillChoices(ui->PatientMaritalStatusEdit, MaritalChoices());
     FillChoices(ui->PatientEthnicityEdit, EthnicityChoices());
     FillLanguages(ui->LanguageComboBox, IntakeLanguages());
-    BindButton(ui->SaveNewCaseImageButton, [this] { SaveNewCaseImageButtonClick(); });
+    BindSaveButton(ui->SaveNewCaseImageButton, [this] { SaveNewCaseImageButtonClick(); });
     BindButton(ui->CloseImage, [this] { CloseImageClick(); });
 }
 

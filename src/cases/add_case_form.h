@@ -16,9 +16,9 @@ class TAddCaseForm;
 namespace dalvero {
 
 struct ClientSession;
+struct MainWindowState;
 struct OpenCase;
 struct SignedInUser;
-struct MainWindowState;
 class cDateEdit;
 class cDigitEdit;
 class cPhoneEdit;
@@ -49,7 +49,8 @@ public:
     std::string PatientName() const;
 
 protected:
-    void DefaultAction() override { SaveNewCaseImageButtonClick(); }
+    // Enter never saves a half-filled case.
+    void DefaultAction() override { FocusNextField(); }
 
 private:
     void ClearEntries();

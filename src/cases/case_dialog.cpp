@@ -3,7 +3,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QShortcut>
 
+#include "control_events.h"
 #include "dialog_seam.h"
 #include "image_button.h"
 
@@ -21,6 +23,16 @@ void cCaseDialog::keyPressEvent(QKeyEvent* event) {
 void cCaseDialog::BindButton(QLabel* image, std::function<void()> action) {
     connect(cImageButton::Painted(image, ImageButtonArt::Shape::Button), &cImageButton::clicked, this,
             std::move(action));
+}
+
+void cCaseDialog::BindSaveButton(QLabel* image, const std::function<void()>& save) {
+    BindButton(image, save);
+    connect(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_S), this), &QShortcut::activated, this, save);
+    image->setToolTip("Save (Alt+S)");
+}
+
+void cCaseDialog::FocusNextField() {
+    if (QWidget* focused = focusWidget()) MoveFocusToNext(focused);
 }
 
 void LimitNoteLength(QPlainTextEdit* memo, int maxBytes) {

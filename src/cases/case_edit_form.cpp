@@ -53,7 +53,12 @@ StringList RecordFields(dbServerConnection& db, const char* table, const std::st
 }  // namespace
 
 TCaseEditForm::TCaseEditForm(MainWindowState& main, cCaseScreens& screens)
-    : ui(std::make_unique<Ui::TCaseEditForm>()), session_(main.Session), open_(main.Case), saves_(main.Saves), actions_(main.Actions), screens_(screens) {
+    : ui(std::make_unique<Ui::TCaseEditForm>()),
+      session_(main.Session),
+      open_(main.Case),
+      saves_(main.Saves),
+      actions_(main.Actions),
+      screens_(screens) {
     ui->setupUi(this);
     QListView* const lists[] = {ui->PhysicianListBox, ui->FamilyListBox, ui->DiagnosisCodeListBox,
                                 ui->TreatmentCodeListBox};

@@ -33,7 +33,10 @@ bool ReadHealthDetail(ClientSession& session, const std::string& caseSeq, Health
 }
 
 TPatientHealthDetailForm::TPatientHealthDetailForm(MainWindowState& main)
-    : ui(std::make_unique<Ui::TPatientHealthDetailForm>()), session_(main.Session), open_(main.Case), view_(new cHealthChecklistView(true)) {
+    : ui(std::make_unique<Ui::TPatientHealthDetailForm>()),
+      session_(main.Session),
+      open_(main.Case),
+      view_(new cHealthChecklistView(true)) {
     ui->setupUi(this);
     ui->PatientDetailsScrollBox->setWidget(view_);
     connect(view_, &cHealthChecklistView::changed, this, [this] { changed_ = true; });

@@ -18,10 +18,10 @@ class TPatientHealthDetailNoEditForm;
 namespace dalvero {
 
 struct ClientSession;
-struct OpenCase;
-struct MainWindowState;
-class cHealthChecklistView;
 struct HealthDetail;
+struct MainWindowState;
+struct OpenCase;
+class cHealthChecklistView;
 
 // The stored check-list of a case; false (and an empty detail) when it
 // cannot be read.

@@ -46,7 +46,10 @@ std::array<std::pair<QRadioButton*, const char*>, 4> LeftButtons(const Ui::TPati
 // --- identification ---------------------------------------------------------
 
 TPatientIdentificationEditForm::TPatientIdentificationEditForm(MainWindowState& main, QWidget* parent)
-    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientIdentificationEditForm>()), session_(main.Session), open_(main.Case) {
+    : cCaseDialog(parent),
+      ui(std::make_unique<Ui::TPatientIdentificationEditForm>()),
+      session_(main.Session),
+      open_(main.Case) {
     ui->setupUi(this);
     ssn_ = new cDigitEdit(ui->PatientSSNEdit, kSsnFormat, false);
     phone_ = new cPhoneEdit(ui->PatientPhoneEdit);
@@ -107,7 +110,7 @@ TPatientAdmissionForm::TPatientAdmissionForm(MainWindowState& main, QWidget* par
     : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientAdmissionForm>()), session_(main.Session), open_(main.Case) {
     ui->setupUi(this);
     admitDate_ = new cDateEdit(ui->AdmitDateEdit, this);
-    BindButton(ui->SaveNewCaseImageButton, [this] { SaveNewCaseImageButtonClick(); });
+    BindSaveButton(ui->SaveNewCaseImageButton, [this] { SaveNewCaseImageButtonClick(); });
     BindButton(ui->BackButtonImage, [this] { reject(); });
 }
 
@@ -180,7 +183,11 @@ void TPatientInfoEditForm::SaveNewCaseImageButtonClick() {
 // --- discharge --------------------------------------------------------------
 
 TPatientEditDischargeForm::TPatientEditDischargeForm(MainWindowState& main, QWidget* parent)
-    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientEditDischargeForm>()), session_(main.Session), user_(main.User), open_(main.Case) {
+    : cCaseDialog(parent),
+      ui(std::make_unique<Ui::TPatientEditDischargeForm>()),
+      session_(main.Session),
+      user_(main.User),
+      open_(main.Case) {
     ui->setupUi(this);
     date_ = new cDateEdit(ui->DischargeDateEdit, this);
     time_ = new cTimeEdit(ui->DischargeTimeEdit, false);

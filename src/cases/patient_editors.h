@@ -10,18 +10,18 @@
 #include "case_dialog.h"
 
 namespace Ui {
-class TPatientIdentificationEditForm;
 class TPatientAdmissionForm;
-class TPatientInfoEditForm;
 class TPatientEditDischargeForm;
+class TPatientIdentificationEditForm;
+class TPatientInfoEditForm;
 }  // namespace Ui
 
 namespace dalvero {
 
 struct ClientSession;
+struct MainWindowState;
 struct OpenCase;
 struct SignedInUser;
-struct MainWindowState;
 class cDateEdit;
 class cDigitEdit;
 class cPhoneEdit;
@@ -62,7 +62,7 @@ public:
     void SaveNewCaseImageButtonClick();
 
 protected:
-    void DefaultAction() override { SaveNewCaseImageButtonClick(); }
+    void DefaultAction() override { FocusNextField(); }
 
 private:
     std::unique_ptr<Ui::TPatientAdmissionForm> ui;

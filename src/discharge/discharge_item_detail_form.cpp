@@ -2,11 +2,9 @@
 
 #include <QComboBox>
 #include <QDateTime>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QListView>
 #include <QMouseEvent>
-#include <QStandardItemModel>
 
 #include "case_need_selection_form.h"
 #include "case_needs.h"
@@ -17,6 +15,7 @@
 #include "discharge_screens.h"
 #include "discharge_view_form.h"
 #include "image_button.h"
+#include "list_header.h"
 #include "main_window_state.h"
 #include "need_time.h"
 #include "quote_list_model.h"
@@ -60,15 +59,11 @@ TDischargeItemDetailForm::TDischargeItemDetailForm(MainWindowState& main, cDisch
     dateField_ = new cDateEdit(ui->CaseNeedDateEdit, this);
     deliveredField_ = new cDateEdit(ui->CaseNeedDeliveredDateEdit, this);
 
-    header_ = new QHeaderView(Qt::Horizontal, ui->QuoteGroupBox);
+    header_ = new cListHeader(ui->QuoteGroupBox);
     header_->setObjectName("NeedQuoteHeaderControl");
-    auto* sections = new QStandardItemModel(0, 6, header_);
-    sections->setHorizontalHeaderLabels({"Provider", "Price", "Status", "Note", "   ", "Awarded"});
-    header_->setModel(sections);
-    header_->setSectionsClickable(true);
-    int section = 0;
-    for (int width : {300, 50, 80, 320, 85, 60}) header_->resizeSection(section++, width);
-    header_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    header_->SetSections(
+        {{"Provider", 300}, {"Price", 50}, {"Status", 80}, {"Note", 320}, {"   ", 85}, {"Awarded", 60}});
+    header_->FollowSort(*quotes_, lists_.QuoteListSortColumn);
     ui->QuoteLayout->insertWidget(1, header_);
     connect(header_, &QHeaderView::sectionClicked, this, &TDischargeItemDetailForm::NeedQuoteHeaderSectionClick);
 

@@ -10,7 +10,6 @@
 #include <memory>
 #include <string>
 
-class QHeaderView;
 class QListView;
 
 namespace Ui {
@@ -21,11 +20,12 @@ namespace dalvero {
 
 struct ClientSession;
 struct ListSettings;
+struct MainWindowState;
 struct NeedInEdit;
 struct OpenCase;
-struct MainWindowState;
 class cDateEdit;
 class cDischargeScreens;
+class cListHeader;
 class cQuoteListModel;
 
 class TDischargeItemDetailForm : public QDialog {
@@ -58,7 +58,7 @@ public:
     bool SaveShown() const;
     cQuoteListModel& Quotes() const { return *quotes_; }
     QListView* NeedQuoteListBox() const;
-    QHeaderView* NeedQuoteHeaderControl() const { return header_; }
+    cListHeader* NeedQuoteHeaderControl() const { return header_; }
     // Where row's "Change Status" button and "Awarded" circle are, in the viewport.
     QRect ChangeStatusRect(int row) const;
     QRect AwardedRect(int row) const;
@@ -85,7 +85,7 @@ private:
     NeedInEdit& need_;
     cDischargeScreens& screens_;
     cQuoteListModel* quotes_;
-    QHeaderView* header_;
+    cListHeader* header_;
     cDateEdit* dateField_;
     cDateEdit* deliveredField_;
     std::array<bool, kMarks> marks_{};

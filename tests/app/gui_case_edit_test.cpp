@@ -1,6 +1,7 @@
 // The case screen on the demo server: the panel editors and the labels they
 // change, an empty case, Close Case with a notes edit pending, and the health
 // check-list saved on leaving it and cleared between cases.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -63,7 +64,9 @@ TEST_F(CaseEdit, EachEditorWritesItsFieldsAndTheLabelsFollow) {
         In<QLineEdit>(d, "CaseNumberEdit")->setText("C-77");
         In<QLineEdit>(d, "RoomEdit")->setText("12");
         In<QLineEdit>(d, "BedEdit")->clear();
-        QTest::keyClick(&d, Qt::Key_Return);  // Enter saves
+        QApplication::setActiveWindow(&d);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+        QTest::keyClick(&d, Qt::Key_S, Qt::AltModifier);  // Enter moves on here; Alt+S saves
     });
     S().CaseEdit->Shape7MouseDown();
     StringList c = Case(seq);
@@ -156,7 +159,7 @@ TEST_F(CaseEdit, CloseCaseSavesThePendingNotesAndCancelsTheOpenQuotes) {
     std::vector<std::string> quoteSeqs;
     for (; row < OpenRows().rowCount() && quoteSeqs.empty(); ++row) {
         cRecordBatch needs;
-        if (!needs.Query(session.DataServer.get(), "CaseNeeds", "L2", OpenRows().Object(row)->Seq, "", 0, 100, "f1",
+        if (!needs.Query(session.DataServer.get(), "CaseNeeds", "L2", OpenRows().At(row)->Seq, "", 0, 100, "f1",
                          "", "", "F") ||
             !needs.Set->First())
             continue;
@@ -194,7 +197,7 @@ TEST_F(CaseEdit, CloseCaseSavesThePendingNotesAndCancelsTheOpenQuotes) {
     }
     EXPECT_EQ(main->Case.EditMode, 0);
     EXPECT_TRUE(main->HostedPanel("OpenCaseList")->isVisibleTo(main.get()));
-    for (int i = 0; i < OpenRows().rowCount(); ++i) EXPECT_NE(OpenRows().Object(i)->Seq, seq);
+    for (int i = 0; i < OpenRows().rowCount(); ++i) EXPECT_NE(OpenRows().At(i)->Seq, seq);
 }
 
 TEST_F(CaseEdit, ChecklistRoundTripsHostileTextAndNeverCarriesTicksToTheNextCase) {

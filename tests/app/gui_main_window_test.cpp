@@ -160,8 +160,8 @@ TEST_F(ActivatedMainWindow, LoadsTheUsersHospitalAndCases) {
     ASSERT_GT(rows.rowCount(), 1);
     bool anyStatus = false;
     for (int i = 0; i < rows.rowCount(); ++i) {
-        EXPECT_EQ(rows.Object(i)->CaseWorkerSeq, main->User.UserSeq);
-        anyStatus = anyStatus || !rows.Object(i)->Status.empty();
+        EXPECT_EQ(rows.At(i)->CaseWorkerSeq, main->User.UserSeq);
+        anyStatus = anyStatus || !rows.At(i)->Status.empty();
         if (i > 0) {
             EXPECT_LE(QString::fromStdString(rows.Text(i - 1)).compare(QString::fromStdString(rows.Text(i)),
                                                                        Qt::CaseInsensitive),
@@ -226,7 +226,9 @@ TEST_F(ActivatedMainWindow, ResizesFromItsDesignSize) {
     EXPECT_EQ(list->size(), designList + QSize(408, 302));
     const auto* header = main->findChild<QHeaderView*>("OpenCasesHeader");
     const int widths[] = {200, 130, 70, 50, 100, 100, 40, 70, 150, 240};
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(header->sectionSize(i), widths[i]) << i;
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(header->sectionSize(i), widths[i]) << i;
+    // The last column takes the width the window gained.
+    EXPECT_GE(header->sectionSize(9), widths[9] + 400);
     main->ShowPanel("ClosedCaseList");
     EXPECT_EQ(main->Screens().CaseListPrev->PageSize(), designPage + 302 / 23);
 }

@@ -47,7 +47,7 @@ protected:
     }
     cCaseListModel& Rows() const { return OpenRows(); }
     std::string OpenCase(int row) {
-        const std::string seq = Rows().Object(row)->Seq;
+        const std::string seq = Rows().At(row)->Seq;
         S().CaseList->OpenCasesListBoxClick(Rows().index(row));
         return seq;
     }
@@ -62,7 +62,7 @@ protected:
     }
     int RowOf(const std::string& seq) const {
         for (int row = 0; row < Rows().rowCount(); ++row)
-            if (Rows().Object(row)->Seq == seq) return row;
+            if (Rows().At(row)->Seq == seq) return row;
         return -1;
     }
     QLabel* EmptyText() const { return S().CaseList->LoadState().EmptyText(); }
@@ -75,7 +75,7 @@ TEST_F(ServerAway, FailedCaseLoadShowsNothingOfTheLastCaseAndWritesNothing) {
     OpenCase(0);
     const std::string firstNote = ControlText(memo);
     S().CaseNavigation->CaseListImageButtonClick();
-    const std::string other = Rows().Object(1)->Seq;
+    const std::string other = Rows().At(1)->Seq;
     const std::string otherNote = StoredNote(other);
     ASSERT_NE(firstNote, otherNote);
 

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <set>
 
+#include "add_case_form.h"
 #include "case_list_form.h"
 #include "case_list_model.h"
 #include "case_navigation_form.h"
@@ -31,6 +32,9 @@
 #include "matching_list.h"
 #include "matching_providers_form.h"
 #include "need_list_model.h"
+#include "patient_editors.h"
+#include "health_detail_forms.h"
+#include "provider_info_form.h"
 #include "quote_list_model.h"
 #include "record_batch.h"
 
@@ -142,7 +146,7 @@ TEST_F(DischargeScreens, PlannerWalksFromANewNeedToAnAwardedApprovedPlan) {
     std::set<std::string> asked;
     dialogs.InDialog([&](QDialog&) {
         TMatchingProvidersForm& matching = *D().MatchingProviders;
-        const auto& rows = matching.Rows().Rows();
+        const auto& rows = matching.Rows().Items();
         for (int r = 0; r < static_cast<int>(rows.size()) && asked.size() < 2; ++r) {
             if (rows[static_cast<std::size_t>(r)].Value("Seq") != need || matching.TickBox(r).isEmpty()) continue;
             matching.MatchingProvidersListBoxMouseDown(matching.TickBox(r).center());
@@ -274,7 +278,7 @@ TEST_F(DischargeScreens, ProviderRequestsNeedATickAndTheirErrorsStandOnTheirOwnL
         matching.SendProviderRequestsImageButtonClick();
         EXPECT_EQ(TakeShown(), std::vector<std::string>{"Please select one or more providers"});
         // A provider that lost its e-mail addresses cannot be asked.
-        const auto& rows = matching.Rows().Rows();
+        const auto& rows = matching.Rows().Items();
         int row = 0;
         while (row < static_cast<int>(rows.size()) && (rows[static_cast<std::size_t>(row)].IsProvider() ||
                                                        matching.TickBox(row).isEmpty()))
@@ -369,6 +373,19 @@ TEST_F(DischargeScreens, CategoryTicksRoundTripAndTheTwoBoxesOf139AreOneItem) {
     EXPECT_FALSE(form.Box("S139_1")->isChecked());
     form.SaveButtonClick();
     EXPECT_EQ(Links(provider), links);
+}
+
+TEST_F(DischargeScreens, EveryDialogFitsASmallScreen) {
+    // 1280x720 logical pixels (also 1920x1080 at 150 %) less a window frame.
+    const QSize screen(1260, 680);
+    cCaseScreens& s = S();
+    for (QDialog* d : std::initializer_list<QDialog*>{
+             D().ItemDetail, D().ChangeStatus, D().MatchingProviders, D().ProviderInfo, D().CaseNeedSelection,
+             D().CategorySelection, s.AddCase.get(), s.PatientIdentificationEdit.get(), s.PatientAdmission.get(),
+             s.PatientInfoEdit.get(), s.PatientEditDischarge.get(), s.PatientHealthDetailNoEdit.get()}) {
+        EXPECT_TRUE(screen.expandedTo(d->minimumSizeHint()) == screen) << d->objectName().toStdString();
+        EXPECT_TRUE(screen.expandedTo(d->size()) == screen) << d->objectName().toStdString();
+    }
 }
 
 }  // namespace
