@@ -2,9 +2,7 @@
 
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPlainTextEdit>
 
-#include "dialog_seam.h"
 #include "image_button.h"
 
 namespace dalvero {
@@ -21,24 +19,6 @@ void cCaseDialog::keyPressEvent(QKeyEvent* event) {
 void cCaseDialog::BindButton(QLabel* image, std::function<void()> action) {
     connect(cImageButton::Painted(image, ImageButtonArt::Shape::Button), &cImageButton::clicked, this,
             std::move(action));
-}
-
-void LimitNoteLength(QPlainTextEdit* memo, int maxBytes) {
-    QObject::connect(memo, &QPlainTextEdit::textChanged, memo, [memo, maxBytes] {
-        const QString text = memo->toPlainText();
-        if (text.toUtf8().size() <= maxBytes) return;
-        // Cut at a character boundary: drop characters until the bytes fit.
-        QString cut = text.left(maxBytes);
-        while (cut.toUtf8().size() > maxBytes) cut.chop(1);
-        const QSignalBlocker quiet(memo);
-        memo->setPlainText(cut);
-        memo->moveCursor(QTextCursor::End);
-        memo->document()->setModified(true);
-        ShowMessageBox(memo->window(),
-                       "This note can hold " + std::to_string(maxBytes) +
-                           " characters at most; the text past that was not kept.",
-                       "Note too long");
-    });
 }
 
 }  // namespace dalvero

@@ -7,7 +7,6 @@
 #include <functional>
 
 class QLabel;
-class QPlainTextEdit;
 
 namespace dalvero {
 
@@ -23,9 +22,5 @@ protected:
     // Paints the image button and runs action on its click.
     void BindButton(QLabel* image, std::function<void()> action);
 };
-
-// The most a note may hold, in UTF-8 bytes, so that it always fits one
-// request; longer text typed or pasted is cut there and the user told.
-void LimitNoteLength(QPlainTextEdit* memo, int maxBytes);
 
 }  // namespace dalvero

@@ -3,7 +3,6 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 
-#include "case_dialog.h"
 #include "case_labels.h"
 #include "case_list_navigation_form.h"
 #include "case_navigation_form.h"
@@ -16,6 +15,7 @@
 #include "image_button.h"
 #include "item_list_model.h"
 #include "main_window_state.h"
+#include "note_limit.h"
 #include "patient_editors.h"
 #include "record_batch.h"
 #include "record_ops.h"
@@ -36,8 +36,6 @@ constexpr char kJoinedFields[] =
     "f33,f34,f35,f36,f37,f39,f40,f41,f42,f43,f44,f45";
 constexpr char kCaseAliases[] =
     "P=Patients:f10,cm=Personnel:f23,ip=InsuranceTypes:f19,is=InsuranceTypes:f20,it=InsuranceTypes:f21";
-// The diagnosis notes fit one request with room to spare.
-constexpr int kNoteBytes = 16000;
 constexpr int kMostRows = 1000;
 // Query option: the keys are no typed dates.
 constexpr char kNoDateKeys[] = "N";
@@ -79,7 +77,7 @@ TCaseEditForm::TCaseEditForm(MainWindowState& main, cCaseScreens& screens)
     connect(cImageButton::Painted(ui->CloseCaseImageButton, ImageButtonArt::Shape::Button), &cImageButton::clicked,
             this, &TCaseEditForm::CloseCaseImageButtonClick);
     for (QWidget* shape : {ui->Shape1, ui->Shape5, ui->Shape7, ui->DischargeEditShape}) shape->installEventFilter(this);
-    LimitNoteLength(ui->CaseDiagnosisMemo, kNoteBytes);
+    LimitNoteLength(ui->CaseDiagnosisMemo, cs::kDiagnosisNoteBytes);
 }
 
 TCaseEditForm::~TCaseEditForm() = default;
@@ -125,6 +123,8 @@ bool TCaseEditForm::FillCaseForm() {
     for (const auto& [number, control] : main_.CaseEditControls) {
         SetControlText(control, v.Value("f" + number));
         SetFieldChanged(control, false);
+        main_.FieldSaves.Loaded(catalogue::tbl::kCases, main_.CurrentCaseSeq, ToIntDef(number, 0),
+                                v.Value("f" + number));
     }
     content_.Loaded(main_.CurrentCaseSeq);
     std::vector<QWidget*> controls;
@@ -239,26 +239,38 @@ void TCaseEditForm::CloseCaseImageButtonClick() {
     ui->SaveNewCaseImageButton->hide();
     main_.HideCaseInformation();
     main_.ShowPanel("OpenCaseList");
-    CancelOpenQuotes(caseSeq);
+    // After the close, which the server would otherwise refuse them for;
+    // quotes left open would go on waiting for providers.
+    while (!CancelOpenQuotes(caseSeq))
+        if (ShowMessageBox(this,
+                           "The case is closed, but not all of its quotes could be cancelled: the data server cannot "
+                           "be reached.\nRetry to cancel them now?",
+                           "Error", QMessageBox::Retry | QMessageBox::Cancel) != QMessageBox::Retry)
+            break;
 }
 
-void TCaseEditForm::CancelOpenQuotes(const std::string& caseSeq) {
+bool TCaseEditForm::CancelOpenQuotes(const std::string& caseSeq) {
     dbServerConnection& db = *main_.Session.DataServer;
     cRecordBatch needs;
     if (!needs.Query(&db, cat::tbl::kCaseNeeds, cat::kListByOwner, caseSeq, "", 0, kMostRows, "f1", "", "", "F", "",
-                     kNoDateKeys) ||
-        !needs.Set->First())
-        return;
+                     kNoDateKeys))
+        return false;
+    if (!needs.Set->First()) return true;
+    bool all = true;
     do {
         cRecordBatch quotes;
         if (!quotes.Query(&db, cat::tbl::kCaseNeedsQuote, cat::kListByOwner, needs.Set->Seq, "", 0, kMostRows, "f18",
-                          "", "", "F", "", kNoDateKeys) ||
-            !quotes.Set->First())
+                          "", "", "F", "", kNoDateKeys)) {
+            all = false;
             continue;
-        do UpdateRecord(db, cat::tbl::kCaseNeedsQuote, quotes.Set->Seq,
-                        {F(cat::quotes::kClosingMark) + "=" + cat::quotes::kClosedMark});
+        }
+        if (!quotes.Set->First()) continue;
+        do all = UpdateRecord(db, cat::tbl::kCaseNeedsQuote, quotes.Set->Seq,
+                              {F(cat::quotes::kClosingMark) + "=" + cat::quotes::kClosedMark}) &&
+                 all;
         while (quotes.Set->Next());
     } while (needs.Set->Next());
+    return all;
 }
 
 }  // namespace dalvero

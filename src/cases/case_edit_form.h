@@ -78,7 +78,9 @@ private:
     // again after it closes. An editor that cannot load is not shown.
     template <typename Editor>
     void OpenEditor(Editor& editor);
-    void CancelOpenQuotes(const std::string& caseSeq);
+    // Marks every quote of the case's needs closed; false when a read or a
+    // write failed (each is tried).
+    bool CancelOpenQuotes(const std::string& caseSeq);
 
     std::unique_ptr<Ui::TCaseEditForm> ui;
     MainWindowState& main_;

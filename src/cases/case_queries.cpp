@@ -96,8 +96,8 @@ std::optional<std::vector<cCaseObject>> QueryOpenCases(dbServerConnection& db, c
                                       kCaseListAliases, true);
 }
 
-void ApplyCaseStatuses(dbServerConnection& functions, std::vector<cCaseObject>& rows) {
-    if (rows.empty()) return;
+bool ApplyCaseStatuses(dbServerConnection& functions, std::vector<cCaseObject>& rows) {
+    if (rows.empty()) return true;
     std::map<std::string, std::size_t> rowOfSeq;
     std::vector<std::string> seqs;
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -106,13 +106,14 @@ void ApplyCaseStatuses(dbServerConnection& functions, std::vector<cCaseObject>& 
     }
     cJsonNode command;
     BuildGetCaseStatus(command, seqs);
-    if (!RunFunctionCommand(functions, command)) return;
+    if (!RunFunctionCommand(functions, command)) return false;
     cJsonNode* statuses = command.GetMember(fncmd::kStatusList);
-    if (!statuses) return;
+    if (!statuses) return false;
     for (int i = 0; i < statuses->Count(); ++i) {
         const auto row = rowOfSeq.find(statuses->NameAt(static_cast<std::size_t>(i)));
         if (row != rowOfSeq.end()) rows[row->second].Status = statuses->ValueAt(static_cast<std::size_t>(i));
     }
+    return true;
 }
 
 bool QueryPreviousCases(cRecordBatch& batch, dbServerConnection& db, const CaseListOwner& owner, int pageSize) {

@@ -32,8 +32,9 @@ std::vector<cCaseObject> CaseRows(cBatchSet& set, bool withApproval);
 std::optional<std::vector<cCaseObject>> QueryOpenCases(dbServerConnection& db, const CaseListOwner& owner);
 
 // Each row's status from the FunctionServer's "getcasestatus"; statuses for
-// cases not in rows are skipped, and a failed command leaves them as they are.
-void ApplyCaseStatuses(dbServerConnection& functions, std::vector<cCaseObject>& rows);
+// cases not in rows are skipped. False when the command failed, which leaves
+// the statuses as they are.
+bool ApplyCaseStatuses(dbServerConnection& functions, std::vector<cCaseObject>& rows);
 
 // The first page of closed cases, pageSize records at most, into batch.
 bool QueryPreviousCases(cRecordBatch& batch, dbServerConnection& db, const CaseListOwner& owner, int pageSize);

@@ -4,7 +4,10 @@
 #include <QEvent>
 #include <QLabel>
 
+#include <optional>
+
 #include "dialog_seam.h"
+#include "field_saves.h"
 #include "health_checklist.h"
 #include "health_checklist_view.h"
 #include "image_button.h"
@@ -57,7 +60,6 @@ bool TPatientHealthDetailForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TPatientHealthDetailForm::Clear() {
     SavePending();
-    changed_ = false;
     caseSeq_.clear();
     view_->SetDetail({});
 }
@@ -73,16 +75,24 @@ void TPatientHealthDetailForm::LoadHealthDetail() {
         return;
     }
     caseSeq_ = main_.CurrentCaseSeq;
+    const std::optional<std::string> kept = TakeRecoveredText(catalogue::tbl::kCases, caseSeq_, cs::kHealthDetails);
+    if (kept && ShowMessageBox(this,
+                               "Check-list entries made here earlier could not be saved and were kept.\n\nPut "
+                               "them back?",
+                               "Recovered Text", QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::Question) == QMessageBox::Yes) {
+        view_->SetDetail(ParseHealthDetail(*kept));
+        changed_ = true;
+    }
 }
 
 void TPatientHealthDetailForm::SavePending() {
     if (!changed_ || caseSeq_.empty()) return;
-    const StringList values{kField + "=" + HealthDetailText(view_->Detail())};
-    if (!UpdateRecord(*main_.Session.DataServer, catalogue::tbl::kCases, caseSeq_, values)) {
-        ShowMessageBox(this, "The health details could not be saved; please try again.", "Error");
-        return;
-    }
+    // The field saves keep what the server does not take, retry it with the
+    // case fields and, when nobody answers, put it in a recovery file.
     changed_ = false;
+    main_.FieldSaves.SaveText(*main_.Session.DataServer, catalogue::tbl::kCases, caseSeq_, cs::kHealthDetails,
+                              HealthDetailText(view_->Detail()), this);
 }
 
 TPatientHealthDetailNoEditForm::TPatientHealthDetailNoEditForm(MainWindowState& main, QWidget* parent)

@@ -2,12 +2,14 @@
 // The four modal editors of the case screen's panels. Each reads the open
 // case (and patient) when loaded; a failed read says so and the editor is not
 // shown, so that its empty fields can never be saved over the record. Save
-// writes and closes; a failed write keeps the editor open with the typing.
+// writes only the fields the user changed, each with the value it was loaded
+// with, and closes; a failed write keeps the editor open with the typing.
 
 #include <memory>
 #include <string>
 
 #include "case_dialog.h"
+#include "string_list.h"
 
 namespace Ui {
 class TPatientIdentificationEditForm;
@@ -40,12 +42,21 @@ protected:
     void DefaultAction() override { SaveNewCaseImageButtonClick(); }
 
 private:
+    // What the editor holds now, as "fN=value" items.
+    StringList PatientValues() const;
+    StringList CaseValues() const;
+
     std::unique_ptr<Ui::TPatientIdentificationEditForm> ui;
     MainWindowState& main_;
     cDigitEdit* ssn_;
     cPhoneEdit* phone_;
     cPhoneEdit* phone2_;
     QString lastValidSsn_;
+    // The records as read, and what the editor showed of them when loaded.
+    StringList patient_;
+    StringList shownPatient_;
+    StringList case_;
+    StringList shownCase_;
 };
 
 // "Patient Admission Information": admission date, case number, room, bed.
@@ -61,9 +72,15 @@ protected:
     void DefaultAction() override { SaveNewCaseImageButtonClick(); }
 
 private:
+    // What the editor holds now, as "fN=value" items.
+    StringList CaseValues() const;
+
     std::unique_ptr<Ui::TPatientAdmissionForm> ui;
     MainWindowState& main_;
     cDateEdit* admitDate_;
+    // The records as read, and what the editor showed of them when loaded.
+    StringList case_;
+    StringList shownCase_;
 };
 
 // "Edit Patient Information": birth date, height, weight, gender, marital
@@ -80,9 +97,18 @@ protected:
     void DefaultAction() override { SaveNewCaseImageButtonClick(); }
 
 private:
+    // What the editor holds now, as "fN=value" items.
+    StringList PatientValues() const;
+    StringList CaseValues() const;
+
     std::unique_ptr<Ui::TPatientInfoEditForm> ui;
     MainWindowState& main_;
     cDateEdit* birthday_;
+    // The records as read, and what the editor showed of them when loaded.
+    StringList patient_;
+    StringList shownPatient_;
+    StringList case_;
+    StringList shownCase_;
 };
 
 // "Edit Patient Discharge Information": discharge date and time, case
@@ -99,10 +125,16 @@ protected:
     void DefaultAction() override { SaveNewCaseImageButtonClick(); }
 
 private:
+    // What the editor holds now, as "fN=value" items.
+    StringList CaseValues() const;
+
     std::unique_ptr<Ui::TPatientEditDischargeForm> ui;
     MainWindowState& main_;
     cDateEdit* date_;
     cTimeEdit* time_;
+    // The records as read, and what the editor showed of them when loaded.
+    StringList case_;
+    StringList shownCase_;
 };
 
 }  // namespace dalvero

@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "dialog_seam.h"
+
 class QHeaderView;
 class QListView;
 
@@ -24,7 +26,7 @@ class cDateEdit;
 class cDischargeScreens;
 class cQuoteListModel;
 
-class TDischargeItemDetailForm : public QDialog {
+class TDischargeItemDetailForm : public QDialog, public cKeepsUnsaved {
     Q_OBJECT
 public:
     enum Mark { kCategoryMark, kDateMark, kTimeMark, kDescriptionMark, kDeliveredMark, kMarks };
@@ -49,6 +51,10 @@ public:
 
     // Drops the change marks and hides the save button.
     void ForgetChanges();
+    // The unattended logoff: an unsaved description goes to a recovery
+    // file, offered back when the same need (or a new need of the same
+    // case) is next opened.
+    void KeepUnsaved() override;
 
     bool Marked(Mark mark) const { return marks_[mark]; }
     bool SaveShown() const;
@@ -70,6 +76,10 @@ private:
     void SetMark(Mark mark);
     void ClearMarks();
     void ShowSave(bool shown);
+    // The record a recovered description belongs to: the need, or for a
+    // need being added, its case.
+    std::string RecoverySeq() const;
+    void OfferRecoveredDescription();
     // Closes; a close that did not follow an add or a delete refreshes the
     // need's status in the needs list.
     void CloseDialog(bool afterWrite);
