@@ -99,7 +99,7 @@ std::optional<WriteRefusal> CheckCaseOpen(Storage& storage, std::string_view tab
         return std::nullopt;
     }
     if (!theCase || !IsYesText(theCase->Field(cat::cases::kClosed))) return std::nullopt;
-    return WriteRefusal{WriteRefusal::Why::CaseClosed, ClosedCaseText(storage, *theCase)};
+    return WriteRefusal{WriteRefusal::Why::CaseClosed, ClosedCaseText(storage, *theCase), theCase->seq};
 }
 
 std::string ClosedCaseText(Storage& storage, const Record& theCase) {

@@ -12,6 +12,7 @@
 // Each check reads at most the case and one need, by Seq. A broken rule
 // comes back as a refusal whose text the user is shown.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,13 +25,16 @@ struct WriteRefusal {
     enum class Why { BadValue, CaseClosed };
     Why why = Why::BadValue;
     std::string text;
+    std::int64_t caseSeq = 0;  // the closed case
 };
 
 // The values' own form: dates and text lengths. None when they keep it.
 std::optional<WriteRefusal> CheckValueForm(std::string_view table, const FieldValues& values);
 
 // Whether the case a write to table belongs to is open. existing: the record
-// updated, none for an add.
+// updated, none for an add. storage: the store itself, so that reads made for
+// the check leave no trail; the refusal names what a caller must let only
+// those who may see the case hear.
 std::optional<WriteRefusal> CheckCaseOpen(Storage& storage, std::string_view table, const FieldValues& values,
                                           const Record* existing);
 

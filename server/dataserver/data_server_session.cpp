@@ -141,7 +141,7 @@ std::string DataServerSession::Handle(const frame::Header& header, std::string_v
             return AsPerson([&](Storage& view) { return HandleQuery(view, payload); });
         if (header.command == cmd::kRecord)
             return AsPerson([&](Storage& view) {
-                return HandleRecordRequest(view, header.subCommand, payload, who_->person);
+                return HandleRecordRequest(view, header.subCommand, payload, {&storage_, who_->person});
             });
         throw RequestError(ErrorCode::UnknownCommand, "Unknown command " + std::to_string(header.command) + "/" +
                                                           std::to_string(header.subCommand));

@@ -58,31 +58,47 @@ void StampCloser(const TableDef& table, FieldValues& values, std::int64_t person
     values[catalogue::cases::kClosedBy] = SameText(closed->second, catalogue::kYes) ? std::to_string(person) : "";
 }
 
-std::int64_t AddRecord(Storage& storage, const TableDef& table, const StringList& items, std::int64_t person) {
+// A refusal that tells of a record goes only to someone who may read it;
+// anyone else meets the view's own refusal of the write.
+bool MaySee(Storage& view, std::string_view table, std::int64_t seq) { return view.Read(table, seq).has_value(); }
+
+std::int64_t AddRecord(Storage& view, const TableDef& table, const StringList& items, const WriteContext& writer) {
+    Storage& store = writer.store ? *writer.store : view;
     FieldValues values = ValueItems(table, items);
     Refuse(CheckValueForm(table.name, values));
-    Refuse(CheckCaseOpen(storage, table.name, values, nullptr));
-    StampCloser(table, values, person);
-    return storage.Add(table.name, values);
+    const std::optional<WriteRefusal> closed = CheckCaseOpen(store, table.name, values, nullptr);
+    if (closed && MaySee(view, catalogue::tbl::kCases, closed->caseSeq)) Refuse(closed);
+    StampCloser(table, values, writer.person);
+    return view.Add(table.name, values);
 }
 
 // Fields sent with the value they were loaded with are written only while
 // that is still the stored value: two people on one field do not overwrite
 // each other unseen.
-void UpdateRecord(Storage& storage, const TableDef& table, const StringList& items, std::int64_t person) {
+void UpdateRecord(Storage& view, const TableDef& table, const StringList& items, const WriteContext& writer) {
+    Storage& store = writer.store ? *writer.store : view;
     const std::int64_t seq = ParseSeq(items.Value("Seq"));
     FieldValues values = ValueItems(table, items);
     const FieldValues loaded = ValueItems(table, items, true);
     Refuse(CheckValueForm(table.name, values));
-    const std::optional<Record> existing = storage.Read(table.name, seq);
-    if (!existing) throw RequestError(ErrorCode::NotFound, "No record " + std::to_string(seq) + " in " + table.name);
-    Refuse(CheckCaseOpen(storage, table.name, values, &*existing));
-    for (const auto& [field, was] : loaded)
-        if (existing->Field(field) != was)
-            throw RequestError(ErrorCode::Changed, "Someone else changed f" + std::to_string(field) + " of " +
-                                                       table.name + " since it was loaded");
-    StampCloser(table, values, person);
-    if (!storage.Update(table.name, seq, values))
+    const std::optional<Record> existing = store.Read(table.name, seq);
+    const auto changed = [&] {
+        for (const auto& [field, was] : loaded)
+            if (existing->Field(field) != was) return field;
+        return 0;
+    };
+    if (existing) {
+        const std::optional<WriteRefusal> closed = CheckCaseOpen(store, table.name, values, &*existing);
+        const int field = changed();
+        if ((closed || field != 0) && MaySee(view, table.name, seq)) {
+            if (closed && MaySee(view, catalogue::tbl::kCases, closed->caseSeq)) Refuse(closed);
+            if (field != 0)
+                throw RequestError(ErrorCode::Changed, "Someone else changed f" + std::to_string(field) + " of " +
+                                                           table.name + " since it was loaded");
+        }
+    }
+    StampCloser(table, values, writer.person);
+    if (!view.Update(table.name, seq, values))
         throw RequestError(ErrorCode::NotFound, "No record " + std::to_string(seq) + " in " + table.name);
 }
 
@@ -142,14 +158,14 @@ std::string FieldsReply(Storage& storage, const TableDef& table, const StringLis
 }  // namespace
 
 std::string HandleRecordRequest(Storage& storage, std::uint32_t subCommand, std::string_view payload,
-                                std::int64_t person) {
+                                const WriteContext& writer) {
     const StringList items(ParseCommaText(payload));
     const TableDef& table = RequireTable(items.Value("TableName"));
     switch (subCommand) {
         case frame::sub::kAdd:
-            return std::to_string(AddRecord(storage, table, items, person));
+            return std::to_string(AddRecord(storage, table, items, writer));
         case frame::sub::kUpdate:
-            UpdateRecord(storage, table, items, person);
+            UpdateRecord(storage, table, items, writer);
             return kDone;
         case frame::sub::kDelete: {
             const std::int64_t seq = ParseSeq(items.Value("Seq"));

@@ -23,9 +23,16 @@
 
 namespace dalvero::server {
 
-// Throws RequestError for requests it cannot serve. person: the Personnel
-// Seq of who writes, kept with a case they close.
+// Who writes, and the store the write rules read: their reads are the
+// server's, not the person's, and leave no trail.
+struct WriteContext {
+    Storage* store = nullptr;  // none: the rules read through the person's view
+    std::int64_t person = 0;   // Personnel Seq, kept with a case they close
+};
+
+// Throws RequestError for requests it cannot serve. A refusal that tells of
+// a record (closed, changed) reaches only someone who may read it.
 std::string HandleRecordRequest(Storage& storage, std::uint32_t subCommand, std::string_view payload,
-                                std::int64_t person = 0);
+                                const WriteContext& writer = {});
 
 }  // namespace dalvero::server
