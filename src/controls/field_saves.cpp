@@ -85,7 +85,7 @@ bool cFieldSaves::Write(dbServerConnection& db, const Unsaved& field) {
     const auto loaded = loaded_.find(KeyOf(field));
     if (loaded != loaded_.end()) values.push_back("Loaded." + name + "=" + loaded->second);
     if (!UpdateRecord(db, field.table, field.seq, values)) return false;
-    loaded_[KeyOf(field)] = field.text;
+    if (loaded != loaded_.end()) loaded->second = field.text;
     return true;
 }
 
