@@ -9,6 +9,7 @@ packages=(
   libssl-dev libsqlite3-dev libcurl4-openssl-dev
   libgtest-dev libgmock-dev
   xvfb xauth
+  poppler-utils
 )
 
 missing=()

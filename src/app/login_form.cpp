@@ -157,8 +157,8 @@ void TLoginForm::LoginButtonClick() {
     ui->ConnectingLabel->show();
     repaint();
 
-    mainWindow_->IsAdministrator = false;
-    mainWindow_->IsDischargePlanner = false;
+    mainWindow_->User.IsAdministrator = false;
+    mainWindow_->User.IsDischargePlanner = false;
     std::string role;
     bool valid = false;
     // The typed password is not kept anywhere.
@@ -172,11 +172,11 @@ void TLoginForm::LoginButtonClick() {
         valid = true;
         session_.FunctionServer->Session = token;
         if (IsYes(session_.UserField(pe::kAdministrator))) {
-            mainWindow_->IsAdministrator = true;
+            mainWindow_->User.IsAdministrator = true;
             role = "Administrator";
         }
         if (IsYes(session_.UserField(pe::kDischargePlanner))) {
-            mainWindow_->IsDischargePlanner = true;
+            mainWindow_->User.IsDischargePlanner = true;
             if (!role.empty()) role += ", ";
             role += "Discharge Planner";
         }

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -58,7 +59,7 @@ QWidget* PlaceholderPanel(const char* name) {
 }  // namespace
 
 TForm1::TForm1(ClientSession& session)
-    : MainWindowState(session),
+    : MainWindowState(session, *this),
       TimeoutTimer(new QTimer(this)),
       // Not quit(), which every window may refuse (one asking about unsaved
       // changes would keep the patient on screen).
@@ -85,8 +86,8 @@ TForm1::TForm1(ClientSession& session)
     // The open case's shared parts go with the case screen when its load fails.
     screens_->CaseEdit->Content().AddList([this] {
         historyRows_->Clear();
-        PatientRecord.clear();
-        CaseFieldValues.clear();
+        Case.PatientRecord.clear();
+        Case.CaseFieldValues.clear();
     });
 
     TimeoutTimer->setObjectName("TimeoutTimer");
@@ -100,7 +101,7 @@ TForm1::~TForm1() {
     // The hosted panels outlive this object's state while the window's
     // children are torn down: nothing may call back into it then.
     QCoreApplication::instance()->removeEventFilter(this);
-    for (const auto& [number, control] : CaseEditControls) ControlEvents::Of(control).Exit = nullptr;
+    for (const auto& [number, control] : Case.CaseEditControls) ControlEvents::Of(control).Exit = nullptr;
 }
 
 QLabel* TForm1::PersonnelStatusLabel() const { return ui->PersonnelStatusLabel; }
@@ -147,8 +148,8 @@ void TForm1::BuildPanelMap() {
 
 void TForm1::BindCaseEditControls() {
     TCaseEditForm& edit = *screens_->CaseEdit;
-    CaseEditControls.emplace_back(std::to_string(cat::cases::kDiagnosisNote), edit.CaseDiagnosisMemo());
-    for (const auto& [number, control] : CaseEditControls) {
+    Case.CaseEditControls.emplace_back(std::to_string(cat::cases::kDiagnosisNote), edit.CaseDiagnosisMemo());
+    for (const auto& [number, control] : Case.CaseEditControls) {
         SetFieldTag(control, ToIntDef(number, 0));
         edit.AttachChangeHandler(control);
         ControlEvents& events = ControlEvents::Of(control);
@@ -171,32 +172,32 @@ void TForm1::FormActivate() {
     BuildPanelMap();
     BindCaseEditControls();
     WireDischargeTabs();
-    HospitalSeq = Session.UserField(9);
-    UserSeq = Session.UserField(1);
+    User.HospitalSeq = Session.UserField(9);
+    User.UserSeq = Session.UserField(1);
     ui->UserNameLabel->show();
     ui->PersonnelStatusLabel->show();
     // Before anything can stop the start-up: no one else may see the tab.
-    screens_->ListNavigation->ShowAdminImage()->setVisible(IsAdministrator);
+    screens_->ListNavigation->ShowAdminImage()->setVisible(User.IsAdministrator);
     LoadCaseWorkers();
-    EditMode = 0;
+    Case.EditMode = 0;
     ShowPanel("OpenCaseList");
 
-    if (!ReadRecord(*Session.DataServer, cat::tbl::kProviderEntities, HospitalSeq, HospitalRecord)) {
+    if (!ReadRecord(*Session.DataServer, cat::tbl::kProviderEntities, User.HospitalSeq, User.HospitalRecord)) {
         ShowMessageBox(this, "Couldn't find the hospital", "Error");
         return;
     }
-    if (HospitalRecord.size() > 26) HospitalField26 = HospitalRecord[26];
+    if (User.HospitalRecord.size() > 26) User.HospitalField26 = User.HospitalRecord[26];
     ShowHospitalLogo();
-    const std::string hospitalName = Item(HospitalRecord, cat::providers::kName);
+    const std::string hospitalName = Item(User.HospitalRecord, cat::providers::kName);
     ui->HospitalNameLabel->setText(QString::fromStdString(hospitalName));
     SetApplicationTitle(hospitalName);
     ui->UserNameLabel->setText(QString::fromStdString(Session.UserField(cat::personnel::kTitle) + " " +
                                                       Session.UserField(cat::personnel::kFirstName) + " " +
                                                       Session.UserField(cat::personnel::kLastName)));
-    CurrentPatientSeq.clear();
-    CurrentCaseSeq.clear();
-    PreviousPatientSeq.clear();
-    PreviousCaseSeq.clear();
+    Case.CurrentPatientSeq.clear();
+    Case.CurrentCaseSeq.clear();
+    Case.PreviousPatientSeq.clear();
+    Case.PreviousCaseSeq.clear();
     LoadOpenCaseList();
     ShowPanel("OpenCaseList");
 }
@@ -205,7 +206,7 @@ void TForm1::ShowHospitalLogo() {
     dbServerConnection& db = *Session.DataServer;
     const std::string download = Session.ApplicationFolder + "tmp.jpg";
     const bool received =
-        db.GetRecordFile(cat::tbl::kProviderEntities, HospitalSeq, cat::providers::kLogoSlot, download);
+        db.GetRecordFile(cat::tbl::kProviderEntities, User.HospitalSeq, cat::providers::kLogoSlot, download);
     QPixmap logo;
     if (received && logo.load(QString::fromStdString(download), "JPG")) {
         ui->HospitalNameLabel->hide();
@@ -216,7 +217,7 @@ void TForm1::ShowHospitalLogo() {
         ui->HospitalNameLabel->show();
         const std::string local = Session.ApplicationFolder + "Logo.jpg";
         if (!received && std::filesystem::exists(local))
-            db.PutRecordFile(cat::tbl::kProviderEntities, HospitalSeq, cat::providers::kLogoSlot, local);
+            db.PutRecordFile(cat::tbl::kProviderEntities, User.HospitalSeq, cat::providers::kLogoSlot, local);
     }
     RemoveFile(download);
 }
@@ -267,13 +268,13 @@ void TForm1::LoadOpenCaseList() {
     cCaseListModel& rows = form.Rows();
     form.ClearHover();
     // The rows are about to be freed.
-    CurrentCaseObject = nullptr;
+    Case.CurrentCaseObject = nullptr;
     rows.Clear();
     rows.SetSorted(false);
     SetApplicationTitle("Case List");
     std::optional<std::vector<cCaseObject>> cases =
-        QueryOpenCases(*Session.DataServer, {HospitalSeq, UserSeq, ShowAllOpenCases});
-    OpenListSortColumn = 0;
+        QueryOpenCases(*Session.DataServer, {User.HospitalSeq, User.UserSeq, Lists.ShowAllOpenCases});
+    Lists.OpenListSortColumn = 0;
     if (!cases) {
         rows.SetSorted(true);
         form.LoadState().Failed();
@@ -292,7 +293,7 @@ void TForm1::LoadOpenCaseList() {
     else
         form.LoadState().LoadedInPart(rows.rowCount());
     // The server answers again: field writes it missed can go now.
-    FieldSaves.RetryAll(*Session.DataServer);
+    Saves.FieldSaves.RetryAll(*Session.DataServer);
 }
 
 void TForm1::LoadPreviousCaseList(bool keepPage) {
@@ -300,15 +301,16 @@ void TForm1::LoadPreviousCaseList(bool keepPage) {
     cCaseListModel& rows = form.Rows();
     rows.Clear();
     SetApplicationTitle("Previous Case List");
-    const bool read = keepPage || QueryPreviousCases(PreviousListBatch, *Session.DataServer,
-                                                     {HospitalSeq, UserSeq, ShowAllPreviousCases}, form.PageSize());
+    const CaseListOwner owner{User.HospitalSeq, User.UserSeq, Lists.ShowAllPreviousCases};
+    const bool read =
+        keepPage || QueryPreviousCases(Lists.PreviousListBatch, *Session.DataServer, owner, form.PageSize());
     form.SetPagingButtonsVisible(false);
-    PreviousListSortColumn = 0;
+    Lists.PreviousListSortColumn = 0;
     if (!read) {
         form.LoadState().Failed();
         return;
     }
-    if (cBatchSet* set = PreviousListBatch.Set.get()) {
+    if (cBatchSet* set = Lists.PreviousListBatch.Set.get()) {
         for (cCaseObject& c : CaseRows(*set, false)) {
             std::string text = RowName(c);
             rows.Add(std::move(text), std::move(c));
@@ -318,7 +320,7 @@ void TForm1::LoadPreviousCaseList(bool keepPage) {
     form.LoadState().Loaded(rows.rowCount());
 }
 
-void TForm1::LoadCaseWorkers() { CaseWorkers = QueryCaseWorkers(*Session.DataServer, HospitalSeq); }
+void TForm1::LoadCaseWorkers() { User.CaseWorkers = QueryCaseWorkers(*Session.DataServer, User.HospitalSeq); }
 
 bool TForm1::LoadCaseSubLists(const std::string& caseSeq, bool withoutSeq) {
     bool all = true;
@@ -339,7 +341,7 @@ void TForm1::ClearCaseSubLists() {
 
 bool TForm1::LoadCaseHistory() {
     historyRows_->Clear();
-    std::optional<std::vector<cCaseObject>> cases = QueryCaseHistory(*Session.DataServer, CurrentPatientSeq);
+    std::optional<std::vector<cCaseObject>> cases = QueryCaseHistory(*Session.DataServer, Case.CurrentPatientSeq);
     if (!cases) return false;
     for (cCaseObject& c : *cases) {
         std::string text = DateSortKey(c.AdmitDate);
@@ -353,8 +355,8 @@ std::string TForm1::GetPrimaryPhysician(const std::string& caseSeq) {
 }
 
 void TForm1::SaveFieldOnExit(const std::string& table, const std::string& seq, QWidget* control) {
-    if (EditMode != 1 || !Session.DataServer) return;
-    FieldSaves.Save(*Session.DataServer, table, seq, control);
+    if (Case.EditMode != 1 || !Session.DataServer) return;
+    Saves.FieldSaves.Save(*Session.DataServer, table, seq, control);
 }
 
 // To the case the screen was loaded from: CurrentCaseSeq may already name
@@ -364,21 +366,22 @@ void TForm1::CaseFieldExit(QWidget* control) {
 }
 
 void TForm1::SessionResumed() {
-    if (!FieldSaves.RetryAll(*Session.DataServer))
+    if (!Saves.FieldSaves.RetryAll(*Session.DataServer))
         ShowMessageBox(this, "Some changes could still not be saved; they are tried again when you leave a field.",
                        "Error");
 }
 
 void TForm1::SaveChangedCaseFields() {
-    for (const auto& save : PendingSaves) save();
-    if (EditMode != 1 || !Session.DataServer) return;
-    for (const auto& [number, control] : CaseEditControls)
-        FieldSaves.Save(*Session.DataServer, cat::tbl::kCases, screens_->CaseEdit->LoadedCaseSeq(), control, false);
+    for (const auto& save : Saves.PendingSaves) save();
+    if (Case.EditMode != 1 || !Session.DataServer) return;
+    const std::string caseSeq = screens_->CaseEdit->LoadedCaseSeq();
+    for (const auto& [number, control] : Case.CaseEditControls)
+        Saves.FieldSaves.Save(*Session.DataServer, cat::tbl::kCases, caseSeq, control, false);
 }
 
 void TForm1::SavePendingCaseFields() {
     SaveChangedCaseFields();
-    if (FieldSaves.HasUnsaved()) FieldSaves.Resolve(*Session.DataServer, this);
+    if (Saves.FieldSaves.HasUnsaved()) Saves.FieldSaves.Resolve(*Session.DataServer, this);
 }
 
 void TForm1::ShowCaseInformation(const std::string& caseNumber, const std::string& patientName) {
@@ -393,6 +396,10 @@ void TForm1::HideCaseInformation() {
     ui->MainInfoPanel->hide();
 }
 
+void TForm1::SetApplicationTitle(const std::string& title) {
+    QGuiApplication::setApplicationDisplayName(QString::fromStdString(title));
+}
+
 void TForm1::TimeoutTimerTimer() {
     if (IdleTicks++ <= kMostIdleTicks) return;
     // Before anything that could wait: a later tick must not start the
@@ -400,10 +407,10 @@ void TForm1::TimeoutTimerTimer() {
     TimeoutTimer->stop();
     // Nobody is there to answer: nothing is asked, every window closes, and
     // what the server does not take is kept for the next opening of the case.
-    FieldSaves.GoUnattended();
+    Saves.FieldSaves.GoUnattended();
     CloseDialogsUnattended();
     SaveChangedCaseFields();
-    if (FieldSaves.HasUnsaved()) FieldSaves.KeepUnresolved(*Session.DataServer);
+    if (Saves.FieldSaves.HasUnsaved()) Saves.FieldSaves.KeepUnresolved(*Session.DataServer);
     TerminateAction();
 }
 

@@ -28,7 +28,7 @@ class cCaseListModel;
 class cCaseScreens;
 class cDischargeScreens;
 
-class TForm1 : public QWidget, public MainWindowState {
+class TForm1 : public QWidget, public cWorkspaceActions, public MainWindowState {
     Q_OBJECT
 public:
     explicit TForm1(ClientSession& session);
@@ -46,6 +46,7 @@ public:
     void SavePendingCaseFields() override;
     void ShowCaseInformation(const std::string& caseNumber, const std::string& patientName) override;
     void HideCaseInformation() override;
+    void SetApplicationTitle(const std::string& title) override;
 
     // The one-time start-up of the first activation: panels, the user's
     // hospital and logo, the case workers and the open case list.
@@ -69,6 +70,8 @@ public:
     QWidget* HostedPanel(const std::string& name) const;
 
     QTimer* TimeoutTimer;
+    // Timer ticks since the last user input.
+    int IdleTicks = 0;
     std::function<void()> TerminateAction;
 
 protected:

@@ -34,7 +34,7 @@ constexpr auto Item = RecordItem;
 }  // namespace
 
 TAddCaseForm::TAddCaseForm(MainWindowState& main, QWidget* parent)
-    : cCaseDialog(parent), ui(std::make_unique<Ui::TAddCaseForm>()), main_(main) {
+    : cCaseDialog(parent), ui(std::make_unique<Ui::TAddCaseForm>()), session_(main.Session), user_(main.User), open_(main.Case) {
     ui->setupUi(this);
     ssn_ = new cDigitEdit(ui->PatientSSNEdit, kSsnFormat, false);
     phone_ = new cPhoneEdit(ui->PatientPhoneEdit);
@@ -64,12 +64,12 @@ void TAddCaseForm::FormActivate() {
     lookedUpSsn_.clear();
     ui->PatientSSNEdit->clear();
     ClearEntries();
-    FillSeqChoices(ui->CaseWorkerDropDown, main_.CaseWorkers);
-    if (main_.IsDischargePlanner)
+    FillSeqChoices(ui->CaseWorkerDropDown, user_.CaseWorkers);
+    if (user_.IsDischargePlanner)
         // Only when the planner is one of the hospital's case workers.
         ui->CaseWorkerDropDown->setCurrentIndex(ui->CaseWorkerDropDown->findText(
-            QString::fromStdString(main_.Session.UserField(cat::personnel::kFirstName) + " " +
-                                   main_.Session.UserField(cat::personnel::kLastName))));
+            QString::fromStdString(session_.UserField(cat::personnel::kFirstName) + " " +
+                                   session_.UserField(cat::personnel::kLastName))));
     ui->PatientSSNEdit->setFocus();
 }
 
@@ -104,7 +104,7 @@ void TAddCaseForm::LookUpPatient() {
     lookedUpSsn_.clear();
     if (SsnDigits.size() != 9) return;
     const bool found =
-        FindRecord(*main_.Session.DataServer, cat::tbl::kPatients, pt::kListBySsn, SsnDigits, "", PatientValues);
+        FindRecord(*session_.DataServer, cat::tbl::kPatients, pt::kListBySsn, SsnDigits, "", PatientValues);
     // Only an answer of "no such patient" lets a new one be added; a look-up
     // that failed proves nothing.
     if (found ? Item(PatientValues, cat::kSeq).empty() : PatientValues.CommaText() != "~") {
@@ -128,7 +128,7 @@ void TAddCaseForm::LookUpPatient() {
 
 void TAddCaseForm::LoadPreviousHistory() {
     cRecordBatch batch;
-    if (!batch.Query(main_.Session.DataServer.get(), cat::tbl::kCases, cs::kListByPatient, PatientSeq, "", 0,
+    if (!batch.Query(session_.DataServer.get(), cat::tbl::kCases, cs::kListByPatient, PatientSeq, "", 0,
                      kHistoryRows, kHistoryFields, "", "", "L") ||
         !batch.Set->First())
         return;
@@ -164,7 +164,7 @@ std::string TAddCaseForm::MissingChoice() const {
 
 StringList TAddCaseForm::NewCaseValues() const {
     StringList v{F(cs::kPatient, PatientSeq),
-                 F(cs::kHospital, Item(main_.HospitalRecord, cat::kSeq)),
+                 F(cs::kHospital, Item(user_.HospitalRecord, cat::kSeq)),
                  F(cs::kStreet, Text(ui->PatientStreetEdit)),
                  F(cs::kCity, Text(ui->PatientCityEdit)),
                  F(cs::kState, Text(ui->PatientStateEdit)),
@@ -204,7 +204,7 @@ void TAddCaseForm::SaveNewCaseImageButtonClick() {
     CaseAdded = true;
     CaseValues.clear();
     SsnDigits = ssn_->Digits();
-    dbServerConnection& db = *main_.Session.DataServer;
+    dbServerConnection& db = *session_.DataServer;
     if (IsNewPatient) {
         PatientValues = {F(pt::kFirstName, Text(ui->PatientFirstNameEdit)),
                          F(pt::kMiddleName, Text(ui->PatientMiddleNameEdit)),
@@ -218,7 +218,7 @@ void TAddCaseForm::SaveNewCaseImageButtonClick() {
         }
         // A retry after a failed case add must not add the patient again.
         PatientSeq = seq;
-        main_.CurrentPatientSeq = seq;
+        open_.CurrentPatientSeq = seq;
         IsNewPatient = false;
     }
     CaseValues = NewCaseValues();

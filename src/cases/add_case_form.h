@@ -15,7 +15,10 @@ class TAddCaseForm;
 
 namespace dalvero {
 
-class MainWindowState;
+struct ClientSession;
+struct OpenCase;
+struct SignedInUser;
+struct MainWindowState;
 class cDateEdit;
 class cDigitEdit;
 class cPhoneEdit;
@@ -58,7 +61,9 @@ private:
     StringList NewCaseValues() const;
 
     std::unique_ptr<Ui::TAddCaseForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
+    SignedInUser& user_;
+    OpenCase& open_;
     cDigitEdit* ssn_;
     cPhoneEdit* phone_;
     cPhoneEdit* phone2_;

@@ -54,7 +54,7 @@ StringList RecordFields(dbServerConnection& db, const char* table, const std::st
 }  // namespace
 
 TCaseEditForm::TCaseEditForm(MainWindowState& main, cCaseScreens& screens)
-    : ui(std::make_unique<Ui::TCaseEditForm>()), main_(main), screens_(screens) {
+    : ui(std::make_unique<Ui::TCaseEditForm>()), session_(main.Session), open_(main.Case), saves_(main.Saves), actions_(main.Actions), screens_(screens) {
     ui->setupUi(this);
     QListView* const lists[] = {ui->PhysicianListBox, ui->FamilyListBox, ui->DiagnosisCodeListBox,
                                 ui->TreatmentCodeListBox};
@@ -103,43 +103,43 @@ bool TCaseEditForm::eventFilter(QObject* watched, QEvent* event) {
 
 bool TCaseEditForm::FillCaseForm() {
     StringList bound;
-    for (const auto& [number, control] : main_.CaseEditControls) bound.push_back("f" + number);
+    for (const auto& [number, control] : open_.CaseEditControls) bound.push_back("f" + number);
     std::string values;
-    if (!GetRecordFields(*main_.Session.DataServer, catalogue::tbl::kCases, main_.CurrentCaseSeq,
+    if (!GetRecordFields(*session_.DataServer, catalogue::tbl::kCases, open_.CurrentCaseSeq,
                          bound.CommaText() + kJoinedFields, values, kCaseAliases)) {
         LoadFailed();
         return false;
     }
-    StringList& v = main_.CaseFieldValues;
+    StringList& v = open_.CaseFieldValues;
     v.SetCommaText(values);
 
     const std::string caseNumber = v.Value(F(cs::kCaseNumber));
-    main_.CurrentCaseNumber = caseNumber.empty() ? main_.CurrentCaseSeq : caseNumber;
+    open_.CurrentCaseNumber = caseNumber.empty() ? open_.CurrentCaseSeq : caseNumber;
     const std::string patient = v.Value("P10") + " " + v.Value("P12");
-    main_.ShowCaseInformation(main_.CurrentCaseNumber, patient);
-    MainWindowState::SetApplicationTitle(patient);
+    actions_.ShowCaseInformation(open_.CurrentCaseNumber, patient);
+    actions_.SetApplicationTitle(patient);
     FillLabels();
 
-    for (const auto& [number, control] : main_.CaseEditControls) {
+    for (const auto& [number, control] : open_.CaseEditControls) {
         SetControlText(control, v.Value("f" + number));
         SetFieldChanged(control, false);
-        main_.FieldSaves.Loaded(catalogue::tbl::kCases, main_.CurrentCaseSeq, ToIntDef(number, 0),
+        saves_.FieldSaves.Loaded(catalogue::tbl::kCases, open_.CurrentCaseSeq, ToIntDef(number, 0),
                                 v.Value("f" + number));
     }
-    content_.Loaded(main_.CurrentCaseSeq);
+    content_.Loaded(open_.CurrentCaseSeq);
     std::vector<QWidget*> controls;
-    for (const auto& [number, control] : main_.CaseEditControls) controls.push_back(control);
-    main_.FieldSaves.OfferRecovered(catalogue::tbl::kCases, main_.CurrentCaseSeq, controls, Panel());
+    for (const auto& [number, control] : open_.CaseEditControls) controls.push_back(control);
+    saves_.FieldSaves.OfferRecovered(catalogue::tbl::kCases, open_.CurrentCaseSeq, controls, Panel());
     return true;
 }
 
 void TCaseEditForm::LoadFailed() {
     content_.LoadFailed(Panel(), "case");
-    main_.HideCaseInformation();
+    actions_.HideCaseInformation();
 }
 
 void TCaseEditForm::FillLabels() {
-    const StringList& v = main_.CaseFieldValues;
+    const StringList& v = open_.CaseFieldValues;
     const auto f = [&v](int field) { return v.Value(F(field)); };
     SetLabel(ui->PatientNameLabel, PatientFullName(v.Value("P10"), v.Value("P11"), v.Value("P12")));
     SetLabel(ui->SSN_Label, SsnLabel(v.Value("P13")));
@@ -162,7 +162,7 @@ void TCaseEditForm::FillLabels() {
     SetLabel(ui->DischargeDateLabel, DateTimeToDisplay(f(cs::kDischarge)));
     SetLabel(ui->LeftWithLabel, LeftWithText(f(cs::kLeftHow), f(cs::kLeftHowDetail)));
 
-    dbServerConnection& db = *main_.Session.DataServer;
+    dbServerConnection& db = *session_.DataServer;
     const StringList worker = RecordFields(db, cat::tbl::kPersonnel, f(cs::kCaseWorker));
     SetLabel(ui->CaseWorkerLabel, worker.empty() ? std::string()
                                                  : PersonDisplayName(worker.Value("f10"), worker.Value("f11"),
@@ -210,7 +210,7 @@ void TCaseEditForm::OpenEditor(Editor& editor) {
     if (LoadedCaseSeq().empty()) return;
     // The notes typed so far go first: the editor's changes are read back
     // over the whole screen.
-    main_.SavePendingCaseFields();
+    actions_.SavePendingCaseFields();
     DimScreen(true);
     if (editor.Load()) ExecDialog(editor);
     FillCaseForm();
@@ -228,17 +228,17 @@ void TCaseEditForm::CloseCaseImageButtonClick() {
                        QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
         return;
     // A notes edit not yet saved would be lost with the screen.
-    main_.SavePendingCaseFields();
-    const std::string caseSeq = main_.CurrentCaseSeq;
-    if (!UpdateRecord(*main_.Session.DataServer, cat::tbl::kCases, caseSeq, {F(cs::kClosed) + "=" + cat::kYes})) {
+    actions_.SavePendingCaseFields();
+    const std::string caseSeq = open_.CurrentCaseSeq;
+    if (!UpdateRecord(*session_.DataServer, cat::tbl::kCases, caseSeq, {F(cs::kClosed) + "=" + cat::kYes})) {
         ShowMessageBox(this, "The case could not be closed; please try again.", "Error");
         return;
     }
-    main_.LoadOpenCaseList();
-    main_.EditMode = 0;
+    actions_.LoadOpenCaseList();
+    open_.EditMode = 0;
     ui->SaveNewCaseImageButton->hide();
-    main_.HideCaseInformation();
-    main_.ShowPanel("OpenCaseList");
+    actions_.HideCaseInformation();
+    actions_.ShowPanel("OpenCaseList");
     // After the close, which the server would otherwise refuse them for;
     // quotes left open would go on waiting for providers.
     while (!CancelOpenQuotes(caseSeq))
@@ -250,7 +250,7 @@ void TCaseEditForm::CloseCaseImageButtonClick() {
 }
 
 bool TCaseEditForm::CancelOpenQuotes(const std::string& caseSeq) {
-    dbServerConnection& db = *main_.Session.DataServer;
+    dbServerConnection& db = *session_.DataServer;
     cRecordBatch needs;
     if (!needs.Query(&db, cat::tbl::kCaseNeeds, cat::kListByOwner, caseSeq, "", 0, kMostRows, "f1", "", "", "F", "",
                      kNoDateKeys))

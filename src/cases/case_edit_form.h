@@ -23,7 +23,11 @@ class TCaseEditForm;
 
 namespace dalvero {
 
-class MainWindowState;
+struct CaseFieldSaves;
+struct ClientSession;
+struct OpenCase;
+class cWorkspaceActions;
+struct MainWindowState;
 class cCaseScreens;
 class cCaseDialog;
 class cItemListModel;
@@ -83,7 +87,10 @@ private:
     bool CancelOpenQuotes(const std::string& caseSeq);
 
     std::unique_ptr<Ui::TCaseEditForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
+    OpenCase& open_;
+    CaseFieldSaves& saves_;
+    cWorkspaceActions& actions_;
     cCaseScreens& screens_;
     std::array<cItemListModel*, 4> subLists_{};
     cScreenContent content_;

@@ -26,7 +26,7 @@
 namespace dalvero {
 
 TCaseListForm::TCaseListForm(MainWindowState& main, cCaseScreens& screens)
-    : ui(std::make_unique<Ui::TCaseListForm>()), main_(main), screens_(screens), rows_(new cCaseListModel(this)) {
+    : ui(std::make_unique<Ui::TCaseListForm>()), session_(main.Session), open_(main.Case), lists_(main.Lists), actions_(main.Actions), screens_(screens), rows_(new cCaseListModel(this)) {
     ui->setupUi(this);
     ui->OpenCasesHeader->SetSections({{"Name", 200},
                                       {"Case", 130},
@@ -47,7 +47,7 @@ TCaseListForm::TCaseListForm(MainWindowState& main, cCaseScreens& screens)
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setMouseTracking(true);
     list->viewport()->installEventFilter(this);
-    loadState_ = new cListState(list, "No open cases", [this] { main_.LoadOpenCaseList(); });
+    loadState_ = new cListState(list, "No open cases", [this] { actions_.LoadOpenCaseList(); });
 
     connect(ui->OpenCasesHeader, &QHeaderView::sectionClicked, this, &TCaseListForm::OpenCasesHeaderSectionClick);
     connect(ui->OpenCasesHeader, &QHeaderView::sectionResized, list->viewport(), qOverload<>(&QWidget::update));
@@ -94,7 +94,7 @@ bool TCaseListForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TCaseListForm::OpenCasesHeaderSectionClick(int section) {
-    SortByColumnClick(*rows_, main_.OpenListSortColumn, section, LocalNow());
+    SortByColumnClick(*rows_, lists_.OpenListSortColumn, section, LocalNow());
     ListWindow()->update();
 }
 
@@ -105,40 +105,40 @@ void TCaseListForm::OpenCasesListBoxClick(const QModelIndex& index) {
     list->hide();
     QApplication::setOverrideCursor(Qt::WaitCursor);
 
-    main_.CurrentCaseObject = c;
-    main_.ClearCaseSubLists();
-    main_.CurrentPatientSeq = c->PatientSeq;
-    main_.CurrentCaseSeq = c->Seq;
+    open_.CurrentCaseObject = c;
+    actions_.ClearCaseSubLists();
+    open_.CurrentPatientSeq = c->PatientSeq;
+    open_.CurrentCaseSeq = c->Seq;
     TCaseEditForm& edit = *screens_.CaseEdit;
     // Every part of the case or none: a part that fails must not leave the
     // screen showing another case's.
     if (edit.FillCaseForm()) {
         const bool loaded =
-            main_.LoadCaseSubLists(main_.CurrentCaseSeq, false) &&
-            ReadRecord(*main_.Session.DataServer, catalogue::tbl::kPatients, main_.CurrentPatientSeq,
-                       main_.PatientRecord) &&
-            main_.LoadCaseHistory();
+            actions_.LoadCaseSubLists(open_.CurrentCaseSeq, false) &&
+            ReadRecord(*session_.DataServer, catalogue::tbl::kPatients, open_.CurrentPatientSeq,
+                       open_.PatientRecord) &&
+            actions_.LoadCaseHistory();
         if (!loaded) edit.LoadFailed();
     }
-    main_.EditMode = 1;
+    open_.EditMode = 1;
     edit.SaveNewCaseImageButton()->hide();
     // A case that failed to load has said so once; its check-list stays empty.
     if (edit.LoadedCaseSeq().empty()) screens_.PatientHealthDetail->Clear();
     else screens_.PatientHealthDetail->LoadHealthDetail();
-    main_.ShowPanel("CaseEdit");
+    actions_.ShowPanel("CaseEdit");
 
     list->show();
     QApplication::restoreOverrideCursor();
 }
 
 void TCaseListForm::ShowMyCasesButtonImageClick() {
-    main_.ShowAllOpenCases = false;
-    main_.LoadOpenCaseList();
+    lists_.ShowAllOpenCases = false;
+    actions_.LoadOpenCaseList();
 }
 
 void TCaseListForm::ShowAllCasesImageButtonClick() {
-    main_.ShowAllOpenCases = true;
-    main_.LoadOpenCaseList();
+    lists_.ShowAllOpenCases = true;
+    actions_.LoadOpenCaseList();
 }
 
 void TCaseListForm::EnterNewCaseButtonImageClick() {
@@ -146,29 +146,29 @@ void TCaseListForm::EnterNewCaseButtonImageClick() {
     add.FormActivate();
     ExecDialog(add);
     if (!add.CaseAdded) return;
-    main_.CurrentCaseObject = nullptr;
-    main_.CurrentCaseSeq = add.CaseSeq;
-    main_.CurrentPatientSeq = add.PatientSeq;
+    open_.CurrentCaseObject = nullptr;
+    open_.CurrentCaseSeq = add.CaseSeq;
+    open_.CurrentPatientSeq = add.PatientSeq;
     const std::string caseNumber = add.CaseValues.Value("f" + std::to_string(catalogue::cases::kCaseNumber));
-    main_.CurrentCaseNumber = caseNumber.empty() ? add.CaseSeq : caseNumber;
-    ReadRecord(*main_.Session.DataServer, catalogue::tbl::kPatients, main_.CurrentPatientSeq, main_.PatientRecord);
+    open_.CurrentCaseNumber = caseNumber.empty() ? add.CaseSeq : caseNumber;
+    ReadRecord(*session_.DataServer, catalogue::tbl::kPatients, open_.CurrentPatientSeq, open_.PatientRecord);
     screens_.CaseEdit->FillCaseForm();
     ShowCaseFromValues(add.CaseValues, add.PatientName());
 }
 
 void TCaseListForm::ShowCaseFromValues(const StringList& caseValues, const std::string& patientName) {
-    main_.ShowCaseInformation(main_.CurrentCaseNumber, patientName);
-    MainWindowState::SetApplicationTitle(patientName);
-    main_.ClearCaseSubLists();
-    for (const auto& [number, control] : main_.CaseEditControls) {
+    actions_.ShowCaseInformation(open_.CurrentCaseNumber, patientName);
+    actions_.SetApplicationTitle(patientName);
+    actions_.ClearCaseSubLists();
+    for (const auto& [number, control] : open_.CaseEditControls) {
         SetControlText(control, caseValues.Value("f" + number));
         SetFieldChanged(control, false);
     }
-    main_.EditMode = 1;
-    main_.LoadCaseHistory();
+    open_.EditMode = 1;
+    actions_.LoadCaseHistory();
     screens_.CaseEdit->SaveNewCaseImageButton()->hide();
     screens_.PatientHealthDetail->LoadHealthDetail();
-    main_.ShowPanel("CaseEdit");
+    actions_.ShowPanel("CaseEdit");
 }
 
 }  // namespace dalvero

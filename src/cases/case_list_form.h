@@ -19,7 +19,11 @@ class TCaseListForm;
 
 namespace dalvero {
 
-class MainWindowState;
+struct ClientSession;
+struct ListSettings;
+struct OpenCase;
+class cWorkspaceActions;
+struct MainWindowState;
 class cCaseListModel;
 class cCaseRowDelegate;
 class cCaseScreens;
@@ -61,7 +65,10 @@ private:
     void ShowCaseFromValues(const StringList& caseValues, const std::string& patientName);
 
     std::unique_ptr<Ui::TCaseListForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
+    OpenCase& open_;
+    ListSettings& lists_;
+    cWorkspaceActions& actions_;
     cCaseScreens& screens_;
     cCaseListModel* rows_;
     cCaseRowDelegate* delegate_;

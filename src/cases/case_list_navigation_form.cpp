@@ -7,7 +7,7 @@
 namespace dalvero {
 
 TCaseListNavigationForm::TCaseListNavigationForm(MainWindowState& main)
-    : ui(std::make_unique<Ui::TCaseListNavigationForm>()), main_(main) {
+    : ui(std::make_unique<Ui::TCaseListNavigationForm>()), actions_(main.Actions) {
     ui->setupUi(this);
     auto* group = new cImageButtonGroup(this);
     auto* list = cImageButton::Painted(ui->CaseListTabImage, ImageButtonArt::Shape::Tab);
@@ -28,18 +28,18 @@ QLabel* TCaseListNavigationForm::PreviousCasesTabImage() const { return ui->Prev
 QLabel* TCaseListNavigationForm::ShowAdminImage() const { return ui->ShowAdminImage; }
 
 void TCaseListNavigationForm::CaseListTabImageClick() {
-    main_.LoadOpenCaseList();
-    main_.ShowPanel("OpenCaseList");
+    actions_.LoadOpenCaseList();
+    actions_.ShowPanel("OpenCaseList");
 }
 
 void TCaseListNavigationForm::PreviousCasesTabImageClick() {
-    main_.LoadPreviousCaseList(false);
-    main_.ShowPanel("ClosedCaseList");
+    actions_.LoadPreviousCaseList(false);
+    actions_.ShowPanel("ClosedCaseList");
 }
 
 void TCaseListNavigationForm::ShowAdminImageClick() {
-    MainWindowState::SetApplicationTitle("Administration");
-    main_.ShowPanel("Admin");
+    actions_.SetApplicationTitle("Administration");
+    actions_.ShowPanel("Admin");
 }
 
 }  // namespace dalvero

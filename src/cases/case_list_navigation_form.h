@@ -14,7 +14,8 @@ class TCaseListNavigationForm;
 
 namespace dalvero {
 
-class MainWindowState;
+class cWorkspaceActions;
+struct MainWindowState;
 
 class TCaseListNavigationForm : public QWidget {
     Q_OBJECT
@@ -33,7 +34,7 @@ public:
 
 private:
     std::unique_ptr<Ui::TCaseListNavigationForm> ui;
-    MainWindowState& main_;
+    cWorkspaceActions& actions_;
 };
 
 }  // namespace dalvero

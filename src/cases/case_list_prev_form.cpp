@@ -16,7 +16,7 @@
 namespace dalvero {
 
 TCaseListPrevForm::TCaseListPrevForm(MainWindowState& main)
-    : ui(std::make_unique<Ui::TCaseListPrevForm>()), main_(main), rows_(new cCaseListModel(this)) {
+    : ui(std::make_unique<Ui::TCaseListPrevForm>()), lists_(main.Lists), actions_(main.Actions), rows_(new cCaseListModel(this)) {
     ui->setupUi(this);
     ui->PrevCasesHeader->SetSections({{"Name", 200},
                                       {"Case", 130},
@@ -35,7 +35,7 @@ TCaseListPrevForm::TCaseListPrevForm(MainWindowState& main)
     list->setUniformItemSizes(true);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
-    loadState_ = new cListState(list, "No previous cases", [this] { main_.LoadPreviousCaseList(false); });
+    loadState_ = new cListState(list, "No previous cases", [this] { actions_.LoadPreviousCaseList(false); });
     connect(ui->PrevCasesHeader, &QHeaderView::sectionResized, list->viewport(), qOverload<>(&QWidget::update));
     ui->PrevCasesHeader->KeepColumnsWhole(*list);
     cFormKeys::Of(ui->PrevCasesListPanel).SetStartControl(list);
@@ -73,26 +73,26 @@ void TCaseListPrevForm::SetPagingButtonsVisible(bool visible) {
 bool TCaseListPrevForm::PagingButtonsVisible() const { return !ui->PageDownImage->isHidden(); }
 
 void TCaseListPrevForm::ShowMyCasesButtonImageClick() {
-    main_.ShowAllPreviousCases = false;
-    main_.LoadPreviousCaseList(false);
+    lists_.ShowAllPreviousCases = false;
+    actions_.LoadPreviousCaseList(false);
 }
 
 void TCaseListPrevForm::ShowAllCasesImageButtonClick() {
-    main_.ShowAllPreviousCases = true;
-    main_.LoadPreviousCaseList(false);
+    lists_.ShowAllPreviousCases = true;
+    actions_.LoadPreviousCaseList(false);
 }
 
 // The list pages on the server's marks: a page that fails is a failed load,
 // never the list's end.
 void TCaseListPrevForm::PageUpImageClick() {
-    const bool read = main_.PreviousListBatch.PriorPage();
-    main_.LoadPreviousCaseList(true);
+    const bool read = lists_.PreviousListBatch.PriorPage();
+    actions_.LoadPreviousCaseList(true);
     if (!read) loadState_->Failed();
 }
 
 void TCaseListPrevForm::PageDownImageClick() {
-    const bool read = main_.PreviousListBatch.NextPage();
-    main_.LoadPreviousCaseList(true);
+    const bool read = lists_.PreviousListBatch.NextPage();
+    actions_.LoadPreviousCaseList(true);
     if (!read) loadState_->Failed();
 }
 

@@ -12,7 +12,9 @@ class TCaseListPrevForm;
 
 namespace dalvero {
 
-class MainWindowState;
+struct ListSettings;
+class cWorkspaceActions;
+struct MainWindowState;
 class cCaseListModel;
 class cListState;
 
@@ -38,7 +40,8 @@ public:
 
 private:
     std::unique_ptr<Ui::TCaseListPrevForm> ui;
-    MainWindowState& main_;
+    ListSettings& lists_;
+    cWorkspaceActions& actions_;
     cCaseListModel* rows_;
     cListState* loadState_;
 };

@@ -9,7 +9,7 @@
 namespace dalvero {
 
 TCaseNavigationForm::TCaseNavigationForm(MainWindowState& main, cCaseScreens& screens)
-    : ui(std::make_unique<Ui::TCaseNavigationForm>()), main_(main), screens_(screens) {
+    : ui(std::make_unique<Ui::TCaseNavigationForm>()), open_(main.Case), actions_(main.Actions), screens_(screens) {
     ui->setupUi(this);
     auto* group = new cImageButtonGroup(this);
     auto* info = cImageButton::Painted(ui->CaseInfoImageButton, ImageButtonArt::Shape::Tab);
@@ -45,20 +45,20 @@ QLabel* TCaseNavigationForm::ManageDischargeButtonImage() const { return ui->Man
 QLabel* TCaseNavigationForm::CaseListImageButton() const { return ui->CaseListImageButton; }
 
 void TCaseNavigationForm::CaseListImageButtonClick() {
-    main_.SavePendingCaseFields();
-    main_.LoadOpenCaseList();
-    main_.EditMode = 0;
+    actions_.SavePendingCaseFields();
+    actions_.LoadOpenCaseList();
+    open_.EditMode = 0;
     screens_.CaseEdit->ShowEditControls();
-    main_.HideCaseInformation();
-    main_.ShowPanel("OpenCaseList");
+    actions_.HideCaseInformation();
+    actions_.ShowPanel("OpenCaseList");
 }
 
-void TCaseNavigationForm::CaseInfoImageButtonClick() { main_.ShowPanel("CaseEdit"); }
+void TCaseNavigationForm::CaseInfoImageButtonClick() { actions_.ShowPanel("CaseEdit"); }
 
-void TCaseNavigationForm::CaseDetailsImageButtonClick() { main_.ShowPanel("PatientHealthDetail"); }
+void TCaseNavigationForm::CaseDetailsImageButtonClick() { actions_.ShowPanel("PatientHealthDetail"); }
 
-void TCaseNavigationForm::CaseHistoryImageButtonClick() { main_.ShowPanel("CaseHistory"); }
+void TCaseNavigationForm::CaseHistoryImageButtonClick() { actions_.ShowPanel("CaseHistory"); }
 
-void TCaseNavigationForm::ManageDischargeButtonImageClick() { main_.ShowPanel("DischargeView"); }
+void TCaseNavigationForm::ManageDischargeButtonImageClick() { actions_.ShowPanel("DischargeView"); }
 
 }  // namespace dalvero

@@ -15,7 +15,9 @@ class TCaseNavigationForm;
 
 namespace dalvero {
 
-class MainWindowState;
+struct OpenCase;
+class cWorkspaceActions;
+struct MainWindowState;
 class cCaseScreens;
 
 class TCaseNavigationForm : public QWidget {
@@ -39,7 +41,8 @@ public:
 
 private:
     std::unique_ptr<Ui::TCaseNavigationForm> ui;
-    MainWindowState& main_;
+    OpenCase& open_;
+    cWorkspaceActions& actions_;
     cCaseScreens& screens_;
 };
 

@@ -183,16 +183,4 @@ std::optional<std::vector<SubListRow>> QueryCaseSubList(dbServerConnection& db, 
     return rows;
 }
 
-std::string QueryPrimaryPhysician(dbServerConnection& db, const std::string& caseSeq) {
-    cRecordBatch batch;
-    if (!batch.Query(&db, cat::tbl::kCaseDoctorsLink, cat::kListByOwner, caseSeq, "", 0, 1, "f13,d10,d11,d12,d13",
-                     "d=Personnel:f11", "f12=P", kForward) ||
-        !batch.Set->First())
-        return {};
-    cBatchSet& set = *batch.Set;
-    return ToCommaText({"Seq=" + set.Seq, "Specialty=" + set.ReadField("f13"), "Title=" + set.ReadField("d10"),
-                        "FirstName=" + set.ReadField("d11"), "MiddleName=" + set.ReadField("d12"),
-                        "LastName=" + set.ReadField("d13")});
-}
-
 }  // namespace dalvero

@@ -1,7 +1,8 @@
 #pragma once
 // The DataServer and FunctionServer requests behind the main window's case
 // loaders: the open, previous and history case lists, the case workers, an
-// open case's four sub-lists and its primary physician.
+// open case's four sub-lists (its primary physician is read in
+// primary_physician.h).
 
 #include <memory>
 #include <optional>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "case_object.h"
+#include "primary_physician.h"
 
 namespace dalvero {
 
@@ -63,10 +65,5 @@ struct SubListRow {
 // query fails.
 std::optional<std::vector<SubListRow>> QueryCaseSubList(dbServerConnection& db, CaseSubList which, const std::string& caseSeq,
                                          bool withoutSeq);
-
-// The case's primary physician as comma text Seq=...,Specialty=...,
-// Title=...,FirstName=...,MiddleName=...,LastName=...; empty when there is
-// none.
-std::string QueryPrimaryPhysician(dbServerConnection& db, const std::string& caseSeq);
 
 }  // namespace dalvero

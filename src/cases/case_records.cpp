@@ -3,8 +3,9 @@
 #include <optional>
 
 #include "dialog_seam.h"
+#include "client_session.h"
 #include "field_conflict_form.h"
-#include "main_window_state.h"
+#include "open_case.h"
 #include "record_ops.h"
 #include "refusal_codes.h"
 #include "table_catalogue.h"
@@ -14,10 +15,10 @@ namespace dalvero {
 namespace {
 namespace tbl = catalogue::tbl;
 
-bool Read(MainWindowState& main, QWidget* parent, const char* table, const std::string& seq, StringList& record,
+bool Read(ClientSession& session, QWidget* parent, const char* table, const std::string& seq, StringList& record,
           const char* failure) {
     record.clear();
-    if (ReadRecord(*main.Session.DataServer, table, seq, record)) return true;
+    if (ReadRecord(*session.DataServer, table, seq, record)) return true;
     record.clear();
     ShowMessageBox(parent, failure, "Error");
     return false;
@@ -28,10 +29,10 @@ std::string LoadedItem(const std::string& item, const StringList& record) {
     return "Loaded." + name + "=" + RecordItem(record, static_cast<std::size_t>(ToIntDef(name.substr(1), 0)));
 }
 
-bool Update(MainWindowState& main, QWidget* parent, const char* table, const std::string& seq, StringList values,
+bool Update(ClientSession& session, QWidget* parent, const char* table, const std::string& seq, StringList values,
             StringList& record) {
     if (values.empty()) return true;
-    dbServerConnection& db = *main.Session.DataServer;
+    dbServerConnection& db = *session.DataServer;
     for (;;) {
         StringList items = values;
         for (const std::string& item : values) items.push_back(LoadedItem(item, record));
@@ -71,12 +72,12 @@ std::string RecordItem(const StringList& record, std::size_t n) {
     return n < record.size() ? record[n] : std::string();
 }
 
-bool ReadOpenPatient(MainWindowState& main, QWidget* parent, StringList& record) {
-    return Read(main, parent, tbl::kPatients, main.CurrentPatientSeq, record, "Problem reading patient data");
+bool ReadOpenPatient(ClientSession& session, const OpenCase& open, QWidget* parent, StringList& record) {
+    return Read(session, parent, tbl::kPatients, open.CurrentPatientSeq, record, "Problem reading patient data");
 }
 
-bool ReadOpenCase(MainWindowState& main, QWidget* parent, StringList& record) {
-    return Read(main, parent, tbl::kCases, main.CurrentCaseSeq, record, "Problem reading case data");
+bool ReadOpenCase(ClientSession& session, const OpenCase& open, QWidget* parent, StringList& record) {
+    return Read(session, parent, tbl::kCases, open.CurrentCaseSeq, record, "Problem reading case data");
 }
 
 StringList ChangedItems(const StringList& loaded, const StringList& shown) {
@@ -88,12 +89,14 @@ StringList ChangedItems(const StringList& loaded, const StringList& shown) {
     return changed;
 }
 
-bool UpdateOpenPatient(MainWindowState& main, QWidget* parent, StringList values, StringList& record) {
-    return Update(main, parent, tbl::kPatients, main.CurrentPatientSeq, std::move(values), record);
+bool UpdateOpenPatient(ClientSession& session, const OpenCase& open, QWidget* parent, StringList values,
+                       StringList& record) {
+    return Update(session, parent, tbl::kPatients, open.CurrentPatientSeq, std::move(values), record);
 }
 
-bool UpdateOpenCase(MainWindowState& main, QWidget* parent, StringList values, StringList& record) {
-    return Update(main, parent, tbl::kCases, main.CurrentCaseSeq, std::move(values), record);
+bool UpdateOpenCase(ClientSession& session, const OpenCase& open, QWidget* parent, StringList values,
+                    StringList& record) {
+    return Update(session, parent, tbl::kCases, open.CurrentCaseSeq, std::move(values), record);
 }
 
 }  // namespace dalvero

@@ -10,7 +10,8 @@ class QWidget;
 
 namespace dalvero {
 
-class MainWindowState;
+struct ClientSession;
+struct OpenCase;
 
 // "fN=value", an item of a record's value list.
 std::string FieldItem(int field, const std::string& value);
@@ -19,8 +20,8 @@ std::string RecordItem(const StringList& record, std::size_t n);
 
 // The open patient and case (CurrentPatientSeq, CurrentCaseSeq); a failure
 // says "Problem reading patient data" or "Problem reading case data".
-bool ReadOpenPatient(MainWindowState& main, QWidget* parent, StringList& record);
-bool ReadOpenCase(MainWindowState& main, QWidget* parent, StringList& record);
+bool ReadOpenPatient(ClientSession& session, const OpenCase& open, QWidget* parent, StringList& record);
+bool ReadOpenCase(ClientSession& session, const OpenCase& open, QWidget* parent, StringList& record);
 // The items of shown ("fN=value", what an editor holds now) that differ from
 // the item of the same name in loaded (what it showed when loaded): an
 // editor writes only what the user changed.
@@ -31,7 +32,9 @@ StringList ChangedItems(const StringList& loaded, const StringList& shown);
 // chooses between both texts and record becomes the stored one. Nothing to
 // write is success. A failure is said (with the server's reason when it gave
 // one), so that the editor stays open with what the user typed.
-bool UpdateOpenPatient(MainWindowState& main, QWidget* parent, StringList values, StringList& record);
-bool UpdateOpenCase(MainWindowState& main, QWidget* parent, StringList values, StringList& record);
+bool UpdateOpenPatient(ClientSession& session, const OpenCase& open, QWidget* parent, StringList values,
+                       StringList& record);
+bool UpdateOpenCase(ClientSession& session, const OpenCase& open, QWidget* parent, StringList values,
+                    StringList& record);
 
 }  // namespace dalvero

@@ -26,7 +26,7 @@ cCaseScreens::cCaseScreens(MainWindowState& main)
       PatientEditDischarge(std::make_unique<TPatientEditDischargeForm>(main)),
       PatientHealthDetail(std::make_unique<TPatientHealthDetailForm>(main)),
       PatientHealthDetailNoEdit(std::make_unique<TPatientHealthDetailNoEditForm>(main)) {
-    main.PendingSaves.push_back([this] { PatientHealthDetail->SavePending(); });
+    main.Saves.PendingSaves.push_back([this] { PatientHealthDetail->SavePending(); });
 }
 
 cCaseScreens::~cCaseScreens() = default;

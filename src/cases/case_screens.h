@@ -6,7 +6,7 @@
 
 namespace dalvero {
 
-class MainWindowState;
+struct MainWindowState;
 class TAddCaseForm;
 class TCaseEditForm;
 class TCaseListForm;

@@ -26,17 +26,21 @@ const std::string kField = "f" + std::to_string(cs::kHealthDetails);
 constexpr char kNoteAliases[] = "P=Patients:f10";
 }  // namespace
 
-bool ReadHealthDetail(MainWindowState& main, const std::string& caseSeq, HealthDetail& detail) {
+bool ReadHealthDetail(ClientSession& session, const std::string& caseSeq, HealthDetail& detail) {
     detail = {};
     std::string result;
-    if (!GetRecordFields(*main.Session.DataServer, catalogue::tbl::kCases, caseSeq, kField, result, kNoteAliases))
+    if (!GetRecordFields(*session.DataServer, catalogue::tbl::kCases, caseSeq, kField, result, kNoteAliases))
         return false;
     detail = ParseHealthDetail(StringList(ParseCommaText(result)).Value(kField));
     return true;
 }
 
 TPatientHealthDetailForm::TPatientHealthDetailForm(MainWindowState& main)
-    : ui(std::make_unique<Ui::TPatientHealthDetailForm>()), main_(main), view_(new cHealthChecklistView(true)) {
+    : ui(std::make_unique<Ui::TPatientHealthDetailForm>()),
+      session_(main.Session),
+      open_(main.Case),
+      saves_(main.Saves),
+      view_(new cHealthChecklistView(true)) {
     ui->setupUi(this);
     ui->PatientDetailsScrollBox->setWidget(view_);
     connect(view_, &cHealthChecklistView::changed, this, [this] { changed_ = true; });
@@ -67,14 +71,14 @@ void TPatientHealthDetailForm::Clear() {
 void TPatientHealthDetailForm::LoadHealthDetail() {
     Clear();
     HealthDetail detail;
-    const bool read = ReadHealthDetail(main_, main_.CurrentCaseSeq, detail);
+    const bool read = ReadHealthDetail(session_, open_.CurrentCaseSeq, detail);
     // Every entry is set, so nothing of the case shown before stays.
     view_->SetDetail(detail);
     if (!read) {
         ShowMessageBox(this, "Problem reading case data", "Error");
         return;
     }
-    caseSeq_ = main_.CurrentCaseSeq;
+    caseSeq_ = open_.CurrentCaseSeq;
     const std::optional<std::string> kept = TakeRecoveredText(catalogue::tbl::kCases, caseSeq_, cs::kHealthDetails);
     if (kept && ShowMessageBox(this,
                                "Check-list entries made here earlier could not be saved and were kept.\n\nPut "
@@ -91,12 +95,12 @@ void TPatientHealthDetailForm::SavePending() {
     // The field saves keep what the server does not take, retry it with the
     // case fields and, when nobody answers, put it in a recovery file.
     changed_ = false;
-    main_.FieldSaves.SaveText(*main_.Session.DataServer, catalogue::tbl::kCases, caseSeq_, cs::kHealthDetails,
+    saves_.FieldSaves.SaveText(*session_.DataServer, catalogue::tbl::kCases, caseSeq_, cs::kHealthDetails,
                               HealthDetailText(view_->Detail()), this);
 }
 
 TPatientHealthDetailNoEditForm::TPatientHealthDetailNoEditForm(MainWindowState& main, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TPatientHealthDetailNoEditForm>()), main_(main),
+    : QDialog(parent), ui(std::make_unique<Ui::TPatientHealthDetailNoEditForm>()), session_(main.Session),
       view_(new cHealthChecklistView(false)) {
     ui->setupUi(this);
     ui->PatientDetailsScrollBox->setWidget(view_);
@@ -108,7 +112,7 @@ TPatientHealthDetailNoEditForm::~TPatientHealthDetailNoEditForm() = default;
 
 bool TPatientHealthDetailNoEditForm::Load(const std::string& caseSeq) {
     HealthDetail detail;
-    const bool read = ReadHealthDetail(main_, caseSeq, detail);
+    const bool read = ReadHealthDetail(session_, caseSeq, detail);
     view_->SetDetail(detail);
     if (!read) ShowMessageBox(this, "Problem reading case data", "Error");
     return read;

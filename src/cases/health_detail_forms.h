@@ -19,13 +19,16 @@ class TPatientHealthDetailNoEditForm;
 
 namespace dalvero {
 
-class MainWindowState;
+struct CaseFieldSaves;
+struct ClientSession;
+struct OpenCase;
+struct MainWindowState;
 class cHealthChecklistView;
 struct HealthDetail;
 
 // The stored check-list of a case; false (and an empty detail) when it
 // cannot be read.
-bool ReadHealthDetail(MainWindowState& main, const std::string& caseSeq, HealthDetail& detail);
+bool ReadHealthDetail(ClientSession& session, const std::string& caseSeq, HealthDetail& detail);
 
 class TPatientHealthDetailForm : public QWidget {
     Q_OBJECT
@@ -49,7 +52,9 @@ protected:
 
 private:
     std::unique_ptr<Ui::TPatientHealthDetailForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
+    OpenCase& open_;
+    CaseFieldSaves& saves_;
     cHealthChecklistView* view_;
     // The case whose check-list is shown; empty when none is.
     std::string caseSeq_;
@@ -69,7 +74,7 @@ public:
 
 private:
     std::unique_ptr<Ui::TPatientHealthDetailNoEditForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
     cHealthChecklistView* view_;
 };
 

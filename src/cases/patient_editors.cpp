@@ -46,7 +46,7 @@ std::array<std::pair<QRadioButton*, const char*>, 4> LeftButtons(const Ui::TPati
 // --- identification ---------------------------------------------------------
 
 TPatientIdentificationEditForm::TPatientIdentificationEditForm(MainWindowState& main, QWidget* parent)
-    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientIdentificationEditForm>()), main_(main) {
+    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientIdentificationEditForm>()), session_(main.Session), open_(main.Case) {
     ui->setupUi(this);
     ssn_ = new cDigitEdit(ui->PatientSSNEdit, kSsnFormat, false);
     phone_ = new cPhoneEdit(ui->PatientPhoneEdit);
@@ -63,13 +63,13 @@ bool TPatientIdentificationEditForm::Load() {
     lastValidSsn_.clear();
     StringList& patient = patient_;
     StringList& record = case_;
-    if (!ReadOpenPatient(main_, this, patient)) return false;
+    if (!ReadOpenPatient(session_, open_, this, patient)) return false;
     ssn_->SetNumber(Item(patient, pt::kSsn));
     if (ssn_->Digits().size() == 9) lastValidSsn_ = ui->PatientSSNEdit->text();
     SetText(ui->PatientFirstNameEdit, Item(patient, pt::kFirstName));
     SetText(ui->PatientMiddleNameEdit, Item(patient, pt::kMiddleName));
     SetText(ui->PatientLastNameEdit, Item(patient, pt::kLastName));
-    if (!ReadOpenCase(main_, this, record)) return false;
+    if (!ReadOpenCase(session_, open_, this, record)) return false;
     SetText(ui->PatientStreetEdit, Item(record, cs::kStreet));
     SetText(ui->PatientCityEdit, Item(record, cs::kCity));
     SetText(ui->PatientStateEdit, Item(record, cs::kState));
@@ -106,15 +106,15 @@ StringList TPatientIdentificationEditForm::CaseValues() const {
 
 void TPatientIdentificationEditForm::SaveNewCaseImageButtonClick() {
     if (!PatientSSNEditExit()) return;
-    if (UpdateOpenPatient(main_, this, ChangedItems(shownPatient_, PatientValues()), patient_) &&
-        UpdateOpenCase(main_, this, ChangedItems(shownCase_, CaseValues()), case_))
+    if (UpdateOpenPatient(session_, open_, this, ChangedItems(shownPatient_, PatientValues()), patient_) &&
+        UpdateOpenCase(session_, open_, this, ChangedItems(shownCase_, CaseValues()), case_))
         accept();
 }
 
 // --- admission --------------------------------------------------------------
 
 TPatientAdmissionForm::TPatientAdmissionForm(MainWindowState& main, QWidget* parent)
-    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientAdmissionForm>()), main_(main) {
+    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientAdmissionForm>()), session_(main.Session), open_(main.Case) {
     ui->setupUi(this);
     admitDate_ = new cDateEdit(ui->AdmitDateEdit, this);
     BindButton(ui->SaveNewCaseImageButton, [this] { SaveNewCaseImageButtonClick(); });
@@ -126,7 +126,7 @@ TPatientAdmissionForm::~TPatientAdmissionForm() = default;
 bool TPatientAdmissionForm::Load() {
     for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
     StringList& record = case_;
-    if (!ReadOpenCase(main_, this, record)) return false;
+    if (!ReadOpenCase(session_, open_, this, record)) return false;
     SetText(ui->AdmitDateEdit, DateToDisplay(Item(record, cs::kAdmission)));
     SetText(ui->CaseNumberEdit, Item(record, cs::kCaseNumber));
     SetText(ui->RoomEdit, Item(record, cs::kRoom));
@@ -141,13 +141,13 @@ StringList TPatientAdmissionForm::CaseValues() const {
 }
 
 void TPatientAdmissionForm::SaveNewCaseImageButtonClick() {
-    if (UpdateOpenCase(main_, this, ChangedItems(shownCase_, CaseValues()), case_)) accept();
+    if (UpdateOpenCase(session_, open_, this, ChangedItems(shownCase_, CaseValues()), case_)) accept();
 }
 
 // --- patient information ----------------------------------------------------
 
 TPatientInfoEditForm::TPatientInfoEditForm(MainWindowState& main, QWidget* parent)
-    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientInfoEditForm>()), main_(main) {
+    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientInfoEditForm>()), session_(main.Session), open_(main.Case) {
     ui->setupUi(this);
     birthday_ = new cDateEdit(ui->PatientBirthdayEdit, this);
     FillChoices(ui->PatientGenderEdit, GenderChoices());
@@ -165,9 +165,9 @@ bool TPatientInfoEditForm::Load() {
     for (QComboBox* c : findChildren<QComboBox*>()) c->setCurrentIndex(-1);
     StringList& patient = patient_;
     StringList& record = case_;
-    if (!ReadOpenPatient(main_, this, patient)) return false;
+    if (!ReadOpenPatient(session_, open_, this, patient)) return false;
     SetText(ui->PatientBirthdayEdit, DateToDisplay(Item(patient, pt::kBirthDate)));
-    if (!ReadOpenCase(main_, this, record)) return false;
+    if (!ReadOpenCase(session_, open_, this, record)) return false;
     SetText(ui->HeightEdit, Item(record, cs::kHeight));
     SetText(ui->WeightEdit, Item(record, cs::kWeight));
     ChooseText(ui->PatientGenderEdit, Item(record, cs::kSex));
@@ -195,15 +195,15 @@ StringList TPatientInfoEditForm::CaseValues() const {
 }
 
 void TPatientInfoEditForm::SaveNewCaseImageButtonClick() {
-    if (UpdateOpenPatient(main_, this, ChangedItems(shownPatient_, PatientValues()), patient_) &&
-        UpdateOpenCase(main_, this, ChangedItems(shownCase_, CaseValues()), case_))
+    if (UpdateOpenPatient(session_, open_, this, ChangedItems(shownPatient_, PatientValues()), patient_) &&
+        UpdateOpenCase(session_, open_, this, ChangedItems(shownCase_, CaseValues()), case_))
         accept();
 }
 
 // --- discharge --------------------------------------------------------------
 
 TPatientEditDischargeForm::TPatientEditDischargeForm(MainWindowState& main, QWidget* parent)
-    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientEditDischargeForm>()), main_(main) {
+    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientEditDischargeForm>()), session_(main.Session), user_(main.User), open_(main.Case) {
     ui->setupUi(this);
     date_ = new cDateEdit(ui->DischargeDateEdit, this);
     time_ = new cTimeEdit(ui->DischargeTimeEdit, false);
@@ -221,9 +221,9 @@ bool TPatientEditDischargeForm::Load() {
         b->setAutoExclusive(true);
     }
     StringList& record = case_;
-    if (!ReadOpenCase(main_, this, record)) return false;
-    dbServerConnection& db = *main_.Session.DataServer;
-    FillSeqChoices(ui->CaseWorkerDropDown, QueryCaseWorkers(db, main_.HospitalSeq));
+    if (!ReadOpenCase(session_, open_, this, record)) return false;
+    dbServerConnection& db = *session_.DataServer;
+    FillSeqChoices(ui->CaseWorkerDropDown, QueryCaseWorkers(db, user_.HospitalSeq));
     const auto insurances = QueryInsuranceTypes(db);
     for (QComboBox* c : {ui->PrimaryInsDropdown, ui->SecondaryInsDropdown, ui->ThirdInsDropdown})
         FillSeqChoices(c, insurances);
@@ -256,7 +256,7 @@ StringList TPatientEditDischargeForm::CaseValues() const {
 }
 
 void TPatientEditDischargeForm::SaveNewCaseImageButtonClick() {
-    if (UpdateOpenCase(main_, this, ChangedItems(shownCase_, CaseValues()), case_)) accept();
+    if (UpdateOpenCase(session_, open_, this, ChangedItems(shownCase_, CaseValues()), case_)) accept();
 }
 
 }  // namespace dalvero

@@ -20,7 +20,10 @@ class TPatientEditDischargeForm;
 
 namespace dalvero {
 
-class MainWindowState;
+struct ClientSession;
+struct OpenCase;
+struct SignedInUser;
+struct MainWindowState;
 class cDateEdit;
 class cDigitEdit;
 class cPhoneEdit;
@@ -47,7 +50,8 @@ private:
     StringList CaseValues() const;
 
     std::unique_ptr<Ui::TPatientIdentificationEditForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
+    OpenCase& open_;
     cDigitEdit* ssn_;
     cPhoneEdit* phone_;
     cPhoneEdit* phone2_;
@@ -76,7 +80,8 @@ private:
     StringList CaseValues() const;
 
     std::unique_ptr<Ui::TPatientAdmissionForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
+    OpenCase& open_;
     cDateEdit* admitDate_;
     // The records as read, and what the editor showed of them when loaded.
     StringList case_;
@@ -102,7 +107,8 @@ private:
     StringList CaseValues() const;
 
     std::unique_ptr<Ui::TPatientInfoEditForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
+    OpenCase& open_;
     cDateEdit* birthday_;
     // The records as read, and what the editor showed of them when loaded.
     StringList patient_;
@@ -129,7 +135,9 @@ private:
     StringList CaseValues() const;
 
     std::unique_ptr<Ui::TPatientEditDischargeForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
+    SignedInUser& user_;
+    OpenCase& open_;
     cDateEdit* date_;
     cTimeEdit* time_;
     // The records as read, and what the editor showed of them when loaded.

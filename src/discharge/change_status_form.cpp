@@ -15,7 +15,7 @@ constexpr int kReasons = 8;
 }  // namespace
 
 TChangeStatusForm::TChangeStatusForm(MainWindowState& main, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TChangeStatusForm>()), main_(main) {
+    : QDialog(parent), ui(std::make_unique<Ui::TChangeStatusForm>()), session_(main.Session), need_(main.Need) {
     ui->setupUi(this);
     // The reasons are unticked together, which auto-exclusive buttons refuse:
     // they keep one ticked by hand instead.
@@ -87,9 +87,9 @@ void TChangeStatusForm::OKButtonClick() {
             return;
         }
     }
-    const bool awarded = !QuoteSeq.empty() && QuoteSeq == main_.AwardedQuote;
+    const bool awarded = !QuoteSeq.empty() && QuoteSeq == need_.AwardedQuote;
     const QuoteChange change = GatherQuoteChange({Status, Reason, Note}, chosen, awarded);
-    dbServerConnection& db = *main_.Session.DataServer;
+    dbServerConnection& db = *session_.DataServer;
     const auto award = [&](const std::string& quote) {
         return UpdateRecord(db, catalogue::tbl::kCaseNeeds, NeedSeq,
                             {"f" + std::to_string(catalogue::case_needs::kAwardedQuote) + "=" +
@@ -104,14 +104,14 @@ void TChangeStatusForm::OKButtonClick() {
     }
     if (!change.quoteValues.empty() &&
         !UpdateRecord(db, catalogue::tbl::kCaseNeedsQuote, QuoteSeq, change.quoteValues)) {
-        if (change.clearAward && !award(QuoteSeq)) main_.AwardedQuote.clear();
+        if (change.clearAward && !award(QuoteSeq)) need_.AwardedQuote.clear();
         ShowMessageBox(this, "Error updating the case needs", "Error");
         return;
     }
     Status = chosen.status;
     Reason = chosen.status == q::kRejected ? chosen.reason : std::string();
     Note = chosen.note;
-    if (change.clearAward) main_.AwardedQuote.clear();
+    if (change.clearAward) need_.AwardedQuote.clear();
     accept();
 }
 

@@ -16,7 +16,9 @@ class TChangeStatusForm;
 
 namespace dalvero {
 
-class MainWindowState;
+struct ClientSession;
+struct NeedInEdit;
+struct MainWindowState;
 
 class TChangeStatusForm : public QDialog {
     Q_OBJECT
@@ -43,7 +45,8 @@ private:
     std::string ChosenReason() const;
 
     std::unique_ptr<Ui::TChangeStatusForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
+    NeedInEdit& need_;
 };
 
 }  // namespace dalvero

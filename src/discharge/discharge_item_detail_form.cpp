@@ -60,7 +60,7 @@ TDischargeItemDetailForm::TDischargeItemDetailForm(MainWindowState& main, cDisch
                                                    QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::TDischargeItemDetailForm>()),
-      main_(main),
+      session_(main.Session), open_(main.Case), lists_(main.Lists), need_(main.Need), saves_(main.Saves),
       screens_(screens),
       quotes_(new cQuoteListModel(this)),
       header_(nullptr),
@@ -85,7 +85,7 @@ TDischargeItemDetailForm::TDischargeItemDetailForm(MainWindowState& main, cDisch
 
     QListView* list = ui->NeedQuoteListBox;
     list->setModel(quotes_);
-    list->setItemDelegate(new cQuoteRowDelegate(*quotes_, *header_, [this] { return main_.AwardedQuote; }, list));
+    list->setItemDelegate(new cQuoteRowDelegate(*quotes_, *header_, [this] { return need_.AwardedQuote; }, list));
     list->setUniformItemSizes(true);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setSelectionMode(QAbstractItemView::NoSelection);
@@ -142,8 +142,7 @@ void TDischargeItemDetailForm::ForgetChanges() {
 void TDischargeItemDetailForm::ShowSave(bool shown) { ui->CaseNeedSaveImageButton->setVisible(shown); }
 
 std::string TDischargeItemDetailForm::RecoverySeq() const {
-    return main_.NeedDialogMode == MainWindowState::kAddingNeed ? "case" + main_.CurrentCaseSeq
-                                                                : main_.CurrentNeedSeq;
+    return need_.NeedDialogMode == NeedInEdit::kAddingNeed ? "case" + open_.CurrentCaseSeq : need_.CurrentNeedSeq;
 }
 
 void TDischargeItemDetailForm::KeepUnsaved() {
@@ -153,14 +152,14 @@ void TDischargeItemDetailForm::KeepUnsaved() {
 }
 
 void TDischargeItemDetailForm::OfferRecoveredDescription() {
-    main_.FieldSaves.OfferRecovered(cat::tbl::kCaseNeeds, RecoverySeq(), {ui->CaseNeedDescEdit}, this);
+    saves_.FieldSaves.OfferRecovered(cat::tbl::kCaseNeeds, RecoverySeq(), {ui->CaseNeedDescEdit}, this);
 }
 
 void TDischargeItemDetailForm::FillCategories(const std::string& key, const std::string& selectSeq) {
     QComboBox* combo = ui->CaseNeedCategoryEdit;
     combo->clear();
     cRecordBatch batch;
-    if (batch.Query(main_.Session.DataServer.get(), cat::tbl::kProviderCategories, cat::kListByOwner, key, "", 0,
+    if (batch.Query(session_.DataServer.get(), cat::tbl::kProviderCategories, cat::kListByOwner, key, "", 0,
                     kMostCategories, "f12", "", "", "F") &&
         batch.Set->First()) {
         cBatchSet& set = *batch.Set;
@@ -174,7 +173,7 @@ void TDischargeItemDetailForm::FillCategories(const std::string& key, const std:
 
 void TDischargeItemDetailForm::FillForEditing() {
     filling_ = true;
-    const StringList& record = main_.CurrentNeedRecord;
+    const StringList& record = need_.CurrentNeedRecord;
     const std::string category = Stored(record, "f12");
     FillCategories(category, category);
     const std::string required = Stored(record, "f14");
@@ -182,11 +181,11 @@ void TDischargeItemDetailForm::FillForEditing() {
     ui->CaseNeedTimeEdit->setText(Text(StampTimeOfDay(required)));
     ui->CaseNeedDescEdit->setPlainText(Text(Stored(record, "f15")));
     ui->CaseNeedDeliveredDateEdit->setText(Text(DateToDisplay(Stored(record, "f17"))));
-    main_.AwardedQuote = Stored(record, "f16");
-    ui->DischargeDetailCaseNumberLabel->setText(Text(main_.CurrentCaseNumber));
-    main_.NeedDialogMode = MainWindowState::kEditingNeed;
+    need_.AwardedQuote = Stored(record, "f16");
+    ui->DischargeDetailCaseNumberLabel->setText(Text(open_.CurrentCaseNumber));
+    need_.NeedDialogMode = NeedInEdit::kEditingNeed;
     LoadQuotes();
-    main_.QuoteListSortColumn = -1;
+    lists_.QuoteListSortColumn = -1;
     ui->AddingLabel->hide();
     ShowSave(false);
     ui->CaseNeedDeleteImageButton->show();
@@ -198,20 +197,20 @@ void TDischargeItemDetailForm::FillForEditing() {
 
 void TDischargeItemDetailForm::FillForAdding() {
     filling_ = true;
-    FillCategories(Stored(main_.CurrentNeedRecord, "f12"), {});
+    FillCategories(Stored(need_.CurrentNeedRecord, "f12"), {});
     const QDateTime now = QDateTime::currentDateTime();
     ui->CaseNeedDateEdit->setText(now.toString("MM/dd/yyyy"));
     ui->CaseNeedTimeEdit->setText(now.toString("hh:mm"));
     ui->CaseNeedDescEdit->clear();
     ui->CaseNeedDeliveredDateEdit->clear();
-    ui->DischargeDetailCaseNumberLabel->setText(Text(main_.CurrentCaseNumber));
+    ui->DischargeDetailCaseNumberLabel->setText(Text(open_.CurrentCaseNumber));
     ui->AddingLabel->show();
     ShowSave(false);
     ui->CaseNeedDeleteImageButton->hide();
     ui->QuoteGroupBox->hide();
     quotes_->Clear();
-    main_.NeedDialogMode = MainWindowState::kAddingNeed;
-    main_.AwardedQuote.clear();
+    need_.NeedDialogMode = NeedInEdit::kAddingNeed;
+    need_.AwardedQuote.clear();
     rememberedCategory_ = -1;
     ClearMarks();
     for (Mark mark : {kCategoryMark, kDateMark, kTimeMark, kDescriptionMark}) marks_[mark] = true;
@@ -222,7 +221,7 @@ void TDischargeItemDetailForm::FillForAdding() {
 void TDischargeItemDetailForm::LoadQuotes() {
     quotes_->Clear();
     std::vector<DischargeItemListDataClass> quotes;
-    if (!QueryNeedQuotes(*main_.Session.DataServer, main_.CurrentNeedSeq, ui->RejectionsCB->isChecked(), quotes)) {
+    if (!QueryNeedQuotes(*session_.DataServer, need_.CurrentNeedSeq, ui->RejectionsCB->isChecked(), quotes)) {
         ShowMessageBox(this, "The provider bids for this item could not be loaded.", "Error");
         return;
     }
@@ -271,21 +270,21 @@ void TDischargeItemDetailForm::CaseNeedSaveImageButtonClick() {
         for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2) text.insert(at, "\r");
         values.push_back(Field(need::kDescription, OrEmptyValue(text)));
     }
-    dbServerConnection& db = *main_.Session.DataServer;
-    const bool adding = main_.NeedDialogMode == MainWindowState::kAddingNeed;
+    dbServerConnection& db = *session_.DataServer;
+    const bool adding = need_.NeedDialogMode == NeedInEdit::kAddingNeed;
     // A failed write keeps the dialog open with what the planner typed.
     if (adding) {
         values.push_back(Field(need::kCreated, QDateTime::currentDateTime().toString("yyyyMMddhhmmss").toStdString()));
-        values.push_back(Field(need::kCreator, main_.Session.UserField(cat::personnel::kFirstName)));
-        values.push_back(Field(need::kCase, main_.CurrentCaseSeq));
+        values.push_back(Field(need::kCreator, session_.UserField(cat::personnel::kFirstName)));
+        values.push_back(Field(need::kCase, open_.CurrentCaseSeq));
         const std::string seq = AddRecord(db, cat::tbl::kCaseNeeds, values);
         if (seq.empty()) {
             ShowMessageBox(this, WriteFailure(db, "There was a problem adding this item -- notify manager"), "Error");
             return;
         }
-        main_.CurrentNeedSeq = seq;
-        main_.NeedDialogMode = MainWindowState::kEditingNeed;
-    } else if (!UpdateRecord(db, cat::tbl::kCaseNeeds, main_.CurrentNeedSeq, values)) {
+        need_.CurrentNeedSeq = seq;
+        need_.NeedDialogMode = NeedInEdit::kEditingNeed;
+    } else if (!UpdateRecord(db, cat::tbl::kCaseNeeds, need_.CurrentNeedSeq, values)) {
         ShowMessageBox(this, WriteFailure(db, "There was a problem updating this item -- notify manager"), "Error");
         return;
     }
@@ -299,12 +298,12 @@ void TDischargeItemDetailForm::CaseNeedDeleteImageButtonClick() {
     if (ShowMessageBox(this, "Are you sure you want to delete this case item?", "Are you sure",
                        QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
-    dbServerConnection& db = *main_.Session.DataServer;
+    dbServerConnection& db = *session_.DataServer;
     std::vector<std::string> quoteSeqs;
     bool active = false;
     cRecordBatch batch;
     // Without its quotes the second question could not be asked.
-    if (!batch.Query(&db, cat::tbl::kCaseNeedsQuote, cat::kListByOwner, main_.CurrentNeedSeq, "", 0, kMostQuotes,
+    if (!batch.Query(&db, cat::tbl::kCaseNeedsQuote, cat::kListByOwner, need_.CurrentNeedSeq, "", 0, kMostQuotes,
                      "f14", "", "", "F")) {
         ShowMessageBox(this,
                        "The quotes of this case item could not be read, so it was not deleted; please try again.",
@@ -323,7 +322,7 @@ void TDischargeItemDetailForm::CaseNeedDeleteImageButtonClick() {
                                  "Are you sure", QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     // The list would go on showing a need that was not deleted.
-    if (!UpdateRecord(db, cat::tbl::kCaseNeeds, main_.CurrentNeedSeq, {Field(need::kDeleted, cat::kYes)})) {
+    if (!UpdateRecord(db, cat::tbl::kCaseNeeds, need_.CurrentNeedSeq, {Field(need::kDeleted, cat::kYes)})) {
         ShowMessageBox(this, WriteFailure(db, "There was a problem deleting this item -- notify manager"), "Error");
         return;
     }
@@ -350,7 +349,7 @@ void TDischargeItemDetailForm::DischargeStatusImageButtonClick() {
                                       QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     ShowSave(false);
-    CloseDialog(main_.NeedDialogMode == MainWindowState::kAddingNeed);
+    CloseDialog(need_.NeedDialogMode == NeedInEdit::kAddingNeed);
 }
 
 void TDischargeItemDetailForm::reject() { DischargeStatusImageButtonClick(); }
@@ -358,9 +357,9 @@ void TDischargeItemDetailForm::reject() { DischargeStatusImageButtonClick(); }
 void TDischargeItemDetailForm::CloseDialog(bool afterWrite) {
     QDialog::done(QDialog::Accepted);
     if (afterWrite) return;
-    const auto statuses = QueryNeedStatuses(*main_.Session.FunctionServer, {main_.CurrentNeedSeq});
+    const auto statuses = QueryNeedStatuses(*session_.FunctionServer, {need_.CurrentNeedSeq});
     // Found by its Seq: the selected row may be another need by now.
-    if (!statuses.empty()) screens_.DischargeView->SetNeedStatus(main_.CurrentNeedSeq, statuses.front().second);
+    if (!statuses.empty()) screens_.DischargeView->SetNeedStatus(need_.CurrentNeedSeq, statuses.front().second);
 }
 
 void TDischargeItemDetailForm::keyPressEvent(QKeyEvent* event) {
@@ -373,7 +372,7 @@ void TDischargeItemDetailForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TDischargeItemDetailForm::NeedQuoteHeaderSectionClick(int section) {
-    quotes_->HeaderClick(section, main_.QuoteListSortColumn);
+    quotes_->HeaderClick(section, lists_.QuoteListSortColumn);
     ui->NeedQuoteListBox->viewport()->update();
 }
 
@@ -393,7 +392,7 @@ void TDischargeItemDetailForm::NeedQuoteListBoxMouseDown(const QPoint& pos) {
         TChangeStatusForm& change = *screens_.ChangeStatus;
         change.ProviderName = quote->Values.Value("pe10");
         change.QuoteSeq = quote->Seq;
-        change.NeedSeq = main_.CurrentNeedSeq;
+        change.NeedSeq = need_.CurrentNeedSeq;
         const QuoteState state = quote->State();
         change.Status = state.status;
         change.Reason = state.reason;
@@ -404,15 +403,15 @@ void TDischargeItemDetailForm::NeedQuoteListBoxMouseDown(const QPoint& pos) {
         ui->NeedQuoteListBox->viewport()->update();
         return;
     }
-    const bool awarded = quote->Seq == main_.AwardedQuote;
+    const bool awarded = quote->Seq == need_.AwardedQuote;
     if (!(awarded || quote->State().status == cat::quotes::kAccepted) || !AwardedRect(row).contains(pos)) return;
     const std::string value = awarded ? std::string() : quote->Seq;
-    if (!UpdateRecord(*main_.Session.DataServer, cat::tbl::kCaseNeeds, main_.CurrentNeedSeq,
+    if (!UpdateRecord(*session_.DataServer, cat::tbl::kCaseNeeds, need_.CurrentNeedSeq,
                       {Field(need::kAwardedQuote, OrEmptyValue(value))})) {
         ShowMessageBox(this, "Error updating the case needs", "Error");
         return;
     }
-    main_.AwardedQuote = value;
+    need_.AwardedQuote = value;
     ui->NeedQuoteListBox->viewport()->update();
 }
 

@@ -21,7 +21,12 @@ class TDischargeItemDetailForm;
 
 namespace dalvero {
 
-class MainWindowState;
+struct CaseFieldSaves;
+struct ClientSession;
+struct ListSettings;
+struct NeedInEdit;
+struct OpenCase;
+struct MainWindowState;
 class cDateEdit;
 class cDischargeScreens;
 class cQuoteListModel;
@@ -85,7 +90,11 @@ private:
     void CloseDialog(bool afterWrite);
 
     std::unique_ptr<Ui::TDischargeItemDetailForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
+    OpenCase& open_;
+    ListSettings& lists_;
+    NeedInEdit& need_;
+    CaseFieldSaves& saves_;
     cDischargeScreens& screens_;
     cQuoteListModel* quotes_;
     QHeaderView* header_;

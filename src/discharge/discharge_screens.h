@@ -8,7 +8,7 @@ class QWidget;
 
 namespace dalvero {
 
-class MainWindowState;
+struct MainWindowState;
 class TCaseNeedSelectionForm;
 class TCategorySelectionForm;
 class TChangeStatusForm;

@@ -40,7 +40,7 @@ void PaintShape(QWidget* shape, const QColor& colour) {
 
 TDischargeViewForm::TDischargeViewForm(MainWindowState& main, cDischargeScreens& screens)
     : ui(std::make_unique<Ui::TDischargeViewForm>()),
-      main_(main),
+      session_(main.Session), open_(main.Case), lists_(main.Lists), need_(main.Need), actions_(main.Actions),
       screens_(screens),
       rows_(new cNeedListModel(this)),
       header_(nullptr) {
@@ -104,8 +104,8 @@ QColor TDischargeViewForm::StatusColour(NeedColour colour) const {
 
 void TDischargeViewForm::LoadCaseNeeds() {
     rows_->Clear();
-    ui->DischargeCaseNumberLabel->setText(QString::fromStdString(main_.CurrentCaseNumber));
-    auto needs = QueryCaseNeeds(*main_.Session.DataServer, main_.CurrentCaseSeq);
+    ui->DischargeCaseNumberLabel->setText(QString::fromStdString(open_.CurrentCaseNumber));
+    auto needs = QueryCaseNeeds(*session_.DataServer, open_.CurrentCaseSeq);
     if (!needs) {
         ShowMessageBox(this, "The needs of this case could not be loaded.", "Error");
         return;
@@ -117,9 +117,9 @@ void TDischargeViewForm::LoadCaseNeeds() {
         rows_->Add(std::move(text), std::move(need));
     }
     std::sort(seqs.begin(), seqs.end());
-    for (auto& [seq, status] : QueryNeedStatuses(*main_.Session.FunctionServer, seqs))
+    for (auto& [seq, status] : QueryNeedStatuses(*session_.FunctionServer, seqs))
         rows_->SetStatus(rows_->RowOfSeq(seq), std::move(status));
-    main_.NeedListSortColumn = 0;
+    lists_.NeedListSortColumn = 0;
     rows_->SetSorted(true);
 }
 
@@ -128,7 +128,7 @@ void TDischargeViewForm::SetNeedStatus(const std::string& needSeq, const std::st
 }
 
 void TDischargeViewForm::CaseNeedsHeaderSectionClick(int section) {
-    rows_->HeaderClick(section, main_.NeedListSortColumn);
+    rows_->HeaderClick(section, lists_.NeedListSortColumn);
     ui->CaseRequirementsListBox->viewport()->update();
 }
 
@@ -136,7 +136,7 @@ void TDischargeViewForm::ShowNeedDialog() {
     SetDimmed(true);
     ExecDialog(*screens_.ItemDetail);
     SetDimmed(false);
-    main_.ShowPanel("DischargeView");
+    actions_.ShowPanel("DischargeView");
 }
 
 void TDischargeViewForm::AddNewDischargeReqImageButtonClick() {
@@ -148,11 +148,11 @@ void TDischargeViewForm::CaseRequirementsListBoxClick(const QModelIndex& index) 
     const cCaseNeeds* need = index.isValid() ? rows_->Need(index.row()) : nullptr;
     if (!need) return;
     std::string fields;
-    if (!GetRecordFields(*main_.Session.DataServer, cat::tbl::kCaseNeeds, need->Seq, kNeedFields, fields,
+    if (!GetRecordFields(*session_.DataServer, cat::tbl::kCaseNeeds, need->Seq, kNeedFields, fields,
                          kNeedAliases))
         return;
-    main_.CurrentNeedSeq = need->Seq;
-    main_.CurrentNeedRecord.SetCommaText(fields);
+    need_.CurrentNeedSeq = need->Seq;
+    need_.CurrentNeedRecord.SetCommaText(fields);
     screens_.ItemDetail->FillForEditing();
     ShowNeedDialog();
 }
@@ -172,14 +172,14 @@ void TDischargeViewForm::FindMatchingProvidersImageButtonClick() {
     TMatchingProvidersForm& matching = *screens_.MatchingProviders;
     matching.Clear();
     NeedsMatchingArgs args;
-    args.caseSeq = main_.CurrentCaseSeq;
+    args.caseSeq = open_.CurrentCaseSeq;
     args.mileRadius = ui->MileRadiusEdit->text().toStdString();
     args.maxNumberMatches = ui->NumMatchesEdit->text().toStdString();
     args.moreProvidersMode = ui->FindLeastQuotesCB->isChecked();
     args.mustMatchPrimaryIns = ui->InsuranceMatchOnlyCB->isChecked();
     cJsonNode command;
     BuildProcessNeedsMatching(command, args);
-    RunFunctionCommand(*main_.Session.FunctionServer, command);
+    RunFunctionCommand(*session_.FunctionServer, command);
     const std::string error = command.GetString(fncmd::kError);
     const std::string notice = command.GetString(fncmd::kNotice);
     if (!error.empty() || !notice.empty()) {
@@ -194,7 +194,7 @@ void TDischargeViewForm::FindMatchingProvidersImageButtonClick() {
     matching.Fill(command);
     ExecDialog(matching);
     ui->CaseRequirementsListBox->viewport()->update();
-    main_.ShowPanel("DischargeView");
+    actions_.ShowPanel("DischargeView");
     SetListShown(true);
 }
 
@@ -202,19 +202,19 @@ bool TDischargeViewForm::WriteApproval(const std::string& requested, bool approv
     StringList values;
     if (!requested.empty()) values.push_back("f" + std::to_string(cat::cases::kApprovalRequested) + "=" + requested);
     values.push_back("f" + std::to_string(cat::cases::kApproved) + "=" + (approved ? cat::kYes : ""));
-    return UpdateRecord(*main_.Session.DataServer, cat::tbl::kCases, main_.CurrentCaseSeq, values);
+    return UpdateRecord(*session_.DataServer, cat::tbl::kCases, open_.CurrentCaseSeq, values);
 }
 
 void TDischargeViewForm::RequestPhysicianApprovalButtonClick() {
     // Without a primary physician nothing is asked, so an approval already
     // granted stays recorded.
-    if (main_.GetPrimaryPhysician(main_.CurrentCaseSeq).empty()) {
+    if (actions_.GetPrimaryPhysician(open_.CurrentCaseSeq).empty()) {
         ShowMessageBox(this, "No primary physician has been designated", "Need to set a primary physician");
         return;
     }
     cJsonNode command;
-    BuildSendDoctorNotificationEmail(command, main_.CurrentCaseSeq);
-    if (!RunFunctionCommand(*main_.Session.FunctionServer, command)) {
+    BuildSendDoctorNotificationEmail(command, open_.CurrentCaseSeq);
+    if (!RunFunctionCommand(*session_.FunctionServer, command)) {
         ShowMessageBox(this, command.GetString(fncmd::kError), "Problem sending the email to the doctor");
         return;
     }

@@ -20,7 +20,12 @@ class TDischargeViewForm;
 
 namespace dalvero {
 
-class MainWindowState;
+struct ClientSession;
+struct ListSettings;
+struct NeedInEdit;
+struct OpenCase;
+class cWorkspaceActions;
+struct MainWindowState;
 class cDischargeScreens;
 class cNeedListModel;
 enum class NeedColour;
@@ -60,7 +65,11 @@ private:
     bool WriteApproval(const std::string& requested, bool approved);
 
     std::unique_ptr<Ui::TDischargeViewForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
+    OpenCase& open_;
+    ListSettings& lists_;
+    NeedInEdit& need_;
+    cWorkspaceActions& actions_;
     cDischargeScreens& screens_;
     cNeedListModel* rows_;
     QHeaderView* header_;

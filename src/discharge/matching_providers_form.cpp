@@ -21,7 +21,7 @@ namespace dalvero {
 TMatchingProvidersForm::TMatchingProvidersForm(MainWindowState& main, cDischargeScreens& screens, QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::TMatchingProvidersForm>()),
-      main_(main),
+      session_(main.Session), open_(main.Case), actions_(main.Actions),
       screens_(screens),
       rows_(new cMatchListModel(this)) {
     ui->setupUi(this);
@@ -48,7 +48,7 @@ QListView* TMatchingProvidersForm::MatchingProvidersListBox() const { return ui-
 void TMatchingProvidersForm::Clear() { rows_->SetRows({}); }
 
 void TMatchingProvidersForm::Fill(cJsonNode& reply) {
-    ui->MatchingCaseNumberLabel->setText(QString::fromStdString(main_.CurrentCaseNumber));
+    ui->MatchingCaseNumberLabel->setText(QString::fromStdString(open_.CurrentCaseNumber));
     std::vector<MatchRow> rows = std::move(rows_->Rows());
     for (MatchRow& row : MatchRowsFromReply(reply)) rows.push_back(std::move(row));
     rows_->SetRows(std::move(rows));
@@ -112,14 +112,14 @@ void TMatchingProvidersForm::SendProviderRequestsImageButtonClick() {
         return;
     cJsonNode command;
     BuildSendInitialNeedsEmails(command, ChosenProviderNeeds(rows));
-    if (!RunFunctionCommand(*main_.Session.FunctionServer, command))
+    if (!RunFunctionCommand(*session_.FunctionServer, command))
         ShowMessageBox(this,
                        "There was a problem sending an email to one or more providers.\n" +
                            command.GetString(fncmd::kError),
                        "Error sending emails");
     // The server recorded the requests it could send, whatever failed.
     screens_.DischargeView->LoadCaseNeeds();
-    main_.ShowPanel("DischargeView");
+    actions_.ShowPanel("DischargeView");
     accept();
 }
 

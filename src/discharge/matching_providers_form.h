@@ -15,7 +15,10 @@ class TMatchingProvidersForm;
 
 namespace dalvero {
 
-class MainWindowState;
+struct ClientSession;
+struct OpenCase;
+class cWorkspaceActions;
+struct MainWindowState;
 class cDischargeScreens;
 class cJsonNode;
 class cMatchListModel;
@@ -46,7 +49,9 @@ protected:
 
 private:
     std::unique_ptr<Ui::TMatchingProvidersForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
+    OpenCase& open_;
+    cWorkspaceActions& actions_;
     cDischargeScreens& screens_;
     cMatchListModel* rows_;
 };

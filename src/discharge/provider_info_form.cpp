@@ -21,7 +21,7 @@ constexpr std::array<const char*, kLastField - kFirstField + 1> kLabels{
 }  // namespace
 
 TProviderInfoForm::TProviderInfoForm(MainWindowState& main, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TProviderInfoForm>()), main_(main) {
+    : QDialog(parent), ui(std::make_unique<Ui::TProviderInfoForm>()), session_(main.Session) {
     ui->setupUi(this);
     connect(ui->BackButton, &QPushButton::clicked, this, &QDialog::accept);
 }
@@ -35,7 +35,7 @@ QLabel* TProviderInfoForm::FieldLabel(int field) const {
 
 void TProviderInfoForm::Fill(const std::string& providerSeq) {
     StringList values;
-    const bool read = ReadRecord(*main_.Session.DataServer, catalogue::tbl::kProviderEntities, providerSeq, values);
+    const bool read = ReadRecord(*session_.DataServer, catalogue::tbl::kProviderEntities, providerSeq, values);
     for (int field = kFirstField; field <= kLastField; ++field) {
         const std::size_t n = static_cast<std::size_t>(field);
         FieldLabel(field)->setText(read && n < values.size() ? QString::fromStdString(values[n]) : QString());

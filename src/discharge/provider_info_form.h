@@ -15,7 +15,8 @@ class TProviderInfoForm;
 
 namespace dalvero {
 
-class MainWindowState;
+struct ClientSession;
+struct MainWindowState;
 
 class TProviderInfoForm : public QDialog {
     Q_OBJECT
@@ -30,7 +31,7 @@ public:
 
 private:
     std::unique_ptr<Ui::TProviderInfoForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
 };
 
 }  // namespace dalvero

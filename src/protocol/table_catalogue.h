@@ -52,6 +52,7 @@ inline constexpr char kListOpenByHospital[] = "L4";
 inline constexpr char kListOpenByWorker[] = "L5";
 inline constexpr char kListClosedByWorker[] = "L6";  // with kClosedFilter
 inline constexpr char kListByDischarge[] = "L8";     // date range on kDischarge
+inline constexpr int kListByNumber = 7;  // FindRecord list number: case number, owner the hospital
 inline constexpr char kClosedFilter[] = "f18=Y";
 
 inline constexpr int kPatient = 10;

@@ -59,7 +59,7 @@ protected:
 
 TEST_F(CaseEdit, EachEditorWritesItsFieldsAndTheLabelsFollow) {
     OpenRow(0);
-    const std::string seq = main->CurrentCaseSeq;
+    const std::string seq = main->Case.CurrentCaseSeq;
 
     dialogs.InDialog([&](QDialog& d) {
         ExpectDimmed();
@@ -143,9 +143,9 @@ TEST_F(CaseEdit, EachEditorWritesItsFieldsAndTheLabelsFollow) {
 
 TEST_F(CaseEdit, AnEmptyCaseShowsEmptyLabels) {
     OpenRow(0);
-    const std::string empty = AddRecord(*session.DataServer, "Cases", {"f10=" + main->CurrentPatientSeq});
+    const std::string empty = AddRecord(*session.DataServer, "Cases", {"f10=" + main->Case.CurrentPatientSeq});
     ASSERT_FALSE(empty.empty());
-    main->CurrentCaseSeq = empty;
+    main->Case.CurrentCaseSeq = empty;
     S().CaseEdit->FillCaseForm();
     for (const char* name : {"AdmitDateLabel", "RoomLabel", "DischargeDateLabel", "CaseWorkerLabel",
                              "PrimaryInsuranceLabel", "GenderLabel", "LanguageLabel", "LeftWithLabel", "Phone1Label"})
@@ -175,7 +175,7 @@ TEST_F(CaseEdit, CloseCaseSavesThePendingNotesAndCancelsTheOpenQuotes) {
     }
     ASSERT_FALSE(quoteSeqs.empty());
     OpenRow(row - 1);
-    const std::string seq = main->CurrentCaseSeq;
+    const std::string seq = main->Case.CurrentCaseSeq;
 
     QPlainTextEdit* memo = S().CaseEdit->CaseDiagnosisMemo();
     memo->moveCursor(QTextCursor::End);
@@ -184,7 +184,7 @@ TEST_F(CaseEdit, CloseCaseSavesThePendingNotesAndCancelsTheOpenQuotes) {
     dialogs.Answer(QMessageBox::Cancel);
     S().CaseEdit->CloseCaseImageButtonClick();
     EXPECT_NE(Case(seq)[18], "Y");
-    EXPECT_EQ(main->EditMode, 1);
+    EXPECT_EQ(main->Case.EditMode, 1);
 
     dialogs.Answer(QMessageBox::Ok);
     S().CaseEdit->CloseCaseImageButtonClick();
@@ -196,14 +196,14 @@ TEST_F(CaseEdit, CloseCaseSavesThePendingNotesAndCancelsTheOpenQuotes) {
         ASSERT_TRUE(ReadRecord(*session.DataServer, "CaseNeedsQuote", q, quote));
         EXPECT_EQ(quote[16], "C");
     }
-    EXPECT_EQ(main->EditMode, 0);
+    EXPECT_EQ(main->Case.EditMode, 0);
     EXPECT_TRUE(main->HostedPanel("OpenCaseList")->isVisibleTo(main.get()));
     for (int i = 0; i < OpenRows().rowCount(); ++i) EXPECT_NE(OpenRows().Object(i)->Seq, seq);
 }
 
 TEST_F(CaseEdit, ChecklistRoundTripsHostileTextAndNeverCarriesTicksToTheNextCase) {
     OpenRow(0);
-    const std::string caseA = main->CurrentCaseSeq;
+    const std::string caseA = main->Case.CurrentCaseSeq;
     TPatientHealthDetailForm& form = *S().PatientHealthDetail;
     cHealthChecklistView& view = form.Checklist();
     main->ShowPanel("PatientHealthDetail");
@@ -243,15 +243,15 @@ TEST_F(CaseEdit, ChecklistRoundTripsHostileTextAndNeverCarriesTicksToTheNextCase
     EXPECT_EQ(stored.grid[1][1], hostile[2]);
 
     // Case B shows only its own entries, and leaving it stores none of A's.
-    const std::string caseB = AddRecord(*session.DataServer, "Cases", {"f10=" + main->CurrentPatientSeq});
-    main->CurrentCaseSeq = caseB;
+    const std::string caseB = AddRecord(*session.DataServer, "Cases", {"f10=" + main->Case.CurrentPatientSeq});
+    main->Case.CurrentCaseSeq = caseB;
     form.LoadHealthDetail();
     EXPECT_FALSE(In<QCheckBox>(view, "Vision1")->isChecked());
     EXPECT_TRUE(view.Detail().values.empty());
     main->ShowPanel("PatientHealthDetail");
     main->ShowPanel("CaseEdit");
     EXPECT_EQ(Note(caseB, "f1002"), "");
-    main->CurrentCaseSeq = caseA;
+    main->Case.CurrentCaseSeq = caseA;
     form.LoadHealthDetail();
     EXPECT_EQ(view.Detail().values, typed.values);
 
@@ -263,8 +263,8 @@ TEST_F(CaseEdit, ChecklistRoundTripsHostileTextAndNeverCarriesTicksToTheNextCase
 
 TEST_F(CaseEdit, InfoEditorWritesOnlyWhatChangedAndShowsStoredValuesOutsideItsLists) {
     OpenRow(0);
-    const std::string seq = main->CurrentCaseSeq;
-    const std::string patient = main->CurrentPatientSeq;
+    const std::string seq = main->Case.CurrentCaseSeq;
+    const std::string patient = main->Case.CurrentPatientSeq;
     const auto store = server.OpenStore();
     ASSERT_TRUE(store->Update("Cases", std::stoll(seq), {{30, "X"}, {32, "Widowed"}, {33, "Other-7"}}));
     ASSERT_TRUE(store->Update("Patients", std::stoll(patient), {{14, "1941"}}));
@@ -287,7 +287,7 @@ TEST_F(CaseEdit, InfoEditorWritesOnlyWhatChangedAndShowsStoredValuesOutsideItsLi
 
 TEST_F(CaseEdit, TwoPlannersOnOneFieldChooseInsteadOfOverwriting) {
     OpenRow(0);
-    const std::string seq = main->CurrentCaseSeq;
+    const std::string seq = main->Case.CurrentCaseSeq;
     const auto colleague = server.ConnectData("Dalvero", true, &DemoUser("Discharge Planner"));
     QPlainTextEdit* memo = S().CaseEdit->CaseDiagnosisMemo();
     const std::string before = ControlText(memo);
@@ -326,7 +326,7 @@ TEST_F(CaseEdit, ACaseAColleagueClosedTakesNoChangesAndSaysWhoClosedIt) {
     test::TempDir dataHome;
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dataHome.Path().string()));
     OpenRow(0);
-    const std::string seq = main->CurrentCaseSeq;
+    const std::string seq = main->Case.CurrentCaseSeq;
     const auto colleague = server.ConnectData("Dalvero", true, &DemoUser("Discharge Planner"));
     ASSERT_TRUE(UpdateRecord(*colleague, "Cases", seq, {"f18=Y"}));
     const std::string closed = "This case was closed by " + session.UserField(11) + " " + session.UserField(13) +

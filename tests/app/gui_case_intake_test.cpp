@@ -74,17 +74,17 @@ TEST_F(CaseIntake, NewPatientTypedThenShownOnTheCaseScreen) {
     });
     S().CaseList->EnterNewCaseButtonImageClick();
 
-    ASSERT_FALSE(main->CurrentCaseSeq.empty());
+    ASSERT_FALSE(main->Case.CurrentCaseSeq.empty());
     EXPECT_EQ(PatientsWithSsn(ssn), 1);
-    const StringList c = Record("Cases", main->CurrentCaseSeq);
-    EXPECT_EQ(c[10], main->CurrentPatientSeq);
+    const StringList c = Record("Cases", main->Case.CurrentCaseSeq);
+    EXPECT_EQ(c[10], main->Case.CurrentPatientSeq);
     EXPECT_EQ(c[39], "8005551234");  // digits, as every screen stores them
     EXPECT_EQ(c[30], "F");
     EXPECT_EQ(c[42], "SPA");
     EXPECT_EQ(c[23], session.UserField(1));
-    EXPECT_EQ(Record("Patients", main->CurrentPatientSeq)[14], "19410405");
-    EXPECT_EQ(main->EditMode, 1);
-    EXPECT_EQ(main->CurrentCaseNumber, main->CurrentCaseSeq);
+    EXPECT_EQ(Record("Patients", main->Case.CurrentPatientSeq)[14], "19410405");
+    EXPECT_EQ(main->Case.EditMode, 1);
+    EXPECT_EQ(main->Case.CurrentCaseNumber, main->Case.CurrentCaseSeq);
     EXPECT_EQ(main->findChild<QLabel*>("PatientInfoLabel")->text(), "Nora Quill");
     EXPECT_TRUE(main->HostedPanel("CaseEdit")->isVisibleTo(main.get()));
 }
@@ -118,8 +118,8 @@ TEST_F(CaseIntake, KnownPatientPastedFillsFromTheNewestCaseAndAddsOnlyTheCase) {
     S().CaseList->EnterNewCaseButtonImageClick();
 
     EXPECT_EQ(PatientsWithSsn(ssn), 1);
-    ASSERT_FALSE(main->CurrentCaseSeq.empty());
-    EXPECT_EQ(Record("Cases", main->CurrentCaseSeq)[10], known.PatientSeq);
+    ASSERT_FALSE(main->Case.CurrentCaseSeq.empty());
+    EXPECT_EQ(Record("Cases", main->Case.CurrentCaseSeq)[10], known.PatientSeq);
     EXPECT_EQ(main->findChild<QLabel*>("PatientInfoLabel")->text().toStdString(),
               known.FirstName + " " + known.LastName);
 }
@@ -153,7 +153,7 @@ TEST_F(CaseIntake, MissingChoiceWritesNothingAndRetryAfterAFailedCaseAddKeepsOne
     });
     S().CaseList->EnterNewCaseButtonImageClick();
     EXPECT_EQ(PatientsWithSsn(ssn), 1);
-    EXPECT_EQ(Record("Cases", main->CurrentCaseSeq)[10], main->CurrentPatientSeq);
+    EXPECT_EQ(Record("Cases", main->Case.CurrentCaseSeq)[10], main->Case.CurrentPatientSeq);
 }
 
 TEST_F(CaseIntake, TheSameNumberPastedIntoTheNextIntakeFindsThePatientItAdded) {
@@ -171,10 +171,10 @@ TEST_F(CaseIntake, TheSameNumberPastedIntoTheNextIntakeFindsThePatientItAdded) {
         S().CaseList->EnterNewCaseButtonImageClick();
     };
     intake(true);
-    const std::string patient = main->CurrentPatientSeq;
+    const std::string patient = main->Case.CurrentPatientSeq;
     intake(false);
     EXPECT_EQ(PatientsWithSsn(ssn), 1);
-    EXPECT_EQ(Record("Cases", main->CurrentCaseSeq)[10], patient);
+    EXPECT_EQ(Record("Cases", main->Case.CurrentCaseSeq)[10], patient);
 }
 
 TEST_F(CaseIntake, SaveAddsNoPatientWhileTheLookUpHasNotAnswered) {

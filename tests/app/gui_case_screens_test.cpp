@@ -60,11 +60,11 @@ TEST_F(CaseScreens, HeaderClicksSortAndAllCasesShowTheHospital) {
     list.OpenCasesHeaderSectionClick(0);  // already sorted by name: reversed
     EXPECT_EQ(Seqs(OpenRows()), std::vector<std::string>(byName.rbegin(), byName.rend()));
     list.OpenCasesHeaderSectionClick(1);
-    EXPECT_EQ(main->OpenListSortColumn, 1);
+    EXPECT_EQ(main->Lists.OpenListSortColumn, 1);
 
     list.ShowAllCasesImageButtonClick();
-    EXPECT_TRUE(main->ShowAllOpenCases);
-    EXPECT_EQ(main->OpenListSortColumn, 0);
+    EXPECT_TRUE(main->Lists.ShowAllOpenCases);
+    EXPECT_EQ(main->Lists.OpenListSortColumn, 0);
     std::set<std::string> workers;
     for (int i = 0; i < OpenRows().rowCount(); ++i) workers.insert(OpenRows().Object(i)->CaseWorkerSeq);
     EXPECT_GT(OpenRows().rowCount(), static_cast<int>(byName.size()));
@@ -77,17 +77,17 @@ TEST_F(CaseScreens, OpeningACaseAndGoingBackKeepsTheTyping) {
     const cCaseObject opened = *OpenRows().Object(0);
     S().CaseList->OpenCasesListBoxClick(OpenRows().index(0));
 
-    EXPECT_EQ(main->EditMode, 1);
-    EXPECT_EQ(main->CurrentCaseSeq, opened.Seq);
-    EXPECT_EQ(main->CurrentPatientSeq, opened.PatientSeq);
-    EXPECT_EQ(main->CurrentCaseObject, OpenRows().Object(0));
+    EXPECT_EQ(main->Case.EditMode, 1);
+    EXPECT_EQ(main->Case.CurrentCaseSeq, opened.Seq);
+    EXPECT_EQ(main->Case.CurrentPatientSeq, opened.PatientSeq);
+    EXPECT_EQ(main->Case.CurrentCaseObject, OpenRows().Object(0));
     EXPECT_TRUE(main->HostedPanel("CaseEdit")->isVisibleTo(main.get()));
     EXPECT_TRUE(Shown("MainInfoPanel"));
     EXPECT_EQ(Label("CaseInfoLabel"), opened.CaseNumber.empty() ? opened.Seq : opened.CaseNumber);
     EXPECT_EQ(Label("PatientInfoLabel"), opened.FirstName + " " + opened.LastName);
     // The patient's record, item n being field n.
-    ASSERT_GT(main->PatientRecord.size(), 12u);
-    EXPECT_EQ(main->PatientRecord[10], opened.FirstName);
+    ASSERT_GT(main->Case.PatientRecord.size(), 12u);
+    EXPECT_EQ(main->Case.PatientRecord[10], opened.FirstName);
     const cItemListModel& physicians = S().CaseEdit->SubList(CaseSubList::kPhysicians);
     ASSERT_GT(physicians.rowCount(), 0);
     EXPECT_EQ(physicians.Item(0).GetValue("f12"), "P");
@@ -102,10 +102,10 @@ TEST_F(CaseScreens, OpeningACaseAndGoingBackKeepsTheTyping) {
     const std::string typed = memo->toPlainText().toStdString();
     S().CaseNavigation->CaseListImageButtonClick();
 
-    EXPECT_EQ(main->EditMode, 0);
+    EXPECT_EQ(main->Case.EditMode, 0);
     EXPECT_FALSE(Shown("MainInfoPanel"));
     EXPECT_TRUE(main->HostedPanel("OpenCaseList")->isVisibleTo(main.get()));
-    EXPECT_EQ(main->CurrentCaseObject, nullptr);
+    EXPECT_EQ(main->Case.CurrentCaseObject, nullptr);
     EXPECT_EQ(StoredNotes(opened.Seq), typed);
 }
 
@@ -152,8 +152,8 @@ TEST_F(CaseScreens, CaseOpensByKeyboardMemoLeavesOnTabEscapeGoesBack) {
     const std::string chosen = OpenRows().Object(1)->Seq;
     QTest::keyClick(List(), Qt::Key_Return);
 
-    EXPECT_EQ(main->EditMode, 1);
-    EXPECT_EQ(main->CurrentCaseSeq, chosen);
+    EXPECT_EQ(main->Case.EditMode, 1);
+    EXPECT_EQ(main->Case.CurrentCaseSeq, chosen);
     ASSERT_TRUE(PanelShown("CaseEdit"));
     // The notes wait for the user; the case starts at its tab.
     QPlainTextEdit* memo = S().CaseEdit->CaseDiagnosisMemo();
@@ -174,7 +174,7 @@ TEST_F(CaseScreens, CaseOpensByKeyboardMemoLeavesOnTabEscapeGoesBack) {
     memo->moveCursor(QTextCursor::End);
     QTest::keyClicks(memo, " at home");
     QTest::keyClick(memo, Qt::Key_Escape);
-    EXPECT_EQ(main->EditMode, 0);
+    EXPECT_EQ(main->Case.EditMode, 0);
     EXPECT_TRUE(PanelShown("OpenCaseList"));
     EXPECT_EQ(StoredNotes(chosen), typed + " at home");
     EXPECT_EQ(Focused(), List());
@@ -182,8 +182,8 @@ TEST_F(CaseScreens, CaseOpensByKeyboardMemoLeavesOnTabEscapeGoesBack) {
     // A click on a row opens that case too.
     const QModelIndex third = OpenRows().index(2);
     QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, List()->visualRect(third).center());
-    EXPECT_EQ(main->EditMode, 1);
-    EXPECT_EQ(main->CurrentCaseSeq, OpenRows().Object(2)->Seq);
+    EXPECT_EQ(main->Case.EditMode, 1);
+    EXPECT_EQ(main->Case.CurrentCaseSeq, OpenRows().Object(2)->Seq);
     EXPECT_TRUE(PanelShown("CaseEdit"));
 }
 
@@ -213,7 +213,7 @@ TEST_F(CaseScreens, TabReachesEveryTabAndImageButtonAndSpacePressesIt) {
     QWidget* all = main->HostedPanel("ClosedCaseList")->findChild<QWidget*>("ShowAllCasesImageButton");
     ASSERT_TRUE(TabTo(all));
     QTest::keyClick(all, Qt::Key_Space);
-    EXPECT_TRUE(main->ShowAllPreviousCases);
+    EXPECT_TRUE(main->Lists.ShowAllPreviousCases);
 }
 
 }  // namespace

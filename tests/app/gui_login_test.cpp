@@ -70,8 +70,8 @@ TEST_F(Login, DemoUserOpensTheMainWindow) {
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(ends, 0);
     EXPECT_TRUE(main->isVisible());
-    EXPECT_TRUE(main->IsAdministrator);
-    EXPECT_FALSE(main->IsDischargePlanner);
+    EXPECT_TRUE(main->User.IsAdministrator);
+    EXPECT_FALSE(main->User.IsDischargePlanner);
     EXPECT_EQ(StatusLabel(), "Administrator");
     EXPECT_EQ(session.UserField(22), user.email);
     // The typed password is not kept.
@@ -83,8 +83,8 @@ TEST_F(Login, DemoUserOpensTheMainWindow) {
 TEST_F(Login, RoleFlagsReadWhateverTheirCase) {
     AddUser("both@example.com", HashPassword("s3cret pw", test::RealServer::kPasswordIterations), "Y", "y");
     LogIn("both@example.com", "s3cret pw");
-    EXPECT_TRUE(main->IsAdministrator);
-    EXPECT_TRUE(main->IsDischargePlanner);
+    EXPECT_TRUE(main->User.IsAdministrator);
+    EXPECT_TRUE(main->User.IsDischargePlanner);
     EXPECT_EQ(StatusLabel(), "Administrator, Discharge Planner");
 }
 
@@ -92,8 +92,8 @@ TEST_F(Login, NoRolesAndALegacyClearPassword) {
     AddUser("plain@example.com", "Clear-Text", "", "N");
     LogIn("plain@example.com", "Clear-Text");
     EXPECT_TRUE(main->isVisible());
-    EXPECT_FALSE(main->IsAdministrator);
-    EXPECT_FALSE(main->IsDischargePlanner);
+    EXPECT_FALSE(main->User.IsAdministrator);
+    EXPECT_FALSE(main->User.IsDischargePlanner);
     EXPECT_EQ(StatusLabel(), "");
 }
 

@@ -87,10 +87,10 @@ protected:
     void SetUp() override {
         memo = main.Screens().CaseEdit->CaseDiagnosisMemo();
         SetFieldTag(memo, 1001);
-        main.EditMode = 1;
-        main.CurrentCaseSeq = "12";
+        main.Case.EditMode = 1;
+        main.Case.CurrentCaseSeq = "12";
         main.Screens().CaseEdit->Content().Loaded("12");
-        main.PatientRecord = StringList{"f10=Ann", "f12=Lee"};
+        main.Case.PatientRecord = StringList{"f10=Ann", "f12=Lee"};
     }
     void Edit(const char* text) {
         memo->setPlainText(text);
@@ -124,12 +124,12 @@ TEST_F(FieldExitSave, WritesExactlyTheOneChangedField) {
     EXPECT_EQ(requests[0].Text(), "TableName=Cases,Seq=12,\"f1001=Needs oxygen||at home\"");
     // An emptied field is written empty, not left out.
     EXPECT_EQ(requests[1].Text(), "TableName=Cases,Seq=12,f1001=");
-    EXPECT_EQ(main.PatientRecord, (StringList{"f10=Ann", "f12=Lee"}));
+    EXPECT_EQ(main.Case.PatientRecord, (StringList{"f10=Ann", "f12=Lee"}));
 }
 
 TEST_F(FieldExitSave, NothingWrittenWithoutAnOpenCase) {
     Serve({});
-    main.EditMode = 0;
+    main.Case.EditMode = 0;
     Edit("typed while no case is open");
     main.CaseFieldExit(memo);
     EXPECT_TRUE(IsFieldChanged(memo));
@@ -152,8 +152,8 @@ protected:
 
 TEST_F(ActivatedMainWindow, LoadsTheUsersHospitalAndCases) {
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(main->HospitalSeq, session.UserField(9));
-    EXPECT_EQ(main->UserSeq, session.UserField(1));
+    EXPECT_EQ(main->User.HospitalSeq, session.UserField(9));
+    EXPECT_EQ(main->User.UserSeq, session.UserField(1));
     // The demo hospital has a logo, shown in place of its name.
     auto* logo = main->findChild<QLabel*>("HospLogoImage");
     EXPECT_TRUE(Shown(logo));
@@ -161,14 +161,14 @@ TEST_F(ActivatedMainWindow, LoadsTheUsersHospitalAndCases) {
     EXPECT_FALSE(Shown(Named("HospitalNameLabel")));
     EXPECT_FALSE(folder.Has("tmp.jpg"));
     EXPECT_FALSE(Shown(main->Screens().ListNavigation->ShowAdminImage()));
-    EXPECT_FALSE(main->CaseWorkers.empty());
+    EXPECT_FALSE(main->User.CaseWorkers.empty());
     EXPECT_TRUE(Shown(main->HostedPanel("OpenCaseList")));
 
     const cCaseListModel& rows = main->Screens().CaseList->Rows();
     ASSERT_GT(rows.rowCount(), 1);
     bool anyStatus = false;
     for (int i = 0; i < rows.rowCount(); ++i) {
-        EXPECT_EQ(rows.Object(i)->CaseWorkerSeq, main->UserSeq);
+        EXPECT_EQ(rows.Object(i)->CaseWorkerSeq, main->User.UserSeq);
         anyStatus = anyStatus || !rows.Object(i)->Status.empty();
         if (i > 0) {
             EXPECT_LE(QString::fromStdString(rows.Text(i - 1)).compare(QString::fromStdString(rows.Text(i)),

@@ -97,7 +97,7 @@ TEST_F(ServerAway, FailedCaseLoadShowsNothingOfTheLastCaseAndWritesNothing) {
     OpenCase(1);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_NE(dialogs.shown[0].text.find("could not be loaded"), std::string::npos);
-    EXPECT_EQ(main->CurrentCaseSeq, other);
+    EXPECT_EQ(main->Case.CurrentCaseSeq, other);
     EXPECT_TRUE(memo->toPlainText().isEmpty());
     EXPECT_TRUE(memo->isReadOnly());
     EXPECT_EQ(S().CaseEdit->SubList(CaseSubList::kPhysicians).rowCount(), 0);
@@ -182,7 +182,7 @@ TEST_F(ServerAway, ChecklistEditsAreKeptRetriedAndAtTheIdleLogoffKeptUnasked) {
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_NE(dialogs.shown[0].text.find("could not be saved"), std::string::npos);
     server.Resume();
-    EXPECT_TRUE(main->FieldSaves.RetryAll(*session.DataServer));
+    EXPECT_TRUE(main->Saves.FieldSaves.RetryAll(*session.DataServer));
     const std::string after = storedTick();
     EXPECT_NE(after, before);
 
@@ -283,7 +283,7 @@ TEST_F(ServerAway, CaseListSaysWhyItIsEmptyAndFillsItselfWhenTheServerIsBack) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !retry->isActive(); }));
 
     // A user without open cases is told so.
-    main->UserSeq = "999999";
+    main->User.UserSeq = "999999";
     main->LoadOpenCaseList();
     EXPECT_EQ(Rows().rowCount(), 0);
     EXPECT_EQ(EmptyText()->text(), "No open cases");

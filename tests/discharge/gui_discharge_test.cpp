@@ -176,7 +176,7 @@ TEST_F(DischargeScreens, PlannerWalksFromANewNeedToAnAwardedApprovedPlan) {
         EXPECT_FALSE(detail.SaveShown());
         quote = detail.Quotes().Quote(0)->Seq;
         detail.NeedQuoteListBoxMouseDown(detail.AwardedRect(0).center());  // a waiting quote is not awarded
-        EXPECT_TRUE(main->AwardedQuote.empty());
+        EXPECT_TRUE(main->Need.AwardedQuote.empty());
         dialogs.InDialog([](QDialog& dialog) {
             Child<QRadioButton>(dialog, "ProviderAcceptRadioButton")->click();
             static_cast<TChangeStatusForm&>(dialog).OKButtonClick();
@@ -184,7 +184,7 @@ TEST_F(DischargeScreens, PlannerWalksFromANewNeedToAnAwardedApprovedPlan) {
         detail.NeedQuoteListBoxMouseDown(detail.ChangeStatusRect(0).center());
         EXPECT_EQ(detail.Quotes().Quote(0)->State().status, "A");
         detail.NeedQuoteListBoxMouseDown(detail.AwardedRect(0).center());
-        EXPECT_EQ(main->AwardedQuote, quote);
+        EXPECT_EQ(main->Need.AwardedQuote, quote);
         detail.DischargeStatusImageButtonClick();
     });
     EXPECT_EQ(Field(Record("CaseNeedsQuote", quote), 14), "A");
@@ -198,14 +198,14 @@ TEST_F(DischargeScreens, PlannerWalksFromANewNeedToAnAwardedApprovedPlan) {
     View().RequestPhysicianApprovalButtonClick();
     EXPECT_EQ(TakeShown(), std::vector<std::string>{"The physician has been emailed."});
     EXPECT_EQ(Outbox().size(), beforeDoctor.size() + 1);
-    EXPECT_EQ(Field(Record("Cases", main->CurrentCaseSeq), 24), "Y");
+    EXPECT_EQ(Field(Record("Cases", main->Case.CurrentCaseSeq), 24), "Y");
     View().GrantPhysicianApprovalButtonClick();
-    EXPECT_EQ(Field(Record("Cases", main->CurrentCaseSeq), 25), "Y");
+    EXPECT_EQ(Field(Record("Cases", main->Case.CurrentCaseSeq), 25), "Y");
 }
 
 TEST_F(DischargeScreens, FailedWritesKeepWhatThePlannerSeesAndTyped) {
     // An approval request without a primary physician leaves a granted approval alone.
-    const std::string caseSeq = main->CurrentCaseSeq;
+    const std::string caseSeq = main->Case.CurrentCaseSeq;
     ASSERT_TRUE(UpdateRecord(*session.DataServer, "Cases", caseSeq, {"f24=Y", "f25=Y"}));
     cRecordBatch doctors;
     ASSERT_TRUE(doctors.Query(session.DataServer.get(), "CaseDoctorsLink", "L2", caseSeq, "", 0, 100, "f12", "", "",
@@ -231,12 +231,12 @@ TEST_F(DischargeScreens, FailedWritesKeepWhatThePlannerSeesAndTyped) {
         EXPECT_TRUE(detail.isVisible());
         // The need went away meanwhile: the update fails and the typing stays.
         time->setText("14.30");
-        main->CurrentNeedSeq = "999999";
+        main->Need.CurrentNeedSeq = "999999";
         dialogs.Answer(QMessageBox::Ok);
         detail.CaseNeedSaveImageButtonClick();
         EXPECT_TRUE(detail.isVisible());
         EXPECT_EQ(time->text(), "14.30");
-        main->CurrentNeedSeq = need;
+        main->Need.CurrentNeedSeq = need;
         detail.CaseNeedSaveImageButtonClick();
         EXPECT_FALSE(detail.isVisible());
     });
@@ -245,7 +245,7 @@ TEST_F(DischargeScreens, FailedWritesKeepWhatThePlannerSeesAndTyped) {
 
     // A quote that cannot be written keeps its award and its old values.
     ASSERT_TRUE(UpdateRecord(*session.DataServer, "CaseNeeds", need, {"f16=999999"}));
-    main->AwardedQuote = "999999";
+    main->Need.AwardedQuote = "999999";
     TChangeStatusForm& change = *D().ChangeStatus;
     change.QuoteSeq = "999999";
     change.NeedSeq = need;
@@ -258,7 +258,7 @@ TEST_F(DischargeScreens, FailedWritesKeepWhatThePlannerSeesAndTyped) {
     change.OKButtonClick();
     EXPECT_EQ(TakeShown(), std::vector<std::string>{"Error updating the case needs"});
     EXPECT_EQ(change.Status, "A");
-    EXPECT_EQ(main->AwardedQuote, "999999");
+    EXPECT_EQ(main->Need.AwardedQuote, "999999");
     EXPECT_EQ(Field(Record("CaseNeeds", need), 16), "999999");
     // Rejected as "Other" needs an explanation.
     Child<QRadioButton>(change, "ProviderRejectRadioButton")->click();

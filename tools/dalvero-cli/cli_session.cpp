@@ -13,6 +13,7 @@
 
 #include "ini_file.h"
 #include "log_in.h"
+#include "table_catalogue.h"
 
 namespace fs = std::filesystem;
 
@@ -119,8 +120,15 @@ dbServerConnection& CliSession::DataServer() {
         StringList person;
         if (!LogIn(*dataServer_, login_.user, Password(), person, sessionToken_))
             FailWithServerError(*dataServer_, "Invalid login");
+        if (person.size() > catalogue::personnel::kHospital) hospitalSeq_ = person[catalogue::personnel::kHospital];
     }
     return *dataServer_;
+}
+
+const std::string& CliSession::HospitalSeq() {
+    if (login_.user.empty()) throw CommandFailure("Reports are made for your hospital: log in with --user");
+    DataServer();
+    return hospitalSeq_;
 }
 
 dbServerConnection& CliSession::FunctionServer() {

@@ -52,6 +52,9 @@ public:
     // Carries the data server log-in's session; without a user the server
     // refuses every command.
     dbServerConnection& FunctionServer();
+    // The Seq of the logged-in person's hospital; logs in first. Throws
+    // CommandFailure without a user.
+    const std::string& HospitalSeq();
 
 private:
     const ServerSettings& Settings();
@@ -62,6 +65,7 @@ private:
     std::size_t maxReplyBytes_;
     LoginSettings login_;
     std::string sessionToken_;
+    std::string hospitalSeq_;
     std::unique_ptr<ServerSettings> settings_;
     std::unique_ptr<dbServerConnection> dataServer_;
     std::unique_ptr<dbServerConnection> functionServer_;

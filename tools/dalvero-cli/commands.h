@@ -15,6 +15,8 @@ std::vector<CommandDef> FileCommands();
 std::vector<CommandDef> FunctionCommands();
 // audit.
 std::vector<CommandDef> AuditCommands();
+// state-file, late-discharges, nf-call-list.
+std::vector<CommandDef> ReportCommands();
 
 // Prints a server list page by page: positionals TABLE and LIST, the query
 // command's options.

@@ -1,0 +1,110 @@
+// The state discharge data file and the NF placement call list made from
+// the demo hospital's closed cases.
+
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "cli_runner.h"
+#include "ended_pieces.h"
+
+namespace fs = std::filesystem;
+
+namespace dalvero::test {
+namespace {
+
+unsigned Mode(const fs::path& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
+}
+
+std::string PdfText(const fs::path& pdf) {
+    const std::string command = "pdftotext -layout '" + pdf.string() + "' -";
+    std::string text;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+        ::pclose(pipe);
+    }
+    return text;
+}
+
+TEST_F(CliServerTest, StateFileHoldsEveryClosedCaseOfTheRangeInItsColumns) {
+    const std::string hospital = HospitalSeq();
+    const Rows cases = ParseRows(Ok({"query", "Cases", "L8", "--key", hospital, "--filter", "f18=Y", "--fields",
+                                     "f13,f22,P13", "--aliases", "P=Patients:f10"}));
+    ASSERT_GT(cases.size(), 10u);
+    const Rows hospitalRecord = ParseRows(Ok({"read", "ProviderEntities", hospital}));
+    ASSERT_EQ(hospitalRecord.size(), 2u);
+    const std::string npi = hospitalRecord[1][Column(hospitalRecord, "f26")];
+    ASSERT_EQ(npi.size(), 10u);
+
+    EXPECT_NE(Ok({"state-file", "--from", "20000101", "--to", "20991231", "--out", ".", "--spreadsheet",
+                  "sheet.xls"})
+                  .find("View.txt"),
+              std::string::npos);
+    const fs::path file = work.Path() / "View.txt";
+    const std::vector<std::string> lines = EndedPieces(ReadFile(file), "\r\n");
+    ASSERT_EQ(lines.size(), cases.size() - 1);
+    for (const std::string& line : lines) ASSERT_EQ(line.size(), 670u);
+    // In discharge order, as the server lists them.
+    const auto& first = cases[1];
+    const std::string& discharge = first[Column(cases, "f13")];
+    EXPECT_EQ(lines[0].substr(35, 8), discharge.substr(4, 4) + discharge.substr(0, 4)) << "mmddyyyy of the date part";
+    EXPECT_EQ(lines[0].substr(598, 9), first[Column(cases, "P13")]);
+    EXPECT_EQ(lines[0].substr(616, 12), (first[Column(cases, "f22")] + "            ").substr(0, 12));
+    EXPECT_NE(lines[0].substr(43, 7), std::string(7, ' ')) << "every demo case has a principal diagnosis";
+    EXPECT_EQ(lines[0].substr(636, 10), npi);
+    EXPECT_EQ(Mode(file), 0600u);
+
+    const std::vector<std::string> sheet = EndedPieces(ReadFile(work.Path() / "sheet.xls"), "\r\n");
+    EXPECT_EQ(sheet.size(), cases.size());
+    EXPECT_EQ(Mode(work.Path() / "sheet.xls"), 0600u);
+
+    // The late ones, each with its primary physician (every demo case has one).
+    const Rows late = ParseRows(Ok({"late-discharges", "--from", "20000101", "--to", "20991231"}));
+    ASSERT_FALSE(late.empty());
+    ASSERT_LT(late.size(), lines.size());
+    for (const auto& row : late) {
+        ASSERT_EQ(row.size(), 7u);
+        EXPECT_NE(row[4], "");
+    }
+
+    // A range without discharges makes an empty file; a range the wrong way
+    // round is refused before any server is asked.
+    Ok({"state-file", "--from", "19900101", "--to", "19900331", "--out", "empty.txt"});
+    EXPECT_EQ(ReadFile(work.Path() / "empty.txt"), "");
+    EXPECT_EQ(Run({"state-file", "--from", "20240401", "--to", "20240101", "--out", "x.txt"}).exitCode, 2);
+    const CliResult unwritable = Run({"state-file", "--from", "20000101", "--to", "20991231", "--out", "no/View.txt"});
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_NE(unwritable.err.find("Unable to write no/View.txt"), std::string::npos) << unwritable.err;
+}
+
+TEST_F(CliServerTest, NFCallListPrintsTheRefusalsOfACasesNursingFacilityNeed) {
+    const Rows cases = ParseRows(Ok({"query", "Cases", "L8", "--key", HospitalSeq(), "--filter", "f18=Y", "--fields",
+                                     "f22,P12", "--aliases", "P=Patients:f10"}));
+    // Closed demo cases carry refusals on their needs; the first case with
+    // a nursing facility need gives a list, the others are refused.
+    std::string lastName;
+    for (std::size_t i = 1; i < cases.size() && lastName.empty(); ++i) {
+        const CliResult made = Run({"nf-call-list", "--case", cases[i][Column(cases, "f22")], "--pdf", "list.pdf"});
+        if (made.exitCode == 0) lastName = cases[i][Column(cases, "P12")];
+        else EXPECT_NE(made.err.find("has no nursing facility need"), std::string::npos) << made.err;
+    }
+    ASSERT_FALSE(lastName.empty());
+    const fs::path pdf = work.Path() / "list.pdf";
+    EXPECT_EQ(ReadFile(pdf).substr(0, 5), "%PDF-");
+    EXPECT_EQ(Mode(pdf), 0600u);
+    const std::string text = PdfText(pdf);
+    EXPECT_NE(text.find("Call List for NF Placement"), std::string::npos) << text;
+    EXPECT_NE(text.find(lastName), std::string::npos) << "the patient's last name";
+    EXPECT_NE(text.find("Administration Days Usage:"), std::string::npos);
+
+    const CliResult missing = Run({"nf-call-list", "--case", "no-such-case", "--pdf", "none.pdf"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("No case no-such-case"), std::string::npos) << missing.err;
+    EXPECT_FALSE(fs::exists(work.Path() / "none.pdf"));
+}
+
+}  // namespace
+}  // namespace dalvero::test
