@@ -62,6 +62,19 @@ bool IsPatientData(const std::string& table) {
     return table == tbl::kCases || table == tbl::kPatients || ChildOf(table);
 }
 
+// People's accounts and roles, and the hospitals' own records.
+bool IsAccountData(const std::string& table) { return table == tbl::kPersonnel || table == tbl::kProviderEntities; }
+
+template <typename Fields>
+bool Holds(const Fields& fields, int field) {
+    return std::find(std::begin(fields), std::end(fields), field) != std::end(fields);
+}
+
+// What intake's look-up sends: the whole number, never a part of one.
+bool IsFullSsn(const std::string& text) {
+    return text.size() == 9 && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+}
+
 // The table's own spelling, whatever letter case the caller used.
 std::string Canonical(std::string_view table) {
     const schema::TableDef* def = schema::FindTable(table);
@@ -86,8 +99,9 @@ std::int64_t SeqOf(const std::string& text) { return ParseWholeNumber(text).valu
 
 }  // namespace
 
-AuthorizedStorage::AuthorizedStorage(Storage& inner, const Principal& who, PasswordHasher hashPassword)
-    : inner_(inner), who_(who), hashPassword_(std::move(hashPassword)) {}
+AuthorizedStorage::AuthorizedStorage(Storage& inner, const Principal& who, PasswordHasher hashPassword,
+                                     std::set<std::int64_t>* foundBySsn)
+    : inner_(inner), who_(who), hashPassword_(std::move(hashPassword)), foundBySsn_(foundBySsn) {}
 
 bool AuthorizedStorage::HasTable(std::string_view table) const {
     return Canonical(table) != schema::kSessions && inner_.HasTable(table);
@@ -103,14 +117,8 @@ AuthorizedStorage::Reach AuthorizedStorage::ReachOf(const std::string& table, co
     if (const ChildTable* child = ChildOf(table))
         return ReachOfSeq(child->parent, SeqOf(record.Field(child->link)));
     if (table == tbl::kPatients) {
-        const std::string seq = std::to_string(record.seq);
-        const Condition ofPatient{cat::cases::kPatient, CompareOp::Equal, seq, false};
-        const Condition here{cat::cases::kHospital, CompareOp::Equal, who_.hospital, false};
-        // A patient whose first case is still being made belongs to no hospital yet.
-        if ((ownHospital && inner_.Count(tbl::kCases, {ofPatient, here}) > 0) ||
-            inner_.Count(tbl::kCases, {ofPatient}) == 0)
-            return {Sight::Full, seq};
-        return {Sight::None, seq};
+        KnowPatients({record.seq});
+        return reach_.at({table, record.seq});
     }
     if (table == tbl::kPersonnel) return {mine(cat::personnel::kHospital) ? Sight::Full : Sight::Directory, {}};
     if (table == tbl::kPreferredProviders) return {mine(cat::preferred_providers::kHospital) ? Sight::Full : Sight::None, {}};
@@ -118,6 +126,47 @@ AuthorizedStorage::Reach AuthorizedStorage::ReachOf(const std::string& table, co
         return {who_.administrator && mine(schema::audit::kHospital) ? Sight::Full : Sight::None, {}};
     if (table == schema::kSessions) return {};
     return {Sight::Full, {}};
+}
+
+void AuthorizedStorage::KnowPatients(std::vector<std::int64_t> seqs) {
+    std::vector<std::string> unknown;
+    std::sort(seqs.begin(), seqs.end());
+    seqs.erase(std::unique(seqs.begin(), seqs.end()), seqs.end());
+    for (std::int64_t seq : seqs)
+        if (!reach_.count({tbl::kPatients, seq})) unknown.push_back(std::to_string(seq));
+    if (unknown.empty()) return;
+    const auto anywhere = inner_.CountEach(tbl::kCases, cat::cases::kPatient, unknown, {});
+    std::map<std::string, std::int64_t> here;
+    if (!who_.hospital.empty())
+        here = inner_.CountEach(tbl::kCases, cat::cases::kPatient, unknown,
+                                {{cat::cases::kHospital, CompareOp::Equal, who_.hospital, false}});
+    for (const std::string& seq : unknown) {
+        // A patient whose first case is still being made belongs to no hospital yet.
+        const bool full = here.count(seq) > 0 || anywhere.count(seq) == 0;
+        reach_[{tbl::kPatients, SeqOf(seq)}] = {full ? Sight::Full : Sight::None, seq};
+    }
+}
+
+void AuthorizedStorage::LearnReach(const std::string& table, const std::vector<Record>& records) {
+    std::vector<std::int64_t> seqs;
+    if (table == tbl::kPatients) {
+        for (const Record& record : records) seqs.push_back(record.seq);
+        KnowPatients(std::move(seqs));
+        return;
+    }
+    const ChildTable* child = ChildOf(table);
+    if (!child) return;
+    for (const Record& record : records) {
+        const std::int64_t parent = SeqOf(record.Field(child->link));
+        if (parent > 0 && !reach_.count({child->parent, parent})) seqs.push_back(parent);
+    }
+    if (seqs.empty()) return;
+    std::sort(seqs.begin(), seqs.end());
+    seqs.erase(std::unique(seqs.begin(), seqs.end()), seqs.end());
+    const std::vector<Record> parents = inner_.ReadEach(child->parent, seqs);
+    LearnReach(child->parent, parents);
+    for (std::int64_t seq : seqs) reach_[{child->parent, seq}] = Reach{};
+    for (const Record& parent : parents) reach_[{child->parent, parent.seq}] = ReachOf(child->parent, parent);
 }
 
 AuthorizedStorage::Reach AuthorizedStorage::ReachOfSeq(const std::string& table, std::int64_t seq) {
@@ -150,7 +199,10 @@ void AuthorizedStorage::Shape(Record& record, Sight sight, const std::string& ta
 
 void AuthorizedStorage::Note(const std::string& action, const std::string& table, std::int64_t seq,
                              const std::string& patient, const std::string& detail) {
-    if (IsPatientData(table)) audit_.insert({action, table, seq, patient, detail});
+    // Patient data leaves a row for every read and write; accounts, roles and
+    // hospital records for every write.
+    if (IsPatientData(table) || (action != audit_action::kRead && IsAccountData(table)))
+        audit_.insert({action, table, seq, patient, detail});
 }
 
 std::vector<AuditEntry> AuthorizedStorage::TakeAudit() {
@@ -159,17 +211,46 @@ std::vector<AuditEntry> AuthorizedStorage::TakeAudit() {
     return entries;
 }
 
-std::optional<Record> AuthorizedStorage::Read(std::string_view tableName, std::int64_t seq) {
+std::vector<Record> AuthorizedStorage::Seen(const std::string& table, std::vector<Record> records,
+                                            const std::vector<Condition>& where, bool audited) {
+    LearnReach(table, records);
+    const Condition* ssn = table == tbl::kPatients ? EqualOn(where, cat::patients::kSsn) : nullptr;
+    const bool intake = ssn && IsFullSsn(ssn->value);
+    auto sees = [](Sight sight, int field) {
+        if (field == 1 || sight == Sight::Full) return true;
+        if (sight == Sight::Directory) return Holds(kDirectoryFields, field);
+        return sight == Sight::Intake && Holds(kIntakeFields, field);
+    };
+    std::erase_if(records, [&](Record& record) {
+        Reach reach = ReachOf(table, record);
+        reach_.emplace(std::make_pair(table, record.seq), reach);  // the records hanging from it ask again
+        if (reach.sight == Sight::None && intake) reach.sight = Sight::Intake;
+        // A condition on a field the person does not see in this record would
+        // tell them its value by the record being there or not.
+        for (const Condition& condition : where)
+            if (!sees(reach.sight, condition.field)) reach.sight = Sight::None;
+        if (reach.sight == Sight::None) return true;
+        Shape(record, reach.sight, table);
+        if (audited) {
+            if (reach.sight == Sight::Intake && foundBySsn_) foundBySsn_->insert(record.seq);
+            Note(audit_action::kRead, table, record.seq, reach.patient,
+                 reach.sight == Sight::Intake ? "intake look-up" : "");
+        }
+        return false;
+    });
+    return records;
+}
+
+std::optional<Record> AuthorizedStorage::Read(std::string_view table, std::int64_t seq) {
+    std::vector<Record> found = ReadEach(table, {seq});
+    if (found.empty()) return std::nullopt;
+    return std::move(found.front());
+}
+
+std::vector<Record> AuthorizedStorage::ReadEach(std::string_view tableName, const std::vector<std::int64_t>& seqs) {
     const std::string table = Canonical(tableName);
     if (table == schema::kSessions) Deny("Unknown table " + table);
-    std::optional<Record> record = inner_.Read(table, seq);
-    if (!record) return std::nullopt;
-    const Reach reach = ReachOf(table, *record);
-    reach_[{table, seq}] = reach;
-    if (reach.sight == Sight::None) return std::nullopt;
-    Shape(*record, reach.sight, table);
-    Note(audit_action::kRead, table, seq, reach.patient);
-    return record;
+    return Seen(table, inner_.ReadEach(table, seqs), {}, true);
 }
 
 std::vector<Condition> AuthorizedStorage::Scoped(const std::string& table, std::vector<Condition> where,
@@ -181,6 +262,16 @@ std::vector<Condition> AuthorizedStorage::Scoped(const std::string& table, std::
     if (table == tbl::kCases) hospitalField = cat::cases::kHospital;
     if (table == tbl::kPreferredProviders) hospitalField = cat::preferred_providers::kHospital;
     if (table == schema::kAuditTrail) hospitalField = schema::audit::kHospital;
+    if (table == tbl::kPersonnel) {
+        if (std::any_of(where.begin(), where.end(),
+                        [](const Condition& c) { return c.field == cat::personnel::kPassword; }))
+            Deny("Passwords cannot be compared");
+        // Of other hospitals' people only the physician look-up's fields are
+        // seen; a condition on any other field selects among the own hospital's.
+        if (std::any_of(where.begin(), where.end(),
+                        [](const Condition& c) { return c.field != 1 && !Holds(kDirectoryFields, c.field); }))
+            hospitalField = cat::personnel::kHospital;
+    }
     if (hospitalField) {
         nothing = who_.hospital.empty();
         where.push_back({hospitalField, CompareOp::Equal, who_.hospital, false});
@@ -196,12 +287,36 @@ std::vector<Condition> AuthorizedStorage::Scoped(const std::string& table, std::
 
 std::int64_t AuthorizedStorage::Count(std::string_view tableName, const std::vector<Condition>& where) {
     const std::string table = Canonical(tableName);
-    // A bare count of quotes or patients tells no one anything about a patient.
-    const ChildTable* child = ChildOf(table);
-    if ((child && !EqualOn(where, child->link)) || table == tbl::kPatients) return inner_.Count(table, where);
+    // A provider's open requests, counted across hospitals for matching, tell
+    // no one anything about a patient.
+    if (table == tbl::kCaseNeedsQuote && !EqualOn(where, schema::quote_need::kNeed) &&
+        EqualOn(where, cat::quotes::kProvider))
+        return inner_.Count(table, where);
     bool nothing = false;
     const std::vector<Condition> scoped = Scoped(table, where, nothing);
-    return nothing ? 0 : inner_.Count(table, scoped);
+    if (nothing) return 0;
+    // Patients are read one by one (by number or Social Security number), so
+    // counting the ones the person sees costs no more than reading them.
+    if (table == tbl::kPatients) {
+        ListRead read;
+        read.table = table;
+        read.where = scoped;
+        return static_cast<std::int64_t>(Seen(table, inner_.Select(read), scoped, false).size());
+    }
+    return inner_.Count(table, scoped);
+}
+
+std::map<std::string, std::int64_t> AuthorizedStorage::CountEach(std::string_view table, int field,
+                                                                  const std::vector<std::string>& values,
+                                                                  const std::vector<Condition>& where) {
+    // Exactly what a count tells, value by value.
+    std::map<std::string, std::int64_t> counts;
+    for (const std::string& value : values) {
+        std::vector<Condition> conditions = where;
+        conditions.push_back({field, CompareOp::Equal, value, false});
+        if (const std::int64_t n = Count(table, conditions)) counts[value] = n;
+    }
+    return counts;
 }
 
 std::vector<Record> AuthorizedStorage::Select(const ListRead& request) {
@@ -210,18 +325,7 @@ std::vector<Record> AuthorizedStorage::Select(const ListRead& request) {
     bool nothing = false;
     read.where = Scoped(read.table, std::move(read.where), nothing);
     if (nothing) return {};
-    const bool bySsn = read.table == tbl::kPatients && EqualOn(read.where, cat::patients::kSsn);
-    std::vector<Record> records = inner_.Select(read);
-    std::erase_if(records, [&](Record& record) {
-        Reach reach = ReachOf(read.table, record);
-        if (reach.sight == Sight::None && bySsn) reach.sight = Sight::Intake;
-        if (reach.sight == Sight::None) return true;
-        Shape(record, reach.sight, read.table);
-        Note(audit_action::kRead, read.table, record.seq, reach.patient,
-             reach.sight == Sight::Intake ? "intake look-up" : "");
-        return false;
-    });
-    return records;
+    return Seen(read.table, inner_.Select(read), read.where, true);
 }
 
 std::vector<Record> AuthorizedStorage::SearchText(std::string_view table, int field, std::string_view words,
@@ -259,7 +363,12 @@ FieldValues AuthorizedStorage::Checked(const std::string& table, FieldValues val
             Deny(std::string(what) + " belong to your own hospital");
         }
     };
-    if (table == tbl::kCases) sameHospital(cat::cases::kHospital, "Cases");
+    if (table == tbl::kCases) {
+        sameHospital(cat::cases::kHospital, "Cases");
+        const auto patient = values.find(cat::cases::kPatient);
+        if (patient != values.end() && (!existing || existing->Field(cat::cases::kPatient) != patient->second))
+            RequireNameablePatient(patient->second);
+    }
     if (table == tbl::kPersonnel && who_.administrator) sameHospital(cat::personnel::kHospital, "Personnel");
     if (table == tbl::kPreferredProviders) sameHospital(cat::preferred_providers::kHospital, "Preferred providers");
     if (const ChildTable* child = ChildOf(table)) {
@@ -277,15 +386,44 @@ FieldValues AuthorizedStorage::Checked(const std::string& table, FieldValues val
     return values;
 }
 
+void AuthorizedStorage::RequireNameablePatient(const std::string& patient) {
+    if (patient.empty()) return;
+    const std::int64_t seq = SeqOf(patient);
+    // Only the number as it is written: "071" would count the cases of no one.
+    if (seq > 0 && std::to_string(seq) == patient &&
+        ((foundBySsn_ && foundBySsn_->count(seq)) || ReachOfSeq(tbl::kPatients, seq).sight == Sight::Full))
+        return;
+    Deny("A case may name a patient of your hospital, a new patient or one found by Social Security number");
+}
+
+void AuthorizedStorage::RequireUniqueEmail(const FieldValues& values, std::int64_t self) {
+    const auto email = values.find(cat::personnel::kEmail);
+    if (email == values.end() || email->second.empty()) return;
+    std::vector<Condition> others{{cat::personnel::kEmail, CompareOp::Equal, email->second, false}};
+    if (self) others.push_back({1, CompareOp::NotEqual, std::to_string(self), false});
+    // Log-in finds a person by e-mail: a second holder could never log in.
+    if (inner_.Count(tbl::kPersonnel, others) > 0) Deny("The e-mail address " + email->second + " is already in use");
+}
+
+void AuthorizedStorage::Changed(const std::string& table) {
+    // A new or moved case changes whose its patient is.
+    if (table == tbl::kCases)
+        std::erase_if(reach_, [](const auto& item) { return item.first.first == tbl::kPatients; });
+}
+
 std::int64_t AuthorizedStorage::Add(std::string_view tableName, const FieldValues& values) {
     const std::string table = Canonical(tableName);
     RequireWriter(table, values, nullptr);
     const FieldValues stored = Checked(table, values, nullptr);
-    const std::int64_t seq = inner_.Add(table, stored);
-    if (IsPatientData(table)) {
-        const Reach reach = ReachOfSeq(table, seq);
-        Note(audit_action::kAdd, table, seq, reach.patient, FieldList(values));
-    }
+    std::int64_t seq = 0;
+    // The e-mail check and the write are one transaction, so two adds cannot both pass it.
+    inner_.InTransaction([&] {
+        if (table == tbl::kPersonnel) RequireUniqueEmail(stored, 0);
+        seq = inner_.Add(table, stored);
+    });
+    Changed(table);
+    Note(audit_action::kAdd, table, seq, IsPatientData(table) ? ReachOfSeq(table, seq).patient : "",
+         FieldList(values));
     return seq;
 }
 
@@ -300,7 +438,13 @@ bool AuthorizedStorage::Update(std::string_view tableName, std::int64_t seq, con
         Deny("Only people of its own hospital change this record");
     const FieldValues stored = Checked(table, values, &*existing);
     reach_.erase({table, seq});
-    if (!inner_.Update(table, seq, stored)) return false;
+    bool found = false;
+    inner_.InTransaction([&] {
+        if (table == tbl::kPersonnel) RequireUniqueEmail(stored, seq);
+        found = inner_.Update(table, seq, stored);
+    });
+    if (!found) return false;
+    Changed(table);
     Note(audit_action::kUpdate, table, seq, reach.patient, FieldList(values));
     return true;
 }
@@ -315,13 +459,20 @@ bool AuthorizedStorage::Remove(std::string_view tableName, std::int64_t seq) {
     if (reach.sight != Sight::Full) Deny("Only people of its own hospital delete this record");
     reach_.erase({table, seq});
     if (!inner_.Remove(table, seq)) return false;
+    Changed(table);
     Note(audit_action::kDelete, table, seq, reach.patient);
     return true;
 }
 
-std::optional<Storage::StoredFile> AuthorizedStorage::ReadRecordFile(std::string_view table, std::int64_t seq,
+std::optional<Storage::StoredFile> AuthorizedStorage::ReadRecordFile(std::string_view tableName, std::int64_t seq,
                                                                      int slot) {
-    if (!Read(table, seq)) return std::nullopt;
+    const std::string table = Canonical(tableName);
+    // A record's files are read as the whole record is: what the physician
+    // look-up or intake shows of it does not reach them.
+    const std::optional<Record> record = inner_.Read(table, seq);
+    const Reach reach = record ? ReachOf(table, *record) : Reach{};
+    if (reach.sight != Sight::Full) return std::nullopt;
+    Note(audit_action::kRead, table, seq, reach.patient, "file " + std::to_string(slot));
     return inner_.ReadRecordFile(table, seq, slot);
 }
 
@@ -329,14 +480,17 @@ void AuthorizedStorage::WriteRecordFile(std::string_view tableName, std::int64_t
                                         const StoredFile& file) {
     const std::string table = Canonical(tableName);
     const std::optional<Record> existing = inner_.Read(table, seq);
-    if (!existing || ReachOf(table, *existing).sight == Sight::None)
-        throw StorageError("no record " + std::to_string(seq) + " in " + table);
+    const Reach reach = existing ? ReachOf(table, *existing) : Reach{};
+    if (reach.sight == Sight::None) throw StorageError("no record " + std::to_string(seq) + " in " + table);
+    // The same rights as an update of the record.
     RequireWriter(table, {}, &*existing);
-    if (table == tbl::kPersonnel && !who_.administrator) Deny("Only administrators change personnel");
+    if (reach.sight != Sight::Full) Deny("Only people of its own hospital change this record");
     inner_.WriteRecordFile(table, seq, slot, file);
-    Note(audit_action::kUpdate, table, seq, ReachOf(table, *existing).patient, "file " + std::to_string(slot));
+    Note(audit_action::kUpdate, table, seq, reach.patient, "file " + std::to_string(slot));
 }
 
 void AuthorizedStorage::InTransaction(const std::function<void()>& fn) { inner_.InTransaction(fn); }
+
+void AuthorizedStorage::InReadTransaction(const std::function<void()>& fn) { inner_.InReadTransaction(fn); }
 
 }  // namespace dalvero::server

@@ -6,8 +6,9 @@
 //
 // - Patient data (cases and everything hanging from them, and the patients
 //   behind them) exists only for people of the case's hospital. A patient
-//   found by Social Security number who has no case there shows only what
-//   intake needs.
+//   found by the full Social Security number who has no case there shows
+//   only what intake needs. A case may name only a patient the person sees
+//   whole, a patient with no case at all, or one their session found so.
 // - Shared data (providers, categories, code books, insurance and personnel
 //   types) is readable by everyone; personnel of other hospitals only with the
 //   fields of the physician look-up (and a physician's e-mail address); a
@@ -18,10 +19,18 @@
 //   hospital); a person may change their own password. Personnel f23 is never
 //   read back, and whatever is written to it is hashed.
 // - Sessions and the audit trail are never written through requests.
+// - A condition may name only fields the person sees in the records it
+//   selects (f23 none), and counts count only what reads would return.
+// - A record's files follow the record: reading them needs full sight of it,
+//   writing them the rights of an update.
+//
+// What a person may see is decided per statement, never per record: the
+// patients and parent records of a page are looked up in one go.
 //
 // Refusals throw AccessDenied; a record out of reach reads as missing and a
-// write to it finds no record. Reads and writes of patient data are collected
-// for the audit trail (TakeAudit).
+// write to it finds no record. Reads and writes of patient data, and writes
+// of people and hospital records, are collected for the audit trail
+// (TakeAudit).
 
 #include <functional>
 #include <map>
@@ -43,7 +52,11 @@ class AuthorizedStorage final : public Storage {
 public:
     using PasswordHasher = std::function<std::string(std::string_view)>;
 
-    AuthorizedStorage(Storage& inner, const Principal& who, PasswordHasher hashPassword);
+    // foundBySsn: the patients the person's session has found by their full
+    // Social Security number (intake's look-up), which a new case may name;
+    // kept by the caller from request to request, and added to here.
+    AuthorizedStorage(Storage& inner, const Principal& who, PasswordHasher hashPassword,
+                      std::set<std::int64_t>* foundBySsn = nullptr);
 
     bool HasTable(std::string_view table) const override;
     bool HasField(std::string_view table, int field) const override;
@@ -53,7 +66,11 @@ public:
     bool Remove(std::string_view table, std::int64_t seq) override;
 
     std::optional<Record> Read(std::string_view table, std::int64_t seq) override;
+    std::vector<Record> ReadEach(std::string_view table, const std::vector<std::int64_t>& seqs) override;
     std::int64_t Count(std::string_view table, const std::vector<Condition>& where) override;
+    std::map<std::string, std::int64_t> CountEach(std::string_view table, int field,
+                                                  const std::vector<std::string>& values,
+                                                  const std::vector<Condition>& where) override;
     std::vector<Record> Select(const ListRead& read) override;
     std::vector<Record> SearchText(std::string_view table, int field, std::string_view words, int limit) override;
 
@@ -65,6 +82,7 @@ public:
     }
 
     void InTransaction(const std::function<void()>& fn) override;
+    void InReadTransaction(const std::function<void()>& fn) override;
 
     // The patient data touched so far, each record once; emptied.
     std::vector<AuditEntry> TakeAudit();
@@ -79,6 +97,22 @@ private:
 
     Reach ReachOf(const std::string& table, const Record& record);
     Reach ReachOfSeq(const std::string& table, std::int64_t seq);
+    // Learns, in two statements, whose the patients are.
+    void KnowPatients(std::vector<std::int64_t> seqs);
+    // Learns in a few statements the reach of the records' patients and of
+    // the records they belong to, so that judging each record costs nothing.
+    void LearnReach(const std::string& table, const std::vector<Record>& records);
+    // The records the person sees, shaped to what they see of each; a record
+    // in which a condition names a field they do not see is left out.
+    // Audited reads are noted for the trail and remember intake's finds.
+    std::vector<Record> Seen(const std::string& table, std::vector<Record> records,
+                             const std::vector<Condition>& where, bool audited);
+    // Throws AccessDenied unless a case of this person may name the patient.
+    void RequireNameablePatient(const std::string& patient);
+    // Throws AccessDenied when another person logs in with the e-mail given.
+    void RequireUniqueEmail(const FieldValues& values, std::int64_t self);
+    // Forgets what a write to the table may have changed.
+    void Changed(const std::string& table);
     // Throws AccessDenied unless the person may write the table at all.
     void RequireWriter(const std::string& table, const FieldValues& values, const Record* existing);
     // Values as they may be stored: hospital links checked, f23 hashed.
@@ -91,6 +125,7 @@ private:
     Storage& inner_;
     Principal who_;
     PasswordHasher hashPassword_;
+    std::set<std::int64_t>* foundBySsn_;
     std::map<std::pair<std::string, std::int64_t>, Reach> reach_;
     std::set<AuditEntry> audit_;
 };

@@ -91,10 +91,11 @@ bool LoginService::Verify(const std::string& password, const std::string& stored
 }
 
 LoginResult LoginService::Refuse(const std::string& email, const std::string& address, const std::string& why,
-                                 const std::string& answer) {
+                                 const std::string& answer, const std::string& hospital) {
     Principal who;
     who.email = email;
     who.address = address;
+    who.hospital = hospital;  // the account's, so that its administrators see the attempt
     AppendAudit(storage_, who, {{audit_action::kLoginFailed, "", 0, "", why}}, clock_());
     LoginResult result;
     result.error = answer;
@@ -143,7 +144,8 @@ LoginResult LoginService::LogIn(const std::string& email, const std::string& pas
             Failed(accountKey, config_.lockAfterFailures, now);
             Failed(addressKey, config_.lockAfterFailures * kAddressFactor, now);
         }
-        return Refuse(email, address, person ? "wrong password" : "unknown e-mail", kInvalid);
+        return Refuse(email, address, person ? "wrong password" : "unknown e-mail", kInvalid,
+                      person ? person->Field(pe::kHospital) : std::string());
     }
     {
         std::lock_guard lock(mutex_);

@@ -63,8 +63,9 @@ private:
     std::time_t WaitFor(const std::string& key, std::time_t now);
     void Failed(const std::string& key, int lockAfter, std::time_t now);
     bool Verify(const std::string& password, const std::string& stored);
+    // hospital: the account's, when the e-mail names one.
     LoginResult Refuse(const std::string& email, const std::string& address, const std::string& why,
-                       const std::string& answer);
+                       const std::string& answer, const std::string& hospital = {});
 
     Storage& storage_;
     SecurityConfig config_;

@@ -2,6 +2,7 @@
 
 #include <openssl/rand.h>
 
+#include <algorithm>
 #include <array>
 #include <stdexcept>
 
@@ -15,8 +16,10 @@ namespace ss = schema::sessions;
 
 namespace {
 
-// Refreshing the last use on every request would make each read a write.
-constexpr std::time_t kTouchEvery = 60;
+// Writing the last use on every request would make each read a write.
+constexpr std::time_t kStoreEvery = 60;
+// Past this many remembered uses, those of sessions gone idle are dropped.
+constexpr std::size_t kPruneAbove = 1024;
 
 std::time_t Number(const Record& record, int field) {
     return static_cast<std::time_t>(ParseWholeNumber(record.Field(field)).value_or(0));
@@ -25,7 +28,10 @@ std::time_t Number(const Record& record, int field) {
 }  // namespace
 
 SessionStore::SessionStore(Storage& storage, int idleMinutes, int maxHours)
-    : storage_(storage), idleSeconds_(std::time_t{idleMinutes} * 60), maxSeconds_(std::time_t{maxHours} * 3600) {}
+    : storage_(storage),
+      idleSeconds_(std::time_t{idleMinutes} * 60),
+      maxSeconds_(std::time_t{maxHours} * 3600),
+      storeEvery_(std::max<std::time_t>(1, std::min(kStoreEvery, idleSeconds_ / 2))) {}
 
 std::string SessionStore::Open(std::int64_t person, const std::string& address, std::time_t now) {
     std::array<unsigned char, 32> random{};
@@ -54,15 +60,30 @@ std::optional<Record> SessionStore::Find(const std::string& token) {
 std::optional<SessionInfo> SessionStore::Check(const std::string& token, std::time_t now) {
     const std::optional<Record> session = Find(token);
     if (!session || session->fields.count(ss::kEnded)) return std::nullopt;
-    const std::time_t lastUsed = Number(*session, ss::kLastUsed);
-    if (now - Number(*session, ss::kCreated) >= maxSeconds_ || now - lastUsed >= idleSeconds_) return std::nullopt;
-    if (now - lastUsed >= kTouchEvery) storage_.Update(schema::kSessions, session->seq, {{ss::kLastUsed, std::to_string(now)}});
+    const std::time_t stored = Number(*session, ss::kLastUsed);
+    {
+        std::lock_guard lock(mutex_);
+        const auto remembered = lastUse_.find(session->seq);
+        const std::time_t lastUsed = std::max(stored, remembered == lastUse_.end() ? 0 : remembered->second);
+        if (now - Number(*session, ss::kCreated) >= maxSeconds_ || now - lastUsed >= idleSeconds_) {
+            if (remembered != lastUse_.end()) lastUse_.erase(remembered);
+            return std::nullopt;
+        }
+        if (lastUse_.size() > kPruneAbove)
+            std::erase_if(lastUse_, [&](const auto& item) { return now - item.second >= idleSeconds_; });
+        lastUse_[session->seq] = now;
+    }
+    if (now - stored >= storeEvery_)
+        storage_.Update(schema::kSessions, session->seq, {{ss::kLastUsed, std::to_string(now)}});
     return SessionInfo{Number(*session, ss::kPerson), session->Field(ss::kAddress)};
 }
 
 void SessionStore::End(const std::string& token) {
-    if (const std::optional<Record> session = Find(token))
+    if (const std::optional<Record> session = Find(token)) {
         storage_.Update(schema::kSessions, session->seq, {{ss::kEnded, "Y"}});
+        std::lock_guard lock(mutex_);
+        lastUse_.erase(session->seq);
+    }
 }
 
 }  // namespace dalvero::server

@@ -4,9 +4,16 @@
 // the FunctionServer and a reconnecting DataServer connection check it. A
 // session ends at log-out, after sessionIdleMinutes without use and at
 // sessionMaxHours. Only a digest of the token is stored.
+//
+// Every check is a use: the last use is kept in memory at once and written to
+// the store now and then (well within the idle time), so that reads stay
+// reads and an active person is never taken for an idle one.
 
 #include <cstdint>
+#include <cstdint>
 #include <ctime>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -35,6 +42,9 @@ private:
     Storage& storage_;
     std::time_t idleSeconds_;
     std::time_t maxSeconds_;
+    std::time_t storeEvery_;  // how stale the stored last use may grow
+    std::mutex mutex_;
+    std::map<std::int64_t, std::time_t> lastUse_;  // by session Seq, newer than the store's
 };
 
 }  // namespace dalvero::server

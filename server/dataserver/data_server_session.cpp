@@ -43,9 +43,6 @@ bool IsClientUpdateFile(const frame::Header& header, std::string_view name) {
            (name[kFolder.size()] == '\\' || name[kFolder.size()] == '/');
 }
 
-// How often a bound connection looks again whether its session still lives.
-constexpr std::time_t kSessionCheckEvery = 60;
-
 }  // namespace
 
 DataServerSession::DataServerSession(Storage& storage, LoginService& logins, std::filesystem::path dataFolder,
@@ -58,9 +55,9 @@ DataServerSession::DataServerSession(Storage& storage, LoginService& logins, std
 
 template <typename Fn>
 auto DataServerSession::AsPerson(Fn fn) {
-    AuthorizedStorage view(storage_, *who_, [this](std::string_view password) {
-        return logins_.HashForStorage(password);
-    });
+    AuthorizedStorage view(
+        storage_, *who_, [this](std::string_view password) { return logins_.HashForStorage(password); },
+        &foundBySsn_);
     try {
         auto result = fn(view);
         AppendAudit(storage_, *who_, view.TakeAudit(), logins_.Now());
@@ -76,17 +73,16 @@ void DataServerSession::RequireLogIn(const frame::Header& header, std::string_vi
         if (IsClientUpdateFile(header, payload)) return;
         throw RequestError(ErrorCode::NotLoggedIn, "Log in first");
     }
-    const std::time_t now = logins_.Now();
-    if (now - checked_ < kSessionCheckEvery) return;
+    // A keyed look-up on every request: a log-out, an ended session or a
+    // changed role holds from the next request on, whichever connection
+    // carries it.
     std::optional<Principal> who = logins_.Resume(token_);
     if (!who) {
-        who_.reset();
-        token_.clear();
+        Unbind();
         throw RequestError(ErrorCode::NotLoggedIn, "The session has ended; log in again");
     }
     who->address = remoteAddress_;
     who_ = std::move(who);
-    checked_ = now;
 }
 
 bool DataServerSession::IsTransfer(const frame::Header& header) {
@@ -167,10 +163,10 @@ std::string DataServerSession::Handshake(std::string_view payload) {
         // the same person; anything else leaves the connection logged out.
         if (const std::string key = items.Value("Key"); !key.empty()) {
             if (std::optional<Principal> who = logins_.Resume(key)) {
+                Unbind();
                 who->address = remoteAddress_;
                 who_ = std::move(who);
                 token_ = key;
-                checked_ = logins_.Now();
             }
         }
     }
@@ -179,13 +175,11 @@ std::string DataServerSession::Handshake(std::string_view payload) {
 
 std::string DataServerSession::LogIn(std::string_view payload) {
     const StringList items(ParseCommaText(payload));
-    who_.reset();
-    token_.clear();
+    Unbind();
     LoginResult result = logins_.LogIn(items.Value("Email"), items.Value("Password"), remoteAddress_);
     if (!result.ok) throw RequestError(ErrorCode::LoginFailed, result.error);
     who_ = std::move(result.who);
     token_ = result.token;
-    checked_ = logins_.Now();
     // The person's record as a record read gives it, so the client keeps it
     // as it kept the record it used to read itself; the password stays here.
     const schema::TableDef& personnel = *schema::FindTable(catalogue::tbl::kPersonnel);
@@ -196,9 +190,14 @@ std::string DataServerSession::LogIn(std::string_view payload) {
 
 std::string DataServerSession::LogOut() {
     if (who_) logins_.LogOut(token_, *who_);
+    Unbind();
+    return "OK";
+}
+
+void DataServerSession::Unbind() {
     who_.reset();
     token_.clear();
-    return "OK";
+    foundBySsn_.clear();
 }
 
 }  // namespace dalvero::server

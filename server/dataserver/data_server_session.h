@@ -3,12 +3,12 @@
 // answer to every request frame. Pure request handling: the listener owns
 // the socket and hands the session a Channel over it.
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
-
-#include <ctime>
-#include <optional>
 
 #include "channel.h"
 #include "file_transfers.h"
@@ -56,6 +56,8 @@ private:
     std::string Handshake(std::string_view payload);
     std::string LogIn(std::string_view payload);
     std::string LogOut();
+    // Leaves the connection logged out, with nothing of the session kept.
+    void Unbind();
     // Throws RequestError unless the request may run on this connection now.
     void RequireLogIn(const frame::Header& header, std::string_view payload);
     // Runs fn on the store as the logged-in person sees it, then writes what
@@ -71,7 +73,9 @@ private:
     bool accepted_ = false;
     std::optional<Principal> who_;
     std::string token_;
-    std::time_t checked_ = 0;  // when the session was last found live
+    // Patients this connection's session found by the full Social Security
+    // number: intake may open a case for them.
+    std::set<std::int64_t> foundBySsn_;
 };
 
 }  // namespace dalvero::server

@@ -1,5 +1,6 @@
 #include "join_plan.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "request_error.h"
@@ -79,6 +80,43 @@ std::vector<FieldRef> JoinPlan::ResolveAll(const std::vector<std::string>& names
     refs.reserve(names.size());
     for (const std::string& name : names) refs.push_back(Resolve(name));
     return refs;
+}
+
+void JoinPlan::Prefetch(const std::vector<Record>& records, const std::vector<FieldRef>& refs) {
+    std::vector<bool> needed(joins_.size());
+    for (const FieldRef& ref : refs)
+        for (int j = ref.field ? ref.join : -1; j >= 0 && !needed[static_cast<std::size_t>(j)];
+             j = joins_[static_cast<std::size_t>(j)].link.join)
+            needed[static_cast<std::size_t>(j)] = true;
+    // A join starts from the record read or an earlier join, so one pass in
+    // alias order finds every link of the page.
+    std::vector<std::vector<std::int64_t>> linked(joins_.size());
+    for (std::size_t j = 0; j < joins_.size(); ++j) {
+        if (!needed[j]) continue;
+        const Join& join = joins_[j];
+        std::vector<const Record*> sources;
+        if (join.link.join < 0) {
+            for (const Record& record : records) sources.push_back(&record);
+        } else {
+            const auto from = static_cast<std::size_t>(join.link.join);
+            for (std::int64_t seq : linked[from])
+                if (const auto cached = cache_.find({joins_[from].table, seq});
+                    cached != cache_.end() && cached->second)
+                    sources.push_back(&*cached->second);
+        }
+        std::vector<std::int64_t> missing;
+        for (const Record* source : sources) {
+            const auto seq = ParseWholeNumber(FieldValue(*source, join.link.field));
+            if (!seq) continue;
+            linked[j].push_back(*seq);
+            if (!cache_.count({join.table, *seq})) missing.push_back(*seq);
+        }
+        std::sort(missing.begin(), missing.end());
+        missing.erase(std::unique(missing.begin(), missing.end()), missing.end());
+        for (Record& found : storage_.ReadEach(join.table->name, missing))
+            cache_[{join.table, found.seq}] = std::move(found);
+        for (std::int64_t seq : missing) cache_.try_emplace({join.table, seq}, std::nullopt);
+    }
 }
 
 const Record* JoinPlan::Joined(int join, const Record& record, std::vector<std::optional<const Record*>>& found) {

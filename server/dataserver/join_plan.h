@@ -37,6 +37,10 @@ public:
     FieldRef Resolve(std::string_view name) const;
     std::vector<FieldRef> ResolveAll(const std::vector<std::string>& names) const;
 
+    // Reads the joined records the refs need for a page of records: one
+    // read per joined table, however many records the page holds.
+    void Prefetch(const std::vector<Record>& records, const std::vector<FieldRef>& refs);
+
     // The values the refs name for one record of the table read; fields of a
     // join whose link is empty or names no record are empty.
     std::vector<std::string> Values(const Record& record, const std::vector<FieldRef>& refs);

@@ -72,9 +72,7 @@ std::int64_t KeyPosition(Storage& storage, const TableDef& table, const ListDef&
     return count - storage.Count(table.name, where) + 1;
 }
 
-}  // namespace
-
-std::string HandleQuery(Storage& storage, std::string_view payload) {
+std::string AnswerQuery(Storage& storage, std::string_view payload) {
     std::vector<std::string> items = ParseCommaText(payload);
     if (items.size() < kFieldList || items.size() > kItemCount || items[kVersion] != "V2")
         throw RequestError(ErrorCode::Malformed, "Unreadable query");
@@ -118,6 +116,7 @@ std::string HandleQuery(Storage& storage, std::string_view payload) {
         records = storage.Select(read);
     }
     if (records.empty()) return ToCommaText({"0", std::to_string(count)});
+    plan.Prefetch(records, refs);
 
     const std::int64_t step = backward ? -1 : 1;
     std::vector<std::string> rows;
@@ -139,6 +138,15 @@ std::string HandleQuery(Storage& storage, std::string_view payload) {
     for (std::string& row : rows) reply.push_back(std::move(row));
     reply.push_back(std::to_string(count));
     return ToCommaText(reply);
+}
+
+}  // namespace
+
+std::string HandleQuery(Storage& storage, std::string_view payload) {
+    std::string reply;
+    // The count, the page and its joined records all come from one snapshot.
+    storage.InReadTransaction([&] { reply = AnswerQuery(storage, payload); });
+    return reply;
 }
 
 }  // namespace dalvero::server

@@ -174,9 +174,15 @@ std::string HandleRecordRequest(Storage& storage, std::uint32_t subCommand, std:
             return kDone;
         }
         case frame::sub::kRead:
-            return ReadReply(storage, table, items);
-        case frame::sub::kReadFields:
-            return FieldsReply(storage, table, items);
+        case frame::sub::kReadFields: {
+            std::string reply;
+            // The record and its joined records come from one snapshot.
+            storage.InReadTransaction([&] {
+                reply = subCommand == frame::sub::kRead ? ReadReply(storage, table, items)
+                                                        : FieldsReply(storage, table, items);
+            });
+            return reply;
+        }
         default:
             throw RequestError(ErrorCode::UnknownCommand, "Unknown record operation " + std::to_string(subCommand));
     }

@@ -21,18 +21,19 @@ using Handler = void (*)(const functions::CommandContext&, cJsonNode& request, c
 struct Command {
     const char* name;
     Handler handler;
+    bool readsOnly;  // runs on one read snapshot of the store
 };
 
 constexpr Command kCommands[] = {
-    {"getcasestatus", functions::GetCaseStatus},
-    {"getcaseneedstatus", functions::GetCaseNeedStatus},
-    {"processneedsmatching", functions::ProcessNeedsMatching},
-    {"senddoctornotificationemail", functions::SendDoctorNotificationEmail},
-    {"sendinitialneedsemails", functions::SendInitialNeedsEmails},
-    {"getcasemanagerstatus", functions::GetCaseManagerStatus},
-    {"updateproviderlatitudelongitude", functions::UpdateProviderLatitudeLongitude},
-    {"geticd9symptomsforkeywords", functions::GetIcd9SymptomsForKeywords},
-    {"geticd9treatmentsforkeywords", functions::GetIcd9TreatmentsForKeywords},
+    {"getcasestatus", functions::GetCaseStatus, true},
+    {"getcaseneedstatus", functions::GetCaseNeedStatus, true},
+    {"processneedsmatching", functions::ProcessNeedsMatching, true},
+    {"senddoctornotificationemail", functions::SendDoctorNotificationEmail, false},
+    {"sendinitialneedsemails", functions::SendInitialNeedsEmails, false},
+    {"getcasemanagerstatus", functions::GetCaseManagerStatus, true},
+    {"updateproviderlatitudelongitude", functions::UpdateProviderLatitudeLongitude, false},
+    {"geticd9symptomsforkeywords", functions::GetIcd9SymptomsForKeywords, true},
+    {"geticd9treatmentsforkeywords", functions::GetIcd9TreatmentsForKeywords, true},
 };
 
 std::string ErrorReply(const std::string& text) {
@@ -79,7 +80,10 @@ std::string FunctionServer::HandleCommand(std::string_view requestText, std::str
         const functions::CommandContext context{view, mail, clock_, *who};
         cJsonNode reply;
         try {
-            command->handler(context, request, reply);
+            if (command->readsOnly)
+                view.InReadTransaction([&] { command->handler(context, request, reply); });
+            else
+                command->handler(context, request, reply);
         } catch (...) {
             AppendAudit(storage_, *who, view.TakeAudit(), clock_());
             throw;

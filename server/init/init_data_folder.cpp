@@ -113,6 +113,7 @@ InitResult MakeDataFolder(const fs::path& dataDir, const InitOptions& options) {
             result.logins = LoadDemoHospital(storage, {books, categories, catalogue, logo, options.today.value_or(Today()),
                                                        options.passwordIterations});
         }
+        storage.Analyze();
     }
     chmod(database.c_str(), 0600);
 

@@ -55,6 +55,7 @@ public:
     std::int64_t LastInsertId() const;
 
     int transactionDepth = 0;
+    bool readOnly = false;  // the open transaction is a read snapshot
 
 private:
     struct Cached {

@@ -1,6 +1,7 @@
 #include "sqlite_schema.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 
 #include "sqlite_connection.h"
@@ -58,6 +59,9 @@ void CreateTable(SqliteConnection& connection, const TableDef& table) {
             connection.Execute("ALTER TABLE " + quoted + " ADD COLUMN " + ColumnDefinition(field));
 }
 
+// Equality terms first, then the order, then what is only filtered (an open
+// list's "not closed"): the index hands the rows over already in list order
+// and counts them without visiting the table.
 void CreateListIndex(SqliteConnection& connection, const TableDef& table, const ListDef& list) {
     std::vector<int> fields;
     auto add = [&fields](int field) {
@@ -65,14 +69,29 @@ void CreateListIndex(SqliteConnection& connection, const TableDef& table, const 
     };
     if (list.match != KeyMatch::Ignored) add(list.keyField);
     add(list.ownerField);
-    for (const Condition& condition : list.fixed) add(condition.field);
+    for (const Condition& condition : list.fixed)
+        if (condition.op == CompareOp::Equal) add(condition.field);
     for (int field : list.orderBy) add(field);
+    const std::size_t ordered = fields.size();
+    for (const Condition& condition : list.fixed) add(condition.field);
     if (fields.empty()) return;
     std::string columns;
-    for (int field : fields) columns += (columns.empty() ? "" : ", ") + ColumnName(field);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        // The Seq closes every order; named, it keeps its place before the filtered fields.
+        if (i == ordered) columns += ", seq";
+        columns += (columns.empty() ? "" : ", ") + ColumnName(fields[i]);
+    }
     const std::string name = table.name + "_L" + std::to_string(list.number);
-    connection.Execute("CREATE INDEX IF NOT EXISTS " + QuotedName(name) + " ON " + QuotedName(table.name) + " (" +
-                       columns + ")");
+    const std::string sql = "CREATE INDEX " + QuotedName(name) + " ON " + QuotedName(table.name) + " (" + columns + ")";
+    std::optional<std::string> existing;
+    {
+        Statement query = connection.Prepare("SELECT sql FROM sqlite_master WHERE type = 'index' AND name = ?");
+        query.Bind(1, name);
+        if (query.Step()) existing = query.Text(0);
+    }
+    if (existing == sql) return;
+    if (existing) connection.Execute("DROP INDEX " + QuotedName(name));  // an earlier version's, in another order
+    connection.Execute(sql);
 }
 
 void CreateTextIndex(SqliteConnection& connection, const TableDef& table) {

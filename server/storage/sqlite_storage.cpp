@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <cstdio>
 #include <variant>
 
 #include "schema.h"
@@ -22,6 +24,10 @@ struct ActiveConnection {
     SqliteConnection* connection;
 };
 thread_local std::vector<ActiveConnection> tActive;
+
+// How often a connection going back to the pool refreshes the planner's
+// statistics.
+constexpr auto kOptimizeEvery = std::chrono::hours(1);
 
 const TableDef& RequireTable(std::string_view name) {
     const TableDef* table = schema::FindTable(name);
@@ -60,6 +66,8 @@ std::string EscapeLike(std::string_view value) {
     return out + '%';
 }
 
+constexpr char kWhere[] = " WHERE ";
+
 // WHERE text for the conditions, with the values to bind in order. Values are
 // never part of the SQL text.
 struct Where {
@@ -72,10 +80,12 @@ struct Where {
     }
 };
 
-Where BuildWhere(const TableDef& table, const std::vector<Condition>& conditions) {
+// With indexed false the conditions leave the choice of index to another
+// term (a unary "+" keeps a column's collation but hides it from indexes).
+Where BuildWhere(const TableDef& table, const std::vector<Condition>& conditions, bool indexed = true) {
     Where where;
     for (const Condition& condition : conditions) {
-        std::string column = ConditionColumn(table, condition.field);
+        std::string column = (indexed ? "" : "+") + ConditionColumn(table, condition.field);
         const bool seqValue = condition.field == 1 && condition.op != CompareOp::StartsWith;
         std::string value = condition.value;
         if (condition.asDate && condition.field != 1) {
@@ -93,7 +103,7 @@ Where BuildWhere(const TableDef& table, const std::vector<Condition>& conditions
                 value = EscapeLike(value);
                 break;
         }
-        where.sql += (where.sql.empty() ? " WHERE " : " AND ") + column + op;
+        where.sql += (where.sql.empty() ? kWhere : " AND ") + column + op;
         if (seqValue)
             where.values.emplace_back(ParseSeq(value));
         else
@@ -131,17 +141,56 @@ Record ReadRow(const TableDef& table, const Statement& row) {
     return record;
 }
 
-void ReadNotes(SqliteConnection& connection, const TableDef& table, Record& record) {
-    Statement notes = connection.Prepare(std::string("SELECT num, text FROM ") + kNotesTable +
-                                         " WHERE tbl = ? AND seq = ?");
-    notes.Bind(1, table.name).Bind(2, record.seq);
-    while (notes.Step()) record.fields.emplace(static_cast<int>(notes.Int(0)), notes.Text(1));
+// A JSON array of the values, for "IN (SELECT value FROM json_each(?))": one
+// statement and one bound parameter whatever the number of values.
+std::string JsonArray(const std::vector<std::string>& values) {
+    std::string json = "[";
+    for (const std::string& value : values) {
+        json += json.size() > 1 ? ",\"" : "\"";
+        for (unsigned char c : value) {
+            if (c == '"' || c == '\\') {
+                json += '\\';
+                json += static_cast<char>(c);
+            } else if (c < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                json += escaped;
+            } else {
+                json += static_cast<char>(c);
+            }
+        }
+        json += '"';
+    }
+    return json + "]";
+}
+
+std::string JsonArray(const std::vector<std::int64_t>& values) {
+    std::string json = "[";
+    for (std::int64_t value : values) json += (json.size() > 1 ? "," : "") + std::to_string(value);
+    return json + "]";
+}
+
+// The notes of all the records in one statement.
+void ReadNotes(SqliteConnection& connection, const TableDef& table, std::vector<Record>& records) {
+    if (records.empty()) return;
+    std::vector<std::int64_t> seqs;
+    std::map<std::int64_t, Record*> bySeq;
+    for (Record& record : records) {
+        seqs.push_back(record.seq);
+        bySeq[record.seq] = &record;
+    }
+    Statement notes = connection.Prepare(std::string("SELECT seq, num, text FROM ") + kNotesTable +
+                                         " WHERE tbl = ? AND seq IN (SELECT value FROM json_each(?))");
+    notes.Bind(1, table.name).Bind(2, JsonArray(seqs));
+    while (notes.Step())
+        if (const auto found = bySeq.find(notes.Int(0)); found != bySeq.end())
+            found->second->fields.emplace(static_cast<int>(notes.Int(1)), notes.Text(2));
 }
 
 std::vector<Record> ReadRows(SqliteConnection& connection, const TableDef& table, Statement& rows) {
     std::vector<Record> records;
     while (rows.Step()) records.push_back(ReadRow(table, rows));
-    for (Record& record : records) ReadNotes(connection, table, record);
+    ReadNotes(connection, table, records);
     return records;
 }
 
@@ -218,7 +267,16 @@ private:
 SqliteStorage::SqliteStorage(std::string path) : path_(std::move(path)) {
     auto first = std::make_unique<SqliteConnection>(path_);
     ApplySchema(*first);
+    // Without statistics the planner may walk a whole hospital's cases to
+    // find one patient's; a store that never had them gets them now.
+    if (!first->Prepare("SELECT 1 FROM sqlite_master WHERE name = 'sqlite_stat1'").Step()) first->Execute("ANALYZE");
+    lastOptimized_ = std::chrono::steady_clock::now();
     idle_.push_back(std::move(first));
+}
+
+void SqliteStorage::Analyze() {
+    Lease lease(*this);
+    (*lease).Execute("ANALYZE");
 }
 
 SqliteStorage::~SqliteStorage() = default;
@@ -236,7 +294,21 @@ std::unique_ptr<SqliteConnection> SqliteStorage::Acquire() {
 }
 
 void SqliteStorage::Release(std::unique_ptr<SqliteConnection> connection) {
-    std::lock_guard lock(poolMutex_);
+    std::unique_lock lock(poolMutex_);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastOptimized_ >= kOptimizeEvery) {
+        lastOptimized_ = now;
+        lock.unlock();
+        // Statistics follow the data as it grows. The connection has run the
+        // server's statements, which is what "optimize" looks at; the limit
+        // keeps a large table's analysis short, and a busy store simply tries
+        // again next time.
+        try {
+            connection->Execute("PRAGMA analysis_limit=1000; PRAGMA optimize;");
+        } catch (const StorageError&) {
+        }
+        lock.lock();
+    }
     idle_.push_back(std::move(connection));
 }
 
@@ -320,6 +392,36 @@ std::optional<Record> SqliteStorage::Read(std::string_view table, std::int64_t s
     std::vector<Record> records = ReadRows(*lease, def, query);
     if (records.empty()) return std::nullopt;
     return std::move(records.front());
+}
+
+std::vector<Record> SqliteStorage::ReadEach(std::string_view table, const std::vector<std::int64_t>& seqs) {
+    const TableDef& def = RequireTable(table);
+    if (seqs.empty()) return {};
+    Lease lease(*this);
+    Statement query = (*lease).Prepare("SELECT " + SelectColumns(def) + " FROM " + QuotedName(def.name) +
+                                       " WHERE seq IN (SELECT value FROM json_each(?)) ORDER BY seq");
+    query.Bind(1, JsonArray(seqs));
+    return ReadRows(*lease, def, query);
+}
+
+std::map<std::string, std::int64_t> SqliteStorage::CountEach(std::string_view table, int field,
+                                                              const std::vector<std::string>& values,
+                                                              const std::vector<Condition>& where) {
+    const TableDef& def = RequireTable(table);
+    const std::string column = ConditionColumn(def, field);
+    if (values.empty()) return {};
+    // The looked-up values pick the index; the other terms only filter.
+    const Where built = BuildWhere(def, where, false);
+    Lease lease(*this);
+    const std::string more = built.sql.empty() ? "" : " AND " + built.sql.substr(sizeof kWhere - 1);
+    Statement query = (*lease).Prepare("SELECT " + column + ", count(*) FROM " + QuotedName(def.name) + kWhere +
+                                       column + " IN (SELECT value FROM json_each(?))" + more + " GROUP BY " + column);
+    int index = 1;
+    query.Bind(index++, JsonArray(values));
+    built.BindTo(query, index);
+    std::map<std::string, std::int64_t> counts;
+    while (query.Step()) counts[query.Text(0)] = query.Int(1);
+    return counts;
 }
 
 std::int64_t SqliteStorage::Count(std::string_view table, const std::vector<Condition>& where) {
@@ -406,6 +508,9 @@ Storage::RecordFileBytes SqliteStorage::OtherRecordFileBytes(std::string_view ta
 void SqliteStorage::InTransaction(const std::function<void()>& fn) {
     Lease lease(*this);
     SqliteConnection& connection = *lease;
+    // A write cannot join a read snapshot: another writer may have moved on
+    // since it was taken.
+    if (connection.readOnly) throw StorageError("a write inside a read transaction");
     if (connection.transactionDepth == 0) connection.Execute("BEGIN IMMEDIATE");
     ++connection.transactionDepth;
     try {
@@ -421,6 +526,27 @@ void SqliteStorage::InTransaction(const std::function<void()>& fn) {
         connection.Rollback();
         throw;
     }
+}
+
+void SqliteStorage::InReadTransaction(const std::function<void()>& fn) {
+    Lease lease(*this);
+    SqliteConnection& connection = *lease;
+    if (connection.transactionDepth > 0) return fn();
+    connection.Execute("BEGIN");
+    ++connection.transactionDepth;
+    connection.readOnly = true;
+    auto end = [&connection] {
+        connection.readOnly = false;
+        --connection.transactionDepth;
+        connection.Rollback();  // nothing was written: ending it is all there is to do
+    };
+    try {
+        fn();
+    } catch (...) {
+        end();
+        throw;
+    }
+    end();
 }
 
 }  // namespace dalvero::server

@@ -1,8 +1,10 @@
 #pragma once
 // The SQLite engine behind Storage: one database file, WAL journal with full
 // sync, connections pooled so that every server thread reads and writes
-// through one of its own.
+// through one of its own. The planner's statistics are gathered when a store
+// has none and refreshed now and then as connections go back to the pool.
 
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -31,7 +33,11 @@ public:
     bool Remove(std::string_view table, std::int64_t seq) override;
 
     std::optional<Record> Read(std::string_view table, std::int64_t seq) override;
+    std::vector<Record> ReadEach(std::string_view table, const std::vector<std::int64_t>& seqs) override;
     std::int64_t Count(std::string_view table, const std::vector<Condition>& where) override;
+    std::map<std::string, std::int64_t> CountEach(std::string_view table, int field,
+                                                  const std::vector<std::string>& values,
+                                                  const std::vector<Condition>& where) override;
     std::vector<Record> Select(const ListRead& read) override;
     std::vector<Record> SearchText(std::string_view table, int field, std::string_view words, int limit) override;
 
@@ -40,6 +46,11 @@ public:
     RecordFileBytes OtherRecordFileBytes(std::string_view table, std::int64_t seq, int slot) override;
 
     void InTransaction(const std::function<void()>& fn) override;
+    void InReadTransaction(const std::function<void()>& fn) override;
+
+    // Gathers the planner's statistics afresh (after a bulk load). Throws
+    // StorageError.
+    void Analyze();
 
 private:
     class Lease;
@@ -50,6 +61,7 @@ private:
     std::string path_;
     std::mutex poolMutex_;
     std::vector<std::unique_ptr<SqliteConnection>> idle_;
+    std::chrono::steady_clock::time_point lastOptimized_;  // guarded by poolMutex_
 };
 
 }  // namespace dalvero::server

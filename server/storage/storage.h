@@ -79,7 +79,16 @@ public:
     virtual bool Remove(std::string_view table, std::int64_t seq) = 0;
 
     virtual std::optional<Record> Read(std::string_view table, std::int64_t seq) = 0;
+    // The records among seqs that exist, in Seq order, read in one go (a
+    // page's joined records).
+    virtual std::vector<Record> ReadEach(std::string_view table, const std::vector<std::int64_t>& seqs) = 0;
     virtual std::int64_t Count(std::string_view table, const std::vector<Condition>& where) = 0;
+    // For each of values that some record holds in `field`: how many records
+    // with that value meet `where`, counted in one go. Values no record meets
+    // are left out; text compares as in conditions.
+    virtual std::map<std::string, std::int64_t> CountEach(std::string_view table, int field,
+                                                          const std::vector<std::string>& values,
+                                                          const std::vector<Condition>& where) = 0;
     virtual std::vector<Record> Select(const ListRead& read) = 0;
     // Records whose text field holds every word of `words` (whole words or
     // word prefixes, letter case ignored), best matches first.
@@ -103,6 +112,9 @@ public:
 
     // Runs fn as one transaction: all of its writes land, or none.
     virtual void InTransaction(const std::function<void()>& fn) = 0;
+    // Runs fn, which only reads, on one snapshot of the store: every read
+    // inside sees the same state. A write inside throws StorageError.
+    virtual void InReadTransaction(const std::function<void()>& fn) = 0;
 };
 
 }  // namespace dalvero::server

@@ -10,6 +10,7 @@
 #include "password_hash.h"
 #include "request_error.h"
 #include "schema.h"
+#include "session_store.h"
 #include "string_list.h"
 
 namespace dalvero::test {
@@ -142,6 +143,15 @@ TEST_F(AccessTest, PatientDataLeavesATrailWhoseChainShowsEditsAndGaps) {
     const server::AuditCheck gap = server::VerifyAuditTrail(*storage);
     EXPECT_FALSE(gap.intact);
     EXPECT_EQ(gap.firstBad, all[2].seq);
+}
+
+TEST(SessionStoreTest, EveryCheckIsAUseHoweverSeldomTheStoreIsWritten) {
+    TempDir dir{"dalvero-sessions"};
+    server::SqliteStorage storage((dir.Path() / "store.db").string());
+    server::SessionStore sessions(storage, 1, 8);  // a minute's idle time
+    const std::string token = sessions.Open(7, "10.0.0.1", 1000);
+    for (std::time_t at = 1040; at <= 1400; at += 40) EXPECT_TRUE(sessions.Check(token, at)) << at;
+    EXPECT_FALSE(sessions.Check(token, 1460));
 }
 
 }  // namespace

@@ -50,6 +50,22 @@ TEST_F(StorageTest, AcknowledgedWritesSurviveReopenAndSeqsAreNeverReused) {
     EXPECT_GT(store.Add(tbl::kCases, {}), last);
 }
 
+TEST_F(StorageTest, ManyRecordsAndCountsPerValueInOneGo) {
+    SqliteStorage store(File());
+    const auto a = store.Add(tbl::kCases, {{10, "p\"1"}, {11, "H"}, {1001, "a's note"}});
+    store.Add(tbl::kCases, {{10, "p\"1"}, {11, "other"}});
+    const auto c = store.Add(tbl::kCases, {{10, "P2"}, {11, "h"}, {1002, "c's note"}});
+    const auto page = store.ReadEach(tbl::kCases, {c, 999, a, c});
+    EXPECT_EQ(Seqs(page), (std::vector<std::int64_t>{a, c}));
+    EXPECT_EQ(page[0].fields.at(1001) + page[1].fields.at(1002), "a's notec's note");
+    EXPECT_FALSE(page[0].fields.count(1002));
+    using Counts = std::map<std::string, std::int64_t>;
+    EXPECT_EQ(store.CountEach(tbl::kCases, 10, {"p\"1", "P2", "none"}, {}), (Counts{{"P2", 1}, {"p\"1", 2}}));
+    // Conditions and the looked-up values compare as conditions do: letter case aside.
+    EXPECT_EQ(store.CountEach(tbl::kCases, 10, {"P\"1", "p2"}, {{11, CompareOp::Equal, "h", false}}),
+              (Counts{{"P2", 1}, {"p\"1", 1}}));
+}
+
 TEST_F(StorageTest, ValuesTravelAsDataNeverAsSql) {
     SqliteStorage store(File());
     const std::string hostile = "x'); DROP TABLE \"Cases\"; --\"; SELECT 1;";
