@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
   libssl-dev libsqlite3-dev libcurl4-openssl-dev
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev openssl
   xvfb xauth
   poppler-utils
 )

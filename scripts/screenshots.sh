@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the user guide's screenshots from the real client: a fresh demo
 # hospital served on loopback, the client logged in as a discharge planner
-# under Xvfb, each window saved into docs/screenshots (or $1).
+# under Xvfb, each window saved into docs/screenshots (or $1); then the
+# administrator's pictures, logged in as the demo administrator.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${DALVERO_BUILD_DIR:-$root/build}
@@ -38,4 +39,8 @@ planner=$(grep -m1 '(Discharge Planner)' "$work/logins")
 export DALVERO_TOUR_USER=${planner%%  *}
 export DALVERO_TOUR_PASSWORD=$(sed -E 's/.*  password ([^ ]+).*/\1/' <<<"$planner")
 xvfb-run -a -s "-screen 0 1400x900x24" "$work/client/dalvero-screenshots" "$out"
+administrator=$(grep -m1 '(Administrator)' "$work/logins")
+DALVERO_TOUR_USER=${administrator%%  *} \
+DALVERO_TOUR_PASSWORD=$(sed -E 's/.*  password ([^ ]+).*/\1/' <<<"$administrator") DALVERO_TOUR_ADMIN=1 \
+  xvfb-run -a -s "-screen 0 1400x900x24" "$work/client/dalvero-screenshots" "$out"
 echo "Screenshots are in $out"

@@ -85,6 +85,9 @@ IniFile DefaultServerIni() {
         "RequestSeconds=20\n"
         "; Seconds for each piece (up to 50,000 bytes) of a reply, download or upload.\n"
         "StallSeconds=30\n"
+        "; Slowest rate, in kilobytes (1,024 bytes) a second, of a whole download or\n"
+        "; upload: it must be through within StallSeconds plus its size at this rate.\n"
+        "TransferKBPerSecond=64\n"
         "; Hours a client may stay connected without a request.\n"
         "IdleHours=12\n"
         "; Requests each port serves at once; more wait their turn.\n"
@@ -166,6 +169,7 @@ ServerConfig LoadServerConfig(const std::filesystem::path& dataDir) {
     limits.handshakeSeconds = read.Number("Connections", "HandshakeSeconds", 1, 3600);
     limits.requestSeconds = read.Number("Connections", "RequestSeconds", 1, 3600);
     limits.stallSeconds = read.Number("Connections", "StallSeconds", 1, 3600);
+    limits.transferBytesPerSecond = read.Number("Connections", "TransferKBPerSecond", 1, 1'000'000) * 1024;
     limits.idleSeconds = read.Number("Connections", "IdleHours", 1, 24 * 365) * 3600;
     limits.workers = read.Number("Connections", "Workers", 1, 1024);
     constexpr std::uint64_t kMB = 1u << 20;

@@ -38,6 +38,7 @@ struct ConnectionLimits {
     int handshakeSeconds = 5;   // from the connection to its finished TLS handshake
     int requestSeconds = 20;    // from a request's first byte to its last
     int stallSeconds = 30;      // for each piece of a reply or an upload
+    int transferBytesPerSecond = 64 * 1024;  // slowest whole upload or download: StallSeconds plus size at this rate
     int idleSeconds = 12 * 60 * 60;
     int workers = 64;           // requests served at once, per port
 };

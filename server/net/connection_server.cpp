@@ -223,7 +223,7 @@ void ConnectionServer::Dispatch(Connection& connection, std::size_t requestSize)
     Watch(connection, 0);
     workers_->Post([this, &connection, requestSize] {
         bool keep = false;
-        StreamChannel channel(connection, limits_.stallSeconds);
+        StreamChannel channel(connection, limits_);
         try {
             keep = connection.handler->Serve(channel, requestSize);
         } catch (const std::exception& e) {

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 
+#include "admin_main_form.h"
 #include "case_edit_form.h"
 #include "case_list_form.h"
 #include "case_list_model.h"
@@ -19,6 +20,7 @@
 #include "case_queries.h"
 #include "case_row_text.h"
 #include "case_screens.h"
+#include "category_selection_form.h"
 #include "control_events.h"
 #include "dialog_seam.h"
 #include "discharge_item_detail_form.h"
@@ -67,6 +69,7 @@ TForm1::TForm1(ClientSession& session)
       ui(std::make_unique<Ui::TForm1>()),
       screens_(std::make_unique<cCaseScreens>(*this)),
       discharge_(std::make_unique<cDischargeScreens>(*this, this)),
+      admin_(std::make_unique<TAdminMainForm>(*this)),
       historyRows_(new cCaseListModel(this)) {
     ui->setupUi(this);
     // The case information keeps its place while no case is open, so the
@@ -134,7 +137,7 @@ void TForm1::BuildPanelMap() {
     add("PatientHealthDetail", s.PatientHealthDetail->Panel(), caseStrip,
         s.CaseNavigation->CaseDetailsImageButton());
     add("CaseHistory", PlaceholderPanel("CaseHistoryPanel"), caseStrip, s.CaseNavigation->CaseHistoryImageButton());
-    add("Admin", PlaceholderPanel("AdminPanel"), listStrip, s.ListNavigation->ShowAdminImage());
+    add("Admin", admin_->Panel(), listStrip, s.ListNavigation->ShowAdminImage());
     add("casenav", caseStrip, nullptr, nullptr);
 
     // Escape on an open case's screens is the way back to the list.
@@ -166,12 +169,25 @@ void TForm1::WireDischargeTabs() {
             &TDischargeItemDetailForm::ForgetChanges);
 }
 
+void TForm1::WireAdmin() {
+    // After the list strip's own handler, which shows the panel.
+    connect(cImageButton::Of(screens_->ListNavigation->ShowAdminImage()), &cImageButton::clicked, admin_.get(),
+            &TAdminMainForm::AdminPageControlChange);
+    admin_->OpenProviderCategories = [this](const std::string& providerSeq, QWidget* parent) {
+        TCategorySelectionForm categories(parent);
+        categories.ProviderSeq = providerSeq;
+        categories.Connection = Session.DataServer.get();
+        ExecDialog(categories);
+    };
+}
+
 void TForm1::FormActivate() {
     if (activated_) return;
     activated_ = true;
     BuildPanelMap();
     BindCaseEditControls();
     WireDischargeTabs();
+    WireAdmin();
     User.HospitalSeq = Session.UserField(9);
     User.UserSeq = Session.UserField(1);
     ui->UserNameLabel->show();

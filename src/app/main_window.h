@@ -27,6 +27,7 @@ namespace dalvero {
 class cCaseListModel;
 class cCaseScreens;
 class cDischargeScreens;
+class TAdminMainForm;
 
 class TForm1 : public QWidget, public cWorkspaceActions, public MainWindowState {
     Q_OBJECT
@@ -63,6 +64,7 @@ public:
 
     cCaseScreens& Screens() const { return *screens_; }
     cDischargeScreens& Discharge() const { return *discharge_; }
+    TAdminMainForm& Admin() const { return *admin_; }
     // The open patient's cases, kept for the case history screen.
     cCaseListModel& CaseHistoryList() const { return *historyRows_; }
     QLabel* PersonnelStatusLabel() const;
@@ -85,6 +87,7 @@ private:
     void BuildPanelMap();
     void BindCaseEditControls();
     void WireDischargeTabs();
+    void WireAdmin();
     void ShowHospitalLogo();
     // Writes each changed case field without a message of its own.
     void SaveChangedCaseFields();
@@ -96,6 +99,7 @@ private:
     std::unique_ptr<Ui::TForm1> ui;
     std::unique_ptr<cCaseScreens> screens_;
     std::unique_ptr<cDischargeScreens> discharge_;
+    std::unique_ptr<TAdminMainForm> admin_;
     cCaseListModel* historyRows_;
     std::vector<std::pair<std::string, PanelContainerClass>> PanelMap;
     bool activated_ = false;

@@ -15,6 +15,7 @@ namespace dalvero {
 inline constexpr char kStateFileName[] = "View.txt";
 inline constexpr char kStateSpreadsheetName[] = "View.xls";
 inline constexpr char kLateDischargeFileName[] = "LateDischarges.txt";
+inline constexpr char kLateDischargeSpreadsheetName[] = "LateDischarges.xls";
 inline constexpr char kNFPlacementFileName[] = "NFPlacementCallList.pdf";
 
 // path itself, or defaultName inside it when path names a folder.

@@ -40,7 +40,7 @@ DALVERO_TOUR_STEP(130, "health details") {
     dalvero::TPatientHealthDetailNoEditForm& readOnly = *Screens(ctx).PatientHealthDetailNoEdit;
     ctx.ShotModal(
         [&] {
-            if (readOnly.Load(ctx.main.CurrentCaseSeq)) dalvero::ExecDialog(readOnly);
+            if (readOnly.Load(ctx.main.Case.CurrentCaseSeq)) dalvero::ExecDialog(readOnly);
         },
         "health-details-read-only");
 }

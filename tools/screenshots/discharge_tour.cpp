@@ -73,7 +73,7 @@ DALVERO_TOUR_STEP(240, "a quote's status") {
     TChangeStatusForm& change = *d.ChangeStatus;
     change.ProviderName = quote->Values.Value("pe10");
     change.QuoteSeq = quote->Seq;
-    change.NeedSeq = ctx.main.CurrentNeedSeq;
+    change.NeedSeq = ctx.main.Need.CurrentNeedSeq;
     change.Status = "R";
     change.Reason = "2";
     change.Note = "Call again next week";

@@ -1,6 +1,9 @@
 // dalvero-screenshots FOLDER: logs the client in as DALVERO_TOUR_USER with
 // DALVERO_TOUR_PASSWORD against the servers of the Dalvero.ini beside the
-// executable and saves each registered window into FOLDER.
+// executable and saves each registered window into FOLDER. With
+// DALVERO_TOUR_ADMIN set it takes only the administrator's pictures (steps
+// named "admin ..."), for a log-in of the demo administrator; without it,
+// every other picture.
 
 #include <QApplication>
 #include <QLineEdit>
@@ -43,7 +46,9 @@ int main(int argc, char** argv) {
         login.findChild<QLineEdit*>("PasswordEdit")->setText(QString::fromUtf8(password));
         login.LoginButtonClick();
         if (ended || !mainWindow.isVisible()) throw std::runtime_error("the tour's log-in failed");
+        const bool administrator = std::getenv("DALVERO_TOUR_ADMIN") != nullptr;
         for (const auto& step : tour::StepsInOrder()) {
+            if (step.name.starts_with("admin ") != administrator) continue;
             std::cout << "screenshots: " << step.name << std::endl;
             step.step(context);
         }
