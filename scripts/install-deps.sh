@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Dalvero
-# need; does nothing when they are all there already.
+# need; does nothing when they are all there already. With --bench, also what
+# bench/run.sh measures against: PostgreSQL (pgbench) and strace.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,7 @@ packages=(
   xvfb xauth
   poppler-utils
 )
+[ "${1:-}" = --bench ] && packages+=(postgresql strace)
 
 missing=()
 for p in "${packages[@]}"; do

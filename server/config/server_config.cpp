@@ -120,16 +120,18 @@ IniFile DefaultServerIni() {
         "; PBKDF2-SHA256 rounds for new password hashes; stored hashes with fewer\n"
         "; are refused (below 120000) or upgraded at the next log-in.\n"
         "PasswordIterations=600000\n"
-        "; After a failed log-in the account and the address wait this long before\n"
-        "; the next try, doubled with each further failure up to the maximum.\n"
+        "; After a failed log-in the account waits this long before its next try\n"
+        "; from the same address, doubled with each further failure up to the maximum.\n"
         "LoginDelaySeconds=1\n"
         "LoginDelayMaxSeconds=30\n"
-        "; An account is locked after this many failures in a row (an address after\n"
-        "; five times as many) for LockSeconds.\n"
+        "; An account is locked on an address after this many failures in a row (an\n"
+        "; address, for every account, after five times as many) for LockSeconds.\n"
         "LockAfterFailures=10\n"
         "LockSeconds=900\n"
-        "; Password verifications that may run at once.\n"
-        "ConcurrentHashes=2\n"
+        "; Password hashes computed at once (0: one per core), and the log-ins that\n"
+        "; may wait for one; a log-in beyond that is refused as busy.\n"
+        "ConcurrentHashes=0\n"
+        "LoginQueue=256\n"
         "SessionIdleMinutes=30\n"
         "SessionMaxHours=12\n"
         "MailsPerUserPerHour=60\n"
@@ -183,7 +185,8 @@ ServerConfig LoadServerConfig(const std::filesystem::path& dataDir) {
     sec.loginDelayMaxSeconds = read.Number("Security", "LoginDelayMaxSeconds", 0, 86400);
     sec.lockAfterFailures = read.Number("Security", "LockAfterFailures", 1, kMany);
     sec.lockSeconds = read.Number("Security", "LockSeconds", 0, 7 * 86400);
-    sec.concurrentHashes = read.Number("Security", "ConcurrentHashes", 1, 64);
+    sec.concurrentHashes = read.Number("Security", "ConcurrentHashes", 0, 64);
+    sec.loginQueue = read.Number("Security", "LoginQueue", 0, 100'000);
     sec.sessionIdleMinutes = read.Number("Security", "SessionIdleMinutes", 1, 7 * 24 * 60);
     sec.sessionMaxHours = read.Number("Security", "SessionMaxHours", 1, 24 * 31);
     sec.mailsPerUserPerHour = read.Number("Security", "MailsPerUserPerHour", 0, kMany);
