@@ -138,7 +138,9 @@ std::string DataServerSession::Handle(const frame::Header& header, std::string_v
         if (header.command == cmd::kQuery)
             return AsPerson([&](Storage& view) { return HandleQuery(view, payload); });
         if (header.command == cmd::kRecord)
-            return AsPerson([&](Storage& view) { return HandleRecordRequest(view, header.subCommand, payload); });
+            return AsPerson([&](Storage& view) {
+                return HandleRecordRequest(view, header.subCommand, payload, {&storage_, who_->person});
+            });
         throw RequestError(ErrorCode::UnknownCommand, "Unknown command " + std::to_string(header.command) + "/" +
                                                           std::to_string(header.subCommand));
     } catch (const RequestError& e) {

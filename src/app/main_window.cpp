@@ -57,7 +57,9 @@ void RemoveFile(const std::string& path) {
 TForm1::TForm1(ClientSession& session)
     : MainWindowState(session, *this),
       TimeoutTimer(new QTimer(this)),
-      TerminateAction([] { QCoreApplication::quit(); }),
+      // Not quit(), which every window may refuse (one asking about unsaved
+      // changes would keep the patient on screen).
+      TerminateAction([] { QCoreApplication::exit(0); }),
       ui(std::make_unique<Ui::TForm1>()),
       screens_(std::make_unique<cCaseScreens>(*this)),
       discharge_(std::make_unique<cDischargeScreens>(*this, this)),
@@ -290,13 +292,18 @@ void TForm1::LoadOpenCaseList() {
         form.LoadState().Failed();
         return;
     }
-    ApplyCaseStatuses(*Session.FunctionServer, *cases);
+    // Blank status squares would pass for cases without needs: the list is
+    // read again until the statuses come.
+    const bool statuses = ApplyCaseStatuses(*Session.FunctionServer, *cases);
     for (cCaseObject& c : *cases) {
         std::string text = RowName(c);
         rows.Add(std::move(text), std::move(c));
     }
     rows.SetSorted(true);
-    form.LoadState().Loaded(rows.rowCount());
+    if (statuses)
+        form.LoadState().Loaded(rows.rowCount());
+    else
+        form.LoadState().LoadedInPart(rows.rowCount());
     // The server answers again: field writes it missed can go now.
     Saves.FieldSaves.RetryAll(*Session.DataServer);
 }
@@ -372,6 +379,12 @@ void TForm1::CaseFieldExit(QWidget* control) {
     SaveFieldOnExit(cat::tbl::kCases, screens_->CaseEdit->LoadedCaseSeq(), control);
 }
 
+void TForm1::SessionResumed() {
+    if (!Saves.FieldSaves.RetryAll(*Session.DataServer))
+        ShowMessageBox(this, "Some changes could still not be saved; they are tried again when you leave a field.",
+                       "Error");
+}
+
 void TForm1::SaveChangedCaseFields() {
     for (const auto& save : Saves.PendingSaves) save();
     if (Case.EditMode != 1 || !Session.DataServer) return;
@@ -404,29 +417,31 @@ void TForm1::SetApplicationTitle(const std::string& title) {
 }
 
 void TForm1::TimeoutTimerTimer() {
-    if (IdleTicks++ > kMostIdleTicks) {
-        // Nobody is there to answer: what the server does not take is kept
-        // for the next opening of the case.
-        SaveChangedCaseFields();
-        if (Saves.FieldSaves.HasUnsaved()) Saves.FieldSaves.KeepUnresolved(*Session.DataServer);
-        TerminateAction();
-    }
+    if (IdleTicks++ <= kMostIdleTicks) return;
+    // Before anything that could wait: a later tick must not start the
+    // logoff again from inside this one.
+    TimeoutTimer->stop();
+    // Nobody is there to answer: nothing is asked, every window closes, and
+    // what the server does not take is kept for the next opening of the case.
+    Saves.FieldSaves.GoUnattended();
+    CloseDialogsUnattended();
+    SaveChangedCaseFields();
+    if (Saves.FieldSaves.HasUnsaved()) Saves.FieldSaves.KeepUnresolved(*Session.DataServer);
+    TerminateAction();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    // Reading with the wheel or clicking through a list is activity as much
+    // as typing is.
+    if (event->isInputEvent()) IdleTicks = 0;
     switch (event->type()) {
     case QEvent::MouseMove:
-    case QEvent::NonClientAreaMouseMove:
-    case QEvent::NonClientAreaMouseButtonPress: {
-        IdleTicks = 0;
+    case QEvent::NonClientAreaMouseMove: {
         // Windows get every move; a widget only while it tracks the mouse.
         TCaseListForm& list = *screens_->CaseList;
         if (watched->isWidgetType() && list.HoverRow() >= 0 && watched != list.ListWindow()) list.ClearHover();
         break;
     }
-    case QEvent::KeyPress:
-        IdleTicks = 0;
-        break;
     default:
         break;
     }

@@ -71,6 +71,9 @@ private:
     cDateEdit* birthday_;
     // What the fields show came from a found patient's record.
     bool filledFromRecord_ = false;
+    // The digits of the last look-up the server answered (found or not);
+    // empty while none did.
+    std::string lookedUpSsn_;
 };
 
 }  // namespace dalvero

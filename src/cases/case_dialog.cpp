@@ -2,11 +2,9 @@
 
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QShortcut>
 
 #include "control_events.h"
-#include "dialog_seam.h"
 #include "image_button.h"
 
 namespace dalvero {
@@ -33,24 +31,6 @@ void cCaseDialog::BindSaveButton(QLabel* image, const std::function<void()>& sav
 
 void cCaseDialog::FocusNextField() {
     if (QWidget* focused = focusWidget()) MoveFocusToNext(focused);
-}
-
-void LimitNoteLength(QPlainTextEdit* memo, int maxBytes) {
-    QObject::connect(memo, &QPlainTextEdit::textChanged, memo, [memo, maxBytes] {
-        const QString text = memo->toPlainText();
-        if (text.toUtf8().size() <= maxBytes) return;
-        // Cut at a character boundary: drop characters until the bytes fit.
-        QString cut = text.left(maxBytes);
-        while (cut.toUtf8().size() > maxBytes) cut.chop(1);
-        const QSignalBlocker quiet(memo);
-        memo->setPlainText(cut);
-        memo->moveCursor(QTextCursor::End);
-        memo->document()->setModified(true);
-        ShowMessageBox(memo->window(),
-                       "This note can hold " + std::to_string(maxBytes) +
-                           " characters at most; the text past that was not kept.",
-                       "Note too long");
-    });
 }
 
 }  // namespace dalvero

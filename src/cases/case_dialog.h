@@ -8,7 +8,6 @@
 #include <functional>
 
 class QLabel;
-class QPlainTextEdit;
 
 namespace dalvero {
 
@@ -28,9 +27,5 @@ protected:
     // A default action that moves the focus to the next field.
     void FocusNextField();
 };
-
-// The most a note may hold, in UTF-8 bytes, so that it always fits one
-// request; longer text typed or pasted is cut there and the user told.
-void LimitNoteLength(QPlainTextEdit* memo, int maxBytes);
 
 }  // namespace dalvero

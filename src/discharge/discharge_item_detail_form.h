@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "dialog_seam.h"
+
 class QListView;
 
 namespace Ui {
@@ -18,6 +20,7 @@ class TDischargeItemDetailForm;
 
 namespace dalvero {
 
+struct CaseFieldSaves;
 struct ClientSession;
 struct ListSettings;
 struct MainWindowState;
@@ -28,7 +31,7 @@ class cDischargeScreens;
 class cListHeader;
 class cQuoteListModel;
 
-class TDischargeItemDetailForm : public QDialog {
+class TDischargeItemDetailForm : public QDialog, public cKeepsUnsaved {
     Q_OBJECT
 public:
     enum Mark { kCategoryMark, kDateMark, kTimeMark, kDescriptionMark, kDeliveredMark, kMarks };
@@ -53,6 +56,10 @@ public:
 
     // Drops the change marks and hides the save button.
     void ForgetChanges();
+    // The unattended logoff: an unsaved description goes to a recovery
+    // file, offered back when the same need (or a new need of the same
+    // case) is next opened.
+    void KeepUnsaved() override;
 
     bool Marked(Mark mark) const { return marks_[mark]; }
     bool SaveShown() const;
@@ -74,6 +81,10 @@ private:
     void SetMark(Mark mark);
     void ClearMarks();
     void ShowSave(bool shown);
+    // The record a recovered description belongs to: the need, or for a
+    // need being added, its case.
+    std::string RecoverySeq() const;
+    void OfferRecoveredDescription();
     // Closes; a close that did not follow an add or a delete refreshes the
     // need's status in the needs list.
     void CloseDialog(bool afterWrite);
@@ -83,6 +94,7 @@ private:
     OpenCase& open_;
     ListSettings& lists_;
     NeedInEdit& need_;
+    CaseFieldSaves& saves_;
     cDischargeScreens& screens_;
     cQuoteListModel* quotes_;
     cListHeader* header_;

@@ -205,5 +205,45 @@ TEST_F(CaseIntake, AdmissionWindowAloneMovesOnWithEnterAndSavesWithAltS) {
     EXPECT_EQ(Record("Cases", workspace.Case.CurrentCaseSeq)[14], "B12");
 }
 
+TEST_F(CaseIntake, TheSameNumberPastedIntoTheNextIntakeFindsThePatientItAdded) {
+    const std::string ssn = "987650003";
+    QGuiApplication::clipboard()->setText(QString::fromStdString(ssn));
+    const auto intake = [&](bool expectNew) {
+        dialogs.InDialog([&, expectNew](QDialog& d) {
+            auto& form = static_cast<TAddCaseForm&>(d);
+            QTest::keySequence(Field<QLineEdit>(d, "PatientSSNEdit"), QKeySequence::Paste);
+            EXPECT_EQ(form.IsNewPatient, expectNew);
+            FillNewPatient(d);
+            form.SaveNewCaseImageButtonClick();
+            EXPECT_TRUE(form.CaseAdded);
+        });
+        S().CaseList->EnterNewCaseButtonImageClick();
+    };
+    intake(true);
+    const std::string patient = main->Case.CurrentPatientSeq;
+    intake(false);
+    EXPECT_EQ(PatientsWithSsn(ssn), 1);
+    EXPECT_EQ(Record("Cases", main->Case.CurrentCaseSeq)[10], patient);
+}
+
+TEST_F(CaseIntake, SaveAddsNoPatientWhileTheLookUpHasNotAnswered) {
+    dialogs.Answer(QMessageBox::Ok);
+    dialogs.InDialog([&](QDialog& d) {
+        auto& form = static_cast<TAddCaseForm&>(d);
+        server.Stop();
+        QTest::keyClicks(Field<QLineEdit>(d, "PatientSSNEdit"), "987650004");
+        FillNewPatient(d);
+        form.SaveNewCaseImageButtonClick();
+        EXPECT_FALSE(form.CaseAdded);
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(dialogs.shown[0].text, "The patient could not be looked up: the data server cannot be reached.");
+        server.Resume();
+        form.SaveNewCaseImageButtonClick();
+        EXPECT_TRUE(form.CaseAdded);
+    });
+    S().CaseList->EnterNewCaseButtonImageClick();
+    EXPECT_EQ(PatientsWithSsn("987650004"), 1);
+}
+
 }  // namespace
 }  // namespace dalvero

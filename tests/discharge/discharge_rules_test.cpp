@@ -45,6 +45,8 @@ TEST(NeedStatus, FirstCharacterColoursAndWholeCodeNames) {
     EXPECT_EQ(NeedStatusText("3"), "");
     EXPECT_EQ(RequiredToDisplay("20240611"), "06/11/2024");
     EXPECT_EQ(RequiredToDisplay("202406110930"), "06/11/2024 09:30");
+    EXPECT_EQ(RequiredToDisplay("202406110"), "06/11/2024");
+    EXPECT_EQ(RequiredToDisplay("2024x611"), "2024x611");
 }
 
 TEST(QuoteStatusChange, WritesOnlyWhatChanged) {

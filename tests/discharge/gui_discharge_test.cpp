@@ -9,6 +9,8 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QStandardPaths>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -37,6 +39,7 @@
 #include "provider_info_form.h"
 #include "quote_list_model.h"
 #include "record_batch.h"
+#include "temp_dir.h"
 
 namespace dalvero {
 namespace {
@@ -341,6 +344,49 @@ TEST_F(DischargeScreens, DeletingANeedWithActiveQuotesAsksTwiceAndClosesThem) {
     while (quotes.Set->Next());
 }
 
+TEST_F(DischargeScreens, ANeedWhoseQuotesCannotBeReadIsNotDeleted) {
+    const std::string need = Needs().Need(0)->Seq;
+    OpenNeed(0, [&](TDischargeItemDetailForm& detail) {
+        server.Stop();
+        dialogs.Answer(QMessageBox::Yes);
+        dialogs.Answer(QMessageBox::Ok);
+        detail.CaseNeedDeleteImageButtonClick();
+        server.Resume();
+        EXPECT_TRUE(detail.isVisible());
+    });
+    EXPECT_EQ(TakeShown(), (std::vector<std::string>{
+                               "Are you sure you want to delete this case item?",
+                               "The quotes of this case item could not be read, so it was not deleted; please try "
+                               "again."}));
+    EXPECT_NE(Field(Record("CaseNeeds", need), 5), "Y");
+}
+
+TEST_F(DischargeScreens, IdleLogoffClosesTheNeedDialogUnaskedAndKeepsItsTyping) {
+    test::TempDir dataHome;
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dataHome.Path().string()));
+    const std::string need = Needs().Need(0)->Seq;
+    OpenNeed(0, [&](TDischargeItemDetailForm& detail) {
+        Child<QPlainTextEdit>(detail, "CaseNeedDescEdit")->setPlainText("Ramp at the back door");
+        main->TimeoutTimer->start();
+        main->IdleTicks = 301;
+        main->TimeoutTimerTimer();
+        EXPECT_FALSE(detail.isVisible());
+        EXPECT_FALSE(main->TimeoutTimer->isActive());
+    });
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(terminations, 1);
+
+    dialogs.Answer(QMessageBox::Yes);
+    OpenNeed(Needs().RowOfSeq(need), [&](TDischargeItemDetailForm& detail) {
+        EXPECT_EQ(Child<QPlainTextEdit>(detail, "CaseNeedDescEdit")->toPlainText(), "Ramp at the back door");
+        EXPECT_TRUE(detail.SaveShown());
+        detail.CaseNeedSaveImageButtonClick();
+    });
+    EXPECT_EQ(TakeShown().size(), 1u);
+    EXPECT_EQ(Field(Record("CaseNeeds", need), 15), "Ramp at the back door");
+    qunsetenv("XDG_DATA_HOME");
+}
+
 TEST_F(DischargeScreens, CategoryTicksRoundTripAndTheTwoBoxesOf139AreOneItem) {
     TCategorySelectionForm& form = *D().CategorySelection;
     cRecordBatch providers;
@@ -350,6 +396,18 @@ TEST_F(DischargeScreens, CategoryTicksRoundTripAndTheTwoBoxesOf139AreOneItem) {
         if (!Links(providers.Set->Seq).count(139) && !Links(providers.Set->Seq).empty()) provider = providers.Set->Seq;
     ASSERT_FALSE(provider.empty());
     const auto links = Links(provider);
+    // A planner may not change a provider's categories: the window says so
+    // and stays open.
+    form.ProviderSeq = provider;
+    form.Connection = session.DataServer.get();
+    form.LoadLinks();
+    form.Box("S139")->setChecked(true);
+    dialogs.Answer(QMessageBox::Ok);
+    form.SaveButtonClick();
+    EXPECT_EQ(TakeShown(), std::vector<std::string>{
+                               "Some of the provider's categories could not be saved; the window stays open to try "
+                               "again."});
+    EXPECT_EQ(Links(provider), links);
     // A provider's categories are an administrator's to change.
     const auto administrator = server.ConnectData();
     form.ProviderSeq = provider;
