@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -12,6 +11,7 @@
 
 #include "admin_main_form.h"
 #include "case_edit_form.h"
+#include "case_history_form.h"
 #include "case_list_form.h"
 #include "case_list_model.h"
 #include "case_list_navigation_form.h"
@@ -32,6 +32,7 @@
 #include "health_detail_forms.h"
 #include "image_button.h"
 #include "item_list_model.h"
+#include "previous_case_edit_form.h"
 #include "record_ops.h"
 #include "screen_content.h"
 #include "table_catalogue.h"
@@ -51,24 +52,18 @@ void RemoveFile(const std::string& path) {
     std::error_code ignored;
     std::filesystem::remove(path, ignored);
 }
-
-// A screen that has no content in this window yet; the window takes it in.
-QWidget* PlaceholderPanel(const char* name) {
-    auto* panel = new QWidget;
-    panel->setObjectName(name);
-    return panel;
-}
 }  // namespace
 
 TForm1::TForm1(ClientSession& session)
     : MainWindowState(session, *this),
       TimeoutTimer(new QTimer(this)),
-      TerminateAction([] { QCoreApplication::quit(); }),
+      // Not quit(), which every window may refuse (one asking about unsaved
+      // changes would keep the patient on screen).
+      TerminateAction([] { QCoreApplication::exit(0); }),
       ui(std::make_unique<Ui::TForm1>()),
       screens_(std::make_unique<cCaseScreens>(*this)),
       discharge_(std::make_unique<cDischargeScreens>(*this, this)),
-      admin_(std::make_unique<TAdminMainForm>(*this)),
-      historyRows_(new cCaseListModel(this)) {
+      admin_(std::make_unique<TAdminMainForm>(*this)) {
     ui->setupUi(this);
     // The case information keeps its place while no case is open, so the
     // panels do not change size when one opens.
@@ -80,13 +75,13 @@ TForm1::TForm1(ClientSession& session)
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
     setAutoFillBackground(true);
-    const QLabel* art = ui->Image1;
-    ui->Image1->setPixmap(ImageButtonArt::Paint(ImageButtonArt::Shape::Button, art->text(), art->font(), art->size(),
-                                                cImageButton::Normal, art->devicePixelRatioF()));
-    historyRows_->SetSorted(true);
+    // The product's name as quiet artwork: painted as a button it looked like one
+    // but did nothing.
+    ui->Image1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    ui->Image1->setStyleSheet("color: #8a94a6; font-style: italic;");
     // The open case's shared parts go with the case screen when its load fails.
     screens_->CaseEdit->Content().AddList([this] {
-        historyRows_->Clear();
+        screens_->CaseHistory->Rows().Clear();
         Case.PatientRecord.clear();
         Case.CaseFieldValues.clear();
     });
@@ -104,6 +99,8 @@ TForm1::~TForm1() {
     QCoreApplication::instance()->removeEventFilter(this);
     for (const auto& [number, control] : Case.CaseEditControls) ControlEvents::Of(control).Exit = nullptr;
 }
+
+cCaseListModel& TForm1::CaseHistoryList() const { return screens_->CaseHistory->Rows(); }
 
 QLabel* TForm1::PersonnelStatusLabel() const { return ui->PersonnelStatusLabel; }
 
@@ -131,10 +128,10 @@ void TForm1::BuildPanelMap() {
         s.CaseNavigation->ManageDischargeButtonImage());
     add("CaseEdit", s.CaseEdit->Panel(), caseStrip, s.CaseNavigation->CaseInfoImageButton());
     add("ClosedCaseList", s.CaseListPrev->Panel(), listStrip, s.ListNavigation->PreviousCasesTabImage());
-    add("PreviousCaseEdit", PlaceholderPanel("PreviousCaseEditPanel"), nullptr, nullptr);
+    add("PreviousCaseEdit", s.PreviousCaseEdit->Panel(), nullptr, nullptr);
     add("PatientHealthDetail", s.PatientHealthDetail->Panel(), caseStrip,
         s.CaseNavigation->CaseDetailsImageButton());
-    add("CaseHistory", PlaceholderPanel("CaseHistoryPanel"), caseStrip, s.CaseNavigation->CaseHistoryImageButton());
+    add("CaseHistory", s.CaseHistory->Panel(), caseStrip, s.CaseNavigation->CaseHistoryImageButton());
     add("Admin", admin_->Panel(), listStrip, s.ListNavigation->ShowAdminImage());
     add("casenav", caseStrip, nullptr, nullptr);
 
@@ -142,6 +139,7 @@ void TForm1::BuildPanelMap() {
     QWidget* back = s.CaseNavigation->CaseListImageButton();
     for (const auto& [name, entry] : PanelMap) {
         MakeMemosLeaveOnTab(entry.Panel);
+        MakeListsStartAtTheTop(entry.Panel);
         if (entry.Strip == caseStrip || entry.Panel == caseStrip)
             cFormKeys::Of(entry.Panel).SetEscapeAction([back] { ClickButton(back); });
     }
@@ -294,13 +292,18 @@ void TForm1::LoadOpenCaseList() {
         form.LoadState().Failed();
         return;
     }
-    ApplyCaseStatuses(*Session.FunctionServer, *cases);
+    // Blank status squares would pass for cases without needs: the list is
+    // read again until the statuses come.
+    const bool statuses = ApplyCaseStatuses(*Session.FunctionServer, *cases);
     for (cCaseObject& c : *cases) {
         std::string text = RowName(c);
         rows.Add(std::move(text), std::move(c));
     }
     rows.SetSorted(true);
-    form.LoadState().Loaded(rows.rowCount());
+    if (statuses)
+        form.LoadState().Loaded(rows.rowCount());
+    else
+        form.LoadState().LoadedInPart(rows.rowCount());
     // The server answers again: field writes it missed can go now.
     Saves.FieldSaves.RetryAll(*Session.DataServer);
 }
@@ -349,14 +352,16 @@ void TForm1::ClearCaseSubLists() {
 }
 
 bool TForm1::LoadCaseHistory() {
-    historyRows_->Clear();
+    TCaseHistoryForm& history = *screens_->CaseHistory;
+    history.Rows().Clear();
     std::optional<std::vector<cCaseObject>> cases = QueryCaseHistory(*Session.DataServer, Case.CurrentPatientSeq);
-    if (!cases) return false;
-    for (cCaseObject& c : *cases) {
-        std::string text = DateSortKey(c.AdmitDate);
-        historyRows_->Add(std::move(text), std::move(c));
-    }
-    return true;
+    if (cases)
+        for (cCaseObject& c : *cases) {
+            std::string text = DateSortKey(c.AdmitDate);
+            history.Rows().Add(std::move(text), std::move(c));
+        }
+    history.Loaded(cases.has_value());
+    return cases.has_value();
 }
 
 std::string TForm1::GetPrimaryPhysician(const std::string& caseSeq) {
@@ -372,6 +377,12 @@ void TForm1::SaveFieldOnExit(const std::string& table, const std::string& seq, Q
 // another one whose load failed.
 void TForm1::CaseFieldExit(QWidget* control) {
     SaveFieldOnExit(cat::tbl::kCases, screens_->CaseEdit->LoadedCaseSeq(), control);
+}
+
+void TForm1::SessionResumed() {
+    if (!Saves.FieldSaves.RetryAll(*Session.DataServer))
+        ShowMessageBox(this, "Some changes could still not be saved; they are tried again when you leave a field.",
+                       "Error");
 }
 
 void TForm1::SaveChangedCaseFields() {
@@ -399,34 +410,38 @@ void TForm1::HideCaseInformation() {
     ui->MainInfoPanel->hide();
 }
 
+// Only this window's title: the application's display name would be added to
+// every dialog and message box, naming a patient no longer on view.
 void TForm1::SetApplicationTitle(const std::string& title) {
-    QGuiApplication::setApplicationDisplayName(QString::fromStdString(title));
+    setWindowTitle(QString::fromStdString(title) + " - Hospital Discharge");
 }
 
 void TForm1::TimeoutTimerTimer() {
-    if (IdleTicks++ > kMostIdleTicks) {
-        // Nobody is there to answer: what the server does not take is kept
-        // for the next opening of the case.
-        SaveChangedCaseFields();
-        if (Saves.FieldSaves.HasUnsaved()) Saves.FieldSaves.KeepUnresolved(*Session.DataServer);
-        TerminateAction();
-    }
+    if (IdleTicks++ <= kMostIdleTicks) return;
+    // Before anything that could wait: a later tick must not start the
+    // logoff again from inside this one.
+    TimeoutTimer->stop();
+    // Nobody is there to answer: nothing is asked, every window closes, and
+    // what the server does not take is kept for the next opening of the case.
+    Saves.FieldSaves.GoUnattended();
+    CloseDialogsUnattended();
+    SaveChangedCaseFields();
+    if (Saves.FieldSaves.HasUnsaved()) Saves.FieldSaves.KeepUnresolved(*Session.DataServer);
+    TerminateAction();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    // Reading with the wheel or clicking through a list is activity as much
+    // as typing is.
+    if (event->isInputEvent()) IdleTicks = 0;
     switch (event->type()) {
     case QEvent::MouseMove:
-    case QEvent::NonClientAreaMouseMove:
-    case QEvent::NonClientAreaMouseButtonPress: {
-        IdleTicks = 0;
+    case QEvent::NonClientAreaMouseMove: {
         // Windows get every move; a widget only while it tracks the mouse.
         TCaseListForm& list = *screens_->CaseList;
         if (watched->isWidgetType() && list.HoverRow() >= 0 && watched != list.ListWindow()) list.ClearHover();
         break;
     }
-    case QEvent::KeyPress:
-        IdleTicks = 0;
-        break;
     default:
         break;
     }

@@ -7,6 +7,7 @@
 
 #include "function_commands.h"
 #include "record_batch.h"
+#include "record_ops.h"
 #include "string_list.h"
 #include "table_catalogue.h"
 
@@ -61,6 +62,13 @@ const SubListKind& KindOf(CaseSubList which) {
     }
     return treatments;
 }
+}  // namespace
+
+const char* SubListTable(CaseSubList which) { return KindOf(which).table; }
+
+std::string SubListText(CaseSubList which, const ListBoxItemClass& item) { return KindOf(which).textOf(item); }
+
+namespace {
 
 std::optional<std::vector<cCaseObject>> QueryCases(dbServerConnection& db, const char* index, const std::string& key,
                                                    const char* fields, const char* aliases, bool withApproval) {
@@ -96,8 +104,8 @@ std::optional<std::vector<cCaseObject>> QueryOpenCases(dbServerConnection& db, c
                                       kCaseListAliases, true);
 }
 
-void ApplyCaseStatuses(dbServerConnection& functions, std::vector<cCaseObject>& rows) {
-    if (rows.empty()) return;
+bool ApplyCaseStatuses(dbServerConnection& functions, std::vector<cCaseObject>& rows) {
+    if (rows.empty()) return true;
     std::map<std::string, std::size_t> rowOfSeq;
     std::vector<std::string> seqs;
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -106,13 +114,14 @@ void ApplyCaseStatuses(dbServerConnection& functions, std::vector<cCaseObject>& 
     }
     cJsonNode command;
     BuildGetCaseStatus(command, seqs);
-    if (!RunFunctionCommand(functions, command)) return;
+    if (!RunFunctionCommand(functions, command)) return false;
     cJsonNode* statuses = command.GetMember(fncmd::kStatusList);
-    if (!statuses) return;
+    if (!statuses) return false;
     for (int i = 0; i < statuses->Count(); ++i) {
         const auto row = rowOfSeq.find(statuses->NameAt(static_cast<std::size_t>(i)));
         if (row != rowOfSeq.end()) rows[row->second].Status = statuses->ValueAt(static_cast<std::size_t>(i));
     }
+    return true;
 }
 
 bool QueryPreviousCases(cRecordBatch& batch, dbServerConnection& db, const CaseListOwner& owner, int pageSize) {
@@ -180,6 +189,31 @@ std::optional<std::vector<SubListRow>> QueryCaseSubList(dbServerConnection& db, 
         rows.insert(primary ? rows.begin() : rows.end(), std::move(row));
     } while (set.Next());
     return rows;
+}
+
+bool MarkQuotesOfCase(dbServerConnection& db, const std::string& caseSeq, const char* mark, bool liveNeedsOnly) {
+    // The keys are no typed dates.
+    constexpr char kNoDateKeys[] = "N";
+    cRecordBatch needs;
+    if (!needs.Query(&db, cat::tbl::kCaseNeeds, cat::kListByOwner, caseSeq, "", 0, kMaxRows, "f1", "",
+                     liveNeedsOnly ? cat::case_needs::kNotDeletedFilter : "", kForward, "", kNoDateKeys))
+        return false;
+    if (!needs.Set->First()) return true;
+    bool all = true;
+    do {
+        cRecordBatch quotes;
+        if (!quotes.Query(&db, cat::tbl::kCaseNeedsQuote, cat::kListByOwner, needs.Set->Seq, "", 0, kMaxRows, "f18",
+                          "", "", kForward, "", kNoDateKeys)) {
+            all = false;
+            continue;
+        }
+        if (!quotes.Set->First()) continue;
+        do all = UpdateRecord(db, cat::tbl::kCaseNeedsQuote, quotes.Set->Seq,
+                              {"f" + std::to_string(cat::quotes::kClosingMark) + "=" + mark}) &&
+                 all;
+        while (quotes.Set->Next());
+    } while (needs.Set->Next());
+    return all;
 }
 
 }  // namespace dalvero

@@ -34,8 +34,9 @@ std::vector<cCaseObject> CaseRows(cBatchSet& set, bool withApproval);
 std::optional<std::vector<cCaseObject>> QueryOpenCases(dbServerConnection& db, const CaseListOwner& owner);
 
 // Each row's status from the FunctionServer's "getcasestatus"; statuses for
-// cases not in rows are skipped, and a failed command leaves them as they are.
-void ApplyCaseStatuses(dbServerConnection& functions, std::vector<cCaseObject>& rows);
+// cases not in rows are skipped. False when the command failed, which leaves
+// the statuses as they are.
+bool ApplyCaseStatuses(dbServerConnection& functions, std::vector<cCaseObject>& rows);
 
 // The first page of closed cases, pageSize records at most, into batch.
 bool QueryPreviousCases(cRecordBatch& batch, dbServerConnection& db, const CaseListOwner& owner, int pageSize);
@@ -59,10 +60,19 @@ struct SubListRow {
     std::unique_ptr<ListBoxItemClass> item;
 };
 
+// The link table of a list and the text of one of its rows.
+const char* SubListTable(CaseSubList which);
+std::string SubListText(CaseSubList which, const ListBoxItemClass& item);
+
 // One of an open case's lists, its primary entry (physician or family
 // contact) first. withoutSeq leaves every row's Seq empty. None when the
 // query fails.
 std::optional<std::vector<SubListRow>> QueryCaseSubList(dbServerConnection& db, CaseSubList which, const std::string& caseSeq,
                                          bool withoutSeq);
+
+// Sets the closing mark of every quote of the case's needs (of the needs not
+// deleted only, with liveNeedsOnly); false when a read or a write failed
+// (each is tried).
+bool MarkQuotesOfCase(dbServerConnection& db, const std::string& caseSeq, const char* mark, bool liveNeedsOnly);
 
 }  // namespace dalvero

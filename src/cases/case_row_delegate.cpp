@@ -42,8 +42,12 @@ cCaseRowDelegate::cCaseRowDelegate(const cCaseListModel& model, const QHeaderVie
                                    QObject* parent)
     : QStyledItemDelegate(parent), model_(model), header_(header), withStatus_(withStatus) {}
 
+cCaseRowDelegate::cCaseRowDelegate(const cCaseListModel& model, const QHeaderView& header,
+                                   std::vector<CaseColumn> columns, QObject* parent)
+    : QStyledItemDelegate(parent), model_(model), header_(header), withStatus_(false), columns_(std::move(columns)) {}
+
 void cCaseRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
-    const cCaseObject* c = model_.Object(index.row());
+    const cCaseObject* c = model_.At(index.row());
     if (!c) return;
     const QRect& r = option.rect;
     const bool selected = option.state & QStyle::State_Selected;
@@ -59,6 +63,10 @@ void cCaseRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     int column = 0;
     for (int section = 0; section < header_.count() && column < kCaseColumnCount; ++section, ++column) {
         if (!withStatus_ && column == kStatusColumn) ++column;
+        if (!columns_.empty()) {
+            if (static_cast<std::size_t>(section) >= columns_.size()) break;
+            column = columns_[static_cast<std::size_t>(section)];
+        }
         const int width = header_.sectionSize(section);
         if (column == kStatusColumn) {
             PaintStatus(*painter, x, r.top(), index.row());
@@ -74,7 +82,7 @@ void cCaseRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
 }
 
 void cCaseRowDelegate::PaintStatus(QPainter& painter, int x, int top, int row) const {
-    const cCaseObject& c = *model_.Object(row);
+    const cCaseObject& c = *model_.At(row);
     painter.setPen(Qt::black);
     const std::optional<QColor> status = StatusColour(c.Status);
     if (status)

@@ -1,9 +1,7 @@
 #include "discharge_view_form.h"
 
 #include <QApplication>
-#include <QHeaderView>
 #include <QListView>
-#include <QStandardItemModel>
 
 #include <algorithm>
 
@@ -13,6 +11,7 @@
 #include "discharge_screens.h"
 #include "function_commands.h"
 #include "image_button.h"
+#include "list_header.h"
 #include "main_window_state.h"
 #include "matching_providers_form.h"
 #include "need_list_model.h"
@@ -51,17 +50,10 @@ TDischargeViewForm::TDischargeViewForm(MainWindowState& main, cDischargeScreens&
     PaintShape(ui->YellowShape, Qt::yellow);
     PaintShape(ui->GreenShape, QColor(0, 255, 0));
 
-    header_ = new QHeaderView(Qt::Horizontal, ui->ListArea);
+    header_ = new cListHeader(ui->ListArea);
     header_->setObjectName("CaseNeedsHeader");
-    auto* sections = new QStandardItemModel(0, 3, header_);
-    sections->setHorizontalHeaderLabels({"Date Required", "Item", "Status"});
-    header_->setModel(sections);
-    header_->setSectionsClickable(true);
-    header_->setStretchLastSection(true);
-    header_->resizeSection(0, 150);
-    header_->resizeSection(1, 500);
-    header_->resizeSection(2, 200);
-    header_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    header_->SetSections({{"Date Required", 150}, {"Item", 500}, {"Status", 200}});
+    header_->FollowSort(*rows_, lists_.NeedListSortColumn);
     ui->ListLayout->addWidget(header_, 0, 0);
     ui->ListLayout->setRowStretch(1, 1);
     connect(header_, &QHeaderView::sectionClicked, this, &TDischargeViewForm::CaseNeedsHeaderSectionClick);

@@ -7,6 +7,8 @@
 
 #include <memory>
 
+#include "matching_list.h"
+
 class QListView;
 
 namespace Ui {
@@ -16,12 +18,11 @@ class TMatchingProvidersForm;
 namespace dalvero {
 
 struct ClientSession;
-struct OpenCase;
-class cWorkspaceActions;
 struct MainWindowState;
+struct OpenCase;
 class cDischargeScreens;
 class cJsonNode;
-class cMatchListModel;
+class cWorkspaceActions;
 
 class TMatchingProvidersForm : public QDialog {
     Q_OBJECT
