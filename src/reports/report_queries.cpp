@@ -24,25 +24,6 @@ const std::string kLateAliases = std::string(cat::join::kCasePatient) + "," + ca
 const std::string kQuoteFields = "f2,f15,f1001,pe10,ps10,ps11,ps12,ps13";
 const std::string kQuoteAliases = std::string(cat::join::kQuoteProvider) + "," + cat::join::kQuotePerson;
 
-// Hands every record of the batch's list to each, page after page; false
-// when a page fails, or brings nothing while the list says more follow
-// (which would never end).
-template <class Each>
-bool ForEachRecord(cRecordBatch& batch, Each each) {
-    int read = 0;
-    for (;;) {
-        cBatchSet& set = *batch.Set;
-        if (set.First()) {
-            do {
-                each(set);
-                ++read;
-            } while (set.Next());
-        }
-        if (read >= set.Position || batch.SecondMark == 0) return true;
-        if (!batch.NextPage() || batch.Set->Count == 0) return false;
-    }
-}
-
 // The closed cases of the hospital discharged on a day of days.
 bool QueryClosedCases(cRecordBatch& batch, dbServerConnection& db, const std::string& hospitalSeq,
                       const DayRange& days, const std::string& fields, const std::string& aliases) {

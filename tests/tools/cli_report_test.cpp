@@ -1,33 +1,14 @@
 // The state discharge data file and the NF placement call list made from
 // the demo hospital's closed cases.
 
-#include <sys/stat.h>
-
-#include <cstdio>
-
 #include "cli_runner.h"
 #include "ended_pieces.h"
+#include "shell_command.h"
 
 namespace fs = std::filesystem;
 
 namespace dalvero::test {
 namespace {
-
-unsigned Mode(const fs::path& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
-}
-
-std::string PdfText(const fs::path& pdf) {
-    const std::string command = "pdftotext -layout '" + pdf.string() + "' -";
-    std::string text;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
-        ::pclose(pipe);
-    }
-    return text;
-}
 
 TEST_F(CliServerTest, StateFileHoldsEveryClosedCaseOfTheRangeInItsColumns) {
     const std::string hospital = HospitalSeq();
@@ -55,11 +36,11 @@ TEST_F(CliServerTest, StateFileHoldsEveryClosedCaseOfTheRangeInItsColumns) {
     EXPECT_EQ(lines[0].substr(616, 12), (first[Column(cases, "f22")] + "            ").substr(0, 12));
     EXPECT_NE(lines[0].substr(43, 7), std::string(7, ' ')) << "every demo case has a principal diagnosis";
     EXPECT_EQ(lines[0].substr(636, 10), npi);
-    EXPECT_EQ(Mode(file), 0600u);
+    EXPECT_EQ(FileMode(file), 0600u);
 
     const std::vector<std::string> sheet = EndedPieces(ReadFile(work.Path() / "sheet.xls"), "\r\n");
     EXPECT_EQ(sheet.size(), cases.size());
-    EXPECT_EQ(Mode(work.Path() / "sheet.xls"), 0600u);
+    EXPECT_EQ(FileMode(work.Path() / "sheet.xls"), 0600u);
 
     // The late ones, each with its primary physician (every demo case has one).
     const Rows late = ParseRows(Ok({"late-discharges", "--from", "20000101", "--to", "20991231"}));
@@ -94,7 +75,7 @@ TEST_F(CliServerTest, NFCallListPrintsTheRefusalsOfACasesNursingFacilityNeed) {
     ASSERT_FALSE(lastName.empty());
     const fs::path pdf = work.Path() / "list.pdf";
     EXPECT_EQ(ReadFile(pdf).substr(0, 5), "%PDF-");
-    EXPECT_EQ(Mode(pdf), 0600u);
+    EXPECT_EQ(FileMode(pdf), 0600u);
     const std::string text = PdfText(pdf);
     EXPECT_NE(text.find("Call List for NF Placement"), std::string::npos) << text;
     EXPECT_NE(text.find(lastName), std::string::npos) << "the patient's last name";

@@ -17,6 +17,8 @@ std::vector<CommandDef> FunctionCommands();
 std::vector<CommandDef> AuditCommands();
 // state-file, late-discharges, nf-call-list.
 std::vector<CommandDef> ReportCommands();
+// fhir-export.
+std::vector<CommandDef> InteropCommands();
 
 // Prints a server list page by page: positionals TABLE and LIST, the query
 // command's options.
