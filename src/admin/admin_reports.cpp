@@ -4,7 +4,6 @@
 #include "admin_main_form.h"
 
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QPageLayout>
 #include <QPageSize>
@@ -13,7 +12,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -24,6 +22,7 @@
 #include "pdf_print.h"
 #include "report_files.h"
 #include "report_queries.h"
+#include "save_file_dialog.h"
 #include "signed_in_user.h"
 #include "reports_form.h"
 #include "state_file.h"
@@ -31,24 +30,10 @@
 
 namespace dalvero {
 
-namespace {
-// The executable's folder may not be writable, and the files hold SSNs: they
-// go to the user's own documents unless the user says otherwise.
-std::string AskForReportFile(QWidget* parent, const std::string& defaultName) {
-    QFileDialog chooser(parent, "Save the report as");
-    chooser.setAcceptMode(QFileDialog::AcceptSave);
-    chooser.setOption(QFileDialog::DontUseNativeDialog);
-    chooser.setDirectory(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
-    chooser.selectFile(QString::fromStdString(defaultName));
-    if (ExecDialog(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return {};
-    return chooser.selectedFiles().front().toStdString();
-}
-}  // namespace
-
 void TAdminMainForm::SetUpReports() {
     begDate_ = new cDateEdit(ui->ReportBegDateEdit, this);
     endDate_ = new cDateEdit(ui->ReportEndDateEdit, this);
-    ChooseReportFile = [this](const std::string& defaultName) { return AskForReportFile(this, defaultName); };
+    ChooseReportFile = [this](const std::string& defaultName) { return AskForSaveFile(this, defaultName); };
 }
 
 std::optional<DayRange> TAdminMainForm::ReportDays() {

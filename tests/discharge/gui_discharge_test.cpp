@@ -8,12 +8,14 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 
 #include "case_list_form.h"
@@ -33,6 +35,8 @@
 #include "need_list_model.h"
 #include "quote_list_model.h"
 #include "record_batch.h"
+#include "shell_command.h"
+#include "temp_dir.h"
 
 namespace dalvero {
 namespace {
@@ -369,6 +373,29 @@ TEST_F(DischargeScreens, CategoryTicksRoundTripAndTheTwoBoxesOf139AreOneItem) {
     EXPECT_FALSE(form.Box("S139_1")->isChecked());
     form.SaveButtonClick();
     EXPECT_EQ(Links(provider), links);
+}
+
+TEST_F(DischargeScreens, SaveAsFhirWritesTheOpenCaseAsAValidBundleOrSaysWhyNot) {
+    test::TempDir folder("dalvero-fhir-gui");
+    std::string asked;
+    View().ChooseFile = [&](const std::string& name) {
+        asked = name;
+        return (folder.Path() / "case.json").string();
+    };
+    Child<QPushButton>(*main, "SaveAsFhirButton")->click();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(asked, "Referral.fhir.json");
+    std::ifstream written(folder.Path() / "case.json");
+    const std::string json{std::istreambuf_iterator<char>(written), {}};
+    EXPECT_NE(json.find("\"value\":\"" + main->Case.CurrentCaseNumber + "\""), std::string::npos);
+    const test::ShellResult validated = test::ValidateFhir({folder.Path() / "case.json"});
+    EXPECT_EQ(validated.exitCode, 0) << validated.out;
+
+    View().ChooseFile = [&](const std::string&) { return (folder.Path() / "no" / "case.json").string(); };
+    dialogs.Answer(QMessageBox::Ok);
+    View().SaveAsFhirButtonClick();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, "Unable to write " + (folder.Path() / "no" / "case.json").string());
 }
 
 }  // namespace
