@@ -6,11 +6,8 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPageLayout>
-#include <QPageSize>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -20,6 +17,7 @@
 #include "dialog_seam.h"
 #include "late_discharge.h"
 #include "pdf_print.h"
+#include "print_preview.h"
 #include "report_files.h"
 #include "report_queries.h"
 #include "save_file_dialog.h"
@@ -162,25 +160,17 @@ void TAdminMainForm::NFPrintReportButtonClick() {
         return;
     case NFPlacementOutcome::Ready: break;
     }
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Landscape, QMarginsF()));
-    QPrintPreviewDialog preview(&printer, this);
-    preview.setObjectName("NFPlacementPreview");
-    preview.setWindowTitle("Call List for NF Placement");
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [&found](QPrinter* device) {
-        cPainterPrint page(*device);
-        PrintNFPlacement(page, found.report);
-    });
-    // The preview's own tool bar prints; this saves the same pages as a PDF.
-    auto* savePdf = new QPushButton("Save as PDF", &preview);
-    savePdf->setObjectName("SaveAsPdfButton");
-    if (preview.layout()) preview.layout()->addWidget(savePdf);
-    connect(savePdf, &QPushButton::clicked, &preview, [this, &found] {
-        const std::string path = ChooseReportFile(kNFPlacementFileName);
-        if (!path.empty() && !SaveReportBytes(path, NFPlacementPdf(found.report)))
-            ShowMessageBox(this, "Unable to write " + path, "Error");
-    });
-    ExecDialog(preview);
+    ShowPrintPreview(
+        this, "NFPlacementPreview", "Call List for NF Placement", QPageLayout::Landscape,
+        [&found](QPrinter& device) {
+            cPainterPrint page(device);
+            PrintNFPlacement(page, found.report);
+        },
+        [this, &found] {
+            const std::string path = ChooseReportFile(kNFPlacementFileName);
+            if (!path.empty() && !SaveReportBytes(path, NFPlacementPdf(found.report)))
+                ShowMessageBox(this, "Unable to write " + path, "Error");
+        });
 }
 
 }  // namespace dalvero

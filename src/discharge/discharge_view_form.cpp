@@ -199,7 +199,7 @@ void TDischargeViewForm::FindMatchingProvidersImageButtonClick() {
         return;
     }
     matching.move(Panel()->window()->pos());
-    matching.Fill(command);
+    matching.Fill(command, args.mileRadius);
     ExecDialog(matching);
     ui->CaseRequirementsListBox->viewport()->update();
     actions_.ShowPanel("DischargeView");

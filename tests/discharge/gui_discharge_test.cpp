@@ -398,5 +398,35 @@ TEST_F(DischargeScreens, SaveAsFhirWritesTheOpenCaseAsAValidBundleOrSaysWhyNot) 
     EXPECT_EQ(dialogs.shown[0].text, "Unable to write " + (folder.Path() / "no" / "case.json").string());
 }
 
+TEST_F(DischargeScreens, ChoiceListOfAMatchedNeedPrintsItsProvidersIntoAPdf) {
+    test::TempDir folder("dalvero-choice-gui");
+    std::string first;
+    dialogs.InDialog([&](QDialog&) {
+        TMatchingProvidersForm& matching = *D().MatchingProviders;
+        QComboBox& needs = *Child<QComboBox>(matching, "ChoiceListNeedCombo");
+        ASSERT_GT(needs.count(), 0);
+        // The list's first provider line of the chosen need heads its choice list too.
+        const std::string need = needs.itemData(0).toString().toStdString();
+        const auto& rows = matching.Rows().Rows();
+        for (std::size_t r = 0; r < rows.size() && first.empty(); ++r)
+            if (!rows[r].IsProvider() && rows[r].Value("Seq") == need)
+                first = rows[static_cast<std::size_t>(ToIntDef(rows[r].Value("ProviderListBoxPosition"), 0))]
+                            .Value("Name");
+        matching.ChooseFile = [&](const std::string& name) { return (folder.Path() / name).string(); };
+        dialogs.InDialog([&](QDialog& preview) {
+            EXPECT_EQ(preview.objectName(), "ChoiceListPreview");
+            preview.findChild<QPushButton*>("SaveAsPdfButton")->click();
+            preview.reject();
+        });
+        Child<QPushButton>(matching, "PrintChoiceListButton")->click();
+    });
+    View().FindMatchingProvidersImageButtonClick();
+    EXPECT_TRUE(dialogs.shown.empty());
+    const std::string text = test::PdfText(folder.Path() / "ChoiceList.pdf");
+    EXPECT_NE(text.find("Post-Acute Care Provider Choice List"), std::string::npos) << text;
+    ASSERT_FALSE(first.empty());
+    EXPECT_NE(text.find(first), std::string::npos) << first << "\n" << text;
+}
+
 }  // namespace
 }  // namespace dalvero
