@@ -1,6 +1,7 @@
 // One FunctionServer command text through the real command handling and
 // store; e-mail goes to the outbox folder, never to a relay. A command that
-// opens like an object gets a live session, so it reaches the commands.
+// opens like an object gets a live session of the demo administrator, so it
+// reaches the commands.
 
 #include <cstddef>
 #include <cstdint>
@@ -27,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }());
     static FunctionServer server(*demo.storage, mailer, *demo.logins);
     std::string command(reinterpret_cast<const char*>(data), size);
-    if (!command.empty() && command.front() == '{') command.insert(1, "Session:" + demo.session + ",");
+    if (!command.empty() && command.front() == '{')
+        command.insert(1, "Session:" + dalvero::fuzz::LiveSession(demo.administrator) + ",");
     const std::string reply = server.HandleCommand(command, "127.0.0.1");
     if (reply.empty()) __builtin_trap();
     return 0;

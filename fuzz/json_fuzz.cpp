@@ -12,7 +12,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     dalvero::cJsonNode node(text);
     const std::string written = node.ToText();
-    node.ToCommaText();
     for (int i = 0; i < node.Count(); ++i) node.GetString(node.NameAt(static_cast<std::size_t>(i)));
     const dalvero::cJsonNode again(written);
     again.ToText();

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Dalvero
-# need; does nothing when they are all there already.
+# need; does nothing when they are all there already. With --bench, also what
+# bench/run.sh measures against: PostgreSQL (pgbench) and strace.
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
   libssl-dev libsqlite3-dev libcurl4-openssl-dev
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev openssl
   xvfb xauth
   poppler-utils
   nodejs
@@ -15,6 +16,7 @@ packages=(
 # Debian's nodejs leaves npm to a package of its own; other builds of nodejs
 # bring it along and conflict with that package.
 command -v npm >/dev/null || packages+=(npm)
+[ "${1:-}" = --bench ] && packages+=(postgresql strace)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -38,7 +38,8 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 
-# The client reads Dalvero.ini from its own folder; the server keeps the
+# The client and dalvero-cli read Dalvero.ini from their own folder (never
+# from the working folder); the server keeps the
 # client for self-update under files/Clients.
 cp "$data/Dalvero.ini" "$bin/Dalvero.ini"
 mkdir -p "$data/files/Clients"

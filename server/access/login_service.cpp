@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <iostream>
+#include <thread>
 
 #include "audit_trail.h"
 #include "password_hash.h"
@@ -18,11 +19,9 @@ namespace {
 
 constexpr char kInvalid[] = "Invalid login";
 constexpr char kWait[] = "Too many failed log-ins; try again later";
-constexpr char kBusy[] = "The server is busy; try again";
-// Longest a log-in waits for a free hashing slot.
-constexpr auto kHashWait = std::chrono::seconds(10);
-// An address is locked after this many times the failures that lock an account.
-constexpr int kAddressFactor = 5;
+constexpr char kBusy[] = "The server is busy: too many log-ins are waiting; try again in a minute";
+// What an audit row says of an e-mail too long to be anyone's.
+constexpr char kOverlongEmail[] = "(an e-mail longer than 254 characters)";
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -32,6 +31,11 @@ std::string Lower(std::string text) {
 bool IsYes(const Record& record, int field) {
     const auto found = record.fields.find(field);
     return found != record.fields.end() && Lower(found->second) == "y";
+}
+
+int HashSlots(const SecurityConfig& config) {
+    if (config.concurrentHashes > 0) return config.concurrentHashes;
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
 
 }  // namespace
@@ -52,33 +56,15 @@ LoginService::LoginService(Storage& storage, const SecurityConfig& config, Clock
       config_(config),
       clock_(std::move(clock)),
       sessions_(storage, config.sessionIdleMinutes, config.sessionMaxHours),
-      hashing_(std::clamp(config.concurrentHashes, 1, 64)),
+      hashes_(HashSlots(config), config.loginQueue),
+      throttle_(config),
       dummyHash_(HashPassword("", config.passwordIterations)) {}
 
-std::time_t LoginService::WaitFor(const std::string& key, std::time_t now) {
-    const auto found = failures_.find(key);
-    if (found == failures_.end()) return 0;
-    const Failures& f = found->second;
-    if (f.lockedUntil > now) return f.lockedUntil - now;
-    // After a lock has run out, or long after the last failure, start afresh.
-    if (f.lockedUntil || now - f.last > std::max(config_.lockSeconds, config_.loginDelayMaxSeconds)) {
-        failures_.erase(found);
-        return 0;
-    }
-    std::time_t delay = config_.loginDelaySeconds;
-    for (int i = 1; i < f.count && delay < config_.loginDelayMaxSeconds; ++i) delay *= 2;
-    delay = std::min<std::time_t>(delay, config_.loginDelayMaxSeconds);
-    return std::max<std::time_t>(0, f.last + delay - now);
-}
-
-void LoginService::Failed(const std::string& key, int lockAfter, std::time_t now) {
-    Failures& f = failures_[key];
-    f.count++;
-    f.last = now;
-    if (f.count >= lockAfter && !f.lockedUntil) {
-        f.lockedUntil = now + config_.lockSeconds;
-        std::cerr << "log-in: " << key << " locked for " << config_.lockSeconds << " s after " << f.count
-                  << " failed log-ins\n";
+LoginService::~LoginService() {
+    try {
+        WriteThrottleReports(true);
+    } catch (const std::exception& e) {
+        std::cerr << "log-in: counts of refused log-ins not written: " << e.what() << "\n";
     }
 }
 
@@ -102,54 +88,105 @@ LoginResult LoginService::Refuse(const std::string& email, const std::string& ad
     return result;
 }
 
-LoginResult LoginService::LogIn(const std::string& email, const std::string& password, const std::string& address) {
-    const std::string accountKey = "account " + Lower(email);
-    const std::string addressKey = "address " + address;
+LoginResult LoginService::RefuseUnhashed(const std::string& account, const std::string& address,
+                                         const std::string& answer, const std::string& hospital) {
     {
         std::lock_guard lock(mutex_);
-        const std::time_t now = clock_();
-        if (WaitFor(accountKey, now) > 0 || WaitFor(addressKey, now) > 0)
-            return Refuse(email, address, "refused while throttled", kWait);
+        throttle_.CountRefusal(account, address, hospital, clock_());
     }
+    LoginResult result;
+    result.error = answer;
+    return result;
+}
 
-    std::optional<Record> person;
-    if (!email.empty()) {
-        ListRead read;
-        read.table = catalogue::tbl::kPersonnel;
-        read.where = {{pe::kEmail, CompareOp::Equal, email, false}};
-        read.limit = 1;
-        std::vector<Record> found = storage_.Select(read);
-        if (!found.empty()) person = std::move(found.front());
+void LoginService::WriteThrottleReports(bool all) {
+    std::vector<ThrottledTries> reports;
+    {
+        std::lock_guard lock(mutex_);
+        reports = throttle_.TakeReports(clock_(), all);
     }
+    for (const ThrottledTries& tries : reports) {
+        Principal who;
+        who.email = tries.account;
+        who.address = tries.address;
+        who.hospital = tries.hospital;
+        const std::string detail = std::to_string(tries.count) + " log-ins refused unchecked (throttled or busy) from ";
+        AppendAudit(storage_, who, {{audit_action::kLoginFailed, "", 0, "", detail + AuditStamp(tries.since)}},
+                    clock_());
+    }
+}
+
+std::optional<Record> LoginService::FindPerson(const std::string& email) {
+    if (email.empty()) return std::nullopt;
+    ListRead read;
+    read.table = catalogue::tbl::kPersonnel;
+    read.where = {{pe::kEmail, CompareOp::Equal, email, false}};
+    read.limit = 1;
+    std::vector<Record> found = storage_.Select(read);
+    if (found.empty()) return std::nullopt;
+    return std::move(found.front());
+}
+
+bool LoginService::TakeAccount(const std::string& account, const std::string& address, const std::string& stored,
+                               const std::string& hospital) {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        // Asked again after each wait: the log-in before may have failed.
+        if (!throttle_.MayTry(account, address, stored, hospital, clock_())) return false;
+        if (trying_.insert(account).second) return true;
+        accountFree_.wait(lock);
+    }
+}
+
+void LoginService::ReleaseAccount(const std::string& account) {
+    {
+        std::lock_guard lock(mutex_);
+        trying_.erase(account);
+    }
+    accountFree_.notify_all();
+}
+
+LoginResult LoginService::LogIn(const std::string& email, const std::string& password, const std::string& address) {
+    WriteThrottleReports(false);
+    if (email.size() > kMaxEmailLength) return RefuseUnhashed(kOverlongEmail, address, kInvalid);
+    const std::string account = Lower(email);
+    std::optional<Record> person = FindPerson(email);
     const std::string stored = person ? person->Field(pe::kPassword) : std::string();
+    // The account's hospital, so that its administrators see the attempts.
+    const std::string hospital = person ? person->Field(pe::kHospital) : std::string();
+    if (!TakeAccount(account, address, stored, hospital)) {
+        LoginResult throttled;  // counted by the throttle
+        throttled.error = kWait;
+        return throttled;
+    }
+    struct Held {
+        LoginService& service;
+        const std::string& account;
+        ~Held() { service.ReleaseAccount(account); }
+    } held{*this, account};
 
-    if (!hashing_.try_acquire_for(kHashWait)) return Refuse(email, address, "no hashing slot", kBusy);
     bool valid = false;
-    try {
+    {
+        std::optional<HashQueue::Turn> turn = hashes_.Enter();
+        if (!turn) return RefuseUnhashed(account, address, kBusy, hospital);
         // An unknown e-mail costs the same hashing as a known one.
         valid = person ? Verify(password, stored) : (VerifyPassword(password, dummyHash_), false);
         if (valid && PasswordHashIterations(stored) < config_.passwordIterations)
             storage_.Update(catalogue::tbl::kPersonnel, person->seq,
                             {{pe::kPassword, HashPassword(password, config_.passwordIterations)}});
-    } catch (...) {
-        hashing_.release();
-        throw;
     }
-    hashing_.release();
 
     const std::time_t now = clock_();
     if (!valid) {
         {
             std::lock_guard lock(mutex_);
-            Failed(accountKey, config_.lockAfterFailures, now);
-            Failed(addressKey, config_.lockAfterFailures * kAddressFactor, now);
+            throttle_.Failed(account, address, stored, now);
         }
-        return Refuse(email, address, person ? "wrong password" : "unknown e-mail", kInvalid,
-                      person ? person->Field(pe::kHospital) : std::string());
+        return Refuse(email, address, person ? "wrong password" : "unknown e-mail", kInvalid, hospital);
     }
     {
         std::lock_guard lock(mutex_);
-        failures_.erase(accountKey);
+        throttle_.Succeeded(account, address);
     }
     LoginResult result;
     result.ok = true;
@@ -176,15 +213,9 @@ void LoginService::LogOut(const std::string& token, const Principal& who) {
 }
 
 std::string LoginService::HashForStorage(std::string_view password) {
-    if (!hashing_.try_acquire_for(kHashWait)) throw StorageError(kBusy);
-    try {
-        std::string hash = HashPassword(password, config_.passwordIterations);
-        hashing_.release();
-        return hash;
-    } catch (...) {
-        hashing_.release();
-        throw;
-    }
+    std::optional<HashQueue::Turn> turn = hashes_.Enter();
+    if (!turn) throw StorageError(kBusy);
+    return HashPassword(password, config_.passwordIterations);
 }
 
 }  // namespace dalvero::server

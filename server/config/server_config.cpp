@@ -85,6 +85,9 @@ IniFile DefaultServerIni() {
         "RequestSeconds=20\n"
         "; Seconds for each piece (up to 50,000 bytes) of a reply, download or upload.\n"
         "StallSeconds=30\n"
+        "; Slowest rate, in kilobytes (1,024 bytes) a second, of a whole download or\n"
+        "; upload: it must be through within StallSeconds plus its size at this rate.\n"
+        "TransferKBPerSecond=64\n"
         "; Hours a client may stay connected without a request.\n"
         "IdleHours=12\n"
         "; Requests each port serves at once; more wait their turn.\n"
@@ -117,16 +120,18 @@ IniFile DefaultServerIni() {
         "; PBKDF2-SHA256 rounds for new password hashes; stored hashes with fewer\n"
         "; are refused (below 120000) or upgraded at the next log-in.\n"
         "PasswordIterations=600000\n"
-        "; After a failed log-in the account and the address wait this long before\n"
-        "; the next try, doubled with each further failure up to the maximum.\n"
+        "; After a failed log-in the account waits this long before its next try\n"
+        "; from the same address, doubled with each further failure up to the maximum.\n"
         "LoginDelaySeconds=1\n"
         "LoginDelayMaxSeconds=30\n"
-        "; An account is locked after this many failures in a row (an address after\n"
-        "; five times as many) for LockSeconds.\n"
+        "; An account is locked on an address after this many failures in a row (an\n"
+        "; address, for every account, after five times as many) for LockSeconds.\n"
         "LockAfterFailures=10\n"
         "LockSeconds=900\n"
-        "; Password verifications that may run at once.\n"
-        "ConcurrentHashes=2\n"
+        "; Password hashes computed at once (0: one per core), and the log-ins that\n"
+        "; may wait for one; a log-in beyond that is refused as busy.\n"
+        "ConcurrentHashes=0\n"
+        "LoginQueue=256\n"
         "SessionIdleMinutes=30\n"
         "SessionMaxHours=12\n"
         "MailsPerUserPerHour=60\n"
@@ -166,6 +171,7 @@ ServerConfig LoadServerConfig(const std::filesystem::path& dataDir) {
     limits.handshakeSeconds = read.Number("Connections", "HandshakeSeconds", 1, 3600);
     limits.requestSeconds = read.Number("Connections", "RequestSeconds", 1, 3600);
     limits.stallSeconds = read.Number("Connections", "StallSeconds", 1, 3600);
+    limits.transferBytesPerSecond = read.Number("Connections", "TransferKBPerSecond", 1, 1'000'000) * 1024;
     limits.idleSeconds = read.Number("Connections", "IdleHours", 1, 24 * 365) * 3600;
     limits.workers = read.Number("Connections", "Workers", 1, 1024);
     constexpr std::uint64_t kMB = 1u << 20;
@@ -179,7 +185,8 @@ ServerConfig LoadServerConfig(const std::filesystem::path& dataDir) {
     sec.loginDelayMaxSeconds = read.Number("Security", "LoginDelayMaxSeconds", 0, 86400);
     sec.lockAfterFailures = read.Number("Security", "LockAfterFailures", 1, kMany);
     sec.lockSeconds = read.Number("Security", "LockSeconds", 0, 7 * 86400);
-    sec.concurrentHashes = read.Number("Security", "ConcurrentHashes", 1, 64);
+    sec.concurrentHashes = read.Number("Security", "ConcurrentHashes", 0, 64);
+    sec.loginQueue = read.Number("Security", "LoginQueue", 0, 100'000);
     sec.sessionIdleMinutes = read.Number("Security", "SessionIdleMinutes", 1, 7 * 24 * 60);
     sec.sessionMaxHours = read.Number("Security", "SessionMaxHours", 1, 24 * 31);
     sec.mailsPerUserPerHour = read.Number("Security", "MailsPerUserPerHour", 0, kMany);

@@ -38,6 +38,7 @@ struct ConnectionLimits {
     int handshakeSeconds = 5;   // from the connection to its finished TLS handshake
     int requestSeconds = 20;    // from a request's first byte to its last
     int stallSeconds = 30;      // for each piece of a reply or an upload
+    int transferBytesPerSecond = 64 * 1024;  // slowest whole upload or download: StallSeconds plus size at this rate
     int idleSeconds = 12 * 60 * 60;
     int workers = 64;           // requests served at once, per port
 };
@@ -52,9 +53,10 @@ struct SecurityConfig {
     int passwordIterations = 600'000;  // PBKDF2 rounds of new hashes; also the floor for stored ones
     int loginDelaySeconds = 1;         // wait after a failed log-in, doubled with each further failure
     int loginDelayMaxSeconds = 30;
-    int lockAfterFailures = 10;        // per account; an address is locked after five times as many
+    int lockAfterFailures = 10;        // per account and address; an address is locked after five times as many
     int lockSeconds = 900;
-    int concurrentHashes = 2;          // password verifications running at once
+    int concurrentHashes = 0;          // password hashes computed at once; 0: one per core
+    int loginQueue = 256;              // log-ins that may wait for a hash; one more is refused as busy
     int sessionIdleMinutes = 30;
     int sessionMaxHours = 12;
     int mailsPerUserPerHour = 60;

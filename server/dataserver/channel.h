@@ -3,6 +3,7 @@
 // listener adapts its socket to this, tests adapt a scripted peer.
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace dalvero::server {
@@ -13,6 +14,10 @@ struct Channel {
     virtual bool Read(void* data, std::size_t n) = 0;
     // All n bytes, or false.
     virtual bool Write(const void* data, std::size_t n) = 0;
+    // A file's content of this many bytes comes or goes next: a channel with
+    // a clock gives the whole of it a deadline from its size, so a peer that
+    // keeps each piece just inside the stall limit still cannot hold on.
+    virtual void ExpectTransfer(std::uint64_t bytes) {}
 };
 
 // A reply as the client reads it: the text and a terminating zero byte.

@@ -144,7 +144,7 @@ std::string DataServerSession::Handle(const frame::Header& header, std::string_v
     } catch (const AccessDenied& e) {
         return ErrorReply(ErrorCode::Forbidden, e.what());
     } catch (const std::exception& e) {
-        return ErrorReply(ErrorCode::Internal, e.what());
+        return InternalErrorReply(e.what());
     }
 }
 

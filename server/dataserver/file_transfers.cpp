@@ -28,19 +28,6 @@ bool WriteHeader(Channel& channel, std::uint32_t size, std::int32_t fileDate) {
     return channel.Write(header.data(), header.size());
 }
 
-// Reads size bytes in pieces, handing each to keep (or dropping them).
-template <typename Keep>
-bool ReadPieces(Channel& channel, std::uint32_t size, Keep keep) {
-    std::vector<char> piece(frame::kFilePiece);
-    for (std::uint32_t done = 0; done < size;) {
-        const std::size_t n = std::min<std::size_t>(piece.size(), size - done);
-        if (!channel.Read(piece.data(), n)) return false;
-        keep(piece.data(), n);
-        done += static_cast<std::uint32_t>(n);
-    }
-    return true;
-}
-
 bool ReadSize(Channel& channel, std::uint32_t& size) {
     std::array<std::uint8_t, 4> bytes{};
     if (!channel.Read(bytes.data(), bytes.size())) return false;
@@ -139,6 +126,7 @@ bool FileTransfers::Download(std::string_view remoteName, Channel& channel) cons
         return RefuseDownload(channel, ErrorReply(ErrorCode::FileError, "Cannot send " + std::string(remoteName)));
 
     if (!WriteHeader(channel, static_cast<std::uint32_t>(size), FileAge(path.string()))) return false;
+    channel.ExpectTransfer(size);
     std::vector<char> piece(frame::kFilePiece);
     for (std::uintmax_t done = 0; done < size;) {
         const std::size_t n = static_cast<std::size_t>(std::min<std::uintmax_t>(piece.size(), size - done));
@@ -157,10 +145,11 @@ bool FileTransfers::GetRecordFile(std::string_view request, Channel& channel) {
     } catch (const RequestError& e) {
         return RefuseDownload(channel, ErrorReply(e.code(), e.what()));
     } catch (const StorageError& e) {
-        return RefuseDownload(channel, ErrorReply(ErrorCode::Internal, e.what()));
+        return RefuseDownload(channel, InternalErrorReply(e.what()));
     }
     if (!file || file->content.empty() || file->content.size() > UINT32_MAX) return RefuseDownload(channel, kMissing);
     if (!WriteHeader(channel, static_cast<std::uint32_t>(file->content.size()), file->fileDate)) return false;
+    channel.ExpectTransfer(file->content.size());
     for (std::size_t done = 0; done < file->content.size(); done += frame::kFilePiece) {
         const std::size_t n = std::min(frame::kFilePiece, file->content.size() - done);
         if (!channel.Write(file->content.data() + done, n)) return false;
@@ -182,22 +171,18 @@ bool FileTransfers::PutRecordFile(std::string_view request, Channel& channel) {
         refusal = size > kMaxRecordFile ? ErrorReply(ErrorCode::FileError, "File too large")
                                         : OverQuota(parsed.table, parsed.seq, parsed.slot, size);
     } catch (const StorageError& e) {
-        refusal = ErrorReply(ErrorCode::Internal, e.what());
+        refusal = InternalErrorReply(e.what());
     }
-    if (refusal) {
-        // The content is read all the same, so the connection stays in step.
-        if (!ReadPieces(channel, size, [](const char*, std::size_t) {})) return false;
-        return WriteReply(channel, *refusal);
-    }
+    if (refusal) return RefuseUpload(channel, *refusal);
+    channel.ExpectTransfer(size);
     Storage::StoredFile file;
     file.fileDate = parsed.fileDate;
-    file.content.reserve(size);
-    if (!ReadPieces(channel, size, [&](const char* data, std::size_t n) { file.content.append(data, n); }))
-        return false;
+    file.content.resize(size);
+    if (!channel.Read(file.content.data(), size)) return false;
     try {
         storage_.WriteRecordFile(parsed.table, parsed.seq, parsed.slot, file);
     } catch (const StorageError& e) {
-        return WriteReply(channel, ErrorReply(ErrorCode::FileError, e.what()));
+        return WriteReply(channel, InternalErrorReply(e.what()));
     }
     return WriteReply(channel, kDone);
 }
@@ -207,9 +192,10 @@ bool FileTransfers::RefuseDownload(Channel& channel, const std::string& reply) {
 }
 
 bool FileTransfers::RefuseUpload(Channel& channel, const std::string& reply) {
-    std::uint32_t size = 0;
-    return ReadSize(channel, size) && ReadPieces(channel, size, [](const char*, std::size_t) {}) &&
-           WriteReply(channel, reply);
+    // Reading what the peer announces would let anyone hold a worker for as
+    // long as they like; the unread content ends the connection instead.
+    WriteReply(channel, reply);
+    return false;
 }
 
 }  // namespace dalvero::server

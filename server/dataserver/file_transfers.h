@@ -6,8 +6,10 @@
 // A download sends an 8-byte header (size and file date, 32-bit little
 // endian), the content, then a closing reply; a refused download sends a
 // header of size 0 before its reply. An upload reads a 32-bit size and the
-// content, then answers; a refused upload still reads its content, so the
-// connection stays in step. File dates are seconds since the Unix epoch.
+// content, then answers; a refused upload (logged out, malformed, too large,
+// over quota) is answered without reading its content and ends the
+// connection. The content of either must pass within the channel's
+// transfer deadline. File dates are seconds since the Unix epoch.
 
 #include <cstdint>
 #include <filesystem>
@@ -43,6 +45,7 @@ public:
     bool PutRecordFile(std::string_view request, Channel& channel);
 
     static bool RefuseDownload(Channel& channel, const std::string& reply);
+    // Answers and returns false: the connection ends.
     static bool RefuseUpload(Channel& channel, const std::string& reply);
 
 private:

@@ -6,6 +6,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace dalvero::server {
 
@@ -35,5 +36,10 @@ private:
 };
 
 std::string ErrorReply(ErrorCode code, const std::string& text);
+
+// The answer to a failure the request did not cause: the detail (which may
+// name SQL, tables or paths) goes to the server's log, the client gets a
+// general text.
+std::string InternalErrorReply(std::string_view detail);
 
 }  // namespace dalvero::server

@@ -31,7 +31,7 @@ std::string GroupOf(const Record& theCase, int today) {
 void AddMark(cJsonNode& list, const Record& theCase, const std::string& digit) {
     std::string name = Field(theCase, cat::cases::kCaseNumber);
     if (name.empty()) name = "Case " + std::to_string(theCase.seq);
-    if (list.Items().IndexOfName(name) >= 0) name += " (" + std::to_string(theCase.seq) + ")";
+    if (list.HasMember(name)) name += " (" + std::to_string(theCase.seq) + ")";
     AddText(list, name, digit);
 }
 

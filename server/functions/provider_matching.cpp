@@ -74,7 +74,7 @@ Options ReadOptions(const cJsonNode& request) {
 // "[ALL]" (or nothing) asks for every listed need; "[12]" or "12,13" for those.
 std::vector<Record> NeedsToMatch(Storage& storage, std::int64_t caseSeq, const cJsonNode& request) {
     std::vector<std::string> items;
-    const int index = request.Items().IndexOfName("NeedsSeqList");
+    const int index = request.IndexOf("NeedsSeqList");
     if (index >= 0 && request.KindAt(static_cast<std::size_t>(index)) == cJsonNode::kArray) {
         const cJsonNode& list = *request.ChildAt(static_cast<std::size_t>(index));
         for (int i = 0; i < list.Count(); ++i) items.push_back(list.ValueAt(static_cast<std::size_t>(i)));

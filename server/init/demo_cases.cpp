@@ -15,10 +15,10 @@ namespace cf = cat::cases;
 namespace nf = cat::case_needs;
 namespace qf = cat::quotes;
 
-constexpr int kOpenCases = 25;
-constexpr int kClosedCases = 60;
-constexpr int kPatients = 70;
-constexpr int kReturningPatients = 15;  // closed stays of patients who are in again
+// Of the demo's 85 cases 25 are open and 15 are closed stays of patients who
+// are in again; a larger demo keeps these proportions.
+constexpr int kOpenShare = 25;
+constexpr int kReturningShare = 15;
 
 struct Scenario {
     std::vector<const char*> diagnoses;  // principal first
@@ -387,11 +387,16 @@ private:
 
 }  // namespace
 
-void AddCases(Context& context) {
+void AddCases(Context& context, int cases) {
+    if (cases < 1) throw InitError("the demo needs at least one case");
+    const auto share = [cases](int of85) { return static_cast<int>((static_cast<long long>(cases) * of85 + 42) / 85); };
+    const int openCases = std::max(1, share(kOpenShare));
+    const int closedCases = cases - openCases;
+    const int returning = std::min(share(kReturningShare), std::min(openCases, closedCases));
     Random& r = context.random;
     CaseWriter writer(context);
     std::vector<Patient> patients;
-    for (int i = 0; i < kPatients; ++i) patients.push_back(writer.AddPatient());
+    for (int i = 0; i < cases - returning; ++i) patients.push_back(writer.AddPatient());
 
     int number = 100231;
     auto caseNumber = [&](const CivilDate& admission) {
@@ -399,22 +404,23 @@ void AddCases(Context& context) {
     };
     const std::vector<Person>& workers = context.caseWorkers;
 
-    for (int i = 0; i < kClosedCases; ++i) {
-        bool returning = i >= kClosedCases - kReturningPatients;
-        const Patient& patient = patients[static_cast<std::size_t>(returning ? i - (kClosedCases - kReturningPatients) : kOpenCases + i)];
+    for (int i = 0; i < closedCases; ++i) {
+        bool isReturning = i >= closedCases - returning;
+        const Patient& patient =
+            patients[static_cast<std::size_t>(isReturning ? i - (closedCases - returning) : openCases + i)];
         Stay stay;
-        stay.discharge = AddDays(context.today, -(returning ? r.Between(30, 360) : r.Between(3, 240)));
+        stay.discharge = AddDays(context.today, -(isReturning ? r.Between(30, 360) : r.Between(3, 240)));
         stay.admission = AddDays(stay.discharge, -r.Between(2, 14));
         stay.caseNumber = caseNumber(stay.admission);
         writer.AddCase(patient, stay, workers[static_cast<std::size_t>(i) % workers.size()], i);
     }
-    for (int i = 0; i < kOpenCases; ++i) {
+    for (int i = 0; i < openCases; ++i) {
         Stay stay;
         stay.open = true;
         stay.admission = AddDays(context.today, -r.Between(0, 9));
         stay.discharge = std::max(AddDays(stay.admission, 2), AddDays(context.today, r.Between(-1, 5)));
         // The newest intake has no case number, discharge date or needs yet.
-        bool fresh = i == kOpenCases - 1;
+        bool fresh = i == openCases - 1;
         stay.hasDischarge = stay.needsPlanned = !fresh;
         if (!fresh) stay.caseNumber = caseNumber(stay.admission);
         writer.AddCase(patients[static_cast<std::size_t>(i)], stay, workers[static_cast<std::size_t>(i) % workers.size()], i);

@@ -100,6 +100,7 @@ std::int64_t AddHospital(Context& context, const std::string& name, const std::s
                          const std::string& domain);
 std::vector<DemoLogin> AddStaff(Context& context, const std::string& password, int passwordIterations);
 void AddProviders(Context& context);
-void AddCases(Context& context);
+// `cases` cases, in the demo's proportions of open cases and returning patients.
+void AddCases(Context& context, int cases);
 
 }  // namespace dalvero::server::demo

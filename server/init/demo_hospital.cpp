@@ -51,7 +51,7 @@ std::vector<DemoLogin> LoadDemoHospital(Storage& storage, const DemoInput& input
                                 {logo, static_cast<std::int32_t>(std::time(nullptr))});
         logins = demo::AddStaff(context, password, input.passwordIterations);
         demo::AddProviders(context);
-        demo::AddCases(context);
+        demo::AddCases(context, input.cases);
     });
     return logins;
 }

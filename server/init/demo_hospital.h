@@ -15,6 +15,9 @@
 
 namespace dalvero::server {
 
+// The demo hospital's cases unless asked for more (25 open, 60 closed).
+inline constexpr int kDemoCases = 85;
+
 struct DemoLogin {
     std::string email;
     std::string password;
@@ -28,6 +31,7 @@ struct DemoInput {
     std::filesystem::path logoFile;  // JPEG, file slot 1 of the hospital
     CivilDate today;
     int passwordIterations;  // the folder's password policy
+    int cases = kDemoCases;
 };
 
 // Writes the demo in one transaction. The staff share one password, made

@@ -111,7 +111,7 @@ InitResult MakeDataFolder(const fs::path& dataDir, const InitOptions& options) {
         ProviderCatalogue catalogue = LoadProviderCatalogue(storage, categories);
         if (options.demo) {
             result.logins = LoadDemoHospital(storage, {books, categories, catalogue, logo, options.today.value_or(Today()),
-                                                       options.passwordIterations});
+                                                       options.passwordIterations, options.demoCases});
         }
         storage.Analyze();
     }

@@ -17,6 +17,8 @@ namespace dalvero::server {
 
 struct InitOptions {
     bool demo = false;
+    // Cases of the demo hospital: about 3 in 10 open, some patients in again.
+    int demoCases = kDemoCases;
     // The name (or address) clients use for the server: the certificate is
     // made for it and the client Dalvero.ini names it.
     std::string host = "localhost";

@@ -29,6 +29,11 @@ public:
     // The size of the first whole request in buffered; 0 while more bytes
     // are needed; kBroken when they can never make a request we serve.
     virtual std::size_t RequestSize(std::string_view buffered) const = 0;
+    // Whether the whole request at the start of buffered may wait long for
+    // something other than its client (a log-in for a password hash): such
+    // requests are served by workers of their own, so a crowd of them never
+    // holds up anyone else's.
+    virtual bool MayWait(std::string_view buffered) const { return false; }
     virtual std::unique_ptr<RequestHandler> Open(const std::string& remoteAddress) = 0;
 };
 

@@ -66,6 +66,7 @@ bool ConnectionServer::Start(const std::string& bindAddress, int port, std::stri
     AddToEpoll(epollFd_, listenFd_, kListenId);
     AddToEpoll(epollFd_, wakeFd_, kWakeId);
     workers_ = std::make_unique<WorkerPool>(limits_.workers);
+    waitingWorkers_ = std::make_unique<WorkerPool>(limits_.workers);
     loop_ = std::thread([this] { Loop(); });
     Log(name_ + " listening on " + bindAddress + ":" + std::to_string(port_));
     return true;
@@ -81,6 +82,7 @@ void ConnectionServer::Stop() {
     for (auto& [id, connection] : connections_)
         if (connection->phase == Connection::Phase::Busy) connection->stream.Interrupt();
     workers_.reset();
+    waitingWorkers_.reset();
     connections_.clear();
     for (int* fd : {&listenFd_, &epollFd_, &wakeFd_}) {
         ::close(*fd);
@@ -221,9 +223,10 @@ void ConnectionServer::Dispatch(Connection& connection, std::size_t requestSize)
     connection.phase = Connection::Phase::Busy;
     deadlines_.erase({connection.deadline, connection.id});
     Watch(connection, 0);
-    workers_->Post([this, &connection, requestSize] {
+    WorkerPool& pool = protocol_.MayWait(connection.input) ? *waitingWorkers_ : *workers_;
+    pool.Post([this, &connection, requestSize] {
         bool keep = false;
-        StreamChannel channel(connection, limits_.stallSeconds);
+        StreamChannel channel(connection, limits_);
         try {
             keep = connection.handler->Serve(channel, requestSize);
         } catch (const std::exception& e) {

@@ -75,6 +75,7 @@ private:
     std::atomic<bool> stopping_{false};
     std::thread loop_;
     std::unique_ptr<WorkerPool> workers_;
+    std::unique_ptr<WorkerPool> waitingWorkers_;  // for requests the protocol says may wait long
 
     // Loop thread only.
     Id nextId_ = 1;

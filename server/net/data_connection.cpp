@@ -29,6 +29,11 @@ std::size_t DataProtocol::RequestSize(std::string_view buffered) const {
     return buffered.size() >= size ? size : 0;
 }
 
+bool DataProtocol::MayWait(std::string_view buffered) const {
+    return buffered.size() >= frame::kHeaderSize &&
+           frame::DecodeHeader(reinterpret_cast<const std::uint8_t*>(buffered.data())).command == frame::cmd::kLogIn;
+}
+
 std::unique_ptr<RequestHandler> DataProtocol::Open(const std::string& remoteAddress) {
     return std::make_unique<DataHandler>(storage_, logins_, dataFolder_, remoteAddress, quota_);
 }

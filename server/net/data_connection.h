@@ -18,6 +18,7 @@ public:
     DataProtocol(Storage& storage, LoginService& logins, std::filesystem::path dataFolder, RecordFileQuota quota)
         : storage_(storage), logins_(logins), dataFolder_(std::move(dataFolder)), quota_(quota) {}
     std::size_t RequestSize(std::string_view buffered) const override;
+    bool MayWait(std::string_view buffered) const override;
     std::unique_ptr<RequestHandler> Open(const std::string& remoteAddress) override;
 
 private:

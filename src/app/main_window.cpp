@@ -12,6 +12,7 @@
 
 #include "admin_main_form.h"
 #include "case_edit_form.h"
+#include "case_history_form.h"
 #include "case_list_form.h"
 #include "case_list_model.h"
 #include "case_list_navigation_form.h"
@@ -32,6 +33,7 @@
 #include "health_detail_forms.h"
 #include "image_button.h"
 #include "item_list_model.h"
+#include "previous_case_edit_form.h"
 #include "record_ops.h"
 #include "screen_content.h"
 #include "table_catalogue.h"
@@ -51,13 +53,6 @@ void RemoveFile(const std::string& path) {
     std::error_code ignored;
     std::filesystem::remove(path, ignored);
 }
-
-// A screen that has no content in this window yet; the window takes it in.
-QWidget* PlaceholderPanel(const char* name) {
-    auto* panel = new QWidget;
-    panel->setObjectName(name);
-    return panel;
-}
 }  // namespace
 
 TForm1::TForm1(ClientSession& session)
@@ -67,8 +62,7 @@ TForm1::TForm1(ClientSession& session)
       ui(std::make_unique<Ui::TForm1>()),
       screens_(std::make_unique<cCaseScreens>(*this)),
       discharge_(std::make_unique<cDischargeScreens>(*this, this)),
-      admin_(std::make_unique<TAdminMainForm>(*this)),
-      historyRows_(new cCaseListModel(this)) {
+      admin_(std::make_unique<TAdminMainForm>(*this)) {
     ui->setupUi(this);
     // The case information keeps its place while no case is open, so the
     // panels do not change size when one opens.
@@ -83,10 +77,9 @@ TForm1::TForm1(ClientSession& session)
     const QLabel* art = ui->Image1;
     ui->Image1->setPixmap(ImageButtonArt::Paint(ImageButtonArt::Shape::Button, art->text(), art->font(), art->size(),
                                                 cImageButton::Normal, art->devicePixelRatioF()));
-    historyRows_->SetSorted(true);
     // The open case's shared parts go with the case screen when its load fails.
     screens_->CaseEdit->Content().AddList([this] {
-        historyRows_->Clear();
+        screens_->CaseHistory->Rows().Clear();
         Case.PatientRecord.clear();
         Case.CaseFieldValues.clear();
     });
@@ -104,6 +97,8 @@ TForm1::~TForm1() {
     QCoreApplication::instance()->removeEventFilter(this);
     for (const auto& [number, control] : Case.CaseEditControls) ControlEvents::Of(control).Exit = nullptr;
 }
+
+cCaseListModel& TForm1::CaseHistoryList() const { return screens_->CaseHistory->Rows(); }
 
 QLabel* TForm1::PersonnelStatusLabel() const { return ui->PersonnelStatusLabel; }
 
@@ -131,10 +126,10 @@ void TForm1::BuildPanelMap() {
         s.CaseNavigation->ManageDischargeButtonImage());
     add("CaseEdit", s.CaseEdit->Panel(), caseStrip, s.CaseNavigation->CaseInfoImageButton());
     add("ClosedCaseList", s.CaseListPrev->Panel(), listStrip, s.ListNavigation->PreviousCasesTabImage());
-    add("PreviousCaseEdit", PlaceholderPanel("PreviousCaseEditPanel"), nullptr, nullptr);
+    add("PreviousCaseEdit", s.PreviousCaseEdit->Panel(), nullptr, nullptr);
     add("PatientHealthDetail", s.PatientHealthDetail->Panel(), caseStrip,
         s.CaseNavigation->CaseDetailsImageButton());
-    add("CaseHistory", PlaceholderPanel("CaseHistoryPanel"), caseStrip, s.CaseNavigation->CaseHistoryImageButton());
+    add("CaseHistory", s.CaseHistory->Panel(), caseStrip, s.CaseNavigation->CaseHistoryImageButton());
     add("Admin", admin_->Panel(), listStrip, s.ListNavigation->ShowAdminImage());
     add("casenav", caseStrip, nullptr, nullptr);
 
@@ -349,14 +344,16 @@ void TForm1::ClearCaseSubLists() {
 }
 
 bool TForm1::LoadCaseHistory() {
-    historyRows_->Clear();
+    TCaseHistoryForm& history = *screens_->CaseHistory;
+    history.Rows().Clear();
     std::optional<std::vector<cCaseObject>> cases = QueryCaseHistory(*Session.DataServer, Case.CurrentPatientSeq);
-    if (!cases) return false;
-    for (cCaseObject& c : *cases) {
-        std::string text = DateSortKey(c.AdmitDate);
-        historyRows_->Add(std::move(text), std::move(c));
-    }
-    return true;
+    if (cases)
+        for (cCaseObject& c : *cases) {
+            std::string text = DateSortKey(c.AdmitDate);
+            history.Rows().Add(std::move(text), std::move(c));
+        }
+    history.Loaded(cases.has_value());
+    return cases.has_value();
 }
 
 std::string TForm1::GetPrimaryPhysician(const std::string& caseSeq) {

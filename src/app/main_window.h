@@ -62,7 +62,7 @@ public:
     cDischargeScreens& Discharge() const { return *discharge_; }
     TAdminMainForm& Admin() const { return *admin_; }
     // The open patient's cases, kept for the case history screen.
-    cCaseListModel& CaseHistoryList() const { return *historyRows_; }
+    cCaseListModel& CaseHistoryList() const;
     QLabel* PersonnelStatusLabel() const;
     // The hosted panel registered under name; none when there is no such entry.
     QWidget* HostedPanel(const std::string& name) const;
@@ -96,7 +96,6 @@ private:
     std::unique_ptr<cCaseScreens> screens_;
     std::unique_ptr<cDischargeScreens> discharge_;
     std::unique_ptr<TAdminMainForm> admin_;
-    cCaseListModel* historyRows_;
     std::vector<std::pair<std::string, PanelContainerClass>> PanelMap;
     bool activated_ = false;
 };

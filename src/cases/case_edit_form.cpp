@@ -5,6 +5,7 @@
 
 #include "case_dialog.h"
 #include "case_labels.h"
+#include "case_list_editors.h"
 #include "case_list_navigation_form.h"
 #include "case_navigation_form.h"
 #include "case_screens.h"
@@ -17,7 +18,6 @@
 #include "item_list_model.h"
 #include "main_window_state.h"
 #include "patient_editors.h"
-#include "record_batch.h"
 #include "record_ops.h"
 #include "sub_list_delegate.h"
 #include "table_catalogue.h"
@@ -38,9 +38,6 @@ constexpr char kCaseAliases[] =
     "P=Patients:f10,cm=Personnel:f23,ip=InsuranceTypes:f19,is=InsuranceTypes:f20,it=InsuranceTypes:f21";
 // The diagnosis notes fit one request with room to spare.
 constexpr int kNoteBytes = 16000;
-constexpr int kMostRows = 1000;
-// Query option: the keys are no typed dates.
-constexpr char kNoDateKeys[] = "N";
 const QColor kDimmed(0x80, 0x80, 0x80);
 
 std::string F(int field) { return "f" + std::to_string(field); }
@@ -66,6 +63,14 @@ TCaseEditForm::TCaseEditForm(MainWindowState& main, cCaseScreens& screens)
         lists[i]->setEditTriggers(QAbstractItemView::NoEditTriggers);
         lists[i]->setItemDelegate(new cSubListDelegate(static_cast<CaseSubList>(i), *subLists_[i], lists[i]));
         content_.AddList([model = subLists_[i]] { model->Clear(); });
+    }
+    const std::array<void (TCaseEditForm::*)(), 4> opens{
+        &TCaseEditForm::PhysicianListBoxMouseDown, &TCaseEditForm::FamilyListBoxMouseDown,
+        &TCaseEditForm::DiagnosisCodeListBoxMouseDown, &TCaseEditForm::TreatmentCodeListBoxMouseDown};
+    for (std::size_t i = 0; i < opens.size(); ++i) {
+        // A press anywhere in the list, rows or not, opens its editor.
+        lists[i]->viewport()->installEventFilter(this);
+        connect(lists[i], &QListView::activated, this, opens[i]);
     }
     content_.AddControls({ui->CaseDiagnosisMemo, ui->PatientNameLabel, ui->SSN_Label, ui->BirthdateLabel,
                           ui->StreetLabel, ui->CityLabel, ui->StateZipLabel, ui->Phone1Label, ui->Phone2Label,
@@ -95,7 +100,11 @@ QLabel* TCaseEditForm::SaveNewCaseImageButton() const { return ui->SaveNewCaseIm
 bool TCaseEditForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::MouseButtonPress || static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
         return false;
-    if (watched == ui->Shape1) Shape1MouseDown();
+    if (watched == ui->PhysicianListBox->viewport()) PhysicianListBoxMouseDown();
+    else if (watched == ui->FamilyListBox->viewport()) FamilyListBoxMouseDown();
+    else if (watched == ui->DiagnosisCodeListBox->viewport()) DiagnosisCodeListBoxMouseDown();
+    else if (watched == ui->TreatmentCodeListBox->viewport()) TreatmentCodeListBoxMouseDown();
+    else if (watched == ui->Shape1) Shape1MouseDown();
     else if (watched == ui->Shape5) Shape5MouseDown();
     else if (watched == ui->Shape7) Shape7MouseDown();
     else if (watched == ui->DischargeEditShape) DischargeEditShapeMouseDown();
@@ -222,6 +231,31 @@ void TCaseEditForm::Shape5MouseDown() { OpenEditor(*screens_.PatientInfoEdit); }
 void TCaseEditForm::Shape7MouseDown() { OpenEditor(*screens_.PatientAdmission); }
 void TCaseEditForm::DischargeEditShapeMouseDown() { OpenEditor(*screens_.PatientEditDischarge); }
 
+void TCaseEditForm::OpenListEditor(cSubListEditor& editor, CaseSubList which) {
+    if (LoadedCaseSeq().empty()) return;
+    actions_.SavePendingCaseFields();
+    DimScreen(true);
+    QListView* list = ui->PhysicianListBox;
+    if (which == CaseSubList::kFamily) list = ui->FamilyListBox;
+    else if (which == CaseSubList::kDiagnosisCodes) list = ui->DiagnosisCodeListBox;
+    else if (which == CaseSubList::kTreatmentCodes) list = ui->TreatmentCodeListBox;
+    list->hide();
+    editor.Edit(SubList(which));
+    list->show();
+    DimScreen(false);
+}
+
+void TCaseEditForm::PhysicianListBoxMouseDown() { OpenListEditor(*screens_.PhysicianList, CaseSubList::kPhysicians); }
+void TCaseEditForm::FamilyListBoxMouseDown() { OpenListEditor(*screens_.FamilyList, CaseSubList::kFamily); }
+void TCaseEditForm::DiagnosisCodeListBoxMouseDown() {
+    screens_.CodesList->SetList(CaseSubList::kDiagnosisCodes);
+    OpenListEditor(*screens_.CodesList, CaseSubList::kDiagnosisCodes);
+}
+void TCaseEditForm::TreatmentCodeListBoxMouseDown() {
+    screens_.CodesList->SetList(CaseSubList::kTreatmentCodes);
+    OpenListEditor(*screens_.CodesList, CaseSubList::kTreatmentCodes);
+}
+
 void TCaseEditForm::CloseCaseImageButtonClick() {
     if (LoadedCaseSeq().empty()) return;
     if (ShowMessageBox(this, "Are you sure you want to close this case?", "Are you sure",
@@ -239,26 +273,7 @@ void TCaseEditForm::CloseCaseImageButtonClick() {
     ui->SaveNewCaseImageButton->hide();
     actions_.HideCaseInformation();
     actions_.ShowPanel("OpenCaseList");
-    CancelOpenQuotes(caseSeq);
-}
-
-void TCaseEditForm::CancelOpenQuotes(const std::string& caseSeq) {
-    dbServerConnection& db = *session_.DataServer;
-    cRecordBatch needs;
-    if (!needs.Query(&db, cat::tbl::kCaseNeeds, cat::kListByOwner, caseSeq, "", 0, kMostRows, "f1", "", "", "F", "",
-                     kNoDateKeys) ||
-        !needs.Set->First())
-        return;
-    do {
-        cRecordBatch quotes;
-        if (!quotes.Query(&db, cat::tbl::kCaseNeedsQuote, cat::kListByOwner, needs.Set->Seq, "", 0, kMostRows, "f18",
-                          "", "", "F", "", kNoDateKeys) ||
-            !quotes.Set->First())
-            continue;
-        do UpdateRecord(db, cat::tbl::kCaseNeedsQuote, quotes.Set->Seq,
-                        {F(cat::quotes::kClosingMark) + "=" + cat::quotes::kClosedMark});
-        while (quotes.Set->Next());
-    } while (needs.Set->Next());
+    MarkQuotesOfCase(*session_.DataServer, caseSeq, cat::quotes::kClosedMark, false);
 }
 
 }  // namespace dalvero

@@ -31,6 +31,7 @@ struct MainWindowState;
 class cCaseScreens;
 class cCaseDialog;
 class cItemListModel;
+class cSubListEditor;
 
 class TCaseEditForm : public QWidget {
     Q_OBJECT
@@ -70,6 +71,12 @@ public:
     void Shape5MouseDown();
     void Shape7MouseDown();
     void DischargeEditShapeMouseDown();
+    // The list clicks (and Enter on a list): the list's editor works on its
+    // rows and hands them back.
+    void PhysicianListBoxMouseDown();
+    void FamilyListBoxMouseDown();
+    void DiagnosisCodeListBoxMouseDown();
+    void TreatmentCodeListBoxMouseDown();
     // Asks, saves pending edits, closes the case and cancels its open quotes.
     void CloseCaseImageButtonClick();
 
@@ -82,7 +89,7 @@ private:
     // again after it closes. An editor that cannot load is not shown.
     template <typename Editor>
     void OpenEditor(Editor& editor);
-    void CancelOpenQuotes(const std::string& caseSeq);
+    void OpenListEditor(cSubListEditor& editor, CaseSubList which);
 
     std::unique_ptr<Ui::TCaseEditForm> ui;
     ClientSession& session_;

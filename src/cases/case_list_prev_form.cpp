@@ -6,17 +6,20 @@
 
 #include "case_list_model.h"
 #include "case_row_delegate.h"
+#include "case_screens.h"
 #include "form_keys.h"
 #include "image_button.h"
 #include "main_window_state.h"
+#include "previous_case_edit_form.h"
 #include "my_all_tabs.h"
 #include "screen_content.h"
 #include "ui_case_list_prev_form.h"
 
 namespace dalvero {
 
-TCaseListPrevForm::TCaseListPrevForm(MainWindowState& main)
-    : ui(std::make_unique<Ui::TCaseListPrevForm>()), lists_(main.Lists), actions_(main.Actions), rows_(new cCaseListModel(this)) {
+TCaseListPrevForm::TCaseListPrevForm(MainWindowState& main, cCaseScreens& screens)
+    : ui(std::make_unique<Ui::TCaseListPrevForm>()), lists_(main.Lists), actions_(main.Actions), screens_(screens),
+      rows_(new cCaseListModel(this)) {
     ui->setupUi(this);
     ui->PrevCasesHeader->SetSections({{"Name", 200},
                                       {"Case", 130},
@@ -38,6 +41,8 @@ TCaseListPrevForm::TCaseListPrevForm(MainWindowState& main)
     loadState_ = new cListState(list, "No previous cases", [this] { actions_.LoadPreviousCaseList(false); });
     connect(ui->PrevCasesHeader, &QHeaderView::sectionResized, list->viewport(), qOverload<>(&QWidget::update));
     ui->PrevCasesHeader->KeepColumnsWhole(*list);
+    connect(list, &QListView::clicked, this, &TCaseListPrevForm::PrevCasesListBoxClick);
+    connect(list, &QListView::activated, this, &TCaseListPrevForm::PrevCasesListBoxClick);
     cFormKeys::Of(ui->PrevCasesListPanel).SetStartControl(list);
 
     const MyAllTabs tabs = MakeMyAllTabs(this, ui->ShowMyCasesButtonImage, ui->ShowAllCasesImageButton);
@@ -94,6 +99,11 @@ void TCaseListPrevForm::PageDownImageClick() {
     const bool read = lists_.PreviousListBatch.NextPage();
     actions_.LoadPreviousCaseList(true);
     if (!read) loadState_->Failed();
+}
+
+void TCaseListPrevForm::PrevCasesListBoxClick(const QModelIndex& index) {
+    if (const cCaseObject* c = index.isValid() ? rows_->Object(index.row()) : nullptr)
+        screens_.PreviousCaseEdit->Open(c->Seq, c->PatientSeq);
 }
 
 }  // namespace dalvero

@@ -6,6 +6,8 @@
 
 #include <memory>
 
+class QModelIndex;
+
 namespace Ui {
 class TCaseListPrevForm;
 }
@@ -16,12 +18,13 @@ struct ListSettings;
 class cWorkspaceActions;
 struct MainWindowState;
 class cCaseListModel;
+class cCaseScreens;
 class cListState;
 
 class TCaseListPrevForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TCaseListPrevForm(MainWindowState& main);
+    TCaseListPrevForm(MainWindowState& main, cCaseScreens& screens);
     ~TCaseListPrevForm() override;
 
     QWidget* Panel() const;
@@ -37,11 +40,14 @@ public:
     void ShowAllCasesImageButtonClick();
     void PageUpImageClick();
     void PageDownImageClick();
+    // A click (or Enter) on a closed case shows it read-only.
+    void PrevCasesListBoxClick(const QModelIndex& index);
 
 private:
     std::unique_ptr<Ui::TCaseListPrevForm> ui;
     ListSettings& lists_;
     cWorkspaceActions& actions_;
+    cCaseScreens& screens_;
     cCaseListModel* rows_;
     cListState* loadState_;
 };

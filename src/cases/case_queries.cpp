@@ -7,6 +7,7 @@
 
 #include "function_commands.h"
 #include "record_batch.h"
+#include "record_ops.h"
 #include "string_list.h"
 #include "table_catalogue.h"
 
@@ -61,6 +62,13 @@ const SubListKind& KindOf(CaseSubList which) {
     }
     return treatments;
 }
+}  // namespace
+
+const char* SubListTable(CaseSubList which) { return KindOf(which).table; }
+
+std::string SubListText(CaseSubList which, const ListBoxItemClass& item) { return KindOf(which).textOf(item); }
+
+namespace {
 
 std::optional<std::vector<cCaseObject>> QueryCases(dbServerConnection& db, const char* index, const std::string& key,
                                                    const char* fields, const char* aliases, bool withApproval) {
@@ -180,6 +188,26 @@ std::optional<std::vector<SubListRow>> QueryCaseSubList(dbServerConnection& db, 
         rows.insert(primary ? rows.begin() : rows.end(), std::move(row));
     } while (set.Next());
     return rows;
+}
+
+void MarkQuotesOfCase(dbServerConnection& db, const std::string& caseSeq, const char* mark, bool liveNeedsOnly) {
+    // The keys are no typed dates.
+    constexpr char kNoDateKeys[] = "N";
+    cRecordBatch needs;
+    if (!needs.Query(&db, cat::tbl::kCaseNeeds, cat::kListByOwner, caseSeq, "", 0, kMaxRows, "f1", "",
+                     liveNeedsOnly ? cat::case_needs::kNotDeletedFilter : "", kForward, "", kNoDateKeys) ||
+        !needs.Set->First())
+        return;
+    do {
+        cRecordBatch quotes;
+        if (!quotes.Query(&db, cat::tbl::kCaseNeedsQuote, cat::kListByOwner, needs.Set->Seq, "", 0, kMaxRows, "f18",
+                          "", "", kForward, "", kNoDateKeys) ||
+            !quotes.Set->First())
+            continue;
+        do UpdateRecord(db, cat::tbl::kCaseNeedsQuote, quotes.Set->Seq,
+                        {"f" + std::to_string(cat::quotes::kClosingMark) + "=" + mark});
+        while (quotes.Set->Next());
+    } while (needs.Set->Next());
 }
 
 }  // namespace dalvero

@@ -59,10 +59,18 @@ struct SubListRow {
     std::unique_ptr<ListBoxItemClass> item;
 };
 
+// The link table of a list and the text of one of its rows.
+const char* SubListTable(CaseSubList which);
+std::string SubListText(CaseSubList which, const ListBoxItemClass& item);
+
 // One of an open case's lists, its primary entry (physician or family
 // contact) first. withoutSeq leaves every row's Seq empty. None when the
 // query fails.
 std::optional<std::vector<SubListRow>> QueryCaseSubList(dbServerConnection& db, CaseSubList which, const std::string& caseSeq,
                                          bool withoutSeq);
+
+// Sets the closing mark of every quote of the case's needs (of the needs not
+// deleted only, with liveNeedsOnly); failures are not reported.
+void MarkQuotesOfCase(dbServerConnection& db, const std::string& caseSeq, const char* mark, bool liveNeedsOnly);
 
 }  // namespace dalvero

@@ -42,6 +42,10 @@ cCaseRowDelegate::cCaseRowDelegate(const cCaseListModel& model, const QHeaderVie
                                    QObject* parent)
     : QStyledItemDelegate(parent), model_(model), header_(header), withStatus_(withStatus) {}
 
+cCaseRowDelegate::cCaseRowDelegate(const cCaseListModel& model, const QHeaderView& header,
+                                   std::vector<CaseColumn> columns, QObject* parent)
+    : QStyledItemDelegate(parent), model_(model), header_(header), withStatus_(false), columns_(std::move(columns)) {}
+
 void cCaseRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
     const cCaseObject* c = model_.Object(index.row());
     if (!c) return;
@@ -59,6 +63,10 @@ void cCaseRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     int column = 0;
     for (int section = 0; section < header_.count() && column < kCaseColumnCount; ++section, ++column) {
         if (!withStatus_ && column == kStatusColumn) ++column;
+        if (!columns_.empty()) {
+            if (static_cast<std::size_t>(section) >= columns_.size()) break;
+            column = columns_[static_cast<std::size_t>(section)];
+        }
         const int width = header_.sectionSize(section);
         if (column == kStatusColumn) {
             PaintStatus(*painter, x, r.top(), index.row());

@@ -8,6 +8,9 @@
 
 #include <optional>
 #include <string_view>
+#include <vector>
+
+#include "case_row_text.h"
 
 class QHeaderView;
 
@@ -31,6 +34,9 @@ class cCaseRowDelegate : public QStyledItemDelegate {
 public:
     // withStatus: the open list, whose header has the status column.
     cCaseRowDelegate(const cCaseListModel& model, const QHeaderView& header, bool withStatus, QObject* parent);
+    // A list of its own column order: header section i shows column columns[i].
+    cCaseRowDelegate(const cCaseListModel& model, const QHeaderView& header, std::vector<CaseColumn> columns,
+                     QObject* parent);
 
     // The row drawn underlined, -1 for none.
     void SetHoverRow(int row) { hoverRow_ = row; }
@@ -45,6 +51,7 @@ private:
     const cCaseListModel& model_;
     const QHeaderView& header_;
     bool withStatus_;
+    std::vector<CaseColumn> columns_;
     int hoverRow_ = -1;
 };
 

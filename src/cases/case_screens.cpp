@@ -2,6 +2,11 @@
 
 #include "add_case_form.h"
 #include "case_edit_form.h"
+#include "case_history_form.h"
+#include "case_list_editors.h"
+#include "code_lookup_form.h"
+#include "lookup_form.h"
+#include "previous_case_edit_form.h"
 #include "case_list_form.h"
 #include "case_list_navigation_form.h"
 #include "case_list_prev_form.h"
@@ -17,15 +22,22 @@ cCaseScreens::cCaseScreens(MainWindowState& main)
     : CaseEdit(std::make_unique<TCaseEditForm>(main, *this)),
       CaseNavigation(std::make_unique<TCaseNavigationForm>(main, *this)),
       CaseList(std::make_unique<TCaseListForm>(main, *this)),
-      CaseListPrev(std::make_unique<TCaseListPrevForm>(main)),
+      CaseListPrev(std::make_unique<TCaseListPrevForm>(main, *this)),
       ListNavigation(std::make_unique<TCaseListNavigationForm>(main)),
+      CaseHistory(std::make_unique<TCaseHistoryForm>(main)),
       AddCase(std::make_unique<TAddCaseForm>(main)),
       PatientIdentificationEdit(std::make_unique<TPatientIdentificationEditForm>(main)),
       PatientAdmission(std::make_unique<TPatientAdmissionForm>(main)),
       PatientInfoEdit(std::make_unique<TPatientInfoEditForm>(main)),
       PatientEditDischarge(std::make_unique<TPatientEditDischargeForm>(main)),
       PatientHealthDetail(std::make_unique<TPatientHealthDetailForm>(main)),
-      PatientHealthDetailNoEdit(std::make_unique<TPatientHealthDetailNoEditForm>(main)) {
+      PatientHealthDetailNoEdit(std::make_unique<TPatientHealthDetailNoEditForm>(main)),
+      Lookup(std::make_unique<TLookupForm>()),
+      CodeLookup(std::make_unique<TCodeLookupForm>()),
+      PhysicianList(std::make_unique<TCasePhysicianListForm>(main, *Lookup)),
+      FamilyList(std::make_unique<TCaseFamilyListForm>(main)),
+      CodesList(std::make_unique<TCaseCodesListForm>(main, *CodeLookup)),
+      PreviousCaseEdit(std::make_unique<TPreviousCaseEditForm>(main, *PatientHealthDetailNoEdit)) {
     main.Saves.PendingSaves.push_back([this] { PatientHealthDetail->SavePending(); });
 }
 

@@ -8,6 +8,13 @@ namespace dalvero {
 
 struct MainWindowState;
 class TAddCaseForm;
+class TCaseCodesListForm;
+class TCaseFamilyListForm;
+class TCaseHistoryForm;
+class TCasePhysicianListForm;
+class TCodeLookupForm;
+class TLookupForm;
+class TPreviousCaseEditForm;
 class TCaseEditForm;
 class TCaseListForm;
 class TCaseListNavigationForm;
@@ -32,6 +39,7 @@ public:
     std::unique_ptr<TCaseListForm> CaseList;
     std::unique_ptr<TCaseListPrevForm> CaseListPrev;
     std::unique_ptr<TCaseListNavigationForm> ListNavigation;
+    std::unique_ptr<TCaseHistoryForm> CaseHistory;
     // The modal windows of the case screens.
     std::unique_ptr<TAddCaseForm> AddCase;
     std::unique_ptr<TPatientIdentificationEditForm> PatientIdentificationEdit;
@@ -40,6 +48,12 @@ public:
     std::unique_ptr<TPatientEditDischargeForm> PatientEditDischarge;
     std::unique_ptr<TPatientHealthDetailForm> PatientHealthDetail;
     std::unique_ptr<TPatientHealthDetailNoEditForm> PatientHealthDetailNoEdit;
+    std::unique_ptr<TLookupForm> Lookup;
+    std::unique_ptr<TCodeLookupForm> CodeLookup;
+    std::unique_ptr<TCasePhysicianListForm> PhysicianList;
+    std::unique_ptr<TCaseFamilyListForm> FamilyList;
+    std::unique_ptr<TCaseCodesListForm> CodesList;
+    std::unique_ptr<TPreviousCaseEditForm> PreviousCaseEdit;
 };
 
 }  // namespace dalvero

@@ -246,4 +246,10 @@ std::vector<std::string> HealthSummaryLines(std::string_view text) {
     return lines;
 }
 
+std::string HealthSummaryText(std::string_view text) {
+    std::string joined;
+    for (const std::string& line : HealthSummaryLines(text)) joined += (joined.empty() ? "" : "\n") + line;
+    return joined;
+}
+
 }  // namespace dalvero

@@ -55,5 +55,7 @@ HealthDetail ParseHealthDetail(std::string_view text);
 // One line per group in stored order ("Mobility  --  Bedridden"), the
 // prescriptions as lines of their own.
 std::vector<std::string> HealthSummaryLines(std::string_view text);
+// Those lines as one text, for a memo.
+std::string HealthSummaryText(std::string_view text);
 
 }  // namespace dalvero

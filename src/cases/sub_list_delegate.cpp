@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "case_object.h"
+#include "icd_code_text.h"
 #include "item_list_model.h"
 
 namespace dalvero {
@@ -25,10 +26,11 @@ SubListRowTexts SubListTexts(CaseSubList which, const ListBoxItemClass& item) {
     case CaseSubList::kFamily:
         return {v("f11") + " " + v("f13") + " (" + v("f22") + ")", v("f19"), true};
     case CaseSubList::kDiagnosisCodes:
+        return {IcdCodeText(v("f11"), IcdBook::Diagnoses), v("f1001"), false};
     case CaseSubList::kTreatmentCodes:
         break;
     }
-    return {v("f11"), v("f1001"), false};
+    return {IcdCodeText(v("f11"), IcdBook::Procedures), v("f1001"), false};
 }
 
 cSubListDelegate::cSubListDelegate(CaseSubList which, const cItemListModel& rows, QObject* parent)

@@ -22,7 +22,7 @@ struct SubListRowTexts {
     bool secondAtRight = true;
 };
 inline constexpr int kSubListRightGap = 25;
-inline constexpr int kSubListSecondLeft = 50;
+inline constexpr int kSubListSecondLeft = 60;
 
 SubListRowTexts SubListTexts(CaseSubList which, const ListBoxItemClass& item);
 

@@ -309,7 +309,9 @@ bool dbServerConnection::ReceiveFile(std::uint32_t command, std::uint32_t subCom
 
 bool dbServerConnection::PutRecordFile(const std::string& table, const std::string& seq, int slot,
                                        const std::string& localPath, const ProgressFn& progress) {
-    if (RefuseWhileBusy() || !IsConnected()) return false;
+    if (RefuseWhileBusy()) return false;
+    if (!IsConnected()) Reconnect();
+    if (!Connected) return false;
     std::error_code error;
     const auto fileSize = std::filesystem::file_size(localPath, error);
     if (error || fileSize > UINT32_MAX) return false;
@@ -337,8 +339,12 @@ bool dbServerConnection::PutRecordFile(const std::string& table, const std::stri
         DropConnection();
         return false;
     }
-    // The upload is only known to have worked when the server says so.
-    return ReceiveReply() && ErrorText.empty() && ErrorCode == 0;
+    // The upload is only known to have worked when the server says so. The
+    // server ends the connection of an upload it refuses: the next request
+    // connects again.
+    const bool stored = ReceiveReply() && ErrorText.empty() && ErrorCode == 0;
+    if (!stored) DropConnection();
+    return stored;
 }
 
 }  // namespace dalvero

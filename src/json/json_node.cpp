@@ -95,6 +95,15 @@ std::size_t NameColon(std::string_view element) {
     return std::string_view::npos;
 }
 
+// The key of a member name in the slot index: ASCII letters in lower case,
+// as SameText compares them.
+std::string FoldedName(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return folded;
+}
+
 // A member name loses one pair of matching outer quotes (and their escapes).
 std::string NormalizeName(std::string_view name) {
     name = Trim(name);
@@ -115,6 +124,8 @@ cJsonNode::~cJsonNode() = default;
 void cJsonNode::Clear() {
     lines_.clear();
     tags_.clear();
+    slots_.clear();
+    removed_ = 0;
 }
 
 void cJsonNode::Parse(std::string_view text) {
@@ -189,31 +200,79 @@ void cJsonNode::AddString(std::string_view nameText, std::string_view text) {
 void cJsonNode::Store(std::string_view name, std::string value, Tag tag) {
     if (isObject_) {
         RemoveMember(name);
+        slots_[FoldedName(name)] = lines_.size();
         value = std::string(name) + "=" + value;
     }
     lines_.push_back(std::move(value));
     tags_.push_back(std::move(tag));
 }
 
-std::string cJsonNode::NameAt(std::size_t i) const {
+std::size_t cJsonNode::Find(std::string_view name) const {
+    if (!isObject_) return kNone;
+    const auto found = slots_.find(FoldedName(name));
+    return found == slots_.end() ? kNone : found->second;
+}
+
+void cJsonNode::Compact() const {
+    if (removed_ == 0) return;
+    std::size_t kept = 0;
+    for (std::size_t slot = 0; slot < tags_.size(); ++slot) {
+        if (tags_[slot].removed) continue;
+        if (kept != slot) {
+            lines_[kept] = std::move(lines_[slot]);
+            tags_[kept] = std::move(tags_[slot]);
+        }
+        if (isObject_) slots_[FoldedName(NameOf(kept))] = kept;
+        ++kept;
+    }
+    lines_.items().resize(kept);
+    tags_.resize(kept);
+    removed_ = 0;
+}
+
+std::string cJsonNode::NameOf(std::size_t slot) const {
     if (!isObject_) return {};
-    const std::string& line = lines_[i];
+    const std::string& line = lines_[slot];
     return line.substr(0, line.find('='));
 }
 
-std::string cJsonNode::ValueAt(std::size_t i) const {
-    const std::string& line = lines_[i];
+std::string cJsonNode::ValueOf(std::size_t slot) const {
+    const std::string& line = lines_[slot];
     if (!isObject_) return line;
     const auto eq = line.find('=');
     return eq == std::string::npos ? std::string() : line.substr(eq + 1);
 }
 
+const StringList& cJsonNode::Items() const {
+    Compact();
+    return lines_;
+}
+
+cJsonNode::Kind cJsonNode::KindAt(std::size_t i) const {
+    Compact();
+    return tags_[i].kind;
+}
+
+cJsonNode* cJsonNode::ChildAt(std::size_t i) const {
+    Compact();
+    return tags_[i].child.get();
+}
+
+std::string cJsonNode::NameAt(std::size_t i) const {
+    Compact();
+    return NameOf(i);
+}
+
+std::string cJsonNode::ValueAt(std::size_t i) const {
+    Compact();
+    return ValueOf(i);
+}
+
 std::string cJsonNode::GetString(std::string_view name) const {
-    const int i = isObject_ ? lines_.IndexOfName(name) : -1;
-    if (i < 0) return {};
-    const auto at = static_cast<std::size_t>(i);
-    std::string value = ValueAt(at);
-    if (tags_[at].kind != kString && value == "null") return {};
+    const std::size_t slot = Find(name);
+    if (slot == kNone) return {};
+    std::string value = ValueOf(slot);
+    if (tags_[slot].kind != kString && value == "null") return {};
     return value;
 }
 
@@ -221,42 +280,50 @@ cJsonNode* cJsonNode::GetMember(std::string_view nameText) {
     if (!isObject_) return nullptr;
     const std::string name = NormalizeName(nameText);
     if (name.empty() || name.find('=') != std::string::npos) return nullptr;
-    const int i = lines_.IndexOfName(name);
-    if (i >= 0) {
-        Tag& tag = tags_[static_cast<std::size_t>(i)];
+    if (const std::size_t slot = Find(name); slot != kNone) {
+        Tag& tag = tags_[slot];
         if (tag.child) return tag.child.get();
         if (tag.kind != kNull) return nullptr;
         // A null member (an empty nested node comes back as null) reads as
         // an empty object, so callers can walk it like a missing one.
         tag.kind = kObject;
         tag.child = std::make_unique<cJsonNode>(std::string_view(), name, this);
-        lines_[static_cast<std::size_t>(i)] = name + "=object";
+        lines_[slot] = name + "=object";
         return tag.child.get();
     }
     Tag tag{kObject, std::make_unique<cJsonNode>(std::string_view(), name, this)};
     cJsonNode* child = tag.child.get();
-    lines_.push_back(name + "=object");
-    tags_.push_back(std::move(tag));
+    Store(name, "object", std::move(tag));
     return child;
 }
 
-bool cJsonNode::HasMember(std::string_view name) const { return isObject_ && lines_.IndexOfName(name) >= 0; }
+bool cJsonNode::HasMember(std::string_view name) const { return Find(name) != kNone; }
 
-void cJsonNode::RemoveMember(std::string_view name) {
-    const int i = isObject_ ? lines_.IndexOfName(name) : -1;
-    if (i < 0) return;
-    lines_.erase(static_cast<std::size_t>(i));
-    tags_.erase(tags_.begin() + i);
+int cJsonNode::IndexOf(std::string_view name) const {
+    Compact();
+    const std::size_t slot = Find(name);
+    return slot == kNone ? -1 : static_cast<int>(slot);
 }
 
-std::string cJsonNode::WriteValue(std::size_t i) const {
-    const std::string value = ValueAt(i);
-    switch (tags_[i].kind) {
+void cJsonNode::RemoveMember(std::string_view name) {
+    const auto found = isObject_ ? slots_.find(FoldedName(name)) : slots_.end();
+    if (found == slots_.end()) return;
+    Tag& tag = tags_[found->second];
+    tag.removed = true;
+    tag.child.reset();
+    lines_[found->second].clear();
+    slots_.erase(found);
+    ++removed_;
+}
+
+std::string cJsonNode::WriteValue(std::size_t slot) const {
+    const std::string value = ValueOf(slot);
+    switch (tags_[slot].kind) {
     case kNull: return "null";
     case kBoolean: return ToIntDef(value, 0) != 0 ? "true" : "false";
     case kString: return "\"" + Escape(value) + "\"";
     case kArray:
-    case kObject: return tags_[i].child ? tags_[i].child->ToText() : std::string();
+    case kObject: return tags_[slot].child ? tags_[slot].child->ToText() : std::string();
     case kNumber:
     case kWord: break;
     }
@@ -264,12 +331,13 @@ std::string cJsonNode::WriteValue(std::size_t i) const {
 }
 
 std::string cJsonNode::ToText() const {
+    Compact();
     if (lines_.empty()) return {};
     std::string out(1, isObject_ ? '{' : '[');
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         if (i) out += ',';
         if (isObject_) {
-            const std::string name = Escape(NameAt(i));
+            const std::string name = Escape(NameOf(i));
             const bool quote = name.find_first_of("{}[]:\",'\\") != std::string::npos;
             out += quote ? "\"" + name + "\"" : name;
             out += ':';
@@ -278,17 +346,6 @@ std::string cJsonNode::ToText() const {
     }
     out += isObject_ ? '}' : ']';
     return out;
-}
-
-std::string cJsonNode::ToCommaText() const {
-    std::vector<std::string> items;
-    items.reserve(lines_.size());
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        const cJsonNode* child = tags_[i].child.get();
-        std::string value = child ? child->ToCommaText() : ValueAt(i);
-        items.push_back(isObject_ ? NameAt(i) + "=" + value : std::move(value));
-    }
-    return dalvero::ToCommaText(items);
 }
 
 }  // namespace dalvero

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "string_list.h"
@@ -37,8 +38,6 @@ public:
     void Parse(std::string_view text);
     // The tree as wire text; a node without items writes as empty text.
     std::string ToText() const;
-    // Flattened name=value comma text; nested nodes give their own flattening.
-    std::string ToCommaText() const;
 
     // Classifies valueText and stores it; an existing member of that name is
     // replaced and moves last. In an array the name is ignored; in an object
@@ -55,14 +54,17 @@ public:
     // or a name that AddMember would refuse.
     cJsonNode* GetMember(std::string_view name);
     bool HasMember(std::string_view name) const;
+    // Index of the item of the member named name (letter case ignored); -1
+    // when there is none, and always in an array.
+    int IndexOf(std::string_view name) const;
     void RemoveMember(std::string_view name);
     void Clear();
 
     // One line per item: "name=value" in an object, the value in an array.
-    const StringList& Items() const { return lines_; }
-    int Count() const { return static_cast<int>(lines_.size()); }
-    Kind KindAt(std::size_t i) const { return tags_[i].kind; }
-    cJsonNode* ChildAt(std::size_t i) const { return tags_[i].child.get(); }
+    const StringList& Items() const;
+    int Count() const { return static_cast<int>(lines_.size() - removed_); }
+    Kind KindAt(std::size_t i) const;
+    cJsonNode* ChildAt(std::size_t i) const;
     // Member name and value text of item i (in an array the name is empty).
     std::string NameAt(std::size_t i) const;
     std::string ValueAt(std::size_t i) const;
@@ -75,19 +77,33 @@ private:
     struct Tag {
         Kind kind = kNull;
         std::unique_ptr<cJsonNode> child;
+        bool removed = false;
     };
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
     // The stored form of a member name; false when this node cannot hold it.
     bool MemberName(std::string_view nameText, std::string& name) const;
     void Store(std::string_view name, std::string value, Tag tag);
-    std::string WriteValue(std::size_t i) const;
+    // Slot of the member named name, kNone when there is none.
+    std::size_t Find(std::string_view name) const;
+    // Drops the slots of removed members, so that slots are item indexes
+    // again: done once before items are read by index, which keeps any mix of
+    // additions and removals linear.
+    void Compact() const;
+    std::string NameOf(std::size_t slot) const;
+    std::string ValueOf(std::size_t slot) const;
+    std::string WriteValue(std::size_t slot) const;
 
     std::string name_;
     bool isObject_ = true;
     cJsonNode* parent_ = nullptr;
     int depth_ = 0;
-    StringList lines_;
-    std::vector<Tag> tags_;  // parallel to lines_
+    // Items in slots, removed ones left as holes until the next Compact.
+    mutable StringList lines_;
+    mutable std::vector<Tag> tags_;  // parallel to lines_
+    mutable std::size_t removed_ = 0;
+    // An object's member slots by name in lower case.
+    mutable std::unordered_map<std::string, std::size_t> slots_;
 };
 
 }  // namespace dalvero

@@ -1,14 +1,11 @@
 #include "plain_socket.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
 
@@ -17,7 +14,6 @@
 #include <climits>
 #include <cstring>
 #include <new>
-#include <vector>
 
 #include "net_start.h"
 #include "socket_error.h"
@@ -27,8 +23,6 @@ namespace dalvero {
 namespace {
 
 constexpr int kSocketBufferBytes = 131'072;
-// Four times the usual allocation granularity of 64 KiB.
-constexpr std::size_t kFileChunk = 4 * 65'536;
 
 void SetIntOption(int fd, int level, int name, int value) {
     setsockopt(fd, level, name, &value, sizeof value);
@@ -144,13 +138,6 @@ int PlainSocket::Attach(int fd, bool keepOpen) {
     return SOCK_SUCCESS;
 }
 
-int PlainSocket::BytesAvailable() {
-    if (state_ != SOCK_STATE_CONNECTED) return SOCK_ERROR;
-    int count = 0;
-    if (ioctl(fd_, FIONREAD, &count) < 0) return SOCK_ERROR;
-    return count;
-}
-
 int PlainSocket::Send(std::string_view text) {
     if (text.empty()) return state_ == SOCK_STATE_CONNECTED ? SOCK_SUCCESS : SOCK_DISCONNECTED;
     return Send(text.data(), text.size());
@@ -171,112 +158,27 @@ int PlainSocket::Send(const void* buffer, std::size_t length) {
     return SOCK_SUCCESS;
 }
 
-int PlainSocket::SendFile(const std::string& path) {
-    if (state_ != SOCK_STATE_CONNECTED) return SOCK_DISCONNECTED;
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return SOCK_ERROR;
-    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    const int result = SendFile(fd);
-    close(fd);
-    return result;
-}
-
-int PlainSocket::SendFile(int fd) {
-    try {
-        if (state_ != SOCK_STATE_CONNECTED) throw SocketError("State != SOCK_STATE_CONNECTED");
-        if (fd < 0) throw SocketError("PlainSocket::SendFile(HANDLE) - HANDLE is NULL");
-        struct stat info {};
-        const off_t position = lseek(fd, 0, SEEK_CUR);
-        if (fstat(fd, &info) != 0 || position < 0) throw SocketError("CreateFile() returned NULL");
-        const std::uint64_t total =
-            info.st_size > position ? static_cast<std::uint64_t>(info.st_size - position) : 0;
-        fileDone_ = 0;
-        fileTotal_ = total;
-        fileTransfer_ = true;
-        std::vector<char> chunk(kFileChunk);
-        while (fileDone_ < total) {
-            const ssize_t n = read(fd, chunk.data(), static_cast<std::size_t>(std::min<std::uint64_t>(
-                                                         chunk.size(), total - fileDone_)));
-            if (n < 0 && errno == EINTR) continue;
-            // A file that shrank or cannot be read is a failed transfer.
-            if (n <= 0) throw SocketError("SendFile() read failed");
-            if (Send(chunk.data(), static_cast<std::size_t>(n)) != SOCK_SUCCESS)
-                throw SocketError("SendFile() send failed");
-            fileDone_ += static_cast<std::uint64_t>(n);
-        }
-        fileTransfer_ = false;
-        return SOCK_SUCCESS;
-    } catch (const SocketError&) {
-        fileTransfer_ = false;
-        return SOCK_ERROR;
-    }
-}
-
-int PlainSocket::ReceiveUntilNul(std::string& text, std::size_t max, int seconds, int microseconds) {
-    text.assign(max + 1, '\0');
-    const int n = ReceiveUntilNul(text.data(), max, seconds, microseconds);
-    text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-    return n;
-}
-
-int PlainSocket::ReceiveUntilChar(std::string& text, std::size_t max, char ch, int seconds, int microseconds) {
-    text.assign(max + 1, '\0');
-    const int n = ReceiveUntilChar(text.data(), max, ch, seconds, microseconds);
-    text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-    return n;
-}
-
-int PlainSocket::ReceiveUntilString(std::string& text, std::size_t max, std::string_view delimiter, int seconds,
-                                    int microseconds) {
-    text.assign(max + 1, '\0');
-    const int n = ReceiveUntilString(text.data(), max, delimiter, seconds, microseconds);
-    text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-    return n;
-}
-
 int PlainSocket::ReceiveUntilNul(char* buffer, std::size_t max, int seconds, int microseconds) {
-    return ReceiveUntil(buffer, max, seconds, microseconds, std::string_view("\0", 1), false, SOCK_DISCONNECTED,
-                        false);
-}
-
-int PlainSocket::ReceiveUntilChar(char* buffer, std::size_t max, char ch, int seconds, int microseconds) {
-    return ReceiveUntil(buffer, max, seconds, microseconds, std::string_view(&ch, 1), true, SOCK_ERROR, true);
-}
-
-int PlainSocket::ReceiveUntilString(char* buffer, std::size_t max, std::string_view delimiter, int seconds,
-                                    int microseconds) {
-    if (delimiter.empty()) return SOCK_ERROR;
-    return ReceiveUntil(buffer, max, seconds, microseconds, delimiter, true, SOCK_DISCONNECTED, true);
-}
-
-int PlainSocket::ReceiveUntil(char* buffer, std::size_t max, int seconds, int microseconds,
-                              std::string_view delimiter, bool inText, int notConnected, bool terminateOverflow) {
     if (!buffer || max > INT_MAX) return SOCK_ERROR;
     if (max == 0) return 0;
     std::memset(buffer, 0, max);
-    if (state_ != SOCK_STATE_CONNECTED) return notConnected;
-    std::size_t found = std::string_view::npos;
+    if (state_ != SOCK_STATE_CONNECTED) return SOCK_DISCONNECTED;
+    int result = 0;
     for (;;) {
-        if (received_ > 0) {
-            // A text search stops at the first 0, as in a zero-terminated text.
-            const std::size_t searched = inText ? strnlen(buffer_.get(), received_) : received_;
-            found = std::string_view(buffer_.get(), searched).find(delimiter);
-            if (found != std::string_view::npos) break;
-            // A full buffer can take no more, so it is handed over as it is.
-            if (max <= received_ || received_ == kMaxBuffered) {
-                ReadBuffered(buffer, max, false);
-                return 0;
-            }
+        if (const void* zero = received_ > 0 ? std::memchr(buffer_.get(), 0, received_) : nullptr) {
+            const auto n = static_cast<std::size_t>(static_cast<const char*>(zero) - buffer_.get()) + 1;
+            if (n <= max) return static_cast<int>(TakeBuffered(buffer, n));
+            break;
         }
+        // A full buffer can take no more, so it is handed over as it is.
+        if (max <= received_ || received_ == kMaxBuffered) break;
         if (WaitForData(true, seconds, microseconds) < 1) {
-            ReadBuffered(buffer, max, false);
-            return state_ != SOCK_STATE_CONNECTED ? SOCK_DISCONNECTED : SOCK_TIMEOUT;
+            result = state_ != SOCK_STATE_CONNECTED ? SOCK_DISCONNECTED : SOCK_TIMEOUT;
+            break;
         }
     }
-    const std::size_t n = found + delimiter.size();
-    if (n <= max) return ReadBuffered(buffer, n, false);
-    ReadBuffered(buffer, max, !terminateOverflow);
-    return 0;
+    buffer[TakeBuffered(buffer, max)] = 0;
+    return result;
 }
 
 int PlainSocket::Receive(char* buffer, std::size_t length, int seconds, int microseconds) {
@@ -287,37 +189,18 @@ int PlainSocket::Receive(char* buffer, std::size_t length, int seconds, int micr
     std::size_t placed = 0;
     while (placed < length) {
         if (WaitForData(false, seconds, microseconds) < 1) break;
-        placed += static_cast<std::size_t>(ReadBuffered(buffer + placed, length - placed, true));
+        placed += TakeBuffered(buffer + placed, length - placed);
     }
     return static_cast<int>(placed);
 }
 
-bool PlainSocket::AppendToBuffer(const void* data, std::size_t n) {
-    if (state_ != SOCK_STATE_CONNECTED || n > kMaxBuffered - received_ || (!data && n > 0)) return false;
-    std::memcpy(buffer_.get() + received_, data, n);
-    received_ += n;
-    buffer_[received_] = 0;
-    return true;
-}
-
-PlainSocket::FreeSpace PlainSocket::GetFreeSpace() {
-    return {buffer_.get() + received_, kMaxBuffered - received_};
-}
-
-void PlainSocket::CommitReceived(std::size_t n) {
-    received_ += std::min(n, kMaxBuffered - received_);
-    buffer_[received_] = 0;
-}
-
-int PlainSocket::ReadBuffered(char* destination, std::size_t max, bool noTerminator) {
-    if (received_ == 0 || !destination) return 0;
+std::size_t PlainSocket::TakeBuffered(char* destination, std::size_t max) {
     const std::size_t n = std::min(max, received_);
     std::memcpy(destination, buffer_.get(), n);
-    if (!noTerminator) destination[n] = 0;
     // The rest moves down with its terminating 0.
     std::memmove(buffer_.get(), buffer_.get() + n, received_ - n + 1);
     received_ -= n;
-    return static_cast<int>(n);
+    return n;
 }
 
 int PlainSocket::WaitReadable(std::chrono::steady_clock::time_point deadline, bool unlimited) {

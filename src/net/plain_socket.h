@@ -56,50 +56,20 @@ public:
     // Adopts an accepted descriptor. With keepOpen the object never shuts
     // down or closes it; otherwise it owns it from now on.
     virtual int Attach(int fd, bool keepOpen);
-    // Bytes waiting in the operating system (SOCK_ERROR unless connected).
-    virtual int BytesAvailable();
 
     int Send(std::string_view text);
     // Blocks until everything is sent. length 0: buffer is a zero-terminated
     // text and its length is taken.
     virtual int Send(const void* buffer, std::size_t length);
-    virtual int SendFile(const std::string& path);
-    // Sends from the descriptor's current position to the end of the file.
-    int SendFile(int fd);
 
-    // Up to max bytes into text, ending with the delimiter when it came (the
-    // count includes it); 0 when max bytes came without it.
-    int ReceiveUntilNul(std::string& text, std::size_t max, int seconds, int microseconds);
-    int ReceiveUntilChar(std::string& text, std::size_t max, char ch, int seconds, int microseconds);
-    int ReceiveUntilString(std::string& text, std::size_t max, std::string_view delimiter, int seconds,
-                           int microseconds);
-    // Buffer forms: buffer must hold max + 1 bytes, since a 0 may follow the
-    // max bytes placed.
+    // Up to max bytes into buffer, which must hold max + 1 since a 0 follows
+    // the bytes placed: through the zero byte when it came (the count
+    // includes it); 0 when max bytes came without it; a time-out or a
+    // disconnection as its code, with what had come placed.
     int ReceiveUntilNul(char* buffer, std::size_t max, int seconds, int microseconds);
-    int ReceiveUntilChar(char* buffer, std::size_t max, char ch, int seconds, int microseconds);
-    int ReceiveUntilString(char* buffer, std::size_t max, std::string_view delimiter, int seconds,
-                           int microseconds);
     // Places up to length bytes; a time-out or a disconnection shows only as a
     // short count (State tells them apart).
     int Receive(char* buffer, std::size_t length, int seconds, int microseconds);
-
-    // Adds bytes to the receive buffer as if they had been received.
-    bool AppendToBuffer(const void* data, std::size_t n);
-    struct FreeSpace {
-        char* data;
-        std::size_t room;
-    };
-    // For data written straight into the buffer: write into GetFreeSpace's
-    // area, then CommitReceived the count.
-    FreeSpace GetFreeSpace();
-    void CommitReceived(std::size_t n);
-    // Takes up to max bytes off the front of the buffer into destination,
-    // followed by a 0 unless noTerminator.
-    int ReadBuffered(char* destination, std::size_t max, bool noTerminator);
-    // The buffered count when data is held and force is false; otherwise
-    // waits and receives into the buffer.
-    int WaitForData(bool force, int seconds, int microseconds);
-    virtual int ReceiveIntoBuffer();
 
     // A zero-time poll: bytes that arrived are buffered and a peer that has
     // closed is noticed.
@@ -107,12 +77,6 @@ public:
 
     int State() const { return state_; }
     int Handle() const { return fd_; }
-    std::size_t BufferedCount() const { return received_; }
-    // The buffered bytes, followed by a 0.
-    const char* BufferedData() const { return buffer_.get(); }
-    bool FileTransferActive() const { return fileTransfer_; }
-    std::uint64_t FileBytesDone() const { return fileDone_; }
-    std::uint64_t FileBytesTotal() const { return fileTotal_; }
 
 protected:
     // 0 when connected; -1 for an unknown or over-long host, a port out of
@@ -125,6 +89,9 @@ protected:
     // Input already decoded and waiting inside a library layer, where the
     // operating system's readiness cannot see it.
     virtual bool HasBufferedInput() const { return false; }
+    // Reads what the wire holds into the buffer: the count placed (the
+    // buffered count when the buffer is full) or a result code.
+    virtual int ReceiveIntoBuffer();
 
     int fd_ = -1;
     std::string host_;
@@ -135,14 +102,14 @@ protected:
     int stallSeconds_ = 0;
 
 private:
-    int ReceiveUntil(char* buffer, std::size_t max, int seconds, int microseconds, std::string_view delimiter,
-                     bool inText, int notConnected, bool terminateOverflow);
+    // Takes up to max bytes off the front of the buffer into destination;
+    // the count taken.
+    std::size_t TakeBuffered(char* destination, std::size_t max);
+    // The buffered count when data is held and force is false; otherwise
+    // waits and receives into the buffer.
+    int WaitForData(bool force, int seconds, int microseconds);
     // 1 readable, 0 time-out, -1 failure; unlimited ignores the deadline.
     int WaitReadable(std::chrono::steady_clock::time_point deadline, bool unlimited);
-
-    bool fileTransfer_ = false;
-    std::uint64_t fileDone_ = 0;
-    std::uint64_t fileTotal_ = 0;
 };
 
 }  // namespace dalvero

@@ -104,11 +104,6 @@ int SecureSocket::Attach(int fd, bool keepOpen) {
     return SOCK_SUCCESS;
 }
 
-int SecureSocket::BytesAvailable() {
-    if (state_ != SOCK_STATE_CONNECTED) return 0;
-    return SSL_pending(ssl_);
-}
-
 bool SecureSocket::HasBufferedInput() const { return ssl_ && SSL_pending(ssl_) > 0; }
 
 int SecureSocket::Send(const void* buffer, std::size_t length) {
@@ -132,11 +127,6 @@ int SecureSocket::Send(const void* buffer, std::size_t length) {
         return SOCK_ERROR;
     }
     return SOCK_SUCCESS;
-}
-
-int SecureSocket::SendFile(const std::string& path) {
-    if (state_ != SOCK_STATE_CONNECTED) return SOCK_ERROR;
-    return PlainSocket::SendFile(path);
 }
 
 int SecureSocket::ReceiveIntoBuffer() {

@@ -26,18 +26,14 @@ public:
     // Runs the server handshake once; on failure the descriptor is closed
     // unless keepOpen.
     int Attach(int fd, bool keepOpen) override;
-    // Decrypted bytes waiting inside the TLS layer.
-    int BytesAvailable() override;
     using PlainSocket::Send;
     int Send(const void* buffer, std::size_t length) override;
-    using PlainSocket::SendFile;
-    int SendFile(const std::string& path) override;
-    // A peer that closed or failed places 0 bytes; the next call then finds
-    // the socket disconnected.
-    int ReceiveIntoBuffer() override;
 
 protected:
     bool HasBufferedInput() const override;
+    // A peer that closed or failed places 0 bytes; the next call then finds
+    // the socket disconnected.
+    int ReceiveIntoBuffer() override;
 
 private:
     void SetUpTls();

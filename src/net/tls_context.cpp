@@ -18,6 +18,13 @@ std::mutex& CreationMutex() {
     return mutex;
 }
 
+// TLS 1.2 suites a server offers: forward secret (ECDHE) and authenticated
+// encryption only, so no CBC mode, no SHA-1 MAC and no static RSA key
+// exchange. TLS 1.3 suites all qualify and keep OpenSSL's defaults.
+constexpr char kServerCiphers[] =
+    "ECDHE-ECDSA-AES128-GCM-SHA256:ECDHE-RSA-AES128-GCM-SHA256:ECDHE-ECDSA-AES256-GCM-SHA384:"
+    "ECDHE-RSA-AES256-GCM-SHA384:ECDHE-ECDSA-CHACHA20-POLY1305:ECDHE-RSA-CHACHA20-POLY1305";
+
 int PasswordCallback(char* buffer, int size, int, void* userData) {
     const auto* password = static_cast<const std::string*>(userData);
     if (!password || password->size() + 1 > static_cast<std::size_t>(size)) return 0;
@@ -69,6 +76,8 @@ TlsContext CreateServerTlsContext(const std::string& certFile, const std::string
             // Our client never resumes a session, so tickets would only be
             // unread data at its end of the connection.
             SSL_CTX_set_num_tickets(context, 0);
+            if (SSL_CTX_set_cipher_list(context, kServerCiphers) != 1) throw SocketError("No usable cipher suite");
+            SSL_CTX_set_options(context, SSL_OP_CIPHER_SERVER_PREFERENCE);
             if (!certFile.empty() && SSL_CTX_use_certificate_chain_file(context, certFile.c_str()) != 1)
                 throw SocketError("Couldn't read certificate");
             // Always our callback: OpenSSL's own would prompt on the terminal.

@@ -11,6 +11,8 @@ struct ListSettings {
     bool ShowAllPreviousCases = false;
     int OpenListSortColumn = -1;
     int PreviousListSortColumn = -1;
+    // A case list column (CaseColumn); the admit date after each load.
+    int HistorySortColumn = 0;
     cRecordBatch PreviousListBatch;
     int NeedListSortColumn = 0;
     int QuoteListSortColumn = -1;

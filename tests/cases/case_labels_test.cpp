@@ -3,6 +3,7 @@
 
 #include "case_labels.h"
 #include "case_object.h"
+#include "icd_code_text.h"
 #include "sub_list_delegate.h"
 
 namespace dalvero {
@@ -91,9 +92,22 @@ TEST(SubListRows, PhysicianFamilyAndCodeRowsWithTheirSecondText) {
     code.SetValue("f11", "4280");
     code.SetValue("f1001", "Heart failure");
     row = SubListTexts(CaseSubList::kDiagnosisCodes, code);
-    EXPECT_EQ(row.first, "4280");
+    EXPECT_EQ(row.first, "428.0");
     EXPECT_EQ(row.second, "Heart failure");
     EXPECT_FALSE(row.secondAtRight);
+    code.SetValue("f11", "4523");
+    EXPECT_EQ(SubListTexts(CaseSubList::kTreatmentCodes, code).first, "45.23");
+}
+
+TEST(IcdCodes, ShowTheirPointWhereEachBookPutsIt) {
+    EXPECT_EQ(IcdCodeText("25070", IcdBook::Diagnoses), "250.70");
+    EXPECT_EQ(IcdCodeText("V1582", IcdBook::Diagnoses), "V15.82");
+    EXPECT_EQ(IcdCodeText("E0000", IcdBook::Diagnoses), "E000.0");
+    EXPECT_EQ(IcdCodeText("E849", IcdBook::Diagnoses), "E849");
+    EXPECT_EQ(IcdCodeText("042", IcdBook::Diagnoses), "042");
+    EXPECT_EQ(IcdCodeText("250.70", IcdBook::Diagnoses), "250.70");
+    EXPECT_EQ(IcdCodeText("0001", IcdBook::Procedures), "00.01");
+    EXPECT_EQ(IcdCodeText("", IcdBook::Procedures), "");
 }
 
 }  // namespace

@@ -106,6 +106,34 @@ TEST(JsonNodeMembers, SettingAgainReplacesAndMovesLast) {
     EXPECT_TRUE(root.HasMember("a"));
 }
 
+TEST(JsonNodeMembers, AHundredThousandMembersEachSetTwiceKeepTheirOrderAndChildren) {
+    // Every member set again, from the first on: each replacement removes a
+    // member from the front, the case a scan per member made quadratic.
+    constexpr int kMembers = 100'000;
+    std::string text = "{";
+    for (int pass = 0; pass < 2; ++pass)
+        for (int i = 0; i < kMembers; ++i) text += "m" + std::to_string(i) + ":" + (pass ? "{v:" : "") +
+                                                  std::to_string(i) + (pass ? "}," : ",");
+    text.back() = '}';
+    cJsonNode root(text);
+    ASSERT_EQ(root.Count(), kMembers);
+    EXPECT_EQ(root.NameAt(0), "m0");
+    EXPECT_EQ(root.NameAt(kMembers - 1), "m" + std::to_string(kMembers - 1));
+    cJsonNode* last = root.GetMember("M99999");
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->GetString("v"), "99999");
+
+    for (int i = 0; i < kMembers; i += 2) root.RemoveMember("m" + std::to_string(i));
+    ASSERT_EQ(root.Count(), kMembers / 2);
+    EXPECT_EQ(root.IndexOf("m1"), 0);
+    EXPECT_EQ(root.IndexOf("m2"), -1);
+    EXPECT_EQ(root.ChildAt(kMembers / 2 - 1), last) << "a child outlives the removal of members before it";
+    root.AddMember("m1", "again");
+    EXPECT_EQ(root.IndexOf("M1"), kMembers / 2 - 1);
+    EXPECT_EQ(root.ValueAt(0), "object");
+    EXPECT_EQ(root.GetString("m3"), "object");
+}
+
 TEST(JsonNodeMembers, GetMemberCreatesEmptyObjectOrRefusesScalar) {
     cJsonNode root("{a:1}");
     EXPECT_EQ(root.GetMember("a"), nullptr);
@@ -143,12 +171,6 @@ TEST(JsonNodeWrite, MemoTextSurvivesRepeatedSaves) {
                   memo);
         text = reread.ToText();
     }
-}
-
-TEST(JsonNodeFlatten, ToCommaText) {
-    cJsonNode root("{a:1,s:'two words',o:{x:y,n:null},l:[p,q]}");
-    EXPECT_EQ(root.ToCommaText(), "a=1,\"s=two words\",\"o=x=y,n=null\",\"l=p,q\"");
-    EXPECT_EQ(cJsonNode("[1,{k:v}]").ToCommaText(), "1,k=v");
 }
 
 TEST(JsonNodeMalformed, EmptyElementsMissingBracketsAndQuotes) {

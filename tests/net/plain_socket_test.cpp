@@ -2,16 +2,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "fake_peer.h"
-#include "frame.h"
 #include "plain_socket.h"
+#include "socket_text.h"
 #include "socket_test_util.h"
-#include "temp_dir.h"
 
 namespace dalvero {
 namespace {
@@ -41,73 +38,35 @@ struct Attached {
     int other = -1;
 };
 
-TEST(PlainSocketBuffer, ReceiveTakesFromTheFrontAndKeepsTheRestTerminated) {
+TEST(PlainSocketBuffer, ReceiveUntilNulStopsAtTheZeroOrAtMaxAndKeepsTheRest) {
     Attached a;
-    const std::string bytes = "0123456789abcdefghijklmno";
-    ASSERT_TRUE(a.socket.AppendToBuffer(bytes.data(), bytes.size()));
-    char out[10];
-    EXPECT_EQ(a.socket.Receive(out, 10, 0, 0), 10);
-    EXPECT_EQ(std::string(out, 10), "0123456789");
-    ASSERT_EQ(a.socket.BufferedCount(), 15u);
-    EXPECT_STREQ(a.socket.BufferedData(), "abcdefghijklmno");
-
-    // Bytes written straight into the free area count once committed.
-    auto free = a.socket.GetFreeSpace();
-    EXPECT_EQ(free.room, PlainSocket::kMaxBuffered - 15);
-    std::memcpy(free.data, "pq", 2);
-    a.socket.CommitReceived(2);
-    EXPECT_EQ(a.socket.ReadBuffered(out, 3, false), 3);
-    EXPECT_STREQ(out, "abc");  // terminated
-    EXPECT_STREQ(a.socket.BufferedData(), "defghijklmnopq");
-    EXPECT_EQ(a.socket.ReadBuffered(nullptr, 3, false), 0);
-}
-
-TEST(PlainSocketBuffer, ReceiveUntilNulStopsAtTheZeroOrAtMax) {
-    Attached a;
-    char out[6];
-    const char withZero[] = {'a', 'b', 'c', '\0', 'd', 'e', 'f'};
-    ASSERT_TRUE(a.socket.AppendToBuffer(withZero, sizeof withZero));
-    EXPECT_EQ(a.socket.ReceiveUntilNul(out, 5, 0, 0), 4);
+    char out[16];
+    a.PeerWrites(std::string("abc\0defg", 8));
+    EXPECT_EQ(a.socket.ReceiveUntilNul(out, 5, 5, 0), 4);
     EXPECT_EQ(std::string(out, 4), std::string("abc\0", 4));
-    EXPECT_STREQ(a.socket.BufferedData(), "def");
-
-    Attached b;
-    ASSERT_TRUE(b.socket.AppendToBuffer("abcdefgh", 8));
-    EXPECT_EQ(b.socket.ReceiveUntilNul(out, 5, 0, 0), 0);
-    EXPECT_EQ(std::string(out, 5), "abcde");
-    EXPECT_STREQ(b.socket.BufferedData(), "fgh");
+    // No zero within max: max bytes are placed, terminated, and the rest kept.
+    EXPECT_EQ(a.socket.ReceiveUntilNul(out, 3, 0, 0), 0);
+    EXPECT_STREQ(out, "def");
+    EXPECT_EQ(a.socket.Receive(out, 10, 0, 0), 1);
+    EXPECT_EQ(out[0], 'g');
 }
 
-TEST(PlainSocketBuffer, ReceiveUntilCharAndStringIncludeTheDelimiter) {
-    Attached a;
-    a.PeerWrites("Status: 200\r\nrest");
-    std::string text;
-    EXPECT_EQ(a.socket.ReceiveUntilString(text, 100, "\r\n", 5, 0), 13);
-    EXPECT_EQ(text, "Status: 200\r\n");
-    // The delimiter lies beyond max: max bytes are taken and the text form
-    // reports none.
-    EXPECT_EQ(a.socket.ReceiveUntilChar(text, 2, 't', 5, 0), 0);
-    EXPECT_EQ(text, "");
-    EXPECT_EQ(a.socket.ReceiveUntilChar(text, 10, 't', 5, 0), 2);
-    EXPECT_EQ(text, "st");
-}
-
-// Receive hands over what came before the close; the ReceiveUntil forms
-// report the timeout or disconnection instead.
+// Receive hands over what came before the close; ReceiveUntilNul reports
+// the timeout or disconnection instead, with what had come placed.
 TEST(PlainSocketState, TimeoutsAndACloseWithWhatWasHeld) {
     Attached a;
     char out[10];
     EXPECT_EQ(a.socket.Receive(out, 10, 0, 1000), 0);
     a.PeerWrites("partial");
-    std::string text;
+    char text[101];
     EXPECT_EQ(a.socket.ReceiveUntilNul(text, 100, 0, 1000), SOCK_TIMEOUT);
+    EXPECT_STREQ(text, "partial");
     EXPECT_EQ(a.socket.State(), SOCK_STATE_CONNECTED);
     a.PeerWrites("more");
     a.PeerCloses();
-    EXPECT_EQ(a.socket.ReceiveUntilString(text, 100, "\n", -1, 0), SOCK_DISCONNECTED);
+    EXPECT_EQ(a.socket.ReceiveUntilNul(text, 100, -1, 0), SOCK_DISCONNECTED);
     EXPECT_EQ(a.socket.State(), SOCK_STATE_IDLE);
     EXPECT_EQ(a.socket.ReceiveUntilNul(text, 100, -1, 0), SOCK_DISCONNECTED);
-    EXPECT_EQ(a.socket.ReceiveUntilChar(text, 100, 'x', -1, 0), SOCK_ERROR);
 
     Attached b;
     b.PeerWrites("abc");
@@ -118,27 +77,26 @@ TEST(PlainSocketState, TimeoutsAndACloseWithWhatWasHeld) {
     EXPECT_EQ(b.socket.Receive(out, 10, -1, 0), SOCK_DISCONNECTED);
 }
 
-TEST(PlainSocketBuffer, AFullBufferTakesNothingMoreAndIsHandedOverAsItIs) {
+TEST(PlainSocketBuffer, AFullBufferIsHandedOverAsItIsRatherThanWaitedOn) {
     Attached a;
     const std::string fill(PlainSocket::kMaxBuffered, 'x');
-    ASSERT_TRUE(a.socket.AppendToBuffer(fill.data(), fill.size()));
-    EXPECT_FALSE(a.socket.AppendToBuffer("y", 1));
-    a.PeerWrites("waiting");
-    EXPECT_EQ(a.socket.ReceiveIntoBuffer(), static_cast<int>(PlainSocket::kMaxBuffered));
-    EXPECT_EQ(a.socket.BytesAvailable(), 7);
-    // No zero byte and max beyond the buffer: it is handed over rather than
-    // waited on for ever.
+    a.PeerWrites(fill + "waiting");
+    // No zero byte and max beyond the buffer.
     std::vector<char> out(100'001);
     EXPECT_EQ(a.socket.ReceiveUntilNul(out.data(), 100'000, -1, 0), 0);
     EXPECT_EQ(std::string(out.data()), fill);
-    EXPECT_EQ(a.socket.BufferedCount(), 0u);
+    char rest[8];
+    EXPECT_EQ(a.socket.Receive(rest, 7, 5, 0), 7);
+    EXPECT_EQ(std::string(rest, 7), "waiting");
 }
 
 TEST(PlainSocketState, IsConnectedKeepsArrivedBytesAndNoticesAClosedPeer) {
     Attached a;
     a.PeerWrites("hello");
     EXPECT_TRUE(a.socket.IsConnected());
-    EXPECT_STREQ(a.socket.BufferedData(), "hello");
+    char out[8];
+    EXPECT_EQ(a.socket.Receive(out, 5, 0, 0), 5);
+    EXPECT_EQ(std::string(out, 5), "hello");
     a.PeerCloses();
     EXPECT_FALSE(a.socket.IsConnected());
     EXPECT_EQ(a.socket.State(), SOCK_STATE_IDLE);
@@ -152,7 +110,9 @@ TEST(PlainSocketState, AReceiveErrorSurvivesCloseUntilTheNextConnect) {
     ASSERT_EQ(socket.Attach(pipeFds[0], false), SOCK_SUCCESS);
     // recv on something that is not a socket fails without being a
     // disconnection.
-    EXPECT_EQ(socket.ReceiveIntoBuffer(), SOCK_ERROR);
+    ASSERT_EQ(write(pipeFds[1], "x", 1), 1);
+    char out[1];
+    EXPECT_EQ(socket.Receive(out, 1, 5, 0), 0);
     EXPECT_EQ(socket.State(), SOCK_STATE_ERROR);
     socket.Close();
     EXPECT_EQ(socket.State(), SOCK_STATE_ERROR);
@@ -167,7 +127,7 @@ TEST(PlainSocketState, APeerResetIsADisconnection) {
     FakePeer peer(PeerScript().Reset());
     PlainSocket socket;
     ASSERT_EQ(socket.Connect("127.0.0.1", peer.Port()), SOCK_SUCCESS);
-    std::string text;
+    char text[11];
     EXPECT_EQ(socket.ReceiveUntilNul(text, 10, -1, 0), SOCK_DISCONNECTED);
     EXPECT_EQ(socket.State(), SOCK_STATE_IDLE);
 }
@@ -187,9 +147,7 @@ TEST(PlainSocketConnect, NamesAndDottedAddressesBothReachTheServer) {
         PlainSocket socket;
         ASSERT_EQ(socket.Connect(host, peer.Port()), SOCK_SUCCESS) << host;
         ASSERT_EQ(socket.Send(std::string_view("ping\0", 5)), SOCK_SUCCESS);
-        std::string reply;
-        EXPECT_EQ(socket.ReceiveUntilNul(reply, 10, 10, 0), 3);
-        EXPECT_EQ(reply, std::string("ok\0", 3));
+        EXPECT_EQ(test::ReceiveText(socket, 10), "ok");
     }
 }
 
@@ -201,38 +159,6 @@ TEST(PlainSocketSend, ASendToAVanishedPeerIsAnErrorNotASignal) {
     for (int i = 0; i < 64 && result == SOCK_SUCCESS; ++i) result = a.socket.Send(block.data(), block.size());
     EXPECT_EQ(result, SOCK_ERROR);
     EXPECT_EQ(a.socket.Send(nullptr, 4), SOCK_ERROR);
-}
-
-TEST(PlainSocketSend, SendFileSendsTheWholeFileAndReportsProgress) {
-    const test::TempDir dir("dalvero-sendfile");
-    const auto path = dir.Path() / "content.bin";
-    std::string content(300'000, '\0');
-    for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7);
-    std::ofstream(path, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
-
-    // The peer reads a size word and that many bytes, then answers.
-    FakePeer peer(PeerScript().ReadSizedContent().Reply("ok"));
-    {
-        PlainSocket socket;
-        ASSERT_EQ(socket.Connect("127.0.0.1", peer.Port()), SOCK_SUCCESS);
-        std::uint8_t word[4];
-        frame::PutUint32(word, static_cast<std::uint32_t>(content.size()));
-        ASSERT_EQ(socket.Send(word, sizeof word), SOCK_SUCCESS);
-        EXPECT_EQ(socket.SendFile(path.string()), SOCK_SUCCESS);
-        EXPECT_EQ(socket.FileBytesDone(), content.size());
-        EXPECT_EQ(socket.FileBytesTotal(), content.size());
-        EXPECT_FALSE(socket.FileTransferActive());
-        EXPECT_EQ(socket.SendFile(path.string() + ".missing"), SOCK_ERROR);
-        EXPECT_EQ(socket.SendFile(-1), SOCK_ERROR);
-        std::string reply;
-        EXPECT_EQ(socket.ReceiveUntilNul(reply, 10, 10, 0), 3);
-    }
-    const std::string received = peer.Messages().at(0).payload;
-    EXPECT_EQ(received.size(), content.size());
-    EXPECT_TRUE(received == content);
-
-    PlainSocket idle;
-    EXPECT_EQ(idle.SendFile(path.string()), SOCK_DISCONNECTED);
 }
 
 TEST(PlainSocketAttach, KeepOpenLeavesTheDescriptorToItsOwner) {

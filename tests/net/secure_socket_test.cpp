@@ -2,14 +2,13 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "fake_peer.h"
-#include "frame.h"
 #include "secure_socket.h"
+#include "socket_text.h"
 #include "socket_test_util.h"
 #include "test_pki.h"
 #include "tls_context.h"
@@ -19,22 +18,10 @@ namespace {
 
 using test::FakePeer;
 using test::PeerScript;
+using test::ReceiveText;
 using test::TestPki;
 
 FakePeer::Tls ServerFiles(const TestPki& pki) { return {pki.certFile, pki.keyFile}; }
-
-std::string SizeWord(std::size_t size) {
-    std::uint8_t word[4];
-    frame::PutUint32(word, static_cast<std::uint32_t>(size));
-    return std::string(reinterpret_cast<const char*>(word), sizeof word);
-}
-
-// One short zero-terminated message, without its zero.
-std::string ReadMessage(PlainSocket& socket) {
-    std::string text;
-    const int n = socket.ReceiveUntilNul(text, 1000, 10, 0);
-    return n > 0 ? text.substr(0, static_cast<std::size_t>(n) - 1) : "<failed " + std::to_string(n) + ">";
-}
 
 TEST(TlsContext, AFailedStepReportsItsFixedTextAndKeysNeedTheirPassword) {
     TestPki pki;
@@ -91,7 +78,6 @@ TEST(SecureSocketConnect, FailuresAreErrorsAndRaiseNothing) {
     SecureSocket socket;
     EXPECT_EQ(socket.Connect("127.0.0.1", test::ClosedPort()), SOCK_ERROR);
     EXPECT_EQ(socket.Connect(std::string(128, 'a'), 443), SOCK_ERROR);
-    EXPECT_EQ(socket.BytesAvailable(), 0);
     EXPECT_EQ(socket.Send("x"), SOCK_DISCONNECTED);
 }
 
@@ -108,7 +94,7 @@ TEST(SecureSocketStream, PollingAfterTheHandshakeKeepsTheConnectionAndACloseRead
     EXPECT_TRUE(socket.IsConnected());
     EXPECT_TRUE(socket.IsConnected());
     ASSERT_EQ(socket.Send(std::string_view("ping\0", 5)), SOCK_SUCCESS);
-    EXPECT_EQ(ReadMessage(socket), "pong");
+    EXPECT_EQ(ReceiveText(socket, 10), "pong");
     char out[10];
     EXPECT_EQ(socket.Receive(out, sizeof out, 10, 0), 0);
     EXPECT_EQ(socket.State(), SOCK_STATE_IDLE);
@@ -126,7 +112,7 @@ TEST(SecureSocketStream, AttachServesOurOwnServersAndCarriesLongMessages) {
     std::thread server([&] {
         SecureSocket socket(serverContext.get());
         attached = socket.Attach(listener.Accept(), false);
-        request = ReadMessage(socket);
+        request = ReceiveText(socket, 10);
         socket.Send(reply.c_str(), reply.size() + 1);
         char end[1];
         socket.Receive(end, 1, 10, 0);  // until the client goes
@@ -135,6 +121,7 @@ TEST(SecureSocketStream, AttachServesOurOwnServersAndCarriesLongMessages) {
     SecureSocket client(clientContext.get());
     ASSERT_EQ(client.Connect("localhost", listener.Port()), SOCK_SUCCESS);
     ASSERT_EQ(client.Send(std::string_view("hello\0", 6)), SOCK_SUCCESS);
+    // In pieces smaller than the message, as the client reads replies.
     std::string whole;
     std::vector<char> piece(50'001);
     int n;
@@ -159,25 +146,6 @@ TEST(SecureSocketStream, AttachRefusesAPeerThatDoesNotSpeakTls) {
     EXPECT_FALSE(test::IsOpen(mine));
     EXPECT_EQ(socket.Attach(-1, false), SOCK_ERROR);
     close(theirs);
-}
-
-TEST(SecureSocketStream, SendFileGoesThroughTls) {
-    TestPki pki;
-    const auto path = std::filesystem::path(pki.dir) / "payload.bin";
-    const std::string content(150'000, 'z');
-    std::ofstream(path, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
-    FakePeer peer(PeerScript().ReadSizedContent().Reply("ok"), ServerFiles(pki));
-    const auto context = CreateClientTlsContext(pki.caFile);
-    SecureSocket socket(context.get());
-    EXPECT_EQ(socket.SendFile(path.string()), SOCK_ERROR);
-    ASSERT_EQ(socket.Connect("localhost", peer.Port()), SOCK_SUCCESS);
-    ASSERT_EQ(socket.Send(SizeWord(content.size())), SOCK_SUCCESS);
-    EXPECT_EQ(socket.SendFile(path.string()), SOCK_SUCCESS);
-    EXPECT_EQ(socket.FileBytesDone(), content.size());
-    EXPECT_EQ(ReadMessage(socket), "ok");
-    const std::string received = peer.Messages().at(0).payload;
-    EXPECT_EQ(received.size(), content.size());
-    EXPECT_TRUE(received == content);
 }
 
 TEST(SecureSocketLifecycle, SocketsComeAndGoOnAnyThread) {

@@ -124,15 +124,15 @@ TEST_F(StatusTest, CaseManagerOverviewGroupsOpenCasesByDaysLeft) {
     ASSERT_EQ(Names(list), std::vector<std::string>{S(worker)});
     cJsonNode& member = *list.GetMember(S(worker));
     EXPECT_EQ(member.GetString("CaseCount"), "8");
-    EXPECT_EQ(member.GetMember("DaysLeft1")->ToCommaText(), "today=1");
-    EXPECT_EQ(member.GetMember("DaysLeft2")->ToCommaText(), "");
-    EXPECT_EQ(member.GetMember("DaysLeft3")->ToCommaText(), "C-100=1");
-    EXPECT_EQ(member.GetMember("DaysLeft4")->ToCommaText(), "in3days=1");
-    EXPECT_EQ(member.GetMember("New")->ToCommaText(), "newcase=1");
-    EXPECT_EQ(member.GetMember("Over")->ToCommaText(), "late=1,\"late (" + S(withNeed) + ")=3\"");
+    EXPECT_EQ(member.GetMember("DaysLeft1")->Items().CommaText(), "today=1");
+    EXPECT_EQ(member.GetMember("DaysLeft2")->Items().CommaText(), "");
+    EXPECT_EQ(member.GetMember("DaysLeft3")->Items().CommaText(), "C-100=1");
+    EXPECT_EQ(member.GetMember("DaysLeft4")->Items().CommaText(), "in3days=1");
+    EXPECT_EQ(member.GetMember("New")->Items().CommaText(), "newcase=1");
+    EXPECT_EQ(member.GetMember("Over")->Items().CommaText(), "late=1,\"late (" + S(withNeed) + ")=3\"");
 
     reply = Call({{"ServerCommand", "getcasemanagerstatus"}, {"SeqList", S(worker)}});
-    const std::string all = reply->GetMember("StatusList")->GetMember(S(worker))->ToCommaText();
+    const std::string all = reply->GetMember("StatusList")->GetMember(S(worker))->Items().CommaText();
     for (const char* name : {"today", "in3days", "in4days", "newcase", "old", "C-100"})
         EXPECT_NE(all.find(std::string(name) + "=1"), std::string::npos) << all;
     EXPECT_EQ(all.find("closed"), std::string::npos) << all;

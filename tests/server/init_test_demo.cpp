@@ -246,5 +246,26 @@ TEST(DemoHospital, SameDataEveryTime) {
     }
 }
 
+TEST(DemoHospital, ALargerDemoKeepsTheProportionsOfOpenCasesAndReturningPatients) {
+    const CodeBooks books = ReadCodeBooks(ReferenceDir());
+    const auto entries = ProviderCategoryEntries();
+    const fs::path file = TempPath("larger.db");
+    SqliteStorage storage(file.string());
+    ProviderCatalogue catalogue = LoadProviderCatalogue(storage, entries);
+    LoadDemoHospital(storage, {books, entries, catalogue, ReferenceDir() / "demo" / "hospital_logo.jpg",
+                               CivilDate{2024, 6, 11}, 1000, 300});
+    const auto cases = All(storage, cat::tbl::kCases);
+    ASSERT_EQ(cases.size(), 300u);
+    std::set<std::string> patients;
+    int open = 0;
+    for (const Record& c : cases) {
+        open += Get(c, cat::cases::kClosed) != "Y";
+        patients.insert(Get(c, cat::cases::kPatient));
+    }
+    EXPECT_EQ(open, 88);
+    EXPECT_EQ(patients.size(), 247u) << "53 closed stays of patients who are in again";
+    EXPECT_EQ(All(storage, cat::tbl::kPatients).size(), patients.size());
+}
+
 }  // namespace
 }  // namespace dalvero::server::test

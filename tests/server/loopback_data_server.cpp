@@ -64,7 +64,7 @@ void LoopbackDataServer::AcceptLoop() {
 void LoopbackDataServer::Serve(int fd) {
     PlainSocket socket;
     socket.Attach(fd, false);
-    server::SocketChannel channel(socket);
+    SocketChannel channel(socket);
     server::DataServerSession session(storage_, logins_, dataFolder_, "127.0.0.1");
     while (session.ServeNext(channel)) {
     }

@@ -1,11 +1,7 @@
 #pragma once
-// A Channel over a connected stream socket (plain or TLS).
-//
-// A request begins with the first byte read after a reply was written (or
-// with the connection's first byte): that byte may take up to idleSeconds to
-// come, a client reading a screen between requests; every later byte of the
-// request must come within stallSeconds of the one before. -1 waits without
-// a limit.
+// A server Channel over a connected stream socket, for the loopback
+// DataServer the client's own connection code is pointed at. It waits
+// without a limit: the server's time limits are the listener's.
 
 #include "channel.h"
 
@@ -13,22 +9,16 @@ namespace dalvero {
 class PlainSocket;
 }
 
-namespace dalvero::server {
+namespace dalvero::test {
 
-class SocketChannel final : public Channel {
+class SocketChannel final : public server::Channel {
 public:
-    explicit SocketChannel(PlainSocket& socket, int idleSeconds = -1, int stallSeconds = -1)
-        : socket_(socket), idleSeconds_(idleSeconds), stallSeconds_(stallSeconds) {}
+    explicit SocketChannel(PlainSocket& socket) : socket_(socket) {}
     bool Read(void* data, std::size_t n) override;
     bool Write(const void* data, std::size_t n) override;
 
 private:
-    bool Receive(char* data, std::size_t n, int seconds);
-
     PlainSocket& socket_;
-    int idleSeconds_;
-    int stallSeconds_;
-    bool betweenRequests_ = true;
 };
 
-}  // namespace dalvero::server
+}  // namespace dalvero::test

@@ -40,6 +40,22 @@ TEST_F(CliServerTest, ConfigurationNamedOrFound) {
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_NE(none.err.find("No Dalvero.ini"), std::string::npos) << none.err;
 
+    // A Dalvero.ini in the working folder is not read unless named; the one
+    // in the user's configuration folder is, and DALVERO_INI goes before it.
+    WriteIni(elsewhere.Path(), server.DataPort(), server.CaFile(), server.FunctionPort());
+    const std::string unnamedIni = "DALVERO_INI=";  // empty: RunCli's naming of the folder's file undone
+    const CliResult unnamed =
+        RunCli(elsewhere.Path(), LoggedIn({"query", "Personnel", "L2", "--max", "1"}), {unnamedIni});
+    EXPECT_EQ(unnamed.exitCode, 1);
+    EXPECT_NE(unnamed.err.find("No Dalvero.ini"), std::string::npos) << unnamed.err;
+    fs::create_directories(elsewhere.Path() / ".config" / "dalvero");
+    fs::rename(elsewhere.Path() / "Dalvero.ini", elsewhere.Path() / ".config" / "dalvero" / "Dalvero.ini");
+    const CliResult user = RunCli(elsewhere.Path(), LoggedIn({"query", "Personnel", "L2", "--max", "1"}));
+    EXPECT_EQ(user.exitCode, 0) << user.err;
+    const CliResult named = RunCli(elsewhere.Path(), LoggedIn({"query", "Personnel", "L2", "--max", "1"}),
+                                   {"DALVERO_INI=" + (elsewhere.Path() / "absent.ini").string()});
+    EXPECT_EQ(named.err, "Unable to read " + (elsewhere.Path() / "absent.ini").string() + "\n");
+
     const CliResult unreadable = RunCli(elsewhere.Path(), {"--ini", "absent.ini", "read", "Personnel", "1"});
     EXPECT_EQ(unreadable.exitCode, 1);
     EXPECT_EQ(unreadable.err, "Unable to read absent.ini\n");
@@ -49,10 +65,10 @@ TEST_F(CliServerTest, ConfigurationNamedOrFound) {
     TempDir config;
     fs::copy_file(server.CaFile(), config.Path() / "ca.pem");
     WriteIni(config.Path(), server.DataPort(), "ca.pem", server.FunctionPort());
-    const CliResult named = RunCli(elsewhere.Path(), LoggedIn({"query", "Personnel", "L2", "--max", "1", "--fields",
-                                                               "f13", "--ini", (config.Path() / "Dalvero.ini").string()}));
-    EXPECT_EQ(named.exitCode, 0) << named.err;
-    EXPECT_EQ(ParseRows(named.out).size(), 2u);
+    const CliResult relative = RunCli(elsewhere.Path(), LoggedIn({"query", "Personnel", "L2", "--max", "1", "--fields",
+                                                                  "f13", "--ini", (config.Path() / "Dalvero.ini").string()}));
+    EXPECT_EQ(relative.exitCode, 0) << relative.err;
+    EXPECT_EQ(ParseRows(relative.out).size(), 2u);
 }
 
 TEST(CliFunctionServer, SilentServerTimesOutAsAFailedCommand) {

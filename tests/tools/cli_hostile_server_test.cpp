@@ -25,9 +25,11 @@ std::string Lie(const PeerMessage& request) {
     switch (request.header.command) {
     case frame::cmd::kHandshake: return Zeroed("Date=45000,Accepted=Y");
     // The same page with the same marks, for ever, a value with a
-    // clear-screen sequence in it.
-    case frame::cmd::kQuery: return Zeroed("\"2,2\",\"1,0,7,\"\"Ann\x1b[2J\"\"\",100");
-    case frame::cmd::kRecord: return Zeroed("\"Error=\x1b]0;owned\x07\",ErrorCode=3");
+    // clear-screen sequence in it: 7-bit, 8-bit (a lone CSI byte), as UTF-8
+    // and as an overlong UTF-8 form; the accented letter is no control.
+    case frame::cmd::kQuery:
+        return Zeroed("\"2,2\",\"1,0,7,\"\"Ann\x1b[2J\x9b" "2J\xc2\x9b" "2J\xe0\x82\x9b" "2J\xc3\xa9\"\"\",100");
+    case frame::cmd::kRecord: return Zeroed("\"Error=\x1b]0;owned\x07\x9d" "0;x\",ErrorCode=3");
     case frame::cmd::kFile:
         if (request.header.subCommand == frame::sub::kFileInfo) return Zeroed("FileSize=10,FileDate=1700000000");
         {
@@ -53,12 +55,13 @@ TEST(CliHostileServer, LyingDataServerIsBoundedAndEscaped) {
     EXPECT_EQ(query.err, "The data server repeated a page mark; the list walk stopped\n");
     const Rows rows = ParseRows(query.out);
     ASSERT_GE(rows.size(), 2u);
-    EXPECT_EQ(rows[1], (std::vector<std::string>{"7", "Ann\\x1b[2J"}));
+    EXPECT_EQ(rows[1], (std::vector<std::string>{
+                           "7", "Ann\\x1b[2J\\x9b2J\\u009b2J\\xe0\\x82\\x9b2J\xc3\xa9"}));
     EXPECT_EQ(query.out.find(kEsc), std::string::npos);
 
     const CliResult read = RunCli(work.Path(), {"read", "Cases", "7"});
     EXPECT_EQ(read.exitCode, 1);
-    EXPECT_EQ(read.err, "\\x1b]0;owned\\x07\n");
+    EXPECT_EQ(read.err, "\\x1b]0;owned\\x07\\x9d0;x\n");
 
     const CliResult download = RunCli(work.Path(), {"get-file", "Clients\\Dalvero", "copy.bin"});
     EXPECT_EQ(download.exitCode, 1);

@@ -20,9 +20,8 @@ TEST_F(CliServerTest, LogsInWithAPasswordFromAFileOrTheEnvironment) {
     EXPECT_EQ(wrong.exitCode, 1);
     EXPECT_EQ(wrong.err, "Invalid login\n");
 
-    ::setenv("DALVERO_PASSWORD", admin.password.c_str(), 1);
-    const CliResult fromEnvironment = RunCli(work.Path(), {"--user", admin.email, "read", "Cases", "1"});
-    ::unsetenv("DALVERO_PASSWORD");
+    const CliResult fromEnvironment =
+        RunCli(work.Path(), {"--user", admin.email, "read", "Cases", "1"}, {"DALVERO_PASSWORD=" + admin.password});
     EXPECT_EQ(fromEnvironment.exitCode, 0) << fromEnvironment.err;
     // The stored password never reaches the tool.
     const Rows me = ParseRows(Ok({"find", "Personnel", "4", admin.email}));

@@ -57,7 +57,8 @@ const std::string& CliCopy() {
     return path;
 }
 
-CliResult RunCli(const fs::path& workDir, const std::vector<std::string>& args) {
+CliResult RunCli(const fs::path& workDir, const std::vector<std::string>& args,
+                 const std::vector<std::string>& environment) {
     TempDir capture("dalvero-cli-capture");
     const fs::path outPath = capture.Path() / "out";
     const fs::path errPath = capture.Path() / "err";
@@ -69,12 +70,22 @@ CliResult RunCli(const fs::path& workDir, const std::vector<std::string>& args) 
     std::vector<char*> argv;
     for (std::string& arg : argvText) argv.push_back(arg.data());
     argv.push_back(nullptr);
+    std::vector<std::string> envText{"PATH=/usr/bin:/bin", "HOME=" + workDir.string()};
+    if (fs::exists(workDir / "Dalvero.ini")) envText.push_back("DALVERO_INI=" + (workDir / "Dalvero.ini").string());
+    for (const std::string& entry : environment) {
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        std::erase_if(envText, [&](const std::string& earlier) { return earlier.starts_with(name); });
+        envText.push_back(entry);
+    }
+    std::vector<char*> envp;
+    for (std::string& entry : envText) envp.push_back(entry.data());
+    envp.push_back(nullptr);
     const std::string dir = workDir.string();
 
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (::chdir(dir.c_str()) != 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
-        ::execv(argv[0], argv.data());
+        ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
     ::close(in);

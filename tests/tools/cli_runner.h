@@ -21,8 +21,12 @@ struct CliResult {
     std::string err;
 };
 
-// Runs dalvero-cli with args in workDir, stdin empty.
-CliResult RunCli(const std::filesystem::path& workDir, const std::vector<std::string>& args);
+// Runs dalvero-cli with args in workDir, stdin empty, HOME=workDir. The tool
+// never reads the working folder's Dalvero.ini by itself: when workDir holds
+// one, DALVERO_INI names it. environment: NAME=value entries that replace
+// these.
+CliResult RunCli(const std::filesystem::path& workDir, const std::vector<std::string>& args,
+                 const std::vector<std::string>& environment = {});
 
 void WriteFile(const std::filesystem::path& path, const std::string& content);
 // folder/Dalvero.ini naming servers on loopback (a closed port for one the

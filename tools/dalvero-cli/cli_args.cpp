@@ -25,7 +25,9 @@ const OptionDef* FindOption(const std::vector<OptionDef>& options, std::string_v
 
 const std::vector<OptionDef>& GlobalOptions() {
     static const std::vector<OptionDef> options = {
-        {kIni, "PATH", "configuration file (default: Dalvero.ini in the current folder, then beside dalvero-cli)"},
+        {kIni, "PATH",
+         "configuration file (default: $DALVERO_INI, else Dalvero.ini beside dalvero-cli, in ~/.config/dalvero or in "
+         "/etc/dalvero; never the working folder's)"},
         {kTimeout, "SECONDS", "longest wait for each piece of a reply (default: 120)"},
         {kMaxReply, "MIB", "largest reply accepted, in MiB (default: 64)"},
         {kUser, "EMAIL", "log in as EMAIL; the password comes from --password-file, DALVERO_PASSWORD or a prompt"},

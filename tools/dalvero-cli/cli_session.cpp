@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iostream>
 #include <system_error>
+#include <vector>
 
 #include "ini_file.h"
 #include "log_in.h"
@@ -30,12 +31,26 @@ fs::path ExecutableFolder() {
     return error ? fs::path() : exe.parent_path();
 }
 
+// Without --ini: DALVERO_INI, then beside the tool, the user's configuration
+// folder and /etc/dalvero. Never the working folder: a Dalvero.ini left in a
+// shared folder would send the password typed here to a server of its
+// writer's choosing.
 fs::path FindIniFile() {
+    if (const char* named = std::getenv("DALVERO_INI"); named && *named) return named;
+    std::vector<fs::path> places;
+    if (const fs::path tool = ExecutableFolder(); tool.is_absolute()) places.push_back(tool / kIniName);
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    if (config && fs::path(config).is_absolute())
+        places.push_back(fs::path(config) / "dalvero" / kIniName);
+    else if (home && fs::path(home).is_absolute())
+        places.push_back(fs::path(home) / ".config" / "dalvero" / kIniName);
+    places.push_back(fs::path("/etc/dalvero") / kIniName);
     std::error_code error;
-    if (fs::is_regular_file(kIniName, error)) return kIniName;
-    const fs::path beside = ExecutableFolder() / kIniName;
-    if (fs::is_regular_file(beside, error)) return beside;
-    throw CommandFailure(std::string("No ") + kIniName + " in the current folder or beside dalvero-cli (use --ini PATH)");
+    for (const fs::path& place : places)
+        if (fs::is_regular_file(place, error)) return place;
+    throw CommandFailure(std::string("No ") + kIniName +
+                         " beside dalvero-cli, in ~/.config/dalvero or in /etc/dalvero (use --ini PATH or DALVERO_INI)");
 }
 
 }  // namespace

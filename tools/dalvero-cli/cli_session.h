@@ -26,8 +26,9 @@ struct ServerSettings {
     std::string functionCaFile;  // likewise
 };
 
-// iniPath empty: Dalvero.ini in the current folder, else beside the
-// executable. Throws CommandFailure when no file can be read.
+// iniPath empty: the file DALVERO_INI names, else Dalvero.ini beside the
+// executable, in the user's configuration folder or in /etc/dalvero; never
+// the working folder's. Throws CommandFailure when no file can be read.
 ServerSettings LoadSettings(const std::string& iniPath);
 
 // Who to log in as: the e-mail, and where the password comes from (the

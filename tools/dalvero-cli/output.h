@@ -11,12 +11,12 @@
 namespace dalvero::cli {
 
 // Backslash, tab, line feed and carriage return as \\, \t, \n and \r, other
-// control characters as \xHH.
+// C0 controls, DEL and bytes that are not part of well-formed UTF-8 (a lone
+// 0x9b, say) as \xHH, the C1 controls U+0080 to U+009F as \u00HH.
 std::string EscapeField(std::string_view value);
 
-// Text a server wrote, safe for a terminal: control characters (C0, DEL and
-// the UTF-8 form of C1) escaped as in EscapeField, a backslash kept as it is,
-// so JSON stays JSON.
+// Text a server wrote, safe for a terminal: control characters escaped as in
+// EscapeField, a backslash kept as it is, so JSON stays JSON.
 std::string EscapeServerText(std::string_view text);
 
 // The escaped items joined by tabs, then a line feed.

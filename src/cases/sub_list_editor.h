@@ -1,0 +1,76 @@
+#pragma once
+// What the three list editors of a case share: they work on the rows the
+// case screen hands over and hand them back when they close, and write every
+// change at once. A row joins the list only when the server took it, so that
+// no row without a Seq is ever saved or removed; a row made primary takes the
+// mark from every other row, on the server too, so that only one is.
+
+#include <string>
+#include <vector>
+
+#include "case_dialog.h"
+#include "case_queries.h"
+#include "column_row_delegate.h"
+
+class QListView;
+class QModelIndex;
+
+namespace dalvero {
+
+class cCaseListHeader;
+class cItemListModel;
+class dbServerConnection;
+struct MainWindowState;
+struct OpenCase;
+class StringList;
+
+class cSubListEditor : public cCaseDialog {
+    Q_OBJECT
+public:
+    // Shows the editor modally on the case screen's rows; they are back
+    // there, with every change, when it closes.
+    void Edit(cItemListModel& caseRows);
+    cItemListModel& Rows() const { return *rows_; }
+    QListView* List() const { return list_; }
+
+protected:
+    cSubListEditor(MainWindowState& main, CaseSubList which, QWidget* parent);
+
+    void SetUpList(QListView* list, cCaseListHeader* header, const std::vector<std::pair<const char*, int>>& sections,
+                   cColumnRowDelegate::Cells cells, int rowHeight);
+    void SetWhich(CaseSubList which) { which_ = which; }
+    // Before the editor shows: the edit panel is hidden.
+    virtual void Prepare() = 0;
+    // A click on a row, or Enter on it.
+    virtual void RowClick(int row) = 0;
+    int SelectedRow() const;
+    void Select(int row);
+    std::string Table() const { return SubListTable(which_); }
+    dbServerConnection& Db() const;
+    const std::string& CaseSeq() const;
+
+    // Adds the record; the row joins at the top or the end and is selected
+    // when the server took it. failText is said otherwise.
+    bool AddRow(const StringList& values, SubListRow row, bool top, const std::string& failText);
+    // Writes values (name=value items) to the row's record and, when taken,
+    // into the row.
+    bool UpdateRow(int row, const StringList& values, const std::string& failText);
+    // Deletes the row's record, then the row; a refused delete keeps it.
+    bool RemoveRow(int row, const std::string& failText);
+    // After the row's primary mark in field changed: a primary row goes to
+    // the top and every other row loses the mark; a row no longer primary
+    // goes to the end. The place of the row afterwards.
+    int PrimaryChanged(int row, const char* field, const std::string& updateFailText);
+    // The row's text again, after its fields changed.
+    void Retext(int row);
+
+private:
+    void ListClicked(const QModelIndex& index);
+
+    MainWindowState& main_;
+    CaseSubList which_;
+    cItemListModel* rows_;
+    QListView* list_ = nullptr;
+};
+
+}  // namespace dalvero
