@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "icd_code_text.h"
 #include "json_text.h"
 
 namespace dalvero {
@@ -137,32 +138,23 @@ std::string EncounterOf(const FhirCase& c) {
          {"diagnosis", Arr(diagnoses)}});
 }
 
-// The code book stores codes without their point; ICD-9-CM writes it after
-// the category: three characters for diagnoses (four for E codes), two for
-// procedures.
-std::string DottedCode(const std::string& code, bool procedure) {
-    const std::size_t category = procedure ? 2 : (!code.empty() && (code[0] == 'E' || code[0] == 'e') ? 4 : 3);
-    if (code.size() <= category || code.find('.') != std::string::npos) return code;
-    return code.substr(0, category) + "." + code.substr(category);
-}
-
-std::string CodeOf(const FhirCode& code, bool procedure) {
+std::string CodeOf(const FhirCode& code, IcdBook book) {
     return Obj({{"coding", Arr({Obj({{"system", Str(kIcd9System)},
-                                     {"code", Str(DottedCode(code.code, procedure))},
+                                     {"code", Str(IcdCodeText(code.code, book))},
                                      {"display", Str(code.description)}})})},
                 {"text", Str(code.description)}});
 }
 
 std::string ConditionOf(const FhirCase& c, const FhirCode& code) {
     return Resource("Condition", code.seq,
-                    {{"code", CodeOf(code, false)}, {"subject", Ref("Patient", c.patientSeq)},
+                    {{"code", CodeOf(code, IcdBook::Diagnoses)}, {"subject", Ref("Patient", c.patientSeq)},
                      {"encounter", Ref("Encounter", c.seq)}});
 }
 
 std::string ProcedureOf(const FhirCase& c, const FhirCode& code) {
     return Resource("Procedure", code.seq,
                     {{"status", Str("completed")},
-                     {"code", CodeOf(code, true)},
+                     {"code", CodeOf(code, IcdBook::Procedures)},
                      {"subject", Ref("Patient", c.patientSeq)},
                      {"encounter", Ref("Encounter", c.seq)}});
 }
