@@ -31,14 +31,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         settings.outbox = demo.config.dataDir / "outbox";
         return settings;
     }());
-    static server::FunctionServer functions(*demo.storage, mailer, *demo.logins);
+    static server::FunctionServer functions(*demo.storage, mailer, *demo.logins, *demo.trail);
     const std::string& key = fuzz::LiveSession(demo.planner);
     std::string input(reinterpret_cast<const char*>(data), size);
     std::string replies;
     if (!input.empty() && input.front() == '{') {
         replies = functions.HandleCommand(input.insert(1, "Session:" + key + ","), "127.0.0.1");
     } else {
-        server::DataServerSession session(*demo.storage, *demo.logins, demo.config.dataDir, "127.0.0.1");
+        server::DataServerSession session(*demo.storage, *demo.logins, *demo.trail, demo.config.dataDir, "127.0.0.1");
         fuzz::InputChannel channel;
         channel.bytes = *frame::Encode(frame::cmd::kHandshake, 0, "Key=" + key + ",ProgramID=Dalvero") + input;
         while (session.ServeNext(channel)) {

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::DemoServer& demo = fuzz::Demo();
     const std::string& key = fuzz::LiveSession(demo.administrator);
-    server::DataServerSession session(*demo.storage, *demo.logins, demo.config.dataDir, "127.0.0.1");
+    server::DataServerSession session(*demo.storage, *demo.logins, *demo.trail, demo.config.dataDir, "127.0.0.1");
     fuzz::InputChannel channel;
     channel.bytes = *frame::Encode(frame::cmd::kHandshake, 0, "Key=" + key + ",ProgramID=Dalvero");
     channel.bytes.append(reinterpret_cast<const char*>(data), size);

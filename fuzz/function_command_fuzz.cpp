@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         settings.outbox = demo.config.dataDir / "outbox";
         return settings;
     }());
-    static FunctionServer server(*demo.storage, mailer, *demo.logins);
+    static FunctionServer server(*demo.storage, mailer, *demo.logins, *demo.trail);
     std::string command(reinterpret_cast<const char*>(data), size);
     if (!command.empty() && command.front() == '{')
         command.insert(1, "Session:" + dalvero::fuzz::LiveSession(demo.administrator) + ",");

@@ -84,6 +84,7 @@ DemoServer& Demo() {
         d.config.security.passwordIterations = kPasswordIterations;
         d.storage = std::make_unique<server::SqliteStorage>(d.config.databaseFile.string());
         d.logins = std::make_unique<server::LoginService>(*d.storage, d.config.security);
+        d.trail = std::make_unique<server::AuditWriter>(*d.storage, [] { return std::time(nullptr); });
         d.sessions = std::make_unique<server::SessionStore>(*d.storage, d.config.security.sessionIdleMinutes,
                                                             d.config.security.sessionMaxHours);
         d.rivalSecret = RandomSecret();

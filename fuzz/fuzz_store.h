@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "audit_writer.h"
 #include "login_service.h"
 #include "server_config.h"
 #include "session_store.h"
@@ -30,6 +31,7 @@ struct DemoServer {
     server::ServerConfig config;
     std::unique_ptr<server::SqliteStorage> storage;
     std::unique_ptr<server::LoginService> logins;
+    std::unique_ptr<server::AuditWriter> trail;
     std::unique_ptr<server::SessionStore> sessions;
     Actor administrator;  // the demo's first administrator
     Actor planner;        // a discharge planner of the demo, and nothing more

@@ -1,7 +1,9 @@
 #include "audit_trail.h"
 
 #include <array>
+#include <map>
 
+#include "audit_anchor.h"
 #include "hex_digest.h"
 #include "schema.h"
 
@@ -71,8 +73,27 @@ void AppendAudit(Storage& storage, const Principal& who, const std::vector<Audit
     });
 }
 
-AuditCheck VerifyAuditTrail(Storage& storage) {
+AuditTip NewestAuditRow(Storage& storage) {
+    const std::optional<Record> last = LastRow(storage);
+    return last ? AuditTip{last->seq, last->Field(au::kHash)} : AuditTip{};
+}
+
+AuditCheck VerifyAuditTrail(Storage& storage, const AuditAnchor* anchor) {
     AuditCheck check;
+    auto fail = [&](std::int64_t seq, const std::string& problem) {
+        check.intact = false;
+        check.firstBad = seq;
+        check.problem = problem;
+        return check;
+    };
+    // Anchored hashes by Seq; the last line for a Seq counts.
+    std::map<std::int64_t, std::string> anchored;
+    if (anchor) {
+        for (const AuditAnchorLine& line : anchor->Lines()) {
+            if (!line.sealed) return fail(line.seq, "its anchor line does not match the audit key");
+            anchored[line.seq] = line.hash;
+        }
+    }
     std::string previous;
     std::int64_t expectedSeq = 0;
     constexpr std::int64_t kPage = 1000;
@@ -84,23 +105,28 @@ AuditCheck VerifyAuditTrail(Storage& storage) {
         const std::vector<Record> rows = storage.Select(read);
         for (const Record& row : rows) {
             ++check.rows;
-            auto fail = [&](const std::string& problem) {
-                check.intact = false;
-                check.firstBad = row.seq;
-                check.problem = problem;
-            };
             if (expectedSeq && row.seq != expectedSeq)
-                fail("rows " + std::to_string(expectedSeq) + " to " + std::to_string(row.seq - 1) + " are missing");
-            else if (row.Field(au::kPrevious) != previous)
-                fail("does not follow the row before it");
-            else if (RowHash(row.fields) != row.Field(au::kHash))
-                fail("its content does not match its hash");
-            if (!check.intact) return check;
+                return fail(row.seq,
+                            "rows " + std::to_string(expectedSeq) + " to " + std::to_string(row.seq - 1) + " are missing");
+            if (row.Field(au::kPrevious) != previous) return fail(row.seq, "does not follow the row before it");
+            if (RowHash(row.fields) != row.Field(au::kHash)) return fail(row.seq, "its content does not match its hash");
+            if (const auto found = anchored.find(row.seq); found != anchored.end() && found->second != row.Field(au::kHash))
+                return fail(row.seq, "its hash is not the one anchored: the chain was rewritten");
             previous = row.Field(au::kHash);
             expectedSeq = row.seq + 1;
         }
-        if (static_cast<std::int64_t>(rows.size()) < kPage) return check;
+        if (static_cast<std::int64_t>(rows.size()) < kPage) break;
     }
+    // Seqs are never given out twice, so rows cut off the end still count.
+    const std::int64_t newest = expectedSeq ? expectedSeq - 1 : 0;
+    if (const std::int64_t highest = storage.HighestSeq(schema::kAuditTrail); highest > newest)
+        return fail(newest + 1, "rows " + std::to_string(newest + 1) + " to " + std::to_string(highest) + " are missing");
+    if (!anchored.empty() && anchored.rbegin()->first > newest)
+        return fail(newest + 1, "rows up to the anchored row " + std::to_string(anchored.rbegin()->first) + " are missing");
+    // Every log-in leaves a session and a row, so a used store has a trail.
+    if (check.rows == 0 && storage.HighestSeq(schema::kSessions) > 0)
+        return fail(0, "the trail is empty, but people have logged in");
+    return check;
 }
 
 }  // namespace dalvero::server

@@ -14,6 +14,8 @@
 
 namespace dalvero::server {
 
+class AuditAnchor;
+
 namespace audit_action {
 inline constexpr char kLogin[] = "login";
 inline constexpr char kLoginFailed[] = "login-failed";
@@ -35,8 +37,16 @@ struct AuditEntry {
     auto operator<=>(const AuditEntry&) const = default;
 };
 
-// Appends the entries in one transaction, chained to the last row.
+// Appends the entries in one transaction (or inside the caller's), chained
+// to the last row.
 void AppendAudit(Storage& storage, const Principal& who, const std::vector<AuditEntry>& entries, std::time_t now);
+
+// The newest row: its Seq (0 when the trail is empty) and hash.
+struct AuditTip {
+    std::int64_t seq = 0;
+    std::string hash;
+};
+AuditTip NewestAuditRow(Storage& storage);
 
 // "yyyymmddhhnnss" in local time, as audit rows and their filters hold it.
 std::string AuditStamp(std::time_t moment);
@@ -48,8 +58,10 @@ struct AuditCheck {
     std::string problem;
 };
 
-// Walks the whole trail in Seq order and checks every hash and link, and that
-// no Seq is missing.
-AuditCheck VerifyAuditTrail(Storage& storage);
+// Walks the whole trail in Seq order and checks every hash and link, that no
+// Seq is missing, that the newest row is the last one ever appended, that a
+// store someone has logged in to has a trail at all, and, with an anchor,
+// that every anchored row is there with its anchored hash.
+AuditCheck VerifyAuditTrail(Storage& storage, const AuditAnchor* anchor = nullptr);
 
 }  // namespace dalvero::server

@@ -100,8 +100,8 @@ std::int64_t SeqOf(const std::string& text) { return ParseWholeNumber(text).valu
 }  // namespace
 
 AuthorizedStorage::AuthorizedStorage(Storage& inner, const Principal& who, PasswordHasher hashPassword,
-                                     std::set<std::int64_t>* foundBySsn)
-    : inner_(inner), who_(who), hashPassword_(std::move(hashPassword)), foundBySsn_(foundBySsn) {}
+                                     AuditWriter& trail, std::set<std::int64_t>* foundBySsn)
+    : inner_(inner), who_(who), hashPassword_(std::move(hashPassword)), trail_(trail), foundBySsn_(foundBySsn) {}
 
 bool AuthorizedStorage::HasTable(std::string_view table) const {
     return Canonical(table) != schema::kSessions && inner_.HasTable(table);
@@ -199,10 +199,15 @@ void AuthorizedStorage::Shape(Record& record, Sight sight, const std::string& ta
 
 void AuthorizedStorage::Note(const std::string& action, const std::string& table, std::int64_t seq,
                              const std::string& patient, const std::string& detail) {
+    if (IsPatientData(table)) audit_.insert({action, table, seq, patient, detail});
+}
+
+void AuthorizedStorage::Written(const std::string& action, const std::string& table, std::int64_t seq,
+                                const std::string& patient, const std::string& detail) {
     // Patient data leaves a row for every read and write; accounts, roles and
     // hospital records for every write.
-    if (IsPatientData(table) || (action != audit_action::kRead && IsAccountData(table)))
-        audit_.insert({action, table, seq, patient, detail});
+    if (IsPatientData(table) || IsAccountData(table))
+        AppendAudit(inner_, who_, {{action, table, seq, patient, detail}}, trail_.Now());
 }
 
 std::vector<AuditEntry> AuthorizedStorage::TakeAudit() {
@@ -287,6 +292,7 @@ std::vector<Condition> AuthorizedStorage::Scoped(const std::string& table, std::
 
 std::int64_t AuthorizedStorage::Count(std::string_view tableName, const std::vector<Condition>& where) {
     const std::string table = Canonical(tableName);
+    if (table == schema::kAuditTrail) trail_.Flush();
     // A provider's open requests, counted across hospitals for matching, tell
     // no one anything about a patient.
     if (table == tbl::kCaseNeedsQuote && !EqualOn(where, schema::quote_need::kNeed) &&
@@ -325,6 +331,8 @@ std::vector<Record> AuthorizedStorage::Select(const ListRead& request) {
     bool nothing = false;
     read.where = Scoped(read.table, std::move(read.where), nothing);
     if (nothing) return {};
+    // Whoever reads the trail sees every read made before.
+    if (read.table == schema::kAuditTrail) trail_.Flush();
     return Seen(read.table, inner_.Select(read), read.where, true);
 }
 
@@ -416,14 +424,15 @@ std::int64_t AuthorizedStorage::Add(std::string_view tableName, const FieldValue
     RequireWriter(table, values, nullptr);
     const FieldValues stored = Checked(table, values, nullptr);
     std::int64_t seq = 0;
-    // The e-mail check and the write are one transaction, so two adds cannot both pass it.
+    // The e-mail check, the write and its audit row are one transaction: two
+    // adds cannot both pass the check, and neither lands without its row.
     inner_.InTransaction([&] {
         if (table == tbl::kPersonnel) RequireUniqueEmail(stored, 0);
         seq = inner_.Add(table, stored);
+        Written(audit_action::kAdd, table, seq, IsPatientData(table) ? ReachOfSeq(table, seq).patient : "",
+                FieldList(values));
     });
     Changed(table);
-    Note(audit_action::kAdd, table, seq, IsPatientData(table) ? ReachOfSeq(table, seq).patient : "",
-         FieldList(values));
     return seq;
 }
 
@@ -442,10 +451,10 @@ bool AuthorizedStorage::Update(std::string_view tableName, std::int64_t seq, con
     inner_.InTransaction([&] {
         if (table == tbl::kPersonnel) RequireUniqueEmail(stored, seq);
         found = inner_.Update(table, seq, stored);
+        if (found) Written(audit_action::kUpdate, table, seq, reach.patient, FieldList(values));
     });
     if (!found) return false;
     Changed(table);
-    Note(audit_action::kUpdate, table, seq, reach.patient, FieldList(values));
     return true;
 }
 
@@ -458,9 +467,13 @@ bool AuthorizedStorage::Remove(std::string_view tableName, std::int64_t seq) {
     RequireWriter(table, {}, &*existing);
     if (reach.sight != Sight::Full) Deny("Only people of its own hospital delete this record");
     reach_.erase({table, seq});
-    if (!inner_.Remove(table, seq)) return false;
+    bool found = false;
+    inner_.InTransaction([&] {
+        found = inner_.Remove(table, seq);
+        if (found) Written(audit_action::kDelete, table, seq, reach.patient);
+    });
+    if (!found) return false;
     Changed(table);
-    Note(audit_action::kDelete, table, seq, reach.patient);
     return true;
 }
 
@@ -485,8 +498,10 @@ void AuthorizedStorage::WriteRecordFile(std::string_view tableName, std::int64_t
     // The same rights as an update of the record.
     RequireWriter(table, {}, &*existing);
     if (reach.sight != Sight::Full) Deny("Only people of its own hospital change this record");
-    inner_.WriteRecordFile(table, seq, slot, file);
-    Note(audit_action::kUpdate, table, seq, reach.patient, "file " + std::to_string(slot));
+    inner_.InTransaction([&] {
+        inner_.WriteRecordFile(table, seq, slot, file);
+        Written(audit_action::kUpdate, table, seq, reach.patient, "file " + std::to_string(slot));
+    });
 }
 
 void AuthorizedStorage::InTransaction(const std::function<void()>& fn) { inner_.InTransaction(fn); }

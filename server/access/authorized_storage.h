@@ -28,9 +28,10 @@
 // patients and parent records of a page are looked up in one go.
 //
 // Refusals throw AccessDenied; a record out of reach reads as missing and a
-// write to it finds no record. Reads and writes of patient data, and writes
-// of people and hospital records, are collected for the audit trail
-// (TakeAudit).
+// write to it finds no record. A write of patient data, of people or of a
+// hospital record appends its audit row inside the write's own transaction,
+// so neither lands without the other; reads of patient data are collected
+// (TakeAudit) for the audit writer.
 
 #include <functional>
 #include <map>
@@ -38,6 +39,7 @@
 #include <utility>
 
 #include "audit_trail.h"
+#include "audit_writer.h"
 #include "principal.h"
 #include "storage.h"
 
@@ -52,10 +54,12 @@ class AuthorizedStorage final : public Storage {
 public:
     using PasswordHasher = std::function<std::string(std::string_view)>;
 
-    // foundBySsn: the patients the person's session has found by their full
-    // Social Security number (intake's look-up), which a new case may name;
-    // kept by the caller from request to request, and added to here.
-    AuthorizedStorage(Storage& inner, const Principal& who, PasswordHasher hashPassword,
+    // trail: stamps write rows, and has the reads appended before anyone
+    // reads the trail. foundBySsn: the patients the person's session has
+    // found by their full Social Security number (intake's look-up), which a
+    // new case may name; kept by the caller from request to request, and
+    // added to here.
+    AuthorizedStorage(Storage& inner, const Principal& who, PasswordHasher hashPassword, AuditWriter& trail,
                       std::set<std::int64_t>* foundBySsn = nullptr);
 
     bool HasTable(std::string_view table) const override;
@@ -71,6 +75,7 @@ public:
     std::map<std::string, std::int64_t> CountEach(std::string_view table, int field,
                                                   const std::vector<std::string>& values,
                                                   const std::vector<Condition>& where) override;
+    std::int64_t HighestSeq(std::string_view table) override { return inner_.HighestSeq(table); }
     std::vector<Record> Select(const ListRead& read) override;
     std::vector<Record> SearchText(std::string_view table, int field, std::string_view words, int limit) override;
 
@@ -84,7 +89,7 @@ public:
     void InTransaction(const std::function<void()>& fn) override;
     void InReadTransaction(const std::function<void()>& fn) override;
 
-    // The patient data touched so far, each record once; emptied.
+    // The patient data read so far, each record once; emptied.
     std::vector<AuditEntry> TakeAudit();
 
 private:
@@ -121,10 +126,14 @@ private:
     void Shape(Record& record, Sight sight, const std::string& table) const;
     void Note(const std::string& action, const std::string& table, std::int64_t seq, const std::string& patient,
               const std::string& detail = {});
+    // Appends a write's row; called inside the write's transaction.
+    void Written(const std::string& action, const std::string& table, std::int64_t seq, const std::string& patient,
+                 const std::string& detail = {});
 
     Storage& inner_;
     Principal who_;
     PasswordHasher hashPassword_;
+    AuditWriter& trail_;
     std::set<std::int64_t>* foundBySsn_;
     std::map<std::pair<std::string, std::int64_t>, Reach> reach_;
     std::set<AuditEntry> audit_;

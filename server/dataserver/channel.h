@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace dalvero::server {
@@ -20,9 +21,14 @@ struct Channel {
     virtual void ExpectTransfer(std::uint64_t bytes) {}
 };
 
-// A reply as the client reads it: the text and a terminating zero byte.
+// A reply as the client reads it: the text and a terminating zero byte, in
+// one write, so that a short reply leaves in one packet (one TLS record)
+// instead of a second one waiting on the client's delayed acknowledgement.
 inline bool WriteReply(Channel& channel, std::string_view text) {
-    return channel.Write(text.data(), text.size()) && channel.Write("", 1);
+    std::string reply;
+    reply.reserve(text.size() + 1);
+    reply.append(text).push_back('\0');
+    return channel.Write(reply.data(), reply.size());
 }
 
 }  // namespace dalvero::server

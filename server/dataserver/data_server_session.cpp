@@ -45,10 +45,12 @@ bool IsClientUpdateFile(const frame::Header& header, std::string_view name) {
 
 }  // namespace
 
-DataServerSession::DataServerSession(Storage& storage, LoginService& logins, std::filesystem::path dataFolder,
-                                     std::string remoteAddress, RecordFileQuota quota)
+DataServerSession::DataServerSession(Storage& storage, LoginService& logins, AuditWriter& trail,
+                                     std::filesystem::path dataFolder, std::string remoteAddress,
+                                     RecordFileQuota quota)
     : storage_(storage),
       logins_(logins),
+      trail_(trail),
       dataFolder_(std::move(dataFolder)),
       remoteAddress_(std::move(remoteAddress)),
       quota_(quota) {}
@@ -56,14 +58,14 @@ DataServerSession::DataServerSession(Storage& storage, LoginService& logins, std
 template <typename Fn>
 auto DataServerSession::AsPerson(Fn fn) {
     AuthorizedStorage view(
-        storage_, *who_, [this](std::string_view password) { return logins_.HashForStorage(password); },
+        storage_, *who_, [this](std::string_view password) { return logins_.HashForStorage(password); }, trail_,
         &foundBySsn_);
     try {
         auto result = fn(view);
-        AppendAudit(storage_, *who_, view.TakeAudit(), logins_.Now());
+        trail_.Record(*who_, view.TakeAudit());
         return result;
     } catch (...) {
-        AppendAudit(storage_, *who_, view.TakeAudit(), logins_.Now());
+        trail_.Record(*who_, view.TakeAudit());
         throw;
     }
 }
@@ -136,7 +138,9 @@ std::string DataServerSession::Handle(const frame::Header& header, std::string_v
         if (header.command == cmd::kQuery)
             return AsPerson([&](Storage& view) { return HandleQuery(view, payload); });
         if (header.command == cmd::kRecord)
-            return AsPerson([&](Storage& view) { return HandleRecordRequest(view, header.subCommand, payload); });
+            return AsPerson([&](Storage& view) {
+                return HandleRecordRequest(view, header.subCommand, payload, {&storage_, who_->person});
+            });
         throw RequestError(ErrorCode::UnknownCommand, "Unknown command " + std::to_string(header.command) + "/" +
                                                           std::to_string(header.subCommand));
     } catch (const RequestError& e) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "audit_writer.h"
 #include "channel.h"
 #include "file_transfers.h"
 #include "frame.h"
@@ -26,7 +27,7 @@ public:
     // dataFolder: the server's data folder, whose files/ directory holds the
     // named files clients download; remoteAddress: the client's address as
     // the handshake reports it back; quota: what record files may hold.
-    DataServerSession(Storage& storage, LoginService& logins, std::filesystem::path dataFolder,
+    DataServerSession(Storage& storage, LoginService& logins, AuditWriter& trail, std::filesystem::path dataFolder,
                       std::string remoteAddress, RecordFileQuota quota = {});
 
     // Reads one request frame from the channel and answers it. False when the
@@ -67,6 +68,7 @@ private:
 
     Storage& storage_;
     LoginService& logins_;
+    AuditWriter& trail_;
     std::filesystem::path dataFolder_;
     std::string remoteAddress_;
     RecordFileQuota quota_;

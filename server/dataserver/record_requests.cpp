@@ -5,6 +5,8 @@
 #include "request_error.h"
 #include "server_lists.h"
 #include "string_list.h"
+#include "table_catalogue.h"
+#include "write_rules.h"
 
 namespace dalvero::server {
 
@@ -16,14 +18,23 @@ constexpr char kMissing[] = "~";
 constexpr char kEmptyWritten[] = "~~~";
 constexpr char kDone[] = "OK";
 
-// The "fN=value" items of a write: every item but the table and the Seq.
-FieldValues ValueItems(const TableDef& table, const StringList& items) {
+constexpr std::string_view kLoadedPrefix = "Loaded.";
+
+bool IsLoadedItem(std::string_view name) {
+    return name.size() > kLoadedPrefix.size() && SameText(name.substr(0, kLoadedPrefix.size()), kLoadedPrefix);
+}
+
+// The "fN=value" items of a write: every item but the table, the Seq and the
+// "Loaded.fN=value" items; with loaded, those instead.
+FieldValues ValueItems(const TableDef& table, const StringList& items, bool loaded = false) {
     FieldValues values;
     for (const std::string& item : items) {
         const auto equals = item.find('=');
         if (equals == std::string::npos) throw RequestError(ErrorCode::Malformed, "Not a value item: " + item);
-        const std::string_view name = std::string_view(item).substr(0, equals);
+        std::string_view name = std::string_view(item).substr(0, equals);
         if (SameText(name, "TableName") || SameText(name, "Seq")) continue;
+        if (IsLoadedItem(name) != loaded) continue;
+        if (loaded) name.remove_prefix(kLoadedPrefix.size());
         std::string_view prefix;
         int field = 0;
         if (!SplitFieldName(name, prefix, field) || !SameText(prefix, "f") || field == 1 || !table.HasField(field))
@@ -32,6 +43,63 @@ FieldValues ValueItems(const TableDef& table, const StringList& items) {
         values[field] = value == kEmptyWritten ? std::string() : std::move(value);
     }
     return values;
+}
+
+void Refuse(const std::optional<WriteRefusal>& refusal) {
+    if (!refusal) return;
+    throw RequestError(refusal->why == WriteRefusal::Why::CaseClosed ? ErrorCode::CaseClosed : ErrorCode::BadValue,
+                       refusal->text);
+}
+
+// A write that closes a case names who closed it.
+void StampCloser(const TableDef& table, FieldValues& values, std::int64_t person) {
+    const auto closed = values.find(catalogue::cases::kClosed);
+    if (!SameText(table.name, catalogue::tbl::kCases) || closed == values.end()) return;
+    values[catalogue::cases::kClosedBy] = SameText(closed->second, catalogue::kYes) ? std::to_string(person) : "";
+}
+
+// A refusal that tells of a record goes only to someone who may read it;
+// anyone else meets the view's own refusal of the write.
+bool MaySee(Storage& view, std::string_view table, std::int64_t seq) { return view.Read(table, seq).has_value(); }
+
+std::int64_t AddRecord(Storage& view, const TableDef& table, const StringList& items, const WriteContext& writer) {
+    Storage& store = writer.store ? *writer.store : view;
+    FieldValues values = ValueItems(table, items);
+    Refuse(CheckValueForm(table.name, values));
+    const std::optional<WriteRefusal> closed = CheckCaseOpen(store, table.name, values, nullptr);
+    if (closed && MaySee(view, catalogue::tbl::kCases, closed->caseSeq)) Refuse(closed);
+    StampCloser(table, values, writer.person);
+    return view.Add(table.name, values);
+}
+
+// Fields sent with the value they were loaded with are written only while
+// that is still the stored value: two people on one field do not overwrite
+// each other unseen.
+void UpdateRecord(Storage& view, const TableDef& table, const StringList& items, const WriteContext& writer) {
+    Storage& store = writer.store ? *writer.store : view;
+    const std::int64_t seq = ParseSeq(items.Value("Seq"));
+    FieldValues values = ValueItems(table, items);
+    const FieldValues loaded = ValueItems(table, items, true);
+    Refuse(CheckValueForm(table.name, values));
+    const std::optional<Record> existing = store.Read(table.name, seq);
+    const auto changed = [&] {
+        for (const auto& [field, was] : loaded)
+            if (existing->Field(field) != was) return field;
+        return 0;
+    };
+    if (existing) {
+        const std::optional<WriteRefusal> closed = CheckCaseOpen(store, table.name, values, &*existing);
+        const int field = changed();
+        if ((closed || field != 0) && MaySee(view, table.name, seq)) {
+            if (closed && MaySee(view, catalogue::tbl::kCases, closed->caseSeq)) Refuse(closed);
+            if (field != 0)
+                throw RequestError(ErrorCode::Changed, "Someone else changed f" + std::to_string(field) + " of " +
+                                                           table.name + " since it was loaded");
+        }
+    }
+    StampCloser(table, values, writer.person);
+    if (!view.Update(table.name, seq, values))
+        throw RequestError(ErrorCode::NotFound, "No record " + std::to_string(seq) + " in " + table.name);
 }
 
 // The record a read names: by "List", "Key" and "Owner", or else by "Seq".
@@ -89,18 +157,16 @@ std::string FieldsReply(Storage& storage, const TableDef& table, const StringLis
 
 }  // namespace
 
-std::string HandleRecordRequest(Storage& storage, std::uint32_t subCommand, std::string_view payload) {
+std::string HandleRecordRequest(Storage& storage, std::uint32_t subCommand, std::string_view payload,
+                                const WriteContext& writer) {
     const StringList items(ParseCommaText(payload));
     const TableDef& table = RequireTable(items.Value("TableName"));
     switch (subCommand) {
         case frame::sub::kAdd:
-            return std::to_string(storage.Add(table.name, ValueItems(table, items)));
-        case frame::sub::kUpdate: {
-            const std::int64_t seq = ParseSeq(items.Value("Seq"));
-            if (!storage.Update(table.name, seq, ValueItems(table, items)))
-                throw RequestError(ErrorCode::NotFound, "No record " + std::to_string(seq) + " in " + table.name);
+            return std::to_string(AddRecord(storage, table, items, writer));
+        case frame::sub::kUpdate:
+            UpdateRecord(storage, table, items, writer);
             return kDone;
-        }
         case frame::sub::kDelete: {
             const std::int64_t seq = ParseSeq(items.Value("Seq"));
             if (!storage.Remove(table.name, seq))

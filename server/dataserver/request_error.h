@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "refusal_codes.h"
+
 namespace dalvero::server {
 
 enum class ErrorCode {
@@ -21,9 +23,12 @@ enum class ErrorCode {
     NotFound = 8,     // a write to a record that is not there
     FileError = 9,
     Internal = 10,
-    NotLoggedIn = 11,  // the request needs a log-in first
+    NotLoggedIn = refusal::kNotLoggedIn,  // the request needs a log-in first
     LoginFailed = 12,
     Forbidden = 13,    // the person may not do this
+    BadValue = refusal::kBadValue,
+    CaseClosed = refusal::kCaseClosed,
+    Changed = refusal::kChanged,
 };
 
 class RequestError : public std::runtime_error {

@@ -48,8 +48,8 @@ std::string ErrorReply(const std::string& text) {
 constexpr char kSession[] = "Session";
 
 FunctionServer::FunctionServer(Storage& storage, const mail::Mailer& mailer, LoginService& logins,
-                               functions::Clock clock)
-    : storage_(storage), mailer_(mailer), logins_(logins), clock_(std::move(clock)) {}
+                               AuditWriter& trail, functions::Clock clock)
+    : storage_(storage), mailer_(mailer), logins_(logins), trail_(trail), clock_(std::move(clock)) {}
 
 functions::Clock FunctionServer::DefaultClock() {
     return [] { return std::time(nullptr); };
@@ -73,9 +73,8 @@ std::string FunctionServer::HandleCommand(std::string_view requestText, std::str
         request.RemoveMember(kSession);
         if (!remoteAddress.empty()) who->address = remoteAddress;
 
-        AuthorizedStorage view(storage_, *who, [this](std::string_view password) {
-            return logins_.HashForStorage(password);
-        });
+        AuthorizedStorage view(
+            storage_, *who, [this](std::string_view password) { return logins_.HashForStorage(password); }, trail_);
         const functions::MailGate mail(mailer_, storage_, *who, logins_.Config(), clock_());
         const functions::CommandContext context{view, mail, clock_, *who};
         cJsonNode reply;
@@ -85,10 +84,10 @@ std::string FunctionServer::HandleCommand(std::string_view requestText, std::str
             else
                 command->handler(context, request, reply);
         } catch (...) {
-            AppendAudit(storage_, *who, view.TakeAudit(), clock_());
+            trail_.Record(*who, view.TakeAudit());
             throw;
         }
-        AppendAudit(storage_, *who, view.TakeAudit(), clock_());
+        trail_.Record(*who, view.TakeAudit());
         return functions::ReplyText(reply);
     } catch (const functions::CommandError& e) {
         return ErrorReply(e.what());

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "audit_writer.h"
 #include "command_context.h"
 #include "login_service.h"
 
@@ -13,7 +14,7 @@ namespace dalvero::server {
 
 class FunctionServer {
 public:
-    FunctionServer(Storage& storage, const mail::Mailer& mailer, LoginService& logins,
+    FunctionServer(Storage& storage, const mail::Mailer& mailer, LoginService& logins, AuditWriter& trail,
                    functions::Clock clock = DefaultClock());
 
     // The reply to one request ("{...}" with "ServerCommand", "Session" and
@@ -29,6 +30,7 @@ private:
     Storage& storage_;
     const mail::Mailer& mailer_;
     LoginService& logins_;
+    AuditWriter& trail_;
     functions::Clock clock_;
 };
 

@@ -10,6 +10,7 @@
 #include "schema.h"
 #include "store_reads.h"
 #include "table_catalogue.h"
+#include "write_rules.h"
 
 namespace dalvero::server::functions {
 namespace cat = catalogue;
@@ -142,6 +143,9 @@ void SendInitialNeedsEmails(const CommandContext& context, cJsonNode& request, c
     auto theCase = storage.Read(cat::tbl::kCases, *list.caseSeq);
     if (!theCase) throw CommandError("Case " + std::to_string(*list.caseSeq) + " was not found.");
     contacts.theCase = std::move(*theCase);
+    // A colleague may have closed the case since the planner opened it.
+    if (IsYes(Field(contacts.theCase, cat::cases::kClosed)))
+        throw CommandError(ClosedCaseText(storage, contacts.theCase));
     const std::string workerSeq = Field(contacts.theCase, cat::cases::kCaseWorker);
     contacts.worker = ReadLinked(storage, cat::tbl::kPersonnel, workerSeq);
     contacts.hospital = ReadLinked(storage, cat::tbl::kProviderEntities, Field(contacts.theCase, cat::cases::kHospital));

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include "audit_anchor.h"
 #include "code_books.h"
 #include "init_error.h"
 #include "provider_catalogue.h"
@@ -99,6 +100,8 @@ InitResult MakeDataFolder(const fs::path& dataDir, const InitOptions& options) {
     made.Directory(tls);
     for (const char* name : {"ca.pem", "ca.key", "server.pem", "server.key"}) made.Expect(tls / name);
     MakeTlsFiles(tls, options.host);
+    made.Expect(tls / kAuditKeyName);
+    AuditAnchor::MakeKey(tls / kAuditKeyName);
 
     InitResult result;
     for (const char* suffix : {"", "-wal", "-shm", "-journal"}) made.Expect(database.string() + suffix);

@@ -9,9 +9,9 @@ namespace {
 
 class DataHandler final : public RequestHandler {
 public:
-    DataHandler(Storage& storage, LoginService& logins, const std::filesystem::path& dataFolder,
+    DataHandler(Storage& storage, LoginService& logins, AuditWriter& trail, const std::filesystem::path& dataFolder,
                 const std::string& remote, RecordFileQuota quota)
-        : session_(storage, logins, dataFolder, remote, quota) {}
+        : session_(storage, logins, trail, dataFolder, remote, quota) {}
     // The frame is gathered; an upload's content follows from the socket.
     bool Serve(Channel& channel, std::size_t) override { return session_.ServeNext(channel); }
 
@@ -35,7 +35,7 @@ bool DataProtocol::MayWait(std::string_view buffered) const {
 }
 
 std::unique_ptr<RequestHandler> DataProtocol::Open(const std::string& remoteAddress) {
-    return std::make_unique<DataHandler>(storage_, logins_, dataFolder_, remoteAddress, quota_);
+    return std::make_unique<DataHandler>(storage_, logins_, trail_, dataFolder_, remoteAddress, quota_);
 }
 
 }  // namespace dalvero::server

@@ -12,11 +12,13 @@ namespace dalvero::server {
 
 class Storage;
 class LoginService;
+class AuditWriter;
 
 class DataProtocol final : public ConnectionProtocol {
 public:
-    DataProtocol(Storage& storage, LoginService& logins, std::filesystem::path dataFolder, RecordFileQuota quota)
-        : storage_(storage), logins_(logins), dataFolder_(std::move(dataFolder)), quota_(quota) {}
+    DataProtocol(Storage& storage, LoginService& logins, AuditWriter& trail, std::filesystem::path dataFolder,
+                 RecordFileQuota quota)
+        : storage_(storage), logins_(logins), trail_(trail), dataFolder_(std::move(dataFolder)), quota_(quota) {}
     std::size_t RequestSize(std::string_view buffered) const override;
     bool MayWait(std::string_view buffered) const override;
     std::unique_ptr<RequestHandler> Open(const std::string& remoteAddress) override;
@@ -24,6 +26,7 @@ public:
 private:
     Storage& storage_;
     LoginService& logins_;
+    AuditWriter& trail_;
     std::filesystem::path dataFolder_;
     RecordFileQuota quota_;
 };

@@ -4,6 +4,8 @@
 
 #include <openssl/ssl.h>
 
+#include "audit_anchor.h"
+#include "audit_writer.h"
 #include "data_connection.h"
 #include "function_connection.h"
 #include "function_server.h"
@@ -31,11 +33,21 @@ mail::Settings MailSettings(const MailConfig& config) {
     return settings;
 }
 
+// The data folder's audit anchor, its key made when an older folder has none.
+AuditAnchor OpenAuditAnchor(const ServerConfig& config) {
+    AuditAnchor::MakeKey(AuditKeyFile(config));
+    return AuditAnchor(AuditKeyFile(config), AuditAnchorFile(config));
+}
+
 }  // namespace
 
+// Members stop in reverse order: the listeners first, then the audit writer
+// appends what waits, then the store finishes its queued writes.
 struct ServerInstance::Parts {
     ServerConfig config;
     SqliteStorage storage;
+    AuditAnchor anchor;
+    AuditWriter trail;
     mail::Mailer mailer;
     LoginService logins;
     FunctionServer functions;
@@ -48,10 +60,12 @@ struct ServerInstance::Parts {
     explicit Parts(ServerConfig cfg)
         : config(std::move(cfg)),
           storage(config.databaseFile.string()),
+          anchor(OpenAuditAnchor(config)),
+          trail(storage, FunctionServer::DefaultClock(), &anchor),
           mailer(MailSettings(config.mail)),
           logins(storage, config.security),
-          functions(storage, mailer, logins),
-          dataProtocol(storage, logins, config.dataDir,
+          functions(storage, mailer, logins, trail),
+          dataProtocol(storage, logins, trail, config.dataDir,
                        RecordFileQuota{config.recordFiles.perRecordBytes, config.recordFiles.totalBytes}),
           functionProtocol(functions) {}
 };

@@ -27,7 +27,8 @@ public:
     // Bytes placed (> 0), 0 when none are waiting, -1 when the peer left or
     // the connection failed.
     long ReadSome(char* data, std::size_t n);
-    // Decrypted bytes held inside the TLS layer, where epoll cannot see them.
+    // Bytes held inside the TLS layer (decrypted, or read ahead and not yet
+    // decrypted), where epoll cannot see them.
     bool HasPending() const;
 
     bool ReadExact(char* data, std::size_t n, Clock::time_point deadline);

@@ -85,7 +85,9 @@ SqliteConnection::SqliteConnection(const std::string& path) {
     sqlite3_extended_result_codes(db_, 1);
     try {
         // FULL makes every acknowledged commit survive a crash or power loss.
-        Execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;");
+        // The savepoints of a queued group journal in memory, not in a file
+        // of their own written page by page.
+        Execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA temp_store=MEMORY;");
     } catch (...) {
         sqlite3_close(db_);
         throw;
@@ -109,6 +111,19 @@ void SqliteConnection::Execute(const std::string& sql) {
 void SqliteConnection::Rollback() noexcept {
     if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
+
+void SqliteConnection::InSavepoint(const std::function<void()>& fn) {
+    Execute("SAVEPOINT nested");
+    try {
+        fn();
+    } catch (...) {
+        if (InTransaction()) sqlite3_exec(db_, "ROLLBACK TO nested; RELEASE nested", nullptr, nullptr, nullptr);
+        throw;
+    }
+    Execute("RELEASE nested");
+}
+
+bool SqliteConnection::InTransaction() const { return !sqlite3_get_autocommit(db_); }
 
 Statement SqliteConnection::Prepare(const std::string& sql) {
     auto found = cache_.find(sql);

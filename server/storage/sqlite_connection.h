@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -51,10 +52,16 @@ public:
     void Execute(const std::string& sql);
     // Ends an open transaction, if SQLite has not already ended it itself.
     void Rollback() noexcept;
+    // Runs fn inside the open transaction; when fn throws, its writes alone
+    // are undone and the exception passes on.
+    void InSavepoint(const std::function<void()>& fn);
+    // False once SQLite has ended the transaction, also on its own after a
+    // failure such as a full disk.
+    bool InTransaction() const;
     Statement Prepare(const std::string& sql);
     std::int64_t LastInsertId() const;
 
-    int transactionDepth = 0;
+    int transactionDepth = 0;  // of a read snapshot
     bool readOnly = false;  // the open transaction is a read snapshot
 
 private:

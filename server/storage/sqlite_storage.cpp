@@ -10,6 +10,7 @@
 #include "sqlite_connection.h"
 #include "sqlite_schema.h"
 #include "whole_number.h"
+#include "write_queue.h"
 
 namespace dalvero::server {
 
@@ -265,18 +266,18 @@ private:
 };
 
 SqliteStorage::SqliteStorage(std::string path) : path_(std::move(path)) {
-    auto first = std::make_unique<SqliteConnection>(path_);
-    ApplySchema(*first);
+    writer_ = std::make_unique<SqliteConnection>(path_);
+    ApplySchema(*writer_);
     // Without statistics the planner may walk a whole hospital's cases to
     // find one patient's; a store that never had them gets them now.
-    if (!first->Prepare("SELECT 1 FROM sqlite_master WHERE name = 'sqlite_stat1'").Step()) first->Execute("ANALYZE");
+    if (!writer_->Prepare("SELECT 1 FROM sqlite_master WHERE name = 'sqlite_stat1'").Step()) writer_->Execute("ANALYZE");
     lastOptimized_ = std::chrono::steady_clock::now();
-    idle_.push_back(std::move(first));
+    // Calls made inside a queued transaction run on the write connection.
+    writes_ = std::make_unique<WriteQueue>(*writer_, [this] { tActive.push_back({this, writer_.get()}); });
 }
 
 void SqliteStorage::Analyze() {
-    Lease lease(*this);
-    (*lease).Execute("ANALYZE");
+    InTransaction([this] { writer_->Execute("ANALYZE"); });
 }
 
 SqliteStorage::~SqliteStorage() = default;
@@ -290,7 +291,11 @@ std::unique_ptr<SqliteConnection> SqliteStorage::Acquire() {
             return connection;
         }
     }
-    return std::make_unique<SqliteConnection>(path_);
+    auto connection = std::make_unique<SqliteConnection>(path_);
+    // A write that bypassed the queue would fail here rather than wait on
+    // the write lock.
+    connection->Execute("PRAGMA query_only=1");
+    return connection;
 }
 
 void SqliteStorage::Release(std::unique_ptr<SqliteConnection> connection) {
@@ -299,12 +304,11 @@ void SqliteStorage::Release(std::unique_ptr<SqliteConnection> connection) {
     if (now - lastOptimized_ >= kOptimizeEvery) {
         lastOptimized_ = now;
         lock.unlock();
-        // Statistics follow the data as it grows. The connection has run the
-        // server's statements, which is what "optimize" looks at; the limit
-        // keeps a large table's analysis short, and a busy store simply tries
-        // again next time.
+        // Statistics follow the data as it grows. They are written, so on
+        // the write connection; the limit keeps a large table's analysis
+        // short, and a failure simply tries again next time.
         try {
-            connection->Execute("PRAGMA analysis_limit=1000; PRAGMA optimize;");
+            InTransaction([this] { writer_->Execute("PRAGMA analysis_limit=1000; ANALYZE; PRAGMA analysis_limit=0;"); });
         } catch (const StorageError&) {
         }
         lock.lock();
@@ -322,9 +326,9 @@ bool SqliteStorage::HasField(std::string_view table, int field) const {
 std::int64_t SqliteStorage::Add(std::string_view table, const FieldValues& values) {
     const TableDef& def = RequireTable(table);
     RequireWritable(def, values);
-    Lease lease(*this);
     std::int64_t seq = 0;
     InTransaction([&] {
+        Lease lease(*this);
         std::string placeholders;
         for (int field = schema::kFirstRecordKeeping; field <= def.lastField; ++field)
             placeholders += field == schema::kFirstRecordKeeping ? "?" : ", ?";
@@ -344,9 +348,9 @@ std::int64_t SqliteStorage::Add(std::string_view table, const FieldValues& value
 bool SqliteStorage::Update(std::string_view table, std::int64_t seq, const FieldValues& values) {
     const TableDef& def = RequireTable(table);
     RequireWritable(def, values);
-    Lease lease(*this);
     bool found = false;
     InTransaction([&] {
+        Lease lease(*this);
         if (!RecordExists(*lease, def, seq)) return;
         found = true;
         std::string assignments;
@@ -367,9 +371,9 @@ bool SqliteStorage::Update(std::string_view table, std::int64_t seq, const Field
 
 bool SqliteStorage::Remove(std::string_view table, std::int64_t seq) {
     const TableDef& def = RequireTable(table);
-    Lease lease(*this);
     bool found = false;
     InTransaction([&] {
+        Lease lease(*this);
         if (!RecordExists(*lease, def, seq)) return;
         found = true;
         (*lease).Prepare("DELETE FROM " + QuotedName(def.name) + " WHERE seq = ?").Bind(1, seq).Run();
@@ -435,6 +439,14 @@ std::int64_t SqliteStorage::Count(std::string_view table, const std::vector<Cond
     return query.Int(0);
 }
 
+std::int64_t SqliteStorage::HighestSeq(std::string_view table) {
+    const TableDef& def = RequireTable(table);
+    Lease lease(*this);
+    Statement query = (*lease).Prepare("SELECT seq FROM sqlite_sequence WHERE name = ?");
+    query.Bind(1, def.name);
+    return query.Step() ? query.Int(0) : 0;
+}
+
 std::vector<Record> SqliteStorage::Select(const ListRead& read) {
     const TableDef& def = RequireTable(read.table);
     const Where built = BuildWhere(def, read.where);
@@ -478,8 +490,8 @@ std::optional<Storage::StoredFile> SqliteStorage::ReadRecordFile(std::string_vie
 
 void SqliteStorage::WriteRecordFile(std::string_view table, std::int64_t seq, int slot, const StoredFile& file) {
     const TableDef& def = RequireTable(table);
-    Lease lease(*this);
     InTransaction([&] {
+        Lease lease(*this);
         if (!RecordExists(*lease, def, seq)) throw StorageError("no record " + std::to_string(seq) + " in " + def.name);
         (*lease)
             .Prepare(std::string("INSERT OR REPLACE INTO ") + kFilesTable +
@@ -506,32 +518,26 @@ Storage::RecordFileBytes SqliteStorage::OtherRecordFileBytes(std::string_view ta
 }
 
 void SqliteStorage::InTransaction(const std::function<void()>& fn) {
-    Lease lease(*this);
-    SqliteConnection& connection = *lease;
-    // A write cannot join a read snapshot: another writer may have moved on
-    // since it was taken.
-    if (connection.readOnly) throw StorageError("a write inside a read transaction");
-    if (connection.transactionDepth == 0) connection.Execute("BEGIN IMMEDIATE");
-    ++connection.transactionDepth;
-    try {
-        fn();
-    } catch (...) {
-        if (--connection.transactionDepth == 0) connection.Rollback();
-        throw;
+    for (const ActiveConnection& active : tActive) {
+        if (active.owner != this) continue;
+        // A write cannot join a read snapshot: another writer may have moved
+        // on since it was taken.
+        if (active.connection->readOnly) throw StorageError("a write inside a read transaction");
+        if (active.connection == writer_.get()) {
+            // Already inside a queued transaction, on the writer thread.
+            writer_->InSavepoint(fn);
+            return;
+        }
     }
-    if (--connection.transactionDepth > 0) return;
-    try {
-        connection.Execute("COMMIT");
-    } catch (...) {
-        connection.Rollback();
-        throw;
-    }
+    writes_->Run(fn);
 }
 
 void SqliteStorage::InReadTransaction(const std::function<void()>& fn) {
     Lease lease(*this);
     SqliteConnection& connection = *lease;
-    if (connection.transactionDepth > 0) return fn();
+    // Inside a snapshot already, or inside a queued write transaction, which
+    // sees one state of the store too.
+    if (connection.transactionDepth > 0 || connection.InTransaction()) return fn();
     connection.Execute("BEGIN");
     ++connection.transactionDepth;
     connection.readOnly = true;

@@ -1,8 +1,10 @@
 #pragma once
 // The SQLite engine behind Storage: one database file, WAL journal with full
-// sync, connections pooled so that every server thread reads and writes
-// through one of its own. The planner's statistics are gathered when a store
-// has none and refreshed now and then as connections go back to the pool.
+// sync. Reads run on pooled read-only connections, so that every server
+// thread reads through one of its own; every write runs on the one write
+// connection behind the write queue (write_queue.h). The planner's statistics
+// are gathered when a store has none and refreshed now and then as
+// connections go back to the pool.
 
 #include <chrono>
 #include <memory>
@@ -15,11 +17,13 @@
 namespace dalvero::server {
 
 class SqliteConnection;
+class WriteQueue;
 
 class SqliteStorage final : public Storage {
 public:
     // Opens (or creates) the database file and brings its tables, indexes and
-    // text indexes up to the schema. Throws StorageError.
+    // text indexes up to the schema. Throws StorageError. Writes queued when
+    // it is destroyed are still made.
     explicit SqliteStorage(std::string path);
     ~SqliteStorage() override;
     SqliteStorage(const SqliteStorage&) = delete;
@@ -35,6 +39,7 @@ public:
     std::optional<Record> Read(std::string_view table, std::int64_t seq) override;
     std::vector<Record> ReadEach(std::string_view table, const std::vector<std::int64_t>& seqs) override;
     std::int64_t Count(std::string_view table, const std::vector<Condition>& where) override;
+    std::int64_t HighestSeq(std::string_view table) override;
     std::map<std::string, std::int64_t> CountEach(std::string_view table, int field,
                                                   const std::vector<std::string>& values,
                                                   const std::vector<Condition>& where) override;
@@ -59,6 +64,8 @@ private:
     void Release(std::unique_ptr<SqliteConnection> connection);
 
     std::string path_;
+    std::unique_ptr<SqliteConnection> writer_;
+    std::unique_ptr<WriteQueue> writes_;  // after writer_: stops before it closes
     std::mutex poolMutex_;
     std::vector<std::unique_ptr<SqliteConnection>> idle_;
     std::chrono::steady_clock::time_point lastOptimized_;  // guarded by poolMutex_

@@ -83,6 +83,9 @@ public:
     // page's joined records).
     virtual std::vector<Record> ReadEach(std::string_view table, const std::vector<std::int64_t>& seqs) = 0;
     virtual std::int64_t Count(std::string_view table, const std::vector<Condition>& where) = 0;
+    // The highest Seq the table has ever given out (0: none), deleted records
+    // included: Seqs are never given out twice.
+    virtual std::int64_t HighestSeq(std::string_view table) = 0;
     // For each of values that some record holds in `field`: how many records
     // with that value meet `where`, counted in one go. Values no record meets
     // are left out; text compares as in conditions.

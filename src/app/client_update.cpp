@@ -1,6 +1,7 @@
 #include "client_update.h"
 
 #include <QApplication>
+#include <QProcess>
 #include <QProgressBar>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "dialog_seam.h"
 #include "file_age.h"
 #include "platform_utils.h"
+#include "startup.h"
 
 namespace dalvero {
 
@@ -33,6 +35,26 @@ bool Rename(const std::string& from, const std::string& to) {
 std::string FileNamePart(const std::string& remoteName) {
     const std::size_t slash = remoteName.find_last_of("\\/");
     return slash == std::string::npos ? remoteName : remoteName.substr(slash + 1);
+}
+
+// A copy that cannot start would leave the user without a client: it must
+// be an executable of this platform that runs and answers "--version".
+bool Starts(const std::string& program) {
+    constexpr int kAnswerWithinMs = 15000;
+    QProcess process;
+    process.start(QString::fromStdString(program), {"--version"});
+    if (!process.waitForFinished(kAnswerWithinMs)) {
+        process.kill();
+        process.waitForFinished();
+        return false;
+    }
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0 &&
+           process.readAllStandardOutput().startsWith(kVersionLineStart);
+}
+
+void MakeExecutable(const std::string& file, fs::perms like) {
+    std::error_code ignored;
+    fs::permissions(file, like | fs::perms::owner_exec, fs::perm_options::replace, ignored);
 }
 
 class BusyCursor {
@@ -93,6 +115,22 @@ void cClientUpdate::Run() {
         return;
     }
 
+    // The download arrives as a plain file; it must run as the old one does.
+    std::error_code ignored;
+    fs::perms running = fs::status(executable, ignored).permissions();
+    if (running == fs::perms::unknown) running = fs::perms::owner_read | fs::perms::owner_write;
+    MakeExecutable(download, running);
+    if (!Starts(download)) {
+        Remove(download);
+        if (ProgressBar) ProgressBar->hide();
+        busy.reset();
+        ShowMessageBox(nullptr,
+                       "The new version received from the server does not start on this computer, so this version "
+                       "goes on running.\nPlease tell your administrator.",
+                       "Update failed");
+        return;
+    }
+
     Remove(backup);
     if (!Rename(executable, backup)) {
         busy.reset();
@@ -113,10 +151,19 @@ void cClientUpdate::Run() {
                        "Program rename error");
         return;
     }
-    // The download arrives as a plain file; it must run as the old one did.
-    std::error_code ignored;
-    fs::permissions(executable, fs::status(backup, ignored).permissions() | fs::perms::owner_exec,
-                    fs::perm_options::replace, ignored);
+    MakeExecutable(executable, running);
+    if (!Starts(executable)) {
+        // The swap itself spoiled it: the old program goes back in its place.
+        Remove(executable);
+        Rename(backup, executable);
+        if (ProgressBar) ProgressBar->hide();
+        busy.reset();
+        ShowMessageBox(nullptr,
+                       "The new version could not be started, so this version was put back and goes on running.\n"
+                       "Please tell your administrator.",
+                       "Update failed");
+        return;
+    }
 
     if (ProgressBar) ProgressBar->hide();
     RunProgram(executable, "");

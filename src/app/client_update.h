@@ -1,7 +1,9 @@
 #pragma once
 // Self-update of the client before anyone logs in: when the DataServer keeps
-// a newer copy of the executable, download it beside the running one, swap
-// the two by renaming, start the new one and end this process.
+// a newer copy of the executable, download it beside the running one, check
+// that it starts (it answers "--version"), swap the two by renaming, start
+// the new one and end this process. A copy that does not start never stays
+// in the executable's place.
 
 #include <cstdint>
 #include <functional>
@@ -24,9 +26,10 @@ public:
                   QProgressBar* progressBar, const std::string& executablePath, EndAction endProgram);
 
     // Downloads, swaps, restarts and ends the program. Returns only when the
-    // download failed or does not match the server copy's size and date
-    // (nothing changed; the user is told of a mismatch) or the new file could
-    // not take the executable's name (the old one is put back).
+    // download failed or does not match the server copy's size and date, or
+    // the new copy does not start (nothing changed; the user is told but of
+    // a failed download), or the new file could not take the executable's
+    // name or did not start there (the old one is put back, and said).
     void Run();
 
     dbServerConnection& Connection;

@@ -57,9 +57,16 @@ TLoginForm::TLoginForm(ClientSession& session, std::string executablePath, EndAc
     FunctionServerCAFile = ini.ReadString("FunctionServer", "CAFile", DataServerCAFile);
     session_.CurrentUser.clear();
     connect(ui->LoginButton, &QPushButton::clicked, this, &TLoginForm::LoginButtonClick);
+    // Many requests may meet the ended session before the user answers: one
+    // question, after the request that met it.
+    SetSessionEndedHook([this] {
+        if (againAsked_ || !mainWindow_ || !mainWindow_->isVisible()) return;
+        againAsked_ = true;
+        QTimer::singleShot(0, this, &TLoginForm::LogInAgain);
+    });
 }
 
-TLoginForm::~TLoginForm() = default;
+TLoginForm::~TLoginForm() { SetSessionEndedHook({}); }
 
 void TLoginForm::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
@@ -106,7 +113,44 @@ void TLoginForm::FormPaint() {
     }
 }
 
+void TLoginForm::LogInAgain() {
+    ShowMessageBox(mainWindow_,
+                   "Your session has ended: the server ends it after a while without use, and after the longest "
+                   "time a log-in may last.\nLog in again to go on; what you typed is kept and saved then.",
+                   "Session Ended");
+    again_ = true;
+    ui->UserEdit->setText(QString::fromStdString(session_.UserField(pe::kEmail)));
+    ui->UserEdit->setReadOnly(true);
+    ui->PasswordEdit->clear();
+    for (QWidget* control : {static_cast<QWidget*>(ui->UserEdit), static_cast<QWidget*>(ui->PasswordEdit),
+                             static_cast<QWidget*>(ui->LoginButton)})
+        control->show();
+    ui->ConnectingLabel->hide();
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    raise();
+    activateWindow();
+    ui->PasswordEdit->setFocus();
+}
+
 void TLoginForm::LoginButtonClick() {
+    if (again_) {
+        const std::string password = ui->PasswordEdit->text().toStdString();
+        ui->PasswordEdit->clear();
+        StringList user;
+        std::string token;
+        if (!LogIn(*session_.DataServer, session_.UserField(pe::kEmail), password, user, token)) {
+            ShowMessageBox(this, LogInRefusal(*session_.DataServer), "Error");
+            return;
+        }
+        session_.CurrentUser = std::move(user);
+        session_.FunctionServer->Session = token;
+        again_ = false;
+        againAsked_ = false;
+        hide();
+        mainWindow_->SessionResumed();
+        return;
+    }
     ui->UserEdit->hide();
     ui->PasswordEdit->hide();
     ui->LoginButton->hide();
@@ -140,7 +184,7 @@ void TLoginForm::LoginButtonClick() {
     mainWindow_->PersonnelStatusLabel()->setText(QString::fromStdString(role));
     if (!valid) {
         user.clear();
-        ShowMessageBox(this, "Invalid login", "Error");
+        ShowMessageBox(this, LogInRefusal(*session_.DataServer), "Error");
         endProgram_();
         return;
     }

@@ -1,7 +1,9 @@
 #pragma once
 // The login window, the application's main window until the login
 // succeeds: it reads "Dalvero.ini", connects to both servers on its first
-// paint, runs the self-update check and checks one login attempt.
+// paint, runs the self-update check and checks one login attempt. When the
+// server ends the session later, it comes back over the main window for the
+// same user's password, and the work goes on after the new log-in.
 
 #include <QWidget>
 
@@ -34,8 +36,12 @@ public:
 
     // Connects to both servers and runs the update check; once only.
     void FormPaint();
-    // Checks the user and opens the main window.
+    // Checks the user and opens the main window; after an ended session,
+    // logs the same user in again.
     void LoginButtonClick();
+    // The server ended the session: says so and asks for the password again.
+    void LogInAgain();
+    bool LoggingInAgain() const { return again_; }
 
     std::string DataServerHost;
     std::string DataServerPort;
@@ -54,6 +60,9 @@ private:
     std::string executablePath_;
     EndAction endProgram_;
     bool painted_ = false;
+    // Asking for the password after the session ended.
+    bool again_ = false;
+    bool againAsked_ = false;
 };
 
 }  // namespace dalvero

@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -58,7 +57,9 @@ void RemoveFile(const std::string& path) {
 TForm1::TForm1(ClientSession& session)
     : MainWindowState(session, *this),
       TimeoutTimer(new QTimer(this)),
-      TerminateAction([] { QCoreApplication::quit(); }),
+      // Not quit(), which every window may refuse (one asking about unsaved
+      // changes would keep the patient on screen).
+      TerminateAction([] { QCoreApplication::exit(0); }),
       ui(std::make_unique<Ui::TForm1>()),
       screens_(std::make_unique<cCaseScreens>(*this)),
       discharge_(std::make_unique<cDischargeScreens>(*this, this)),
@@ -74,9 +75,10 @@ TForm1::TForm1(ClientSession& session)
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
     setAutoFillBackground(true);
-    const QLabel* art = ui->Image1;
-    ui->Image1->setPixmap(ImageButtonArt::Paint(ImageButtonArt::Shape::Button, art->text(), art->font(), art->size(),
-                                                cImageButton::Normal, art->devicePixelRatioF()));
+    // The product's name as quiet artwork: painted as a button it looked like one
+    // but did nothing.
+    ui->Image1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    ui->Image1->setStyleSheet("color: #8a94a6; font-style: italic;");
     // The open case's shared parts go with the case screen when its load fails.
     screens_->CaseEdit->Content().AddList([this] {
         screens_->CaseHistory->Rows().Clear();
@@ -137,6 +139,7 @@ void TForm1::BuildPanelMap() {
     QWidget* back = s.CaseNavigation->CaseListImageButton();
     for (const auto& [name, entry] : PanelMap) {
         MakeMemosLeaveOnTab(entry.Panel);
+        MakeListsStartAtTheTop(entry.Panel);
         if (entry.Strip == caseStrip || entry.Panel == caseStrip)
             cFormKeys::Of(entry.Panel).SetEscapeAction([back] { ClickButton(back); });
     }
@@ -289,13 +292,18 @@ void TForm1::LoadOpenCaseList() {
         form.LoadState().Failed();
         return;
     }
-    ApplyCaseStatuses(*Session.FunctionServer, *cases);
+    // Blank status squares would pass for cases without needs: the list is
+    // read again until the statuses come.
+    const bool statuses = ApplyCaseStatuses(*Session.FunctionServer, *cases);
     for (cCaseObject& c : *cases) {
         std::string text = RowName(c);
         rows.Add(std::move(text), std::move(c));
     }
     rows.SetSorted(true);
-    form.LoadState().Loaded(rows.rowCount());
+    if (statuses)
+        form.LoadState().Loaded(rows.rowCount());
+    else
+        form.LoadState().LoadedInPart(rows.rowCount());
     // The server answers again: field writes it missed can go now.
     Saves.FieldSaves.RetryAll(*Session.DataServer);
 }
@@ -371,6 +379,12 @@ void TForm1::CaseFieldExit(QWidget* control) {
     SaveFieldOnExit(cat::tbl::kCases, screens_->CaseEdit->LoadedCaseSeq(), control);
 }
 
+void TForm1::SessionResumed() {
+    if (!Saves.FieldSaves.RetryAll(*Session.DataServer))
+        ShowMessageBox(this, "Some changes could still not be saved; they are tried again when you leave a field.",
+                       "Error");
+}
+
 void TForm1::SaveChangedCaseFields() {
     for (const auto& save : Saves.PendingSaves) save();
     if (Case.EditMode != 1 || !Session.DataServer) return;
@@ -396,34 +410,38 @@ void TForm1::HideCaseInformation() {
     ui->MainInfoPanel->hide();
 }
 
+// Only this window's title: the application's display name would be added to
+// every dialog and message box, naming a patient no longer on view.
 void TForm1::SetApplicationTitle(const std::string& title) {
-    QGuiApplication::setApplicationDisplayName(QString::fromStdString(title));
+    setWindowTitle(QString::fromStdString(title) + " - Hospital Discharge");
 }
 
 void TForm1::TimeoutTimerTimer() {
-    if (IdleTicks++ > kMostIdleTicks) {
-        // Nobody is there to answer: what the server does not take is kept
-        // for the next opening of the case.
-        SaveChangedCaseFields();
-        if (Saves.FieldSaves.HasUnsaved()) Saves.FieldSaves.KeepUnresolved(*Session.DataServer);
-        TerminateAction();
-    }
+    if (IdleTicks++ <= kMostIdleTicks) return;
+    // Before anything that could wait: a later tick must not start the
+    // logoff again from inside this one.
+    TimeoutTimer->stop();
+    // Nobody is there to answer: nothing is asked, every window closes, and
+    // what the server does not take is kept for the next opening of the case.
+    Saves.FieldSaves.GoUnattended();
+    CloseDialogsUnattended();
+    SaveChangedCaseFields();
+    if (Saves.FieldSaves.HasUnsaved()) Saves.FieldSaves.KeepUnresolved(*Session.DataServer);
+    TerminateAction();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    // Reading with the wheel or clicking through a list is activity as much
+    // as typing is.
+    if (event->isInputEvent()) IdleTicks = 0;
     switch (event->type()) {
     case QEvent::MouseMove:
-    case QEvent::NonClientAreaMouseMove:
-    case QEvent::NonClientAreaMouseButtonPress: {
-        IdleTicks = 0;
+    case QEvent::NonClientAreaMouseMove: {
         // Windows get every move; a widget only while it tracks the mouse.
         TCaseListForm& list = *screens_->CaseList;
         if (watched->isWidgetType() && list.HoverRow() >= 0 && watched != list.ListWindow()) list.ClearHover();
         break;
     }
-    case QEvent::KeyPress:
-        IdleTicks = 0;
-        break;
     default:
         break;
     }

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "case_list_model.h"
 #include "main_window_state.h"
 #include "panel_container.h"
 
@@ -24,7 +25,6 @@ class TForm1;
 
 namespace dalvero {
 
-class cCaseListModel;
 class cCaseScreens;
 class cDischargeScreens;
 class TAdminMainForm;
@@ -53,10 +53,14 @@ public:
     // hospital and logo, the case workers and the open case list.
     void FormActivate();
     // One tick of the idle timeout; more than 300 without input end the
-    // program through TerminateAction.
+    // program through TerminateAction, unattended: the timer stops, open
+    // dialogs close without asking and unsaved typing goes to recovery files.
     void TimeoutTimerTimer();
     // Saves the case field of control when it is left.
     void CaseFieldExit(QWidget* control);
+    // After a log-in that followed an ended session: the field saves the
+    // server refused meanwhile go now.
+    void SessionResumed();
 
     cCaseScreens& Screens() const { return *screens_; }
     cDischargeScreens& Discharge() const { return *discharge_; }

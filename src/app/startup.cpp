@@ -3,6 +3,8 @@
 #include <QApplication>
 
 #include <exception>
+#include <iostream>
+#include <string_view>
 
 #include "client_session.h"
 #include "dialog_seam.h"
@@ -30,6 +32,10 @@ public:
 }  // namespace
 
 int RunClient(int argc, char** argv) {
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::cout << kVersionLineStart << DALVERO_VERSION << std::endl;
+        return 0;
+    }
     cClientApplication app(argc, argv);
     QApplication::setApplicationName("Dalvero");
     InstallUiHooks();

@@ -34,7 +34,11 @@ constexpr auto Item = RecordItem;
 }  // namespace
 
 TAddCaseForm::TAddCaseForm(MainWindowState& main, QWidget* parent)
-    : cCaseDialog(parent), ui(std::make_unique<Ui::TAddCaseForm>()), session_(main.Session), user_(main.User), open_(main.Case) {
+    : cCaseDialog(parent),
+      ui(std::make_unique<Ui::TAddCaseForm>()),
+      session_(main.Session),
+      user_(main.User),
+      open_(main.Case) {
     ui->setupUi(this);
     ssn_ = new cDigitEdit(ui->PatientSSNEdit, kSsnFormat, false);
     phone_ = new cPhoneEdit(ui->PatientPhoneEdit);
@@ -45,7 +49,7 @@ TAddCaseForm::TAddCaseForm(MainWindowState& main, QWidget* parent)
     FillChoices(ui->PatientMaritalStatusEdit, MaritalChoices());
     FillChoices(ui->PatientEthnicityEdit, EthnicityChoices());
     FillLanguages(ui->LanguageComboBox, IntakeLanguages());
-    BindButton(ui->SaveNewCaseImageButton, [this] { SaveNewCaseImageButtonClick(); });
+    BindSaveButton(ui->SaveNewCaseImageButton, [this] { SaveNewCaseImageButtonClick(); });
     BindButton(ui->CloseImage, [this] { CloseImageClick(); });
 }
 
@@ -58,12 +62,18 @@ void TAddCaseForm::FormActivate() {
     CaseSeq.clear();
     PatientValues.clear();
     CaseValues.clear();
+    // The number of the previous intake must not pass for this one's: the
+    // same digits pasted again are looked up again.
+    SsnDigits.clear();
+    lookedUpSsn_.clear();
     ui->PatientSSNEdit->clear();
     ClearEntries();
     FillSeqChoices(ui->CaseWorkerDropDown, user_.CaseWorkers);
     if (user_.IsDischargePlanner)
-        ChooseText(ui->CaseWorkerDropDown, session_.UserField(cat::personnel::kFirstName) + " " +
-                                               session_.UserField(cat::personnel::kLastName));
+        // Only when the planner is one of the hospital's case workers.
+        ui->CaseWorkerDropDown->setCurrentIndex(ui->CaseWorkerDropDown->findText(
+            QString::fromStdString(session_.UserField(cat::personnel::kFirstName) + " " +
+                                   session_.UserField(cat::personnel::kLastName))));
     ui->PatientSSNEdit->setFocus();
 }
 
@@ -95,9 +105,18 @@ void TAddCaseForm::LookUpPatient() {
     PatientValues.clear();
     PatientSeq.clear();
     IsNewPatient = true;
+    lookedUpSsn_.clear();
     if (SsnDigits.size() != 9) return;
-    if (!FindRecord(*session_.DataServer, cat::tbl::kPatients, pt::kListBySsn, SsnDigits, "", PatientValues) ||
-        Item(PatientValues, cat::kSeq).empty()) {
+    const bool found =
+        FindRecord(*session_.DataServer, cat::tbl::kPatients, pt::kListBySsn, SsnDigits, "", PatientValues);
+    // Only an answer of "no such patient" lets a new one be added; a look-up
+    // that failed proves nothing.
+    if (found ? Item(PatientValues, cat::kSeq).empty() : PatientValues.CommaText() != "~") {
+        PatientValues.clear();
+        return;
+    }
+    lookedUpSsn_ = SsnDigits;
+    if (!found) {
         PatientValues.clear();
         return;
     }
@@ -175,6 +194,16 @@ void TAddCaseForm::SaveNewCaseImageButtonClick() {
     if (const std::string missing = MissingChoice(); !missing.empty()) {
         ShowMessageBox(this, "Please choose the patient's " + missing + ".", "Missing Data");
         return;
+    }
+    if (IsNewPatient && lookedUpSsn_ != ssn_->Digits()) {
+        SsnDigits = ssn_->Digits();
+        LookUpPatient();
+        if (lookedUpSsn_ != SsnDigits) {
+            ShowMessageBox(this, "The patient could not be looked up: the data server cannot be reached.", "Error");
+            return;
+        }
+        // A known patient now fills the window: the planner sees it before saving.
+        if (!IsNewPatient) return;
     }
     CaseAdded = true;
     CaseValues.clear();

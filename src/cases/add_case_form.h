@@ -16,9 +16,9 @@ class TAddCaseForm;
 namespace dalvero {
 
 struct ClientSession;
+struct MainWindowState;
 struct OpenCase;
 struct SignedInUser;
-struct MainWindowState;
 class cDateEdit;
 class cDigitEdit;
 class cPhoneEdit;
@@ -49,7 +49,8 @@ public:
     std::string PatientName() const;
 
 protected:
-    void DefaultAction() override { SaveNewCaseImageButtonClick(); }
+    // Enter never saves a half-filled case.
+    void DefaultAction() override { FocusNextField(); }
 
 private:
     void ClearEntries();
@@ -70,6 +71,9 @@ private:
     cDateEdit* birthday_;
     // What the fields show came from a found patient's record.
     bool filledFromRecord_ = false;
+    // The digits of the last look-up the server answered (found or not);
+    // empty while none did.
+    std::string lookedUpSsn_;
 };
 
 }  // namespace dalvero

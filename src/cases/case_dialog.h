@@ -1,13 +1,13 @@
 #pragma once
 // The modal editors of the case screens: Enter does the editor's default
-// action (saving), Escape cancels, and the image buttons act on a click.
+// action (saving, or in editors filled field by field the move to the next
+// field), Escape cancels, and the image buttons act on a click.
 
 #include <QDialog>
 
 #include <functional>
 
 class QLabel;
-class QPlainTextEdit;
 
 namespace dalvero {
 
@@ -22,10 +22,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     // Paints the image button and runs action on its click.
     void BindButton(QLabel* image, std::function<void()> action);
+    // The save button of an editor where Enter moves on: a click or Alt+S.
+    void BindSaveButton(QLabel* image, const std::function<void()>& save);
+    // A default action that moves the focus to the next field.
+    void FocusNextField();
 };
-
-// The most a note may hold, in UTF-8 bytes, so that it always fits one
-// request; longer text typed or pasted is cut there and the user told.
-void LimitNoteLength(QPlainTextEdit* memo, int maxBytes);
 
 }  // namespace dalvero

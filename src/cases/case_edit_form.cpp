@@ -3,7 +3,6 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 
-#include "case_dialog.h"
 #include "case_labels.h"
 #include "case_list_editors.h"
 #include "case_list_navigation_form.h"
@@ -17,6 +16,7 @@
 #include "image_button.h"
 #include "item_list_model.h"
 #include "main_window_state.h"
+#include "note_limit.h"
 #include "patient_editors.h"
 #include "record_ops.h"
 #include "sub_list_delegate.h"
@@ -36,8 +36,6 @@ constexpr char kJoinedFields[] =
     "f33,f34,f35,f36,f37,f39,f40,f41,f42,f43,f44,f45";
 constexpr char kCaseAliases[] =
     "P=Patients:f10,cm=Personnel:f23,ip=InsuranceTypes:f19,is=InsuranceTypes:f20,it=InsuranceTypes:f21";
-// The diagnosis notes fit one request with room to spare.
-constexpr int kNoteBytes = 16000;
 const QColor kDimmed(0x80, 0x80, 0x80);
 
 std::string F(int field) { return "f" + std::to_string(field); }
@@ -53,7 +51,12 @@ StringList RecordFields(dbServerConnection& db, const char* table, const std::st
 }  // namespace
 
 TCaseEditForm::TCaseEditForm(MainWindowState& main, cCaseScreens& screens)
-    : ui(std::make_unique<Ui::TCaseEditForm>()), session_(main.Session), open_(main.Case), saves_(main.Saves), actions_(main.Actions), screens_(screens) {
+    : ui(std::make_unique<Ui::TCaseEditForm>()),
+      session_(main.Session),
+      open_(main.Case),
+      saves_(main.Saves),
+      actions_(main.Actions),
+      screens_(screens) {
     ui->setupUi(this);
     QListView* const lists[] = {ui->PhysicianListBox, ui->FamilyListBox, ui->DiagnosisCodeListBox,
                                 ui->TreatmentCodeListBox};
@@ -84,7 +87,7 @@ TCaseEditForm::TCaseEditForm(MainWindowState& main, cCaseScreens& screens)
     connect(cImageButton::Painted(ui->CloseCaseImageButton, ImageButtonArt::Shape::Button), &cImageButton::clicked,
             this, &TCaseEditForm::CloseCaseImageButtonClick);
     for (QWidget* shape : {ui->Shape1, ui->Shape5, ui->Shape7, ui->DischargeEditShape}) shape->installEventFilter(this);
-    LimitNoteLength(ui->CaseDiagnosisMemo, kNoteBytes);
+    LimitNoteLength(ui->CaseDiagnosisMemo, cs::kDiagnosisNoteBytes);
 }
 
 TCaseEditForm::~TCaseEditForm() = default;
@@ -134,6 +137,8 @@ bool TCaseEditForm::FillCaseForm() {
     for (const auto& [number, control] : open_.CaseEditControls) {
         SetControlText(control, v.Value("f" + number));
         SetFieldChanged(control, false);
+        saves_.FieldSaves.Loaded(catalogue::tbl::kCases, open_.CurrentCaseSeq, ToIntDef(number, 0),
+                                v.Value("f" + number));
     }
     content_.Loaded(open_.CurrentCaseSeq);
     std::vector<QWidget*> controls;
@@ -273,7 +278,14 @@ void TCaseEditForm::CloseCaseImageButtonClick() {
     ui->SaveNewCaseImageButton->hide();
     actions_.HideCaseInformation();
     actions_.ShowPanel("OpenCaseList");
-    MarkQuotesOfCase(*session_.DataServer, caseSeq, cat::quotes::kClosedMark, false);
+    // After the close, which the server would otherwise refuse them for;
+    // quotes left open would go on waiting for providers.
+    while (!MarkQuotesOfCase(*session_.DataServer, caseSeq, cat::quotes::kClosedMark, false))
+        if (ShowMessageBox(this,
+                           "The case is closed, but not all of its quotes could be cancelled: the data server cannot "
+                           "be reached.\nRetry to cancel them now?",
+                           "Error", QMessageBox::Retry | QMessageBox::Cancel) != QMessageBox::Retry)
+            break;
 }
 
 }  // namespace dalvero

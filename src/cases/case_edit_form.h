@@ -25,13 +25,13 @@ namespace dalvero {
 
 struct CaseFieldSaves;
 struct ClientSession;
-struct OpenCase;
-class cWorkspaceActions;
 struct MainWindowState;
-class cCaseScreens;
+struct OpenCase;
 class cCaseDialog;
+class cCaseScreens;
 class cItemListModel;
 class cSubListEditor;
+class cWorkspaceActions;
 
 class TCaseEditForm : public QWidget {
     Q_OBJECT

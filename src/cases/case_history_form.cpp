@@ -2,7 +2,7 @@
 
 #include <QListView>
 
-#include "case_list_header.h"
+#include "list_header.h"
 #include "case_list_model.h"
 #include "case_list_sort.h"
 #include "case_row_delegate.h"
@@ -101,7 +101,7 @@ void TCaseHistoryForm::CaseHistoryHeaderSectionClick(int section) {
 }
 
 void TCaseHistoryForm::CaseHistoryListBoxClick(const QModelIndex& index) {
-    const cCaseObject* c = index.isValid() ? rows_->Object(index.row()) : nullptr;
+    const cCaseObject* c = index.isValid() ? rows_->At(index.row()) : nullptr;
     if (!c || !edit_->Load(*main_.Session.DataServer, c->Seq)) return;
     const QWidget* window = Panel()->window();
     edit_->move(window->x() + kDialogOffset, window->y() + kDialogOffset);

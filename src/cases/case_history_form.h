@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "case_list_model.h"
+
 namespace Ui {
 class TCaseHistoryForm;
 class TCaseHistoryEditForm;
@@ -18,7 +20,6 @@ class QModelIndex;
 
 namespace dalvero {
 
-class cCaseListModel;
 class cListState;
 class dbServerConnection;
 struct ListSettings;

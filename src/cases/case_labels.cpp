@@ -77,12 +77,13 @@ std::string DateTimeToDisplay(std::string_view text) {
     if (text.size() < 8) return {};
     if (text.find('/') != std::string_view::npos) return std::string(text);
     std::string shown = DateToDisplay(text.substr(0, 8));
-    if (text.size() < 12 || shown.empty()) return shown;
-    const int hour = ToIntDef(text.substr(8, 2), 0);
-    const std::string minutes(text.substr(10, 2));
+    const std::string time = StampTimeOfDay(text);
+    if (time.empty() || shown.empty()) return shown;
+    const int hour = ToIntDef(time.substr(0, 2), 0);
+    const std::string minutes = time.substr(3);
     // Midnight and noon read as 12 on the 12-hour clock.
     if (hour == 0) return shown + " 12:" + minutes + " AM";
-    if (hour < 12) return shown + " " + std::string(text.substr(8, 2)) + ":" + minutes + " AM";
+    if (hour < 12) return shown + " " + time + " AM";
     return shown + " " + std::to_string(hour == 12 ? 12 : hour - 12) + ":" + minutes + " PM";
 }
 

@@ -26,7 +26,13 @@
 namespace dalvero {
 
 TCaseListForm::TCaseListForm(MainWindowState& main, cCaseScreens& screens)
-    : ui(std::make_unique<Ui::TCaseListForm>()), session_(main.Session), open_(main.Case), lists_(main.Lists), actions_(main.Actions), screens_(screens), rows_(new cCaseListModel(this)) {
+    : ui(std::make_unique<Ui::TCaseListForm>()),
+      session_(main.Session),
+      open_(main.Case),
+      lists_(main.Lists),
+      actions_(main.Actions),
+      screens_(screens),
+      rows_(new cCaseListModel(this)) {
     ui->setupUi(this);
     ui->OpenCasesHeader->SetSections({{"Name", 200},
                                       {"Case", 130},
@@ -56,6 +62,7 @@ TCaseListForm::TCaseListForm(MainWindowState& main, cCaseScreens& screens)
     connect(list, &QListView::clicked, this, &TCaseListForm::OpenCasesListBoxClick);
     connect(list, &QListView::activated, this, &TCaseListForm::OpenCasesListBoxClick);
     ui->OpenCasesHeader->KeepColumnsWhole(*list);
+    ui->OpenCasesHeader->FollowSort(*rows_, lists_.OpenListSortColumn);
     cFormKeys::Of(ui->OpenCasesListPanel).SetStartControl(list);
 
     const MyAllTabs tabs = MakeMyAllTabs(this, ui->ShowMyCasesButtonImage, ui->ShowAllCasesImageButton);
@@ -99,7 +106,7 @@ void TCaseListForm::OpenCasesHeaderSectionClick(int section) {
 }
 
 void TCaseListForm::OpenCasesListBoxClick(const QModelIndex& index) {
-    const cCaseObject* c = index.isValid() ? rows_->Object(index.row()) : nullptr;
+    const cCaseObject* c = index.isValid() ? rows_->At(index.row()) : nullptr;
     if (!c) return;
     QListView* list = ui->OpenCasesListBox;
     list->hide();

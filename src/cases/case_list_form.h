@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "case_list_model.h"
 #include "string_list.h"
 
 class QListView;
@@ -21,13 +22,12 @@ namespace dalvero {
 
 struct ClientSession;
 struct ListSettings;
-struct OpenCase;
-class cWorkspaceActions;
 struct MainWindowState;
-class cCaseListModel;
+struct OpenCase;
 class cCaseRowDelegate;
 class cCaseScreens;
 class cListState;
+class cWorkspaceActions;
 
 class TCaseListForm : public QWidget {
     Q_OBJECT

@@ -14,8 +14,8 @@ class TCaseListNavigationForm;
 
 namespace dalvero {
 
-class cWorkspaceActions;
 struct MainWindowState;
+class cWorkspaceActions;
 
 class TCaseListNavigationForm : public QWidget {
     Q_OBJECT

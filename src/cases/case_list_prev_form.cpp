@@ -18,7 +18,10 @@
 namespace dalvero {
 
 TCaseListPrevForm::TCaseListPrevForm(MainWindowState& main, cCaseScreens& screens)
-    : ui(std::make_unique<Ui::TCaseListPrevForm>()), lists_(main.Lists), actions_(main.Actions), screens_(screens),
+    : ui(std::make_unique<Ui::TCaseListPrevForm>()),
+      lists_(main.Lists),
+      actions_(main.Actions),
+      screens_(screens),
       rows_(new cCaseListModel(this)) {
     ui->setupUi(this);
     ui->PrevCasesHeader->SetSections({{"Name", 200},
@@ -102,7 +105,7 @@ void TCaseListPrevForm::PageDownImageClick() {
 }
 
 void TCaseListPrevForm::PrevCasesListBoxClick(const QModelIndex& index) {
-    if (const cCaseObject* c = index.isValid() ? rows_->Object(index.row()) : nullptr)
+    if (const cCaseObject* c = index.isValid() ? rows_->At(index.row()) : nullptr)
         screens_.PreviousCaseEdit->Open(c->Seq, c->PatientSeq);
 }
 

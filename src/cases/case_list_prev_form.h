@@ -6,6 +6,8 @@
 
 #include <memory>
 
+#include "case_list_model.h"
+
 class QModelIndex;
 
 namespace Ui {
@@ -15,11 +17,10 @@ class TCaseListPrevForm;
 namespace dalvero {
 
 struct ListSettings;
-class cWorkspaceActions;
 struct MainWindowState;
-class cCaseListModel;
 class cCaseScreens;
 class cListState;
+class cWorkspaceActions;
 
 class TCaseListPrevForm : public QWidget {
     Q_OBJECT

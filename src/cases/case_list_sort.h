@@ -1,9 +1,9 @@
 #pragma once
 // Sorting the open case list by a click on one of its header sections.
 
-namespace dalvero {
+#include "case_list_model.h"
 
-class cCaseListModel;
+namespace dalvero {
 
 // The current sort column toggles between ascending and reversed order;
 // another column gives every row that column's key and sorts ascending.

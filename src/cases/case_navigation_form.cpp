@@ -27,8 +27,10 @@ TCaseNavigationForm::TCaseNavigationForm(MainWindowState& main, cCaseScreens& sc
     QLabel* back = ui->CaseListImageButton;
     const QSize size = back->size();
     const qreal ratio = back->devicePixelRatioF();
+    // The caption is read once: showing the first picture clears the label's text.
+    const QString caption = back->text();
     const auto paint = [&](int state) {
-        return ImageButtonArt::Paint(ImageButtonArt::Shape::Button, back->text(), back->font(), size, state, ratio);
+        return ImageButtonArt::Paint(ImageButtonArt::Shape::Button, caption, back->font(), size, state, ratio);
     };
     back->setPixmap(paint(cImageButton::Normal));
     connect(new cImageButton(back, {}, paint(cImageButton::Hover)), &cImageButton::clicked, this,

@@ -15,10 +15,10 @@ class TCaseNavigationForm;
 
 namespace dalvero {
 
-struct OpenCase;
-class cWorkspaceActions;
 struct MainWindowState;
+struct OpenCase;
 class cCaseScreens;
+class cWorkspaceActions;
 
 class TCaseNavigationForm : public QWidget {
     Q_OBJECT

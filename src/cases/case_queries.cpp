@@ -104,8 +104,8 @@ std::optional<std::vector<cCaseObject>> QueryOpenCases(dbServerConnection& db, c
                                       kCaseListAliases, true);
 }
 
-void ApplyCaseStatuses(dbServerConnection& functions, std::vector<cCaseObject>& rows) {
-    if (rows.empty()) return;
+bool ApplyCaseStatuses(dbServerConnection& functions, std::vector<cCaseObject>& rows) {
+    if (rows.empty()) return true;
     std::map<std::string, std::size_t> rowOfSeq;
     std::vector<std::string> seqs;
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -114,13 +114,14 @@ void ApplyCaseStatuses(dbServerConnection& functions, std::vector<cCaseObject>& 
     }
     cJsonNode command;
     BuildGetCaseStatus(command, seqs);
-    if (!RunFunctionCommand(functions, command)) return;
+    if (!RunFunctionCommand(functions, command)) return false;
     cJsonNode* statuses = command.GetMember(fncmd::kStatusList);
-    if (!statuses) return;
+    if (!statuses) return false;
     for (int i = 0; i < statuses->Count(); ++i) {
         const auto row = rowOfSeq.find(statuses->NameAt(static_cast<std::size_t>(i)));
         if (row != rowOfSeq.end()) rows[row->second].Status = statuses->ValueAt(static_cast<std::size_t>(i));
     }
+    return true;
 }
 
 bool QueryPreviousCases(cRecordBatch& batch, dbServerConnection& db, const CaseListOwner& owner, int pageSize) {
@@ -190,24 +191,29 @@ std::optional<std::vector<SubListRow>> QueryCaseSubList(dbServerConnection& db, 
     return rows;
 }
 
-void MarkQuotesOfCase(dbServerConnection& db, const std::string& caseSeq, const char* mark, bool liveNeedsOnly) {
+bool MarkQuotesOfCase(dbServerConnection& db, const std::string& caseSeq, const char* mark, bool liveNeedsOnly) {
     // The keys are no typed dates.
     constexpr char kNoDateKeys[] = "N";
     cRecordBatch needs;
     if (!needs.Query(&db, cat::tbl::kCaseNeeds, cat::kListByOwner, caseSeq, "", 0, kMaxRows, "f1", "",
-                     liveNeedsOnly ? cat::case_needs::kNotDeletedFilter : "", kForward, "", kNoDateKeys) ||
-        !needs.Set->First())
-        return;
+                     liveNeedsOnly ? cat::case_needs::kNotDeletedFilter : "", kForward, "", kNoDateKeys))
+        return false;
+    if (!needs.Set->First()) return true;
+    bool all = true;
     do {
         cRecordBatch quotes;
         if (!quotes.Query(&db, cat::tbl::kCaseNeedsQuote, cat::kListByOwner, needs.Set->Seq, "", 0, kMaxRows, "f18",
-                          "", "", kForward, "", kNoDateKeys) ||
-            !quotes.Set->First())
+                          "", "", kForward, "", kNoDateKeys)) {
+            all = false;
             continue;
-        do UpdateRecord(db, cat::tbl::kCaseNeedsQuote, quotes.Set->Seq,
-                        {"f" + std::to_string(cat::quotes::kClosingMark) + "=" + mark});
+        }
+        if (!quotes.Set->First()) continue;
+        do all = UpdateRecord(db, cat::tbl::kCaseNeedsQuote, quotes.Set->Seq,
+                              {"f" + std::to_string(cat::quotes::kClosingMark) + "=" + mark}) &&
+                 all;
         while (quotes.Set->Next());
     } while (needs.Set->Next());
+    return all;
 }
 
 }  // namespace dalvero

@@ -34,8 +34,9 @@ std::vector<cCaseObject> CaseRows(cBatchSet& set, bool withApproval);
 std::optional<std::vector<cCaseObject>> QueryOpenCases(dbServerConnection& db, const CaseListOwner& owner);
 
 // Each row's status from the FunctionServer's "getcasestatus"; statuses for
-// cases not in rows are skipped, and a failed command leaves them as they are.
-void ApplyCaseStatuses(dbServerConnection& functions, std::vector<cCaseObject>& rows);
+// cases not in rows are skipped. False when the command failed, which leaves
+// the statuses as they are.
+bool ApplyCaseStatuses(dbServerConnection& functions, std::vector<cCaseObject>& rows);
 
 // The first page of closed cases, pageSize records at most, into batch.
 bool QueryPreviousCases(cRecordBatch& batch, dbServerConnection& db, const CaseListOwner& owner, int pageSize);
@@ -70,7 +71,8 @@ std::optional<std::vector<SubListRow>> QueryCaseSubList(dbServerConnection& db, 
                                          bool withoutSeq);
 
 // Sets the closing mark of every quote of the case's needs (of the needs not
-// deleted only, with liveNeedsOnly); failures are not reported.
-void MarkQuotesOfCase(dbServerConnection& db, const std::string& caseSeq, const char* mark, bool liveNeedsOnly);
+// deleted only, with liveNeedsOnly); false when a read or a write failed
+// (each is tried).
+bool MarkQuotesOfCase(dbServerConnection& db, const std::string& caseSeq, const char* mark, bool liveNeedsOnly);
 
 }  // namespace dalvero

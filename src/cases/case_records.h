@@ -22,9 +22,19 @@ std::string RecordItem(const StringList& record, std::size_t n);
 // says "Problem reading patient data" or "Problem reading case data".
 bool ReadOpenPatient(ClientSession& session, const OpenCase& open, QWidget* parent, StringList& record);
 bool ReadOpenCase(ClientSession& session, const OpenCase& open, QWidget* parent, StringList& record);
-// Writes the values; a failure is said, so that the editor stays open with
-// what the user typed.
-bool UpdateOpenPatient(ClientSession& session, const OpenCase& open, QWidget* parent, const StringList& values);
-bool UpdateOpenCase(ClientSession& session, const OpenCase& open, QWidget* parent, const StringList& values);
+// The items of shown ("fN=value", what an editor holds now) that differ from
+// the item of the same name in loaded (what it showed when loaded): an
+// editor writes only what the user changed.
+StringList ChangedItems(const StringList& loaded, const StringList& shown);
+
+// Writes the values, each field with the value it had in record (the record
+// as read, item n field n): when someone else changed one since, the user
+// chooses between both texts and record becomes the stored one. Nothing to
+// write is success. A failure is said (with the server's reason when it gave
+// one), so that the editor stays open with what the user typed.
+bool UpdateOpenPatient(ClientSession& session, const OpenCase& open, QWidget* parent, StringList values,
+                       StringList& record);
+bool UpdateOpenCase(ClientSession& session, const OpenCase& open, QWidget* parent, StringList values,
+                    StringList& record);
 
 }  // namespace dalvero

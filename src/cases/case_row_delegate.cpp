@@ -47,7 +47,7 @@ cCaseRowDelegate::cCaseRowDelegate(const cCaseListModel& model, const QHeaderVie
     : QStyledItemDelegate(parent), model_(model), header_(header), withStatus_(false), columns_(std::move(columns)) {}
 
 void cCaseRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
-    const cCaseObject* c = model_.Object(index.row());
+    const cCaseObject* c = model_.At(index.row());
     if (!c) return;
     const QRect& r = option.rect;
     const bool selected = option.state & QStyle::State_Selected;
@@ -82,7 +82,7 @@ void cCaseRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
 }
 
 void cCaseRowDelegate::PaintStatus(QPainter& painter, int x, int top, int row) const {
-    const cCaseObject& c = *model_.Object(row);
+    const cCaseObject& c = *model_.At(row);
     painter.setPen(Qt::black);
     const std::optional<QColor> status = StatusColour(c.Status);
     if (status)

@@ -12,11 +12,12 @@
 
 #include "case_row_text.h"
 
+#include "case_list_model.h"
+
 class QHeaderView;
 
 namespace dalvero {
 
-class cCaseListModel;
 
 inline constexpr int kCaseRowHeight = 23;
 

@@ -6,6 +6,23 @@ namespace dalvero {
 
 namespace {
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// Marks the entry that shows a stored value the list does not have.
+constexpr int kStoredOnlyRole = Qt::UserRole + 1;
+
+// Chooses the entry at index; a stored value no entry has gets an entry of
+// its own, shown as stored, so that it is seen and saved back unchanged. The
+// entry of an earlier choice goes.
+void Choose(QComboBox* box, int index, std::string_view value) {
+    for (int i = box->count() - 1; i >= 0; --i)
+        if (box->itemData(i, kStoredOnlyRole).toBool()) box->removeItem(i);
+    if (index < 0 && !value.empty()) {
+        box->addItem(Q(value), Q(value));
+        index = box->count() - 1;
+        box->setItemData(index, true, kStoredOnlyRole);
+    }
+    box->setCurrentIndex(index);
+}
 }  // namespace
 
 void FillChoices(QComboBox* box, const std::vector<const char*>& choices) {
@@ -27,11 +44,11 @@ void FillSeqChoices(QComboBox* box, const std::vector<std::pair<std::string, int
 }
 
 void ChooseText(QComboBox* box, std::string_view value) {
-    box->setCurrentIndex(value.empty() ? -1 : box->findText(Q(value), Qt::MatchExactly));
+    Choose(box, value.empty() ? -1 : box->findText(Q(value), Qt::MatchExactly), value);
 }
 
 void ChooseValue(QComboBox* box, std::string_view value) {
-    box->setCurrentIndex(value.empty() ? -1 : box->findData(Q(value)));
+    Choose(box, value.empty() ? -1 : box->findData(Q(value)), value);
 }
 
 std::string ChosenText(const QComboBox* box) {

@@ -19,8 +19,9 @@ void FillLanguages(QComboBox* box, const std::vector<Language>& languages);
 // Entries of (text, Seq).
 void FillSeqChoices(QComboBox* box, const std::vector<std::pair<std::string, int>>& entries);
 
-// Chooses the entry whose text (or stored value) equals value; none when no
-// entry does or value is empty.
+// Chooses the entry whose text (or stored value) equals value; none when
+// value is empty. A value no entry has is shown as stored, in an entry of its
+// own that the next choice removes.
 void ChooseText(QComboBox* box, std::string_view value);
 void ChooseValue(QComboBox* box, std::string_view value);
 // The chosen entry's text or stored value; empty when none is chosen.

@@ -10,8 +10,8 @@
 #include <QRadioButton>
 #include <QTableWidget>
 
-#include "case_dialog.h"
 #include "control_text.h"
+#include "note_limit.h"
 
 namespace dalvero {
 
@@ -19,9 +19,11 @@ namespace {
 
 using E = HealthEntry;
 
-// A user's text in an entry, so that the whole check-list always fits one request.
+// A user's text in an entry, so that the whole check-list always fits one
+// request (and the server's cap on it).
 constexpr int kEditLength = 200;
 constexpr int kMemoBytes = 6000;
+constexpr int kCellBytes = 100;
 constexpr int kColumns = 3;
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
@@ -123,6 +125,7 @@ QWidget* cHealthChecklistView::MakeGroup(const HealthGroup& table, bool editable
             grid_->setMinimumHeight(200);
             grid_->setTabKeyNavigation(false);
             if (!editable) grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+            LimitCellLength(grid_, kCellBytes);
             connect(grid_, &QTableWidget::itemChanged, this, [this, g](QTableWidgetItem* item) {
                 if (!loading_) EntryTyped(groups_[g], item->text().isEmpty());
             });

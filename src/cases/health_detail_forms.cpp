@@ -4,7 +4,10 @@
 #include <QEvent>
 #include <QLabel>
 
+#include <optional>
+
 #include "dialog_seam.h"
+#include "field_saves.h"
 #include "health_checklist.h"
 #include "health_checklist_view.h"
 #include "image_button.h"
@@ -33,7 +36,11 @@ bool ReadHealthDetail(ClientSession& session, const std::string& caseSeq, Health
 }
 
 TPatientHealthDetailForm::TPatientHealthDetailForm(MainWindowState& main)
-    : ui(std::make_unique<Ui::TPatientHealthDetailForm>()), session_(main.Session), open_(main.Case), view_(new cHealthChecklistView(true)) {
+    : ui(std::make_unique<Ui::TPatientHealthDetailForm>()),
+      session_(main.Session),
+      open_(main.Case),
+      saves_(main.Saves),
+      view_(new cHealthChecklistView(true)) {
     ui->setupUi(this);
     ui->PatientDetailsScrollBox->setWidget(view_);
     connect(view_, &cHealthChecklistView::changed, this, [this] { changed_ = true; });
@@ -57,7 +64,6 @@ bool TPatientHealthDetailForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TPatientHealthDetailForm::Clear() {
     SavePending();
-    changed_ = false;
     caseSeq_.clear();
     view_->SetDetail({});
 }
@@ -73,16 +79,24 @@ void TPatientHealthDetailForm::LoadHealthDetail() {
         return;
     }
     caseSeq_ = open_.CurrentCaseSeq;
+    const std::optional<std::string> kept = TakeRecoveredText(catalogue::tbl::kCases, caseSeq_, cs::kHealthDetails);
+    if (kept && ShowMessageBox(this,
+                               "Check-list entries made here earlier could not be saved and were kept.\n\nPut "
+                               "them back?",
+                               "Recovered Text", QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::Question) == QMessageBox::Yes) {
+        view_->SetDetail(ParseHealthDetail(*kept));
+        changed_ = true;
+    }
 }
 
 void TPatientHealthDetailForm::SavePending() {
     if (!changed_ || caseSeq_.empty()) return;
-    const StringList values{kField + "=" + HealthDetailText(view_->Detail())};
-    if (!UpdateRecord(*session_.DataServer, catalogue::tbl::kCases, caseSeq_, values)) {
-        ShowMessageBox(this, "The health details could not be saved; please try again.", "Error");
-        return;
-    }
+    // The field saves keep what the server does not take, retry it with the
+    // case fields and, when nobody answers, put it in a recovery file.
     changed_ = false;
+    saves_.FieldSaves.SaveText(*session_.DataServer, catalogue::tbl::kCases, caseSeq_, cs::kHealthDetails,
+                              HealthDetailText(view_->Detail()), this);
 }
 
 TPatientHealthDetailNoEditForm::TPatientHealthDetailNoEditForm(MainWindowState& main, QWidget* parent)

@@ -2,7 +2,9 @@
 // The open case's health check-list: the editable panel "PatientHealthDetail"
 // and the read-only window. The panel saves the check-list (Cases f1002)
 // when the user leaves it, when the panel is hidden and in the main window's
-// pending-save path; a failed save keeps the entries and says so.
+// pending-save path, through the field saves: a write the server does not
+// take is kept and retried with the case fields, and the entries kept in a
+// recovery file are offered back when the check-list is next loaded.
 
 #include <QDialog>
 #include <QWidget>
@@ -17,11 +19,12 @@ class TPatientHealthDetailNoEditForm;
 
 namespace dalvero {
 
+struct CaseFieldSaves;
 struct ClientSession;
-struct OpenCase;
-struct MainWindowState;
-class cHealthChecklistView;
 struct HealthDetail;
+struct MainWindowState;
+struct OpenCase;
+class cHealthChecklistView;
 
 // The stored check-list of a case; false (and an empty detail) when it
 // cannot be read.
@@ -51,6 +54,7 @@ private:
     std::unique_ptr<Ui::TPatientHealthDetailForm> ui;
     ClientSession& session_;
     OpenCase& open_;
+    CaseFieldSaves& saves_;
     cHealthChecklistView* view_;
     // The case whose check-list is shown; empty when none is.
     std::string caseSeq_;

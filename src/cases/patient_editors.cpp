@@ -46,7 +46,10 @@ std::array<std::pair<QRadioButton*, const char*>, 4> LeftButtons(const Ui::TPati
 // --- identification ---------------------------------------------------------
 
 TPatientIdentificationEditForm::TPatientIdentificationEditForm(MainWindowState& main, QWidget* parent)
-    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientIdentificationEditForm>()), session_(main.Session), open_(main.Case) {
+    : cCaseDialog(parent),
+      ui(std::make_unique<Ui::TPatientIdentificationEditForm>()),
+      session_(main.Session),
+      open_(main.Case) {
     ui->setupUi(this);
     ssn_ = new cDigitEdit(ui->PatientSSNEdit, kSsnFormat, false);
     phone_ = new cPhoneEdit(ui->PatientPhoneEdit);
@@ -61,7 +64,8 @@ TPatientIdentificationEditForm::~TPatientIdentificationEditForm() = default;
 bool TPatientIdentificationEditForm::Load() {
     for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
     lastValidSsn_.clear();
-    StringList patient, record;
+    StringList& patient = patient_;
+    StringList& record = case_;
     if (!ReadOpenPatient(session_, open_, this, patient)) return false;
     ssn_->SetNumber(Item(patient, pt::kSsn));
     if (ssn_->Digits().size() == 9) lastValidSsn_ = ui->PatientSSNEdit->text();
@@ -76,6 +80,8 @@ bool TPatientIdentificationEditForm::Load() {
     phone_->SetNumber(Item(record, cs::kPhone));
     phone2_->SetNumber(Item(record, cs::kPhone2));
     SetText(ui->PatientEmailEdit, Item(record, cs::kEmail));
+    shownPatient_ = PatientValues();
+    shownCase_ = CaseValues();
     return true;
 }
 
@@ -89,16 +95,23 @@ bool TPatientIdentificationEditForm::PatientSSNEditExit() {
     return false;
 }
 
+StringList TPatientIdentificationEditForm::PatientValues() const {
+    return {F(pt::kSsn, ssn_->Digits()), F(pt::kFirstName, Text(ui->PatientFirstNameEdit)),
+            F(pt::kMiddleName, Text(ui->PatientMiddleNameEdit)), F(pt::kLastName, Text(ui->PatientLastNameEdit))};
+}
+
+StringList TPatientIdentificationEditForm::CaseValues() const {
+    return {F(cs::kStreet, Text(ui->PatientStreetEdit)), F(cs::kCity, Text(ui->PatientCityEdit)),
+            F(cs::kState, Text(ui->PatientStateEdit)),   F(cs::kZip, Text(ui->PatientZipEdit)),
+            F(cs::kPhone, phone_->Digits()),             F(cs::kPhone2, phone2_->Digits()),
+            F(cs::kEmail, Text(ui->PatientEmailEdit))};
+}
+
 void TPatientIdentificationEditForm::SaveNewCaseImageButtonClick() {
     if (!PatientSSNEditExit()) return;
-    const StringList patient{F(pt::kSsn, ssn_->Digits()), F(pt::kFirstName, Text(ui->PatientFirstNameEdit)),
-                             F(pt::kMiddleName, Text(ui->PatientMiddleNameEdit)),
-                             F(pt::kLastName, Text(ui->PatientLastNameEdit))};
-    const StringList caseValues{F(cs::kStreet, Text(ui->PatientStreetEdit)), F(cs::kCity, Text(ui->PatientCityEdit)),
-                                F(cs::kState, Text(ui->PatientStateEdit)),   F(cs::kZip, Text(ui->PatientZipEdit)),
-                                F(cs::kPhone, phone_->Digits()),             F(cs::kPhone2, phone2_->Digits()),
-                                F(cs::kEmail, Text(ui->PatientEmailEdit))};
-    if (UpdateOpenPatient(session_, open_, this, patient) && UpdateOpenCase(session_, open_, this, caseValues)) accept();
+    if (UpdateOpenPatient(session_, open_, this, ChangedItems(shownPatient_, PatientValues()), patient_) &&
+        UpdateOpenCase(session_, open_, this, ChangedItems(shownCase_, CaseValues()), case_))
+        accept();
 }
 
 // --- admission --------------------------------------------------------------
@@ -107,7 +120,7 @@ TPatientAdmissionForm::TPatientAdmissionForm(MainWindowState& main, QWidget* par
     : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientAdmissionForm>()), session_(main.Session), open_(main.Case) {
     ui->setupUi(this);
     admitDate_ = new cDateEdit(ui->AdmitDateEdit, this);
-    BindButton(ui->SaveNewCaseImageButton, [this] { SaveNewCaseImageButtonClick(); });
+    BindSaveButton(ui->SaveNewCaseImageButton, [this] { SaveNewCaseImageButtonClick(); });
     BindButton(ui->BackButtonImage, [this] { reject(); });
 }
 
@@ -115,19 +128,23 @@ TPatientAdmissionForm::~TPatientAdmissionForm() = default;
 
 bool TPatientAdmissionForm::Load() {
     for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
-    StringList record;
+    StringList& record = case_;
     if (!ReadOpenCase(session_, open_, this, record)) return false;
     SetText(ui->AdmitDateEdit, DateToDisplay(Item(record, cs::kAdmission)));
     SetText(ui->CaseNumberEdit, Item(record, cs::kCaseNumber));
     SetText(ui->RoomEdit, Item(record, cs::kRoom));
     SetText(ui->BedEdit, Item(record, cs::kBed));
+    shownCase_ = CaseValues();
     return true;
 }
 
+StringList TPatientAdmissionForm::CaseValues() const {
+    return {F(cs::kAdmission, admitDate_->Value()), F(cs::kCaseNumber, Text(ui->CaseNumberEdit)),
+            F(cs::kRoom, Text(ui->RoomEdit)), F(cs::kBed, Text(ui->BedEdit))};
+}
+
 void TPatientAdmissionForm::SaveNewCaseImageButtonClick() {
-    const StringList values{F(cs::kAdmission, admitDate_->Value()), F(cs::kCaseNumber, Text(ui->CaseNumberEdit)),
-                            F(cs::kRoom, Text(ui->RoomEdit)), F(cs::kBed, Text(ui->BedEdit))};
-    if (UpdateOpenCase(session_, open_, this, values)) accept();
+    if (UpdateOpenCase(session_, open_, this, ChangedItems(shownCase_, CaseValues()), case_)) accept();
 }
 
 // --- patient information ----------------------------------------------------
@@ -149,7 +166,8 @@ TPatientInfoEditForm::~TPatientInfoEditForm() = default;
 bool TPatientInfoEditForm::Load() {
     for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
     for (QComboBox* c : findChildren<QComboBox*>()) c->setCurrentIndex(-1);
-    StringList patient, record;
+    StringList& patient = patient_;
+    StringList& record = case_;
     if (!ReadOpenPatient(session_, open_, this, patient)) return false;
     SetText(ui->PatientBirthdayEdit, DateToDisplay(Item(patient, pt::kBirthDate)));
     if (!ReadOpenCase(session_, open_, this, record)) return false;
@@ -160,27 +178,39 @@ bool TPatientInfoEditForm::Load() {
     ChooseText(ui->PatientEthnicityEdit, Item(record, cs::kEthnicity));
     SetText(ui->LanguageOtherEdit, Item(record, cs::kOtherLanguage));
     ChooseValue(ui->LanguageComboBox, Item(record, cs::kLanguage));
+    shownPatient_ = PatientValues();
+    shownCase_ = CaseValues();
     return true;
 }
 
-void TPatientInfoEditForm::SaveNewCaseImageButtonClick() {
-    StringList caseValues{F(cs::kHeight, Text(ui->HeightEdit)),
-                          F(cs::kWeight, Text(ui->WeightEdit)),
-                          F(cs::kSex, ChosenText(ui->PatientGenderEdit)),
-                          F(cs::kMaritalStatus, ChosenText(ui->PatientMaritalStatusEdit)),
-                          F(cs::kEthnicity, ChosenText(ui->PatientEthnicityEdit)),
-                          F(cs::kOtherLanguage, Text(ui->LanguageOtherEdit))};
+StringList TPatientInfoEditForm::PatientValues() const { return {F(pt::kBirthDate, birthday_->Value())}; }
+
+StringList TPatientInfoEditForm::CaseValues() const {
+    StringList values{F(cs::kHeight, Text(ui->HeightEdit)),
+                      F(cs::kWeight, Text(ui->WeightEdit)),
+                      F(cs::kSex, ChosenText(ui->PatientGenderEdit)),
+                      F(cs::kMaritalStatus, ChosenText(ui->PatientMaritalStatusEdit)),
+                      F(cs::kEthnicity, ChosenText(ui->PatientEthnicityEdit)),
+                      F(cs::kOtherLanguage, Text(ui->LanguageOtherEdit))};
     if (const std::string code = ChosenValue(ui->LanguageComboBox); !code.empty())
-        caseValues.push_back(F(cs::kLanguage, code));
-    if (UpdateOpenPatient(session_, open_, this, {F(pt::kBirthDate, birthday_->Value())}) &&
-        UpdateOpenCase(session_, open_, this, caseValues))
+        values.push_back(F(cs::kLanguage, code));
+    return values;
+}
+
+void TPatientInfoEditForm::SaveNewCaseImageButtonClick() {
+    if (UpdateOpenPatient(session_, open_, this, ChangedItems(shownPatient_, PatientValues()), patient_) &&
+        UpdateOpenCase(session_, open_, this, ChangedItems(shownCase_, CaseValues()), case_))
         accept();
 }
 
 // --- discharge --------------------------------------------------------------
 
 TPatientEditDischargeForm::TPatientEditDischargeForm(MainWindowState& main, QWidget* parent)
-    : cCaseDialog(parent), ui(std::make_unique<Ui::TPatientEditDischargeForm>()), session_(main.Session), user_(main.User), open_(main.Case) {
+    : cCaseDialog(parent),
+      ui(std::make_unique<Ui::TPatientEditDischargeForm>()),
+      session_(main.Session),
+      user_(main.User),
+      open_(main.Case) {
     ui->setupUi(this);
     date_ = new cDateEdit(ui->DischargeDateEdit, this);
     time_ = new cTimeEdit(ui->DischargeTimeEdit, false);
@@ -197,7 +227,7 @@ bool TPatientEditDischargeForm::Load() {
         b->setChecked(false);
         b->setAutoExclusive(true);
     }
-    StringList record;
+    StringList& record = case_;
     if (!ReadOpenCase(session_, open_, this, record)) return false;
     dbServerConnection& db = *session_.DataServer;
     FillSeqChoices(ui->CaseWorkerDropDown, QueryCaseWorkers(db, user_.HospitalSeq));
@@ -210,15 +240,16 @@ bool TPatientEditDischargeForm::Load() {
     ChooseValue(ui->ThirdInsDropdown, Item(record, cs::kThirdInsurance));
     const std::string stamp = Item(record, cs::kDischarge);
     SetText(ui->DischargeDateEdit, DateToDisplay(stamp));
-    if (stamp.size() >= 12) SetText(ui->DischargeTimeEdit, stamp.substr(8, 2) + ":" + stamp.substr(10, 2));
+    SetText(ui->DischargeTimeEdit, StampTimeOfDay(stamp));
     const std::string how = Item(record, cs::kLeftHow);
     for (auto [button, code] : LeftButtons(*ui))
         if (how == code) button->setChecked(true);
     SetText(ui->ExplainEdit, Item(record, cs::kLeftHowDetail));
+    shownCase_ = CaseValues();
     return true;
 }
 
-void TPatientEditDischargeForm::SaveNewCaseImageButtonClick() {
+StringList TPatientEditDischargeForm::CaseValues() const {
     StringList values{F(cs::kDischarge, DischargeStamp(date_->Value(), time_->Value()))};
     for (auto [box, field] : {std::pair{ui->CaseWorkerDropDown, cs::kCaseWorker},
                               std::pair{ui->PrimaryInsDropdown, cs::kPrimaryInsurance},
@@ -228,7 +259,11 @@ void TPatientEditDischargeForm::SaveNewCaseImageButtonClick() {
     for (auto [button, code] : LeftButtons(*ui))
         if (button->isChecked()) values.push_back(F(cs::kLeftHow, code));
     values.push_back(F(cs::kLeftHowDetail, Text(ui->ExplainEdit)));
-    if (UpdateOpenCase(session_, open_, this, values)) accept();
+    return values;
+}
+
+void TPatientEditDischargeForm::SaveNewCaseImageButtonClick() {
+    if (UpdateOpenCase(session_, open_, this, ChangedItems(shownCase_, CaseValues()), case_)) accept();
 }
 
 }  // namespace dalvero

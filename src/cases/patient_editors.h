@@ -2,26 +2,28 @@
 // The four modal editors of the case screen's panels. Each reads the open
 // case (and patient) when loaded; a failed read says so and the editor is not
 // shown, so that its empty fields can never be saved over the record. Save
-// writes and closes; a failed write keeps the editor open with the typing.
+// writes only the fields the user changed, each with the value it was loaded
+// with, and closes; a failed write keeps the editor open with the typing.
 
 #include <memory>
 #include <string>
 
 #include "case_dialog.h"
+#include "string_list.h"
 
 namespace Ui {
-class TPatientIdentificationEditForm;
 class TPatientAdmissionForm;
-class TPatientInfoEditForm;
 class TPatientEditDischargeForm;
+class TPatientIdentificationEditForm;
+class TPatientInfoEditForm;
 }  // namespace Ui
 
 namespace dalvero {
 
 struct ClientSession;
+struct MainWindowState;
 struct OpenCase;
 struct SignedInUser;
-struct MainWindowState;
 class cDateEdit;
 class cDigitEdit;
 class cPhoneEdit;
@@ -43,6 +45,10 @@ protected:
     void DefaultAction() override { SaveNewCaseImageButtonClick(); }
 
 private:
+    // What the editor holds now, as "fN=value" items.
+    StringList PatientValues() const;
+    StringList CaseValues() const;
+
     std::unique_ptr<Ui::TPatientIdentificationEditForm> ui;
     ClientSession& session_;
     OpenCase& open_;
@@ -50,6 +56,11 @@ private:
     cPhoneEdit* phone_;
     cPhoneEdit* phone2_;
     QString lastValidSsn_;
+    // The records as read, and what the editor showed of them when loaded.
+    StringList patient_;
+    StringList shownPatient_;
+    StringList case_;
+    StringList shownCase_;
 };
 
 // "Patient Admission Information": admission date, case number, room, bed.
@@ -62,13 +73,19 @@ public:
     void SaveNewCaseImageButtonClick();
 
 protected:
-    void DefaultAction() override { SaveNewCaseImageButtonClick(); }
+    void DefaultAction() override { FocusNextField(); }
 
 private:
+    // What the editor holds now, as "fN=value" items.
+    StringList CaseValues() const;
+
     std::unique_ptr<Ui::TPatientAdmissionForm> ui;
     ClientSession& session_;
     OpenCase& open_;
     cDateEdit* admitDate_;
+    // The records as read, and what the editor showed of them when loaded.
+    StringList case_;
+    StringList shownCase_;
 };
 
 // "Edit Patient Information": birth date, height, weight, gender, marital
@@ -85,10 +102,19 @@ protected:
     void DefaultAction() override { SaveNewCaseImageButtonClick(); }
 
 private:
+    // What the editor holds now, as "fN=value" items.
+    StringList PatientValues() const;
+    StringList CaseValues() const;
+
     std::unique_ptr<Ui::TPatientInfoEditForm> ui;
     ClientSession& session_;
     OpenCase& open_;
     cDateEdit* birthday_;
+    // The records as read, and what the editor showed of them when loaded.
+    StringList patient_;
+    StringList shownPatient_;
+    StringList case_;
+    StringList shownCase_;
 };
 
 // "Edit Patient Discharge Information": discharge date and time, case
@@ -105,12 +131,18 @@ protected:
     void DefaultAction() override { SaveNewCaseImageButtonClick(); }
 
 private:
+    // What the editor holds now, as "fN=value" items.
+    StringList CaseValues() const;
+
     std::unique_ptr<Ui::TPatientEditDischargeForm> ui;
     ClientSession& session_;
     SignedInUser& user_;
     OpenCase& open_;
     cDateEdit* date_;
     cTimeEdit* time_;
+    // The records as read, and what the editor showed of them when loaded.
+    StringList case_;
+    StringList shownCase_;
 };
 
 }  // namespace dalvero

@@ -8,11 +8,11 @@
 #include <string>
 
 #include "case_queries.h"
+#include "item_list_model.h"
 
 namespace dalvero {
 
 class ListBoxItemClass;
-class cItemListModel;
 
 struct SubListRowTexts {
     std::string first;

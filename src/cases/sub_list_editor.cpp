@@ -2,7 +2,7 @@
 
 #include <QListView>
 
-#include "case_list_header.h"
+#include "list_header.h"
 #include "dialog_seam.h"
 #include "item_list_model.h"
 #include "main_window_state.h"
@@ -19,7 +19,7 @@ constexpr char kPrimary[] = "P";
 cSubListEditor::cSubListEditor(MainWindowState& main, CaseSubList which, QWidget* parent)
     : cCaseDialog(parent), main_(main), which_(which), rows_(new cItemListModel(this)) {}
 
-void cSubListEditor::SetUpList(QListView* list, cCaseListHeader* header,
+void cSubListEditor::SetUpList(QListView* list, cListHeader* header,
                                const std::vector<std::pair<const char*, int>>& sections,
                                cColumnRowDelegate::Cells cells, int rowHeight) {
     list_ = list;

@@ -17,7 +17,7 @@ class QModelIndex;
 
 namespace dalvero {
 
-class cCaseListHeader;
+class cListHeader;
 class cItemListModel;
 class dbServerConnection;
 struct MainWindowState;
@@ -36,7 +36,7 @@ public:
 protected:
     cSubListEditor(MainWindowState& main, CaseSubList which, QWidget* parent);
 
-    void SetUpList(QListView* list, cCaseListHeader* header, const std::vector<std::pair<const char*, int>>& sections,
+    void SetUpList(QListView* list, cListHeader* header, const std::vector<std::pair<const char*, int>>& sections,
                    cColumnRowDelegate::Cells cells, int rowHeight);
     void SetWhich(CaseSubList which) { which_ = which; }
     // Before the editor shows: the edit panel is hidden.

@@ -38,6 +38,16 @@ int ExecDialog(QDialog& dialog) {
     return dialog.result();
 }
 
+void CloseDialogsUnattended() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QDialog*>(window);
+        if (!dialog || !dialog->isVisible()) continue;
+        if (auto* keeps = dynamic_cast<cKeepsUnsaved*>(dialog)) keeps->KeepUnsaved();
+        // Past a reject() of the dialog's own, which would ask.
+        dialog->QDialog::done(QDialog::Rejected);
+    }
+}
+
 void InstallUiHooks() {
     SetUiHooks({
         [](const std::string& text, const std::string& caption) {

@@ -44,6 +44,18 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* parent, const std::string& t
 // reject).
 int ExecDialog(QDialog& dialog);
 
+// A dialog holding typing that the unattended logoff must not lose.
+class cKeepsUnsaved {
+public:
+    virtual ~cKeepsUnsaved() = default;
+    // Puts the unsaved typing in recovery files; nothing is asked.
+    virtual void KeepUnsaved() = 0;
+};
+
+// The unattended logoff: every open dialog and message box closes without
+// asking, those that are cKeepsUnsaved after keeping their typing.
+void CloseDialogsUnattended();
+
 // Routes the data layer's messages to ShowMessageBox (over the active window)
 // and its event servicing to QCoreApplication::processEvents.
 void InstallUiHooks();

@@ -47,7 +47,6 @@ void cDigitEdit::Reformat() {
 }
 
 bool cDigitEdit::KeyPress(QKeyEvent& key) {
-    if (key.matches(QKeySequence::Copy) || key.matches(QKeySequence::Paste)) return ownKeyPress_ && ownKeyPress_(key);
     const auto selStart =
         static_cast<std::size_t>(edit_->hasSelectedText() ? edit_->selectionStart() : edit_->cursorPosition());
     const auto selLength = static_cast<std::size_t>(edit_->selectedText().size());
@@ -67,13 +66,15 @@ bool cDigitEdit::KeyPress(QKeyEvent& key) {
     default:
         break;
     }
-    // Keys that type nothing (caret moves, Tab, Shift) keep their own meaning;
-    // every typed character is taken here.
-    if (key.text().isEmpty()) return ownKeyPress_ && ownKeyPress_(key);
-    const char typed = key.text().at(0).toLatin1();
-    const char digit = (typed >= '0' && typed <= '9') ? typed : keypadLetters_ ? KeypadDigit(typed) : '\0';
-    if (digit && !(key.modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
-        Apply(DigitInsert(format_, text, selStart, selLength, digit));
+    // Keys that type no character (caret moves, Tab, Escape, shortcuts such
+    // as Ctrl+A or Ctrl+X) keep their meaning in any line edit: what they
+    // change in the text comes back through textEdited and is reformatted.
+    const QString typed = key.text();
+    if (typed.isEmpty() || !typed.at(0).isPrint() || (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        return ownKeyPress_ && ownKeyPress_(key);
+    const char c = typed.at(0).toLatin1();
+    const char digit = (c >= '0' && c <= '9') ? c : keypadLetters_ ? KeypadDigit(c) : '\0';
+    if (digit) Apply(DigitInsert(format_, text, selStart, selLength, digit));
     return true;
 }
 

@@ -37,8 +37,11 @@ std::string Upper(std::string_view text) {
 
 // Stored "yyyymmdd" or "yyyymmddhhnn..." as a label shows it.
 std::string Formatted(const std::string& value, char valueType) {
-    if (valueType == 'D' || (valueType == 'E' && value.size() < 12)) return DateToDisplay(value);
-    if (valueType == 'E') return DateToDisplay(value) + " " + value.substr(8, 2) + ":" + value.substr(10, 2);
+    if (valueType == 'D') return DateToDisplay(value);
+    if (valueType == 'E') {
+        const std::string time = StampTimeOfDay(value);
+        return DateToDisplay(value) + (time.empty() ? std::string() : " " + time);
+    }
     return value;
 }
 

@@ -4,6 +4,10 @@
 #include <QStandardPaths>
 #include <QWidget>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -11,9 +15,13 @@
 #include <iterator>
 
 #include "control_text.h"
+#include "db_server_connection.h"
 #include "dialog_seam.h"
+#include "field_conflict_form.h"
 #include "field_tag.h"
 #include "record_ops.h"
+#include "refusal_codes.h"
+#include "string_list.h"
 
 namespace dalvero {
 
@@ -38,9 +46,21 @@ fs::path RecoveryFile(const std::string& table, const std::string& seq, int fiel
 
 void KeepRecoveredText(const std::string& table, const std::string& seq, int field, const std::string& text) {
     const fs::path file = RecoveryFile(table, seq, field);
+    // Patients' notes: for the user's own account only, whatever the umask
+    // or an older version left.
     std::error_code ignored;
     fs::create_directories(file.parent_path(), ignored);
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+    for (const fs::path& folder : {file.parent_path().parent_path(), file.parent_path()})
+        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, ignored);
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) return;
+    ::fchmod(fd, 0600);
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
 }
 
 std::optional<std::string> TakeRecoveredText(const std::string& table, const std::string& seq, int field) {
@@ -54,27 +74,74 @@ std::optional<std::string> TakeRecoveredText(const std::string& table, const std
     return text;
 }
 
-bool cFieldSaves::Write(dbServerConnection& db, const Unsaved& field) const {
+void cFieldSaves::Loaded(const std::string& table, const std::string& seq, int field, std::string value) {
+    loaded_[{table, seq, field}] = std::move(value);
+}
+
+bool cFieldSaves::Write(dbServerConnection& db, const Unsaved& field) {
     // A list of its own: an emptied field must still be written ("fN=").
-    return UpdateRecord(db, field.table, field.seq, StringList{"f" + std::to_string(field.field) + "=" + field.text});
+    const std::string name = "f" + std::to_string(field.field);
+    StringList values{name + "=" + field.text};
+    const auto loaded = loaded_.find(KeyOf(field));
+    if (loaded != loaded_.end()) values.push_back("Loaded." + name + "=" + loaded->second);
+    if (!UpdateRecord(db, field.table, field.seq, values)) return false;
+    if (loaded != loaded_.end()) loaded->second = field.text;
+    return true;
+}
+
+bool cFieldSaves::Reconcile(dbServerConnection& db, Unsaved& field, QWidget* parent) {
+    const std::string name = "f" + std::to_string(field.field);
+    std::string stored = name;
+    if (!ReadRecordFields(db, field.table, field.seq, stored)) return false;
+    const std::string theirs = StringList(ParseCommaText(stored)).Value(name);
+    const std::optional<std::string> chosen = ResolveFieldConflict(parent, field.text, theirs);
+    if (!chosen) return false;
+    loaded_[KeyOf(field)] = theirs;
+    field.text = *chosen;
+    if (field.control) SetControlText(field.control, *chosen);
+    return true;
 }
 
 bool cFieldSaves::Save(dbServerConnection& db, const std::string& table, const std::string& seq, QWidget* control,
                        bool tell) {
     if (!IsFieldChanged(control)) return true;
     if (seq.empty()) return false;
-    Unsaved field{table, seq, TaggedFieldNumber(control), ControlText(control), control};
+    return Put(db, {table, seq, TaggedFieldNumber(control), ControlText(control), control}, control->window(), tell);
+}
+
+bool cFieldSaves::SaveText(dbServerConnection& db, const std::string& table, const std::string& seq, int field,
+                           const std::string& text, QWidget* parent, bool tell) {
+    if (seq.empty()) return false;
+    return Put(db, {table, seq, field, text, nullptr}, parent, tell);
+}
+
+bool cFieldSaves::Put(dbServerConnection& db, Unsaved field, QWidget* parent, bool tell) {
     // The newest text of a field replaces one that was not taken.
-    const auto same = [&](const Unsaved& u) { return u.control == control && u.table == table && u.seq == seq; };
+    const auto same = [&](const Unsaved& u) { return KeyOf(u) == KeyOf(field); };
     const bool reported = std::erase_if(unsaved_, same) > 0;
-    if (Write(db, field)) {
-        SetFieldChanged(control, false);
+    bool written = Write(db, field);
+    while (!written && db.ErrorCode == refusal::kChanged && !unattended_ && Reconcile(db, field, parent))
+        written = Write(db, field);
+    if (written) {
+        if (field.control) SetFieldChanged(field.control, false);
         RetryAll(db);
         return true;
     }
+    if (const std::string reason = LastingRefusal(db); !reason.empty()) {
+        // No retry can succeed: the text waits in a recovery file instead.
+        KeepRecoveredText(field.table, field.seq, field.field, field.text);
+        if (field.control) SetFieldChanged(field.control, false);
+        if (!unattended_)
+            ShowMessageBox(parent,
+                           "This change could not be saved: " + reason +
+                               "\nYour text is kept and offered again when this record is next opened.",
+                           "Error");
+        return false;
+    }
     unsaved_.push_back(std::move(field));
-    if (tell && !reported)
-        ShowMessageBox(control->window(),
+    // An ended session is said once, with the way back to a log-in.
+    if (tell && !reported && !unattended_ && db.ErrorCode != refusal::kNotLoggedIn)
+        ShowMessageBox(parent,
                        "This change could not be saved: the data server cannot be reached.\nYour text is kept and "
                        "saved again when you leave a field or the server is back.",
                        "Error");
@@ -85,14 +152,15 @@ bool cFieldSaves::RetryAll(dbServerConnection& db) {
     std::erase_if(unsaved_, [&](const Unsaved& field) {
         if (!Write(db, field)) return false;
         // Typing since then is a change still to be written.
-        if (ControlText(field.control) == field.text) SetFieldChanged(field.control, false);
+        if (field.control && ControlText(field.control) == field.text) SetFieldChanged(field.control, false);
         return true;
     });
     return unsaved_.empty();
 }
 
 void cFieldSaves::Forget() {
-    for (const Unsaved& field : unsaved_) SetFieldChanged(field.control, false);
+    for (const Unsaved& field : unsaved_)
+        if (field.control) SetFieldChanged(field.control, false);
     unsaved_.clear();
 }
 
@@ -111,6 +179,7 @@ void cFieldSaves::Resolve(dbServerConnection& db, QWidget* parent) {
 }
 
 void cFieldSaves::KeepUnresolved(dbServerConnection& db) {
+    GoUnattended();
     if (RetryAll(db)) return;
     for (const Unsaved& field : unsaved_) KeepRecoveredText(field.table, field.seq, field.field, field.text);
     Forget();

@@ -13,10 +13,18 @@
 //   - unattended (the idle timeout) the screen calls KeepUnresolved: one more
 //     try, then each field's text goes to a recovery file in the user's
 //     application data folder, which OfferRecovered gives back the next time
-//     that record is loaded.
+//     that record is loaded;
+//   - a field whose loaded value the screen gave (Loaded) is written with it:
+//     when someone else changed the stored value since, the user sees both
+//     texts and keeps theirs, takes the other or merges the two;
+//   - a write the server refuses for good (a closed case, a value it does not
+//     take) is said with the server's reason and the text goes to a recovery
+//     file at once.
 
+#include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 class QWidget;
@@ -32,14 +40,23 @@ public:
     // it is the field's first failure (callers that ask at once do not).
     bool Save(dbServerConnection& db, const std::string& table, const std::string& seq, QWidget* control,
               bool tell = true);
+    // The same for a value no single control holds (the health check-list):
+    // text is written to field of table/seq; a failure is told over parent.
+    bool SaveText(dbServerConnection& db, const std::string& table, const std::string& seq, int field,
+                  const std::string& text, QWidget* parent, bool tell = true);
     // Writes every remembered field again; true when none is left.
     bool RetryAll(dbServerConnection& db);
     bool HasUnsaved() const { return !unsaved_.empty(); }
+    // The value field of table/seq was loaded with (as stored).
+    void Loaded(const std::string& table, const std::string& seq, int field, std::string value);
 
     // Retries; while fields are left, asks Retry or Discard over parent. A
     // box closed without either answer keeps the texts in recovery files.
     void Resolve(dbServerConnection& db, QWidget* parent);
-    // Retries once; what is left goes to recovery files.
+    // Nobody is there to answer (the idle logoff): from now on no failure
+    // is told.
+    void GoUnattended() { unattended_ = true; }
+    // Retries once, unattended; what is left goes to recovery files.
     void KeepUnresolved(dbServerConnection& db);
 
     // After controls were loaded from table/seq: offers each recovered text
@@ -53,13 +70,23 @@ private:
         std::string seq;
         int field = 0;
         std::string text;
-        QWidget* control = nullptr;
+        QWidget* control = nullptr;  // none for a value saved by SaveText
     };
-    bool Write(dbServerConnection& db, const Unsaved& field) const;
+    using Key = std::tuple<std::string, std::string, int>;
+    static Key KeyOf(const Unsaved& field) { return {field.table, field.seq, field.field}; }
+    bool Put(dbServerConnection& db, Unsaved field, QWidget* parent, bool tell);
+    // One write; a success makes the text the field's loaded value.
+    bool Write(dbServerConnection& db, const Unsaved& field);
+    // After a refusal because the stored value changed: the user's choice
+    // becomes the text to write, over the value stored now. False when
+    // nothing was chosen.
+    bool Reconcile(dbServerConnection& db, Unsaved& field, QWidget* parent);
     // Drops the remembered fields, each control's changed flag with them.
     void Forget();
 
     std::vector<Unsaved> unsaved_;
+    std::map<Key, std::string> loaded_;
+    bool unattended_ = false;
 };
 
 // Recovery files: one per record and field, in the user's application data

@@ -1,6 +1,7 @@
 #include "form_keys.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTextEdit>
@@ -8,6 +9,27 @@
 #include "image_button.h"
 
 namespace dalvero {
+
+namespace {
+class cFirstRowOnDown : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const bool towardsTop =
+            key == Qt::Key_Down || key == Qt::Key_Up || key == Qt::Key_Home || key == Qt::Key_PageUp;
+        auto* list = qobject_cast<QAbstractItemView*>(watched);
+        if (!towardsTop || !list || !list->model() ||
+            list->model()->rowCount() == 0 || list->selectionModel()->hasSelection())
+            return false;
+        list->setCurrentIndex(list->model()->index(0, 0));
+        return true;
+    }
+};
+}  // namespace
 
 cFormKeys::cFormKeys(QWidget* form) : QObject(form) { form->installEventFilter(this); }
 
@@ -51,6 +73,10 @@ void ClickButton(QWidget* button) {
 void MakeMemosLeaveOnTab(QWidget* form) {
     for (auto* memo : form->findChildren<QPlainTextEdit*>()) memo->setTabChangesFocus(true);
     for (auto* memo : form->findChildren<QTextEdit*>()) memo->setTabChangesFocus(true);
+}
+
+void MakeListsStartAtTheTop(QWidget* form) {
+    for (auto* list : form->findChildren<QAbstractItemView*>()) list->installEventFilter(new cFirstRowOnDown(list));
 }
 
 }  // namespace dalvero

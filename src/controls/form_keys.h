@@ -47,4 +47,9 @@ void ClickButton(QWidget* button);
 // previous control, as users expect of a form.
 void MakeMemosLeaveOnTab(QWidget* form);
 
+// Makes the first Down, Up, Home or Page Up in every list inside `form` that
+// has no selected row select the first row, rather than the row after the
+// one the list marks as current without showing it.
+void MakeListsStartAtTheTop(QWidget* form);
+
 }  // namespace dalvero

@@ -4,6 +4,6 @@
 
 namespace dalvero {
 
-cPhoneEdit::cPhoneEdit(QLineEdit* edit) : cDigitEdit(edit, DigitFormat{PhoneDigits, FormatPhone}, true) {}
+cPhoneEdit::cPhoneEdit(QLineEdit* edit) : cDigitEdit(edit, kPhoneFormat, true) {}
 
 }  // namespace dalvero

@@ -10,10 +10,6 @@ bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; 
 
 }  // namespace
 
-namespace {
-constexpr DigitFormat kPhone{PhoneDigits, FormatPhone};
-}  // namespace
-
 char KeypadDigit(char letter) {
     static constexpr char kKeypad[] = "22233344455566677778889999";
     const int upper = std::toupper(static_cast<unsigned char>(letter));
@@ -46,17 +42,17 @@ std::string FormatPhone(std::string_view digitsIn) {
 }
 
 PhoneText PhoneInsertDigit(std::string_view text, std::size_t selStart, std::size_t selLength, char digit) {
-    return DigitInsert(kPhone, text, selStart, selLength, digit);
+    return DigitInsert(kPhoneFormat, text, selStart, selLength, digit);
 }
 
 PhoneText PhoneBackspace(std::string_view text, std::size_t selStart, std::size_t selLength) {
-    return DigitBackspace(kPhone, text, selStart, selLength);
+    return DigitBackspace(kPhoneFormat, text, selStart, selLength);
 }
 
 PhoneText PhoneDelete(std::string_view text, std::size_t selStart, std::size_t selLength) {
-    return DigitDelete(kPhone, text, selStart, selLength);
+    return DigitDelete(kPhoneFormat, text, selStart, selLength);
 }
 
-PhoneText PhoneReformat(std::string_view text, std::size_t caret) { return DigitReformat(kPhone, text, caret); }
+PhoneText PhoneReformat(std::string_view text, std::size_t caret) { return DigitReformat(kPhoneFormat, text, caret); }
 
 }  // namespace dalvero

@@ -10,6 +10,9 @@
 
 namespace dalvero {
 
+// Ten digits of the number and at most six of its extension.
+inline constexpr std::size_t kMostPhoneDigits = 16;
+
 // The keypad digit of a letter (ABC 2 ... WXYZ 9, either case); 0 for any
 // other character.
 char KeypadDigit(char letter);
@@ -21,6 +24,10 @@ std::string PhoneDigits(std::string_view text);
 // "(" before digit 1, ") " before digit 4, "-" before digit 7 and " x" before
 // digit 11, each only when the number reaches that far.
 std::string FormatPhone(std::string_view digits);
+
+// The phone field's digits and format; typed or pasted digits beyond
+// kMostPhoneDigits are refused.
+inline constexpr DigitFormat kPhoneFormat{PhoneDigits, FormatPhone, kMostPhoneDigits};
 
 // A formatted number with its caret, after an edit.
 using PhoneText = DigitFieldText;

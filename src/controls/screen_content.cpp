@@ -89,6 +89,11 @@ void cListState::Loaded(int rows) {
     Show(rows == 0 ? emptyText_ : std::string());
 }
 
+void cListState::LoadedInPart(int rows) {
+    Show(rows == 0 ? emptyText_ : std::string());
+    timer_->start();
+}
+
 void cListState::Failed() {
     Show(kServerUnreachableText);
     timer_->start();

@@ -67,6 +67,9 @@ public:
 
     // A load that succeeded with rows rows.
     void Loaded(int rows);
+    // A load whose rows came but not all they show (the case statuses): the
+    // rows stay on view and the list is loaded again after a while.
+    void LoadedInPart(int rows);
     // A load that failed: says so in the list and reloads after a while, as
     // long as the list is on view (otherwise its next visit reloads it).
     void Failed();

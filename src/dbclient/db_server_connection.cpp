@@ -10,6 +10,7 @@
 #include "file_age.h"
 #include "frame.h"
 #include "plain_socket.h"
+#include "refusal_codes.h"
 #include "secure_socket.h"
 #include "socket_error.h"
 #include "tls_context.h"
@@ -217,6 +218,8 @@ bool dbServerConnection::ReceiveReply() {
     ErrorCode = ToIntDef(ReplyValues.Value("ErrorCode"), 0);
     ReplyValues.SetValue("Error", {});
     ReplyValues.SetValue("ErrorCode", {});
+    // Only a connection that was logged in can have its session end.
+    if (ErrorCode == refusal::kNotLoggedIn && !Key.empty()) SessionEnded();
     return true;
 }
 

@@ -9,6 +9,11 @@ UiHooks& Hooks() {
     static UiHooks hooks;
     return hooks;
 }
+
+std::function<void()>& SessionEndedHook() {
+    static std::function<void()> hook;
+    return hook;
+}
 }  // namespace
 
 void SetUiHooks(UiHooks hooks) { Hooks() = std::move(hooks); }
@@ -22,6 +27,12 @@ void ShowMessage(const std::string& text, const std::string& caption) {
 
 void ProcessEvents() {
     if (Hooks().processEvents) Hooks().processEvents();
+}
+
+void SetSessionEndedHook(std::function<void()> hook) { SessionEndedHook() = std::move(hook); }
+
+void SessionEnded() {
+    if (SessionEndedHook()) SessionEndedHook()();
 }
 
 }  // namespace dalvero

@@ -17,6 +17,12 @@ void SetUiHooks(UiHooks hooks);
 void ShowMessage(const std::string& text, const std::string& caption);
 void ProcessEvents();
 
+// The server ended the log-in's session (idle too long, or the longest a
+// log-in may last): called inside the request it refused, so the hook only
+// arranges for the user to log in again once the request is over.
+void SetSessionEndedHook(std::function<void()> hook);
+void SessionEnded();
+
 // Progress of a file transfer: bytes done of total, called after each piece.
 using ProgressFn = std::function<void(long long done, long long total)>;
 

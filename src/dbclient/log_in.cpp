@@ -12,7 +12,11 @@ bool LogIn(dbServerConnection& dataServer, std::string_view email, std::string_v
     // Written as items, not name=value settings: an empty password must
     // still be sent as one.
     const std::string request = ToCommaText({"Email=" + std::string(email), "Password=" + std::string(password)});
-    if (!dataServer.Exchange(frame::cmd::kLogIn, 0, request) || dataServer.ErrorCode != 0) return false;
+    if (!dataServer.Exchange(frame::cmd::kLogIn, 0, request)) {
+        if (dataServer.ErrorText.empty()) dataServer.ErrorText = "The data server cannot be reached.";
+        return false;
+    }
+    if (dataServer.ErrorCode != 0) return false;
     session = dataServer.ReplyValues.Value("Session");
     person = StringList(ParseCommaText(dataServer.ReplyValues.Value("Record")));
     if (session.empty() || person.size() < 2) {
@@ -22,6 +26,10 @@ bool LogIn(dbServerConnection& dataServer, std::string_view email, std::string_v
     }
     dataServer.Key = session;
     return true;
+}
+
+std::string LogInRefusal(const dbServerConnection& dataServer) {
+    return dataServer.ErrorText.empty() ? "Invalid login" : dataServer.ErrorText;
 }
 
 void LogOut(dbServerConnection& dataServer) {

@@ -20,6 +20,11 @@ class dbServerConnection;
 bool LogIn(dbServerConnection& dataServer, std::string_view email, std::string_view password, StringList& person,
            std::string& session);
 
+// What the user is told after LogIn failed: the server's own reason (too
+// many failed log-ins, busy, the connection lost), or "Invalid login" for a
+// plain refusal or an answer without a reason.
+std::string LogInRefusal(const dbServerConnection& dataServer);
+
 // Ends the session on the server; the connection is logged out.
 void LogOut(dbServerConnection& dataServer);
 

@@ -4,6 +4,7 @@
 
 #include "db_server_connection.h"
 #include "frame.h"
+#include "refusal_codes.h"
 
 namespace dalvero {
 
@@ -85,6 +86,11 @@ bool Read(dbServerConnection& c, StringList& values) {
 }
 
 }  // namespace
+
+std::string LastingRefusal(const dbServerConnection& connection) {
+    const bool lasting = connection.ErrorCode == refusal::kCaseClosed || connection.ErrorCode == refusal::kBadValue;
+    return lasting ? connection.ErrorText : std::string();
+}
 
 std::string EncodeLineBreaks(std::string_view value) { return ReplaceAll(value, "\r\n", "||"); }
 std::string DecodeLineBreaks(std::string_view value) { return ReplaceAll(value, "||", "\r\n"); }

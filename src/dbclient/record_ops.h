@@ -18,6 +18,11 @@ namespace dalvero {
 
 class dbServerConnection;
 
+// The server's reason for the last write it refused for good (the case is
+// closed, a value it does not take); empty for any other failure, which a
+// retry may get past.
+std::string LastingRefusal(const dbServerConnection& connection);
+
 // A CR LF pair cannot travel inside a value: it is sent as "||" and read back.
 std::string EncodeLineBreaks(std::string_view value);
 std::string DecodeLineBreaks(std::string_view value);

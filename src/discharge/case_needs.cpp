@@ -1,7 +1,9 @@
 #include "case_needs.h"
 
+#include <algorithm>
 #include <cctype>
 
+#include "date_text.h"
 #include "function_commands.h"
 #include "json_node.h"
 #include "record_batch.h"
@@ -51,12 +53,11 @@ std::string NeedStatusText(std::string_view code) {
 }
 
 std::string RequiredToDisplay(std::string_view required) {
-    if (required.size() < 8) return std::string(required);
-    std::string shown = std::string(required.substr(4, 2)) + "/" + std::string(required.substr(6, 2)) + "/" +
-                        std::string(required.substr(0, 4));
-    if (required.size() > 8)
-        shown += " " + std::string(required.substr(8, 2)) + ":" + std::string(required.substr(10, 2));
-    return shown;
+    const std::string date = DateToDisplay(required.substr(0, std::min<std::size_t>(required.size(), 8)));
+    // A stored value that is no date is shown as it is stored.
+    if (date.empty()) return std::string(required);
+    const std::string time = StampTimeOfDay(required);
+    return time.empty() ? date : date + " " + time;
 }
 
 std::optional<std::vector<cCaseNeeds>> QueryCaseNeeds(dbServerConnection& db, const std::string& caseSeq) {

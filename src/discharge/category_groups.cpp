@@ -20,6 +20,16 @@ constexpr char kScrollingHeading[] = "DME - Other";
 
 void BuildCategoryGroups(QWidget* area, bool needPickerOnly,
                          const std::function<QWidget*(const ProviderCategory&, QWidget* parent)>& makeEntry) {
+    // The boxes scroll inside the area, so that the window fits a small screen.
+    auto* areaLayout = new QVBoxLayout(area);
+    areaLayout->setContentsMargins(0, 0, 0, 0);
+    auto* pane = new QScrollArea(area);
+    pane->setWidgetResizable(true);
+    pane->setFrameShape(QFrame::NoFrame);
+    areaLayout->addWidget(pane);
+    auto* content = new QWidget(pane);
+    pane->setWidget(content);
+    area = content;
     auto* grid = new QGridLayout(area);
     std::vector<std::string_view> headings;
     for (const ProviderCategory& c : kProviderCategories)

@@ -1,6 +1,7 @@
 #pragma once
 // The catalogue of provider categories as the two pickers show it: one box
-// per heading, laid out in a grid, the long "DME - Other" list scrolling.
+// per heading, laid out in a grid that scrolls when the window is small, the
+// long "DME - Other" list scrolling on its own.
 
 #include <functional>
 
@@ -10,7 +11,7 @@ namespace dalvero {
 
 struct ProviderCategory;
 
-// Adds to area (which gets a grid layout) a box per heading holding the
+// Adds to area (which gets a scrolling grid) a box per heading holding the
 // widget makeEntry gives for each catalogue entry; needPickerOnly leaves out
 // the entries only the category selection offers. Every entry widget is
 // named after its control ("S139_1").

@@ -80,15 +80,27 @@ void TCategorySelectionForm::LoadLinks() {
 }
 
 void TCategorySelectionForm::SaveButtonClick() {
-    for (const auto& [seq, item] : items_) {
+    bool all = true;
+    for (auto& [seq, item] : items_) {
         const bool ticked = item.boxes.front()->isChecked();
         if (ticked == item.wasTicked || !Connection) continue;
+        // Each write that went through is remembered, so a second Save
+        // neither adds a link twice nor misses one.
         if (ticked) {
-            AddRecord(*Connection, cat::tbl::kProviderCategoryLink,
-                      {"f10=" + ProviderSeq, "f11=" + std::to_string(seq), "f13=", "f14="});
-        } else if (!item.linkSeq.empty()) {
-            DeleteRecord(*Connection, cat::tbl::kProviderCategoryLink, item.linkSeq);
+            item.linkSeq = AddRecord(*Connection, cat::tbl::kProviderCategoryLink,
+                                     {"f10=" + ProviderSeq, "f11=" + std::to_string(seq), "f13=", "f14="});
+            item.wasTicked = !item.linkSeq.empty();
+        } else if (item.linkSeq.empty() || DeleteRecord(*Connection, cat::tbl::kProviderCategoryLink, item.linkSeq)) {
+            item.linkSeq.clear();
+            item.wasTicked = false;
         }
+        all = all && ticked == item.wasTicked;
+    }
+    if (!all) {
+        ShowMessageBox(this,
+                       "Some of the provider's categories could not be saved; the window stays open to try again.",
+                       "Error");
+        return;
     }
     accept();
 }

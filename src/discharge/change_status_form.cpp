@@ -2,6 +2,7 @@
 
 #include "dialog_seam.h"
 #include "main_window_state.h"
+#include "note_limit.h"
 #include "quote_status.h"
 #include "record_ops.h"
 #include "table_catalogue.h"
@@ -32,6 +33,7 @@ TChangeStatusForm::TChangeStatusForm(MainWindowState& main, QWidget* parent)
         connect(status, &QRadioButton::clicked, this, &TChangeStatusForm::StatusClick);
     connect(ui->OKButton, &QPushButton::clicked, this, &TChangeStatusForm::OKButtonClick);
     connect(ui->CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    LimitNoteLength(ui->NoteEdit, q::kNoteBytes);
 }
 
 TChangeStatusForm::~TChangeStatusForm() = default;
@@ -88,23 +90,28 @@ void TChangeStatusForm::OKButtonClick() {
     const bool awarded = !QuoteSeq.empty() && QuoteSeq == need_.AwardedQuote;
     const QuoteChange change = GatherQuoteChange({Status, Reason, Note}, chosen, awarded);
     dbServerConnection& db = *session_.DataServer;
-    // The quote first: when it cannot be written the need keeps its award
-    // and the list its old values, so the two never disagree.
+    const auto award = [&](const std::string& quote) {
+        return UpdateRecord(db, catalogue::tbl::kCaseNeeds, NeedSeq,
+                            {"f" + std::to_string(catalogue::case_needs::kAwardedQuote) + "=" +
+                             (quote.empty() ? std::string(catalogue::kEmptyValue) : quote)});
+    };
+    // The award goes first and comes back when the quote cannot be written:
+    // a need is never left awarded to a quote that is no longer accepted,
+    // and a failure leaves both as the planner sees them.
+    if (change.clearAward && !award({})) {
+        ShowMessageBox(this, "Error updating the case needs", "Error");
+        return;
+    }
     if (!change.quoteValues.empty() &&
         !UpdateRecord(db, catalogue::tbl::kCaseNeedsQuote, QuoteSeq, change.quoteValues)) {
+        if (change.clearAward && !award(QuoteSeq)) need_.AwardedQuote.clear();
         ShowMessageBox(this, "Error updating the case needs", "Error");
         return;
     }
     Status = chosen.status;
     Reason = chosen.status == q::kRejected ? chosen.reason : std::string();
     Note = chosen.note;
-    if (change.clearAward) {
-        if (UpdateRecord(db, catalogue::tbl::kCaseNeeds, NeedSeq,
-                         {"f" + std::to_string(catalogue::case_needs::kAwardedQuote) + "=" + catalogue::kEmptyValue}))
-            need_.AwardedQuote.clear();
-        else
-            ShowMessageBox(this, "Error updating the case needs", "Error");
-    }
+    if (change.clearAward) need_.AwardedQuote.clear();
     accept();
 }
 

@@ -17,8 +17,8 @@ class TChangeStatusForm;
 namespace dalvero {
 
 struct ClientSession;
-struct NeedInEdit;
 struct MainWindowState;
+struct NeedInEdit;
 
 class TChangeStatusForm : public QDialog {
     Q_OBJECT

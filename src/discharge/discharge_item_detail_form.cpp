@@ -2,23 +2,26 @@
 
 #include <QComboBox>
 #include <QDateTime>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QListView>
 #include <QMouseEvent>
-#include <QStandardItemModel>
 
 #include "case_need_selection_form.h"
 #include "case_needs.h"
 #include "change_status_form.h"
+#include "control_text.h"
 #include "date_edit.h"
 #include "date_text.h"
 #include "dialog_seam.h"
 #include "discharge_screens.h"
 #include "discharge_view_form.h"
+#include "field_saves.h"
+#include "field_tag.h"
 #include "image_button.h"
+#include "list_header.h"
 #include "main_window_state.h"
 #include "need_time.h"
+#include "note_limit.h"
 #include "quote_list_model.h"
 #include "quote_row_delegate.h"
 #include "record_batch.h"
@@ -43,13 +46,20 @@ std::string Stored(const StringList& record, const char* name) {
     return value == cat::kEmptyValue ? std::string() : value;
 }
 QString Text(const std::string& s) { return QString::fromStdString(s); }
+
+// A case a colleague closed, or a value the server does not take, is said
+// in the server's words; anything else in the window's own.
+std::string WriteFailure(const dbServerConnection& db, const std::string& otherwise) {
+    const std::string reason = LastingRefusal(db);
+    return reason.empty() ? otherwise : reason;
+}
 }  // namespace
 
 TDischargeItemDetailForm::TDischargeItemDetailForm(MainWindowState& main, cDischargeScreens& screens,
                                                    QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::TDischargeItemDetailForm>()),
-      session_(main.Session), open_(main.Case), lists_(main.Lists), need_(main.Need),
+      session_(main.Session), open_(main.Case), lists_(main.Lists), need_(main.Need), saves_(main.Saves),
       screens_(screens),
       quotes_(new cQuoteListModel(this)),
       header_(nullptr),
@@ -60,15 +70,11 @@ TDischargeItemDetailForm::TDischargeItemDetailForm(MainWindowState& main, cDisch
     dateField_ = new cDateEdit(ui->CaseNeedDateEdit, this);
     deliveredField_ = new cDateEdit(ui->CaseNeedDeliveredDateEdit, this);
 
-    header_ = new QHeaderView(Qt::Horizontal, ui->QuoteGroupBox);
+    header_ = new cListHeader(ui->QuoteGroupBox);
     header_->setObjectName("NeedQuoteHeaderControl");
-    auto* sections = new QStandardItemModel(0, 6, header_);
-    sections->setHorizontalHeaderLabels({"Provider", "Price", "Status", "Note", "   ", "Awarded"});
-    header_->setModel(sections);
-    header_->setSectionsClickable(true);
-    int section = 0;
-    for (int width : {300, 50, 80, 320, 85, 60}) header_->resizeSection(section++, width);
-    header_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    header_->SetSections(
+        {{"Provider", 300}, {"Price", 50}, {"Status", 80}, {"Note", 320}, {"   ", 85}, {"Awarded", 60}});
+    header_->FollowSort(*quotes_, lists_.QuoteListSortColumn);
     ui->QuoteLayout->insertWidget(1, header_);
     connect(header_, &QHeaderView::sectionClicked, this, &TDischargeItemDetailForm::NeedQuoteHeaderSectionClick);
 
@@ -98,6 +104,8 @@ TDischargeItemDetailForm::TDischargeItemDetailForm(MainWindowState& main, cDisch
     markOnEdit(ui->CaseNeedTimeEdit, kTimeMark);
     markOnEdit(ui->CaseNeedDeliveredDateEdit, kDeliveredMark);
     connect(ui->CaseNeedDescEdit, &QPlainTextEdit::textChanged, this, [this] { SetMark(kDescriptionMark); });
+    SetFieldTag(ui->CaseNeedDescEdit, need::kDescription);
+    LimitNoteLength(ui->CaseNeedDescEdit, need::kDescriptionBytes);
 }
 
 TDischargeItemDetailForm::~TDischargeItemDetailForm() = default;
@@ -128,6 +136,20 @@ void TDischargeItemDetailForm::ForgetChanges() {
 
 void TDischargeItemDetailForm::ShowSave(bool shown) { ui->CaseNeedSaveImageButton->setVisible(shown); }
 
+std::string TDischargeItemDetailForm::RecoverySeq() const {
+    return need_.NeedDialogMode == NeedInEdit::kAddingNeed ? "case" + open_.CurrentCaseSeq : need_.CurrentNeedSeq;
+}
+
+void TDischargeItemDetailForm::KeepUnsaved() {
+    if (marks_[kDescriptionMark])
+        KeepRecoveredText(cat::tbl::kCaseNeeds, RecoverySeq(), need::kDescription,
+                          ControlText(ui->CaseNeedDescEdit));
+}
+
+void TDischargeItemDetailForm::OfferRecoveredDescription() {
+    saves_.FieldSaves.OfferRecovered(cat::tbl::kCaseNeeds, RecoverySeq(), {ui->CaseNeedDescEdit}, this);
+}
+
 void TDischargeItemDetailForm::FillCategories(const std::string& key, const std::string& selectSeq) {
     QComboBox* combo = ui->CaseNeedCategoryEdit;
     combo->clear();
@@ -151,8 +173,7 @@ void TDischargeItemDetailForm::FillForEditing() {
     FillCategories(category, category);
     const std::string required = Stored(record, "f14");
     ui->CaseNeedDateEdit->setText(Text(DateToDisplay(required)));
-    ui->CaseNeedTimeEdit->setText(required.size() > 8 ? Text(required.substr(8, 2) + ":" + required.substr(10, 2))
-                                                      : QString());
+    ui->CaseNeedTimeEdit->setText(Text(StampTimeOfDay(required)));
     ui->CaseNeedDescEdit->setPlainText(Text(Stored(record, "f15")));
     ui->CaseNeedDeliveredDateEdit->setText(Text(DateToDisplay(Stored(record, "f17"))));
     need_.AwardedQuote = Stored(record, "f16");
@@ -166,6 +187,7 @@ void TDischargeItemDetailForm::FillForEditing() {
     ui->QuoteGroupBox->show();
     ClearMarks();
     filling_ = false;
+    OfferRecoveredDescription();
 }
 
 void TDischargeItemDetailForm::FillForAdding() {
@@ -188,6 +210,7 @@ void TDischargeItemDetailForm::FillForAdding() {
     ClearMarks();
     for (Mark mark : {kCategoryMark, kDateMark, kTimeMark, kDescriptionMark}) marks_[mark] = true;
     filling_ = false;
+    OfferRecoveredDescription();
 }
 
 void TDischargeItemDetailForm::LoadQuotes() {
@@ -251,13 +274,13 @@ void TDischargeItemDetailForm::CaseNeedSaveImageButtonClick() {
         values.push_back(Field(need::kCase, open_.CurrentCaseSeq));
         const std::string seq = AddRecord(db, cat::tbl::kCaseNeeds, values);
         if (seq.empty()) {
-            ShowMessageBox(this, "There was a problem adding this item -- notify manager", "Error");
+            ShowMessageBox(this, WriteFailure(db, "There was a problem adding this item -- notify manager"), "Error");
             return;
         }
         need_.CurrentNeedSeq = seq;
         need_.NeedDialogMode = NeedInEdit::kEditingNeed;
     } else if (!UpdateRecord(db, cat::tbl::kCaseNeeds, need_.CurrentNeedSeq, values)) {
-        ShowMessageBox(this, "There was a problem updating this item -- notify manager", "Error");
+        ShowMessageBox(this, WriteFailure(db, "There was a problem updating this item -- notify manager"), "Error");
         return;
     }
     screens_.DischargeView->LoadCaseNeeds();
@@ -274,9 +297,15 @@ void TDischargeItemDetailForm::CaseNeedDeleteImageButtonClick() {
     std::vector<std::string> quoteSeqs;
     bool active = false;
     cRecordBatch batch;
-    if (batch.Query(&db, cat::tbl::kCaseNeedsQuote, cat::kListByOwner, need_.CurrentNeedSeq, "", 0, kMostQuotes, "f14",
-                    "", "", "F") &&
-        batch.Set->First()) {
+    // Without its quotes the second question could not be asked.
+    if (!batch.Query(&db, cat::tbl::kCaseNeedsQuote, cat::kListByOwner, need_.CurrentNeedSeq, "", 0, kMostQuotes,
+                     "f14", "", "", "F")) {
+        ShowMessageBox(this,
+                       "The quotes of this case item could not be read, so it was not deleted; please try again.",
+                       "Error");
+        return;
+    }
+    if (batch.Set->First()) {
         cBatchSet& set = *batch.Set;
         do {
             quoteSeqs.push_back(set.Seq);
@@ -287,13 +316,23 @@ void TDischargeItemDetailForm::CaseNeedDeleteImageButtonClick() {
     if (active && ShowMessageBox(this, "This case item has active quotes.  Are you sure you want to delete them?",
                                  "Are you sure", QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
-    for (const std::string& quote : quoteSeqs)
-        UpdateRecord(db, cat::tbl::kCaseNeedsQuote, quote,
-                     {Field(cat::quotes::kClosingMark, cat::quotes::kClosedMark)});
     // The list would go on showing a need that was not deleted.
     if (!UpdateRecord(db, cat::tbl::kCaseNeeds, need_.CurrentNeedSeq, {Field(need::kDeleted, cat::kYes)})) {
-        ShowMessageBox(this, "There was a problem deleting this item -- notify manager", "Error");
+        ShowMessageBox(this, WriteFailure(db, "There was a problem deleting this item -- notify manager"), "Error");
         return;
+    }
+    // Quotes of a deleted need would go on waiting for their providers.
+    for (auto quote = quoteSeqs.begin(); quote != quoteSeqs.end();) {
+        if (UpdateRecord(db, cat::tbl::kCaseNeedsQuote, *quote,
+                         {Field(cat::quotes::kClosingMark, cat::quotes::kClosedMark)})) {
+            quote = quoteSeqs.erase(quote);
+            continue;
+        }
+        if (ShowMessageBox(this,
+                           "The item is deleted, but not all of its quotes could be closed: the data server cannot "
+                           "be reached.\nRetry to close them now?",
+                           "Error", QMessageBox::Retry | QMessageBox::Cancel) != QMessageBox::Retry)
+            break;
     }
     screens_.DischargeView->LoadCaseNeeds();
     ShowSave(false);

@@ -10,7 +10,8 @@
 #include <memory>
 #include <string>
 
-class QHeaderView;
+#include "dialog_seam.h"
+
 class QListView;
 
 namespace Ui {
@@ -19,16 +20,18 @@ class TDischargeItemDetailForm;
 
 namespace dalvero {
 
+struct CaseFieldSaves;
 struct ClientSession;
 struct ListSettings;
+struct MainWindowState;
 struct NeedInEdit;
 struct OpenCase;
-struct MainWindowState;
 class cDateEdit;
 class cDischargeScreens;
+class cListHeader;
 class cQuoteListModel;
 
-class TDischargeItemDetailForm : public QDialog {
+class TDischargeItemDetailForm : public QDialog, public cKeepsUnsaved {
     Q_OBJECT
 public:
     enum Mark { kCategoryMark, kDateMark, kTimeMark, kDescriptionMark, kDeliveredMark, kMarks };
@@ -53,12 +56,16 @@ public:
 
     // Drops the change marks and hides the save button.
     void ForgetChanges();
+    // The unattended logoff: an unsaved description goes to a recovery
+    // file, offered back when the same need (or a new need of the same
+    // case) is next opened.
+    void KeepUnsaved() override;
 
     bool Marked(Mark mark) const { return marks_[mark]; }
     bool SaveShown() const;
     cQuoteListModel& Quotes() const { return *quotes_; }
     QListView* NeedQuoteListBox() const;
-    QHeaderView* NeedQuoteHeaderControl() const { return header_; }
+    cListHeader* NeedQuoteHeaderControl() const { return header_; }
     // Where row's "Change Status" button and "Awarded" circle are, in the viewport.
     QRect ChangeStatusRect(int row) const;
     QRect AwardedRect(int row) const;
@@ -74,6 +81,10 @@ private:
     void SetMark(Mark mark);
     void ClearMarks();
     void ShowSave(bool shown);
+    // The record a recovered description belongs to: the need, or for a
+    // need being added, its case.
+    std::string RecoverySeq() const;
+    void OfferRecoveredDescription();
     // Closes; a close that did not follow an add or a delete refreshes the
     // need's status in the needs list.
     void CloseDialog(bool afterWrite);
@@ -83,9 +94,10 @@ private:
     OpenCase& open_;
     ListSettings& lists_;
     NeedInEdit& need_;
+    CaseFieldSaves& saves_;
     cDischargeScreens& screens_;
     cQuoteListModel* quotes_;
-    QHeaderView* header_;
+    cListHeader* header_;
     cDateEdit* dateField_;
     cDateEdit* deliveredField_;
     std::array<bool, kMarks> marks_{};

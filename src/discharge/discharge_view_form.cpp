@@ -1,10 +1,8 @@
 #include "discharge_view_form.h"
 
 #include <QApplication>
-#include <QHeaderView>
 #include <QListView>
 #include <QPushButton>
-#include <QStandardItemModel>
 
 #include <algorithm>
 
@@ -15,6 +13,7 @@
 #include "fhir_queries.h"
 #include "function_commands.h"
 #include "image_button.h"
+#include "list_header.h"
 #include "main_window_state.h"
 #include "matching_providers_form.h"
 #include "need_list_model.h"
@@ -57,17 +56,10 @@ TDischargeViewForm::TDischargeViewForm(MainWindowState& main, cDischargeScreens&
     PaintShape(ui->YellowShape, Qt::yellow);
     PaintShape(ui->GreenShape, QColor(0, 255, 0));
 
-    header_ = new QHeaderView(Qt::Horizontal, ui->ListArea);
+    header_ = new cListHeader(ui->ListArea);
     header_->setObjectName("CaseNeedsHeader");
-    auto* sections = new QStandardItemModel(0, 3, header_);
-    sections->setHorizontalHeaderLabels({"Date Required", "Item", "Status"});
-    header_->setModel(sections);
-    header_->setSectionsClickable(true);
-    header_->setStretchLastSection(true);
-    header_->resizeSection(0, 150);
-    header_->resizeSection(1, 500);
-    header_->resizeSection(2, 200);
-    header_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    header_->SetSections({{"Date Required", 150}, {"Item", 500}, {"Status", 200}});
+    header_->FollowSort(*rows_, lists_.NeedListSortColumn);
     ui->ListLayout->addWidget(header_, 0, 0);
     ui->ListLayout->setRowStretch(1, 1);
     connect(header_, &QHeaderView::sectionClicked, this, &TDischargeViewForm::CaseNeedsHeaderSectionClick);

@@ -11,7 +11,6 @@
 #include <memory>
 #include <string>
 
-class QHeaderView;
 class QLabel;
 class QListView;
 class QModelIndex;
@@ -24,13 +23,14 @@ namespace dalvero {
 
 struct ClientSession;
 struct ListSettings;
+struct MainWindowState;
 struct NeedInEdit;
 struct OpenCase;
 struct SignedInUser;
-class cWorkspaceActions;
-struct MainWindowState;
 class cDischargeScreens;
+class cListHeader;
 class cNeedListModel;
+class cWorkspaceActions;
 enum class NeedColour;
 
 class TDischargeViewForm : public QWidget {
@@ -42,7 +42,7 @@ public:
     QWidget* Panel() const;
     cNeedListModel& Rows() const { return *rows_; }
     QListView* CaseRequirementsListBox() const;
-    QHeaderView* CaseNeedsHeader() const { return header_; }
+    cListHeader* CaseNeedsHeader() const { return header_; }
 
     // Refills the list with the open case's needs and their statuses, sorted
     // by the date required.
@@ -81,7 +81,7 @@ private:
     cWorkspaceActions& actions_;
     cDischargeScreens& screens_;
     cNeedListModel* rows_;
-    QHeaderView* header_;
+    cListHeader* header_;
     QWidget* dimming_ = nullptr;
     bool dimmed_ = false;
 };

@@ -11,25 +11,6 @@ const QColor kDarkGreen(0, 128, 0);
 QString Text(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
 
-int cMatchListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
-}
-
-QVariant cMatchListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= rowCount() || role != Qt::DisplayRole) return {};
-    return Text(rows_[static_cast<std::size_t>(index.row())].Text());
-}
-
-void cMatchListModel::SetRows(std::vector<MatchRow> rows) {
-    beginResetModel();
-    rows_ = std::move(rows);
-    endResetModel();
-}
-
-void cMatchListModel::Refresh() {
-    if (!rows_.empty()) emit dataChanged(index(0), index(rowCount() - 1));
-}
-
 QRect TickBoxRect(const MatchRow& row, const QRect& rowRect) {
     if (row.IsProvider()) return {rowRect.left() + 5, rowRect.top() + 5, kBox, kBox};
     if (row.Value("DoesQuoteExist") == "Y") return {};
@@ -45,7 +26,7 @@ QSize cMatchRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QMod
 
 void cMatchRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
     if (index.row() < 0 || index.row() >= rows_.rowCount()) return;
-    const MatchRow& row = rows_.Rows()[static_cast<std::size_t>(index.row())];
+    const MatchRow& row = *rows_.At(index.row());
     painter->save();
     const QRect r = option.rect;
     painter->fillRect(r, Qt::white);

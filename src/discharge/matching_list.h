@@ -1,35 +1,17 @@
 #pragma once
-// The matching-providers list: the rows of matching_rows.h shown through a
-// model, and their drawing: a provider in the colour of its insurance match
-// with its tick box, its needs indented under it.
+// The matching-providers list: the rows of matching_rows.h shown through
+// the row model, each row's text its data as one comma text, never sorted;
+// and their drawing: a provider in the colour of its insurance match with
+// its tick box, its needs indented under it.
 
-#include <QAbstractListModel>
 #include <QStyledItemDelegate>
 
-#include <vector>
-
 #include "matching_rows.h"
+#include "row_list_model.h"
 
 namespace dalvero {
 
-class cMatchListModel : public QAbstractListModel {
-    Q_OBJECT
-public:
-    using QAbstractListModel::QAbstractListModel;
-
-    int rowCount(const QModelIndex& parent = {}) const override;
-    // The row's data as one comma text.
-    QVariant data(const QModelIndex& index, int role) const override;
-
-    void SetRows(std::vector<MatchRow> rows);
-    std::vector<MatchRow>& Rows() { return rows_; }
-    const std::vector<MatchRow>& Rows() const { return rows_; }
-    // After ticks changed.
-    void Refresh();
-
-private:
-    std::vector<MatchRow> rows_;
-};
+using cMatchListModel = cRowListModel<MatchRow>;
 
 // Where row's tick box is (relative to the row's rectangle); an empty
 // rectangle for a need that a provider already has a quote for.

@@ -58,50 +58,48 @@ TMatchingProvidersForm::~TMatchingProvidersForm() = default;
 QListView* TMatchingProvidersForm::MatchingProvidersListBox() const { return ui->MatchingProvidersListBox; }
 
 void TMatchingProvidersForm::Clear() {
-    rows_->SetRows({});
+    rows_->Clear();
     ui->ChoiceListNeedCombo->clear();
 }
 
 void TMatchingProvidersForm::Fill(cJsonNode& reply, const std::string& mileRadius) {
     ui->MatchingCaseNumberLabel->setText(QString::fromStdString(open_.CurrentCaseNumber));
     mileRadius_ = mileRadius;
-    std::vector<MatchRow> rows = std::move(rows_->Rows());
     QComboBox& needs = *ui->ChoiceListNeedCombo;
     for (MatchRow& row : MatchRowsFromReply(reply)) {
         const QString need = QString::fromStdString(row.Value("Seq"));
         if (!row.IsProvider() && needs.findData(need) < 0)
             needs.addItem(QString::fromStdString(row.Value("Name")), need);
-        rows.push_back(std::move(row));
+        std::string text = row.Text();
+        rows_->Add(std::move(text), std::move(row));
     }
-    rows_->SetRows(std::move(rows));
 }
 
 QRect TMatchingProvidersForm::TickBox(int row) const {
     if (row < 0 || row >= rows_->rowCount()) return {};
-    return TickBoxRect(rows_->Rows()[static_cast<std::size_t>(row)],
-                       ui->MatchingProvidersListBox->visualRect(rows_->index(row)));
+    return TickBoxRect(*rows_->At(row), ui->MatchingProvidersListBox->visualRect(rows_->index(row)));
 }
 
 void TMatchingProvidersForm::SelectAllButtonClick() {
-    TickAll(rows_->Rows(), true);
+    TickAll(rows_->Items(), true);
     rows_->Refresh();
 }
 
 void TMatchingProvidersForm::SelectNoneButtonClick() {
-    TickAll(rows_->Rows(), false);
+    TickAll(rows_->Items(), false);
     rows_->Refresh();
 }
 
 void TMatchingProvidersForm::MatchingProvidersListBoxMouseDown(const QPoint& pos) {
     const int row = ui->MatchingProvidersListBox->indexAt(pos).row();
     if (!TickBox(row).contains(pos)) return;
-    FlipTick(rows_->Rows(), row);
+    FlipTick(rows_->Items(), row);
     rows_->Refresh();
 }
 
 void TMatchingProvidersForm::MatchingProvidersListBoxDblClick(int row) {
     if (row < 0 || row >= rows_->rowCount()) return;
-    const MatchRow& clicked = rows_->Rows()[static_cast<std::size_t>(row)];
+    const MatchRow& clicked = *rows_->At(row);
     if (!clicked.IsProvider()) return;
     TProviderInfoForm& card = *screens_.ProviderInfo;
     card.Fill(clicked.Value("Seq"));
@@ -124,7 +122,7 @@ bool TMatchingProvidersForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMatchingProvidersForm::SendProviderRequestsImageButtonClick() {
-    const auto& rows = rows_->Rows();
+    const auto& rows = rows_->Items();
     if (std::none_of(rows.begin(), rows.end(), [](const MatchRow& r) { return r.ticked; })) {
         ShowMessageBox(this, "Please select one or more providers", "Nothing selected");
         return;

@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "matching_list.h"
+
 class QListView;
 
 namespace Ui {
@@ -19,13 +21,12 @@ class TMatchingProvidersForm;
 namespace dalvero {
 
 struct ClientSession;
+struct MainWindowState;
 struct OpenCase;
 struct SignedInUser;
-class cWorkspaceActions;
-struct MainWindowState;
 class cDischargeScreens;
 class cJsonNode;
-class cMatchListModel;
+class cWorkspaceActions;
 
 class TMatchingProvidersForm : public QDialog {
     Q_OBJECT

@@ -8,8 +8,8 @@ std::string Flag(const cJsonNode& node, const char* name) { return ToIntDef(node
 std::string Item(const char* name, const std::string& value) { return std::string(name) + "=" + value; }
 }  // namespace
 
-std::vector<MatchRow> MatchRowsFromReply(cJsonNode& reply) {
-    std::vector<MatchRow> rows;
+MatchRows MatchRowsFromReply(cJsonNode& reply) {
+    MatchRows rows;
     for (int p = 0; p < reply.Count(); ++p) {
         cJsonNode* provider = reply.ChildAt(static_cast<std::size_t>(p));
         if (!provider) continue;
@@ -46,7 +46,7 @@ std::vector<MatchRow> MatchRowsFromReply(cJsonNode& reply) {
     return rows;
 }
 
-void FlipTick(std::vector<MatchRow>& rows, int row) {
+void FlipTick(MatchRows& rows, int row) {
     if (row < 0 || row >= static_cast<int>(rows.size())) return;
     MatchRow& flipped = rows[static_cast<std::size_t>(row)];
     flipped.ticked = !flipped.ticked;
@@ -66,11 +66,11 @@ void FlipTick(std::vector<MatchRow>& rows, int row) {
     provider.ticked = any;
 }
 
-void TickAll(std::vector<MatchRow>& rows, bool ticked) {
+void TickAll(MatchRows& rows, bool ticked) {
     for (MatchRow& row : rows) row.ticked = ticked;
 }
 
-std::vector<ProviderNeeds> ChosenProviderNeeds(const std::vector<MatchRow>& rows) {
+std::vector<ProviderNeeds> ChosenProviderNeeds(const MatchRows& rows) {
     std::vector<ProviderNeeds> chosen;
     const MatchRow* provider = nullptr;
     for (const MatchRow& row : rows) {

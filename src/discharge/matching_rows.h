@@ -4,6 +4,7 @@
 // data one comma text of name=value items (provider names hold commas, "&"
 // and ":", which the comma-text codec carries), and the ticks kept in step.
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -23,17 +24,19 @@ struct MatchRow {
     // The row's data as the list keeps it: one comma text.
     std::string Text() const { return data.CommaText(); }
 };
+// In the order of the reply, as the list keeps them.
+using MatchRows = std::deque<MatchRow>;
 
 // Every member of a successful reply is a provider, in the reply's order.
-std::vector<MatchRow> MatchRowsFromReply(cJsonNode& reply);
+MatchRows MatchRowsFromReply(cJsonNode& reply);
 
 // Flips row's tick: a provider's needs take its new tick; a need's provider
 // is ticked while any of its needs is.
-void FlipTick(std::vector<MatchRow>& rows, int row);
-void TickAll(std::vector<MatchRow>& rows, bool ticked);
+void FlipTick(MatchRows& rows, int row);
+void TickAll(MatchRows& rows, bool ticked);
 
 // The ticked needs of each provider, walking the rows in order; a provider
 // with no ticked need is left out.
-std::vector<ProviderNeeds> ChosenProviderNeeds(const std::vector<MatchRow>& rows);
+std::vector<ProviderNeeds> ChosenProviderNeeds(const MatchRows& rows);
 
 }  // namespace dalvero

@@ -2,35 +2,27 @@
 
 namespace dalvero {
 
+cNeedListModel::cNeedListModel(QObject* parent)
+    : cRowListModel(parent, [](const std::string& a, const std::string& b) { return a < b; }) {}
+
 void cNeedListModel::Clear() {
-    ClearRows();
-    needs_.clear();
-}
-
-void cNeedListModel::Add(std::string text, cCaseNeeds need) {
-    needs_.push_back(std::move(need));
-    AddRow(std::move(text));
-}
-
-const cCaseNeeds* cNeedListModel::Need(int row) const {
-    return row >= 0 && row < rowCount() ? &needs_[ItemOfRow(row)] : nullptr;
+    cRowListModel::Clear();
+    SetSorted(false);
 }
 
 int cNeedListModel::RowOfSeq(const std::string& seq) const {
-    for (std::size_t i = 0; i < needs_.size(); ++i)
-        if (needs_[i].Seq == seq) return RowOfItem(i);
-    return -1;
+    return RowWhere([&](const cCaseNeeds& need) { return need.Seq == seq; });
 }
 
 void cNeedListModel::SetStatus(int row, std::string status) {
-    if (row < 0 || row >= rowCount()) return;
-    needs_[ItemOfRow(row)].Status = std::move(status);
+    cCaseNeeds* need = At(row);
+    if (!need) return;
+    need->Status = std::move(status);
     RefreshRow(row);
 }
 
 void cNeedListModel::HeaderClick(int section, int& sortColumn) {
-    cSortableListModel::HeaderClick(section, sortColumn, [this](std::size_t item, int s) {
-        const cCaseNeeds& n = needs_[item];
+    SortByColumn(section, sortColumn, [](const cCaseNeeds& n, int s) {
         return s == 0 ? n.Required.substr(0, 8) : s == 1 ? n.CategoryName : n.Status;
     });
 }

@@ -60,29 +60,22 @@ std::string PriceText(const std::string& price) {
     return text;
 }
 
+cQuoteListModel::cQuoteListModel(QObject* parent)
+    : cRowListModel(parent, [](const std::string& a, const std::string& b) { return a < b; }) {}
+
 void cQuoteListModel::Clear() {
-    ClearRows();
-    quotes_.clear();
+    cRowListModel::Clear();
+    SetSorted(false);
 }
 
 void cQuoteListModel::Add(DischargeItemListDataClass quote) {
     std::string text = quote.Values.Value("pe10");
-    quotes_.push_back(std::move(quote));
-    AddRow(std::move(text));
-}
-
-DischargeItemListDataClass* cQuoteListModel::Quote(int row) {
-    return row >= 0 && row < rowCount() ? &quotes_[ItemOfRow(row)] : nullptr;
-}
-
-const DischargeItemListDataClass* cQuoteListModel::Quote(int row) const {
-    return row >= 0 && row < rowCount() ? &quotes_[ItemOfRow(row)] : nullptr;
+    cRowListModel::Add(std::move(text), std::move(quote));
 }
 
 void cQuoteListModel::HeaderClick(int section, int& sortColumn) {
     if (section < 0 || section > 3) return;
-    cSortableListModel::HeaderClick(section, sortColumn, [this](std::size_t item, int s) -> std::string {
-        const DischargeItemListDataClass& q = quotes_[item];
+    SortByColumn(section, sortColumn, [](const DischargeItemListDataClass& q, int s) -> std::string {
         if (s == 0) return q.Values.Value("pe10");
         if (s == 1) {
             char key[64];

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "quote_status.h"
-#include "sortable_list_model.h"
+#include "row_list_model.h"
 #include "string_list.h"
 
 namespace dalvero {
@@ -31,20 +31,19 @@ bool QueryNeedQuotes(dbServerConnection& db, const std::string& needSeq, bool wi
 // The price column's text: two decimals, non-numbers as 0.
 std::string PriceText(const std::string& price);
 
-class cQuoteListModel : public cSortableListModel {
-    Q_OBJECT
+class cQuoteListModel : public cRowListModel<DischargeItemListDataClass> {
 public:
-    using cSortableListModel::cSortableListModel;
+    // Byte order: the price key is zero-padded.
+    explicit cQuoteListModel(QObject* parent = nullptr);
 
+    // Frees the rows; the next rows come unsorted until sorted again.
     void Clear();
+    // A row under the provider's name.
     void Add(DischargeItemListDataClass quote);
-    DischargeItemListDataClass* Quote(int row);
-    const DischargeItemListDataClass* Quote(int row) const;
+    DischargeItemListDataClass* Quote(int row) { return At(row); }
+    const DischargeItemListDataClass* Quote(int row) const { return At(row); }
     // Sections 4 and 5 (the button and the award) do not sort.
     void HeaderClick(int section, int& sortColumn);
-
-private:
-    std::vector<DischargeItemListDataClass> quotes_;
 };
 
 }  // namespace dalvero

@@ -99,6 +99,23 @@ std::string DateToDisplay(std::string_view text) {
     return ToDisplay(*date);
 }
 
+std::string StampTimeOfDay(std::string_view stamp) {
+    if (stamp.size() < 12 || !AllDigits(stamp.substr(8, 4))) return {};
+    const int hours = ToIntDef(stamp.substr(8, 2), 99);
+    const int minutes = ToIntDef(stamp.substr(10, 2), 99);
+    if (hours > 23 || minutes > 59) return {};
+    return std::string(stamp.substr(8, 2)) + ":" + std::string(stamp.substr(10, 2));
+}
+
+bool IsStoredDateTime(std::string_view text) {
+    if (text.empty()) return true;
+    if (!ParseYmd(text)) return false;
+    if (text.size() == 8) return true;
+    if (text.size() != 12 && text.size() != 14) return false;
+    if (StampTimeOfDay(text).empty()) return false;
+    return text.size() == 12 || (AllDigits(text.substr(12)) && ToIntDef(text.substr(12), 99) < 60);
+}
+
 std::string NormalizeDate(std::string_view typed, const CivilDate& today) {
     if (typed.empty()) return {};
     // "2004-05-06": a separator right after a four-digit year is dropped;

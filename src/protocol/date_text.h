@@ -56,6 +56,15 @@ std::optional<CivilDate> ParseDisplay(std::string_view text, const CivilDate& to
 // dates before 8 January 1900.
 std::string DateToDisplay(std::string_view text);
 
+// The time of day of a stored date-time ("yyyymmddhhnn...") as "hh:nn";
+// empty unless characters 9 to 12 are hours 00-23 and minutes 00-59. Every
+// fixed-position read of a stored time goes through here.
+std::string StampTimeOfDay(std::string_view stamp);
+// Whether text is a stored date or date-time the servers keep: empty, or
+// "yyyymmdd" of a valid date, alone or followed by "hhnn" or "hhnnss" of a
+// valid time of day.
+bool IsStoredDateTime(std::string_view text);
+
 // What a user typed ("5/6/2004", "050604", "2004-05-06", "0506") as
 // "yyyymmdd"; empty for empty text, unusable lengths and days on or before
 // 30 December 1899. Throws DateConversionError for text that is no date.

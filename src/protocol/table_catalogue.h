@@ -86,8 +86,12 @@ inline constexpr int kOtherLanguage = 43;
 inline constexpr int kLeftHow = 44;
 inline constexpr int kLeftHowDetail = 45;
 inline constexpr int kLateAfter = 46;
+inline constexpr int kClosedBy = 8;  // Personnel Seq of who closed it, stamped by the server
 inline constexpr int kDiagnosisNote = 1001;
 inline constexpr int kHealthDetails = 1002;  // JSON object text
+// The longest texts the servers take, in UTF-8 bytes; the screens cut typing there.
+inline constexpr int kDiagnosisNoteBytes = 16000;
+inline constexpr int kHealthDetailsBytes = 40000;
 
 inline constexpr char kSexMale[] = "M";
 inline constexpr char kSexFemale[] = "F";
@@ -180,6 +184,7 @@ inline constexpr int kCategory = 12;
 inline constexpr int kCategoryDetail = 13;
 inline constexpr int kRequired = 14;  // yyyymmddhhnn, or yyyymmdd
 inline constexpr int kDescription = 15;
+inline constexpr int kDescriptionBytes = 2000;  // the longest description the servers take
 inline constexpr int kAwardedQuote = 16;
 inline constexpr int kDelivered = 17;
 }  // namespace case_needs
@@ -193,6 +198,7 @@ inline constexpr int kStatus = 14;
 inline constexpr int kRejectReason = 15;  // only while kStatus is kRejected
 inline constexpr int kClosingMark = 16;
 inline constexpr int kNote = 1001;
+inline constexpr int kNoteBytes = 2000;  // the longest note the servers take
 
 inline constexpr char kWaiting[] = "W";
 inline constexpr char kAccepted[] = "A";

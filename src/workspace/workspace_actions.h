@@ -39,7 +39,7 @@ public:
     // changed since it was last saved; what the server does not take the
     // user retries or discards (FieldSaves).
     virtual void SavePendingCaseFields() = 0;
-    // The title of the main window, naming what it shows.
+    // Names what the main window shows in its own title; dialogs keep theirs.
     virtual void SetApplicationTitle(const std::string& title) = 0;
 };
 

@@ -1,6 +1,7 @@
 // The case screen on the demo server: the panel editors and the labels they
 // change, an empty case, Close Case with a notes edit pending, and the health
 // check-list saved on leaving it and cleared between cases.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -16,6 +17,9 @@
 #include "case_list_form.h"
 #include "case_list_model.h"
 #include "case_screens.h"
+#include "control_text.h"
+#include "field_conflict_form.h"
+#include "field_tag.h"
 #include "gui_planner_fixture.h"
 #include "health_checklist.h"
 #include "health_checklist_view.h"
@@ -23,6 +27,7 @@
 #include "patient_editors.h"
 #include "record_batch.h"
 #include "record_ops.h"
+#include "temp_dir.h"
 
 namespace dalvero {
 namespace {
@@ -63,7 +68,9 @@ TEST_F(CaseEdit, EachEditorWritesItsFieldsAndTheLabelsFollow) {
         In<QLineEdit>(d, "CaseNumberEdit")->setText("C-77");
         In<QLineEdit>(d, "RoomEdit")->setText("12");
         In<QLineEdit>(d, "BedEdit")->clear();
-        QTest::keyClick(&d, Qt::Key_Return);  // Enter saves
+        QApplication::setActiveWindow(&d);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+        QTest::keyClick(&d, Qt::Key_S, Qt::AltModifier);  // Enter moves on here; Alt+S saves
     });
     S().CaseEdit->Shape7MouseDown();
     StringList c = Case(seq);
@@ -156,7 +163,7 @@ TEST_F(CaseEdit, CloseCaseSavesThePendingNotesAndCancelsTheOpenQuotes) {
     std::vector<std::string> quoteSeqs;
     for (; row < OpenRows().rowCount() && quoteSeqs.empty(); ++row) {
         cRecordBatch needs;
-        if (!needs.Query(session.DataServer.get(), "CaseNeeds", "L2", OpenRows().Object(row)->Seq, "", 0, 100, "f1",
+        if (!needs.Query(session.DataServer.get(), "CaseNeeds", "L2", OpenRows().At(row)->Seq, "", 0, 100, "f1",
                          "", "", "F") ||
             !needs.Set->First())
             continue;
@@ -194,7 +201,7 @@ TEST_F(CaseEdit, CloseCaseSavesThePendingNotesAndCancelsTheOpenQuotes) {
     }
     EXPECT_EQ(main->Case.EditMode, 0);
     EXPECT_TRUE(main->HostedPanel("OpenCaseList")->isVisibleTo(main.get()));
-    for (int i = 0; i < OpenRows().rowCount(); ++i) EXPECT_NE(OpenRows().Object(i)->Seq, seq);
+    for (int i = 0; i < OpenRows().rowCount(); ++i) EXPECT_NE(OpenRows().At(i)->Seq, seq);
 }
 
 TEST_F(CaseEdit, ChecklistRoundTripsHostileTextAndNeverCarriesTicksToTheNextCase) {
@@ -255,6 +262,93 @@ TEST_F(CaseEdit, ChecklistRoundTripsHostileTextAndNeverCarriesTicksToTheNextCase
     ASSERT_TRUE(readOnly.Load(caseA));
     EXPECT_EQ(readOnly.Checklist().Detail().grid, typed.grid);
     EXPECT_TRUE(In<QLineEdit>(readOnly.Checklist(), "VisionOther")->isReadOnly());
+}
+
+TEST_F(CaseEdit, InfoEditorWritesOnlyWhatChangedAndShowsStoredValuesOutsideItsLists) {
+    OpenRow(0);
+    const std::string seq = main->Case.CurrentCaseSeq;
+    const std::string patient = main->Case.CurrentPatientSeq;
+    const auto store = server.OpenStore();
+    ASSERT_TRUE(store->Update("Cases", std::stoll(seq), {{30, "X"}, {32, "Widowed"}, {33, "Other-7"}}));
+    ASSERT_TRUE(store->Update("Patients", std::stoll(patient), {{14, "1941"}}));
+    dialogs.InDialog([&](QDialog& d) {
+        EXPECT_EQ(In<QComboBox>(d, "PatientGenderEdit")->currentText(), "X");
+        EXPECT_EQ(In<QComboBox>(d, "PatientMaritalStatusEdit")->currentText(), "Widowed");
+        In<QLineEdit>(d, "WeightEdit")->setText("150");
+        QTest::keyClick(&d, Qt::Key_Return);
+    });
+    S().CaseEdit->Shape5MouseDown();
+    const StringList c = Case(seq);
+    EXPECT_EQ(c[17], "150");
+    EXPECT_EQ(c[30], "X");
+    EXPECT_EQ(c[32], "Widowed");
+    EXPECT_EQ(c[33], "Other-7");
+    StringList p;
+    ASSERT_TRUE(ReadRecord(*session.DataServer, "Patients", patient, p));
+    EXPECT_EQ(p[14], "1941");
+}
+
+TEST_F(CaseEdit, TwoPlannersOnOneFieldChooseInsteadOfOverwriting) {
+    OpenRow(0);
+    const std::string seq = main->Case.CurrentCaseSeq;
+    const auto colleague = server.ConnectData("Dalvero", true, &DemoUser("Discharge Planner"));
+    QPlainTextEdit* memo = S().CaseEdit->CaseDiagnosisMemo();
+    const std::string before = ControlText(memo);
+
+    // Her sentence lands while this planner types his.
+    ASSERT_TRUE(UpdateRecord(*colleague, "Cases", seq, {"f1001=" + before + " Theirs."}));
+    SetControlText(memo, before + " Mine.");
+    SetFieldChanged(memo, true);
+    dialogs.InDialog([&](QDialog& d) {
+        EXPECT_EQ(ControlText(In<QPlainTextEdit>(d, "TheirsEdit")), before + " Theirs.");
+        EXPECT_EQ(ControlText(In<QPlainTextEdit>(d, "MineEdit")), before + " Mine.");
+        SetControlText(In<QPlainTextEdit>(d, "MergedEdit"), before + " Theirs. Mine.");
+        static_cast<TFieldConflictForm&>(d).SaveMergedButtonClick();
+    });
+    main->CaseFieldExit(memo);
+    EXPECT_EQ(Note(seq, "f1001"), before + " Theirs. Mine.");
+    EXPECT_EQ(ControlText(memo), before + " Theirs. Mine.");
+    EXPECT_FALSE(IsFieldChanged(memo));
+
+    // An editor: her room stays when he takes hers; his bed, which she did
+    // not touch, is written.
+    dialogs.InDialog([&](QDialog& d) {
+        ASSERT_TRUE(UpdateRecord(*colleague, "Cases", seq, {"f14=Her room"}));
+        In<QLineEdit>(d, "RoomEdit")->setText("His room");
+        In<QLineEdit>(d, "BedEdit")->setText("B2");
+        dialogs.InDialog([](QDialog& conflict) { static_cast<TFieldConflictForm&>(conflict).TakeTheirsButtonClick(); });
+        QTest::keyClick(&d, Qt::Key_Return);
+    });
+    S().CaseEdit->Shape7MouseDown();
+    const StringList c = Case(seq);
+    EXPECT_EQ(c[14], "Her room");
+    EXPECT_EQ(c[15], "B2");
+}
+
+TEST_F(CaseEdit, ACaseAColleagueClosedTakesNoChangesAndSaysWhoClosedIt) {
+    test::TempDir dataHome;
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dataHome.Path().string()));
+    OpenRow(0);
+    const std::string seq = main->Case.CurrentCaseSeq;
+    const auto colleague = server.ConnectData("Dalvero", true, &DemoUser("Discharge Planner"));
+    ASSERT_TRUE(UpdateRecord(*colleague, "Cases", seq, {"f18=Y"}));
+    const std::string closed = "This case was closed by " + session.UserField(11) + " " + session.UserField(13) +
+                               "; it takes no changes until it is reopened.";
+
+    QPlainTextEdit* memo = S().CaseEdit->CaseDiagnosisMemo();
+    SetControlText(memo, "Typed after the close.");
+    SetFieldChanged(memo, true);
+    dialogs.Answer(QMessageBox::Ok);
+    main->CaseFieldExit(memo);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, "This change could not be saved: " + closed +
+                                         "\nYour text is kept and offered again when this record is next opened.");
+    EXPECT_TRUE(AddRecord(*colleague, "CaseNeeds", {"f10=" + seq}).empty());
+    EXPECT_EQ(colleague->ErrorText, closed);
+
+    ASSERT_TRUE(UpdateRecord(*colleague, "Cases", seq, {"f18="}));
+    EXPECT_FALSE(AddRecord(*colleague, "CaseNeeds", {"f10=" + seq}).empty());
+    qunsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace

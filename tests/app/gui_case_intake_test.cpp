@@ -1,6 +1,7 @@
 // "Enter New Case" on the demo server: a new patient typed, a known patient
-// pasted, choices checked before anything is written, and a retry after a
-// failed case add that adds the patient once only.
+// pasted, choices checked before anything is written, a retry after a
+// failed case add that adds the patient once only, and Enter that moves on
+// in the intake and admission windows.
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -16,7 +17,9 @@
 #include "case_list_form.h"
 #include "case_list_model.h"
 #include "case_screens.h"
+#include "fake_workspace.h"
 #include "gui_planner_fixture.h"
+#include "patient_editors.h"
 #include "record_batch.h"
 #include "record_ops.h"
 #include "sqlite_connection.h"
@@ -90,7 +93,7 @@ TEST_F(CaseIntake, NewPatientTypedThenShownOnTheCaseScreen) {
 }
 
 TEST_F(CaseIntake, KnownPatientPastedFillsFromTheNewestCaseAndAddsOnlyTheCase) {
-    const cCaseObject& known = *S().CaseList->Rows().Object(0);
+    const cCaseObject& known = *S().CaseList->Rows().At(0);
     const std::string ssn = Record("Patients", known.PatientSeq)[13];
     ASSERT_EQ(ssn.size(), 9u);
     cRecordBatch cases;
@@ -154,6 +157,92 @@ TEST_F(CaseIntake, MissingChoiceWritesNothingAndRetryAfterAFailedCaseAddKeepsOne
     S().CaseList->EnterNewCaseButtonImageClick();
     EXPECT_EQ(PatientsWithSsn(ssn), 1);
     EXPECT_EQ(Record("Cases", main->Case.CurrentCaseSeq)[10], main->Case.CurrentPatientSeq);
+}
+
+TEST_F(CaseIntake, EnterMovesOnAndNeverSavesSaveIsAClickOrAltS) {
+    const std::string ssn = "987650003";
+    dialogs.InDialog([&](QDialog& d) {
+        auto& form = static_cast<TAddCaseForm&>(d);
+        auto* first = Field<QLineEdit>(d, "PatientFirstNameEdit");
+        first->setFocus();
+        QTest::keyClicks(first, "Ada");
+        QTest::keyClick(first, Qt::Key_Return);  // a save here would ask for the missing choices
+        EXPECT_NE(d.focusWidget(), first);
+        auto* gender = Field<QComboBox>(d, "PatientGenderEdit");
+        gender->setFocus();
+        QTest::keyClick(gender, Qt::Key_Enter, Qt::KeypadModifier);
+        EXPECT_NE(d.focusWidget(), gender);
+        EXPECT_TRUE(dialogs.shown.empty());
+        EXPECT_TRUE(d.isVisible());
+
+        QTest::keyClicks(Field<QLineEdit>(d, "PatientSSNEdit"), QString::fromStdString(ssn));
+        FillNewPatient(d);
+        QApplication::setActiveWindow(&d);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+        QTest::keyClick(&d, Qt::Key_S, Qt::AltModifier);
+        EXPECT_TRUE(form.CaseAdded);
+    });
+    S().CaseList->EnterNewCaseButtonImageClick();
+    EXPECT_EQ(PatientsWithSsn(ssn), 1);
+}
+
+TEST_F(CaseIntake, AdmissionWindowAloneMovesOnWithEnterAndSavesWithAltS) {
+    test::FakeWorkspace workspace(session);
+    workspace.Case.CurrentCaseSeq = OpenRows().At(0)->Seq;
+    TPatientAdmissionForm form(workspace);
+    ASSERT_TRUE(form.Load());
+    form.show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    auto* room = Field<QLineEdit>(form, "RoomEdit");
+    room->setFocus();
+    room->setText("B12");
+    QTest::keyClick(room, Qt::Key_Return);
+    EXPECT_EQ(Field<QLineEdit>(form, "BedEdit"), form.focusWidget());
+    EXPECT_NE(Record("Cases", workspace.Case.CurrentCaseSeq)[14], "B12");
+    QTest::keyClick(&form, Qt::Key_S, Qt::AltModifier);
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(Record("Cases", workspace.Case.CurrentCaseSeq)[14], "B12");
+}
+
+TEST_F(CaseIntake, TheSameNumberPastedIntoTheNextIntakeFindsThePatientItAdded) {
+    const std::string ssn = "987650003";
+    QGuiApplication::clipboard()->setText(QString::fromStdString(ssn));
+    const auto intake = [&](bool expectNew) {
+        dialogs.InDialog([&, expectNew](QDialog& d) {
+            auto& form = static_cast<TAddCaseForm&>(d);
+            QTest::keySequence(Field<QLineEdit>(d, "PatientSSNEdit"), QKeySequence::Paste);
+            EXPECT_EQ(form.IsNewPatient, expectNew);
+            FillNewPatient(d);
+            form.SaveNewCaseImageButtonClick();
+            EXPECT_TRUE(form.CaseAdded);
+        });
+        S().CaseList->EnterNewCaseButtonImageClick();
+    };
+    intake(true);
+    const std::string patient = main->Case.CurrentPatientSeq;
+    intake(false);
+    EXPECT_EQ(PatientsWithSsn(ssn), 1);
+    EXPECT_EQ(Record("Cases", main->Case.CurrentCaseSeq)[10], patient);
+}
+
+TEST_F(CaseIntake, SaveAddsNoPatientWhileTheLookUpHasNotAnswered) {
+    dialogs.Answer(QMessageBox::Ok);
+    dialogs.InDialog([&](QDialog& d) {
+        auto& form = static_cast<TAddCaseForm&>(d);
+        server.Stop();
+        QTest::keyClicks(Field<QLineEdit>(d, "PatientSSNEdit"), "987650004");
+        FillNewPatient(d);
+        form.SaveNewCaseImageButtonClick();
+        EXPECT_FALSE(form.CaseAdded);
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(dialogs.shown[0].text, "The patient could not be looked up: the data server cannot be reached.");
+        server.Resume();
+        form.SaveNewCaseImageButtonClick();
+        EXPECT_TRUE(form.CaseAdded);
+    });
+    S().CaseList->EnterNewCaseButtonImageClick();
+    EXPECT_EQ(PatientsWithSsn("987650004"), 1);
 }
 
 }  // namespace

@@ -325,7 +325,7 @@ TEST_F(CaseLists, HistorySortsAndShowsACaseReadOnly) {
     cCaseListModel& rows = history.Rows();
     const auto admits = [&rows] {
         std::vector<std::string> keys;
-        for (int r = 0; r < rows.rowCount(); ++r) keys.push_back(rows.Object(r)->AdmitDate.substr(0, 8));
+        for (int r = 0; r < rows.rowCount(); ++r) keys.push_back(rows.At(r)->AdmitDate.substr(0, 8));
         return keys;
     };
     history.CaseHistoryHeaderSectionClick(0);
@@ -336,10 +336,10 @@ TEST_F(CaseLists, HistorySortsAndShowsACaseReadOnly) {
     EXPECT_EQ(reversed, std::vector<std::string>(ascending.rbegin(), ascending.rend()));
     history.CaseHistoryHeaderSectionClick(3);  // Case
     std::vector<std::string> numbers;
-    for (int r = 0; r < rows.rowCount(); ++r) numbers.push_back(rows.Object(r)->CaseNumber);
+    for (int r = 0; r < rows.rowCount(); ++r) numbers.push_back(rows.At(r)->CaseNumber);
     EXPECT_TRUE(std::is_sorted(numbers.begin(), numbers.end()));
 
-    const cCaseObject& shown = *rows.Object(0);
+    const cCaseObject& shown = *rows.At(0);
     dialogs.InDialog([&](QDialog& d) {
         EXPECT_EQ(d.pos(), main->pos() + QPoint(75, 75));
         EXPECT_EQ(In<QLabel>(d, "CaseNumberLabel")->text().toStdString(), shown.CaseNumber);
@@ -354,7 +354,7 @@ TEST_F(CaseLists, HistorySortsAndShowsACaseReadOnly) {
 TEST_F(CaseLists, AClosedCaseOpensReadOnlyAndReopensWithTheQuotesOfLiveNeeds) {
     OpenCase(0);
     const std::string seq = caseSeq;
-    const std::string number = OpenRows().Object(0)->CaseNumber;
+    const std::string number = OpenRows().At(0)->CaseNumber;
     // A live need and a deleted one, each with a quote, then the case closed.
     std::string liveQuote;
     std::string deletedQuote;
@@ -371,7 +371,7 @@ TEST_F(CaseLists, AClosedCaseOpensReadOnlyAndReopensWithTheQuotesOfLiveNeeds) {
     main->LoadPreviousCaseList(false);
     cCaseListModel& closed = S().CaseListPrev->Rows();
     int row = 0;
-    while (row < closed.rowCount() && closed.Object(row)->Seq != seq) ++row;
+    while (row < closed.rowCount() && closed.At(row)->Seq != seq) ++row;
     ASSERT_LT(row, closed.rowCount());
     S().CaseListPrev->PrevCasesListBoxClick(closed.index(row));
     EXPECT_TRUE(Shown("PreviousCaseEditPanel"));
@@ -396,7 +396,7 @@ TEST_F(CaseLists, AClosedCaseOpensReadOnlyAndReopensWithTheQuotesOfLiveNeeds) {
     EXPECT_EQ(Field("Cases", seq, 18), "");
     EXPECT_TRUE(Shown("OpenCasesListBox"));
     bool listed = false;
-    for (int r = 0; r < OpenRows().rowCount(); ++r) listed = listed || OpenRows().Object(r)->Seq == seq;
+    for (int r = 0; r < OpenRows().rowCount(); ++r) listed = listed || OpenRows().At(r)->Seq == seq;
     EXPECT_TRUE(listed);
     EXPECT_EQ(Field("CaseNeedsQuote", liveQuote, 16), "N");
     EXPECT_EQ(Field("CaseNeedsQuote", deletedQuote, 16), "C");

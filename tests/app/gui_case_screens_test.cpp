@@ -21,6 +21,8 @@
 #include "case_screens.h"
 #include "gui_planner_fixture.h"
 #include "gui_keyboard.h"
+#include "image_button.h"
+#include "image_button_art.h"
 #include "item_list_model.h"
 #include "record_ops.h"
 
@@ -37,7 +39,7 @@ protected:
     bool PanelShown(const char* panel) const { return main->HostedPanel(panel)->isVisibleTo(main.get()); }
     std::vector<std::string> Seqs(const cCaseListModel& rows) const {
         std::vector<std::string> seqs;
-        for (int i = 0; i < rows.rowCount(); ++i) seqs.push_back(rows.Object(i)->Seq);
+        for (int i = 0; i < rows.rowCount(); ++i) seqs.push_back(rows.At(i)->Seq);
         return seqs;
     }
     // The case's diagnosis notes as the server holds them.
@@ -66,7 +68,7 @@ TEST_F(CaseScreens, HeaderClicksSortAndAllCasesShowTheHospital) {
     EXPECT_TRUE(main->Lists.ShowAllOpenCases);
     EXPECT_EQ(main->Lists.OpenListSortColumn, 0);
     std::set<std::string> workers;
-    for (int i = 0; i < OpenRows().rowCount(); ++i) workers.insert(OpenRows().Object(i)->CaseWorkerSeq);
+    for (int i = 0; i < OpenRows().rowCount(); ++i) workers.insert(OpenRows().At(i)->CaseWorkerSeq);
     EXPECT_GT(OpenRows().rowCount(), static_cast<int>(byName.size()));
     EXPECT_GT(workers.size(), 1u);
     list.ShowMyCasesButtonImageClick();
@@ -74,13 +76,13 @@ TEST_F(CaseScreens, HeaderClicksSortAndAllCasesShowTheHospital) {
 }
 
 TEST_F(CaseScreens, OpeningACaseAndGoingBackKeepsTheTyping) {
-    const cCaseObject opened = *OpenRows().Object(0);
+    const cCaseObject opened = *OpenRows().At(0);
     S().CaseList->OpenCasesListBoxClick(OpenRows().index(0));
 
     EXPECT_EQ(main->Case.EditMode, 1);
     EXPECT_EQ(main->Case.CurrentCaseSeq, opened.Seq);
     EXPECT_EQ(main->Case.CurrentPatientSeq, opened.PatientSeq);
-    EXPECT_EQ(main->Case.CurrentCaseObject, OpenRows().Object(0));
+    EXPECT_EQ(main->Case.CurrentCaseObject, OpenRows().At(0));
     EXPECT_TRUE(main->HostedPanel("CaseEdit")->isVisibleTo(main.get()));
     EXPECT_TRUE(Shown("MainInfoPanel"));
     EXPECT_EQ(Label("CaseInfoLabel"), opened.CaseNumber.empty() ? opened.Seq : opened.CaseNumber);
@@ -149,7 +151,7 @@ TEST_F(CaseScreens, CaseOpensByKeyboardMemoLeavesOnTabEscapeGoesBack) {
     ASSERT_GT(OpenRows().rowCount(), 2);
     QTest::keyClick(List(), Qt::Key_Home);
     QTest::keyClick(List(), Qt::Key_Down);
-    const std::string chosen = OpenRows().Object(1)->Seq;
+    const std::string chosen = OpenRows().At(1)->Seq;
     QTest::keyClick(List(), Qt::Key_Return);
 
     EXPECT_EQ(main->Case.EditMode, 1);
@@ -183,7 +185,7 @@ TEST_F(CaseScreens, CaseOpensByKeyboardMemoLeavesOnTabEscapeGoesBack) {
     const QModelIndex third = OpenRows().index(2);
     QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, List()->visualRect(third).center());
     EXPECT_EQ(main->Case.EditMode, 1);
-    EXPECT_EQ(main->Case.CurrentCaseSeq, OpenRows().Object(2)->Seq);
+    EXPECT_EQ(main->Case.CurrentCaseSeq, OpenRows().At(2)->Seq);
     EXPECT_TRUE(PanelShown("CaseEdit"));
 }
 
@@ -214,6 +216,39 @@ TEST_F(CaseScreens, TabReachesEveryTabAndImageButtonAndSpacePressesIt) {
     ASSERT_TRUE(TabTo(all));
     QTest::keyClick(all, Qt::Key_Space);
     EXPECT_TRUE(main->Lists.ShowAllPreviousCases);
+}
+
+TEST_F(CaseScreens, BackToCaseListKeepsItsCaptionWhenHovered) {
+    QLabel* back = S().CaseNavigation->CaseListImageButton();
+    const auto shown = [back] { return back->pixmap().toImage(); };
+    const QImage normal = shown();
+    const QImage blank = ImageButtonArt::Paint(ImageButtonArt::Shape::Button, "", back->font(), back->size(),
+                                               cImageButton::Hover, back->devicePixelRatioF())
+                             .toImage();
+    cImageButton::Of(back)->SetHover(true);
+    EXPECT_NE(shown(), normal);
+    EXPECT_NE(shown(), blank);
+    cImageButton::Of(back)->SetHover(false);
+    EXPECT_EQ(shown(), normal);
+}
+
+TEST_F(CaseScreens, TheOpenPatientNamesOnlyTheMainWindow) {
+    const QString application = QGuiApplication::applicationDisplayName();
+    const cCaseObject opened = *OpenRows().At(0);
+    S().CaseList->OpenCasesListBoxClick(OpenRows().index(0));
+    EXPECT_TRUE(main->windowTitle().startsWith(QString::fromStdString(opened.FirstName + " " + opened.LastName)));
+    // Dialogs and message boxes would carry the display name after their own title.
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), application);
+}
+
+TEST_F(CaseScreens, FirstDownInTheListSelectsTheFirstRow) {
+    test::Activate(main.get());
+    ASSERT_EQ(Focused(), List());
+    List()->clearSelection();
+    QTest::keyClick(List(), Qt::Key_Down);
+    EXPECT_EQ(List()->selectionModel()->selectedRows().value(0).row(), 0);
+    QTest::keyClick(List(), Qt::Key_Down);
+    EXPECT_EQ(List()->currentIndex().row(), 1);
 }
 
 }  // namespace

@@ -35,8 +35,11 @@ constexpr std::int32_t kOldDate = 1'600'000'000;
 constexpr std::int32_t kNewDate = 1'700'000'000;
 constexpr char kRemote[] = "Clients\\Dalvero";
 
-// The new executable marks that it was started, beside itself.
-const std::string kNewProgram = "#!/bin/sh\necho started > \"$(dirname \"$0\")/started\"\n";
+// The new executable answers "--version" and marks that it was started,
+// beside itself.
+const std::string kNewProgram =
+    "#!/bin/sh\n[ \"$1\" = --version ] && { echo 'Dalvero 9.9'; exit 0; }\n"
+    "echo started > \"$(dirname \"$0\")/started\"\n";
 
 std::string FileInfo(std::int32_t date, std::size_t size = 10) {
     return "FileSize=" + std::to_string(size) + ",FileDate=" + std::to_string(date);
@@ -108,6 +111,25 @@ TEST_F(ClientUpdate, NewerCopySwappedInAndStarted) {
     EXPECT_TRUE(folder.Has("started"));
 }
 
+TEST_F(ClientUpdate, ACopyThatDoesNotStartIsNeverSwappedIn) {
+    for (const std::string& damaged : {std::string("MZ\x90 not for this platform"),
+                                       std::string("#!/bin/sh\necho 'Dalvero 9.9'; exit 3\n")}) {
+        FakePeer peer(PeerScript()
+                          .ReadFrame()
+                          .Reply(FileInfo(kNewDate, damaged.size()))
+                          .ReadFrame()
+                          .Send(Download(damaged, kNewDate, static_cast<std::uint32_t>(damaged.size())))
+                          .Reply("Done"));
+        dialogs.Answer(QMessageBox::Ok);
+        ASSERT_TRUE(Update(peer, folder.File("Dalvero")));
+        EXPECT_EQ(folder.Read("Dalvero"), "old program");
+        EXPECT_FALSE(folder.Has("Dalvero.tmp"));
+    }
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[0].caption, "Update failed");
+    EXPECT_EQ(ends, 0);
+}
+
 TEST_F(ClientUpdate, BrokenDownloadLeavesTheProgramAsItWas) {
     folder.Write("Dalvero.bak", "an older backup");
     FakePeer peer(PeerScript()
@@ -155,9 +177,9 @@ TEST_F(ClientUpdate, HeldExecutableEndsTheProgramWithAMessage) {
     std::filesystem::remove(folder.File("Dalvero"));
     FakePeer peer(PeerScript()
                       .ReadFrame()
-                      .Reply(FileInfo(kNewDate, 3))
+                      .Reply(FileInfo(kNewDate, kNewProgram.size()))
                       .ReadFrame()
-                      .Send(Download("new", kNewDate, 3))
+                      .Send(Download(kNewProgram, kNewDate, static_cast<std::uint32_t>(kNewProgram.size())))
                       .Reply("Done"));
     dialogs.Answer(QMessageBox::Ok);
     ASSERT_TRUE(Update(peer, folder.File("Elsewhere")));
@@ -173,7 +195,7 @@ TEST_F(ClientUpdate, HeldExecutableEndsTheProgramWithAMessage) {
 class UpdateAtLogin : public test::ClientOnDemoServer {};
 
 TEST_F(UpdateAtLogin, LoginWaitsWhileTheNewVersionArrives) {
-    const std::string program = "#!/bin/sh\nexit 0\n";
+    const std::string program = kNewProgram;
     std::ofstream(server.DataDir() / "files" / "Clients" / "Dalvero", std::ios::binary) << program;
     folder.Write("Dalvero", "old program");
     SetFileAge(folder.File("Dalvero"), kOldDate);

@@ -14,6 +14,7 @@
 
 #include "gui_client_fixture.h"
 #include "gui_keyboard.h"
+#include "log_in.h"
 #include "password_hash.h"
 
 namespace dalvero {
@@ -107,6 +108,29 @@ TEST_F(Login, UnknownEmailEndsTheProgram) {
     dialogs.Answer(QMessageBox::Ok);
     LogIn("nobody@example.com", "whatever");
     ExpectInvalidLogin();
+}
+
+TEST_F(Login, ALockedAccountIsToldTheServersReasonNotInvalidLogin) {
+    // The server locks an account after three failures; the client starts
+    // again on its new ports.
+    server.SetSecurity("LockAfterFailures", "3");
+    server.WriteClientIni(folder.Path());
+    session.DataServer.reset();
+    session.FunctionServer.reset();
+    Start();
+    login->FormPaint();
+    const auto& user = DemoUser("Discharge Planner");
+    const auto other = server.ConnectData("Dalvero", false);
+    for (int i = 0; i < 3; ++i) {
+        StringList person;
+        std::string token;
+        ASSERT_FALSE(dalvero::LogIn(*other, user.email, "wrong", person, token));
+    }
+    dialogs.Answer(QMessageBox::Ok);
+    LogIn(user.email, user.password);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, "Too many failed log-ins; try again later");
+    EXPECT_FALSE(main->isVisible());
 }
 
 TEST_F(Login, EnterInThePasswordLogsIn) {

@@ -38,7 +38,7 @@ protected:
     Names Click(int column) {
         SortByColumnClick(list, sortColumn, column, DaySerial({2024, 6, 15}));
         Names names;
-        for (int i = 0; i < list.rowCount(); ++i) names.push_back(list.Object(i)->LastName);
+        for (int i = 0; i < list.rowCount(); ++i) names.push_back(list.At(i)->LastName);
         return names;
     }
 
@@ -47,7 +47,7 @@ protected:
 };
 
 TEST_F(OpenListSorting, NameColumnReversesRightAfterLoad) {
-    EXPECT_EQ(list.Object(0)->LastName, "Adams");  // loaded ignoring case
+    EXPECT_EQ(list.At(0)->LastName, "Adams");  // loaded ignoring case
     EXPECT_EQ(Click(kNameColumn), kReversed);
     EXPECT_FALSE(list.Sorted());
     EXPECT_EQ(Click(kNameColumn), kByName);
@@ -68,8 +68,8 @@ TEST_F(OpenListSorting, RowsAddedWhileSortedGoInOrder) {
     cCaseObject c;
     c.LastName = "Bell";
     list.Add("Bell, X", std::move(c));
-    EXPECT_EQ(list.Object(1)->LastName, "Bell");
-    EXPECT_EQ(list.Object(2)->LastName, "Brown");
+    EXPECT_EQ(list.At(1)->LastName, "Bell");
+    EXPECT_EQ(list.At(2)->LastName, "Brown");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "control_events.h"
 #include "date_edit.h"
 #include "field_tag.h"
+#include "form_keys.h"
 #include "phone_edit.h"
 #include "time_edit.h"
 #include "widget_window.h"
@@ -169,6 +170,36 @@ TEST_F(FieldWidgetsTest, PhonePasteIsReformattedAsAWhole) {
     phone->SetNumber("8005551234");
     EXPECT_EQ(first_->text(), "(800) 555-1234");
     EXPECT_FALSE(IsFieldChanged(first_));
+}
+
+TEST_F(FieldWidgetsTest, DigitFieldsLeaveEditingAndFocusKeysToTheLineEdit) {
+    auto* phone = new cPhoneEdit(first_);
+    WidgetWindow::Focus(first_);
+    QTest::keyClicks(first_, "61455501661234567890");
+    EXPECT_EQ(phone->Digits(), "6145550166123456");  // the extension stops at six digits
+    QTest::keyClick(first_, Qt::Key_Home);
+    EXPECT_EQ(first_->cursorPosition(), 0);
+    QTest::keyClick(first_, Qt::Key_End);
+    EXPECT_EQ(first_->cursorPosition(), first_->text().size());
+
+    QTest::keyClick(first_, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(first_->selectedText(), first_->text());
+    SetFieldChanged(first_, false);
+    QTest::keyClick(first_, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(first_->text(), "");
+    EXPECT_TRUE(IsFieldChanged(first_));
+    EXPECT_EQ(QApplication::clipboard()->text(), "(614) 555-0166 x123456");
+    QTest::keyClick(first_, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(phone->Digits(), "6145550166123456");
+
+    int escapes = 0;
+    cFormKeys::Of(&window_).SetEscapeAction([&] { ++escapes; });
+    QTest::keyClick(first_, Qt::Key_Escape);
+    EXPECT_EQ(escapes, 1);
+    QTest::keyClick(first_, Qt::Key_Tab);
+    EXPECT_TRUE(second_->hasFocus());
+    QTest::keyClick(second_, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(first_->hasFocus());
 }
 
 }  // namespace

@@ -45,6 +45,8 @@ TEST(NeedStatus, FirstCharacterColoursAndWholeCodeNames) {
     EXPECT_EQ(NeedStatusText("3"), "");
     EXPECT_EQ(RequiredToDisplay("20240611"), "06/11/2024");
     EXPECT_EQ(RequiredToDisplay("202406110930"), "06/11/2024 09:30");
+    EXPECT_EQ(RequiredToDisplay("202406110"), "06/11/2024");
+    EXPECT_EQ(RequiredToDisplay("2024x611"), "2024x611");
 }
 
 TEST(QuoteStatusChange, WritesOnlyWhatChanged) {
@@ -82,7 +84,7 @@ TEST(MatchingRows, ReplyBecomesProviderAndNeedRowsWithTicksInStep) {
                     R"(NeedList:{"7":{ProviderHasThis:0,Chosen:0,EquipName:"Walkers",Distance:12},)"
                     R"("8":{ProviderHasThis:1,Chosen:1,EquipName:"Rehab",Distance:12}}},)"
                     R"("42":{Name:"Lone",NoEmail:1,NeedList:{}}})");
-    std::vector<MatchRow> rows = MatchRowsFromReply(reply);
+    MatchRows rows = MatchRowsFromReply(reply);
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0].Value("Name"), "Oak, Elm & Co: Care");
     StringList reread;

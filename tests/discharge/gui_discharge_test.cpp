@@ -10,6 +10,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +20,7 @@
 #include <iterator>
 #include <set>
 
+#include "add_case_form.h"
 #include "case_list_form.h"
 #include "case_list_model.h"
 #include "case_navigation_form.h"
@@ -33,6 +36,9 @@
 #include "matching_list.h"
 #include "matching_providers_form.h"
 #include "need_list_model.h"
+#include "patient_editors.h"
+#include "health_detail_forms.h"
+#include "provider_info_form.h"
 #include "quote_list_model.h"
 #include "record_batch.h"
 #include "shell_command.h"
@@ -146,7 +152,7 @@ TEST_F(DischargeScreens, PlannerWalksFromANewNeedToAnAwardedApprovedPlan) {
     std::set<std::string> asked;
     dialogs.InDialog([&](QDialog&) {
         TMatchingProvidersForm& matching = *D().MatchingProviders;
-        const auto& rows = matching.Rows().Rows();
+        const auto& rows = matching.Rows().Items();
         for (int r = 0; r < static_cast<int>(rows.size()) && asked.size() < 2; ++r) {
             if (rows[static_cast<std::size_t>(r)].Value("Seq") != need || matching.TickBox(r).isEmpty()) continue;
             matching.MatchingProvidersListBoxMouseDown(matching.TickBox(r).center());
@@ -278,7 +284,7 @@ TEST_F(DischargeScreens, ProviderRequestsNeedATickAndTheirErrorsStandOnTheirOwnL
         matching.SendProviderRequestsImageButtonClick();
         EXPECT_EQ(TakeShown(), std::vector<std::string>{"Please select one or more providers"});
         // A provider that lost its e-mail addresses cannot be asked.
-        const auto& rows = matching.Rows().Rows();
+        const auto& rows = matching.Rows().Items();
         int row = 0;
         while (row < static_cast<int>(rows.size()) && (rows[static_cast<std::size_t>(row)].IsProvider() ||
                                                        matching.TickBox(row).isEmpty()))
@@ -341,6 +347,49 @@ TEST_F(DischargeScreens, DeletingANeedWithActiveQuotesAsksTwiceAndClosesThem) {
     while (quotes.Set->Next());
 }
 
+TEST_F(DischargeScreens, ANeedWhoseQuotesCannotBeReadIsNotDeleted) {
+    const std::string need = Needs().Need(0)->Seq;
+    OpenNeed(0, [&](TDischargeItemDetailForm& detail) {
+        server.Stop();
+        dialogs.Answer(QMessageBox::Yes);
+        dialogs.Answer(QMessageBox::Ok);
+        detail.CaseNeedDeleteImageButtonClick();
+        server.Resume();
+        EXPECT_TRUE(detail.isVisible());
+    });
+    EXPECT_EQ(TakeShown(), (std::vector<std::string>{
+                               "Are you sure you want to delete this case item?",
+                               "The quotes of this case item could not be read, so it was not deleted; please try "
+                               "again."}));
+    EXPECT_NE(Field(Record("CaseNeeds", need), 5), "Y");
+}
+
+TEST_F(DischargeScreens, IdleLogoffClosesTheNeedDialogUnaskedAndKeepsItsTyping) {
+    test::TempDir dataHome;
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dataHome.Path().string()));
+    const std::string need = Needs().Need(0)->Seq;
+    OpenNeed(0, [&](TDischargeItemDetailForm& detail) {
+        Child<QPlainTextEdit>(detail, "CaseNeedDescEdit")->setPlainText("Ramp at the back door");
+        main->TimeoutTimer->start();
+        main->IdleTicks = 301;
+        main->TimeoutTimerTimer();
+        EXPECT_FALSE(detail.isVisible());
+        EXPECT_FALSE(main->TimeoutTimer->isActive());
+    });
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(terminations, 1);
+
+    dialogs.Answer(QMessageBox::Yes);
+    OpenNeed(Needs().RowOfSeq(need), [&](TDischargeItemDetailForm& detail) {
+        EXPECT_EQ(Child<QPlainTextEdit>(detail, "CaseNeedDescEdit")->toPlainText(), "Ramp at the back door");
+        EXPECT_TRUE(detail.SaveShown());
+        detail.CaseNeedSaveImageButtonClick();
+    });
+    EXPECT_EQ(TakeShown().size(), 1u);
+    EXPECT_EQ(Field(Record("CaseNeeds", need), 15), "Ramp at the back door");
+    qunsetenv("XDG_DATA_HOME");
+}
+
 TEST_F(DischargeScreens, CategoryTicksRoundTripAndTheTwoBoxesOf139AreOneItem) {
     TCategorySelectionForm& form = *D().CategorySelection;
     cRecordBatch providers;
@@ -350,6 +399,18 @@ TEST_F(DischargeScreens, CategoryTicksRoundTripAndTheTwoBoxesOf139AreOneItem) {
         if (!Links(providers.Set->Seq).count(139) && !Links(providers.Set->Seq).empty()) provider = providers.Set->Seq;
     ASSERT_FALSE(provider.empty());
     const auto links = Links(provider);
+    // A planner may not change a provider's categories: the window says so
+    // and stays open.
+    form.ProviderSeq = provider;
+    form.Connection = session.DataServer.get();
+    form.LoadLinks();
+    form.Box("S139")->setChecked(true);
+    dialogs.Answer(QMessageBox::Ok);
+    form.SaveButtonClick();
+    EXPECT_EQ(TakeShown(), std::vector<std::string>{
+                               "Some of the provider's categories could not be saved; the window stays open to try "
+                               "again."});
+    EXPECT_EQ(Links(provider), links);
     // A provider's categories are an administrator's to change.
     const auto administrator = server.ConnectData();
     form.ProviderSeq = provider;
@@ -407,7 +468,7 @@ TEST_F(DischargeScreens, ChoiceListOfAMatchedNeedPrintsItsProvidersIntoAPdf) {
         ASSERT_GT(needs.count(), 0);
         // The list's first provider line of the chosen need heads its choice list too.
         const std::string need = needs.itemData(0).toString().toStdString();
-        const auto& rows = matching.Rows().Rows();
+        const auto& rows = matching.Rows().Items();
         for (std::size_t r = 0; r < rows.size() && first.empty(); ++r)
             if (!rows[r].IsProvider() && rows[r].Value("Seq") == need)
                 first = rows[static_cast<std::size_t>(ToIntDef(rows[r].Value("ProviderListBoxPosition"), 0))]
@@ -426,6 +487,19 @@ TEST_F(DischargeScreens, ChoiceListOfAMatchedNeedPrintsItsProvidersIntoAPdf) {
     EXPECT_NE(text.find("Post-Acute Care Provider Choice List"), std::string::npos) << text;
     ASSERT_FALSE(first.empty());
     EXPECT_NE(text.find(first), std::string::npos) << first << "\n" << text;
+}
+
+TEST_F(DischargeScreens, EveryDialogFitsASmallScreen) {
+    // 1280x720 logical pixels (also 1920x1080 at 150 %) less a window frame.
+    const QSize screen(1260, 680);
+    cCaseScreens& s = S();
+    for (QDialog* d : std::initializer_list<QDialog*>{
+             D().ItemDetail, D().ChangeStatus, D().MatchingProviders, D().ProviderInfo, D().CaseNeedSelection,
+             D().CategorySelection, s.AddCase.get(), s.PatientIdentificationEdit.get(), s.PatientAdmission.get(),
+             s.PatientInfoEdit.get(), s.PatientEditDischarge.get(), s.PatientHealthDetailNoEdit.get()}) {
+        EXPECT_TRUE(screen.expandedTo(d->minimumSizeHint()) == screen) << d->objectName().toStdString();
+        EXPECT_TRUE(screen.expandedTo(d->size()) == screen) << d->objectName().toStdString();
+    }
 }
 
 }  // namespace

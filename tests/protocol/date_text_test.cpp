@@ -22,6 +22,20 @@ TEST(NormalizeDate, TypedForms) {
     EXPECT_EQ(NormalizeDate("2/29/2000", kToday), "20000229");
 }
 
+TEST(StoredDateTime, TimesAreReadOnlyFromWholeValidStamps) {
+    EXPECT_EQ(StampTimeOfDay("202406110930"), "09:30");
+    EXPECT_EQ(StampTimeOfDay("20240611235959"), "23:59");
+    // A nine- or eleven-character stamp once threw on every paint.
+    for (const char* broken : {"20240611", "202406110", "20240611093", "202406112460", "2024061109x0", ""})
+        EXPECT_EQ(StampTimeOfDay(broken), "") << broken;
+
+    for (const char* stored : {"", "20240611", "202406110930", "20240611093059"})
+        EXPECT_TRUE(IsStoredDateTime(stored)) << stored;
+    for (const char* malformed : {"202406110", "2024061109301", "20241311", "202406112400", "20240611093060",
+                                  "06/11/2024", "2024061109:30"})
+        EXPECT_FALSE(IsStoredDateTime(malformed)) << malformed;
+}
+
 TEST(NormalizeDate, EmptyAndUnusable) {
     EXPECT_EQ(NormalizeDate("", kToday), "");
     EXPECT_EQ(NormalizeDate("12345", kToday), "");

@@ -140,7 +140,8 @@ DataServerTest::DataServerTest()
     : storage(std::make_unique<server::SqliteStorage>((dir.Path() / "dalvero.db").string())),
       data(BuildHospital(*storage)),
       logins(std::make_unique<server::LoginService>(*storage, TestSecurity())),
-      session(std::make_unique<server::DataServerSession>(*storage, *logins, dir.Path(), "127.0.0.1")) {
+      trail(std::make_unique<server::AuditWriter>(*storage, [] { return std::time(nullptr); })),
+      session(std::make_unique<server::DataServerSession>(*storage, *logins, *trail, dir.Path(), "127.0.0.1")) {
     const std::string reply = Ask(frame::cmd::kHandshake, 0, "ProgramID=Dalvero");
     EXPECT_TRUE(session->Accepted()) << reply;
     const std::string login = Ask(frame::cmd::kLogIn, 0, "Email=admin@mercy.test,Password=secret");

@@ -76,6 +76,7 @@ protected:
     std::unique_ptr<server::SqliteStorage> storage;
     HospitalData data;
     std::unique_ptr<server::LoginService> logins;
+    std::unique_ptr<server::AuditWriter> trail;
     std::unique_ptr<server::DataServerSession> session;
 };
 

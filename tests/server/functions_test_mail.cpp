@@ -131,6 +131,17 @@ TEST_F(MailCommandsTest, BadRequestsChangeNothing) {
     EXPECT_TRUE(Outbox().empty());
 }
 
+TEST_F(MailCommandsTest, AClosedCaseSendsNoRequestAndSaysWhoClosedIt) {
+    const std::int64_t closer = Add(cat::tbl::kPersonnel, {{cat::personnel::kFirstName, "Rita"},
+                                                           {cat::personnel::kLastName, "Moreno"}});
+    ASSERT_TRUE(storage->Update(cat::tbl::kCases, theCase,
+                                {{cat::cases::kClosed, "Y"}, {cat::cases::kClosedBy, S(closer)}}));
+    EXPECT_EQ(SendRequests({{sunrise, {need}}})->GetString("Error"),
+              "This case was closed by Rita Moreno; it takes no changes until it is reopened.");
+    EXPECT_TRUE(QuotesOf(need).empty());
+    EXPECT_TRUE(Outbox().empty());
+}
+
 TEST_F(MailCommandsTest, DoctorGetsTheDischargePlan) {
     MakePrimaryDoctor("house@general.example");
     const std::int64_t award = AddQuote(need, sunrise, "A");

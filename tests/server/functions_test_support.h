@@ -45,7 +45,8 @@ protected:
         dalvero::server::SecurityConfig security;
         security.passwordIterations = 1000;
         logins = std::make_unique<dalvero::server::LoginService>(*storage, security);
-        server = std::make_unique<dalvero::server::FunctionServer>(*storage, *mailer, *logins, [] { return kNow; });
+        trail = std::make_unique<dalvero::server::AuditWriter>(*storage, [] { return kNow; });
+        server = std::make_unique<dalvero::server::FunctionServer>(*storage, *mailer, *logins, *trail, [] { return kNow; });
     }
 
     // A session of an administrator of `hospital` (made once per hospital).
@@ -157,6 +158,7 @@ protected:
     std::unique_ptr<dalvero::server::SqliteStorage> storage;
     std::unique_ptr<dalvero::server::mail::Mailer> mailer;
     std::unique_ptr<dalvero::server::LoginService> logins;
+    std::unique_ptr<dalvero::server::AuditWriter> trail;
     std::unique_ptr<dalvero::server::FunctionServer> server;
     std::string session;
     std::int64_t sessionHospital = -1;

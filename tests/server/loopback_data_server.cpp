@@ -23,7 +23,10 @@ server::SecurityConfig TestSecurity() {
 }
 
 LoopbackDataServer::LoopbackDataServer(server::Storage& storage, std::filesystem::path dataFolder)
-    : storage_(storage), logins_(storage, TestSecurity()), dataFolder_(std::move(dataFolder)) {
+    : storage_(storage),
+      logins_(storage, TestSecurity()),
+      trail_(storage, [] { return std::time(nullptr); }),
+      dataFolder_(std::move(dataFolder)) {
     listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -65,7 +68,7 @@ void LoopbackDataServer::Serve(int fd) {
     PlainSocket socket;
     socket.Attach(fd, false);
     SocketChannel channel(socket);
-    server::DataServerSession session(storage_, logins_, dataFolder_, "127.0.0.1");
+    server::DataServerSession session(storage_, logins_, trail_, dataFolder_, "127.0.0.1");
     while (session.ServeNext(channel)) {
     }
     // Forget the descriptor before the socket closes it, so the destructor

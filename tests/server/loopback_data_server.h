@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "audit_writer.h"
 #include "login_service.h"
 #include "storage.h"
 
@@ -32,6 +33,7 @@ private:
 
     server::Storage& storage_;
     server::LoginService logins_;
+    server::AuditWriter trail_;
     std::filesystem::path dataFolder_;
     int listenFd_ = -1;
     int port_ = 0;

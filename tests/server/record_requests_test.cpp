@@ -3,6 +3,7 @@
 #include "dataserver_fixture.h"
 #include "loopback_data_server.h"
 #include "password_hash.h"
+#include "refusal_codes.h"
 #include "string_list.h"
 
 namespace dalvero::test {
@@ -76,6 +77,39 @@ TEST_F(RecordRequestTest, RequestsItCannotServeGetAnErrorReplyAndWriteNothing) {
         EXPECT_NE(ErrorCodeOf(reply), 0) << ToCommaText(items) << " -> " << reply;
     }
     EXPECT_EQ(storage->Count("Patients", {}), 2);
+}
+
+TEST_F(RecordRequestTest, WritesKeepDatesTextCapsClosedCasesAndLoadedValues) {
+    const auto update = [&](const std::string& table, const std::string& seq, Strings values) {
+        values.insert(values.begin(), {"TableName=" + table, "Seq=" + seq});
+        return Record(sub::kUpdate, values);
+    };
+    const auto stored = [&](const char* table, const std::string& seq, int field) {
+        return storage->Read(table, std::stoll(seq))->Field(field);
+    };
+    // Half a stamp is refused; whole ones go.
+    EXPECT_EQ(ErrorCodeOf(update("CaseNeeds", data.needN1, {"f14=202406110"})), refusal::kBadValue);
+    EXPECT_EQ(update("CaseNeeds", data.needN1, {"f14=202406110930"}), "OK");
+    const std::string tooLong = update("CaseNeeds", data.needN1, {"f15=" + std::string(2001, 'x')});
+    EXPECT_EQ(ErrorCodeOf(tooLong), refusal::kBadValue);
+    EXPECT_NE(tooLong.find("longer than 2000"), std::string::npos) << tooLong;
+
+    // A closed case takes nothing new and no change but its reopening; the
+    // close names who closed it.
+    EXPECT_EQ(ErrorCodeOf(Record(sub::kAdd, {"TableName=CaseNeeds", "f10=" + data.closedC3})), refusal::kCaseClosed);
+    EXPECT_EQ(ErrorCodeOf(update("Cases", data.closedC3, {"f14=12"})), refusal::kCaseClosed);
+    EXPECT_EQ(update("Cases", data.closedC3, {"f18="}), "OK");
+    EXPECT_EQ(update("Cases", data.closedC3, {"f14=12"}), "OK");
+    EXPECT_EQ(update("Cases", data.closedC3, {"f18=Y"}), "OK");
+    EXPECT_EQ(stored("Cases", data.closedC3, 8), data.admin);
+
+    // A field sent with the value it was loaded with is written only while
+    // that is still the stored one.
+    const std::string room = stored("Cases", data.openC1, 14);
+    EXPECT_EQ(update("Cases", data.openC1, {"f14=A", "Loaded.f14=" + room}), "OK");
+    EXPECT_EQ(ErrorCodeOf(update("Cases", data.openC1, {"f14=B", "Loaded.f14=" + room})), refusal::kChanged);
+    EXPECT_EQ(stored("Cases", data.openC1, 14), "A");
+    EXPECT_EQ(update("Cases", data.openC1, {"f14=B"}), "OK");
 }
 
 }  // namespace

@@ -9,8 +9,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
+#include <set>
 #include <filesystem>
 #include <thread>
 
@@ -25,6 +28,7 @@
 #include "log_in.h"
 #include "password_hash.h"
 #include "real_server.h"
+#include "schema.h"
 #include "record_batch.h"
 #include "raw_connection.h"
 #include "record_ops.h"
@@ -253,34 +257,59 @@ TEST(ServerLoopback, AcknowledgedWritesSurviveKillMinus9) {
     }
     pid_t& pid = child.pid;
     pid = start();
-    std::vector<std::string> seqs;
+    // Planners adding at once when the server is killed: each keeps the
+    // Seqs the server acknowledged, with the name it gave them.
+    constexpr int kWriters = 4;
+    std::vector<std::vector<std::pair<std::string, std::string>>> acknowledged(kWriters);
+    std::atomic<int> count{0};
+    std::string updated;
     {
-        auto db = connect();
-        ASSERT_TRUE(db->IsConnected());
-        for (int i = 0; i < 20; ++i) {
-            const std::string seq =
-                dalvero::AddRecord(*db, "Patients", StringList{"f10=Crash" + std::to_string(i), "f12=Test"});
-            ASSERT_FALSE(seq.empty());
-            seqs.push_back(seq);
+        std::vector<std::unique_ptr<dalvero::dbServerConnection>> planners;
+        for (int w = 0; w < kWriters; ++w) planners.push_back(connect());
+        ASSERT_TRUE(planners[0]->IsConnected());
+        updated = dalvero::AddRecord(*planners[0], "Patients", StringList{"f10=Before", "f12=Test"});
+        ASSERT_TRUE(dalvero::UpdateRecord(*planners[0], "Patients", updated, StringList{"f11=Updated"}));
+        std::vector<std::thread> writers;
+        for (int w = 0; w < kWriters; ++w) {
+            writers.emplace_back([&, w] {
+                for (int i = 0;; ++i) {
+                    const std::string name = "Crash" + std::to_string(w) + "-" + std::to_string(i);
+                    const std::string seq = dalvero::AddRecord(*planners[w], "Patients", StringList{"f10=" + name, "f12=Test"});
+                    if (seq.empty()) return;  // the server is gone
+                    acknowledged[w].emplace_back(seq, name);
+                    ++count;
+                }
+            });
         }
-        ASSERT_TRUE(dalvero::UpdateRecord(*db, "Patients", seqs[0], StringList{"f11=Updated"}));
+        while (count < 40) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        for (std::thread& writer : writers) writer.join();
     }
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
+
+    // Every acknowledged add is there with its audit row, and the trail is whole.
+    {
+        dalvero::server::SqliteStorage store((dir / "dalvero.db").string());
+        dalvero::server::ListRead adds;
+        adds.table = dalvero::server::schema::kAuditTrail;
+        adds.where = {{dalvero::server::schema::audit::kAction, dalvero::server::CompareOp::Equal, "add", false}};
+        std::set<std::string> audited;
+        for (const auto& row : store.Select(adds)) audited.insert(row.Field(dalvero::server::schema::audit::kRecord));
+        for (const auto& writer : acknowledged) {
+            for (const auto& [seq, name] : writer) {
+                const auto record = store.Read("Patients", std::stoll(seq));
+                ASSERT_TRUE(record) << seq;
+                EXPECT_EQ(record->Field(10), name);
+                EXPECT_TRUE(audited.count(seq)) << "no audit row for the add of " << seq;
+            }
+        }
+        EXPECT_EQ(store.Read("Patients", std::stoll(updated))->Field(11), "Updated");
+    }
+    const std::string verify = std::string(DALVERO_SERVER_EXE) + " verify-audit " + dir.string() + " > /dev/null";
+    EXPECT_EQ(WEXITSTATUS(std::system(verify.c_str())), 0);
 
     pid = start();
-    {
-        auto db = connect();
-        ASSERT_TRUE(db->IsConnected());
-        for (std::size_t i = 0; i < seqs.size(); ++i) {
-            StringList values;
-            ASSERT_TRUE(dalvero::ReadRecord(*db, "Patients", seqs[i], values, "", "")) << seqs[i];
-            EXPECT_EQ(values[10], "Crash" + std::to_string(i));
-        }
-        StringList first;
-        ASSERT_TRUE(dalvero::ReadRecord(*db, "Patients", seqs[0], first, "", ""));
-        EXPECT_EQ(first[11], "Updated");
-    }
+    ASSERT_TRUE(connect()->IsConnected());
     ::kill(pid, SIGTERM);
     int status = 0;
     ::waitpid(pid, &status, 0);

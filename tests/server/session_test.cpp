@@ -65,7 +65,7 @@ struct MemoryChannel : server::Channel {
 
 class SessionTest : public DataServerTest {
 protected:
-    DataServerSession Fresh() { return DataServerSession(*storage, *logins, dir.Path(), "10.1.2.3"); }
+    DataServerSession Fresh() { return DataServerSession(*storage, *logins, *trail, dir.Path(), "10.1.2.3"); }
 
     std::string ServeOne(MemoryChannel& channel) {
         EXPECT_TRUE(session->ServeNext(channel));

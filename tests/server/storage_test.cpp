@@ -140,10 +140,20 @@ TEST_F(StorageTest, TransactionsCommitWholeOrNotAtAll) {
     store.InTransaction([&] {
         store.Add(tbl::kPatients, {{10, "one"}});
         store.Add(tbl::kPatients, {{10, "two"}});
+        // An inner transaction that fails undoes its own writes only.
+        try {
+            store.InTransaction([&] {
+                store.Add(tbl::kPatients, {{10, "undone"}});
+                throw std::runtime_error("abandon");
+            });
+        } catch (const std::runtime_error&) {
+        }
     });
     EXPECT_EQ(store.Count(tbl::kPatients, {}), 2);
 }
 
+// Writers at once share commits; one that fails in a shared commit takes
+// no one else's writes with it.
 TEST_F(StorageTest, ThreadsWriteAndReadAtOnce) {
     SqliteStorage store(File());
     constexpr int kThreads = 4, kEach = 40;
@@ -153,6 +163,11 @@ TEST_F(StorageTest, ThreadsWriteAndReadAtOnce) {
             for (int i = 0; i < kEach; ++i) {
                 const auto seq = store.Add(tbl::kCaseFamily, {{9, std::to_string(t)}, {11, std::to_string(i)}});
                 ASSERT_TRUE(store.Read(tbl::kCaseFamily, seq));
+                EXPECT_THROW(store.InTransaction([&] {
+                    store.Add(tbl::kCaseFamily, {{9, "failed"}});
+                    throw std::runtime_error("abandon");
+                }),
+                             std::runtime_error);
             }
         });
     for (auto& thread : threads) thread.join();

@@ -87,7 +87,7 @@ DALVERO_TOUR_STEP(250, "matching providers") {
 
 DALVERO_TOUR_STEP(260, "a provider's card") {
     cDischargeScreens& d = ctx.main.Discharge();
-    const auto& rows = d.MatchingProviders->Rows().Rows();
+    const auto& rows = d.MatchingProviders->Rows().Items();
     if (rows.empty()) throw std::runtime_error("no provider matched");
     d.ProviderInfo->Fill(rows.front().Value("Seq"));
     ctx.ShotModal([&] { ExecDialog(*d.ProviderInfo); }, "provider-card");
@@ -95,7 +95,7 @@ DALVERO_TOUR_STEP(260, "a provider's card") {
 
 DALVERO_TOUR_STEP(270, "category selection") {
     cDischargeScreens& d = ctx.main.Discharge();
-    d.CategorySelection->ProviderSeq = d.MatchingProviders->Rows().Rows().front().Value("Seq");
+    d.CategorySelection->ProviderSeq = d.MatchingProviders->Rows().Items().front().Value("Seq");
     d.CategorySelection->Connection = ctx.session.DataServer.get();
     ctx.ShotModal([&] { ExecDialog(*d.CategorySelection); }, "category-selection");
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The column header of a case list: titled sections of fixed starting
-// widths, drawn on light blue.
+// The column header of every list: titled sections of given starting widths
+// on light blue, the last one taking the rest of the width, and an arrow on
+// the column the list is sorted by.
 
 #include <QHeaderView>
 
@@ -12,16 +13,22 @@ class QStandardItemModel;
 
 namespace dalvero {
 
-class cCaseListHeader : public QHeaderView {
+class cRowList;
+
+class cListHeader : public QHeaderView {
     Q_OBJECT
 public:
-    explicit cCaseListHeader(QWidget* parent = nullptr);
+    explicit cListHeader(QWidget* parent = nullptr);
 
     // Title and width in pixels of each section, in column order.
     void SetSections(const std::vector<std::pair<const char*, int>>& sections);
     // The list under this header never gets narrower than the columns, so a
     // smaller window does not cut the last ones off.
     void KeepColumnsWhole(QAbstractScrollArea& list) const;
+    // Keeps the arrow on the list's sort column, pointing up for ascending
+    // order, and none while the rows are not in order; sortColumn is read
+    // whenever the rows change and must outlive the header.
+    void FollowSort(const cRowList& rows, const int& sortColumn);
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
