@@ -11,17 +11,29 @@ packages=(
   libgtest-dev libgmock-dev openssl
   xvfb xauth
   poppler-utils
+  nodejs
 )
+# Debian's nodejs leaves npm to a package of its own; other builds of nodejs
+# bring it along and conflict with that package.
+command -v npm >/dev/null || packages+=(npm)
 [ "${1:-}" = --bench ] && packages+=(postgresql strace)
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
 
-echo "Installing: ${missing[*]}"
-sudo_cmd=()
-[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-"${sudo_cmd[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# The FHIR R4 validator the tests run (scripts/fhir-validate.js): the npm
+# "fhir" package, pinned, in a tools folder of its own beside the sources.
+fhir_tools="$(cd "$(dirname "$0")/.." && pwd)/.tools/fhir"
+if [ ! -f "$fhir_tools/node_modules/fhir/package.json" ]; then
+  mkdir -p "$fhir_tools"
+  npm install --prefix "$fhir_tools" --no-audit --no-fund --silent fhir@4.12.0
+fi

@@ -4,16 +4,11 @@
 #include "admin_main_form.h"
 
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QPageLayout>
-#include <QPageSize>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -22,8 +17,10 @@
 #include "dialog_seam.h"
 #include "late_discharge.h"
 #include "pdf_print.h"
+#include "print_preview.h"
 #include "report_files.h"
 #include "report_queries.h"
+#include "save_file_dialog.h"
 #include "signed_in_user.h"
 #include "reports_form.h"
 #include "state_file.h"
@@ -31,24 +28,10 @@
 
 namespace dalvero {
 
-namespace {
-// The executable's folder may not be writable, and the files hold SSNs: they
-// go to the user's own documents unless the user says otherwise.
-std::string AskForReportFile(QWidget* parent, const std::string& defaultName) {
-    QFileDialog chooser(parent, "Save the report as");
-    chooser.setAcceptMode(QFileDialog::AcceptSave);
-    chooser.setOption(QFileDialog::DontUseNativeDialog);
-    chooser.setDirectory(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
-    chooser.selectFile(QString::fromStdString(defaultName));
-    if (ExecDialog(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return {};
-    return chooser.selectedFiles().front().toStdString();
-}
-}  // namespace
-
 void TAdminMainForm::SetUpReports() {
     begDate_ = new cDateEdit(ui->ReportBegDateEdit, this);
     endDate_ = new cDateEdit(ui->ReportEndDateEdit, this);
-    ChooseReportFile = [this](const std::string& defaultName) { return AskForReportFile(this, defaultName); };
+    ChooseReportFile = [this](const std::string& defaultName) { return AskForSaveFile(this, defaultName); };
 }
 
 std::optional<DayRange> TAdminMainForm::ReportDays() {
@@ -177,25 +160,17 @@ void TAdminMainForm::NFPrintReportButtonClick() {
         return;
     case NFPlacementOutcome::Ready: break;
     }
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Landscape, QMarginsF()));
-    QPrintPreviewDialog preview(&printer, this);
-    preview.setObjectName("NFPlacementPreview");
-    preview.setWindowTitle("Call List for NF Placement");
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [&found](QPrinter* device) {
-        cPainterPrint page(*device);
-        PrintNFPlacement(page, found.report);
-    });
-    // The preview's own tool bar prints; this saves the same pages as a PDF.
-    auto* savePdf = new QPushButton("Save as PDF", &preview);
-    savePdf->setObjectName("SaveAsPdfButton");
-    if (preview.layout()) preview.layout()->addWidget(savePdf);
-    connect(savePdf, &QPushButton::clicked, &preview, [this, &found] {
-        const std::string path = ChooseReportFile(kNFPlacementFileName);
-        if (!path.empty() && !SaveReportBytes(path, NFPlacementPdf(found.report)))
-            ShowMessageBox(this, "Unable to write " + path, "Error");
-    });
-    ExecDialog(preview);
+    ShowPrintPreview(
+        this, "NFPlacementPreview", "Call List for NF Placement", QPageLayout::Landscape,
+        [&found](QPrinter& device) {
+            cPainterPrint page(device);
+            PrintNFPlacement(page, found.report);
+        },
+        [this, &found] {
+            const std::string path = ChooseReportFile(kNFPlacementFileName);
+            if (!path.empty() && !SaveReportBytes(path, NFPlacementPdf(found.report)))
+                ShowMessageBox(this, "Unable to write " + path, "Error");
+        });
 }
 
 }  // namespace dalvero

@@ -119,4 +119,23 @@ private:
     bool marksRead_ = false;  // the last fetch's reply carried new marks
 };
 
+// Hands every record of the batch's list to each, page after page; false
+// when a page fails, or brings nothing while the list says more follow
+// (which would never end).
+template <class Each>
+bool ForEachRecord(cRecordBatch& batch, Each each) {
+    int read = 0;
+    for (;;) {
+        cBatchSet& set = *batch.Set;
+        if (set.First()) {
+            do {
+                each(set);
+                ++read;
+            } while (set.Next());
+        }
+        if (read >= set.Position || batch.SecondMark == 0) return true;
+        if (!batch.NextPage() || batch.Set->Count == 0) return false;
+    }
+}
+
 }  // namespace dalvero

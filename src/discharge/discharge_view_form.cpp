@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QListView>
+#include <QPushButton>
 
 #include <algorithm>
 
@@ -9,6 +10,7 @@
 #include "dialog_seam.h"
 #include "discharge_item_detail_form.h"
 #include "discharge_screens.h"
+#include "fhir_queries.h"
 #include "function_commands.h"
 #include "image_button.h"
 #include "list_header.h"
@@ -17,6 +19,9 @@
 #include "need_list_model.h"
 #include "need_row_delegate.h"
 #include "record_ops.h"
+#include "report_files.h"
+#include "save_file_dialog.h"
+#include "signed_in_user.h"
 #include "table_catalogue.h"
 #include "ui_discharge_view_form.h"
 
@@ -39,7 +44,8 @@ void PaintShape(QWidget* shape, const QColor& colour) {
 
 TDischargeViewForm::TDischargeViewForm(MainWindowState& main, cDischargeScreens& screens)
     : ui(std::make_unique<Ui::TDischargeViewForm>()),
-      session_(main.Session), open_(main.Case), lists_(main.Lists), need_(main.Need), actions_(main.Actions),
+      session_(main.Session), user_(main.User), open_(main.Case), lists_(main.Lists), need_(main.Need),
+      actions_(main.Actions),
       screens_(screens),
       rows_(new cNeedListModel(this)),
       header_(nullptr) {
@@ -79,6 +85,8 @@ TDischargeViewForm::TDischargeViewForm(MainWindowState& main, cDischargeScreens&
             &TDischargeViewForm::RequestPhysicianApprovalButtonClick);
     connect(ui->GrantPhysicianApprovalButton, &QPushButton::clicked, this,
             &TDischargeViewForm::GrantPhysicianApprovalButtonClick);
+    connect(ui->SaveAsFhirButton, &QPushButton::clicked, this, &TDischargeViewForm::SaveAsFhirButtonClick);
+    ChooseFile = [this](const std::string& defaultName) { return AskForSaveFile(this, defaultName); };
 }
 
 TDischargeViewForm::~TDischargeViewForm() = default;
@@ -183,7 +191,7 @@ void TDischargeViewForm::FindMatchingProvidersImageButtonClick() {
         return;
     }
     matching.move(Panel()->window()->pos());
-    matching.Fill(command);
+    matching.Fill(command, args.mileRadius);
     ExecDialog(matching);
     ui->CaseRequirementsListBox->viewport()->update();
     actions_.ShowPanel("DischargeView");
@@ -245,6 +253,24 @@ void TDischargeViewForm::SetDimmed(bool on) {
                                                       ui->GrantPhysicianApprovalButton, header_})
         w->setVisible(!on);
     ui->CaseRequirementsListBox->viewport()->update();
+}
+
+void TDischargeViewForm::SaveAsFhirButtonClick() {
+    const std::string& number = open_.CurrentCaseNumber;
+    const std::string path = ChooseFile(kFhirBundleFileName);
+    if (path.empty()) return;
+    const FhirCaseQuery found = QueryFhirCase(*session_.DataServer, user_.HospitalSeq, number);
+    switch (found.outcome) {
+    case FhirCaseOutcome::NoCase:
+        ShowMessageBox(this, "No case " + number + " in your hospital", "Notice");
+        return;
+    case FhirCaseOutcome::Failed:
+        ShowMessageBox(this, "Case " + number + " could not be read: " + session_.DataServer->ErrorText, "Error");
+        return;
+    case FhirCaseOutcome::Ready: break;
+    }
+    if (!SaveReportBytes(path, FhirBundleJson(found.fhirCase)))
+        ShowMessageBox(this, "Unable to write " + path, "Error");
 }
 
 }  // namespace dalvero

@@ -1,11 +1,13 @@
 #pragma once
 // The discharge view of the open case: its needs with their status colours,
 // adding and opening a need, matching providers to every need, and the
-// primary physician's approval of the plan.
+// primary physician's approval of the plan; and the case saved as a FHIR
+// referral.
 
 #include <QColor>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -24,6 +26,7 @@ struct ListSettings;
 struct MainWindowState;
 struct NeedInEdit;
 struct OpenCase;
+struct SignedInUser;
 class cDischargeScreens;
 class cListHeader;
 class cNeedListModel;
@@ -58,6 +61,11 @@ public:
     void FindMatchingProvidersImageButtonClick();
     void RequestPhysicianApprovalButtonClick();
     void GrantPhysicianApprovalButtonClick();
+    // Writes the open case as a FHIR R4 Bundle into the file the user chooses.
+    void SaveAsFhirButtonClick();
+
+    // Asks where a file goes; empty when the user cancels. Tests answer it.
+    std::function<std::string(const std::string& defaultName)> ChooseFile;
 
 private:
     void ShowNeedDialog();
@@ -66,6 +74,7 @@ private:
 
     std::unique_ptr<Ui::TDischargeViewForm> ui;
     ClientSession& session_;
+    const SignedInUser& user_;
     OpenCase& open_;
     ListSettings& lists_;
     NeedInEdit& need_;

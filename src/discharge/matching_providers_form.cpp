@@ -1,6 +1,9 @@
 #include "matching_providers_form.h"
 
+#include <QComboBox>
 #include <QListView>
+#include <QPrinter>
+#include <QPushButton>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -13,7 +16,13 @@
 #include "json_node.h"
 #include "main_window_state.h"
 #include "matching_list.h"
+#include "pdf_print.h"
+#include "print_preview.h"
 #include "provider_info_form.h"
+#include "report_files.h"
+#include "report_queries.h"
+#include "save_file_dialog.h"
+#include "signed_in_user.h"
 #include "ui_matching_providers_form.h"
 
 namespace dalvero {
@@ -21,7 +30,7 @@ namespace dalvero {
 TMatchingProvidersForm::TMatchingProvidersForm(MainWindowState& main, cDischargeScreens& screens, QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::TMatchingProvidersForm>()),
-      session_(main.Session), open_(main.Case), actions_(main.Actions),
+      session_(main.Session), user_(main.User), open_(main.Case), actions_(main.Actions),
       screens_(screens),
       rows_(new cMatchListModel(this)) {
     ui->setupUi(this);
@@ -39,17 +48,28 @@ TMatchingProvidersForm::TMatchingProvidersForm(MainWindowState& main, cDischarge
             &cImageButton::clicked, this, &TMatchingProvidersForm::SendProviderRequestsImageButtonClick);
     connect(cImageButton::Painted(ui->DischargeStatusImageButton, ImageButtonArt::Shape::Button),
             &cImageButton::clicked, this, &QDialog::reject);
+    connect(ui->PrintChoiceListButton, &QPushButton::clicked, this,
+            &TMatchingProvidersForm::PrintChoiceListButtonClick);
+    ChooseFile = [this](const std::string& defaultName) { return AskForSaveFile(this, defaultName); };
 }
 
 TMatchingProvidersForm::~TMatchingProvidersForm() = default;
 
 QListView* TMatchingProvidersForm::MatchingProvidersListBox() const { return ui->MatchingProvidersListBox; }
 
-void TMatchingProvidersForm::Clear() { rows_->Clear(); }
+void TMatchingProvidersForm::Clear() {
+    rows_->Clear();
+    ui->ChoiceListNeedCombo->clear();
+}
 
-void TMatchingProvidersForm::Fill(cJsonNode& reply) {
+void TMatchingProvidersForm::Fill(cJsonNode& reply, const std::string& mileRadius) {
     ui->MatchingCaseNumberLabel->setText(QString::fromStdString(open_.CurrentCaseNumber));
+    mileRadius_ = mileRadius;
+    QComboBox& needs = *ui->ChoiceListNeedCombo;
     for (MatchRow& row : MatchRowsFromReply(reply)) {
+        const QString need = QString::fromStdString(row.Value("Seq"));
+        if (!row.IsProvider() && needs.findData(need) < 0)
+            needs.addItem(QString::fromStdString(row.Value("Name")), need);
         std::string text = row.Text();
         rows_->Add(std::move(text), std::move(row));
     }
@@ -121,6 +141,37 @@ void TMatchingProvidersForm::SendProviderRequestsImageButtonClick() {
     screens_.DischargeView->LoadCaseNeeds();
     actions_.ShowPanel("DischargeView");
     accept();
+}
+
+void TMatchingProvidersForm::PrintChoiceListButtonClick() {
+    const std::string need = ui->ChoiceListNeedCombo->currentData().toString().toStdString();
+    const std::string& number = open_.CurrentCaseNumber;
+    const ChoiceListQuery found =
+        QueryChoiceList(*session_.DataServer, *session_.FunctionServer, user_.HospitalSeq, number, need, mileRadius_);
+    switch (found.outcome) {
+    case ChoiceListOutcome::NoCase:
+    case ChoiceListOutcome::NoNeed:
+        ShowMessageBox(this, "The need is no longer part of case " + number + ": match the providers again",
+                       "Notice");
+        return;
+    case ChoiceListOutcome::Failed:
+        ShowMessageBox(this, "The choice list could not be made: " +
+                                 (found.error.empty() ? session_.DataServer->ErrorText : found.error),
+                       "Error");
+        return;
+    case ChoiceListOutcome::Ready: break;
+    }
+    ShowPrintPreview(
+        this, "ChoiceListPreview", kChoiceListTitle, QPageLayout::Portrait,
+        [&found](QPrinter& device) {
+            cPainterPrint page(device);
+            PrintChoiceList(page, found.list);
+        },
+        [this, &found] {
+            const std::string path = ChooseFile(kChoiceListFileName);
+            if (!path.empty() && !SaveReportBytes(path, ChoiceListPdf(found.list)))
+                ShowMessageBox(this, "Unable to write " + path, "Error");
+        });
 }
 
 }  // namespace dalvero

@@ -17,6 +17,8 @@ inline constexpr char kStateSpreadsheetName[] = "View.xls";
 inline constexpr char kLateDischargeFileName[] = "LateDischarges.txt";
 inline constexpr char kLateDischargeSpreadsheetName[] = "LateDischarges.xls";
 inline constexpr char kNFPlacementFileName[] = "NFPlacementCallList.pdf";
+inline constexpr char kChoiceListFileName[] = "ChoiceList.pdf";
+inline constexpr char kFhirBundleFileName[] = "Referral.fhir.json";
 
 // path itself, or defaultName inside it when path names a folder.
 std::string ReportPath(const std::string& path, const char* defaultName);

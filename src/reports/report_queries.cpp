@@ -1,5 +1,7 @@
 #include "report_queries.h"
 
+#include "function_commands.h"
+#include "json_node.h"
 #include "primary_physician.h"
 #include "record_batch.h"
 #include "record_ops.h"
@@ -23,25 +25,9 @@ const std::string kLateFields = "f12,f13,f22,f46,P10,P11,P12,cm10,cm11,cm12,cm13
 const std::string kLateAliases = std::string(cat::join::kCasePatient) + "," + cat::join::kCaseWorker;
 const std::string kQuoteFields = "f2,f15,f1001,pe10,ps10,ps11,ps12,ps13";
 const std::string kQuoteAliases = std::string(cat::join::kQuoteProvider) + "," + cat::join::kQuotePerson;
-
-// Hands every record of the batch's list to each, page after page; false
-// when a page fails, or brings nothing while the list says more follow
-// (which would never end).
-template <class Each>
-bool ForEachRecord(cRecordBatch& batch, Each each) {
-    int read = 0;
-    for (;;) {
-        cBatchSet& set = *batch.Set;
-        if (set.First()) {
-            do {
-                each(set);
-                ++read;
-            } while (set.Next());
-        }
-        if (read >= set.Position || batch.SecondMark == 0) return true;
-        if (!batch.NextPage() || batch.Set->Count == 0) return false;
-    }
-}
+const std::string kChoiceCaseAliases = std::string(cat::join::kCasePatient) + "," + cat::join::kCasePrimaryInsurance;
+// Every candidate, not the matching screen's best few: the patient chooses.
+constexpr char kEveryMatch[] = "100000";
 
 // The closed cases of the hospital discharged on a day of days.
 bool QueryClosedCases(cRecordBatch& batch, dbServerConnection& db, const std::string& hospitalSeq,
@@ -183,6 +169,70 @@ NFPlacementQuery QueryNFPlacement(dbServerConnection& db, const std::string& hos
         return result;
     result.report.entries = NFPlacementEntries(refusals, days);
     result.outcome = NFPlacementOutcome::Ready;
+    return result;
+}
+
+ChoiceListQuery QueryChoiceList(dbServerConnection& data, dbServerConnection& functions,
+                                const std::string& hospitalSeq, const std::string& caseNumber,
+                                const std::string& needSeq, const std::string& radius) {
+    ChoiceListQuery result;
+    std::string found = "f1,P10,P11,P12,ip10";
+    if (!FindRecordFields(data, cat::tbl::kCases, cat::cases::kListByNumber, caseNumber, hospitalSeq, found,
+                          kChoiceCaseAliases)) {
+        if (found == kMissing) result.outcome = ChoiceListOutcome::NoCase;
+        return result;
+    }
+    StringList caseFields;
+    caseFields.SetCommaText(found);
+    const std::string caseSeq = caseFields.Value("f1");
+    // Needs are read through their case, which also keeps out a need of
+    // another case.
+    cRecordBatch needs;
+    std::string category;
+    bool listed = false;
+    if (!needs.Query(&data, cat::tbl::kCaseNeeds, cat::kListByOwner, caseSeq, "", 0, kPageSize, "PC12",
+                     cat::join::kNeedCategory, cat::case_needs::kNotDeletedFilter, kForward) ||
+        !ForEachRecord(needs, [&](cBatchSet& set) {
+            if (set.Seq != needSeq) return;
+            listed = true;
+            category = set.ReadField("PC12");
+        }))
+        return result;
+    if (!listed) {
+        result.outcome = ChoiceListOutcome::NoNeed;
+        return result;
+    }
+    ChoiceList& list = result.list;
+    list.patientName = NFPatientName(caseFields.Value("P10"), caseFields.Value("P11"), caseFields.Value("P12"));
+    list.caseNumber = caseNumber;
+    list.category = category;
+    list.insurance = caseFields.Value("ip10");
+    list.radius = radius;
+
+    cJsonNode command;
+    BuildProcessNeedsMatching(command, {caseSeq, needSeq, radius, kEveryMatch, false, true});
+    if (!RunFunctionCommand(functions, command)) {
+        result.error = command.GetString(fncmd::kError);
+        return result;
+    }
+    // A notice means nobody qualifies: the list is printed empty, which is
+    // itself what the patient must be told.
+    if (command.HasMember(fncmd::kNotice)) {
+        result.outcome = ChoiceListOutcome::Ready;
+        return result;
+    }
+    for (std::size_t p = 0; p < static_cast<std::size_t>(command.Count()); ++p) {
+        const cJsonNode* provider = command.ChildAt(p);
+        if (!provider) continue;
+        std::string address = "f12,f13,f14,f15,f16";
+        if (!ReadRecordFields(data, cat::tbl::kProviderEntities, command.NameAt(p), address)) return result;
+        StringList a;
+        a.SetCommaText(address);
+        list.entries.push_back({provider->GetString("Name"), a.Value("f12"), a.Value("f13"), a.Value("f14"),
+                                a.Value("f15"), a.Value("f16"), ToIntDef(provider->GetString("Distance"), 0),
+                                ToIntDef(provider->GetString("IsPreferred"), 0) != 0});
+    }
+    result.outcome = ChoiceListOutcome::Ready;
     return result;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "choice_list.h"
 #include "late_discharge.h"
 #include "nf_placement.h"
 #include "state_record.h"
@@ -46,5 +47,21 @@ struct NFPlacementQuery {
 // its first extended-care need, only those of days when given.
 NFPlacementQuery QueryNFPlacement(dbServerConnection& db, const std::string& hospitalSeq,
                                   const std::string& caseNumber, const std::optional<DayRange>& days);
+
+enum class ChoiceListOutcome { Ready, NoCase, NoNeed, Failed };
+
+struct ChoiceListQuery {
+    ChoiceListOutcome outcome = ChoiceListOutcome::Failed;
+    ChoiceList list;    // when Ready
+    std::string error;  // when Failed: the server's reason, if it gave one
+};
+
+// The choice list of the need with this Seq of the hospital's case with this
+// number: the providers the server matches for it within radius miles that
+// accept the case's primary insurance, preferred ones first, each with its
+// address and phone. data is the DataServer, functions the FunctionServer.
+ChoiceListQuery QueryChoiceList(dbServerConnection& data, dbServerConnection& functions,
+                                const std::string& hospitalSeq, const std::string& caseNumber,
+                                const std::string& needSeq, const std::string& radius);
 
 }  // namespace dalvero

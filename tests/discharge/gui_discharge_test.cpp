@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QTimer>
@@ -16,6 +17,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 
 #include "add_case_form.h"
@@ -39,6 +41,7 @@
 #include "provider_info_form.h"
 #include "quote_list_model.h"
 #include "record_batch.h"
+#include "shell_command.h"
 #include "temp_dir.h"
 
 namespace dalvero {
@@ -431,6 +434,59 @@ TEST_F(DischargeScreens, CategoryTicksRoundTripAndTheTwoBoxesOf139AreOneItem) {
     EXPECT_FALSE(form.Box("S139_1")->isChecked());
     form.SaveButtonClick();
     EXPECT_EQ(Links(provider), links);
+}
+
+TEST_F(DischargeScreens, SaveAsFhirWritesTheOpenCaseAsAValidBundleOrSaysWhyNot) {
+    test::TempDir folder("dalvero-fhir-gui");
+    std::string asked;
+    View().ChooseFile = [&](const std::string& name) {
+        asked = name;
+        return (folder.Path() / "case.json").string();
+    };
+    Child<QPushButton>(*main, "SaveAsFhirButton")->click();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(asked, "Referral.fhir.json");
+    std::ifstream written(folder.Path() / "case.json");
+    const std::string json{std::istreambuf_iterator<char>(written), {}};
+    EXPECT_NE(json.find("\"value\":\"" + main->Case.CurrentCaseNumber + "\""), std::string::npos);
+    const test::ShellResult validated = test::ValidateFhir({folder.Path() / "case.json"});
+    EXPECT_EQ(validated.exitCode, 0) << validated.out;
+
+    View().ChooseFile = [&](const std::string&) { return (folder.Path() / "no" / "case.json").string(); };
+    dialogs.Answer(QMessageBox::Ok);
+    View().SaveAsFhirButtonClick();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, "Unable to write " + (folder.Path() / "no" / "case.json").string());
+}
+
+TEST_F(DischargeScreens, ChoiceListOfAMatchedNeedPrintsItsProvidersIntoAPdf) {
+    test::TempDir folder("dalvero-choice-gui");
+    std::string first;
+    dialogs.InDialog([&](QDialog&) {
+        TMatchingProvidersForm& matching = *D().MatchingProviders;
+        QComboBox& needs = *Child<QComboBox>(matching, "ChoiceListNeedCombo");
+        ASSERT_GT(needs.count(), 0);
+        // The list's first provider line of the chosen need heads its choice list too.
+        const std::string need = needs.itemData(0).toString().toStdString();
+        const auto& rows = matching.Rows().Items();
+        for (std::size_t r = 0; r < rows.size() && first.empty(); ++r)
+            if (!rows[r].IsProvider() && rows[r].Value("Seq") == need)
+                first = rows[static_cast<std::size_t>(ToIntDef(rows[r].Value("ProviderListBoxPosition"), 0))]
+                            .Value("Name");
+        matching.ChooseFile = [&](const std::string& name) { return (folder.Path() / name).string(); };
+        dialogs.InDialog([&](QDialog& preview) {
+            EXPECT_EQ(preview.objectName(), "ChoiceListPreview");
+            preview.findChild<QPushButton*>("SaveAsPdfButton")->click();
+            preview.reject();
+        });
+        Child<QPushButton>(matching, "PrintChoiceListButton")->click();
+    });
+    View().FindMatchingProvidersImageButtonClick();
+    EXPECT_TRUE(dialogs.shown.empty());
+    const std::string text = test::PdfText(folder.Path() / "ChoiceList.pdf");
+    EXPECT_NE(text.find("Post-Acute Care Provider Choice List"), std::string::npos) << text;
+    ASSERT_FALSE(first.empty());
+    EXPECT_NE(text.find(first), std::string::npos) << first << "\n" << text;
 }
 
 TEST_F(DischargeScreens, EveryDialogFitsASmallScreen) {

@@ -1,33 +1,17 @@
 // The state discharge data file and the NF placement call list made from
-// the demo hospital's closed cases.
+// the demo hospital's closed cases, and a patient's choice list.
 
-#include <sys/stat.h>
-
-#include <cstdio>
+#include <algorithm>
+#include <sstream>
 
 #include "cli_runner.h"
 #include "ended_pieces.h"
+#include "shell_command.h"
 
 namespace fs = std::filesystem;
 
 namespace dalvero::test {
 namespace {
-
-unsigned Mode(const fs::path& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
-}
-
-std::string PdfText(const fs::path& pdf) {
-    const std::string command = "pdftotext -layout '" + pdf.string() + "' -";
-    std::string text;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
-        ::pclose(pipe);
-    }
-    return text;
-}
 
 TEST_F(CliServerTest, StateFileHoldsEveryClosedCaseOfTheRangeInItsColumns) {
     const std::string hospital = HospitalSeq();
@@ -55,11 +39,11 @@ TEST_F(CliServerTest, StateFileHoldsEveryClosedCaseOfTheRangeInItsColumns) {
     EXPECT_EQ(lines[0].substr(616, 12), (first[Column(cases, "f22")] + "            ").substr(0, 12));
     EXPECT_NE(lines[0].substr(43, 7), std::string(7, ' ')) << "every demo case has a principal diagnosis";
     EXPECT_EQ(lines[0].substr(636, 10), npi);
-    EXPECT_EQ(Mode(file), 0600u);
+    EXPECT_EQ(FileMode(file), 0600u);
 
     const std::vector<std::string> sheet = EndedPieces(ReadFile(work.Path() / "sheet.xls"), "\r\n");
     EXPECT_EQ(sheet.size(), cases.size());
-    EXPECT_EQ(Mode(work.Path() / "sheet.xls"), 0600u);
+    EXPECT_EQ(FileMode(work.Path() / "sheet.xls"), 0600u);
 
     // The late ones, each with its primary physician (every demo case has one).
     const Rows late = ParseRows(Ok({"late-discharges", "--from", "20000101", "--to", "20991231"}));
@@ -94,7 +78,7 @@ TEST_F(CliServerTest, NFCallListPrintsTheRefusalsOfACasesNursingFacilityNeed) {
     ASSERT_FALSE(lastName.empty());
     const fs::path pdf = work.Path() / "list.pdf";
     EXPECT_EQ(ReadFile(pdf).substr(0, 5), "%PDF-");
-    EXPECT_EQ(Mode(pdf), 0600u);
+    EXPECT_EQ(FileMode(pdf), 0600u);
     const std::string text = PdfText(pdf);
     EXPECT_NE(text.find("Call List for NF Placement"), std::string::npos) << text;
     EXPECT_NE(text.find(lastName), std::string::npos) << "the patient's last name";
@@ -104,6 +88,55 @@ TEST_F(CliServerTest, NFCallListPrintsTheRefusalsOfACasesNursingFacilityNeed) {
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("No case no-such-case"), std::string::npos) << missing.err;
     EXPECT_FALSE(fs::exists(work.Path() / "none.pdf"));
+}
+
+// The miles of each provider row of a choice list's text: the last word of
+// a line that names a phone number.
+std::vector<int> ChoiceMiles(const std::string& text) {
+    std::vector<int> miles;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        if (line.find(") 555-") != std::string::npos) miles.push_back(std::stoi(line.substr(line.find_last_of(' '))));
+    return miles;
+}
+
+TEST_F(CliServerTest, ChoiceListPrintsTheProvidersWithinTheRadiusForTheSignature) {
+    const Rows open = ParseRows(Ok({"query", "Cases", "L4", "--key", HospitalSeq(), "--fields", "f22,P12",
+                                    "--aliases", "P=Patients:f10"}));
+    ASSERT_GT(open.size(), 2u);
+    const std::string number = open[1][Column(open, "f22")];
+    const std::string caseSeq = open[1][0];
+    const Rows needs = ParseRows(Ok({"query", "CaseNeeds", "L2", "--key", caseSeq, "--filter", "f5!=Y"}));
+    ASSERT_GT(needs.size(), 1u);
+    const std::string need = needs[1][0];
+
+    const std::vector<std::string> made = EndedPieces(
+        Ok({"choice-list", "--case", number, "--need", need, "--radius", "60", "--pdf", "."}), "\n");
+    const fs::path pdf = work.Path() / "ChoiceList.pdf";
+    EXPECT_EQ(FileMode(pdf), 0600u);
+    const std::string wide = PdfText(pdf);
+    for (const char* line : {"Post-Acute Care Provider Choice List", "Providers marked PREFERRED are preferred",
+                             "interest in or an agreement with them", "Signature of patient or representative:",
+                             "Date:", "Provider chosen:"})
+        EXPECT_NE(wide.find(line), std::string::npos) << line << "\n" << wide;
+    EXPECT_NE(wide.find(open[1][Column(open, "P12")]), std::string::npos) << "the patient's last name";
+    const std::vector<int> wideMiles = ChoiceMiles(wide);
+    ASSERT_FALSE(wideMiles.empty()) << wide;
+    EXPECT_EQ(made.at(0), std::to_string(wideMiles.size()) + " providers: ./ChoiceList.pdf");
+
+    // A radius that leaves some out keeps only those inside it.
+    const int cut = *std::max_element(wideMiles.begin(), wideMiles.end()) - 1;
+    ASSERT_GT(cut, 0);
+    Ok({"choice-list", "--case", number, "--need", need, "--radius", std::to_string(cut), "--pdf", "near.pdf"});
+    const std::vector<int> near = ChoiceMiles(PdfText(work.Path() / "near.pdf"));
+    EXPECT_LT(near.size(), wideMiles.size());
+    for (const int miles : near) EXPECT_LE(miles, cut);
+
+    const CliResult otherNeed = Run({"choice-list", "--case", open[2][Column(open, "f22")], "--need", need,
+                                     "--pdf", "other.pdf"});
+    EXPECT_EQ(otherNeed.exitCode, 1);
+    EXPECT_NE(otherNeed.err.find("has no need " + need), std::string::npos) << otherNeed.err;
+    EXPECT_FALSE(fs::exists(work.Path() / "other.pdf"));
 }
 
 }  // namespace

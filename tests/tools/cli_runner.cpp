@@ -1,6 +1,7 @@
 #include "cli_runner.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,6 +32,11 @@ void WriteFile(const fs::path& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
     // Owner-only, as the tool wants of a password file.
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+}
+
+unsigned FileMode(const fs::path& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
 }
 
 std::string ReadFile(const fs::path& path) {

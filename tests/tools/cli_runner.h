@@ -36,6 +36,8 @@ void WriteFile(const std::filesystem::path& path, const std::string& content);
 void WriteIni(const std::filesystem::path& folder, int dataPort, const std::string& caFile, int functionPort,
               const std::string& functionCaFile = {});
 std::string ReadFile(const std::filesystem::path& path);
+// The permission bits of the file; 0 when it is missing.
+unsigned FileMode(const std::filesystem::path& path);
 
 // Output lines split at tabs; the header is row 0.
 using Rows = std::vector<std::vector<std::string>>;

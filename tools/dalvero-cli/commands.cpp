@@ -5,7 +5,9 @@ namespace dalvero::cli {
 const std::vector<CommandDef>& AllCommands() {
     static const std::vector<CommandDef> commands = [] {
         std::vector<CommandDef> all = RecordCommands();
-        for (auto group : {FileCommands(), FunctionCommands(), AuditCommands(), ReportCommands(), AccountCommands()}) all.insert(all.end(), group.begin(), group.end());
+        for (auto group : {FileCommands(), FunctionCommands(), AuditCommands(), ReportCommands(), InteropCommands(),
+                           AccountCommands()})
+            all.insert(all.end(), group.begin(), group.end());
         return all;
     }();
     return commands;

@@ -16,8 +16,10 @@ std::vector<CommandDef> FileCommands();
 std::vector<CommandDef> FunctionCommands();
 // audit.
 std::vector<CommandDef> AuditCommands();
-// state-file, late-discharges, nf-call-list.
+// state-file, late-discharges, nf-call-list, choice-list.
 std::vector<CommandDef> ReportCommands();
+// fhir-export.
+std::vector<CommandDef> InteropCommands();
 // set-password, ping.
 std::vector<CommandDef> AccountCommands();
 

@@ -87,6 +87,23 @@ int RunLateDischarges(CliSession& session, const ParsedArgs& args) {
     return 0;
 }
 
+// Writes the PDF that make draws. The PDF writer's fonts need a GUI
+// application; a command-line tool shows no window, so the offscreen
+// platform serves without a display, and Qt's notes on the desktop session
+// it lacks would only be noise in a scheduled job's log.
+template <class Make>
+void SavePdf(const std::string& out, Make make) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << '\n';
+    });
+    int argc = 1;
+    char name[] = "dalvero-cli";
+    char* argv[] = {name, nullptr};
+    const QGuiApplication fonts(argc, argv);
+    if (!SaveReportBytes(out, make())) throw CommandFailure("Unable to write " + out);
+}
+
 int RunNFCallList(CliSession& session, const ParsedArgs& args) {
     if (args.Has("--per-day") && (args.Has("--from") || args.Has("--to")))
         throw UsageError("give --from and --to, or --per-day, not both");
@@ -105,23 +122,32 @@ int RunNFCallList(CliSession& session, const ParsedArgs& args) {
     case NFPlacementOutcome::Failed: FailWithServerError(db, "Unable to read case " + caseNumber);
     case NFPlacementOutcome::Ready: break;
     }
-    // The PDF writer's fonts need a GUI application; a command-line tool
-    // shows no window, so the offscreen platform serves without a display,
-    // and Qt's notes on the desktop session it lacks would only be noise in
-    // a scheduled job's log.
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-        if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << '\n';
-    });
-    int argc = 1;
-    char name[] = "dalvero-cli";
-    char* argv[] = {name, nullptr};
-    const QGuiApplication fonts(argc, argv);
-    if (!SaveReportBytes(out, NFPlacementPdf(found.report))) throw CommandFailure("Unable to write " + out);
+    SavePdf(out, [&] { return NFPlacementPdf(found.report); });
     std::cout << found.report.entries.size() << " refusals: " << out << '\n';
     return 0;
 }
 
+int RunChoiceList(CliSession& session, const ParsedArgs& args) {
+    const std::string caseNumber = args.Get("--case");
+    if (caseNumber.empty()) throw UsageError("--case is needed: Please enter the Case Number");
+    const std::string need = SeqArgument(args.Get("--need"));
+    const std::string radius = std::to_string(WholeNumber(args.Get("--radius", "50"), "--radius", 1));
+    const std::string out = OutputPath(args, "--pdf", kChoiceListFileName);
+    dbServerConnection& db = session.DataServer();
+    const ChoiceListQuery found =
+        QueryChoiceList(db, session.FunctionServer(), session.HospitalSeq(), caseNumber, need, radius);
+    switch (found.outcome) {
+    case ChoiceListOutcome::NoCase: throw CommandFailure("No case " + caseNumber + " in your hospital");
+    case ChoiceListOutcome::NoNeed: throw CommandFailure("Case " + caseNumber + " has no need " + need);
+    case ChoiceListOutcome::Failed:
+        if (!found.error.empty()) throw CommandFailure(found.error);
+        FailWithServerError(db, "Unable to read case " + caseNumber);
+    case ChoiceListOutcome::Ready: break;
+    }
+    SavePdf(out, [&] { return ChoiceListPdf(found.list); });
+    std::cout << found.list.entries.size() << " providers: " << out << '\n';
+    return 0;
+}
 
 const OptionDef kFrom{"--from", "DATE", "first discharge day (yyyymmdd)"};
 const OptionDef kTo{"--to", "DATE", "last discharge day, included"};
@@ -154,6 +180,16 @@ std::vector<CommandDef> ReportCommands() {
           {"--per-day", nullptr, "every call, each day on its own pages (the default)"},
           {"--pdf", "FILE", "the PDF to write (a folder: NFPlacementCallList.pdf in it)"}},
          RunNFCallList},
+        {"choice-list", "--case NUMBER --need SEQ [--radius MILES] --pdf FILE",
+         "print the patient's choice list of a need into a PDF: the providers of its category within the radius "
+         "that accept the primary insurance, preferred ones marked, with room for the patient's choice and "
+         "signature",
+         0, 0,
+         {{"--case", "NUMBER", "the case number"},
+          {"--need", "SEQ", "the need's Seq"},
+          {"--radius", "MILES", "the radius in whole miles (default 50)"},
+          {"--pdf", "FILE", "the PDF to write (a folder: ChoiceList.pdf in it)"}},
+         RunChoiceList},
     };
 }
 

@@ -7,6 +7,7 @@
 #include <QPagedPaintDevice>
 #include <QPdfWriter>
 
+#include "choice_list.h"
 #include "nf_placement.h"
 
 namespace dalvero {
@@ -38,17 +39,32 @@ void cPainterPrint::NewPage() { device_.newPage(); }
 
 double cPainterPrint::Dots(double inches) const { return inches * device_.logicalDpiX(); }
 
-std::string NFPlacementPdf(const NFPlacementReport& report) {
+namespace {
+
+// The pages the print function draws, as PDF bytes.
+template <class Draw>
+std::string PdfOf(const char* title, QPageLayout::Orientation orientation, Draw draw) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
         QPdfWriter writer(&buffer);
-        writer.setTitle(QStringLiteral("Call List for NF Placement"));
-        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Landscape, QMarginsF()));
+        writer.setTitle(QString::fromUtf8(title));
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), orientation, QMarginsF()));
         cPainterPrint print(writer);
-        PrintNFPlacement(print, report);
+        draw(print);
     }
     return buffer.data().toStdString();
+}
+
+}  // namespace
+
+std::string NFPlacementPdf(const NFPlacementReport& report) {
+    return PdfOf("Call List for NF Placement", QPageLayout::Landscape,
+                 [&](cPrint& print) { PrintNFPlacement(print, report); });
+}
+
+std::string ChoiceListPdf(const ChoiceList& list) {
+    return PdfOf(kChoiceListTitle, QPageLayout::Portrait, [&](cPrint& print) { PrintChoiceList(print, list); });
 }
 
 }  // namespace dalvero

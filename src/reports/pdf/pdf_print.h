@@ -14,6 +14,7 @@ class QPagedPaintDevice;
 
 namespace dalvero {
 
+struct ChoiceList;
 struct NFPlacementReport;
 
 class cPainterPrint : public cPrint {
@@ -34,5 +35,7 @@ private:
 
 // The call list's pages as PDF bytes: landscape Letter.
 std::string NFPlacementPdf(const NFPlacementReport& report);
+// The patient's choice list as PDF bytes: portrait Letter.
+std::string ChoiceListPdf(const ChoiceList& list);
 
 }  // namespace dalvero
