@@ -211,7 +211,7 @@ TEST_F(ServerAway, ChecklistEditsAreKeptRetriedAndAtTheIdleLogoffKeptUnasked) {
 TEST_F(ServerAway, CaseStatusSquaresAreReadAgainWhenTheirCommandFailed) {
     const auto statuses = [this] {
         std::vector<std::string> all;
-        for (int row = 0; row < Rows().rowCount(); ++row) all.push_back(Rows().Object(row)->Status);
+        for (int row = 0; row < Rows().rowCount(); ++row) all.push_back(Rows().At(row)->Status);
         return all;
     };
     const std::vector<std::string> shown = statuses();
