@@ -211,6 +211,9 @@ TEST_F(AdminScreen, ReportsTabWritesTheStateFileDalveroCliWrites) {
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 
     folder.Write("password", DemoUser("Administrator").password + "\n");
+    // dalvero-cli refuses a password file that others may read.
+    std::filesystem::permissions(folder.File("password"), std::filesystem::perms::owner_read |
+                                                              std::filesystem::perms::owner_write);
     const std::string command = "cd '" + folder.Path() + "' && '" DALVERO_CLI_PATH "' --ini Dalvero.ini --user '" +
                                 DemoUser("Administrator").email + "' --password-file password state-file --from "
                                 "20000101 --to 20991231 --out cli-View.txt --spreadsheet cli-View.xls >/dev/null";

@@ -317,7 +317,7 @@ TEST_F(CaseEdit, TwoPlannersOnOneFieldChooseInsteadOfOverwriting) {
         In<QLineEdit>(d, "RoomEdit")->setText("His room");
         In<QLineEdit>(d, "BedEdit")->setText("B2");
         dialogs.InDialog([](QDialog& conflict) { static_cast<TFieldConflictForm&>(conflict).TakeTheirsButtonClick(); });
-        QTest::keyClick(&d, Qt::Key_Return);
+        static_cast<TPatientAdmissionForm&>(d).SaveNewCaseImageButtonClick();
     });
     S().CaseEdit->Shape7MouseDown();
     const StringList c = Case(seq);
