@@ -1,31 +1,10 @@
 #include "json_text.h"
 
-#include <cstdio>
+#include "json_node.h"
 
 namespace dalvero::json_text {
 
-std::string Str(std::string_view text) {
-    if (text.empty()) return {};
-    std::string out = "\"";
-    for (const char c : text) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-                out += escaped;
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out + "\"";
-}
+std::string Str(std::string_view text) { return text.empty() ? std::string() : StrictJsonString(text); }
 
 std::string Int(long long value) { return std::to_string(value); }
 

@@ -351,7 +351,30 @@ std::string cJsonNode::ToText() const {
 
 namespace {
 
-std::string JsonString(std::string_view s) {
+// -?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)?
+bool IsJsonNumber(std::string_view s) {
+    std::size_t i = 0;
+    auto digits = [&] {
+        const std::size_t from = i;
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+        return i - from;
+    };
+    if (i < s.size() && s[i] == '-') ++i;
+    const bool leadingZero = i < s.size() && s[i] == '0';
+    const std::size_t whole = digits();
+    if (whole == 0 || (leadingZero && whole > 1)) return false;
+    if (i < s.size() && s[i] == '.' && (++i, digits() == 0)) return false;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        if (digits() == 0) return false;
+    }
+    return i == s.size();
+}
+
+}  // namespace
+
+std::string StrictJsonString(std::string_view s) {
     std::string out = "\"";
     char hex[8];
     for (std::size_t i = 0; i < s.size(); ++i) {
@@ -379,43 +402,20 @@ std::string JsonString(std::string_view s) {
     return out + "\"";
 }
 
-// -?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)?
-bool IsJsonNumber(std::string_view s) {
-    std::size_t i = 0;
-    auto digits = [&] {
-        const std::size_t from = i;
-        while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
-        return i - from;
-    };
-    if (i < s.size() && s[i] == '-') ++i;
-    const bool leadingZero = i < s.size() && s[i] == '0';
-    const std::size_t whole = digits();
-    if (whole == 0 || (leadingZero && whole > 1)) return false;
-    if (i < s.size() && s[i] == '.' && (++i, digits() == 0)) return false;
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-        ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-        if (digits() == 0) return false;
-    }
-    return i == s.size();
-}
-
-}  // namespace
-
 std::string cJsonNode::ToStrictJson() const {
     Compact();
     std::string out(1, isObject_ ? '{' : '[');
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         if (i) out += ',';
-        if (isObject_) out += JsonString(NameOf(i)) + ':';
+        if (isObject_) out += StrictJsonString(NameOf(i)) + ':';
         const std::string value = ValueOf(i);
         const cJsonNode* child = tags_[i].child.get();
         switch (tags_[i].kind) {
         case kNull: out += "null"; break;
         case kBoolean: out += ToIntDef(value, 0) != 0 ? "true" : "false"; break;
-        case kNumber: out += IsJsonNumber(value) ? value : JsonString(value); break;
+        case kNumber: out += IsJsonNumber(value) ? value : StrictJsonString(value); break;
         case kString:
-        case kWord: out += JsonString(value); break;
+        case kWord: out += StrictJsonString(value); break;
         case kArray: out += child ? child->ToStrictJson() : "[]"; break;
         case kObject: out += child ? child->ToStrictJson() : "{}"; break;
         }

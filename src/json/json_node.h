@@ -111,4 +111,8 @@ private:
     mutable std::unordered_map<std::string, std::size_t> slots_;
 };
 
+// text as a strict JSON string, quotes included, escaped as ToStrictJson
+// escapes its strings.
+std::string StrictJsonString(std::string_view text);
+
 }  // namespace dalvero
