@@ -58,10 +58,7 @@ int VerifyAudit(const Args& args) {
     else
         std::cout << "No audit key: the trail is not checked against its anchors.\n";
     const AuditCheck check = VerifyAuditTrail(storage, anchor ? &*anchor : nullptr);
-    if (!check.intact) {
-        std::cout << "Audit trail broken at row " << check.firstBad << ": " << check.problem << ".\n";
-        return kTamperedOrNotRunning;
-    }
+    if (!check.intact) return ReportAuditCheck(check, {});
     if (expectedSeq) {
         const std::optional<Record> row = storage.Read(schema::kAuditTrail, expectedSeq);
         if (!row || row->Field(schema::audit::kHash) != expectedHash) {
@@ -71,7 +68,14 @@ int VerifyAudit(const Args& args) {
             return kTamperedOrNotRunning;
         }
     }
-    const AuditTip newest = NewestAuditRow(storage);
+    return ReportAuditCheck(check, NewestAuditRow(storage));
+}
+
+int ReportAuditCheck(const AuditCheck& check, const AuditTip& newest) {
+    if (!check.intact) {
+        std::cout << "Audit trail broken at row " << check.firstBad << ": " << check.problem << ".\n";
+        return kTamperedOrNotRunning;
+    }
     std::cout << "Audit trail intact: " << check.rows << " rows.\n"
               << "Last row: " << newest.seq << ":" << newest.hash << "\n";
     return kDone;

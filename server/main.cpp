@@ -1,5 +1,5 @@
 // dalvero-server: makes a data folder (init), serves it (run) and looks after
-// it (add-admin, reset-password, status, verify-audit).
+// it (add-admin, reset-password, status, verify-audit, backup, restore).
 
 #include <sys/stat.h>
 
@@ -28,6 +28,10 @@ const char kUsageText[] =
     "      Another administrator, or a new password, without a log-in.\n"
     "  dalvero-server verify-audit DIR [--expect SEQ:HASH]\n"
     "      Check the audit trail's hash chain.\n"
+    "  dalvero-server backup DIR FILE\n"
+    "      A backup of DIR while its server runs (the audit key is left out).\n"
+    "  dalvero-server restore FILE DIR [--audit-key KEYFILE]\n"
+    "      Put a backup back into a new folder and check it.\n"
     "  dalvero-server --version | --help | COMMAND --help\n"
     "Exit status: 0 done, 1 failed, 2 usage error, 3 audit trail changed (verify-audit)\n"
     "or no server running (status).\n";
@@ -60,6 +64,8 @@ int main(int argc, char** argv) {
         if (command == "add-admin") return AddAdmin(args);
         if (command == "reset-password") return ResetPassword(args);
         if (command == "verify-audit") return VerifyAudit(args);
+        if (command == "backup") return Backup(args);
+        if (command == "restore") return Restore(args);
     } catch (const std::exception& e) {
         std::cerr << "dalvero-server " << command << ": " << e.what() << '\n';
         return kFailed;

@@ -10,6 +10,11 @@
 #include <string>
 #include <vector>
 
+namespace dalvero::server {
+struct AuditCheck;
+struct AuditTip;
+}  // namespace dalvero::server
+
 namespace dalvero::server::commands {
 
 // Exit statuses every command shares; documented in docs/operations.md.
@@ -30,6 +35,14 @@ int Run(const Args& args);
 int Status(const Args& args);
 // verify-audit.
 int VerifyAudit(const Args& args);
+// backup, restore.
+int Backup(const Args& args);
+int Restore(const Args& args);
+
+// Prints the outcome of an audit trail check as verify-audit does, with the
+// newest row checked; kDone when the trail is intact, else
+// kTamperedOrNotRunning.
+int ReportAuditCheck(const AuditCheck& check, const AuditTip& newest);
 
 // A command's arguments: positionals in order, options by name ("" for flags).
 struct Parsed {

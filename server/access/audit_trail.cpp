@@ -47,6 +47,14 @@ std::string AuditStamp(std::time_t moment) {
     return text.data();
 }
 
+Principal ConsoleOperator(const std::string& hospital) {
+    Principal who;
+    who.email = "dalvero-server";
+    who.address = "console";
+    who.hospital = hospital;
+    return who;
+}
+
 void AppendAudit(Storage& storage, const Principal& who, const std::vector<AuditEntry>& entries, std::time_t now) {
     if (entries.empty()) return;
     const std::string stamp = AuditStamp(now);

@@ -25,6 +25,9 @@ inline constexpr char kAdd[] = "add";
 inline constexpr char kUpdate[] = "update";
 inline constexpr char kDelete[] = "delete";
 inline constexpr char kMail[] = "mail";
+// A copy of the whole store taken, or put back, at the server's console.
+inline constexpr char kBackup[] = "backup";
+inline constexpr char kRestore[] = "restore";
 }  // namespace audit_action
 
 struct AuditEntry {
@@ -36,6 +39,10 @@ struct AuditEntry {
 
     auto operator<=>(const AuditEntry&) const = default;
 };
+
+// Who the trail names for what is done at the server's console rather than
+// by a person logged in; `hospital` is the hospital concerned, if one is.
+Principal ConsoleOperator(const std::string& hospital);
 
 // Appends the entries in one transaction (or inside the caller's), chained
 // to the last row.

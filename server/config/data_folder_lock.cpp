@@ -11,8 +11,6 @@ namespace dalvero::server {
 
 namespace {
 
-constexpr char kLockName[] = "server.lock";
-
 // Who holds a write lock on the whole file; 0 when no one does.
 pid_t Holder(int fd) {
     struct flock probe {};
@@ -25,7 +23,7 @@ pid_t Holder(int fd) {
 }  // namespace
 
 DataFolderLock::DataFolderLock(const std::filesystem::path& dataDir) {
-    const std::string file = (dataDir / kLockName).string();
+    const std::string file = (dataDir / kLockFileName).string();
     fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd_ < 0) throw std::runtime_error("cannot open " + file + ": " + std::strerror(errno));
     struct flock lock {};
@@ -53,7 +51,7 @@ void DataFolderLock::WriteStatus(const std::string& text) {
 }
 
 std::optional<RunningServer> FindRunningServer(const std::filesystem::path& dataDir) {
-    const int fd = ::open((dataDir / kLockName).c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open((dataDir / kLockFileName).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     std::optional<RunningServer> found;
     if (const pid_t holder = Holder(fd)) {

@@ -12,6 +12,9 @@
 
 namespace dalvero::server {
 
+// The lock file, in the data folder.
+inline constexpr char kLockFileName[] = "server.lock";
+
 class DataFolderLock {
 public:
     // Throws std::runtime_error when the file cannot be made or another

@@ -14,15 +14,6 @@ namespace {
 namespace cat = dalvero::catalogue;
 namespace pf = cat::personnel;
 
-// Who the trail names for changes made at the server's console.
-Principal Console(const std::string& hospital) {
-    Principal who;
-    who.email = "dalvero-server";
-    who.address = "console";
-    who.hospital = hospital;
-    return who;
-}
-
 std::string HospitalWithStaff(Storage& storage) {
     ListRead read;
     read.table = cat::tbl::kPersonnel;
@@ -41,8 +32,8 @@ std::string AddHospitalRecord(Storage& storage, const std::string& name, std::ti
     if (name.empty()) throw InitError("no hospital name");
     const std::int64_t seq = storage.Add(cat::tbl::kProviderEntities, {{cat::providers::kName, name}});
     const std::string hospital = std::to_string(seq);
-    AppendAudit(storage, Console(hospital), {{audit_action::kAdd, cat::tbl::kProviderEntities, seq, "", "hospital " + name}},
-                now);
+    AppendAudit(storage, ConsoleOperator(hospital),
+                {{audit_action::kAdd, cat::tbl::kProviderEntities, seq, "", "hospital " + name}}, now);
     return hospital;
 }
 
@@ -60,8 +51,8 @@ std::int64_t AddAdministrator(Storage& storage, std::optional<std::string> hospi
                                                                {pf::kEmail, email},
                                                                {pf::kPassword, HashPassword(password, passwordIterations)},
                                                                {pf::kAdministrator, cat::kYes}});
-    AppendAudit(storage, Console(home), {{audit_action::kAdd, cat::tbl::kPersonnel, seq, "", "administrator " + email}},
-                now);
+    AppendAudit(storage, ConsoleOperator(home),
+                {{audit_action::kAdd, cat::tbl::kPersonnel, seq, "", "administrator " + email}}, now);
     return seq;
 }
 
@@ -71,7 +62,7 @@ void ResetPassword(Storage& storage, const std::string& email, const std::string
     const std::optional<Record> person = PersonByEmail(storage, email);
     if (!person) throw InitError("no account has the e-mail " + email);
     storage.Update(cat::tbl::kPersonnel, person->seq, {{pf::kPassword, HashPassword(password, passwordIterations)}});
-    AppendAudit(storage, Console(person->Field(pf::kHospital)),
+    AppendAudit(storage, ConsoleOperator(person->Field(pf::kHospital)),
                 {{audit_action::kUpdate, cat::tbl::kPersonnel, person->seq, "", "password reset"}}, now);
 }
 

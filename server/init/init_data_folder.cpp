@@ -9,6 +9,7 @@
 #include "audit_anchor.h"
 #include "code_books.h"
 #include "init_error.h"
+#include "made_paths.h"
 #include "provider_catalogue.h"
 #include "sqlite_storage.h"
 #include "tls_files.h"
@@ -21,35 +22,7 @@ namespace fs = std::filesystem;
 constexpr char kServerIni[] = "server.ini";
 constexpr char kClientIni[] = "Dalvero.ini";
 
-// Everything a run makes, removed again (newest first) when it fails.
-class Made {
-public:
-    ~Made() {
-        if (kept_) return;
-        std::error_code ignored;
-        for (auto it = paths_.rbegin(); it != paths_.rend(); ++it) fs::remove_all(*it, ignored);
-    }
-    // Records `path` unless it exists already (then it is not ours to remove).
-    void Expect(const fs::path& path) {
-        if (!fs::exists(path)) paths_.push_back(path);
-    }
-    // Makes the directory with `perms` (an existing one is left as it is).
-    void Directory(const fs::path& path, fs::perms perms = fs::perms::owner_all | fs::perms::group_read |
-                                                             fs::perms::group_exec | fs::perms::others_read |
-                                                             fs::perms::others_exec) {
-        if (fs::exists(path)) return;
-        paths_.push_back(path);
-        fs::create_directories(path);
-        fs::permissions(path, perms);
-    }
-    void Keep() { kept_ = true; }
-
-private:
-    std::vector<fs::path> paths_;
-    bool kept_ = false;
-};
-
-void Save(const IniFile& ini, const fs::path& path, unsigned mode, Made& made) {
+void Save(const IniFile& ini, const fs::path& path, unsigned mode, MadePaths& made) {
     made.Expect(path);
     if (!ini.SaveToFile(path.string(), mode)) throw InitError("cannot write " + path.string());
 }
@@ -94,7 +67,7 @@ InitResult MakeDataFolder(const fs::path& dataDir, const InitOptions& options) {
     const fs::path logo = reference / "demo" / "hospital_logo.jpg";
     if (options.demo && !fs::is_regular_file(logo)) throw InitError("cannot read " + logo.string());
 
-    Made made;
+    MadePaths made;
     // The folder holds patients' records: private to the server's account.
     made.Directory(dir, fs::perms::owner_all);
     made.Directory(dir / "files");

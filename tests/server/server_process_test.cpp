@@ -1,14 +1,18 @@
 // dalvero-server as an operator and a service manager meet it: its command
 // line, the way into a new folder, one server per folder, signals, status,
-// log lines and the nightly audit check, each through the executable itself.
+// log lines, the nightly audit check, and backups taken while planners work,
+// each through the executable itself.
 
 #include <signal.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <mutex>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -18,6 +22,7 @@
 #include "audit_trail.h"
 #include "ini_file.h"
 #include "real_server.h"
+#include "record_ops.h"
 #include "schema.h"
 #include "server_instance.h"
 #include "sqlite_storage.h"
@@ -107,10 +112,11 @@ TEST(ServerInit, FirstAdministratorThenAnotherAndANewPasswordAllInTheTrail) {
 // A server run by the executable on a copy of the prepared folder; killed
 // and removed whatever the test does.
 struct Served {
-    fs::path dir = RealServer::CopyDataFolder(RealServer::Empty);
+    fs::path dir;
     fs::path log = dir / "stderr.log";
     pid_t pid = -1;
 
+    explicit Served(RealServer::Content content = RealServer::Empty) : dir(RealServer::CopyDataFolder(content)) {}
     ~Served() {
         if (pid > 0) {
             ::kill(pid, SIGKILL);
@@ -135,10 +141,10 @@ struct Served {
             ::_exit(127);
         }
     }
-    // Waits until status says the server is up; its output.
+    // Waits until status says the server is up, with its ports; its output.
     std::string WaitUp() {
         Ran status;
-        for (int i = 0; i < 100 && status.status != 0; ++i) {
+        for (int i = 0; i < 100 && (status.status != 0 || !Has(status.out, "DataServer:")); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             status = Server("status " + dir.string());
         }
@@ -232,6 +238,102 @@ TEST(ServerAudit, VerifyAuditTellsTamperingFromAnUnreadableFolderAndChecksAKeptH
     const Ran changed = Server("verify-audit " + dir + " --expect " + last[1].str() + ":" + std::string(64, '0'));
     EXPECT_EQ(changed.status, 3);
     EXPECT_TRUE(Has(changed.out, "no longer has the hash it had")) << changed.out;
+}
+
+std::string IntegrityCheck(const fs::path& database) {
+    sqlite3* db = nullptr;
+    std::string result = "cannot open";
+    if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* check = nullptr;
+        sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr);
+        result = check && sqlite3_step(check) == SQLITE_ROW ? reinterpret_cast<const char*>(sqlite3_column_text(check, 0))
+                                                           : sqlite3_errmsg(db);
+        sqlite3_finalize(check);
+    }
+    sqlite3_close(db);
+    return result;
+}
+
+TEST(ServerBackup, ABackupTakenWhilePlannersWriteRestoresEveryAcknowledgedWriteWithItsTrailIntact) {
+    Served served(RealServer::Demo);
+    served.Set("DataServer", "Port", "0");
+    served.Set("FunctionServer", "Port", "0");
+    served.Start(false);
+    std::smatch port;
+    const std::string status = served.WaitUp();
+    ASSERT_TRUE(std::regex_search(status, port, std::regex(R"(DataServer: [^\n]*:(\d+)\n)"))) << status;
+    auto connect = [&] {
+        return RealServer::ConnectDataAt(std::stoi(port[1]), (served.dir / "tls" / "ca.pem").string(), "Dalvero",
+                                         &RealServer::DemoAdministrator());
+    };
+    TempDir out("dalvero-backup");
+    const fs::path archive = out.Path() / "nightly.tar";
+    const std::string scan(300'000, '\x9c');
+    std::ofstream(out.Path() / "scan.bin", std::ios::binary) << scan;
+    auto db = connect();
+    const std::string scanned = AddRecord(*db, "Patients", StringList{"f10=Scanned"});
+    ASSERT_TRUE(db->PutRecordFile("Patients", scanned, 1, (out.Path() / "scan.bin").string()));
+
+    std::mutex mutex;
+    std::vector<std::int64_t> acknowledged;
+    std::atomic<bool> stop = false;
+    std::vector<std::thread> writers;
+    for (int w = 0; w < 2; ++w) {
+        writers.emplace_back([&, w] {
+            auto writer = connect();
+            for (int i = 0; !stop; ++i) {
+                const std::string seq = AddRecord(*writer, "Patients", StringList{"f10=W" + std::to_string(w * 10000 + i)});
+                if (seq.empty()) return;
+                std::lock_guard<std::mutex> hold(mutex);
+                acknowledged.push_back(std::stoll(seq));
+            }
+        });
+    }
+    auto count = [&] {
+        std::lock_guard<std::mutex> hold(mutex);
+        return acknowledged.size();
+    };
+    for (int i = 0; i < 200 && count() < 30; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::vector<std::int64_t> before;
+    {
+        std::lock_guard<std::mutex> hold(mutex);
+        before = acknowledged;
+    }
+    const Ran backup = Server("backup " + served.dir.string() + " " + archive.string());
+    stop = true;
+    for (std::thread& writer : writers) writer.join();
+    ASSERT_EQ(backup.status, 0) << backup.err;
+    ASSERT_GE(before.size(), 30u) << "the writers did not get going";
+
+    // A tar any tar reads, without the audit key.
+    std::system(("tar -tf '" + archive.string() + "' > '" + (out.Path() / "list").string() + "'").c_str());
+    const std::string members = Slurp(out.Path() / "list");
+    EXPECT_TRUE(Has(members, "dalvero.db\n") && Has(members, "tls/server.key\n")) << members;
+    EXPECT_FALSE(Has(members, "audit.key")) << members;
+
+    const Ran overLive = Server("restore " + archive.string() + " " + served.dir.string());
+    EXPECT_EQ(overLive.status, 1);
+    EXPECT_TRUE(Has(overLive.err, "is served by process " + std::to_string(served.pid))) << overLive.err;
+    const fs::path restored = out.Path() / "restored";
+    const Ran restore = Server("restore " + archive.string() + " " + restored.string() + " --audit-key " +
+                               (served.dir / "tls" / "audit.key").string());
+    ASSERT_EQ(restore.status, 0) << restore.out << restore.err;
+    EXPECT_EQ(IntegrityCheck(restored / "dalvero.db"), "ok");
+    EXPECT_EQ(Server("verify-audit " + restored.string()).status, 0) << "the restore's own row breaks the chain";
+    {
+        server::SqliteStorage store((restored / "dalvero.db").string());
+        EXPECT_EQ(store.ReadEach("Patients", before).size(), before.size());
+        const auto file = store.ReadRecordFile("Patients", std::stoll(scanned), 1);
+        EXPECT_TRUE(file && file->content == scan);
+    }
+
+    // A cut archive leaves no folder behind.
+    fs::copy_file(archive, out.Path() / "cut.tar");
+    fs::resize_file(out.Path() / "cut.tar", fs::file_size(archive) / 2);
+    const Ran cut = Server("restore " + (out.Path() / "cut.tar").string() + " " + (out.Path() / "again").string());
+    EXPECT_EQ(cut.status, 1);
+    EXPECT_TRUE(Has(cut.err, "cut short")) << cut.err;
+    EXPECT_FALSE(fs::exists(out.Path() / "again"));
 }
 
 }  // namespace
