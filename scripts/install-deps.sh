@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Dalvero
-# need; does nothing when they are all there already. With --bench, also what
-# bench/run.sh measures against: PostgreSQL (pgbench) and strace.
+# need (systemd and desktop-file-utils: the package test checks the unit and
+# the desktop entry offline); does nothing when they are all there already.
+# With --bench, also what bench/run.sh measures against: PostgreSQL (pgbench)
+# and strace.
 set -euo pipefail
 
 packages=(
@@ -11,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev openssl
   xvfb xauth
   poppler-utils
+  systemd desktop-file-utils
   nodejs
 )
 # Debian's nodejs leaves npm to a package of its own; other builds of nodejs
