@@ -65,7 +65,8 @@ TEST(ServerCommandLine, UsageHelpAndVersionWithoutAFolder) {
     EXPECT_EQ(bare.out, "");
     EXPECT_TRUE(Has(bare.err, "Usage:"));
     EXPECT_EQ(Server("--version").out, "dalvero-server " DALVERO_VERSION "\n");
-    for (const char* command : {"run", "verify-audit", "status", "add-admin", "reset-password", "init"}) {
+    for (const char* command :
+         {"run", "verify-audit", "status", "add-admin", "reset-password", "init", "backup", "restore"}) {
         const Ran help = Server(std::string(command) + " --help");
         EXPECT_EQ(help.status, 0) << command;
         EXPECT_TRUE(Has(help.out, std::string("Usage: dalvero-server ") + command)) << help.out;
