@@ -84,7 +84,13 @@ RestoreResult RestoreBackup(const fs::path& source, const fs::path& target, cons
         fs::permissions(AuditKeyFile(config), fs::perms::owner_read | fs::perms::owner_write);
     }
 
-    if (const std::vector<std::string> problems = SqliteIntegrityProblems(database.string()); !problems.empty())
+    std::vector<std::string> problems;
+    try {
+        problems = SqliteIntegrityProblems(database.string());
+    } catch (const StorageError& e) {
+        problems.push_back(e.what());  // not a database at all
+    }
+    if (!problems.empty())
         throw std::runtime_error("the database in " + file.string() + " is damaged: " + problems.front());
     {
         SqliteStorage store(database.string());

@@ -154,4 +154,20 @@ Statement SqliteConnection::Prepare(const std::string& sql) {
 
 std::int64_t SqliteConnection::LastInsertId() const { return sqlite3_last_insert_rowid(db_); }
 
+void SqliteConnection::CopyTo(const std::string& target, int pagesPerStep) {
+    sqlite3* to = nullptr;
+    const int opened = sqlite3_open_v2(target.c_str(), &to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const std::unique_ptr<sqlite3, int (*)(sqlite3*)> closer(to, sqlite3_close);
+    if (opened != SQLITE_OK) throw StorageError("cannot make " + target);
+    sqlite3_backup* backup = sqlite3_backup_init(to, "main", db_, "main");
+    if (!backup) throw StorageError("cannot copy into " + target + ": " + sqlite3_errmsg(to));
+    int rc = SQLITE_OK;
+    while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+        rc = sqlite3_backup_step(backup, pagesPerStep);
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) sqlite3_sleep(20);
+    }
+    sqlite3_backup_finish(backup);
+    if (rc != SQLITE_DONE) throw StorageError("copying into " + target + " failed: " + sqlite3_errstr(rc));
+}
+
 }  // namespace dalvero::server

@@ -60,6 +60,10 @@ public:
     bool InTransaction() const;
     Statement Prepare(const std::string& sql);
     std::int64_t LastInsertId() const;
+    // Copies the database into the file `target` (made, or overwritten) with
+    // SQLite's online backup, `pagesPerStep` pages at a time. Inside a read
+    // transaction every step reads its one snapshot. Throws StorageError.
+    void CopyTo(const std::string& target, int pagesPerStep);
 
     int transactionDepth = 0;  // of a read snapshot
     bool readOnly = false;  // the open transaction is a read snapshot
