@@ -9,6 +9,8 @@
 set -euo pipefail
 build=$1
 version=$2
+# The maintainer script gives the data folder to the account it makes.
+if [ "$(id -u)" -ne 0 ]; then echo "skipped: installing into a root needs root"; exit 77; fi
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/dalvero-packages.XXXXXX")
 server_pid=
