@@ -6,7 +6,9 @@
 
 #include "audit_anchor.h"
 #include "folder_backup.h"
+#include "ini_file.h"
 #include "server_commands.h"
+#include "string_list.h"
 
 namespace fs = std::filesystem;
 
@@ -22,7 +24,8 @@ const char kBackupHelp[] =
     "clients, as one tar archive readable by its owner alone. FILE, outside DIR,\n"
     "is replaced only once the new backup is whole. The audit key is left out:\n"
     "keep a copy of DIR/tls/audit.key apart from the backups, for restore\n"
-    "--audit-key. The backup is recorded in the audit trail.\n";
+    "--audit-key. The backup is recorded in the audit trail. A folder whose\n"
+    "records are in PostgreSQL is backed up with the cluster's own tools.\n";
 
 const char kRestoreHelp[] =
     "Usage: dalvero-server restore FILE DIR [--audit-key KEYFILE]\n"
@@ -35,6 +38,14 @@ const char kRestoreHelp[] =
     "Exit status: 0 restored and intact, 3 restored but the audit trail was\n"
     "changed, 1 failed (the folder is left as it was), 2 usage error.\n";
 
+// Whether the folder keeps its records in a PostgreSQL database, which the
+// cluster's own tools back up.
+bool InPostgresql(const ServerConfig& config) {
+    IniFile ini;
+    ini.LoadFromFile((config.dataDir / kSettingsMember).string());
+    return SameText(ini.ReadString("Storage", "Engine", "sqlite"), "postgresql");
+}
+
 }  // namespace
 
 int Backup(const Args& args) {
@@ -42,6 +53,12 @@ int Backup(const Args& args) {
     const std::optional<Parsed> parsed = ParseOrExplain(args, {kBackupHelp, {}, {}, 2, 2}, status);
     if (!parsed) return status;
     const ServerConfig config = LoadServerConfig(parsed->positionals[0]);
+    if (InPostgresql(config)) {
+        std::cerr << "dalvero-server backup: " << config.dataDir.string()
+                  << " keeps its records in PostgreSQL; back them up with the cluster's own tools (pg_dump, or base\n"
+                     "backups with WAL archiving) and the folder with tar, the audit key apart (docs/scaling.md)\n";
+        return kFailed;
+    }
     const fs::path file = fs::absolute(parsed->positionals[1]);
     const BackupResult result = WriteBackup(config, file);
     std::cout << "Backup of " << config.dataDir.string() << " written to " << file.string() << ": " << result.bytes

@@ -328,6 +328,14 @@ TEST(ServerBackup, ABackupTakenWhilePlannersWriteRestoresEveryAcknowledgedWriteW
         EXPECT_TRUE(file && file->content == scan);
     }
 
+    // Records in PostgreSQL are the cluster's to back up.
+    served.Set("Storage", "Engine", "postgresql");
+    served.Set("Storage", "DSN", "host=127.0.0.1 dbname=dalvero");
+    const Ran elsewhere = Server("backup " + served.dir.string() + " " + (out.Path() / "pg.tar").string());
+    EXPECT_EQ(elsewhere.status, 1);
+    EXPECT_TRUE(Has(elsewhere.err, "pg_dump")) << elsewhere.err;
+    EXPECT_FALSE(fs::exists(out.Path() / "pg.tar"));
+
     // A cut archive leaves no folder behind.
     fs::copy_file(archive, out.Path() / "cut.tar");
     fs::resize_file(out.Path() / "cut.tar", fs::file_size(archive) / 2);
