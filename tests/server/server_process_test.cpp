@@ -345,5 +345,20 @@ TEST(ServerBackup, ABackupTakenWhilePlannersWriteRestoresEveryAcknowledgedWriteW
     EXPECT_FALSE(fs::exists(out.Path() / "again"));
 }
 
+TEST(ServerBackup, ARestoreRefusesMembersThatWouldLandOutsideItsFolder) {
+    TempDir out("dalvero-restore");
+    const std::string at = "cd '" + out.Path().string() + "' && ";
+    std::system((at + "mkdir in && echo x > in/server.ini && ln -s /etc/passwd in/dalvero.db && "
+                      "tar -cf climbs.tar -P --transform 's,^in/,../in/,' in/server.ini && "
+                      "tar -cf linked.tar -C in server.ini dalvero.db").c_str());
+    const Ran climbs = Server("restore " + (out.Path() / "climbs.tar").string() + " " + (out.Path() / "a").string());
+    EXPECT_EQ(climbs.status, 1);
+    EXPECT_TRUE(Has(climbs.err, "unsafe name '../in/server.ini'")) << climbs.err;
+    const Ran linked = Server("restore " + (out.Path() / "linked.tar").string() + " " + (out.Path() / "b").string());
+    EXPECT_EQ(linked.status, 1);
+    EXPECT_TRUE(Has(linked.err, "dalvero.db is neither a folder nor a regular file")) << linked.err;
+    EXPECT_FALSE(fs::exists(out.Path() / "a") || fs::exists(out.Path() / "b"));
+}
+
 }  // namespace
 }  // namespace dalvero::test
