@@ -79,13 +79,19 @@ int RunImport(CliSession& session, const ParsedArgs& args) {
 }
 
 // One command of a batch, parsed as on the command line. The batch's own
-// options (the log-in, the configuration) hold for every line.
-void RunBatchLine(CliSession& session, const std::vector<std::string>& words) {
-    const ParsedArgs args = ParseCommandLine(words, AllCommands());
+// options (the log-in, the configuration) hold for every line, so a command
+// sees them as if given to it.
+void RunBatchLine(CliSession& session, const ParsedArgs& batch, const std::vector<std::string>& words) {
+    ParsedArgs args = ParseCommandLine(words, AllCommands());
     const ParsedArgs defaults;
     if (args.help || args.version || !args.iniPath.empty() || !args.user.empty() || !args.passwordFile.empty() ||
         args.timeoutSeconds != defaults.timeoutSeconds || args.maxReplyMiB != defaults.maxReplyMiB)
         throw UsageError("give the connection and log-in options to batch itself, not to one of its lines");
+    args.iniPath = batch.iniPath;
+    args.user = batch.user;
+    args.passwordFile = batch.passwordFile;
+    args.timeoutSeconds = batch.timeoutSeconds;
+    args.maxReplyMiB = batch.maxReplyMiB;
     if (std::string_view(args.command->name) == "batch") throw UsageError("a batch cannot hold a batch");
     // Standard input is the batch.
     if (std::string_view(args.command->name) == "import" && (args.positionals.size() < 2 || args.positionals[1] == "-"))
@@ -100,7 +106,7 @@ int RunBatch(CliSession& session, const ParsedArgs& args) {
     for (int number = 1; std::getline(std::cin, line); ++number) {
         const std::size_t start = line.find_first_not_of(" \t\r");
         if (start == std::string::npos || line[start] == '#') continue;
-        if (!runner.Run(number, [&] { RunBatchLine(session, SplitCommandLine(line)); })) break;
+        if (!runner.Run(number, [&] { RunBatchLine(session, args, SplitCommandLine(line)); })) break;
     }
     runner.PrintSummary(std::cerr, "batch");
     return runner.Status();
