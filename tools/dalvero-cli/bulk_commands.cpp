@@ -117,8 +117,8 @@ int RunBatch(CliSession& session, const ParsedArgs& args) {
 std::vector<CommandDef> BulkCommands() {
     return {
         {"import", "TABLE [FILE]",
-         "add one record per line of tab-separated text as query and read print it (header line first, escapes "
-         "decoded, the Seq column skipped) from FILE or standard input; prints each new Seq",
+         "add a record per line of the tool's own tab-separated output (header first, escapes decoded, the Seq "
+         "column skipped), from FILE or standard input; prints each new Seq",
          1, 2, {kKeepGoingOption}, RunImport},
         {"batch", "",
          "run commands from standard input, one per line as on the command line (quoted as in a shell; # starts a "
