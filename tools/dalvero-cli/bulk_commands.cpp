@@ -16,7 +16,10 @@ namespace {
 constexpr char kKeepGoing[] = "--keep-going";
 const OptionDef kKeepGoingOption{kKeepGoing, nullptr, "run the remaining lines after a failure (default: stop)"};
 
-std::vector<std::string> SplitTabs(const std::string& line) {
+// A raw carriage return never ends a line the tool wrote (it prints as \r),
+// so one before the line feed is a CR LF file's and is dropped.
+std::vector<std::string> SplitTabs(std::string line) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     std::vector<std::string> items;
     std::size_t from = 0;
     for (std::size_t tab; (tab = line.find('\t', from)) != std::string::npos; from = tab + 1)

@@ -27,7 +27,6 @@ constexpr char kEndOfList[] = "Beginning or end of list";
 constexpr char kNoReply[] = "No usable reply from the data server";
 constexpr char kMarksRepeat[] = "The data server repeated a page mark; the list walk stopped";
 constexpr char kAllFields[] = "*";
-constexpr char kNotFound[] = "~";
 
 const OptionDef kAliases{"--aliases", "LIST", "joins, e.g. P=Patients:f10,cm=Personnel:f23"};
 const OptionDef kAliasFields{"--alias-fields", "LIST", "joined fields to read, e.g. P10,P12"};
@@ -46,7 +45,7 @@ int ListNumber(std::string_view list) {
 }
 
 [[noreturn]] void FailRecordRead(const dbServerConnection& db, const StringList& values, const std::string& missing) {
-    if (values.size() == 1 && values[0] == kNotFound) throw CommandFailure(missing, exit_status::kNotFound);
+    if (values.size() == 1 && values[0] == kMissingRecord) throw CommandFailure(missing, exit_status::kNotFound);
     FailWithServerError(db, kNoReply);
 }
 
@@ -123,7 +122,7 @@ int RunQuery(CliSession& session, const ParsedArgs& args, const std::vector<std:
     dbServerConnection& db = session.DataServer();
     cRecordBatch batch;
     if (!batch.Query(&db, table, index, args.Get("--key"), args.Get("--key-to"), start, std::min(page, max), fields,
-                     args.Get("--aliases"), args.Get("--filter"), args.Has("--backward") ? "L" : "F"))
+                     args.Get("--aliases"), args.Get("--filter"), args.Has("--backward") ? "L" : kReadForward))
         FailWithServerError(db, batch.Set && !batch.Set->Message.empty() ? batch.Set->Message : kNoReply);
 
     // Columns as the first page names them; "*" brings f1, which is the Seq
