@@ -42,7 +42,11 @@ void DownloadToStandardOutput(dbServerConnection& db, const std::string& failure
     if (fd < 0) throw CommandFailure("Unable to make a temporary file in " + fs::temp_directory_path().string());
     ::close(fd);
     const bool received = download(path);
-    if (received) std::cout << std::ifstream(path, std::ios::binary).rdbuf();
+    // Copied by hand: streaming an empty file's buffer would mark the
+    // output as failed.
+    std::ifstream in(path, std::ios::binary);
+    char buffer[1 << 16];
+    while (received && (in.read(buffer, sizeof buffer) || in.gcount() > 0)) std::cout.write(buffer, in.gcount());
     std::error_code error;
     fs::remove(path, error);
     if (!received) FailWithServerError(db, failure);
