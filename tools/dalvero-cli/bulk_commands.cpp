@@ -63,7 +63,7 @@ int RunImport(CliSession& session, const ParsedArgs& args) {
     std::istream& in = fromFile ? static_cast<std::istream&>(file) : std::cin;
     std::string line;
     if (!std::getline(in, line)) throw CommandFailure("The input holds no header line");
-    std::vector<std::string> header = SplitTabs(line);
+    const std::vector<std::string> header = SplitTabs(line);
     for (const std::string& name : header)
         if (name != "Seq" && !IsOwnField(name))
             throw CommandFailure("Column " + EscapeField(name) + " is no own field of " + table +
