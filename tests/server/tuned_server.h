@@ -37,6 +37,11 @@ public:
     }
 
     server::ServerInstance& Instance() { return *instance_; }
+    // Serves the same folder again, on new free ports.
+    void Restart() {
+        instance_.reset();
+        instance_ = std::make_unique<server::ServerInstance>(dir_, 0, 0);
+    }
     const std::filesystem::path& DataDir() const { return dir_; }
     std::string CaFile() const { return instance_->Config().caFile.string(); }
     // Logged in as the demo administrator.
