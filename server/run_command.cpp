@@ -51,7 +51,8 @@ std::string Hl7Address(const ServerInstance& server) {
 std::string Settings(const ServerInstance& server) {
     const ServerConfig& c = server.Config();
     return "DataServer " + Address(c.dataServer, server.DataPort()) + ", FunctionServer " +
-           Address(c.functionServer, server.FunctionPort()) + Hl7Address(server) + ", database " + c.databaseFile.string() +
+           Address(c.functionServer, server.FunctionPort()) + Hl7Address(server) + ", database " +
+           c.databaseFile.string() +
            ", certificate " + c.certificateFile.string() + ", mail " +
            (c.mail.relay.empty() ? "to " + c.mail.outboxDir.string() : "through " + c.mail.relay) + ", up to " +
            std::to_string(c.connections.maxConnections) + " connections, " + std::to_string(c.connections.workers) +

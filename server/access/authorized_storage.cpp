@@ -343,7 +343,8 @@ std::vector<Record> AuthorizedStorage::Select(const ListRead& request) {
 
 std::vector<Record> AuthorizedStorage::SearchText(std::string_view table, int field, std::string_view words,
                                                   int limit) {
-    if (IsPatientData(Canonical(table)) || IsServerOnly(Canonical(table))) Deny("No text search of " + std::string(table));
+    const std::string name = Canonical(table);
+    if (IsPatientData(name) || IsServerOnly(name)) Deny("No text search of " + std::string(table));
     return inner_.SearchText(table, field, words, limit);
 }
 

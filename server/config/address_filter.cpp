@@ -64,9 +64,10 @@ bool AddressFilter::Admits(const std::string& address) const {
         const int whole = network.prefix / 8;
         const int rest = network.prefix % 8;
         if (std::memcmp(bytes->data(), network.bytes.data(), static_cast<std::size_t>(whole)) != 0) continue;
+        if (rest == 0) return true;
+        const auto at = static_cast<std::size_t>(whole);
         const auto mask = static_cast<unsigned char>(0xff << (8 - rest));
-        if (rest == 0 || (((*bytes)[static_cast<std::size_t>(whole)] ^ network.bytes[static_cast<std::size_t>(whole)]) & mask) == 0)
-            return true;
+        if ((((*bytes)[at] ^ network.bytes[at]) & mask) == 0) return true;
     }
     return false;
 }

@@ -31,8 +31,8 @@ std::string Acknowledgement(const Message* message, AckCode code, const AckReaso
     // The sender's application and facility are whom the answer is for.
     std::string ack = std::string("MSH|^~\\&|") + kThisApplication + "|" + value("MSH", 6) + "|" + value("MSH", 3) +
                       "|" + value("MSH", 4) + "|" + stamp + "||ACK^" + value("MSH", 9, 2) + "^ACK|ACK" + controlId +
-                      "|" + (processing.empty() ? "P" : processing) + "|" + (version.empty() ? kDefaultVersion : version) +
-                      "\r";
+                      "|" + (processing.empty() ? "P" : processing) + "|" +
+                      (version.empty() ? kDefaultVersion : version) + "\r";
     ack += std::string("MSA|") + CodeText(code) + "|" + controlId + "|" + Message::Escape(reason.text) + "\r";
     if (code != AckCode::Applied)
         ack += "ERR|||" + Message::Escape(reason.errorCode) + "^^HL70357|E||||" + Message::Escape(reason.text) + "\r";

@@ -138,7 +138,8 @@ private:
     }
 
     std::vector<Record> NumberLinks(const std::string& number) {
-        return Where(t_.store, schema::kPatientRecordNumbers, {Is(rn::kHospital, t_.hospital), Is(rn::kNumber, number)});
+        return Where(t_.store, schema::kPatientRecordNumbers,
+                     {Is(rn::kHospital, t_.hospital), Is(rn::kNumber, number)});
     }
 
     void KeepRecordNumber(const std::string& patient) {
@@ -193,7 +194,8 @@ private:
     void Write(const char* table, const Record& existing, const FieldValues& values) {
         if (values.empty()) return;
         Check(table, values, &existing);
-        if (!t_.view.Update(table, existing.seq, values)) Refuse(error_code::kUnknownKey, std::string(table) + " record is gone");
+        if (!t_.view.Update(table, existing.seq, values))
+            Refuse(error_code::kUnknownKey, std::string(table) + " record is gone");
     }
 
     // The attending physician (PV1-7) becomes the case's primary physician

@@ -46,7 +46,8 @@ FieldValues PatientValues(const Message& m) {
     if (!ssn.empty()) values[p::kSsn] = ssn;
     const std::string birth = m.Value("PID", 7);
     if (birth == kDeleteValue) values[p::kBirthDate].clear();
-    else if (const auto stamp = StoredDateTime(birth, "PID-7 date of birth")) values[p::kBirthDate] = stamp->substr(0, 8);
+    else if (const auto stamp = StoredDateTime(birth, "PID-7 date of birth"))
+        values[p::kBirthDate] = stamp->substr(0, 8);
     return values;
 }
 

@@ -36,7 +36,8 @@ AdtReceiver::AdtReceiver(Storage& store, AuditWriter& trail, std::map<std::strin
 std::string AdtReceiver::Receive(std::string_view text, const std::string& remote) {
     const std::string stamp = AuditStamp(trail_.Now());
     const std::optional<Message> message = Message::Parse(text);
-    if (!message) return Acknowledgement(nullptr, AckCode::Rejected, {kSegmentSequenceError, "Not an HL7 v2 message"}, stamp);
+    if (!message)
+        return Acknowledgement(nullptr, AckCode::Rejected, {kSegmentSequenceError, "Not an HL7 v2 message"}, stamp);
     auto reject = [&](const char* code, const std::string& why) {
         LogThrottled("hl7 rejected", "HL7 message from " + remote + " rejected: " + why);
         return Acknowledgement(&*message, AckCode::Rejected, {code, why}, stamp);
@@ -75,7 +76,8 @@ std::string AdtReceiver::Receive(std::string_view text, const std::string& remot
             AdtOutcome outcome;
             bool applied = false;
             try {
-                store_.InTransaction([&] { outcome = ApplyAdtEvent(*message, event, {view, store_, hospital->second}); });
+                store_.InTransaction(
+                    [&] { outcome = ApplyAdtEvent(*message, event, {view, store_, hospital->second}); });
                 answer = Acknowledgement(&*message, AckCode::Applied, {"", ""}, stamp);
                 applied = true;
             } catch (const AdtRefusal& refusal) {
@@ -95,7 +97,8 @@ std::string AdtReceiver::Receive(std::string_view text, const std::string& remot
     } catch (const std::exception& e) {
         Log("HL7 message " + controlId + " from " + remote + " failed: " + e.what());
         answer = Acknowledgement(&*message, AckCode::Error,
-                                 {error_code::kInternalError, "The message could not be applied; send it again"}, stamp);
+                                 {error_code::kInternalError, "The message could not be applied; send it again"},
+                                 stamp);
     }
     trail_.Record(who, view.TakeAudit());
     return answer;

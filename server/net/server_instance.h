@@ -1,7 +1,8 @@
 #pragma once
 // A running dalvero-server: the store, the mailer and the listeners of one
-// data folder (DataServer, FunctionServer and, when configured, HL7). The executable runs one until it is signalled; tests start one
-// on free loopback ports.
+// data folder (DataServer, FunctionServer and, when configured, HL7). The
+// executable runs one until it is signalled; tests start one on free
+// loopback ports.
 
 #include <filesystem>
 #include <memory>
