@@ -16,6 +16,7 @@
 #include "private_files.h"
 #include "server_log.h"
 #include "sqlite_storage.h"
+#include "table_catalogue.h"
 #include "connection_server.h"
 #include "tls_context.h"
 
@@ -90,6 +91,11 @@ ServerInstance::ServerInstance(const std::filesystem::path& dataDir, int dataPor
         Log("only " + std::to_string(files) + " open files allowed; fewer connections than configured can be served");
     parts_ = std::make_unique<Parts>(std::move(config));
     const ServerConfig& c = parts_->config;
+    // A facility mapped to no hospital would file admissions under a record no one sees.
+    for (const auto& [facility, hospital] : c.hl7.facilities)
+        if (!parts_->storage.Read(catalogue::tbl::kProviderEntities, std::stoll(hospital)))
+            throw std::runtime_error((c.dataDir / "server.ini").string() + " [HL7] Facility." + facility +
+                                     ": no hospital has Seq " + hospital);
 
     const char* failure = nullptr;
     parts_->tls = CreateServerTlsContext(c.certificateFile.string(), c.keyFile.string(), {}, &failure);

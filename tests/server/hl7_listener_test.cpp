@@ -9,8 +9,10 @@
 #include <gtest/gtest.h>
 
 #include "raw_connection.h"
+#include "real_server.h"
 #include "record_batch.h"
 #include "schema.h"
+#include "server_config.h"
 #include "shell_command.h"
 #include "sqlite_storage.h"
 #include "string_list.h"
@@ -263,6 +265,31 @@ TEST_F(Hl7OverTls, AnEngineOnAnAllowedAddressAdmitsOverVerifiedTlsAndNoOneElseCo
         EXPECT_TRUE(raw.ClosedByServer()) << from;
     }
     EXPECT_TRUE(CasesNumbered("T2").empty());
+}
+
+TEST(Hl7Settings, ASenderNoOneNamedOrAFacilityOfNoHospitalStopsTheServer) {
+    using dalvero::server::ConfigError;
+    dalvero::test::TempDir dir("dalvero-hl7-ini");
+    auto load = [&](const std::string& section) {
+        std::ofstream(dir.Path() / "server.ini") << "[HL7]\n" << section;
+        return dalvero::server::LoadServerConfig(dir.Path());
+    };
+    EXPECT_FALSE(load("Port=\nFacility.A=1\n").hl7.enabled);
+    const auto on = load("Port=2575\nTLS=N\nFacility.MERCY_ADT=7\n");
+    EXPECT_TRUE(on.hl7.enabled && !on.hl7.tls && on.hl7.allowFrom.Admits("127.0.0.1"));
+    EXPECT_EQ(on.hl7.facilities, (std::map<std::string, std::string>{{"MERCY_ADT", "7"}}));
+    for (const char* bad : {"Port=2575\nAllowFrom=\nFacility.A=1\n", "Port=2575\nAllowFrom=10.0.0.0/40\nFacility.A=1\n",
+                            "Port=2575\nFacility.A=01\n", "Port=2575\n"})
+        EXPECT_THROW(load(bad), ConfigError) << bad;
+
+    const std::filesystem::path folder = dalvero::test::RealServer::CopyDataFolder(dalvero::test::RealServer::Demo);
+    dalvero::IniFile ini;
+    ini.LoadFromFile((folder / "server.ini").string());
+    ini.WriteString("HL7", "Port", "0");
+    ini.WriteString("HL7", "Facility.GONE", "999999");
+    ini.SaveToFile((folder / "server.ini").string(), 0600);
+    EXPECT_THROW(dalvero::server::ServerInstance(folder, 0, 0), std::runtime_error);
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
