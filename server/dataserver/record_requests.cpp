@@ -6,6 +6,7 @@
 #include "server_lists.h"
 #include "string_list.h"
 #include "table_catalogue.h"
+#include "utf8_text.h"
 #include "write_rules.h"
 
 namespace dalvero::server {
