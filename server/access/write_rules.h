@@ -28,11 +28,6 @@ struct WriteRefusal {
     std::int64_t caseSeq = 0;  // the closed case
 };
 
-// Well-formed UTF-8: no stray or missing continuation bytes, no overlong
-// forms, no surrogates, nothing above U+10FFFF. Stored otherwise, such bytes
-// would break every export that reads them.
-bool IsUtf8(std::string_view text);
-
 // The values' own form: dates and text lengths. None when they keep it.
 std::optional<WriteRefusal> CheckValueForm(std::string_view table, const FieldValues& values);
 

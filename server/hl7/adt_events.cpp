@@ -6,6 +6,7 @@
 #include "schema.h"
 #include "string_list.h"
 #include "table_catalogue.h"
+#include "utf8_text.h"
 #include "write_rules.h"
 
 namespace dalvero::server::hl7 {

@@ -10,7 +10,7 @@
 #include "hl7_message.h"
 #include "schema.h"
 #include "server_log.h"
-#include "write_rules.h"
+#include "utf8_text.h"
 
 namespace dalvero::server::hl7 {
 
