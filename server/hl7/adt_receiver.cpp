@@ -21,6 +21,7 @@ namespace am = schema::adt_messages;
 constexpr const char* kVersions[] = {"2.3", "2.3.1", "2.4", "2.5", "2.5.1"};
 constexpr char kUnsupportedMessageType[] = "200";
 constexpr char kSegmentSequenceError[] = "100";
+constexpr std::size_t kMaxControlId = 199;
 
 bool IsKnownVersion(const std::string& version) {
     for (const char* known : kVersions)
@@ -53,6 +54,10 @@ std::string AdtReceiver::Receive(std::string_view text, const std::string& remot
     if (!IsKnownVersion(version)) return reject(error_code::kUnsupportedVersion, "Unsupported version " + version);
     const std::string controlId = message->Value("MSH", 10);
     if (controlId.empty()) return reject(error_code::kRequiredFieldMissing, "MSH-10 message control id is missing");
+    // HL7's own bound; the id is kept in the store and in the audit trail.
+    if (controlId.size() > kMaxControlId)
+        return reject(error_code::kDataTypeError,
+                      "MSH-10 is longer than " + std::to_string(kMaxControlId) + " characters");
     if (!IsUtf8(text)) return reject(error_code::kDataTypeError, "The message is not UTF-8 text");
 
     Principal who;
