@@ -152,7 +152,7 @@ TEST_F(Hl7Listener, AdmissionDischargeAndCancelsFromMllpSendReachTheStoreOnce) {
     EXPECT_EQ(doctors.front().Field(cat::case_doctors::kPrimary), cat::case_doctors::kPrimaryMark);
 
     // The planners' open list of the hospital shows it, with no case worker yet.
-    auto db = server.ConnectData();
+    auto db = server.ConnectData(&dalvero::test::RealServer::DemoLoginWith("Discharge Planner"));
     dalvero::cRecordBatch open;
     ASSERT_TRUE(open.Query(db.get(), cat::tbl::kCases, cs::kListOpenByHospital, kDemoHospital, "", 0, 1000,
                            "f22,f23,P12", "P=Patients:f10", "", "F"));
