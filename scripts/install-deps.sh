@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev openssl
   xvfb xauth
   poppler-utils
+  python3-hl7
   systemd desktop-file-utils
   nodejs
 )
