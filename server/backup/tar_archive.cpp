@@ -87,6 +87,16 @@ unsigned Checksum(const Block& block) {
     return sum;
 }
 
+void WriteAll(int fd, const char* bytes, std::size_t size, const std::filesystem::path& file) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, bytes, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) Fail("cannot write " + file.string());
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
 // A member name that stays inside the folder it is unpacked into.
 bool SafeName(const std::string& name) {
     if (name.empty() || name.front() == '/') return false;
@@ -111,15 +121,7 @@ TarWriter::~TarWriter() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-void TarWriter::Write(const char* bytes, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd_, bytes, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) Fail("cannot write " + file_.string());
-        bytes += n;
-        size -= static_cast<std::size_t>(n);
-    }
-}
+void TarWriter::Write(const char* bytes, std::size_t size) { WriteAll(fd_, bytes, size, file_); }
 
 void TarWriter::Header(const std::string& name, char type, unsigned mode, std::uint64_t size) {
     Block block{};
@@ -251,12 +253,7 @@ void TarReader::Extract(const std::filesystem::path& target, unsigned mode) {
             Read(chunk.data(), n);
             unread_ -= n;
             left -= n;
-            for (std::size_t done = 0; done < n;) {
-                const ssize_t w = ::write(out, chunk.data() + done, n - done);
-                if (w < 0 && errno == EINTR) continue;
-                if (w <= 0) Fail("cannot write " + target.string());
-                done += static_cast<std::size_t>(w);
-            }
+            WriteAll(out, chunk.data(), n, target);
         }
         content_ = 0;
         if (::fsync(out) != 0) Fail("cannot write " + target.string());
