@@ -18,7 +18,7 @@
 #include "edit_objects.h"
 #include "image_button.h"
 #include "main_window_state.h"
-#include "phone_entry_rules.h"
+#include "phone_text.h"
 #include "platform_utils.h"
 #include "table_catalogue.h"
 #include "ui_admin_main_form.h"
@@ -309,7 +309,7 @@ void TAdminMainForm::PreferredProvidersListBoxClick(int row) {
         const QString labelName = QString("Preferred%1Label").arg(QString::fromStdString(name));
         const bool phone = name == "p16" || name == "p17" || name == "p18" || name == "p19";
         if (auto* label = ui->AdminPanel->findChild<QLabel*>(labelName))
-            label->setText(QString::fromStdString(phone ? FormatPhone(PhoneDigits(value)) : value));
+            label->setText(QString::fromStdString(phone ? PhoneDisplayText(value) : value));
     }
 }
 
