@@ -11,6 +11,7 @@
 #include "control_text.h"
 #include "date_text.h"
 #include "dialog_seam.h"
+#include "elided_text.h"
 #include "field_saves.h"
 #include "field_tag.h"
 #include "image_button.h"
@@ -18,6 +19,7 @@
 #include "main_window_state.h"
 #include "note_limit.h"
 #include "patient_editors.h"
+#include "phone_text.h"
 #include "record_ops.h"
 #include "sub_list_delegate.h"
 #include "table_catalogue.h"
@@ -40,7 +42,9 @@ const QColor kDimmed(0x80, 0x80, 0x80);
 
 std::string F(int field) { return "f" + std::to_string(field); }
 
-void SetLabel(QLabel* label, const std::string& text) { label->setText(QString::fromStdString(text)); }
+// The four columns keep their share of the width, so a long address or
+// insurance name is shortened rather than widening its column.
+void SetLabel(QLabel* label, const std::string& text) { ShowElided(label, QString::fromStdString(text)); }
 
 // Fields of one record read by Seq ("all" of them) as name=value items.
 StringList RecordFields(dbServerConnection& db, const char* table, const std::string& seq) {
@@ -161,8 +165,8 @@ void TCaseEditForm::FillLabels() {
     SetLabel(ui->StreetLabel, f(cs::kStreet));
     SetLabel(ui->CityLabel, f(cs::kCity));
     SetLabel(ui->StateZipLabel, f(cs::kState) + "  " + f(cs::kZip));
-    SetLabel(ui->Phone1Label, PhoneLabel(f(cs::kPhone)));
-    SetLabel(ui->Phone2Label, PhoneLabel(f(cs::kPhone2)));
+    SetLabel(ui->Phone1Label, PhoneDisplayText(f(cs::kPhone)));
+    SetLabel(ui->Phone2Label, PhoneDisplayText(f(cs::kPhone2)));
     SetLabel(ui->EmailLabel, f(cs::kEmail));
     SetLabel(ui->GenderLabel, GenderMaritalText(f(cs::kSex), f(cs::kMaritalStatus)));
     SetLabel(ui->EthnicityLabel, f(cs::kEthnicity));
