@@ -339,7 +339,12 @@ bool TForm1::LoadCaseSubLists(const std::string& caseSeq, bool withoutSeq) {
                               CaseSubList::kTreatmentCodes}) {
         std::optional<std::vector<SubListRow>> rows = QueryCaseSubList(*Session.DataServer, which, caseSeq, withoutSeq);
         all = all && rows.has_value();
-        screens_->CaseEdit->SubList(which).SetRows(rows ? std::move(*rows) : std::vector<SubListRow>());
+        cItemListModel& list = screens_->CaseEdit->SubList(which);
+        list.SetRows(rows ? std::move(*rows) : std::vector<SubListRow>());
+        if (rows)
+            screens_->CaseEdit->SubListState(which).Loaded(list.rowCount());
+        else
+            screens_->CaseEdit->SubListState(which).Failed();
     }
     return all;
 }

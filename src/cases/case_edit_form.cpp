@@ -64,8 +64,11 @@ TCaseEditForm::TCaseEditForm(MainWindowState& main, cCaseScreens& screens)
     ui->setupUi(this);
     QListView* const lists[] = {ui->PhysicianListBox, ui->FamilyListBox, ui->DiagnosisCodeListBox,
                                 ui->TreatmentCodeListBox};
+    static constexpr std::array<const char*, 4> kEmptyTexts{"No physicians yet", "No family members yet",
+                                                            "No diagnosis codes yet", "No treatment codes yet"};
     for (std::size_t i = 0; i < subLists_.size(); ++i) {
         subLists_[i] = new cItemListModel(this);
+        subListStates_[i] = new cListState(lists[i], kEmptyTexts[i]);
         lists[i]->setModel(subLists_[i]);
         lists[i]->setEditTriggers(QAbstractItemView::NoEditTriggers);
         lists[i]->setItemDelegate(new cSubListDelegate(static_cast<CaseSubList>(i), *subLists_[i], lists[i]));
@@ -99,6 +102,10 @@ TCaseEditForm::~TCaseEditForm() = default;
 QWidget* TCaseEditForm::Panel() const { return ui->CaseEditPanel; }
 
 cItemListModel& TCaseEditForm::SubList(CaseSubList which) const { return *subLists_[static_cast<std::size_t>(which)]; }
+
+cListState& TCaseEditForm::SubListState(CaseSubList which) const {
+    return *subListStates_[static_cast<std::size_t>(which)];
+}
 
 QPlainTextEdit* TCaseEditForm::CaseDiagnosisMemo() const { return ui->CaseDiagnosisMemo; }
 

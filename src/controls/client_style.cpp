@@ -19,6 +19,8 @@ constexpr int kButtonPadding = 20;
 constexpr int kTickBox = 15;
 constexpr int kTitlePoints = 12;
 const QColor kQuietText(0x8A, 0x94, 0xA6);
+const QColor kBand(0x1F, 0x4E, 0x9C);
+constexpr int kBandPadding = 4;
 
 int ButtonState(const QStyleOption& option) {
     const bool down = option.state & (QStyle::State_Sunken | QStyle::State_On);
@@ -41,7 +43,7 @@ void cClientStyle::polish(QWidget* widget) {
     QProxyStyle::polish(widget);
     if (qobject_cast<QAbstractButton*>(widget)) widget->setAttribute(Qt::WA_Hover);
     if (!qobject_cast<QLabel*>(widget)) return;
-    if (widget->property("title").toBool()) {
+    if (widget->property("heading").toBool()) {
         QFont font = widget->font();
         font.setBold(true);
         font.setPointSize(kTitlePoints);
@@ -88,6 +90,29 @@ void cClientStyle::drawControl(ControlElement element, const QStyleOption* optio
         return;
     }
     QProxyStyle::drawControl(element, option, painter, widget);
+}
+
+void cClientStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                                      const QWidget* widget) const {
+    const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
+    if (control != CC_GroupBox || !box || !widget || !widget->property("band").toBool()) {
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+        return;
+    }
+    QStyleOptionGroupBox frame(*box);
+    frame.subControls &= ~SC_GroupBoxLabel;
+    QProxyStyle::drawComplexControl(control, &frame, painter, widget);
+    const QRect title = subControlRect(control, option, SC_GroupBoxLabel, widget);
+    painter->save();
+    QFont bold = painter->font();
+    bold.setBold(true);
+    painter->setFont(bold);
+    const QRect band(title.left() - kBandPadding, title.top(),
+                     QFontMetrics(bold).horizontalAdvance(box->text) + 2 * kBandPadding, title.height());
+    painter->fillRect(band, kBand);
+    painter->setPen(Qt::white);
+    painter->drawText(band, Qt::AlignCenter | Qt::TextSingleLine, box->text);
+    painter->restore();
 }
 
 QSize cClientStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,

@@ -3,8 +3,9 @@
 // start-up and by the tests' application, before the first window is made.
 // Forms hold no style sheets of their own for it: push buttons and tick boxes
 // take the image buttons' artwork, selected rows the palette's highlight, and
-// a label marked with the dynamic property title=true in its form is a
-// screen's title, one marked quiet=true a pale italic aside. Colours the forms are given for what they mean (the status
+// a label marked with the dynamic property heading=true in its form is a
+// screen's title, one marked quiet=true a pale italic aside, and a group box
+// marked band=true has its title in white on a blue band. Colours the forms are given for what they mean (the status
 // legend, the insurance colours) stay in the forms.
 
 #include <QProxyStyle>
@@ -24,6 +25,8 @@ public:
                        const QWidget* widget = nullptr) const override;
     void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget = nullptr) const override;
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget = nullptr) const override;
     QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
                            const QWidget* widget) const override;
     int pixelMetric(PixelMetric metric, const QStyleOption* option = nullptr,

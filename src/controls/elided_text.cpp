@@ -52,6 +52,11 @@ void DrawElided(QPainter& painter, const QRect& rect, Qt::Alignment alignment, c
     painter.drawText(rect, alignment | Qt::TextSingleLine, ElideWords(text, painter.fontMetrics(), rect.width()));
 }
 
+QString WholeText(const QLabel& label) {
+    return label.text() == label.property(kShownText).toString() ? label.property(kWholeText).toString()
+                                                                  : label.text();
+}
+
 void ShowElided(QLabel* label, const QString& text) {
     if (!label->property(kWholeText).isValid()) {
         label->setWordWrap(false);

@@ -25,5 +25,7 @@ void DrawElided(QPainter& painter, const QRect& rect, Qt::Alignment alignment, c
 // after every resize, and the whole text as its tool tip when it had to be
 // shortened. The label's width no longer follows its text.
 void ShowElided(QLabel* label, const QString& text);
+// All of the text the label was last given, however much of it shows.
+QString WholeText(const QLabel& label);
 
 }  // namespace dalvero

@@ -76,7 +76,7 @@ TEST(SubListRows, PhysicianFamilyAndCodeRowsWithTheirSecondText) {
         doctor.SetValue(name, value);
     SubListRowTexts row = SubListTexts(CaseSubList::kPhysicians, doctor);
     EXPECT_EQ(row.first, "Kevin Schmidt");
-    EXPECT_EQ(row.second, "6145550100");
+    EXPECT_EQ(row.second, "(614) 555-0100");
     doctor.SetValue("f13", "Cardiology");
     EXPECT_EQ(SubListTexts(CaseSubList::kPhysicians, doctor).first, "Kevin Schmidt (Cardiology)");
 
