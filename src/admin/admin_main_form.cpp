@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <array>
 
 #include "add_provider_form.h"
@@ -18,6 +19,7 @@
 #include "edit_objects.h"
 #include "image_button.h"
 #include "main_window_state.h"
+#include "phone_edit.h"
 #include "phone_text.h"
 #include "platform_utils.h"
 #include "screen_content.h"
@@ -121,7 +123,13 @@ void TAdminMainForm::BindHospital() {
         {ui->HospitalNotificationEmailEdit, "f21"}, {ui->HospitalSMSEmailEdit, "f22"},
         {ui->HospitalWebsiteEdit, "f23"}, {ui->HospitalReplyToEdit, "f24"}, {ui->HospitalNPIEdit, "f26"},
     }};
-    for (const auto& [edit, field] : edits) hospital_->AddEdit(edit, field, edit == ui->HospitalNameEdit ? "M" : "");
+    const std::array<QLineEdit*, 4> phones{ui->HospitalPhoneEdit, ui->HospitalTollFreeEdit, ui->HospitalFaxEdit,
+                                           ui->HospitalAdditionalPhoneEdit};
+    for (QLineEdit* phone : phones) new cPhoneEdit(phone);
+    for (const auto& [edit, field] : edits) {
+        const bool phone = std::find(phones.begin(), phones.end(), edit) != phones.end();
+        hospital_->AddEdit(edit, field, edit == ui->HospitalNameEdit ? "M" : phone ? "PHONE" : "");
+    }
     zip_ = cEditObject::Of(ui->HospitalZipEdit);
     const auto chained = zip_->ChainedExit;
     zip_->ChainedExit = [this, chained] {

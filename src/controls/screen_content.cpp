@@ -92,6 +92,7 @@ void cListState::FollowRows() {
 }
 
 void cListState::Show(const std::string& text) {
+    if (!text_) return;
     text_->setText(QString::fromStdString(text));
     text_->setVisible(!text.empty());
 }
@@ -115,7 +116,7 @@ void cListState::Failed() {
 }
 
 bool cListState::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Resize) text_->setGeometry(view_->viewport()->rect());
+    if (event->type() == QEvent::Resize && text_) text_->setGeometry(view_->viewport()->rect());
     return QObject::eventFilter(watched, event);
 }
 

@@ -16,14 +16,15 @@
 // when its last row is taken away); when it fails, a text saying so, and for
 // a list that can reload itself a retry on a timer while it is on view.
 
+#include <QLabel>
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 #include <string>
 #include <vector>
 
 class QAbstractItemView;
-class QLabel;
 class QTimer;
 class QWidget;
 
@@ -94,7 +95,8 @@ private:
     QAbstractItemView* view_;
     std::string emptyText_;
     std::function<void()> reload_;
-    QLabel* text_;
+    // Gone first while the view is freed, which can still reset its model.
+    QPointer<QLabel> text_;
     QTimer* timer_;
     bool loaded_ = false;
     QMetaObject::Connection rowsAdded_, rowsRemoved_, reset_;
