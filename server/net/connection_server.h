@@ -57,7 +57,8 @@ private:
     void OnReady(Connection& connection);
     void ReadRequest(Connection& connection);
     void Dispatch(Connection& connection, std::size_t requestSize);
-    void Served(Id id, bool keep);
+    // From the worker: hands the connection back to the loop.
+    void Served(Connection& connection, bool keep);
     void TakeBackServed();
     void ExpireDeadlines();
     void Watch(Connection& connection, unsigned events);
@@ -82,6 +83,7 @@ private:
 
     // Loop thread only.
     Id nextId_ = 1;
+    int busy_ = 0;  // connections in workers' hands, or handed back and not yet taken
     std::map<Id, std::unique_ptr<Connection>> connections_;
     std::map<std::string, int> perAddress_;
     std::set<std::pair<Clock::time_point, Id>> deadlines_;
