@@ -2,6 +2,8 @@
 // Serves one port: an epoll loop accepts connections, runs their TLS
 // handshakes, gathers each request and waits out idle clients, all on one
 // thread; a worker is taken only for a request that has fully arrived.
+// Readiness is one-shot: the worker re-arms the connection it served and
+// hands it back, so a request wakes the loop once.
 //
 // Limits keep anyone from locking the others out: a deadline for the
 // handshake (counted from the connection, not per byte), one for the rest of
