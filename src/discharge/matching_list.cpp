@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "focus_frame.h"
+
 namespace dalvero {
 namespace {
 constexpr int kRowHeight = 22;
@@ -60,6 +62,7 @@ void cMatchRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
                  row.Value("IsChosenQuote") == "Y" ? "We have chosen this provider" : "Provider can handle this",
                  Qt::black, false);
     }
+    if (option.state & QStyle::State_HasFocus) PaintFocusMark(*painter, r);
     painter->restore();
 }
 

@@ -31,6 +31,7 @@
 #include "discharge_item_detail_form.h"
 #include "discharge_screens.h"
 #include "discharge_view_form.h"
+#include "gui_keyboard.h"
 #include "gui_planner_fixture.h"
 #include "image_button.h"
 #include "matching_list.h"
@@ -434,6 +435,127 @@ TEST_F(DischargeScreens, CategoryTicksRoundTripAndTheTwoBoxesOf139AreOneItem) {
     EXPECT_FALSE(form.Box("S139_1")->isChecked());
     form.SaveButtonClick();
     EXPECT_EQ(Links(provider), links);
+}
+
+TEST_F(DischargeScreens, CategoryPickersWorkByKeyboardGroupByGroup) {
+    using test::Focused;
+    using test::FocusedName;
+    TCaseNeedSelectionForm& picker = *D().CaseNeedSelection;
+    dialogs.InDialog([&](QDialog&) {
+        test::Activate(&picker);
+        EXPECT_EQ(FocusedName(), "S140");
+        QTest::keyClick(Focused(), Qt::Key_Down);
+        QTest::keyClick(Focused(), Qt::Key_Down);
+        EXPECT_EQ(FocusedName(), "S148");
+        test::ExpectFramed(&picker, Focused());
+        QTest::keyClick(Focused(), Qt::Key_Tab);
+        EXPECT_EQ(FocusedName(), "S141");
+        QTest::keyClick(Focused(), Qt::Key_Tab, Qt::ShiftModifier);
+        EXPECT_EQ(FocusedName(), "S148");
+        // The long list scrolls to its last entry.
+        for (int group = 0; group < 5; ++group) QTest::keyClick(Focused(), Qt::Key_Tab);
+        EXPECT_EQ(FocusedName(), "S134");
+        QTest::keyClick(Focused(), Qt::Key_End);
+        EXPECT_EQ(FocusedName(), "S127");
+        EXPECT_FALSE(Focused()->visibleRegion().isEmpty());
+        QTest::keyClick(Focused(), Qt::Key_Up);
+        QTest::keyClick(Focused(), Qt::Key_Return);
+        EXPECT_FALSE(picker.isVisible());
+    });
+    ExecDialog(picker);
+    EXPECT_EQ(picker.Result(), "132");
+
+    // The category window: Space ticks the current box; Tab leaves a group.
+    TCategorySelectionForm& categories = *D().CategorySelection;
+    categories.Connection = session.DataServer.get();
+    categories.ProviderSeq = "0";
+    dialogs.InDialog([&](QDialog&) {
+        test::Activate(&categories);
+        EXPECT_EQ(FocusedName(), "S140");
+        QTest::keyClick(Focused(), Qt::Key_Tab);
+        QTest::keyClick(Focused(), Qt::Key_Down);
+        EXPECT_EQ(FocusedName(), "S142");
+        QTest::keyClick(Focused(), Qt::Key_Space);
+        EXPECT_TRUE(categories.Box("S142")->isChecked());
+        EXPECT_FALSE(categories.Box("S141")->isChecked());
+    });
+    ExecDialog(categories);
+}
+
+TEST_F(DischargeScreens, MatchesAndQuotesWorkByKeyboard) {
+    const QColor mark(255, 140, 0);
+    Child<QCheckBox>(*main, "InsuranceMatchOnlyCB")->setChecked(false);
+    dialogs.InDialog([&](QDialog& dialog) {
+        TMatchingProvidersForm& matching = *D().MatchingProviders;
+        test::Activate(&dialog);
+        QListView* list = matching.MatchingProvidersListBox();
+        ASSERT_TRUE(test::TabTo(list));
+        ASSERT_GT(matching.Rows().rowCount(), 1);
+        EXPECT_EQ(list->currentIndex().row(), 0);
+        const QRect first = list->visualRect(list->currentIndex());
+        EXPECT_EQ(list->viewport()->grab().toImage().pixelColor(first.left(), first.center().y()), mark);
+        QTest::keyClick(list, Qt::Key_Space);
+        const auto& rows = matching.Rows().Items();
+        EXPECT_TRUE(rows[0].ticked);
+        EXPECT_EQ(rows[1].ticked, rows[0].Value("NumberNeeds") != "0");
+        QTest::keyClick(list, Qt::Key_Space);
+        EXPECT_FALSE(rows[0].ticked);
+        std::string card;
+        dialogs.InDialog([&](QDialog& shown) { card = shown.objectName().toStdString(); });
+        QTest::keyClick(list, Qt::Key_Return);
+        EXPECT_EQ(card, "TProviderInfoForm");
+        QTest::keyClick(list, Qt::Key_Down);
+        EXPECT_EQ(list->currentIndex().row(), 1);
+    });
+    View().FindMatchingProvidersImageButtonClick();
+
+    // A need with a quote on view: "Change Status" and the award circle by Tab.
+    int row = 0;
+    cRecordBatch quotes;
+    for (; row < Needs().rowCount(); ++row)
+        if (quotes.Query(session.DataServer.get(), "CaseNeedsQuote", "L2", Needs().Need(row)->Seq, "", 0, 100, "f14",
+                         "", "", "F") &&
+            quotes.Set->First() && quotes.Set->ReadField(14) != "R")
+            break;
+    ASSERT_LT(row, Needs().rowCount()) << "the demo case has no need with a quote on view";
+    const std::string need = Needs().Need(row)->Seq;
+    std::string quote;
+    OpenNeed(row, [&](TDischargeItemDetailForm& detail) {
+        test::Activate(&detail);
+        QListView* list = detail.NeedQuoteListBox();
+        ASSERT_TRUE(test::TabTo(list));
+        const int current = list->currentIndex().row();
+        ASSERT_GE(current, 0);
+        quote = detail.Quotes().Quote(current)->Seq;
+        const auto markAround = [&](const QRect& part) {
+            return list->viewport()->grab().toImage().pixelColor(part.left() - 3, part.center().y());
+        };
+        EXPECT_EQ(markAround(detail.ChangeStatusRect(current)), mark);
+        // The status radio buttons move with the arrows; Enter is OK.
+        dialogs.InDialog([&](QDialog& change) {
+            test::Activate(&change);
+            auto* waiting = Child<QRadioButton>(change, "WaitingOnProviderRadioButton");
+            waiting->click();
+            waiting->setFocus();
+            QTest::keyClick(waiting, Qt::Key_Down);
+            EXPECT_TRUE(Child<QRadioButton>(change, "ProviderAcceptRadioButton")->isChecked());
+            QTest::keyClick(test::Focused(), Qt::Key_Return);
+            EXPECT_FALSE(change.isVisible());
+        });
+        QTest::keyClick(list, Qt::Key_Space);
+        test::Activate(&detail);
+        EXPECT_EQ(detail.Quotes().Quote(current)->State().status, "A");
+        QTest::keyClick(list, Qt::Key_Tab);
+        EXPECT_EQ(test::Focused(), list);
+        EXPECT_EQ(markAround(detail.AwardedRect(current)), mark);
+        QTest::keyClick(list, Qt::Key_Space);
+        EXPECT_EQ(main->Need.AwardedQuote, quote);
+        QTest::keyClick(list, Qt::Key_Tab);
+        EXPECT_NE(test::Focused(), list);
+        detail.DischargeStatusImageButtonClick();
+    });
+    EXPECT_EQ(Field(Record("CaseNeedsQuote", quote), 14), "A");
+    EXPECT_EQ(Field(Record("CaseNeeds", need), 16), quote);
 }
 
 TEST_F(DischargeScreens, SaveAsFhirWritesTheOpenCaseAsAValidBundleOrSaysWhyNot) {
