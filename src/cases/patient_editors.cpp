@@ -8,6 +8,7 @@
 
 #include "case_queries.h"
 #include "case_records.h"
+#include "loaded_write.h"
 #include "case_labels.h"
 #include "choice_box.h"
 #include "control_events.h"

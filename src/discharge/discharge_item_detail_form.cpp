@@ -19,6 +19,7 @@
 #include "field_tag.h"
 #include "image_button.h"
 #include "list_header.h"
+#include "loaded_write.h"
 #include "main_window_state.h"
 #include "need_time.h"
 #include "note_limit.h"
@@ -281,9 +282,18 @@ void TDischargeItemDetailForm::CaseNeedSaveImageButtonClick() {
         }
         need_.CurrentNeedSeq = seq;
         need_.NeedDialogMode = NeedInEdit::kEditingNeed;
-    } else if (!UpdateRecord(db, cat::tbl::kCaseNeeds, need_.CurrentNeedSeq, values)) {
-        ShowMessageBox(this, WriteFailure(db, "There was a problem updating this item -- notify manager"), "Error");
-        return;
+    } else {
+        // Carries the need as it was opened: a colleague's change since is
+        // shown beside the planner's, not overwritten.
+        StringList loaded = need_.CurrentNeedRecord;
+        switch (WriteLoaded(db, cat::tbl::kCaseNeeds, need_.CurrentNeedSeq, values, loaded, this)) {
+        case LoadedWrite::Written: break;
+        case LoadedWrite::Cancelled: return;
+        case LoadedWrite::Failed:
+            ShowMessageBox(this, WriteFailure(db, "There was a problem updating this item -- notify manager"),
+                           "Error");
+            return;
+        }
     }
     screens_.DischargeView->LoadCaseNeeds();
     ShowSave(false);
@@ -420,10 +430,13 @@ bool TDischargeItemDetailForm::NeedQuoteListBoxKey(const QKeyEvent& key) {
 void TDischargeItemDetailForm::NeedQuoteListBoxMouseDown(const QPoint& pos) {
     const int row = ui->NeedQuoteListBox->indexAt(pos).row();
     if (!quotes_->Quote(row)) return;
+    // Hit first: making the row current may scroll it.
+    const bool onButton = ChangeStatusRect(row).contains(pos);
+    const bool onCircle = AwardedRect(row).contains(pos);
     ui->NeedQuoteListBox->setCurrentIndex(quotes_->index(row));
-    if (ChangeStatusRect(row).contains(pos))
+    if (onButton)
         ChangeQuoteStatus(row);
-    else if (AwardedRect(row).contains(pos))
+    else if (onCircle)
         ToggleAward(row);
 }
 
@@ -448,8 +461,10 @@ void TDischargeItemDetailForm::ToggleAward(int row) {
     const bool awarded = quote->Seq == need_.AwardedQuote;
     if (!awarded && quote->State().status != cat::quotes::kAccepted) return;
     const std::string value = awarded ? std::string() : quote->Seq;
+    // Refused when a colleague moved the award since the need was opened.
     if (!UpdateRecord(*session_.DataServer, cat::tbl::kCaseNeeds, need_.CurrentNeedSeq,
-                      {Field(need::kAwardedQuote, OrEmptyValue(value))})) {
+                      WithLoadedItems({Field(need::kAwardedQuote, OrEmptyValue(value))},
+                                      {Field(need::kAwardedQuote, OrEmptyValue(need_.AwardedQuote))}))) {
         ShowMessageBox(this, "Error updating the case needs", "Error");
         return;
     }

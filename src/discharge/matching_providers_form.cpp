@@ -95,12 +95,13 @@ void TMatchingProvidersForm::SelectNoneButtonClick() {
 void TMatchingProvidersForm::MatchingProvidersListBoxMouseDown(const QPoint& pos) {
     QListView* list = ui->MatchingProvidersListBox;
     const QModelIndex at = list->indexAt(pos);
+    // Hit first: making the row current may scroll it.
+    const bool onBox = TickBox(at.row()).contains(pos);
     if (at.isValid()) list->setCurrentIndex(at);
-    if (TickBox(at.row()).contains(pos)) FlipCurrentTick();
+    if (onBox) FlipTickOf(at.row());
 }
 
-void TMatchingProvidersForm::FlipCurrentTick() {
-    const int row = ui->MatchingProvidersListBox->currentIndex().row();
+void TMatchingProvidersForm::FlipTickOf(int row) {
     if (TickBox(row).isEmpty()) return;
     FlipTick(rows_->Items(), row);
     rows_->Refresh();
@@ -120,7 +121,7 @@ bool TMatchingProvidersForm::eventFilter(QObject* watched, QEvent* event) {
         // Space ticks the current row as a click on its box would; Return
         // and Enter show its card as a double click would.
         switch (static_cast<QKeyEvent*>(event)->key()) {
-        case Qt::Key_Space: FlipCurrentTick(); return true;
+        case Qt::Key_Space: FlipTickOf(ui->MatchingProvidersListBox->currentIndex().row()); return true;
         case Qt::Key_Return:
         case Qt::Key_Enter:
             MatchingProvidersListBoxDblClick(ui->MatchingProvidersListBox->currentIndex().row());

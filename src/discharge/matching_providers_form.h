@@ -49,8 +49,8 @@ public:
     // A click at pos in the list's viewport makes its row current and
     // flips the tick under it.
     void MatchingProvidersListBoxMouseDown(const QPoint& pos);
-    // Space: flips the current row's tick, when the row has a box.
-    void FlipCurrentTick();
+    // Flips row's tick, when the row has a box (Space on the current row).
+    void FlipTickOf(int row);
     void MatchingProvidersListBoxDblClick(int row);
     // Previews the choice list of the need chosen beside the button.
     void PrintChoiceListButtonClick();

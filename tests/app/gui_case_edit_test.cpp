@@ -323,6 +323,18 @@ TEST_F(CaseEdit, TwoPlannersOnOneFieldChooseInsteadOfOverwriting) {
     const StringList c = Case(seq);
     EXPECT_EQ(c[14], "Her room");
     EXPECT_EQ(c[15], "B2");
+
+    // The check-list: her entries land while he ticks; he takes hers and sees them.
+    main->ShowPanel("PatientHealthDetail");
+    cHealthChecklistView& view = S().PatientHealthDetail->Checklist();
+    HealthDetail hers;
+    hers.values["VisionOther"] = "Her glasses";
+    ASSERT_TRUE(UpdateRecord(*colleague, "Cases", seq, {"f1002=" + HealthDetailText(hers)}));
+    In<QCheckBox>(view, "Vision1")->click();
+    dialogs.InDialog([](QDialog& conflict) { static_cast<TFieldConflictForm&>(conflict).TakeTheirsButtonClick(); });
+    main->ShowPanel("CaseEdit");
+    EXPECT_EQ(ParseHealthDetail(Note(seq, "f1002")).values, hers.values);
+    EXPECT_EQ(view.Detail().values, hers.values);
 }
 
 TEST_F(CaseEdit, ACaseAColleagueClosedTakesNoChangesAndSaysWhoClosedIt) {

@@ -31,6 +31,8 @@
 #include "discharge_item_detail_form.h"
 #include "discharge_screens.h"
 #include "discharge_view_form.h"
+#include "field_conflict_form.h"
+#include "control_text.h"
 #include "gui_keyboard.h"
 #include "gui_planner_fixture.h"
 #include "image_button.h"
@@ -104,6 +106,16 @@ protected:
     void OpenNeed(int row, std::function<void(TDischargeItemDetailForm&)> step) {
         dialogs.InDialog([&, step](QDialog&) { step(Detail()); });
         View().CaseRequirementsListBoxClick(Needs().index(row));
+    }
+    // The row of a need whose first quote is listed (not declined); -1 for none.
+    int RowWithAQuoteOnView() const {
+        cRecordBatch quotes;
+        for (int row = 0; row < Needs().rowCount(); ++row)
+            if (quotes.Query(session.DataServer.get(), "CaseNeedsQuote", "L2", Needs().Need(row)->Seq, "", 0, 100,
+                             "f14", "", "", "F") &&
+                quotes.Set->First() && quotes.Set->ReadField(14) != "R")
+                return row;
+        return -1;
     }
     // The links of a provider to its categories: category Seq -> link Seqs.
     std::multimap<int, std::string> Links(const std::string& provider) const {
@@ -510,14 +522,8 @@ TEST_F(DischargeScreens, MatchesAndQuotesWorkByKeyboard) {
     View().FindMatchingProvidersImageButtonClick();
 
     // A need with a quote on view: "Change Status" and the award circle by Tab.
-    int row = 0;
-    cRecordBatch quotes;
-    for (; row < Needs().rowCount(); ++row)
-        if (quotes.Query(session.DataServer.get(), "CaseNeedsQuote", "L2", Needs().Need(row)->Seq, "", 0, 100, "f14",
-                         "", "", "F") &&
-            quotes.Set->First() && quotes.Set->ReadField(14) != "R")
-            break;
-    ASSERT_LT(row, Needs().rowCount()) << "the demo case has no need with a quote on view";
+    const int row = RowWithAQuoteOnView();
+    ASSERT_GE(row, 0) << "the demo case has no need with a quote on view";
     const std::string need = Needs().Need(row)->Seq;
     std::string quote;
     OpenNeed(row, [&](TDischargeItemDetailForm& detail) {
@@ -556,6 +562,46 @@ TEST_F(DischargeScreens, MatchesAndQuotesWorkByKeyboard) {
     });
     EXPECT_EQ(Field(Record("CaseNeedsQuote", quote), 14), "A");
     EXPECT_EQ(Field(Record("CaseNeeds", need), 16), quote);
+}
+
+TEST_F(DischargeScreens, TwoPlannersOnANeedOrAQuoteChooseInsteadOfOverwriting) {
+    const int row = RowWithAQuoteOnView();
+    ASSERT_GE(row, 0) << "the demo case has no need with a quote on view";
+    const std::string need = Needs().Need(row)->Seq;
+    const auto colleague = server.ConnectData("Dalvero", true, &DemoUser("Discharge Planner"));
+    std::string quote;
+    OpenNeed(row, [&](TDischargeItemDetailForm& detail) {
+        // Her note on the quote lands while he changes its status and note.
+        quote = detail.Quotes().Quote(0)->Seq;
+        ASSERT_TRUE(UpdateRecord(*colleague, "CaseNeedsQuote", quote, {"f1001=Her note"}));
+        dialogs.InDialog([&](QDialog& change) {
+            Child<QRadioButton>(change, "CancelledRadioButton")->click();
+            Child<QPlainTextEdit>(change, "NoteEdit")->setPlainText("His note");
+            dialogs.InDialog([&](QDialog& conflict) {
+                EXPECT_EQ(ControlText(Child<QPlainTextEdit>(conflict, "TheirsEdit")), "Her note");
+                static_cast<TFieldConflictForm&>(conflict).TakeTheirsButtonClick();
+            });
+            static_cast<TChangeStatusForm&>(change).OKButtonClick();
+            EXPECT_FALSE(change.isVisible());
+        });
+        detail.NeedQuoteListBoxMouseDown(detail.ChangeStatusRect(0).center());
+        EXPECT_EQ(detail.Quotes().Quote(0)->State().note, "Her note");
+
+        // Her description lands while he types his; he keeps his.
+        ASSERT_TRUE(UpdateRecord(*colleague, "CaseNeeds", need, {"f15=Her words"}));
+        Child<QPlainTextEdit>(detail, "CaseNeedDescEdit")->setPlainText("His words");
+        dialogs.InDialog([&](QDialog& conflict) {
+            EXPECT_EQ(ControlText(Child<QPlainTextEdit>(conflict, "TheirsEdit")), "Her words");
+            static_cast<TFieldConflictForm&>(conflict).KeepMineButtonClick();
+        });
+        detail.CaseNeedSaveImageButtonClick();
+    });
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(Field(Record("CaseNeedsQuote", quote), 14), "X");
+    std::string note;
+    ASSERT_TRUE(GetRecordFields(*session.DataServer, "CaseNeedsQuote", quote, "f1001", note));
+    EXPECT_EQ(StringList(ParseCommaText(note)).Value("f1001"), "Her note");
+    EXPECT_EQ(Field(Record("CaseNeeds", need), 15), "His words");
 }
 
 TEST_F(DischargeScreens, SaveAsFhirWritesTheOpenCaseAsAValidBundleOrSaysWhyNot) {
