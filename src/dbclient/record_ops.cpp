@@ -150,7 +150,8 @@ bool GetRecordFields(dbServerConnection& connection, std::string_view table, std
     // Without joins only the notes remain to be asked for.
     if (aliasList.empty())
         std::erase_if(aliasFields, [](const std::string& name) {
-            return (name.front() != 'f' && name.front() != 'F') || ToIntDef(std::string_view(name).substr(1), 0) <= 1000;
+            const bool own = name.front() == 'f' || name.front() == 'F';
+            return !own || ToIntDef(std::string_view(name).substr(1), 0) <= 1000;
         });
 
     StringList values;
