@@ -106,6 +106,12 @@ int Status(const Args& args) {
         std::cout << "No server is running on " << dir.string() << ".\n";
         return kTamperedOrNotRunning;
     }
+    // The folder is locked before the store is opened and the ports bound;
+    // until the first status is written the server does not serve yet.
+    if (running->status.empty()) {
+        std::cout << "A server is starting on " << dir.string() << " (process " << running->pid << ").\n";
+        return kTamperedOrNotRunning;
+    }
     SqliteStorage storage(config.databaseFile.string());
     SessionStore sessions(storage, config.security.sessionIdleMinutes, config.security.sessionMaxHours);
     std::cout << "A server is running on " << dir.string() << ".\n"
