@@ -64,16 +64,27 @@ TPatientIdentificationEditForm::~TPatientIdentificationEditForm() = default;
 
 bool TPatientIdentificationEditForm::Load() {
     for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
+    if (!ReadOpenPatient(session_, open_, this, patient_) || !ReadOpenCase(session_, open_, this, case_)) return false;
+    Show(patient_, case_);
+    shownPatient_ = PatientValues();
+    shownCase_ = CaseValues();
+    std::vector<StringList> records{patient_, case_};
+    if (OfferKept(EditedRecords(), records)) Show(records[0], records[1]);
+    return true;
+}
+
+std::vector<cCaseDialog::EditedRecord> TPatientIdentificationEditForm::EditedRecords() const {
+    return {{catalogue::tbl::kPatients, open_.CurrentPatientSeq, shownPatient_, PatientValues()},
+            {catalogue::tbl::kCases, open_.CurrentCaseSeq, shownCase_, CaseValues()}};
+}
+
+void TPatientIdentificationEditForm::Show(const StringList& patient, const StringList& record) {
     lastValidSsn_.clear();
-    StringList& patient = patient_;
-    StringList& record = case_;
-    if (!ReadOpenPatient(session_, open_, this, patient)) return false;
     ssn_->SetNumber(Item(patient, pt::kSsn));
     if (ssn_->Digits().size() == 9) lastValidSsn_ = ui->PatientSSNEdit->text();
     SetText(ui->PatientFirstNameEdit, Item(patient, pt::kFirstName));
     SetText(ui->PatientMiddleNameEdit, Item(patient, pt::kMiddleName));
     SetText(ui->PatientLastNameEdit, Item(patient, pt::kLastName));
-    if (!ReadOpenCase(session_, open_, this, record)) return false;
     SetText(ui->PatientStreetEdit, Item(record, cs::kStreet));
     SetText(ui->PatientCityEdit, Item(record, cs::kCity));
     SetText(ui->PatientStateEdit, Item(record, cs::kState));
@@ -81,9 +92,6 @@ bool TPatientIdentificationEditForm::Load() {
     phone_->SetNumber(Item(record, cs::kPhone));
     phone2_->SetNumber(Item(record, cs::kPhone2));
     SetText(ui->PatientEmailEdit, Item(record, cs::kEmail));
-    shownPatient_ = PatientValues();
-    shownCase_ = CaseValues();
-    return true;
 }
 
 bool TPatientIdentificationEditForm::PatientSSNEditExit() {
@@ -129,14 +137,23 @@ TPatientAdmissionForm::~TPatientAdmissionForm() = default;
 
 bool TPatientAdmissionForm::Load() {
     for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
-    StringList& record = case_;
-    if (!ReadOpenCase(session_, open_, this, record)) return false;
+    if (!ReadOpenCase(session_, open_, this, case_)) return false;
+    Show(case_);
+    shownCase_ = CaseValues();
+    std::vector<StringList> records{case_};
+    if (OfferKept(EditedRecords(), records)) Show(records[0]);
+    return true;
+}
+
+std::vector<cCaseDialog::EditedRecord> TPatientAdmissionForm::EditedRecords() const {
+    return {{catalogue::tbl::kCases, open_.CurrentCaseSeq, shownCase_, CaseValues()}};
+}
+
+void TPatientAdmissionForm::Show(const StringList& record) {
     SetText(ui->AdmitDateEdit, DateToDisplay(Item(record, cs::kAdmission)));
     SetText(ui->CaseNumberEdit, Item(record, cs::kCaseNumber));
     SetText(ui->RoomEdit, Item(record, cs::kRoom));
     SetText(ui->BedEdit, Item(record, cs::kBed));
-    shownCase_ = CaseValues();
-    return true;
 }
 
 StringList TPatientAdmissionForm::CaseValues() const {
@@ -167,11 +184,22 @@ TPatientInfoEditForm::~TPatientInfoEditForm() = default;
 bool TPatientInfoEditForm::Load() {
     for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
     for (QComboBox* c : findChildren<QComboBox*>()) c->setCurrentIndex(-1);
-    StringList& patient = patient_;
-    StringList& record = case_;
-    if (!ReadOpenPatient(session_, open_, this, patient)) return false;
+    if (!ReadOpenPatient(session_, open_, this, patient_) || !ReadOpenCase(session_, open_, this, case_)) return false;
+    Show(patient_, case_);
+    shownPatient_ = PatientValues();
+    shownCase_ = CaseValues();
+    std::vector<StringList> records{patient_, case_};
+    if (OfferKept(EditedRecords(), records)) Show(records[0], records[1]);
+    return true;
+}
+
+std::vector<cCaseDialog::EditedRecord> TPatientInfoEditForm::EditedRecords() const {
+    return {{catalogue::tbl::kPatients, open_.CurrentPatientSeq, shownPatient_, PatientValues()},
+            {catalogue::tbl::kCases, open_.CurrentCaseSeq, shownCase_, CaseValues()}};
+}
+
+void TPatientInfoEditForm::Show(const StringList& patient, const StringList& record) {
     SetText(ui->PatientBirthdayEdit, DateToDisplay(Item(patient, pt::kBirthDate)));
-    if (!ReadOpenCase(session_, open_, this, record)) return false;
     SetText(ui->HeightEdit, Item(record, cs::kHeight));
     SetText(ui->WeightEdit, Item(record, cs::kWeight));
     ChooseText(ui->PatientGenderEdit, Item(record, cs::kSex));
@@ -179,9 +207,6 @@ bool TPatientInfoEditForm::Load() {
     ChooseText(ui->PatientEthnicityEdit, Item(record, cs::kEthnicity));
     SetText(ui->LanguageOtherEdit, Item(record, cs::kOtherLanguage));
     ChooseValue(ui->LanguageComboBox, Item(record, cs::kLanguage));
-    shownPatient_ = PatientValues();
-    shownCase_ = CaseValues();
-    return true;
 }
 
 StringList TPatientInfoEditForm::PatientValues() const { return {F(pt::kBirthDate, birthday_->Value())}; }
@@ -228,13 +253,24 @@ bool TPatientEditDischargeForm::Load() {
         b->setChecked(false);
         b->setAutoExclusive(true);
     }
-    StringList& record = case_;
-    if (!ReadOpenCase(session_, open_, this, record)) return false;
+    if (!ReadOpenCase(session_, open_, this, case_)) return false;
     dbServerConnection& db = *session_.DataServer;
     FillSeqChoices(ui->CaseWorkerDropDown, QueryCaseWorkers(db, user_.HospitalSeq));
     const auto insurances = QueryInsuranceTypes(db);
     for (QComboBox* c : {ui->PrimaryInsDropdown, ui->SecondaryInsDropdown, ui->ThirdInsDropdown})
         FillSeqChoices(c, insurances);
+    Show(case_);
+    shownCase_ = CaseValues();
+    std::vector<StringList> records{case_};
+    if (OfferKept(EditedRecords(), records)) Show(records[0]);
+    return true;
+}
+
+std::vector<cCaseDialog::EditedRecord> TPatientEditDischargeForm::EditedRecords() const {
+    return {{catalogue::tbl::kCases, open_.CurrentCaseSeq, shownCase_, CaseValues()}};
+}
+
+void TPatientEditDischargeForm::Show(const StringList& record) {
     ChooseValue(ui->CaseWorkerDropDown, Item(record, cs::kCaseWorker));
     ChooseValue(ui->PrimaryInsDropdown, Item(record, cs::kPrimaryInsurance));
     ChooseValue(ui->SecondaryInsDropdown, Item(record, cs::kSecondaryInsurance));
@@ -246,8 +282,6 @@ bool TPatientEditDischargeForm::Load() {
     for (auto [button, code] : LeftButtons(*ui))
         if (how == code) button->setChecked(true);
     SetText(ui->ExplainEdit, Item(record, cs::kLeftHowDetail));
-    shownCase_ = CaseValues();
-    return true;
 }
 
 StringList TPatientEditDischargeForm::CaseValues() const {

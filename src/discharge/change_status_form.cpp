@@ -1,6 +1,9 @@
 #include "change_status_form.h"
 
+#include "control_text.h"
 #include "dialog_seam.h"
+#include "field_saves.h"
+#include "field_tag.h"
 #include "loaded_write.h"
 #include "main_window_state.h"
 #include "note_limit.h"
@@ -21,7 +24,11 @@ std::string OrEmpty(const std::string& value) { return value.empty() ? std::stri
 }  // namespace
 
 TChangeStatusForm::TChangeStatusForm(MainWindowState& main, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TChangeStatusForm>()), session_(main.Session), need_(main.Need) {
+    : QDialog(parent),
+      ui(std::make_unique<Ui::TChangeStatusForm>()),
+      session_(main.Session),
+      need_(main.Need),
+      saves_(main.Saves) {
     ui->setupUi(this);
     // The reasons are unticked together, which auto-exclusive buttons refuse:
     // they keep one ticked by hand instead.
@@ -40,6 +47,7 @@ TChangeStatusForm::TChangeStatusForm(MainWindowState& main, QWidget* parent)
     connect(ui->OKButton, &QPushButton::clicked, this, &TChangeStatusForm::OKButtonClick);
     connect(ui->CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     LimitNoteLength(ui->NoteEdit, q::kNoteBytes);
+    SetFieldTag(ui->NoteEdit, q::kNote);
 }
 
 TChangeStatusForm::~TChangeStatusForm() = default;
@@ -59,6 +67,12 @@ void TChangeStatusForm::Prepare() {
     if (Status != q::kRejected) Reason.clear();
     for (int r = 1; r <= kReasons; ++r) ReasonButton(r)->setChecked(Reason == std::to_string(r));
     ui->RejectionReasonsGroupBox->setVisible(Status == q::kRejected);
+    saves_.FieldSaves.OfferRecovered(cat::tbl::kCaseNeedsQuote, QuoteSeq, {ui->NoteEdit}, this);
+}
+
+void TChangeStatusForm::KeepUnsaved() {
+    const std::string note = ControlText(ui->NoteEdit);
+    if (note != Note) KeepRecoveredText(cat::tbl::kCaseNeedsQuote, QuoteSeq, q::kNote, note);
 }
 
 void TChangeStatusForm::StatusClick() {

@@ -377,17 +377,26 @@ TEST_F(DischargeScreens, ANeedWhoseQuotesCannotBeReadIsNotDeleted) {
     EXPECT_NE(Field(Record("CaseNeeds", need), 5), "Y");
 }
 
-TEST_F(DischargeScreens, IdleLogoffClosesTheNeedDialogUnaskedAndKeepsItsTyping) {
+TEST_F(DischargeScreens, IdleLogoffClosesTheNeedAndQuoteDialogsUnaskedAndKeepsTheirTyping) {
     test::TempDir dataHome;
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dataHome.Path().string()));
-    const std::string need = Needs().Need(0)->Seq;
-    OpenNeed(0, [&](TDischargeItemDetailForm& detail) {
+    const int row = RowWithAQuoteOnView();
+    ASSERT_GE(row, 0) << "the demo case has no need with a quote on view";
+    const std::string need = Needs().Need(row)->Seq;
+    std::string quote;
+    OpenNeed(row, [&](TDischargeItemDetailForm& detail) {
         Child<QPlainTextEdit>(detail, "CaseNeedDescEdit")->setPlainText("Ramp at the back door");
-        main->TimeoutTimer->start();
-        main->IdleTicks = 301;
-        main->TimeoutTimerTimer();
-        EXPECT_FALSE(detail.isVisible());
-        EXPECT_FALSE(main->TimeoutTimer->isActive());
+        quote = detail.Quotes().Quote(0)->Seq;
+        dialogs.InDialog([&](QDialog& change) {
+            Child<QPlainTextEdit>(change, "NoteEdit")->setPlainText("Call back on Monday");
+            main->TimeoutTimer->start();
+            main->IdleTicks = 301;
+            main->TimeoutTimerTimer();
+            EXPECT_FALSE(change.isVisible());
+            EXPECT_FALSE(detail.isVisible());
+            EXPECT_FALSE(main->TimeoutTimer->isActive());
+        });
+        detail.NeedQuoteListBoxMouseDown(detail.ChangeStatusRect(0).center());
     });
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(terminations, 1);
@@ -396,10 +405,21 @@ TEST_F(DischargeScreens, IdleLogoffClosesTheNeedDialogUnaskedAndKeepsItsTyping) 
     OpenNeed(Needs().RowOfSeq(need), [&](TDischargeItemDetailForm& detail) {
         EXPECT_EQ(Child<QPlainTextEdit>(detail, "CaseNeedDescEdit")->toPlainText(), "Ramp at the back door");
         EXPECT_TRUE(detail.SaveShown());
+        dialogs.Answer(QMessageBox::Yes);
+        dialogs.InDialog([&](QDialog& change) {
+            EXPECT_EQ(ControlText(Child<QPlainTextEdit>(change, "NoteEdit")), "Call back on Monday");
+            static_cast<TChangeStatusForm&>(change).OKButtonClick();
+        });
+        int at = 0;
+        while (at < detail.Quotes().rowCount() && detail.Quotes().Quote(at)->Seq != quote) ++at;
+        detail.NeedQuoteListBoxMouseDown(detail.ChangeStatusRect(at).center());
         detail.CaseNeedSaveImageButtonClick();
     });
-    EXPECT_EQ(TakeShown().size(), 1u);
+    EXPECT_EQ(TakeShown().size(), 2u);
     EXPECT_EQ(Field(Record("CaseNeeds", need), 15), "Ramp at the back door");
+    std::string note;
+    ASSERT_TRUE(GetRecordFields(*session.DataServer, "CaseNeedsQuote", quote, "f1001", note));
+    EXPECT_EQ(StringList(ParseCommaText(note)).Value("f1001"), "Call back on Monday");
     qunsetenv("XDG_DATA_HOME");
 }
 
