@@ -41,10 +41,18 @@ constexpr int kStatusSeconds = 5;
 
 std::string Address(const ListenAddress& listen, int port) { return listen.bind + ":" + std::to_string(port); }
 
+// The HL7 listener is named only when it runs.
+std::string Hl7Address(const ServerInstance& server) {
+    const Hl7Config& hl7 = server.Config().hl7;
+    if (!hl7.enabled) return {};
+    return ", HL7 " + Address(hl7.listen, server.Hl7Port()) + (hl7.tls ? " (TLS)" : " (plain TCP)");
+}
+
 std::string Settings(const ServerInstance& server) {
     const ServerConfig& c = server.Config();
     return "DataServer " + Address(c.dataServer, server.DataPort()) + ", FunctionServer " +
-           Address(c.functionServer, server.FunctionPort()) + ", database " + c.databaseFile.string() +
+           Address(c.functionServer, server.FunctionPort()) + Hl7Address(server) + ", database " +
+           c.databaseFile.string() +
            ", certificate " + c.certificateFile.string() + ", mail " +
            (c.mail.relay.empty() ? "to " + c.mail.outboxDir.string() : "through " + c.mail.relay) + ", up to " +
            std::to_string(c.connections.maxConnections) + " connections, " + std::to_string(c.connections.workers) +
