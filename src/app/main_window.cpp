@@ -340,7 +340,10 @@ bool TForm1::LoadCaseSubLists(const std::string& caseSeq, bool withoutSeq) {
                               CaseSubList::kTreatmentCodes}) {
         std::optional<std::vector<SubListRow>> rows = QueryCaseSubList(*Session.DataServer, which, caseSeq, withoutSeq);
         all = all && rows.has_value();
-        screens_->CaseEdit->SubList(which).SetRows(rows ? std::move(*rows) : std::vector<SubListRow>());
+        cItemListModel& list = screens_->CaseEdit->SubList(which);
+        list.Clear();
+        if (rows)
+            for (SubListRow& row : *rows) list.Add(std::move(row.text), std::move(row.item));
     }
     return all;
 }
