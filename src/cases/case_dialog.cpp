@@ -50,6 +50,14 @@ bool cCaseDialog::OfferKept(const std::vector<EditedRecord>& edited, std::vector
     return true;
 }
 
+void cCaseDialog::ShowLoaded(std::vector<StringList> records,
+                             const std::function<void(const std::vector<StringList>&)>& show,
+                             const std::function<void()>& remember) {
+    show(records);
+    remember();
+    if (OfferKept(EditedRecords(), records)) show(records);
+}
+
 void cCaseDialog::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter && !(event->modifiers() & ~Qt::KeypadModifier)) {

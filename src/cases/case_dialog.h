@@ -23,9 +23,6 @@ class cCaseDialog : public QDialog, public cKeepsUnsaved {
 public:
     using QDialog::QDialog;
 
-    void KeepUnsaved() override;
-
-protected:
     // One record an editor changes: what the editor showed of it when
     // loaded and what it holds now, as "fN=value" items.
     struct EditedRecord {
@@ -34,6 +31,10 @@ protected:
         StringList shown;
         StringList now;
     };
+
+    void KeepUnsaved() override;
+
+protected:
     // None for an editor of no stored record yet.
     virtual std::vector<EditedRecord> EditedRecords() const { return {}; }
     // After a load: the changes kept at an earlier logoff for the fields of
@@ -41,6 +42,11 @@ protected:
     // them, each then laid over records[i] (edited[i]'s record as read, item
     // n field n).
     bool OfferKept(const std::vector<EditedRecord>& edited, std::vector<StringList>& records);
+    // The end of a load: show fills the controls from the records as read
+    // (in the order of EditedRecords), remember takes what the editor shows
+    // as loaded, and kept changes taken back are shown over them.
+    void ShowLoaded(std::vector<StringList> records, const std::function<void(const std::vector<StringList>&)>& show,
+                    const std::function<void()>& remember);
 
     // What Enter does.
     virtual void DefaultAction() = 0;

@@ -5,6 +5,8 @@
 #include <QRadioButton>
 
 #include <array>
+#include <tuple>
+#include <utility>
 
 #include "case_queries.h"
 #include "case_records.h"
@@ -31,6 +33,14 @@ namespace cs = catalogue::cases;
 namespace pt = catalogue::patients;
 constexpr auto F = FieldItem;
 constexpr auto Item = RecordItem;
+
+// The two records of the editors of the open patient and its case.
+std::vector<cCaseDialog::EditedRecord> PatientAndCase(const OpenCase& open, const StringList& shownPatient,
+                                                      StringList patient, const StringList& shownCase,
+                                                      StringList record) {
+    return {{catalogue::tbl::kPatients, open.CurrentPatientSeq, shownPatient, std::move(patient)},
+            {catalogue::tbl::kCases, open.CurrentCaseSeq, shownCase, std::move(record)}};
+}
 
 std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
 void SetText(QLineEdit* edit, const std::string& text) { edit->setText(QString::fromStdString(text)); }
@@ -65,17 +75,13 @@ TPatientIdentificationEditForm::~TPatientIdentificationEditForm() = default;
 bool TPatientIdentificationEditForm::Load() {
     for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
     if (!ReadOpenPatient(session_, open_, this, patient_) || !ReadOpenCase(session_, open_, this, case_)) return false;
-    Show(patient_, case_);
-    shownPatient_ = PatientValues();
-    shownCase_ = CaseValues();
-    std::vector<StringList> records{patient_, case_};
-    if (OfferKept(EditedRecords(), records)) Show(records[0], records[1]);
+    ShowLoaded({patient_, case_}, [this](const std::vector<StringList>& r) { Show(r[0], r[1]); },
+               [this] { std::tie(shownPatient_, shownCase_) = std::pair(PatientValues(), CaseValues()); });
     return true;
 }
 
 std::vector<cCaseDialog::EditedRecord> TPatientIdentificationEditForm::EditedRecords() const {
-    return {{catalogue::tbl::kPatients, open_.CurrentPatientSeq, shownPatient_, PatientValues()},
-            {catalogue::tbl::kCases, open_.CurrentCaseSeq, shownCase_, CaseValues()}};
+    return PatientAndCase(open_, shownPatient_, PatientValues(), shownCase_, CaseValues());
 }
 
 void TPatientIdentificationEditForm::Show(const StringList& patient, const StringList& record) {
@@ -138,10 +144,8 @@ TPatientAdmissionForm::~TPatientAdmissionForm() = default;
 bool TPatientAdmissionForm::Load() {
     for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
     if (!ReadOpenCase(session_, open_, this, case_)) return false;
-    Show(case_);
-    shownCase_ = CaseValues();
-    std::vector<StringList> records{case_};
-    if (OfferKept(EditedRecords(), records)) Show(records[0]);
+    ShowLoaded({case_}, [this](const std::vector<StringList>& r) { Show(r[0]); },
+               [this] { shownCase_ = CaseValues(); });
     return true;
 }
 
@@ -185,17 +189,13 @@ bool TPatientInfoEditForm::Load() {
     for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
     for (QComboBox* c : findChildren<QComboBox*>()) c->setCurrentIndex(-1);
     if (!ReadOpenPatient(session_, open_, this, patient_) || !ReadOpenCase(session_, open_, this, case_)) return false;
-    Show(patient_, case_);
-    shownPatient_ = PatientValues();
-    shownCase_ = CaseValues();
-    std::vector<StringList> records{patient_, case_};
-    if (OfferKept(EditedRecords(), records)) Show(records[0], records[1]);
+    ShowLoaded({patient_, case_}, [this](const std::vector<StringList>& r) { Show(r[0], r[1]); },
+               [this] { std::tie(shownPatient_, shownCase_) = std::pair(PatientValues(), CaseValues()); });
     return true;
 }
 
 std::vector<cCaseDialog::EditedRecord> TPatientInfoEditForm::EditedRecords() const {
-    return {{catalogue::tbl::kPatients, open_.CurrentPatientSeq, shownPatient_, PatientValues()},
-            {catalogue::tbl::kCases, open_.CurrentCaseSeq, shownCase_, CaseValues()}};
+    return PatientAndCase(open_, shownPatient_, PatientValues(), shownCase_, CaseValues());
 }
 
 void TPatientInfoEditForm::Show(const StringList& patient, const StringList& record) {
@@ -259,10 +259,8 @@ bool TPatientEditDischargeForm::Load() {
     const auto insurances = QueryInsuranceTypes(db);
     for (QComboBox* c : {ui->PrimaryInsDropdown, ui->SecondaryInsDropdown, ui->ThirdInsDropdown})
         FillSeqChoices(c, insurances);
-    Show(case_);
-    shownCase_ = CaseValues();
-    std::vector<StringList> records{case_};
-    if (OfferKept(EditedRecords(), records)) Show(records[0]);
+    ShowLoaded({case_}, [this](const std::vector<StringList>& r) { Show(r[0]); },
+               [this] { shownCase_ = CaseValues(); });
     return true;
 }
 
