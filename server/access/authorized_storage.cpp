@@ -92,6 +92,16 @@ const Condition* EqualOn(const std::vector<Condition>& where, int field) {
     return nullptr;
 }
 
+// The condition that ties records to their parent: the link equal to one
+// parent, or one of several.
+Condition* LinkOn(std::vector<Condition>& where, int field) {
+    for (Condition& condition : where)
+        if (condition.field == field && !condition.asDate &&
+            (condition.op == CompareOp::Equal || condition.op == CompareOp::OneOf))
+            return &condition;
+    return nullptr;
+}
+
 std::string FieldList(const FieldValues& values) {
     std::string list;
     for (const auto& [field, value] : values) list += (list.empty() ? "f" : ",f") + std::to_string(field);
@@ -161,17 +171,19 @@ void AuthorizedStorage::LearnReach(const std::string& table, const std::vector<R
     }
     const ChildTable* child = ChildOf(table);
     if (!child) return;
-    for (const Record& record : records) {
-        const std::int64_t parent = SeqOf(record.Field(child->link));
-        if (parent > 0 && !reach_.count({child->parent, parent})) seqs.push_back(parent);
-    }
+    for (const Record& record : records) seqs.push_back(SeqOf(record.Field(child->link)));
+    LearnParents(child->parent, std::move(seqs));
+}
+
+void AuthorizedStorage::LearnParents(const std::string& parent, std::vector<std::int64_t> seqs) {
+    std::erase_if(seqs, [&](std::int64_t seq) { return seq <= 0 || reach_.count({parent, seq}); });
     if (seqs.empty()) return;
     std::sort(seqs.begin(), seqs.end());
     seqs.erase(std::unique(seqs.begin(), seqs.end()), seqs.end());
-    const std::vector<Record> parents = inner_.ReadEach(child->parent, seqs);
-    LearnReach(child->parent, parents);
-    for (std::int64_t seq : seqs) reach_[{child->parent, seq}] = Reach{};
-    for (const Record& parent : parents) reach_[{child->parent, parent.seq}] = ReachOf(child->parent, parent);
+    const std::vector<Record> parents = inner_.ReadEach(parent, seqs);
+    LearnReach(parent, parents);
+    for (std::int64_t seq : seqs) reach_[{parent, seq}] = Reach{};
+    for (const Record& record : parents) reach_[{parent, record.seq}] = ReachOf(parent, record);
 }
 
 AuthorizedStorage::Reach AuthorizedStorage::ReachOfSeq(const std::string& table, std::int64_t seq) {
@@ -286,9 +298,21 @@ std::vector<Condition> AuthorizedStorage::Scoped(const std::string& table, std::
         nothing = who_.hospital.empty();
         where.push_back({hospitalField, CompareOp::Equal, who_.hospital, false});
     } else if (const ChildTable* child = ChildOf(table)) {
-        const Condition* link = EqualOn(where, child->link);
+        Condition* link = LinkOn(where, child->link);
         if (!link) Deny(table + " is read by the record it belongs to");
-        nothing = ReachOfSeq(child->parent, SeqOf(link->value)).sight == Sight::None;
+        if (link->op == CompareOp::OneOf) {
+            // The children of many parents at once: those of parents out of
+            // reach read as missing, as they would one parent at a time.
+            std::vector<std::int64_t> parents;
+            for (const std::string& value : link->values) parents.push_back(SeqOf(value));
+            LearnParents(child->parent, std::move(parents));
+            std::erase_if(link->values, [&](const std::string& value) {
+                return ReachOfSeq(child->parent, SeqOf(value)).sight == Sight::None;
+            });
+            nothing = link->values.empty();
+        } else {
+            nothing = ReachOfSeq(child->parent, SeqOf(link->value)).sight == Sight::None;
+        }
     } else if (table == tbl::kPatients && !EqualOn(where, 1) && !EqualOn(where, cat::patients::kSsn)) {
         Deny("Patients are read by their number or their Social Security number");
     }
@@ -300,8 +324,9 @@ std::int64_t AuthorizedStorage::Count(std::string_view tableName, const std::vec
     if (table == schema::kAuditTrail) trail_.Flush();
     // A provider's open requests, counted across hospitals for matching, tell
     // no one anything about a patient.
-    if (table == tbl::kCaseNeedsQuote && !EqualOn(where, schema::quote_need::kNeed) &&
-        EqualOn(where, cat::quotes::kProvider))
+    if (table == tbl::kCaseNeedsQuote && !std::any_of(where.begin(), where.end(), [](const Condition& c) {
+            return c.field == schema::quote_need::kNeed;
+        }) && EqualOn(where, cat::quotes::kProvider))
         return inner_.Count(table, where);
     bool nothing = false;
     const std::vector<Condition> scoped = Scoped(table, where, nothing);

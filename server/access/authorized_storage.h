@@ -109,6 +109,8 @@ private:
     // Learns in a few statements the reach of the records' patients and of
     // the records they belong to, so that judging each record costs nothing.
     void LearnReach(const std::string& table, const std::vector<Record>& records);
+    // The same for parent records given by their Seqs, in one statement.
+    void LearnParents(const std::string& parent, std::vector<std::int64_t> seqs);
     // The records the person sees, shaped to what they see of each; a record
     // in which a condition names a field they do not see is left out.
     // Audited reads are noted for the trail and remember intake's finds.

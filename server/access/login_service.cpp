@@ -206,9 +206,10 @@ LoginResult LoginService::LogIn(const std::string& email, const std::string& pas
     return result;
 }
 
-std::optional<Principal> LoginService::Resume(const std::string& token) {
-    const std::optional<SessionInfo> session = sessions_.Check(token, clock_());
+std::optional<Principal> LoginService::Resume(const std::string& token, std::optional<SessionInfo>* storeLater) {
+    const std::optional<SessionInfo> session = sessions_.Check(token, clock_(), storeLater != nullptr);
     if (!session) return std::nullopt;
+    if (storeLater && session->storeUse) *storeLater = session;
     const std::optional<Record> person = storage_.Read(catalogue::tbl::kPersonnel, session->person);
     if (!person) return std::nullopt;
     return PrincipalOf(*person, session->address);

@@ -53,8 +53,10 @@ public:
 
     // The principal of a live session (a function command, a reconnecting
     // DataServer connection); nullopt when the session is not (or no longer)
-    // valid or its person has gone.
-    std::optional<Principal> Resume(const std::string& token);
+    // valid or its person has gone. With storeLater it only reads, and a due
+    // write of the session's use is handed back for StoreUse.
+    std::optional<Principal> Resume(const std::string& token, std::optional<SessionInfo>* storeLater = nullptr);
+    void StoreUse(const SessionInfo& session) { sessions_.StoreUse(session, clock_()); }
     void LogOut(const std::string& token, const Principal& who);
 
     // A password as it is stored: hashed at the policy's iteration count,

@@ -57,7 +57,7 @@ std::optional<Record> SessionStore::Find(const std::string& token) {
     return std::move(found.front());
 }
 
-std::optional<SessionInfo> SessionStore::Check(const std::string& token, std::time_t now) {
+std::optional<SessionInfo> SessionStore::Check(const std::string& token, std::time_t now, bool storeLater) {
     const std::optional<Record> session = Find(token);
     if (!session || session->fields.count(ss::kEnded)) return std::nullopt;
     const std::time_t stored = Number(*session, ss::kLastUsed);
@@ -73,9 +73,14 @@ std::optional<SessionInfo> SessionStore::Check(const std::string& token, std::ti
             std::erase_if(lastUse_, [&](const auto& item) { return now - item.second >= idleSeconds_; });
         lastUse_[session->seq] = now;
     }
-    if (now - stored >= storeEvery_)
-        storage_.Update(schema::kSessions, session->seq, {{ss::kLastUsed, std::to_string(now)}});
-    return SessionInfo{Number(*session, ss::kPerson), session->Field(ss::kAddress)};
+    SessionInfo info{Number(*session, ss::kPerson), session->Field(ss::kAddress), session->seq,
+                     now - stored >= storeEvery_};
+    if (!storeLater) StoreUse(info, now);
+    return info;
+}
+
+void SessionStore::StoreUse(const SessionInfo& session, std::time_t now) {
+    if (session.storeUse) storage_.Update(schema::kSessions, session.seq, {{ss::kLastUsed, std::to_string(now)}});
 }
 
 void SessionStore::End(const std::string& token) {

@@ -23,6 +23,8 @@ namespace dalvero::server {
 struct SessionInfo {
     std::int64_t person = 0;
     std::string address;  // of the log-in
+    std::int64_t seq = 0;
+    bool storeUse = false;  // the use is due to be written (Check with storeLater)
 };
 
 class SessionStore {
@@ -31,8 +33,11 @@ public:
 
     // A new session for the person; the token (64 hex digits) goes to the client.
     std::string Open(std::int64_t person, const std::string& address, std::time_t now);
-    // The session's person while the token names a live session; marks it used.
-    std::optional<SessionInfo> Check(const std::string& token, std::time_t now);
+    // The session's person while the token names a live session; marks it
+    // used. With storeLater the write of the use, when one is due, is left to
+    // StoreUse, so that the check itself only reads (inside a read snapshot).
+    std::optional<SessionInfo> Check(const std::string& token, std::time_t now, bool storeLater = false);
+    void StoreUse(const SessionInfo& session, std::time_t now);
     void End(const std::string& token);
     // Sessions not ended nor expired as the store has it; one idle for nearly
     // the limit may still count, its last use being written only now and then.

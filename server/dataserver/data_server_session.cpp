@@ -70,7 +70,8 @@ auto DataServerSession::AsPerson(Fn fn) {
     }
 }
 
-void DataServerSession::RequireLogIn(const frame::Header& header, std::string_view payload) {
+void DataServerSession::RequireLogIn(const frame::Header& header, std::string_view payload,
+                                     std::optional<SessionInfo>* storeLater) {
     if (!who_) {
         if (IsClientUpdateFile(header, payload)) return;
         throw RequestError(ErrorCode::NotLoggedIn, "Log in first");
@@ -78,7 +79,7 @@ void DataServerSession::RequireLogIn(const frame::Header& header, std::string_vi
     // A keyed look-up on every request: a log-out, an ended session or a
     // changed role holds from the next request on, whichever connection
     // carries it.
-    std::optional<Principal> who = logins_.Resume(token_);
+    std::optional<Principal> who = logins_.Resume(token_, storeLater);
     if (!who) {
         Unbind();
         throw RequestError(ErrorCode::NotLoggedIn, "The session has ended; log in again");
@@ -132,6 +133,9 @@ std::string DataServerSession::Handle(const frame::Header& header, std::string_v
         if (!accepted_) throw RequestError(ErrorCode::NotAccepted, "Handshake required");
         if (header.command == cmd::kLogIn) return LogIn(payload);
         if (header.command == cmd::kLogOut) return LogOut();
+        if (header.command == cmd::kRecord &&
+            (header.subCommand == sub::kRead || header.subCommand == sub::kReadFields))
+            return ReadRecord(header, payload);
         RequireLogIn(header, payload);
         if (header.command == cmd::kFile && header.subCommand == sub::kFileInfo)
             return FileTransfers(storage_, dataFolder_ / "files").FileInfo(payload);
@@ -150,6 +154,27 @@ std::string DataServerSession::Handle(const frame::Header& header, std::string_v
     } catch (const std::exception& e) {
         return InternalErrorReply(e.what());
     }
+}
+
+std::string DataServerSession::ReadRecord(const frame::Header& header, std::string_view payload) {
+    std::optional<SessionInfo> storeLater;
+    std::string reply;
+    auto storeUse = [&] {
+        if (storeLater) logins_.StoreUse(*storeLater);
+    };
+    try {
+        storage_.InReadTransaction([&] {
+            RequireLogIn(header, payload, &storeLater);
+            reply = AsPerson([&](Storage& view) {
+                return HandleRecordRequest(view, header.subCommand, payload, {&storage_, who_->person});
+            });
+        });
+    } catch (...) {
+        storeUse();
+        throw;
+    }
+    storeUse();
+    return reply;
 }
 
 std::string DataServerSession::Handshake(std::string_view payload) {

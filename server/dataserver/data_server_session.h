@@ -60,7 +60,12 @@ private:
     // Leaves the connection logged out, with nothing of the session kept.
     void Unbind();
     // Throws RequestError unless the request may run on this connection now.
-    void RequireLogIn(const frame::Header& header, std::string_view payload);
+    // With storeLater the check only reads (see LoginService::Resume).
+    void RequireLogIn(const frame::Header& header, std::string_view payload,
+                      std::optional<SessionInfo>* storeLater = nullptr);
+    // A record read: the session, the person and the record from one read
+    // snapshot, so one read transaction (and its locks) per request.
+    std::string ReadRecord(const frame::Header& header, std::string_view payload);
     // Runs fn on the store as the logged-in person sees it, then writes what
     // it touched to the audit trail.
     template <typename Fn>

@@ -52,8 +52,12 @@ void GetCaseManagerStatus(const CommandContext& context, cJsonNode& request, cJs
             AddInteger(member, "CaseCount", static_cast<long long>(cases.size()));
             for (const char* group : kGroups) member.GetMember(group);
         }
+        std::vector<std::int64_t> seqs;
+        for (const Record& theCase : cases) seqs.push_back(theCase.seq);
+        const std::map<std::int64_t, std::string> statuses = CaseStatuses(storage, std::move(seqs));
         for (const Record& theCase : cases) {
-            const std::string digit = CaseStatus(storage, theCase.seq).substr(0, 1);
+            const auto status = statuses.find(theCase.seq);
+            const std::string digit = status == statuses.end() ? "1" : status->second.substr(0, 1);
             if (!byDay) {
                 AddMark(member, theCase, digit);
             } else if (const std::string group = GroupOf(theCase, today); !group.empty()) {

@@ -5,6 +5,7 @@
 // (yellow), "3" filled (green).
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,9 @@ std::vector<Record> ListedNeeds(Storage& storage, std::int64_t caseSeq);
 std::vector<Record> LiveQuotes(Storage& storage, std::int64_t needSeq);
 
 std::string NeedStatus(Storage& storage, const Record& need);
-// The most urgent status of the case's listed needs; "1A" when it has none.
-std::string CaseStatus(Storage& storage, std::int64_t caseSeq);
+// By case, for those of the cases that exist: the most urgent status of the
+// case's listed needs, "1A" when it has none. Read in three statements.
+std::map<std::int64_t, std::string> CaseStatuses(Storage& storage, std::vector<std::int64_t> caseSeqs);
 
 // "getcaseneedstatus" and "getcasestatus": SeqList in, StatusList out.
 void GetCaseNeedStatus(const CommandContext& context, cJsonNode& request, cJsonNode& reply);

@@ -29,6 +29,7 @@ struct Connection {
     Clock::time_point deadline;    // when the loop gives up on it (not while Busy)
     Clock::time_point lastActive;  // arrival or the end of its last request
     unsigned watched = 0;          // epoll events registered; 0: not registered
+    bool readyWhileBusy = false;   // its readiness came while a worker had it (set under the served lock)
     std::string input;             // bytes read and not yet served
     std::unique_ptr<RequestHandler> handler;
 };

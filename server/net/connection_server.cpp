@@ -23,6 +23,7 @@ namespace {
 constexpr std::uint64_t kListenId = 0;
 constexpr std::uint64_t kWakeId = UINT64_MAX;
 constexpr std::size_t kReadPiece = 16 * 1024;
+constexpr int kTakeBackMs = 1000;
 
 void AddToEpoll(int epollFd, int fd, std::uint64_t id) {
     epoll_event event{};
@@ -113,7 +114,11 @@ void ConnectionServer::Loop() {
             timeout = static_cast<int>(std::max<std::int64_t>(
                 0, std::chrono::ceil<std::chrono::milliseconds>(wait).count()));
         }
+        // Workers hand most connections back without waking the loop; it
+        // takes them back at its next wake-up, at the latest after this.
+        if (busy_ > 0 && (timeout < 0 || timeout > kTakeBackMs)) timeout = kTakeBackMs;
         const int n = ::epoll_wait(epollFd_, events.data(), static_cast<int>(events.size()), timeout);
+        TakeBackServed();
         for (int i = 0; i < n && !stopping_; ++i) {
             const std::uint64_t id = events[i].data.u64;
             if (id == kListenId) {
@@ -123,7 +128,20 @@ void ConnectionServer::Loop() {
                 (void)!::read(wakeFd_, &count, sizeof count);
                 TakeBackServed();
             } else if (const auto it = connections_.find(id); it != connections_.end()) {
-                OnReady(*it->second);
+                Connection& connection = *it->second;
+                if (connection.phase != Connection::Phase::Busy) {
+                    OnReady(connection);
+                    continue;
+                }
+                // Readiness from an arming before its request went out. The
+                // mark makes the worker wake the loop when it hands the
+                // connection back; if it just has, the hand-back is taken
+                // now, and the mark has it read.
+                {
+                    std::lock_guard lock(servedMutex_);
+                    connection.readyWhileBusy = true;
+                }
+                TakeBackServed();
             }
         }
         ExpireDeadlines();
@@ -219,7 +237,6 @@ void ConnectionServer::OnReady(Connection& connection) {
             connection.phase = Connection::Phase::Idle;
             connection.lastActive = Clock::now();
             SetDeadline(connection, connection.lastActive + std::chrono::seconds(limits_.idleSeconds));
-            Watch(connection, EPOLLIN);
             break;
         }
     }
@@ -237,7 +254,7 @@ void ConnectionServer::ReadRequest(Connection& connection) {
         if (size > 0) return Dispatch(connection, size);
         const long got = connection.stream.ReadSome(piece, sizeof piece);
         if (got < 0) return Close(connection, nullptr);
-        if (got == 0) return;
+        if (got == 0) return Watch(connection, EPOLLIN);
         connection.input.append(piece, static_cast<std::size_t>(got));
         if (connection.phase == Connection::Phase::Idle) {
             // The whole request must come within its time, however it trickles.
@@ -249,8 +266,19 @@ void ConnectionServer::ReadRequest(Connection& connection) {
 
 void ConnectionServer::Dispatch(Connection& connection, std::size_t requestSize) {
     connection.phase = Connection::Phase::Busy;
+    ++busy_;
     deadlines_.erase({connection.deadline, connection.id});
-    Watch(connection, 0);
+    // The connection stays registered: its one-shot readiness has fired (or
+    // fires once more, and is then ignored) until the worker re-arms it. One
+    // whose handshake and first request came at once was never registered;
+    // it is now, unarmed, for its worker to arm.
+    if (!connection.watched) {
+        epoll_event event{};
+        event.events = EPOLLONESHOT;
+        event.data.u64 = connection.id;
+        ::epoll_ctl(epollFd_, EPOLL_CTL_ADD, connection.stream.Fd(), &event);
+        connection.watched = EPOLLIN;
+    }
     WorkerPool& pool = protocol_.MayWait(connection.input) ? *waitingWorkers_ : *workers_;
     pool.Post([this, &connection, requestSize] {
         bool keep = false;
@@ -261,15 +289,31 @@ void ConnectionServer::Dispatch(Connection& connection, std::size_t requestSize)
             Log(name_ + ": request from " + connection.remote + " failed: " + e.what());
         }
         connection.input.erase(0, channel.Consumed());
-        Served(connection.id, keep);
+        Served(connection, keep);
     });
 }
 
-void ConnectionServer::Served(Id id, bool keep) {
+void ConnectionServer::Served(Connection& connection, bool keep) {
+    // A next request already read (into our buffer or the TLS layer's) gives
+    // the socket nothing more to tell: the loop must read it itself.
+    bool wake = !keep || !connection.input.empty() || connection.stream.HasPending();
     {
         std::lock_guard lock(servedMutex_);
-        served_.emplace_back(id, keep);
+        if (!wake) {
+            // Re-arming tells the loop of bytes that come from now on, so a
+            // request-reply client costs the loop no wake-up of its own. The
+            // hand-back goes in under the same lock: the loop, woken by the
+            // re-armed connection, finds it handed back.
+            epoll_event event{};
+            event.events = EPOLLIN | EPOLLONESHOT;
+            event.data.u64 = connection.id;
+            wake = ::epoll_ctl(epollFd_, EPOLL_CTL_MOD, connection.stream.Fd(), &event) != 0;
+        }
+        served_.emplace_back(connection.id, keep);
+        wake = wake || connection.readyWhileBusy;
     }
+    // From here on the loop may close the connection: nothing of it is touched.
+    if (!wake) return;
     const std::uint64_t one = 1;
     (void)!::write(wakeFd_, &one, sizeof one);
 }
@@ -281,6 +325,7 @@ void ConnectionServer::TakeBackServed() {
         served.swap(served_);
     }
     for (const auto& [id, keep] : served) {
+        --busy_;
         const auto it = connections_.find(id);
         if (it == connections_.end()) continue;
         Connection& connection = *it->second;
@@ -291,11 +336,13 @@ void ConnectionServer::TakeBackServed() {
         connection.phase = Connection::Phase::Idle;
         connection.lastActive = Clock::now();
         SetDeadline(connection, connection.lastActive + std::chrono::seconds(limits_.idleSeconds));
-        Watch(connection, EPOLLIN);
         // An idle connection keeps no room a large request once needed.
         if (connection.input.empty()) std::string().swap(connection.input);
-        // The next request may already be here, in our buffer or the TLS layer's.
-        if (!connection.input.empty() || connection.stream.HasPending()) {
+        // The next request may already be here, in our buffer or the TLS
+        // layer's (then the worker left the connection unarmed), or its
+        // readiness came before the hand-back was taken.
+        const bool ready = std::exchange(connection.readyWhileBusy, false);
+        if (ready || !connection.input.empty() || connection.stream.HasPending()) {
             if (!connection.input.empty()) {
                 connection.phase = Connection::Phase::Request;
                 SetDeadline(connection, Clock::now() + std::chrono::seconds(limits_.requestSeconds));
@@ -318,15 +365,18 @@ void ConnectionServer::ExpireDeadlines() {
 }
 
 void ConnectionServer::Watch(Connection& connection, unsigned events) {
-    if (connection.watched == events) return;
+    // Readiness is one-shot: each event disarms the connection until it is
+    // armed again here or by its worker, so a request in a worker's hands
+    // never wakes the loop.
     epoll_event event{};
-    event.events = events;
+    event.events = events | EPOLLONESHOT;
     event.data.u64 = connection.id;
     const int fd = connection.stream.Fd();
-    if (events == 0)
-        ::epoll_ctl(epollFd_, EPOLL_CTL_DEL, fd, &event);
-    else
+    if (events == 0) {
+        if (connection.watched) ::epoll_ctl(epollFd_, EPOLL_CTL_DEL, fd, &event);
+    } else {
         ::epoll_ctl(epollFd_, connection.watched ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, fd, &event);
+    }
     connection.watched = events;
 }
 

@@ -2,6 +2,8 @@
 // Serves one port: an epoll loop accepts connections, runs their TLS
 // handshakes, gathers each request and waits out idle clients, all on one
 // thread; a worker is taken only for a request that has fully arrived.
+// Readiness is one-shot: the worker re-arms the connection it served and
+// hands it back, so a request wakes the loop once.
 //
 // Limits keep anyone from locking the others out: a deadline for the
 // handshake (counted from the connection, not per byte), one for the rest of
@@ -57,7 +59,8 @@ private:
     void OnReady(Connection& connection);
     void ReadRequest(Connection& connection);
     void Dispatch(Connection& connection, std::size_t requestSize);
-    void Served(Id id, bool keep);
+    // From the worker: hands the connection back to the loop.
+    void Served(Connection& connection, bool keep);
     void TakeBackServed();
     void ExpireDeadlines();
     void Watch(Connection& connection, unsigned events);
@@ -82,6 +85,7 @@ private:
 
     // Loop thread only.
     Id nextId_ = 1;
+    int busy_ = 0;  // connections in workers' hands, or handed back and not yet taken
     std::map<Id, std::unique_ptr<Connection>> connections_;
     std::map<std::string, int> perAddress_;
     std::set<std::pair<Clock::time_point, Id>> deadlines_;

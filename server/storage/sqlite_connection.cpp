@@ -66,10 +66,12 @@ void Statement::Run() {
     }
 }
 
-std::string Statement::Text(int column) const {
+std::string Statement::Text(int column) const { return std::string(View(column)); }
+
+std::string_view Statement::View(int column) const {
     const void* data = sqlite3_column_blob(stmt_, column);
     const int size = sqlite3_column_bytes(stmt_, column);
-    return data ? std::string(static_cast<const char*>(data), static_cast<std::size_t>(size)) : std::string();
+    return data ? std::string_view(static_cast<const char*>(data), static_cast<std::size_t>(size)) : std::string_view();
 }
 
 std::int64_t Statement::Int(int column) const { return sqlite3_column_int64(stmt_, column); }
@@ -108,19 +110,27 @@ void SqliteConnection::Execute(const std::string& sql) {
     }
 }
 
+void SqliteConnection::Run(const std::string& sql) { Prepare(sql).Run(); }
+
 void SqliteConnection::Rollback() noexcept {
-    if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (sqlite3_get_autocommit(db_)) return;
+    try {
+        Run("ROLLBACK");
+    } catch (const StorageError&) {
+        // SQLite ends the transaction itself when it cannot go on.
+    }
 }
 
 void SqliteConnection::InSavepoint(const std::function<void()>& fn) {
-    Execute("SAVEPOINT nested");
+    // Prepared once: every write and every audit row of a batch comes here.
+    Run("SAVEPOINT nested");
     try {
         fn();
     } catch (...) {
         if (InTransaction()) sqlite3_exec(db_, "ROLLBACK TO nested; RELEASE nested", nullptr, nullptr, nullptr);
         throw;
     }
-    Execute("RELEASE nested");
+    Run("RELEASE nested");
 }
 
 bool SqliteConnection::InTransaction() const { return !sqlite3_get_autocommit(db_); }

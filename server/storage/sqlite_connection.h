@@ -34,6 +34,8 @@ public:
     void Run();
 
     std::string Text(int column) const;
+    // The column's bytes, valid until the next step.
+    std::string_view View(int column) const;
     std::int64_t Int(int column) const;
 
 private:
@@ -50,6 +52,9 @@ public:
     SqliteConnection& operator=(const SqliteConnection&) = delete;
 
     void Execute(const std::string& sql);
+    // One statement, prepared once and kept: for the transaction statements
+    // every request runs.
+    void Run(const std::string& sql);
     // Ends an open transaction, if SQLite has not already ended it itself.
     void Rollback() noexcept;
     // Runs fn inside the open transaction; when fn throws, its writes alone

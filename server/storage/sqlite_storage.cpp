@@ -67,6 +67,51 @@ std::string EscapeLike(std::string_view value) {
     return out + '%';
 }
 
+// A JSON array of the values, for "IN (SELECT value FROM json_each(?))": one
+// statement and one bound parameter whatever the number of values.
+std::string JsonArray(const std::vector<std::string>& values) {
+    std::string json = "[";
+    for (const std::string& value : values) {
+        json += json.size() > 1 ? ",\"" : "\"";
+        for (unsigned char c : value) {
+            if (c == '"' || c == '\\') {
+                json += '\\';
+                json += static_cast<char>(c);
+            } else if (c < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                json += escaped;
+            } else {
+                json += static_cast<char>(c);
+            }
+        }
+        json += '"';
+    }
+    return json + "]";
+}
+
+std::string JsonArray(const std::vector<std::int64_t>& values) {
+    std::string json = "[";
+    for (std::int64_t value : values) json += (json.size() > 1 ? "," : "") + std::to_string(value);
+    return json + "]";
+}
+
+// The values of a OneOf condition as they compare: Seqs as numbers, dates by
+// their date part.
+std::string OneOfList(const Condition& condition) {
+    if (condition.field == 1) {
+        std::vector<std::int64_t> seqs;
+        seqs.reserve(condition.values.size());
+        for (const std::string& value : condition.values) seqs.push_back(ParseSeq(value));
+        return JsonArray(seqs);
+    }
+    if (!condition.asDate) return JsonArray(condition.values);
+    std::vector<std::string> dates;
+    dates.reserve(condition.values.size());
+    for (const std::string& value : condition.values) dates.push_back(value.substr(0, 8));
+    return JsonArray(dates);
+}
+
 constexpr char kWhere[] = " WHERE ";
 
 // WHERE text for the conditions, with the values to bind in order. Values are
@@ -93,6 +138,11 @@ Where BuildWhere(const TableDef& table, const std::vector<Condition>& conditions
             column = "substr(" + column + ", 1, 8)";
             value = value.substr(0, 8);
         }
+        if (condition.op == CompareOp::OneOf) {
+            where.sql += (where.sql.empty() ? kWhere : " AND ") + column + " IN (SELECT value FROM json_each(?))";
+            where.values.emplace_back(OneOfList(condition));
+            continue;
+        }
         std::string op;
         switch (condition.op) {
             case CompareOp::Equal: op = " = ?"; break;
@@ -103,6 +153,7 @@ Where BuildWhere(const TableDef& table, const std::vector<Condition>& conditions
                 op = " LIKE ? ESCAPE '\\'";
                 value = EscapeLike(value);
                 break;
+            case CompareOp::OneOf: break;
         }
         where.sql += (where.sql.empty() ? kWhere : " AND ") + column + op;
         if (seqValue)
@@ -135,40 +186,13 @@ std::string SelectColumns(const TableDef& table, const std::string& prefix = {})
 Record ReadRow(const TableDef& table, const Statement& row) {
     Record record;
     record.seq = row.Int(0);
+    // Fields come in ascending order, so each goes in at the end; most of a
+    // record's fields are empty and cost nothing.
     for (int field = schema::kFirstRecordKeeping; field <= table.lastField; ++field) {
-        std::string value = row.Text(field - 1);
-        if (!value.empty()) record.fields.emplace(field, std::move(value));
+        const std::string_view value = row.View(field - 1);
+        if (!value.empty()) record.fields.emplace_hint(record.fields.end(), field, value);
     }
     return record;
-}
-
-// A JSON array of the values, for "IN (SELECT value FROM json_each(?))": one
-// statement and one bound parameter whatever the number of values.
-std::string JsonArray(const std::vector<std::string>& values) {
-    std::string json = "[";
-    for (const std::string& value : values) {
-        json += json.size() > 1 ? ",\"" : "\"";
-        for (unsigned char c : value) {
-            if (c == '"' || c == '\\') {
-                json += '\\';
-                json += static_cast<char>(c);
-            } else if (c < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                json += escaped;
-            } else {
-                json += static_cast<char>(c);
-            }
-        }
-        json += '"';
-    }
-    return json + "]";
-}
-
-std::string JsonArray(const std::vector<std::int64_t>& values) {
-    std::string json = "[";
-    for (std::int64_t value : values) json += (json.size() > 1 ? "," : "") + std::to_string(value);
-    return json + "]";
 }
 
 // The notes of all the records in one statement.
@@ -206,6 +230,22 @@ void WriteNotes(SqliteConnection& connection, const TableDef& table, std::int64_
         if (!value.empty()) write.Bind(4, value);
         write.Run();
     }
+}
+
+// The INSERT of a whole record, built once per table.
+const std::string& InsertSql(const TableDef& table) {
+    static const std::map<const TableDef*, std::string> kSql = [] {
+        std::map<const TableDef*, std::string> sql;
+        for (const TableDef& def : schema::Tables()) {
+            std::string placeholders;
+            for (int field = schema::kFirstRecordKeeping; field <= def.lastField; ++field)
+                placeholders += field == schema::kFirstRecordKeeping ? "?" : ", ?";
+            sql[&def] = "INSERT INTO " + QuotedName(def.name) + " (" + FieldColumns(def) + ") VALUES (" +
+                        placeholders + ")";
+        }
+        return sql;
+    }();
+    return kSql.at(&table);
 }
 
 bool RecordExists(SqliteConnection& connection, const TableDef& table, std::int64_t seq) {
@@ -327,13 +367,13 @@ std::int64_t SqliteStorage::Add(std::string_view table, const FieldValues& value
     const TableDef& def = RequireTable(table);
     RequireWritable(def, values);
     std::int64_t seq = 0;
-    InTransaction([&] {
+    // A record without notes is one INSERT, which lands whole or not at all:
+    // inside a transaction it needs no savepoint of its own (an audit batch
+    // adds thousands of rows).
+    const bool oneStatement = std::none_of(values.begin(), values.end(), [](const auto& v) { return IsNote(v.first); });
+    Write(oneStatement, [&] {
         Lease lease(*this);
-        std::string placeholders;
-        for (int field = schema::kFirstRecordKeeping; field <= def.lastField; ++field)
-            placeholders += field == schema::kFirstRecordKeeping ? "?" : ", ?";
-        Statement insert = (*lease).Prepare("INSERT INTO " + QuotedName(def.name) + " (" + FieldColumns(def) +
-                                            ") VALUES (" + placeholders + ")");
+        Statement insert = (*lease).Prepare(InsertSql(def));
         for (int field = schema::kFirstRecordKeeping; field <= def.lastField; ++field) {
             auto found = values.find(field);
             insert.Bind(field - 1, found == values.end() ? std::string_view() : std::string_view(found->second));
@@ -517,7 +557,9 @@ Storage::RecordFileBytes SqliteStorage::OtherRecordFileBytes(std::string_view ta
     return {static_cast<std::uint64_t>(query.Int(0)), static_cast<std::uint64_t>(query.Int(1))};
 }
 
-void SqliteStorage::InTransaction(const std::function<void()>& fn) {
+void SqliteStorage::InTransaction(const std::function<void()>& fn) { Write(false, fn); }
+
+void SqliteStorage::Write(bool oneStatement, const std::function<void()>& fn) {
     for (const ActiveConnection& active : tActive) {
         if (active.owner != this) continue;
         // A write cannot join a read snapshot: another writer may have moved
@@ -525,7 +567,10 @@ void SqliteStorage::InTransaction(const std::function<void()>& fn) {
         if (active.connection->readOnly) throw StorageError("a write inside a read transaction");
         if (active.connection == writer_.get()) {
             // Already inside a queued transaction, on the writer thread.
-            writer_->InSavepoint(fn);
+            if (oneStatement)
+                fn();
+            else
+                writer_->InSavepoint(fn);
             return;
         }
     }
@@ -538,7 +583,7 @@ void SqliteStorage::InReadTransaction(const std::function<void()>& fn) {
     // Inside a snapshot already, or inside a queued write transaction, which
     // sees one state of the store too.
     if (connection.transactionDepth > 0 || connection.InTransaction()) return fn();
-    connection.Execute("BEGIN");
+    connection.Run("BEGIN");
     ++connection.transactionDepth;
     connection.readOnly = true;
     auto end = [&connection] {

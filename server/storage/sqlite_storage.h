@@ -60,6 +60,9 @@ public:
 private:
     class Lease;
 
+    // Runs fn as a write: queued, or inside the write transaction this
+    // thread is in, where a write of one statement needs no savepoint.
+    void Write(bool oneStatement, const std::function<void()>& fn);
     std::unique_ptr<SqliteConnection> Acquire();
     void Release(std::unique_ptr<SqliteConnection> connection);
 

@@ -30,17 +30,20 @@ struct Record {
     }
 };
 
-enum class CompareOp { Equal, NotEqual, AtLeast, AtMost, StartsWith };
+enum class CompareOp { Equal, NotEqual, AtLeast, AtMost, StartsWith, OneOf };
 
 // One condition on a field. Empty stored fields compare as empty text; text
 // compares without regard to ASCII letter case (and orders the same way); the
 // Seq compares as a number; asDate compares "yyyymmdd..." values by their
-// date part. Notes cannot be conditions or order terms.
+// date part. OneOf holds when the field equals any of `values` (none: no
+// record), so a set of parents' children is read in one statement. Notes
+// cannot be conditions or order terms.
 struct Condition {
     int field = 0;  // 1 means the Seq
     CompareOp op = CompareOp::Equal;
     std::string value;
     bool asDate = false;
+    std::vector<std::string> values = {};  // OneOf only
 };
 
 // A read of one list: the records that meet every condition, in the order of

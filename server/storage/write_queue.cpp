@@ -71,7 +71,7 @@ void WriteQueue::RunGroup(std::deque<Job*>& group) {
         }
     };
     try {
-        connection_.Execute("BEGIN IMMEDIATE");
+        connection_.Run("BEGIN IMMEDIATE");
     } catch (...) {
         return failAll(std::current_exception());
     }
@@ -95,7 +95,7 @@ void WriteQueue::RunGroup(std::deque<Job*>& group) {
         }
     }
     try {
-        connection_.Execute("COMMIT");
+        connection_.Run("COMMIT");
     } catch (...) {
         connection_.Rollback();
         for (Job* job : group) job->failure = std::current_exception();

@@ -78,7 +78,6 @@ TForm1::TForm1(ClientSession& session)
     // The product's name as quiet artwork: painted as a button it looked like one
     // but did nothing.
     ui->Image1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    ui->Image1->setStyleSheet("color: #8a94a6; font-style: italic;");
     // The open case's shared parts go with the case screen when its load fails.
     screens_->CaseEdit->Content().AddList([this] {
         screens_->CaseHistory->Rows().Clear();
@@ -344,6 +343,10 @@ bool TForm1::LoadCaseSubLists(const std::string& caseSeq, bool withoutSeq) {
         list.Clear();
         if (rows)
             for (SubListRow& row : *rows) list.Add(std::move(row.text), std::move(row.item));
+        if (rows)
+            screens_->CaseEdit->SubListState(which).Loaded(list.rowCount());
+        else
+            screens_->CaseEdit->SubListState(which).Failed();
     }
     return all;
 }

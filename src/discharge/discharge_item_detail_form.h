@@ -20,6 +20,8 @@ class TDischargeItemDetailForm;
 
 namespace dalvero {
 
+class cListState;
+
 struct CaseFieldSaves;
 struct ClientSession;
 struct ListSettings;
@@ -107,6 +109,7 @@ private:
     cQuoteListModel* quotes_;
     cQuoteRowDelegate* quoteRows_ = nullptr;
     cListHeader* header_;
+    cListState* quotesState_;
     cDateEdit* dateField_;
     cDateEdit* deliveredField_;
     std::array<bool, kMarks> marks_{};

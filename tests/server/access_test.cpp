@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "audit_trail.h"
+#include "authorized_storage.h"
 #include "dataserver_fixture.h"
 #include "loopback_data_server.h"
 #include "password_hash.h"
@@ -12,6 +13,7 @@
 #include "schema.h"
 #include "session_store.h"
 #include "string_list.h"
+#include "table_catalogue.h"
 
 namespace dalvero::test {
 namespace {
@@ -60,6 +62,25 @@ TEST_F(AccessTest, AnotherHospitalsCaseAndEverythingHangingFromItDoNotExist) {
              {"CaseDoctorsLink", data.openC1}, {"DiagCodeDetail", data.openC1}})
         EXPECT_FALSE(List(*jon, table, "L2", owner).records) << table;
     EXPECT_EQ(Rec(*jon, sub::kRead, {"TableName=CaseNeedsQuote", "Seq=" + data.quoteW}), "~");
+    {
+        // The children of many cases at once (the case list's statuses): only
+        // those of St Jude's case are there, in lists and counts alike.
+        namespace cat = catalogue;
+        using server::CompareOp;
+        const std::int64_t judeNeed = storage->Add("CaseNeeds", {{cat::case_needs::kCase, data.judeC5}});
+        const server::Principal jude = server::PrincipalOf(*storage->Read("Personnel", std::stoll(data.judeWorker)), "");
+        server::AuthorizedStorage view(*storage, jude, [](std::string_view text) { return std::string(text); }, *trail);
+        const auto needs =
+            view.Select({"CaseNeeds", {{cat::case_needs::kCase, CompareOp::OneOf, "", false, {data.openC1, data.judeC5}}}});
+        ASSERT_EQ(needs.size(), 1u);
+        EXPECT_EQ(needs.front().seq, judeNeed);
+        const std::string provider =
+            storage->Read("CaseNeedsQuote", std::stoll(data.quoteW))->Field(cat::quotes::kProvider);
+        EXPECT_EQ(view.Count("CaseNeedsQuote",
+                             {{server::schema::quote_need::kNeed, CompareOp::OneOf, "", false, {data.needN1}},
+                              {cat::quotes::kProvider, CompareOp::Equal, provider, false}}),
+                  0);
+    }
     // Children are read through their case, never wholesale.
     EXPECT_EQ(ErrorCodeOf(Send(*jon, cmd::kQuery, 0, QueryText("CaseNeeds", "L1", "", "", 1, 100, "f10"))), kForbidden);
     EXPECT_EQ(ErrorCodeOf(Rec(*jon, sub::kAdd, {"TableName=CaseNeeds", "f10=" + data.openC1})), kForbidden);

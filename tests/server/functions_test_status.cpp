@@ -89,6 +89,11 @@ TEST_F(StatusTest, CaseStatusIsItsMostUrgentListedNeed) {
     };
     EXPECT_EQ(status(theCase), "2") << "the deleted, rejected need does not count";
     EXPECT_EQ(status(other), "1A") << "a case without needs has no plan yet";
+    // Many cases at once answer as each alone; another hospital's case is not there.
+    const std::int64_t foreign = Add(cat::tbl::kCases, {{cat::cases::kHospital, S(AddProvider("Rival", "10000"))}});
+    AddQuote(AddNeed(foreign, nursing), p, "A");
+    auto all = Call({{"ServerCommand", "getcasestatus"}, {"SeqList", S(other) + "," + S(foreign) + "," + S(theCase)}});
+    EXPECT_EQ(all->GetMember("StatusList")->Items().CommaText(), S(other) + "=1A," + S(theCase) + "=2");
 
     storage->Update(cat::tbl::kCaseNeeds, rejected, {{cat::case_needs::kDeleted, ""}});
     EXPECT_EQ(status(theCase), "1B");

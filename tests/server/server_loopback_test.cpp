@@ -32,7 +32,9 @@
 #include "record_batch.h"
 #include "raw_connection.h"
 #include "record_ops.h"
+#include "secure_socket.h"
 #include "sqlite_storage.h"
+#include "tls_context.h"
 
 namespace fs = std::filesystem;
 using dalvero::cJsonNode;
@@ -204,6 +206,28 @@ TEST(ServerLoopback, BadInputGetsAnErrorOrAClosedConnectionAndOthersAreStillServ
     EXPECT_TRUE(dalvero::FindRecord(*db, "Personnel", 4, AdminEmail(server), "", user, "", ""));
     cRecordBatch cases;
     EXPECT_TRUE(cases.Query(db.get(), "Cases", "L4", user[9], "", 0, 5, "f22", "", "", "F"));
+}
+
+TEST(ServerLoopback, RequestsSentBackToBackAreEachAnswered) {
+    // Several requests in one write land in one TLS read, and the next one
+    // may come while a worker still has the connection: none may be left
+    // waiting in a buffer.
+    RealServer server(RealServer::Demo);
+    const dalvero::TlsContext context = dalvero::CreateClientTlsContext(server.CaFile());
+    dalvero::SecureSocket socket(context.get());
+    ASSERT_EQ(socket.Connect("127.0.0.1", server.FunctionPort()), dalvero::SOCK_SUCCESS);
+    for (int round = 0; round < 60; ++round) {
+        const int requests = 1 + round % 5;
+        std::string burst;
+        for (int i = 0; i < requests; ++i) burst += std::string("{ServerCommand:nosuchcommand}") + '\0';
+        ASSERT_EQ(socket.Send(burst), dalvero::SOCK_SUCCESS);
+        for (int i = 0; i < requests; ++i) {
+            char reply[4096];
+            const int got = socket.ReceiveUntilNul(reply, sizeof reply - 1, 10, 0);
+            ASSERT_GT(got, 0) << "round " << round << ", reply " << i;
+            EXPECT_NE(std::string(reply).find("Error"), std::string::npos);
+        }
+    }
 }
 
 TEST(ServerLoopback, AcknowledgedWritesSurviveKillMinus9) {
