@@ -14,7 +14,6 @@
 #include "server_instance.h"
 #include "server_log.h"
 #include "session_store.h"
-#include "sqlite_storage.h"
 
 namespace fs = std::filesystem;
 
@@ -34,7 +33,7 @@ const char kRunHelp[] =
 const char kStatusHelp[] =
     "Usage: dalvero-server status DIR\n"
     "Whether a server runs on DIR: its process, ports, open connections and\n"
-    "log-in sessions. Exit status 0 when one runs, 3 when none does.\n";
+    "log-in sessions. Exit status 0 when one serves, 3 when none does (yet).\n";
 
 // How often the status kept for `status` is brought up to date.
 constexpr int kStatusSeconds = 5;
@@ -44,7 +43,7 @@ std::string Address(const ListenAddress& listen, int port) { return listen.bind 
 std::string Settings(const ServerInstance& server) {
     const ServerConfig& c = server.Config();
     return "DataServer " + Address(c.dataServer, server.DataPort()) + ", FunctionServer " +
-           Address(c.functionServer, server.FunctionPort()) + ", database " + c.databaseFile.string() +
+           Address(c.functionServer, server.FunctionPort()) + ", database " + DescribeStorage(c.storage) +
            ", certificate " + c.certificateFile.string() + ", mail " +
            (c.mail.relay.empty() ? "to " + c.mail.outboxDir.string() : "through " + c.mail.relay) + ", up to " +
            std::to_string(c.connections.maxConnections) + " connections, " + std::to_string(c.connections.workers) +
@@ -106,8 +105,14 @@ int Status(const Args& args) {
         std::cout << "No server is running on " << dir.string() << ".\n";
         return kTamperedOrNotRunning;
     }
-    SqliteStorage storage(config.databaseFile.string());
-    SessionStore sessions(storage, config.security.sessionIdleMinutes, config.security.sessionMaxHours);
+    // The folder is held from the start, its status written once it serves:
+    // opening a database server's connections takes a moment.
+    if (running->status.empty()) {
+        std::cout << "A server is starting on " << dir.string() << "; it does not serve yet.\n";
+        return kTamperedOrNotRunning;
+    }
+    const std::unique_ptr<SqlStorage> storage = OpenStorage(config.storage);
+    SessionStore sessions(*storage, config.security.sessionIdleMinutes, config.security.sessionMaxHours);
     std::cout << "A server is running on " << dir.string() << ".\n"
               << running->status << "sessions: " << sessions.CountOpen(std::time(nullptr)) << "\n";
     return kDone;

@@ -104,7 +104,7 @@ AuthorizedStorage::AuthorizedStorage(Storage& inner, const Principal& who, Passw
     : inner_(inner), who_(who), hashPassword_(std::move(hashPassword)), trail_(trail), foundBySsn_(foundBySsn) {}
 
 bool AuthorizedStorage::HasTable(std::string_view table) const {
-    return Canonical(table) != schema::kSessions && inner_.HasTable(table);
+    return !schema::IsServerOnly(Canonical(table)) && inner_.HasTable(table);
 }
 
 bool AuthorizedStorage::HasField(std::string_view table, int field) const { return inner_.HasField(table, field); }
@@ -124,7 +124,7 @@ AuthorizedStorage::Reach AuthorizedStorage::ReachOf(const std::string& table, co
     if (table == tbl::kPreferredProviders) return {mine(cat::preferred_providers::kHospital) ? Sight::Full : Sight::None, {}};
     if (table == schema::kAuditTrail)
         return {who_.administrator && mine(schema::audit::kHospital) ? Sight::Full : Sight::None, {}};
-    if (table == schema::kSessions) return {};
+    if (schema::IsServerOnly(table)) return {};
     return {Sight::Full, {}};
 }
 
@@ -254,14 +254,14 @@ std::optional<Record> AuthorizedStorage::Read(std::string_view table, std::int64
 
 std::vector<Record> AuthorizedStorage::ReadEach(std::string_view tableName, const std::vector<std::int64_t>& seqs) {
     const std::string table = Canonical(tableName);
-    if (table == schema::kSessions) Deny("Unknown table " + table);
+    if (schema::IsServerOnly(table)) Deny("Unknown table " + table);
     return Seen(table, inner_.ReadEach(table, seqs), {}, true);
 }
 
 std::vector<Condition> AuthorizedStorage::Scoped(const std::string& table, std::vector<Condition> where,
                                                  bool& nothing) {
     nothing = false;
-    if (table == schema::kSessions) Deny("Unknown table " + table);
+    if (schema::IsServerOnly(table)) Deny("Unknown table " + table);
     if (table == schema::kAuditTrail && !who_.administrator) Deny("The audit trail is for administrators");
     int hospitalField = 0;
     if (table == tbl::kCases) hospitalField = cat::cases::kHospital;
@@ -338,12 +338,12 @@ std::vector<Record> AuthorizedStorage::Select(const ListRead& request) {
 
 std::vector<Record> AuthorizedStorage::SearchText(std::string_view table, int field, std::string_view words,
                                                   int limit) {
-    if (IsPatientData(Canonical(table)) || Canonical(table) == schema::kSessions) Deny("No text search of " + std::string(table));
+    if (IsPatientData(Canonical(table)) || schema::IsServerOnly(Canonical(table))) Deny("No text search of " + std::string(table));
     return inner_.SearchText(table, field, words, limit);
 }
 
 void AuthorizedStorage::RequireWriter(const std::string& table, const FieldValues& values, const Record* existing) {
-    if (table == schema::kSessions || table == schema::kAuditTrail) Deny(table + " cannot be written");
+    if (schema::IsServerOnly(table) || table == schema::kAuditTrail) Deny(table + " cannot be written");
     // Providers are everyone's; a hospital's own record (one that people or
     // cases belong to) is its administrators' alone.
     if (table == tbl::kProviderEntities && existing && std::to_string(existing->seq) != who_.hospital) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ini_file.h"
+#include "open_storage.h"
 
 namespace dalvero::server {
 
@@ -74,7 +75,8 @@ struct ServerConfig {
     ConnectionLimits connections;
     RecordFileLimits recordFiles;
     SecurityConfig security;
-    std::filesystem::path databaseFile;
+    std::filesystem::path databaseFile;  // the SQLite database, also storage.file
+    StorageSettings storage;
     std::filesystem::path filesDir;  // named files served to clients (DIR/files)
 };
 
@@ -84,7 +86,8 @@ IniFile DefaultServerIni();
 
 // Reads DIR/server.ini. Throws ConfigError naming the file, section and key
 // when the file is missing or a value cannot be used (a port outside 0-65535,
-// StartTLS neither Y nor N).
+// StartTLS neither Y nor N, an unknown engine, a PostgreSQL engine without a
+// DSN, a password file that cannot be read).
 ServerConfig LoadServerConfig(const std::filesystem::path& dataDir);
 
 }  // namespace dalvero::server

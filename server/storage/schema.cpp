@@ -80,6 +80,9 @@ std::vector<TableDef> MakeTables() {
     t.push_back({kProviderInsuranceLink, provider_insurance::kInsurance, 0,
                  {BySeq(), Exact(2, provider_insurance::kProvider), Exact(3, provider_insurance::kInsurance)}});
     t.push_back({kSessions, sessions::kAddress, 0, {BySeq(), Exact(sessions::kListByDigest, sessions::kTokenDigest)}});
+    ListDef failuresByKey = Exact(login_failures::kListByKey, login_failures::kAccount);
+    failuresByKey.ownerField = login_failures::kAddress;
+    t.push_back({kLoginFailures, login_failures::kPassword, 0, {BySeq(), failuresByKey}});
     t.push_back({kAuditTrail, audit::kHash, 0,
                  {BySeq(), Exact(audit::kListByPatient, audit::kPatient, {1}),
                   Exact(audit::kListByEmail, audit::kEmail, {1}), Exact(audit::kListByHospital, audit::kHospital, {1}),
@@ -99,6 +102,8 @@ const ListDef* TableDef::FindList(int number) const {
         if (list.number == number) return &list;
     return nullptr;
 }
+
+bool IsServerOnly(std::string_view table) { return table == kSessions || table == kLoginFailures; }
 
 const std::vector<TableDef>& Tables() {
     static const std::vector<TableDef> tables = MakeTables();

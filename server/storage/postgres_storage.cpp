@@ -1,0 +1,202 @@
+#include "postgres_storage.h"
+
+#include <algorithm>
+
+#include "postgres_connection.h"
+#include "postgres_dialect.h"
+#include "postgres_schema.h"
+
+namespace dalvero::server {
+
+namespace {
+
+// The connection each thread holds of each storage, so that the calls made
+// inside a transaction run in it.
+struct ActiveConnection {
+    const PostgresStorage* owner;
+    PostgresConnection* connection;
+};
+thread_local std::vector<ActiveConnection> tActive;
+
+const PostgresDialect kDialect;
+
+// The one lock every write transaction of every server takes first.
+constexpr char kBeginWrite[] = "BEGIN; SELECT pg_advisory_xact_lock(4682002)";
+
+const schema::TableDef& RequireTable(std::string_view name) {
+    const schema::TableDef* table = schema::FindTable(name);
+    if (!table) throw StorageError("unknown table " + std::string(name));
+    return *table;
+}
+
+// Ends the open transaction, whatever state the connection is in; a broken
+// connection is dropped when it goes back to the pool.
+void RollBack(PostgresConnection& connection) noexcept {
+    try {
+        connection.Execute("ROLLBACK");
+    } catch (const StorageError&) {
+    }
+}
+
+}  // namespace
+
+class PostgresStorage::Lease {
+public:
+    explicit Lease(PostgresStorage& storage) : storage_(storage) {
+        for (const ActiveConnection& active : tActive) {
+            if (active.owner == &storage) {
+                connection_ = active.connection;
+                return;
+            }
+        }
+        owned_ = storage.Acquire();
+        connection_ = owned_.get();
+        tActive.push_back({&storage, connection_});
+    }
+    ~Lease() {
+        if (!owned_) return;
+        std::erase_if(tActive, [this](const ActiveConnection& a) { return a.connection == connection_; });
+        storage_.Release(std::move(owned_));
+    }
+    Lease(const Lease&) = delete;
+    Lease& operator=(const Lease&) = delete;
+
+    PostgresConnection& operator*() const { return *connection_; }
+
+private:
+    PostgresStorage& storage_;
+    std::unique_ptr<PostgresConnection> owned_;
+    PostgresConnection* connection_ = nullptr;
+};
+
+PostgresStorage::PostgresStorage(std::string dsn, std::string password, int connections)
+    : SqlStorage(kDialect), dsn_(std::move(dsn)), password_(std::move(password)),
+      maxConnections_(std::max(1, connections)) {
+    Lease lease(*this);
+    ApplyPostgresSchema(*lease);
+}
+
+PostgresStorage::~PostgresStorage() = default;
+
+std::unique_ptr<PostgresConnection> PostgresStorage::Acquire() {
+    std::unique_lock lock(poolMutex_);
+    returned_.wait(lock, [this] { return !idle_.empty() || open_ < maxConnections_; });
+    if (!idle_.empty()) {
+        auto connection = std::move(idle_.back());
+        idle_.pop_back();
+        return connection;
+    }
+    ++open_;
+    lock.unlock();
+    try {
+        return std::make_unique<PostgresConnection>(dsn_, password_);
+    } catch (...) {
+        lock.lock();
+        --open_;
+        returned_.notify_one();
+        throw;
+    }
+}
+
+void PostgresStorage::Release(std::unique_ptr<PostgresConnection> connection) {
+    // A connection the database dropped (a restart, a fail-over) is not lent
+    // again: the next borrower connects afresh.
+    const bool reusable = connection->Reusable();
+    if (!reusable) connection.reset();
+    std::lock_guard lock(poolMutex_);
+    if (reusable)
+        idle_.push_back(std::move(connection));
+    else
+        --open_;
+    returned_.notify_one();
+}
+
+void PostgresStorage::OnSession(const std::function<void(SqlSession&)>& fn) {
+    Lease lease(*this);
+    fn(*lease);
+}
+
+void PostgresStorage::InTransaction(const std::function<void()>& fn) {
+    Lease lease(*this);
+    PostgresConnection& connection = *lease;
+    if (connection.transactionDepth > 0) {
+        // A write cannot join a read snapshot: another writer may have moved
+        // on since it was taken.
+        if (connection.readOnly) throw StorageError("a write inside a read transaction");
+        const std::string savepoint = "s" + std::to_string(connection.transactionDepth);
+        connection.Execute("SAVEPOINT " + savepoint);
+        ++connection.transactionDepth;
+        try {
+            fn();
+        } catch (...) {
+            --connection.transactionDepth;
+            try {
+                connection.Execute("ROLLBACK TO SAVEPOINT " + savepoint + "; RELEASE SAVEPOINT " + savepoint);
+            } catch (const StorageError&) {
+            }
+            throw;
+        }
+        --connection.transactionDepth;
+        connection.Execute("RELEASE SAVEPOINT " + savepoint);
+        return;
+    }
+    connection.Execute(kBeginWrite);
+    connection.transactionDepth = 1;
+    try {
+        fn();
+        connection.transactionDepth = 0;
+        connection.Execute("COMMIT");
+    } catch (...) {
+        connection.transactionDepth = 0;
+        RollBack(connection);
+        throw;
+    }
+}
+
+void PostgresStorage::InReadTransaction(const std::function<void()>& fn) {
+    Lease lease(*this);
+    PostgresConnection& connection = *lease;
+    // Inside a snapshot already, or inside a write transaction, which sees
+    // one state of the store too: no other server writes while it runs.
+    if (connection.transactionDepth > 0) return fn();
+    connection.Execute("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    connection.transactionDepth = 1;
+    connection.readOnly = true;
+    auto end = [&connection] {
+        connection.readOnly = false;
+        connection.transactionDepth = 0;
+        RollBack(connection);  // nothing was written: ending it is all there is to do
+    };
+    try {
+        fn();
+    } catch (...) {
+        end();
+        throw;
+    }
+    end();
+}
+
+void PostgresStorage::Restore(std::string_view table, const std::vector<Record>& records) {
+    const schema::TableDef& def = RequireTable(table);
+    InTransaction([&] {
+        OnSession([&](SqlSession& session) {
+            for (const Record& record : records) {
+                session.Run(kDialect.InsertWithSeq(def, record));
+                for (const auto& [field, value] : record.fields)
+                    if (field > 1000) session.Run(sql::WriteNote(kDialect, def, record.seq, field, value));
+            }
+        });
+    });
+}
+
+void PostgresStorage::KeepSeqsUpTo(std::string_view table, std::int64_t seq) {
+    const schema::TableDef& def = RequireTable(table);
+    InTransaction([&] { OnSession([&](SqlSession& session) { session.Run(kDialect.RaiseSeq(def, seq)); }); });
+}
+
+void PostgresStorage::Analyze() {
+    Lease lease(*this);
+    (*lease).Execute("ANALYZE");
+}
+
+}  // namespace dalvero::server
