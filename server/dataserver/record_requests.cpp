@@ -6,6 +6,7 @@
 #include "server_lists.h"
 #include "string_list.h"
 #include "table_catalogue.h"
+#include "utf8_text.h"
 #include "write_rules.h"
 
 namespace dalvero::server {
@@ -17,30 +18,6 @@ namespace {
 constexpr char kMissing[] = "~";
 constexpr char kEmptyWritten[] = "~~~";
 constexpr char kDone[] = "OK";
-
-// Well-formed UTF-8: no stray or missing continuation bytes, no overlong
-// forms, no surrogates, nothing above U+10FFFF.
-bool IsUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        int extra = -1;
-        if (lead < 0x80) extra = 0;
-        else if (lead >= 0xc2 && lead <= 0xdf) extra = 1;
-        else if (lead >= 0xe0 && lead <= 0xef) extra = 2;
-        else if (lead >= 0xf0 && lead <= 0xf4) extra = 3;
-        if (extra < 0 || i + static_cast<std::size_t>(extra) >= text.size()) return false;
-        for (int k = 1; k <= extra; ++k)
-            if ((static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0xc0) != 0x80) return false;
-        if (extra >= 2) {
-            const auto second = static_cast<unsigned char>(text[i + 1]);
-            if ((lead == 0xe0 && second < 0xa0) || (lead == 0xed && second > 0x9f) || (lead == 0xf0 && second < 0x90) ||
-                (lead == 0xf4 && second > 0x8f))
-                return false;
-        }
-        i += static_cast<std::size_t>(extra) + 1;
-    }
-    return true;
-}
 
 constexpr std::string_view kLoadedPrefix = "Loaded.";
 

@@ -11,6 +11,7 @@
 #include "provider_position.h"
 #include "request_shape.h"
 #include "server_log.h"
+#include "utf8_text.h"
 
 namespace dalvero::server {
 namespace {
@@ -41,6 +42,18 @@ std::string ErrorReply(const std::string& text) {
     return functions::ReplyText(reply);
 }
 
+// Stored as sent, bytes that are not UTF-8 would break every export that
+// reads them; the DataServer refuses them alike. The text names the member
+// at fault when it is one at the top.
+std::string Utf8Refusal(const cJsonNode& request) {
+    for (std::size_t i = 0; i < static_cast<std::size_t>(request.Count()); ++i) {
+        const std::string name = request.NameAt(i);
+        if (IsUtf8(name) && !IsUtf8(request.ValueAt(i)))
+            return "The value of " + name + " is not UTF-8 text; nothing was done.";
+    }
+    return "The request is not UTF-8 text; nothing was done.";
+}
+
 }  // namespace
 
 // The member that carries the DataServer log-in's session.
@@ -61,6 +74,7 @@ std::string FunctionServer::HandleCommand(std::string_view requestText, std::str
     try {
         cJsonNode request(requestText);
         if (request.IsArray()) return ErrorReply("The request is not a command object.");
+        if (!IsUtf8(requestText)) return ErrorReply(Utf8Refusal(request));
         name = request.GetString("ServerCommand");
         if (name.empty()) return ErrorReply("The request names no ServerCommand.");
         const Command* command = nullptr;

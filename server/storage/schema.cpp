@@ -29,6 +29,9 @@ ListDef CaseList(int number, int keyField, Condition state, int orderField, bool
     return list;
 }
 
+static_assert(cat::LastOwnField(cat::tbl::kProviderEntities) == provider_position::kLongitude,
+              "a provider's map position is its last field");
+
 std::vector<TableDef> MakeTables() {
     using namespace cat;
     std::vector<TableDef> t;
@@ -37,44 +40,44 @@ std::vector<TableDef> MakeTables() {
     // a case read by admission; the discharge-date list feeds date ranges.
     ListDef caseByNumber = Exact(7, cases::kCaseNumber);
     caseByNumber.ownerField = cases::kHospital;
-    t.push_back({tbl::kCases, cases::kLateAfter, 0,
+    t.push_back({tbl::kCases, LastOwnField(tbl::kCases), 0,
                  {BySeq(), Exact(2, cases::kPatient, {cases::kAdmission}),
                   CaseList(3, cases::kHospital, Closed(), cases::kDischarge, true),
                   CaseList(4, cases::kHospital, Open(), cases::kAdmission, false),
                   CaseList(5, cases::kCaseWorker, Open(), cases::kAdmission, false),
                   CaseList(6, cases::kCaseWorker, Closed(), cases::kDischarge, true), caseByNumber,
                   Exact(8, cases::kHospital, {cases::kDischarge})}});
-    // Patients f15-f17 are read by the case screens beside the catalogue's.
-    t.push_back({tbl::kPatients, 17, 0, {BySeq(), Exact(patients::kListBySsn, patients::kSsn)}});
+    t.push_back(
+        {tbl::kPatients, LastOwnField(tbl::kPatients), 0, {BySeq(), Exact(patients::kListBySsn, patients::kSsn)}});
     const std::vector<int> byName{personnel::kLastName, personnel::kFirstName};
-    t.push_back({tbl::kPersonnel, personnel::kSpecialty, 0,
+    t.push_back({tbl::kPersonnel, LastOwnField(tbl::kPersonnel), 0,
                  {BySeq(), From(2, personnel::kLastName, byName), Exact(3, personnel::kHospital, byName),
                   Exact(personnel::kListByEmail, personnel::kEmail)}});
-    t.push_back({tbl::kPersonnelTypes, personnel_types::kName, 0,
+    t.push_back({tbl::kPersonnelTypes, LastOwnField(tbl::kPersonnelTypes), 0,
                  {BySeq(), From(2, personnel_types::kName, {personnel_types::kName})}});
-    t.push_back({tbl::kInsuranceTypes, insurance_types::kLabelName, 0,
+    t.push_back({tbl::kInsuranceTypes, LastOwnField(tbl::kInsuranceTypes), 0,
                  {BySeq(), From(2, insurance_types::kName, {insurance_types::kName})}});
-    t.push_back({tbl::kCaseDoctorsLink, case_doctors::kSpecialty, 0, {BySeq(), Exact(2, case_doctors::kCase)}});
-    t.push_back({tbl::kCaseFamily, case_family::kPrimary, 0, {BySeq(), Exact(2, case_family::kCase)}});
+    t.push_back({tbl::kCaseDoctorsLink, LastOwnField(tbl::kCaseDoctorsLink), 0,
+                 {BySeq(), Exact(2, case_doctors::kCase)}});
+    t.push_back({tbl::kCaseFamily, LastOwnField(tbl::kCaseFamily), 0, {BySeq(), Exact(2, case_family::kCase)}});
     for (const char* name : {tbl::kDiagCodeDetail, tbl::kTreatmentCodeDetail})
-        t.push_back({name, code_detail::kCode, 0, {BySeq(), Exact(2, code_detail::kCase)}});
+        t.push_back({name, LastOwnField(name), 0, {BySeq(), Exact(2, code_detail::kCase)}});
     for (const char* name : {tbl::kICD9Symptom, tbl::kICD9Treatment})
-        t.push_back({name, icd9::kDescription, icd9::kDescription, {BySeq(), From(2, icd9::kCode, {icd9::kCode})}});
-    t.push_back({tbl::kCaseNeeds, case_needs::kDelivered, 0,
+        t.push_back({name, LastOwnField(name), icd9::kDescription, {BySeq(), From(2, icd9::kCode, {icd9::kCode})}});
+    t.push_back({tbl::kCaseNeeds, LastOwnField(tbl::kCaseNeeds), 0,
                  {BySeq(), Exact(2, case_needs::kCase, {case_needs::kRequired})}});
-    // f18 is read (never written) by the case closing and reopening.
-    t.push_back({tbl::kCaseNeedsQuote, 18, 0, {BySeq(), Exact(2, quote_need::kNeed)}});
-    t.push_back({tbl::kProviderEntities, provider_position::kLongitude, 0,
+    t.push_back({tbl::kCaseNeedsQuote, LastOwnField(tbl::kCaseNeedsQuote), 0, {BySeq(), Exact(2, quote_need::kNeed)}});
+    t.push_back({tbl::kProviderEntities, LastOwnField(tbl::kProviderEntities), 0,
                  {BySeq(), From(2, providers::kName, {providers::kName})}});
-    t.push_back({tbl::kPreferredProviders, preferred_providers::kProvider, 0,
+    t.push_back({tbl::kPreferredProviders, LastOwnField(tbl::kPreferredProviders), 0,
                  {BySeq(), Exact(2, preferred_providers::kHospital)}});
-    t.push_back({tbl::kProviderTypes, provider_types::kName, 0, {BySeq()}});
+    t.push_back({tbl::kProviderTypes, LastOwnField(tbl::kProviderTypes), 0, {BySeq()}});
     // The need dialog's drop-down must offer every category, whatever key it sends.
-    t.push_back({tbl::kProviderCategories, provider_categories::kName, 0,
+    t.push_back({tbl::kProviderCategories, LastOwnField(tbl::kProviderCategories), 0,
                  {BySeq(), ListDef{2, KeyMatch::Ignored, provider_categories::kName, 0, {},
                                    {provider_categories::kName}, false}}});
-    t.push_back({tbl::kProviderCategoryDetails, provider_category_details::kName, 0, {BySeq()}});
-    t.push_back({tbl::kProviderCategoryLink, category_link::kField14, 0,
+    t.push_back({tbl::kProviderCategoryDetails, LastOwnField(tbl::kProviderCategoryDetails), 0, {BySeq()}});
+    t.push_back({tbl::kProviderCategoryLink, LastOwnField(tbl::kProviderCategoryLink), 0,
                  {BySeq(), Exact(2, category_link::kProvider, {category_link::kCategory}),
                   Exact(3, category_link::kCategory)}});
     t.push_back({kProviderInsuranceLink, provider_insurance::kInsurance, 0,

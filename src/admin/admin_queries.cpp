@@ -13,15 +13,12 @@ namespace {
 namespace cat = catalogue;
 namespace pe = catalogue::personnel;
 
-constexpr int kMaxRows = 1000;
 constexpr int kMaxSearchRows = 20;
-constexpr char kForward[] = "F";
 // f23 is left out: the server never returns a password, and the list has
 // no use for one.
 constexpr char kPersonnelFields[] = "f11,f12,f13,f22,f25";
 constexpr char kPreferredFields[] =
     "p1,p10,p11,p12,p13,p14,p15,p16,p17,p18,p19,p20,p21,p22,p23,p24,p25,p26";
-constexpr char kMissing[] = "~";
 
 std::string Upper(std::string text) {
     for (char& c : text)
@@ -32,8 +29,8 @@ std::string Upper(std::string text) {
 
 std::optional<std::vector<PersonRow>> QueryPersonnel(dbServerConnection& db, const std::string& hospitalSeq) {
     cRecordBatch batch;
-    if (!batch.Query(&db, cat::tbl::kPersonnel, pe::kListByHospital, hospitalSeq, "", 0, kMaxRows, kPersonnelFields,
-                     "", "", kForward))
+    if (!batch.Query(&db, cat::tbl::kPersonnel, pe::kListByHospital, hospitalSeq, "", 0, kWholeListPage,
+                     kPersonnelFields, "", "", kReadForward))
         return std::nullopt;
     std::vector<PersonRow> rows;
     if (!batch.Set->First()) return rows;
@@ -49,7 +46,7 @@ std::optional<bool> EmailTakenByOther(dbServerConnection& db, const std::string&
     StringList values;
     if (FindRecord(db, cat::tbl::kPersonnel, pe::kListByEmail, email, "", values))
         return values.size() > cat::kSeq && values[cat::kSeq] != selfSeq;
-    if (values.CommaText() == kMissing) return false;
+    if (values.CommaText() == kMissingRecord) return false;
     return std::nullopt;
 }
 
@@ -67,8 +64,8 @@ std::string PreferredRow::Field(const std::string& name) const {
 std::optional<std::vector<PreferredRow>> QueryPreferredProviders(dbServerConnection& db,
                                                                  const std::string& hospitalSeq) {
     cRecordBatch batch;
-    if (!batch.Query(&db, cat::tbl::kPreferredProviders, cat::kListByOwner, hospitalSeq, "", 0, kMaxRows,
-                     kPreferredFields, cat::join::kPreferredProvider, "", kForward))
+    if (!batch.Query(&db, cat::tbl::kPreferredProviders, cat::kListByOwner, hospitalSeq, "", 0, kWholeListPage,
+                     kPreferredFields, cat::join::kPreferredProvider, "", kReadForward))
         return std::nullopt;
     std::vector<PreferredRow> rows;
     if (!batch.Set->First()) return rows;
@@ -98,7 +95,7 @@ std::optional<std::vector<ProviderRow>> SearchProviders(dbServerConnection& db, 
     namespace pv = cat::providers;
     cRecordBatch batch;
     if (!batch.Query(&db, cat::tbl::kProviderEntities, cat::kListByName, name, "", 0, kMaxSearchRows,
-                     "f10,f12,f13,f14,f15", "", filter, kForward))
+                     "f10,f12,f13,f14,f15", "", filter, kReadForward))
         return std::nullopt;
     std::vector<ProviderRow> rows;
     if (!batch.Set->First()) return rows;

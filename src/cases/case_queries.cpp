@@ -16,8 +16,6 @@ namespace dalvero {
 namespace {
 namespace cat = catalogue;
 
-constexpr int kMaxRows = 1000;
-constexpr char kForward[] = "F";
 
 // Both case lists read the same fields of a case, its patient and its case
 // worker.
@@ -73,7 +71,7 @@ namespace {
 std::optional<std::vector<cCaseObject>> QueryCases(dbServerConnection& db, const char* index, const std::string& key,
                                                    const char* fields, const char* aliases, bool withApproval) {
     cRecordBatch batch;
-    if (!batch.Query(&db, cat::tbl::kCases, index, key, "", 0, kMaxRows, fields, aliases, "", kForward))
+    if (!batch.Query(&db, cat::tbl::kCases, index, key, "", 0, kWholeListPage, fields, aliases, "", kReadForward))
         return std::nullopt;
     std::vector<cCaseObject> rows = CaseRows(*batch.Set, withApproval);
     // The server answers a page at a time; the list's size says whether more
@@ -128,7 +126,7 @@ bool QueryPreviousCases(cRecordBatch& batch, dbServerConnection& db, const CaseL
     const bool all = owner.showAll;
     return batch.Query(&db, cat::tbl::kCases, all ? cat::cases::kListClosedByHospital : cat::cases::kListClosedByWorker,
                        all ? owner.hospitalSeq : owner.userSeq, "", 0, std::max(pageSize, 1), kCaseListFields,
-                       kCaseListAliases, cat::cases::kClosedFilter, kForward, "", kPagedLists);
+                       kCaseListAliases, cat::cases::kClosedFilter, kReadForward, "", kPagedLists);
 }
 
 bool PagingButtonsVisible(int count, int position) { return count < position; }
@@ -146,7 +144,7 @@ std::vector<std::pair<std::string, int>> QueryNamedSeqs(dbServerConnection& db, 
     std::vector<std::string> names;
     for (int f : fields) names.push_back("f" + std::to_string(f));
     cRecordBatch batch;
-    if (!batch.Query(&db, table, index, key, "", 0, kMaxRows, ToCommaText(names), "", "", kForward) ||
+    if (!batch.Query(&db, table, index, key, "", 0, kWholeListPage, ToCommaText(names), "", "", kReadForward) ||
         !batch.Set->First())
         return entries;
     cBatchSet& set = *batch.Set;
@@ -173,8 +171,8 @@ std::optional<std::vector<SubListRow>> QueryCaseSubList(dbServerConnection& db, 
     const SubListKind& kind = KindOf(which);
     std::vector<SubListRow> rows;
     cRecordBatch batch;
-    if (!batch.Query(&db, kind.table, cat::kListByOwner, caseSeq, "", 0, kMaxRows, kind.fields, kind.aliases, "",
-                     kForward))
+    if (!batch.Query(&db, kind.table, cat::kListByOwner, caseSeq, "", 0, kWholeListPage, kind.fields, kind.aliases, "",
+                     kReadForward))
         return std::nullopt;
     if (!batch.Set->First()) return rows;
     cBatchSet& set = *batch.Set;
@@ -195,15 +193,15 @@ bool MarkQuotesOfCase(dbServerConnection& db, const std::string& caseSeq, const 
     // The keys are no typed dates.
     constexpr char kNoDateKeys[] = "N";
     cRecordBatch needs;
-    if (!needs.Query(&db, cat::tbl::kCaseNeeds, cat::kListByOwner, caseSeq, "", 0, kMaxRows, "f1", "",
-                     liveNeedsOnly ? cat::case_needs::kNotDeletedFilter : "", kForward, "", kNoDateKeys))
+    if (!needs.Query(&db, cat::tbl::kCaseNeeds, cat::kListByOwner, caseSeq, "", 0, kWholeListPage, "f1", "",
+                     liveNeedsOnly ? cat::case_needs::kNotDeletedFilter : "", kReadForward, "", kNoDateKeys))
         return false;
     if (!needs.Set->First()) return true;
     bool all = true;
     do {
         cRecordBatch quotes;
-        if (!quotes.Query(&db, cat::tbl::kCaseNeedsQuote, cat::kListByOwner, needs.Set->Seq, "", 0, kMaxRows, "f18",
-                          "", "", kForward, "", kNoDateKeys)) {
+        if (!quotes.Query(&db, cat::tbl::kCaseNeedsQuote, cat::kListByOwner, needs.Set->Seq, "", 0, kWholeListPage,
+                          "f18", "", "", kReadForward, "", kNoDateKeys)) {
             all = false;
             continue;
         }

@@ -7,6 +7,7 @@
 
 #include "column_row_delegate.h"
 #include "item_list_model.h"
+#include "record_batch.h"
 #include "string_list.h"
 #include "ui_lookup_form.h"
 
@@ -16,7 +17,6 @@ namespace {
 constexpr int kRowHeight = 16;
 constexpr int kFirstColumnX = 1;
 constexpr int kWindowMargin = 8;
-constexpr char kForward[] = "F";
 constexpr char kPagedQuery[] = "Y";
 
 std::string Upper(std::string text) {
@@ -86,7 +86,7 @@ void TLookupForm::EditBoxChange() {
     const bool matching = Upper(p.Mode) == "D";
     const int start = matching ? 0 : -(p.MaxCount / 2);
     batch_.Query(p.Connection, p.Table, p.Index, p.KeyFrom, ui->EditBox->text().toStdString(), start, p.MaxCount,
-                 p.FieldList.empty() ? p.DisplayFields : p.FieldList, p.AliasList, p.Filter, kForward, "",
+                 p.FieldList.empty() ? p.DisplayFields : p.FieldList, p.AliasList, p.Filter, kReadForward, "",
                  kPagedQuery);
     Fill();
 }

@@ -192,6 +192,9 @@ bool dbServerConnection::SendMessage(std::uint32_t command, std::uint32_t subCom
     ClearReply();
     const std::optional<std::string> message = frame::Encode(command, subCommand, text);
     if (!message) {
+        // The framed text ends with a zero byte, which the limit counts.
+        ErrorText = "The request is " + std::to_string(text.size() + 1) + " bytes, over the limit of " +
+                    std::to_string(frame::kMaxPayload) + " bytes one message may hold; nothing was sent";
         ShowMessage("Sending a message larger than MessageBuffer", "Application Error");
         return false;
     }
@@ -245,7 +248,9 @@ bool dbServerConnection::ReceiveReply() {
 bool dbServerConnection::Exchange(std::uint32_t command, std::uint32_t subCommand, std::string_view text) {
     if (RefuseWhileBusy() || !EnsureConnected()) return false;
     if (!SendMessage(command, subCommand, text)) {
-        Reconnect();
+        // A text too long to send leaves the connection, and its log-in,
+        // as they were; only a broken one is made anew.
+        if (!Connected) Reconnect();
         return false;
     }
     return ReceiveReply();

@@ -14,6 +14,11 @@
 
 namespace dalvero {
 
+// Lists read forward, in the server's list order.
+inline constexpr char kReadForward[] = "F";
+// A page large enough that a case's own lists arrive whole in one reply.
+inline constexpr int kWholeListPage = 1000;
+
 class dbServerConnection;
 
 class cBatchSet {

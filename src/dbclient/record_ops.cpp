@@ -10,7 +10,6 @@ namespace dalvero {
 
 namespace {
 
-constexpr char kMissing[] = "~";
 constexpr char kEmptyValue[] = "~~~";
 constexpr char kSendFailed[] = "SendMessage Failed.";
 
@@ -82,7 +81,7 @@ bool Read(dbServerConnection& c, StringList& values) {
         return false;
     }
     values = c.ReplyValues;
-    return values.CommaText() != kMissing && ServerError(c).empty();
+    return values.CommaText() != kMissingRecord && ServerError(c).empty();
 }
 
 }  // namespace
@@ -190,8 +189,8 @@ bool FindRecordFields(dbServerConnection& connection, std::string_view table, in
     const bool received = connection.ReceiveReply();
     fields.clear();
     if (!received) return false;
-    if (connection.ReplyValues.CommaText() == kMissing) {
-        fields = kMissing;
+    if (connection.ReplyValues.CommaText() == kMissingRecord) {
+        fields = kMissingRecord;
         return false;
     }
     if (const std::string error = ServerError(connection); !error.empty()) {

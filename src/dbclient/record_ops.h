@@ -16,6 +16,9 @@
 
 namespace dalvero {
 
+// The reply to a read of a record that is not there.
+inline constexpr char kMissingRecord[] = "~";
+
 class dbServerConnection;
 
 // The server's reason for the last write it refused for good (the case is

@@ -13,9 +13,6 @@ namespace {
 
 namespace cat = catalogue;
 
-constexpr int kPageSize = 1000;
-constexpr char kForward[] = "F";
-constexpr char kMissing[] = "~";
 
 constexpr char kCaseFields[] =
     "f1,f10,f12,f13,f18,f22,f30,f34,f35,f36,f37,f39,f40,f41,P10,P11,P12,P13,P14,ip10,is10,it10";
@@ -32,7 +29,8 @@ template <class Each>
 bool ForEachOwned(dbServerConnection& db, const char* table, const std::string& owner, const char* fields,
                   const std::string& aliases, const char* filter, Each each) {
     cRecordBatch batch;
-    return batch.Query(&db, table, cat::kListByOwner, owner, "", 0, kPageSize, fields, aliases, filter, kForward) &&
+    return batch.Query(&db, table, cat::kListByOwner, owner, "", 0, kWholeListPage, fields, aliases, filter,
+                       kReadForward) &&
            ForEachRecord(batch, each);
 }
 
@@ -95,7 +93,7 @@ FhirCaseQuery QueryFhirCase(dbServerConnection& db, const std::string& hospitalS
     std::string found = kCaseFields;
     if (!FindRecordFields(db, cat::tbl::kCases, cat::cases::kListByNumber, caseNumber, hospitalSeq, found,
                           kCaseAliases)) {
-        if (found == kMissing) result.outcome = FhirCaseOutcome::NoCase;
+        if (found == kMissingRecord) result.outcome = FhirCaseOutcome::NoCase;
         return result;
     }
     StringList fields;

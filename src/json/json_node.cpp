@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "utf8_text.h"
+
 namespace dalvero {
 
 namespace {
@@ -395,8 +397,15 @@ std::string StrictJsonString(std::string_view s) {
                    static_cast<unsigned char>(s[i + 1]) <= 0x9f) {
             std::snprintf(hex, sizeof hex, "\\u%04x", static_cast<unsigned char>(s[++i]));
             out += hex;
-        } else {
+        } else if (c < 0x80) {
             out += static_cast<char>(c);
+        } else if (const std::size_t length = Utf8SequenceLength(s.substr(i)); length == 0) {
+            // JSON is UTF-8 text: a byte outside it would make the whole
+            // document unreadable to a strict reader.
+            out += "\\ufffd";
+        } else {
+            out.append(s.substr(i, length));
+            i += length - 1;
         }
     }
     return out + "\"";

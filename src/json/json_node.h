@@ -41,7 +41,8 @@ public:
     // The tree as strict JSON (RFC 8259) for other tools: names and words
     // quoted, numbers only where JSON allows them, an empty node as {} or [].
     // Control characters, DEL and the C1 controls are \u escapes, so the text
-    // is also safe on a terminal.
+    // is also safe on a terminal; a byte outside well-formed UTF-8 becomes
+    // U+FFFD, as JSON text must be UTF-8.
     std::string ToStrictJson() const;
 
     // Classifies valueText and stores it; an existing member of that name is

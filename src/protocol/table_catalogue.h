@@ -6,6 +6,8 @@
 // Field numbers are the "N" of "fN"; a joined field is the join's alias and
 // the number ("P10"). Fields above 1000 are the record's notes.
 
+#include <string_view>
+
 namespace dalvero::catalogue {
 
 // Table names as the DataServer knows them.
@@ -299,5 +301,47 @@ inline constexpr char kNeedCategory[] = "PC=ProviderCategories:f12";
 inline constexpr char kNeedDetail[] = "PD=ProviderCategoryDetails:f13";
 inline constexpr char kPreferredProvider[] = "p=ProviderEntities:f11";
 }  // namespace join
+
+// The last own field of each table above: "*" reads f1 to it, and a list
+// without records still names those fields.
+struct TableFields {
+    const char* table;
+    int lastField;
+};
+inline constexpr TableFields kTableFields[] = {
+    {tbl::kCases, cases::kLateAfter},
+    {tbl::kPatients, 17},  // f15-f17 are read by the case screens beside the named ones
+    {tbl::kPersonnel, personnel::kSpecialty},
+    {tbl::kPersonnelTypes, personnel_types::kName},
+    {tbl::kInsuranceTypes, insurance_types::kLabelName},
+    {tbl::kCaseDoctorsLink, case_doctors::kSpecialty},
+    {tbl::kCaseFamily, case_family::kPrimary},
+    {tbl::kDiagCodeDetail, code_detail::kCode},
+    {tbl::kTreatmentCodeDetail, code_detail::kCode},
+    {tbl::kICD9Symptom, icd9::kDescription},
+    {tbl::kICD9Treatment, icd9::kDescription},
+    {tbl::kCaseNeeds, case_needs::kDelivered},
+    {tbl::kCaseNeedsQuote, 18},  // f18 is read (never written) by the case closing and reopening
+    {tbl::kProviderEntities, 41},  // the map position, f40 and f41, comes last
+    {tbl::kPreferredProviders, preferred_providers::kProvider},
+    {tbl::kProviderTypes, provider_types::kName},
+    {tbl::kProviderCategories, provider_categories::kName},
+    {tbl::kProviderCategoryDetails, provider_category_details::kName},
+    {tbl::kProviderCategoryLink, category_link::kField14},
+};
+
+// The last own field of the table named (letter case ignored, as the
+// servers take names); 0 for a table not listed above.
+constexpr int LastOwnField(std::string_view table) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (const TableFields& entry : kTableFields) {
+        const std::string_view name = entry.table;
+        if (name.size() != table.size()) continue;
+        std::size_t i = 0;
+        while (i < name.size() && lower(name[i]) == lower(table[i])) ++i;
+        if (i == name.size()) return entry.lastField;
+    }
+    return 0;
+}
 
 }  // namespace dalvero::catalogue

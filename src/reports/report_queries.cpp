@@ -15,9 +15,6 @@ namespace {
 
 namespace cat = catalogue;
 
-constexpr int kPageSize = 1000;
-constexpr char kForward[] = "F";
-constexpr char kMissing[] = "~";
 
 const std::string kStateFields = "f12,f13,f22,f37,P13,P14,h26";
 const std::string kStateAliases = std::string(cat::join::kCasePatient) + "," + cat::join::kCaseHospital;
@@ -42,7 +39,7 @@ std::optional<std::vector<std::string>> QueryCodes(dbServerConnection& db, const
                                                    const std::string& caseSeq) {
     cRecordBatch batch;
     const std::string field = "f" + std::to_string(cat::code_detail::kCode);
-    if (!batch.Query(&db, table, cat::kListByOwner, caseSeq, "", 0, kPageSize, field, "", "", kForward))
+    if (!batch.Query(&db, table, cat::kListByOwner, caseSeq, "", 0, kWholeListPage, field, "", "", kReadForward))
         return std::nullopt;
     std::vector<std::string> codes;
     if (!ForEachRecord(batch, [&](cBatchSet& set) { codes.push_back(set.ReadField(field)); })) return std::nullopt;
@@ -135,7 +132,7 @@ NFPlacementQuery QueryNFPlacement(dbServerConnection& db, const std::string& hos
     std::string found = "f1,P10,P11,P12";
     if (!FindRecordFields(db, cat::tbl::kCases, cat::cases::kListByNumber, caseNumber, hospitalSeq, found,
                           cat::join::kCasePatient)) {
-        if (found == kMissing) result.outcome = NFPlacementOutcome::NoCase;
+        if (found == kMissingRecord) result.outcome = NFPlacementOutcome::NoCase;
         return result;
     }
     StringList caseFields;
@@ -146,8 +143,8 @@ NFPlacementQuery QueryNFPlacement(dbServerConnection& db, const std::string& hos
     cRecordBatch needs;
     const std::string category = "f" + std::to_string(cat::case_needs::kCategory);
     std::string need;
-    if (!needs.Query(&db, cat::tbl::kCaseNeeds, cat::kListByOwner, caseFields.Value("f1"), "", 0, kPageSize, category,
-                     "", cat::case_needs::kNotDeletedFilter, kForward) ||
+    if (!needs.Query(&db, cat::tbl::kCaseNeeds, cat::kListByOwner, caseFields.Value("f1"), "", 0, kWholeListPage,
+                     category, "", cat::case_needs::kNotDeletedFilter, kReadForward) ||
         !ForEachRecord(needs, [&](cBatchSet& set) {
             if (need.empty() && IsExtendedCareCategory(ToIntDef(set.ReadField(category), 0))) need = set.Seq;
         }))
@@ -160,8 +157,8 @@ NFPlacementQuery QueryNFPlacement(dbServerConnection& db, const std::string& hos
     cRecordBatch quotes;
     std::vector<NFRefusal> refusals;
     const std::string rejected = "f" + std::to_string(cat::quotes::kStatus) + "=" + cat::quotes::kRejected;
-    if (!quotes.Query(&db, cat::tbl::kCaseNeedsQuote, cat::kListByOwner, need, "", 0, kPageSize, kQuoteFields,
-                      kQuoteAliases, rejected, kForward) ||
+    if (!quotes.Query(&db, cat::tbl::kCaseNeedsQuote, cat::kListByOwner, need, "", 0, kWholeListPage, kQuoteFields,
+                      kQuoteAliases, rejected, kReadForward) ||
         !ForEachRecord(quotes, [&](cBatchSet& set) {
             refusals.push_back({set.ReadField("f2"), set.ReadField("pe10"), set.ReadField("ps11"),
                                 set.ReadField("ps13"), set.ReadField("f15"), set.ReadField("f1001")});
@@ -179,7 +176,7 @@ ChoiceListQuery QueryChoiceList(dbServerConnection& data, dbServerConnection& fu
     std::string found = "f1,P10,P11,P12,ip10";
     if (!FindRecordFields(data, cat::tbl::kCases, cat::cases::kListByNumber, caseNumber, hospitalSeq, found,
                           kChoiceCaseAliases)) {
-        if (found == kMissing) result.outcome = ChoiceListOutcome::NoCase;
+        if (found == kMissingRecord) result.outcome = ChoiceListOutcome::NoCase;
         return result;
     }
     StringList caseFields;
@@ -190,8 +187,8 @@ ChoiceListQuery QueryChoiceList(dbServerConnection& data, dbServerConnection& fu
     cRecordBatch needs;
     std::string category;
     bool listed = false;
-    if (!needs.Query(&data, cat::tbl::kCaseNeeds, cat::kListByOwner, caseSeq, "", 0, kPageSize, "PC12",
-                     cat::join::kNeedCategory, cat::case_needs::kNotDeletedFilter, kForward) ||
+    if (!needs.Query(&data, cat::tbl::kCaseNeeds, cat::kListByOwner, caseSeq, "", 0, kWholeListPage, "PC12",
+                     cat::join::kNeedCategory, cat::case_needs::kNotDeletedFilter, kReadForward) ||
         !ForEachRecord(needs, [&](cBatchSet& set) {
             if (set.Seq != needSeq) return;
             listed = true;

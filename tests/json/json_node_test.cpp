@@ -216,6 +216,8 @@ TEST(JsonNodeStrict, EveryNameAndWordQuotedNumbersOnlyWhereJsonHasThem) {
               "{\"a\":1,\"b\":\"word\",\"c\":\"say \\\"hi\\\"\\tnow\",\"d\":[1,{\"e\":null}],\"f\":\"01\","
               "\"g\":-2.5e3,\"h\":true,\"i\":\"\\u001b[2J\"}");
     EXPECT_EQ(cJsonNode("[]").ToStrictJson(), "[]");
+    // JSON is UTF-8: a stray byte becomes U+FFFD, a whole sequence stays.
+    EXPECT_EQ(StrictJsonString("a\xff\xc3\xa9\xe2\x82"), "\"a\\ufffd\u00e9\\ufffd\\ufffd\"");
 }
 
 }  // namespace

@@ -65,6 +65,12 @@ TEST_F(CliServerTest, RecordFilesRoundTrip) {
     EXPECT_EQ(empty.err, "No file in slot 7 of record " + hospital + " in ProviderEntities\n");
     EXPECT_EQ(ReadFile(work.Path() / "back.bin"), "short");
 
+    // "-" is standard output; a missing local folder is this side's fault.
+    EXPECT_EQ(Ok({"get-record-file", "ProviderEntities", hospital, "2", "-"}), "short");
+    const CliResult noFolder = Run({"get-record-file", "ProviderEntities", hospital, "2", "absent/back.bin"});
+    EXPECT_EQ(noFolder.exitCode, 1);
+    EXPECT_EQ(noFolder.err, "Unable to write absent/back.bin: there is no folder absent\n");
+
     const CliResult noLocal = Run({"put-record-file", "ProviderEntities", hospital, "2", "absent.bin"});
     EXPECT_EQ(noLocal.exitCode, 1);
     EXPECT_EQ(noLocal.err, "Cannot read absent.bin\n");

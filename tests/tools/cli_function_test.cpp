@@ -24,6 +24,11 @@ TEST_F(CliServerTest, CallPrintsTheReplyAndFailsWithItsErrorText) {
     EXPECT_EQ(failed.err, "Unknown server command \"nosuchcommand\".\n");
     // The reply itself still goes to stdout for scripts that read it.
     EXPECT_EQ(cJsonNode(failed.out).GetString("Error"), "Unknown server command \"nosuchcommand\".");
+
+    // Bytes that are not UTF-8 are refused as the DataServer refuses them.
+    const CliResult latin1 = Run({"call", "geticd9symptomsforkeywords", "KeyWordPhrase=caf\xe9"});
+    EXPECT_EQ(latin1.exitCode, 1);
+    EXPECT_EQ(latin1.err, "The value of KeyWordPhrase is not UTF-8 text; nothing was done.\n");
 }
 
 }  // namespace

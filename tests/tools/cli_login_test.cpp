@@ -12,6 +12,10 @@ TEST_F(CliServerTest, LogsInWithAPasswordFromAFileOrTheEnvironment) {
     const CliResult anonymous = RunCli(work.Path(), {"read", "Personnel", "1"});
     EXPECT_EQ(anonymous.exitCode, 4);
     EXPECT_EQ(anonymous.err, "Log in first\n");
+    // After the command word --user is audit's filter, and the refusal says so.
+    const CliResult filterOnly = RunCli(work.Path(), {"audit", "--user", admin.email});
+    EXPECT_EQ(filterOnly.exitCode, 4);
+    EXPECT_NE(filterOnly.err.find("log in with --user EMAIL before 'audit'"), std::string::npos) << filterOnly.err;
     const CliResult noSession = RunCli(work.Path(), {"call", "getcasestatus", "SeqList=1"});
     EXPECT_EQ(noSession.exitCode, 1);
 

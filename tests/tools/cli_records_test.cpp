@@ -151,5 +151,24 @@ TEST_F(CliServerTest, AddReadUpdateFindDeleteRoundTripAndJoinedFields) {
               user);
 }
 
+TEST_F(CliServerTest, ValuesComeFromFilesAndOneOverTheRequestLimitNamesIt) {
+    WriteFile(work.Path() / "note.txt", "from a file,\r\nwith \"quotes\"");
+    const std::string added = Ok({"add", "Patients", "f10=@note.txt", "f11=@@home", "f13=900000031"});
+    const std::string seq = added.substr(0, added.find('\n'));
+    const Rows read = ParseRows(Ok({"read", "Patients", seq}));
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[1][Column(read, "f10")], "from a file,\\r\\nwith \"quotes\"");
+    EXPECT_EQ(read[1][Column(read, "f11")], "@home");
+
+    const CliResult missing = Run({"add", "Patients", "f10=@absent.txt"});
+    EXPECT_EQ(missing.exitCode, 3);
+    EXPECT_EQ(missing.err, "Cannot read absent.txt: No such file or directory\n");
+
+    const CliResult tooBig = Run({"update", "Patients", seq, "f12=" + std::string(50'000, 'x')});
+    EXPECT_EQ(tooBig.exitCode, 1);
+    EXPECT_NE(tooBig.err.find("over the limit of 49989 bytes one message may hold"), std::string::npos) << tooBig.err;
+    EXPECT_EQ(tooBig.err.find("MessageBuffer"), std::string::npos) << tooBig.err;
+}
+
 }  // namespace
 }  // namespace dalvero::test

@@ -32,6 +32,13 @@ std::string DayStamp(std::string text, const char* what) {
 
 int RunAudit(CliSession& session, const ParsedArgs& args) {
     if (args.Has("--patient") && args.Has("--user")) throw UsageError("give --patient or --user, not both");
+    // After the command word --user names whose actions to list; a reader
+    // who meant it as the log-in learns why the server wants one.
+    if (args.user.empty() && args.Has("--user"))
+        throw CommandFailure("Log in first: after 'audit', --user " + args.Get("--user") +
+                                 " only chooses whose actions to list; log in with --user EMAIL before 'audit' "
+                                 "(dalvero-cli --user ADMIN audit --user " + args.Get("--user") + ")",
+                             exit_status::kLoginRefused);
     ParsedArgs query;
     query.positionals = {kAuditTable, kAll};
     if (args.Has("--patient")) {
@@ -47,6 +54,7 @@ int RunAudit(CliSession& session, const ParsedArgs& args) {
     if (args.Has("--to")) filter += (filter.empty() ? "" : ",") + ("f10<=" + DayStamp(args.Get("--to"), "--to") + "235960");
     if (!filter.empty()) query.options["--filter"] = filter;
     query.options["--fields"] = kAuditFields;
+    if (args.Has("--format")) query.options["--format"] = args.Get("--format");
     return RunQuery(session, query, kAuditColumns);
 }
 
@@ -61,7 +69,8 @@ std::vector<CommandDef> AuditCommands() {
          {{"--patient", "SEQ", "only what concerned this patient"},
           {"--user", "EMAIL", "only what this person did (log in with the global --user before the command word)"},
           {"--from", "DATE", "from this day on (yyyymmdd)"},
-          {"--to", "DATE", "up to and including this day"}},
+          {"--to", "DATE", "up to and including this day"},
+          FormatOption()},
          RunAudit},
     };
 }

@@ -106,6 +106,38 @@ ParsedArgs ParseCommandLine(const std::vector<std::string>& args, const std::vec
     return parsed;
 }
 
+std::vector<std::string> SplitCommandLine(std::string_view line) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == ' ' || c == '\t' || c == '\r') {
+            if (inWord) words.push_back(std::move(word));
+            word.clear();
+            inWord = false;
+            continue;
+        }
+        inWord = true;
+        if (c == '\\' && i + 1 < line.size()) {
+            word += line[++i];
+        } else if (c == '\'' || c == '"') {
+            const std::size_t from = i + 1;
+            for (++i; i < line.size() && line[i] != c; ++i) {
+                if (c == '"' && line[i] == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\'))
+                    ++i;
+                word += line[i];
+            }
+            if (i >= line.size())
+                throw UsageError(std::string("unclosed ") + c + " from column " + std::to_string(from));
+        } else {
+            word += c;
+        }
+    }
+    if (inWord) words.push_back(std::move(word));
+    return words;
+}
+
 int WholeNumber(std::string_view text, std::string_view what, int minimum) {
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);

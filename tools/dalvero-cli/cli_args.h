@@ -63,6 +63,12 @@ const std::vector<OptionDef>& GlobalOptions();
 // options, so later arguments may start with "--". Throws UsageError.
 ParsedArgs ParseCommandLine(const std::vector<std::string>& args, const std::vector<CommandDef>& commands);
 
+// The words of one line of a batch, split as a shell splits a simple command:
+// at blanks, with '...' taken as written, "..." with \" and \\ inside it, and
+// a backslash outside quotes keeping the next character. Throws UsageError
+// for an unclosed quote.
+std::vector<std::string> SplitCommandLine(std::string_view line);
+
 // Checked readings of arguments; each throws UsageError naming what.
 int WholeNumber(std::string_view text, std::string_view what, int minimum);
 // A Seq as requests carry it: a positive whole number, kept as typed.

@@ -5,8 +5,8 @@ namespace dalvero::cli {
 const std::vector<CommandDef>& AllCommands() {
     static const std::vector<CommandDef> commands = [] {
         std::vector<CommandDef> all = RecordCommands();
-        for (auto group : {FileCommands(), FunctionCommands(), AuditCommands(), ReportCommands(), InteropCommands(),
-                           AccountCommands()})
+        for (auto group : {BulkCommands(), FileCommands(), FunctionCommands(), AuditCommands(), ReportCommands(),
+                           InteropCommands(), AccountCommands()})
             all.insert(all.end(), group.begin(), group.end());
         return all;
     }();

@@ -5,11 +5,15 @@
 #include <vector>
 
 #include "cli_args.h"
+#include "output.h"
+#include "string_list.h"
 
 namespace dalvero::cli {
 
 // query, read, find, add, update, delete.
 std::vector<CommandDef> RecordCommands();
+// import, batch.
+std::vector<CommandDef> BulkCommands();
 // get-file, file-info, get-record-file, put-record-file.
 std::vector<CommandDef> FileCommands();
 // call.
@@ -28,6 +32,16 @@ std::vector<CommandDef> AccountCommands();
 // instead of the field names.
 int RunQuery(CliSession& session, const ParsedArgs& args, const std::vector<std::string>& columnNames);
 int RunQuery(CliSession& session, const ParsedArgs& args);
+
+// --format, for every command that prints records, and the format it asks
+// for (TSV when none; UsageError for another word).
+const OptionDef& FormatOption();
+Format OutputFormat(const ParsedArgs& args);
+
+// Adds a record from "fN=value" items, warning on stderr of values that the
+// wire format does not give back as written; the new Seq. Throws
+// CommandFailure with the server's reason.
+std::string AddRecordItems(CliSession& session, const std::string& table, const StringList& items);
 
 const std::vector<CommandDef>& AllCommands();
 

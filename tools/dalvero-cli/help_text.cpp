@@ -33,8 +33,11 @@ void PrintUsage(std::ostream& out, const std::vector<CommandDef>& commands) {
     PrintOptions(out, GlobalOptions(), "  ");
     out << "\nRecords print as tab-separated lines under a header line (Seq, then the field\n"
            "names); a backslash, tab, line feed or carriage return inside a value prints as\n"
-           "\\\\, \\t, \\n or \\r. Values given on the command line are sent as typed.\n"
-           "Exit status: 0 done, 1 the command failed (the reason on stderr), 2 usage error.\n";
+           "\\\\, \\t, \\n or \\r (--format csv or json for other tools). Values given on the\n"
+           "command line are sent as typed; fN=@FILE sends the bytes of FILE.\n"
+           "Exit status: 0 done, 1 failed, 2 usage error, 3 not found, 4 log-in refused,\n"
+           "5 throttled, 6 not allowed, 7 server unreachable, 8 connection lost before the\n"
+           "answer (the change may have been made); the reason is on stderr.\n";
 }
 
 void PrintCommandHelp(std::ostream& out, const CommandDef& command) {

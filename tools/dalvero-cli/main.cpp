@@ -8,6 +8,7 @@
 #include "cli_session.h"
 #include "commands.h"
 #include "help_text.h"
+#include "interaction_hooks.h"
 #include "output.h"
 
 namespace {
@@ -37,6 +38,9 @@ int main(int argc, char** argv) {
             else PrintUsage(std::cout, AllCommands());
             return CheckedOutput(exit_status::kDone);
         }
+        // Every failure is told once, with its reason, by the command that met
+        // it; the data layer's message boxes are the GUI's.
+        dalvero::SetUiHooks({[](const std::string&, const std::string&) {}, {}});
         CliSession session(args.iniPath, args.timeoutSeconds, args.maxReplyMiB, {args.user, args.passwordFile});
         return CheckedOutput(args.command->run(session, args));
     } catch (const UsageError& e) {
