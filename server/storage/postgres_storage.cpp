@@ -10,24 +10,10 @@ namespace dalvero::server {
 
 namespace {
 
-// The connection each thread holds of each storage, so that the calls made
-// inside a transaction run in it.
-struct ActiveConnection {
-    const PostgresStorage* owner;
-    PostgresConnection* connection;
-};
-thread_local std::vector<ActiveConnection> tActive;
-
 const PostgresDialect kDialect;
 
 // The one lock every write transaction of every server takes first.
 constexpr char kBeginWrite[] = "BEGIN; SELECT pg_advisory_xact_lock(4682002)";
-
-const schema::TableDef& RequireTable(std::string_view name) {
-    const schema::TableDef* table = schema::FindTable(name);
-    if (!table) throw StorageError("unknown table " + std::string(name));
-    return *table;
-}
 
 // Ends the open transaction, whatever state the connection is in; a broken
 // connection is dropped when it goes back to the pool.
@@ -39,35 +25,6 @@ void RollBack(PostgresConnection& connection) noexcept {
 }
 
 }  // namespace
-
-class PostgresStorage::Lease {
-public:
-    explicit Lease(PostgresStorage& storage) : storage_(storage) {
-        for (const ActiveConnection& active : tActive) {
-            if (active.owner == &storage) {
-                connection_ = active.connection;
-                return;
-            }
-        }
-        owned_ = storage.Acquire();
-        connection_ = owned_.get();
-        tActive.push_back({&storage, connection_});
-    }
-    ~Lease() {
-        if (!owned_) return;
-        std::erase_if(tActive, [this](const ActiveConnection& a) { return a.connection == connection_; });
-        storage_.Release(std::move(owned_));
-    }
-    Lease(const Lease&) = delete;
-    Lease& operator=(const Lease&) = delete;
-
-    PostgresConnection& operator*() const { return *connection_; }
-
-private:
-    PostgresStorage& storage_;
-    std::unique_ptr<PostgresConnection> owned_;
-    PostgresConnection* connection_ = nullptr;
-};
 
 PostgresStorage::PostgresStorage(std::string dsn, std::string password, int connections)
     : SqlStorage(kDialect), dsn_(std::move(dsn)), password_(std::move(password)),
@@ -177,7 +134,7 @@ void PostgresStorage::InReadTransaction(const std::function<void()>& fn) {
 }
 
 void PostgresStorage::Restore(std::string_view table, const std::vector<Record>& records) {
-    const schema::TableDef& def = RequireTable(table);
+    const schema::TableDef& def = schema::RequireTable(table);
     InTransaction([&] {
         OnSession([&](SqlSession& session) {
             for (const Record& record : records) {
@@ -190,7 +147,7 @@ void PostgresStorage::Restore(std::string_view table, const std::vector<Record>&
 }
 
 void PostgresStorage::KeepSeqsUpTo(std::string_view table, std::int64_t seq) {
-    const schema::TableDef& def = RequireTable(table);
+    const schema::TableDef& def = schema::RequireTable(table);
     InTransaction([&] { OnSession([&](SqlSession& session) { session.Run(kDialect.RaiseSeq(def, seq)); }); });
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "connection_lease.h"
 #include "sql_storage.h"
 
 namespace dalvero::server {
@@ -42,7 +43,8 @@ public:
     void Analyze() override;
 
 private:
-    class Lease;
+    friend class ConnectionLease<PostgresStorage, PostgresConnection>;
+    using Lease = ConnectionLease<PostgresStorage, PostgresConnection>;
 
     void OnSession(const std::function<void(SqlSession&)>& fn) override;
     std::unique_ptr<PostgresConnection> Acquire();

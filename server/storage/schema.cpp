@@ -119,4 +119,10 @@ const TableDef* FindTable(std::string_view name) {
     return nullptr;
 }
 
+const TableDef& RequireTable(std::string_view name) {
+    const TableDef* table = FindTable(name);
+    if (!table) throw StorageError("unknown table " + std::string(name));
+    return *table;
+}
+
 }  // namespace dalvero::server::schema

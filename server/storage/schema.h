@@ -119,5 +119,7 @@ struct TableDef {
 const std::vector<TableDef>& Tables();
 // Letter case ignored, as the client names tables freely ("providerEntities").
 const TableDef* FindTable(std::string_view name);
+// The same; throws StorageError for an unknown table.
+const TableDef& RequireTable(std::string_view name);
 
 }  // namespace dalvero::server::schema

@@ -4,15 +4,10 @@
 
 namespace dalvero::server {
 
+using schema::RequireTable;
 using schema::TableDef;
 
 namespace {
-
-const TableDef& RequireTable(std::string_view name) {
-    const TableDef* table = schema::FindTable(name);
-    if (!table) throw StorageError("unknown table " + std::string(name));
-    return *table;
-}
 
 void RequireWritable(const TableDef& table, const FieldValues& values) {
     for (const auto& [field, value] : values) {

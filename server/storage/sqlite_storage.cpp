@@ -13,14 +13,6 @@ namespace dalvero::server {
 
 namespace {
 
-// The connection each thread holds of each storage, so that the calls made
-// inside a transaction run in it.
-struct ActiveConnection {
-    const SqliteStorage* owner;
-    SqliteConnection* connection;
-};
-thread_local std::vector<ActiveConnection> tActive;
-
 // How often a connection going back to the pool refreshes the planner's
 // statistics.
 constexpr auto kOptimizeEvery = std::chrono::hours(1);
@@ -63,35 +55,6 @@ const SqliteDialect kDialect;
 
 }  // namespace
 
-class SqliteStorage::Lease {
-public:
-    explicit Lease(SqliteStorage& storage) : storage_(storage) {
-        for (const ActiveConnection& active : tActive) {
-            if (active.owner == &storage) {
-                connection_ = active.connection;
-                return;
-            }
-        }
-        owned_ = storage.Acquire();
-        connection_ = owned_.get();
-        tActive.push_back({&storage, connection_});
-    }
-    ~Lease() {
-        if (!owned_) return;
-        std::erase_if(tActive, [this](const ActiveConnection& a) { return a.connection == connection_; });
-        storage_.Release(std::move(owned_));
-    }
-    Lease(const Lease&) = delete;
-    Lease& operator=(const Lease&) = delete;
-
-    SqliteConnection& operator*() const { return *connection_; }
-
-private:
-    SqliteStorage& storage_;
-    std::unique_ptr<SqliteConnection> owned_;
-    SqliteConnection* connection_ = nullptr;
-};
-
 SqliteStorage::SqliteStorage(std::string path) : SqlStorage(kDialect), path_(std::move(path)) {
     writer_ = std::make_unique<SqliteConnection>(path_);
     ApplySchema(*writer_);
@@ -100,7 +63,7 @@ SqliteStorage::SqliteStorage(std::string path) : SqlStorage(kDialect), path_(std
     if (!writer_->Prepare("SELECT 1 FROM sqlite_master WHERE name = 'sqlite_stat1'").Step()) writer_->Execute("ANALYZE");
     lastOptimized_ = std::chrono::steady_clock::now();
     // Calls made inside a queued transaction run on the write connection.
-    writes_ = std::make_unique<WriteQueue>(*writer_, [this] { tActive.push_back({this, writer_.get()}); });
+    writes_ = std::make_unique<WriteQueue>(*writer_, [this] { Lease::Adopt(*this, writer_.get()); });
 }
 
 void SqliteStorage::Analyze() {
@@ -150,12 +113,11 @@ void SqliteStorage::OnSession(const std::function<void(SqlSession&)>& fn) {
 }
 
 void SqliteStorage::InTransaction(const std::function<void()>& fn) {
-    for (const ActiveConnection& active : tActive) {
-        if (active.owner != this) continue;
+    if (SqliteConnection* held = Lease::Held(*this)) {
         // A write cannot join a read snapshot: another writer may have moved
         // on since it was taken.
-        if (active.connection->readOnly) throw StorageError("a write inside a read transaction");
-        if (active.connection == writer_.get()) {
+        if (held->readOnly) throw StorageError("a write inside a read transaction");
+        if (held == writer_.get()) {
             // Already inside a queued transaction, on the writer thread.
             writer_->InSavepoint(fn);
             return;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "connection_lease.h"
 #include "sql_storage.h"
 
 namespace dalvero::server {
@@ -35,7 +36,8 @@ public:
     void Analyze() override;
 
 private:
-    class Lease;
+    friend class ConnectionLease<SqliteStorage, SqliteConnection>;
+    using Lease = ConnectionLease<SqliteStorage, SqliteConnection>;
 
     void OnSession(const std::function<void(SqlSession&)>& fn) override;
 

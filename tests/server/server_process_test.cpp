@@ -290,5 +290,23 @@ TEST(ServerMigrate, TheDemoFolderMovedIntoPostgresqlAnswersEveryListAsBefore) {
     EXPECT_FALSE(fs::exists(work.Path() / "again"));
 }
 
+TEST(ServerInit, AFolderOnPostgresqlIsMadeInAnEmptyDatabaseOnly) {
+    if (!OnPostgres()) GTEST_SKIP() << "makes a PostgreSQL database";
+    TempDir work("dalvero-init-pg");
+    const std::string dsn = NewTestDatabase();
+    const fs::path dir = work.Path() / "first";
+    const Ran made = Server("init " + dir.string() + " --storage postgresql --dsn '" + dsn + "'");
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_FALSE(fs::exists(dir / "dalvero.db"));
+    EXPECT_EQ(OpenFolderStore(dir)->Count("ICD9Symptom", {}), 14'567);
+
+    const fs::path second = work.Path() / "second";
+    const Ran again = Server("init " + second.string() + " --storage postgresql --dsn '" + dsn + "'");
+    EXPECT_EQ(again.status, 1);
+    EXPECT_TRUE(Has(again.err, "already holds records")) << again.err;
+    EXPECT_FALSE(fs::exists(second));
+    EXPECT_EQ(Server("init " + second.string() + " --dsn '" + dsn + "'").status, 2) << "a DSN without the engine";
+}
+
 }  // namespace
 }  // namespace dalvero::test
