@@ -119,18 +119,17 @@ void PostgresStorage::InReadTransaction(const std::function<void()>& fn) {
     connection.Execute("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
     connection.transactionDepth = 1;
     connection.readOnly = true;
-    auto end = [&connection] {
-        connection.readOnly = false;
-        connection.transactionDepth = 0;
-        RollBack(connection);  // nothing was written: ending it is all there is to do
-    };
-    try {
-        fn();
-    } catch (...) {
-        end();
-        throw;
-    }
-    end();
+    // Nothing was written: ending the snapshot is all there is to do, also
+    // when fn throws.
+    struct Snapshot {
+        PostgresConnection& connection;
+        ~Snapshot() {
+            connection.readOnly = false;
+            connection.transactionDepth = 0;
+            RollBack(connection);
+        }
+    } snapshot{connection};
+    fn();
 }
 
 void PostgresStorage::Restore(std::string_view table, const std::vector<Record>& records) {
