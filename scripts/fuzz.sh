@@ -8,7 +8,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${DALVERO_FUZZ_BUILD_DIR:-$root/build-fuzz}
 seconds=${1:-60}
-targets=(json_fuzz comma_text_fuzz dataserver_stream_fuzz function_command_fuzz client_reply_fuzz access_rules_fuzz)
+targets=(json_fuzz comma_text_fuzz dataserver_stream_fuzz function_command_fuzz client_reply_fuzz access_rules_fuzz
+  hl7_message_fuzz)
 
 "$root/scripts/install-deps.sh"
 if ! dpkg-query -W -f='${Status}' clang 2>/dev/null | grep -q "install ok installed"; then

@@ -13,6 +13,7 @@ packages=(
   libgtest-dev libgmock-dev openssl
   xvfb xauth
   poppler-utils
+  python3-hl7
   nodejs
 )
 # Debian's nodejs leaves npm to a package of its own; other builds of nodejs

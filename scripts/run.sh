@@ -15,6 +15,9 @@ logins=$data.logins
 if [ ! -f "$data/server.ini" ]; then
   mkdir -p "$(dirname "$data")"
   "$bin/dalvero-server" init "$data" --demo >"$logins.tmp"
+  # The demo's admission system sends from this machine, without TLS
+  # (docs/hl7.md): mllp_send --loose -p 8702 -f admit.hl7 127.0.0.1
+  sed -i '/^\[HL7\]/,/^\[/{s/^Port=$/Port=8702/;s/^TLS=Y$/TLS=N/}' "$data/server.ini"
   chmod 600 "$logins.tmp"
   mv "$logins.tmp" "$logins"
 fi
@@ -22,7 +25,8 @@ fi
 port_of() { sed -n "/^\[$1\]/,/^\[/{s/^Port=//p}" "$data/server.ini" | head -n 1; }
 data_port=$(port_of DataServer)
 function_port=$(port_of FunctionServer)
-for port in "$data_port" "$function_port"; do
+hl7_port=$(port_of HL7)
+for port in "$data_port" "$function_port" $hl7_port; do
   if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
     echo "Port $port is in use already: stop whatever listens there (another dalvero-server?) and try again." >&2
     exit 1

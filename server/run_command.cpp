@@ -33,17 +33,25 @@ const char kRunHelp[] =
 const char kStatusHelp[] =
     "Usage: dalvero-server status DIR\n"
     "Whether a server runs on DIR: its process, ports, open connections and\n"
-    "log-in sessions. Exit status 0 when one serves, 3 when none does (yet).\n";
+    "log-in sessions. Exit status 0 when one runs, 3 when none does.\n";
 
 // How often the status kept for `status` is brought up to date.
 constexpr int kStatusSeconds = 5;
 
 std::string Address(const ListenAddress& listen, int port) { return listen.bind + ":" + std::to_string(port); }
 
+// The HL7 listener is named only when it runs.
+std::string Hl7Address(const ServerInstance& server) {
+    const Hl7Config& hl7 = server.Config().hl7;
+    if (!hl7.enabled) return {};
+    return ", HL7 " + Address(hl7.listen, server.Hl7Port()) + (hl7.tls ? " (TLS)" : " (plain TCP)");
+}
+
 std::string Settings(const ServerInstance& server) {
     const ServerConfig& c = server.Config();
     return "DataServer " + Address(c.dataServer, server.DataPort()) + ", FunctionServer " +
-           Address(c.functionServer, server.FunctionPort()) + ", database " + DescribeStorage(c.storage) +
+           Address(c.functionServer, server.FunctionPort()) + Hl7Address(server) + ", database " +
+           DescribeStorage(c.storage) +
            ", certificate " + c.certificateFile.string() + ", mail " +
            (c.mail.relay.empty() ? "to " + c.mail.outboxDir.string() : "through " + c.mail.relay) + ", up to " +
            std::to_string(c.connections.maxConnections) + " connections, " + std::to_string(c.connections.workers) +
@@ -105,10 +113,10 @@ int Status(const Args& args) {
         std::cout << "No server is running on " << dir.string() << ".\n";
         return kTamperedOrNotRunning;
     }
-    // The folder is held from the start, its status written once it serves:
-    // opening a database server's connections takes a moment.
+    // The folder is locked before the store is opened and the ports bound;
+    // until the first status is written the server does not serve yet.
     if (running->status.empty()) {
-        std::cout << "A server is starting on " << dir.string() << "; it does not serve yet.\n";
+        std::cout << "A server is starting on " << dir.string() << " (process " << running->pid << ").\n";
         return kTamperedOrNotRunning;
     }
     const std::unique_ptr<SqlStorage> storage = OpenStorage(config.storage);

@@ -25,6 +25,7 @@ inline constexpr char kAdd[] = "add";
 inline constexpr char kUpdate[] = "update";
 inline constexpr char kDelete[] = "delete";
 inline constexpr char kMail[] = "mail";
+inline constexpr char kAdt[] = "adt";  // an admission message applied (HL7 listener)
 }  // namespace audit_action
 
 struct AuditEntry {

@@ -47,6 +47,12 @@ constexpr int kDirectoryFields[] = {cat::personnel::kHospital,  cat::personnel::
 constexpr int kIntakeFields[] = {cat::patients::kFirstName, cat::patients::kMiddleName, cat::patients::kLastName,
                                  cat::patients::kSsn, cat::patients::kBirthDate};
 
+// Kept by the server for itself; no request reads or writes them.
+bool IsServerOnly(const std::string& table) {
+    return table == schema::kSessions || table == schema::kLoginFailures || table == schema::kAdtMessages ||
+           table == schema::kPatientRecordNumbers;
+}
+
 const ChildTable* ChildOf(const std::string& table) {
     for (const ChildTable& child : kChildren)
         if (table == child.table) return &child;
@@ -104,7 +110,7 @@ AuthorizedStorage::AuthorizedStorage(Storage& inner, const Principal& who, Passw
     : inner_(inner), who_(who), hashPassword_(std::move(hashPassword)), trail_(trail), foundBySsn_(foundBySsn) {}
 
 bool AuthorizedStorage::HasTable(std::string_view table) const {
-    return !schema::IsServerOnly(Canonical(table)) && inner_.HasTable(table);
+    return !IsServerOnly(Canonical(table)) && inner_.HasTable(table);
 }
 
 bool AuthorizedStorage::HasField(std::string_view table, int field) const { return inner_.HasField(table, field); }
@@ -124,7 +130,7 @@ AuthorizedStorage::Reach AuthorizedStorage::ReachOf(const std::string& table, co
     if (table == tbl::kPreferredProviders) return {mine(cat::preferred_providers::kHospital) ? Sight::Full : Sight::None, {}};
     if (table == schema::kAuditTrail)
         return {who_.administrator && mine(schema::audit::kHospital) ? Sight::Full : Sight::None, {}};
-    if (schema::IsServerOnly(table)) return {};
+    if (IsServerOnly(table)) return {};
     return {Sight::Full, {}};
 }
 
@@ -254,14 +260,14 @@ std::optional<Record> AuthorizedStorage::Read(std::string_view table, std::int64
 
 std::vector<Record> AuthorizedStorage::ReadEach(std::string_view tableName, const std::vector<std::int64_t>& seqs) {
     const std::string table = Canonical(tableName);
-    if (schema::IsServerOnly(table)) Deny("Unknown table " + table);
+    if (IsServerOnly(table)) Deny("Unknown table " + table);
     return Seen(table, inner_.ReadEach(table, seqs), {}, true);
 }
 
 std::vector<Condition> AuthorizedStorage::Scoped(const std::string& table, std::vector<Condition> where,
                                                  bool& nothing) {
     nothing = false;
-    if (schema::IsServerOnly(table)) Deny("Unknown table " + table);
+    if (IsServerOnly(table)) Deny("Unknown table " + table);
     if (table == schema::kAuditTrail && !who_.administrator) Deny("The audit trail is for administrators");
     int hospitalField = 0;
     if (table == tbl::kCases) hospitalField = cat::cases::kHospital;
@@ -338,12 +344,13 @@ std::vector<Record> AuthorizedStorage::Select(const ListRead& request) {
 
 std::vector<Record> AuthorizedStorage::SearchText(std::string_view table, int field, std::string_view words,
                                                   int limit) {
-    if (IsPatientData(Canonical(table)) || schema::IsServerOnly(Canonical(table))) Deny("No text search of " + std::string(table));
+    const std::string name = Canonical(table);
+    if (IsPatientData(name) || IsServerOnly(name)) Deny("No text search of " + std::string(table));
     return inner_.SearchText(table, field, words, limit);
 }
 
 void AuthorizedStorage::RequireWriter(const std::string& table, const FieldValues& values, const Record* existing) {
-    if (schema::IsServerOnly(table) || table == schema::kAuditTrail) Deny(table + " cannot be written");
+    if (IsServerOnly(table) || table == schema::kAuditTrail) Deny(table + " cannot be written");
     // Providers are everyone's; a hospital's own record (one that people or
     // cases belong to) is its administrators' alone.
     if (table == tbl::kProviderEntities && existing && std::to_string(existing->seq) != who_.hospital) {

@@ -18,7 +18,9 @@
 //   shared tables are written by administrators only (personnel of their own
 //   hospital); a person may change their own password. Personnel f23 is never
 //   read back, and whatever is written to it is hashed.
-// - Sessions and the audit trail are never written through requests.
+// - Sessions, the audit trail and what the admission listener keeps for
+//   itself (its message log, the record numbers) are never written through
+//   requests; only the trail is read, the others are not even seen.
 // - A condition may name only fields the person sees in the records it
 //   selects (f23 none), and counts count only what reads would return.
 // - A record's files follow the record: reading them needs full sight of it,

@@ -48,8 +48,10 @@ DataFolderLock::~DataFolderLock() {
 
 void DataFolderLock::WriteStatus(const std::string& text) {
     // Through the locking descriptor: closing any other descriptor of the
-    // file would give up the lock.
-    if (::ftruncate(fd_, 0) == 0) (void)!::pwrite(fd_, text.data(), text.size(), 0);
+    // file would give up the lock. Written before the old tail is cut, so a
+    // reader never finds the file empty while the server runs.
+    if (::pwrite(fd_, text.data(), text.size(), 0) == static_cast<ssize_t>(text.size()))
+        (void)!::ftruncate(fd_, static_cast<off_t>(text.size()));
 }
 
 std::optional<RunningServer> FindRunningServer(const std::filesystem::path& dataDir) {

@@ -87,6 +87,34 @@ void ReadStorage(const Reader& read, const std::filesystem::path& dir, ServerCon
         storage.password = ReadPasswordFile(read, read.Path(dir, "Storage", "PasswordFile"));
 }
 
+constexpr char kHl7[] = "HL7";
+constexpr std::string_view kFacilityPrefix = "Facility.";
+
+Hl7Config ReadHl7(const IniFile& ini, const Reader& read) {
+    Hl7Config hl7;
+    if (read.Text(kHl7, "Port").empty()) return hl7;
+    hl7.enabled = true;
+    const std::string bind = read.Text(kHl7, "Bind");
+    hl7.listen = {bind.empty() ? std::string("127.0.0.1") : bind, read.Port(kHl7, "Port")};
+    hl7.tls = read.Flag(kHl7, "TLS");
+    std::string error;
+    const auto allow = AddressFilter::Parse(read.Text(kHl7, "AllowFrom"), error);
+    if (!allow) read.Fail(kHl7, "AllowFrom", error);
+    // Patient data may come only from senders someone named.
+    if (allow->Empty()) read.Fail(kHl7, "AllowFrom", "the addresses that may send are needed");
+    hl7.allowFrom = *allow;
+    for (const std::string& key : ini.Keys(kHl7)) {
+        if (key.size() <= kFacilityPrefix.size() || !SameText(key.substr(0, kFacilityPrefix.size()), kFacilityPrefix))
+            continue;
+        const std::string hospital = ini.ReadString(kHl7, key);
+        if (ToIntDef(hospital, 0) <= 0 || std::to_string(ToIntDef(hospital, 0)) != hospital)
+            read.Fail(kHl7, key.c_str(), "expected a hospital's Seq, not '" + hospital + "'");
+        hl7.facilities[key.substr(kFacilityPrefix.size())] = hospital;
+    }
+    if (hl7.facilities.empty()) read.Fail(kHl7, "Facility.<name>", "no sending facility is named");
+    return hl7;
+}
+
 }  // namespace
 
 IniFile DefaultServerIni() {
@@ -141,6 +169,16 @@ IniFile DefaultServerIni() {
         "User=\n"
         "Password=\n"
         "From=dalvero@localhost\n"
+        "\n"
+        "[HL7]\n"
+        "; An HL7 v2 listener (MLLP) for the hospital's admission system; off\n"
+        "; while Port is empty. TLS=N only for an interface engine on a trusted network.\n"
+        "Bind=127.0.0.1\n"
+        "Port=\n"
+        "TLS=Y\n"
+        "; Addresses and networks that may send (\"10.1.0.0/16, 10.2.3.4\"); no one else may connect.\n"
+        "AllowFrom=127.0.0.1\n"
+        "; One line per sending facility (MSH-4): Facility.<name>=<hospital Seq>.\n"
         "\n"
         "[Database]\n"
         "File=dalvero.db\n"
@@ -235,6 +273,7 @@ ServerConfig LoadServerConfig(const std::filesystem::path& dataDir) {
     sec.mailsPerUserPerHour = read.Number("Security", "MailsPerUserPerHour", 0, kMany);
     sec.mailsPerCasePerHour = read.Number("Security", "MailsPerCasePerHour", 0, kMany);
     config.filesDir = dir / "files";
+    config.hl7 = ReadHl7(ini, read);
     return config;
 }
 

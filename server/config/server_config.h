@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <stdexcept>
 #include <string>
 
+#include "address_filter.h"
 #include "ini_file.h"
 #include "open_storage.h"
 
@@ -64,6 +66,15 @@ struct SecurityConfig {
     int mailsPerCasePerHour = 10;
 };
 
+// The HL7 v2 admission listener ([HL7] of server.ini; docs/hl7.md).
+struct Hl7Config {
+    bool enabled = false;  // only when Port names a port
+    ListenAddress listen;
+    bool tls = true;
+    AddressFilter allowFrom;
+    std::map<std::string, std::string> facilities;  // sending facility (MSH-4) -> hospital Seq
+};
+
 struct ServerConfig {
     std::filesystem::path dataDir;
     ListenAddress dataServer;
@@ -75,6 +86,7 @@ struct ServerConfig {
     ConnectionLimits connections;
     RecordFileLimits recordFiles;
     SecurityConfig security;
+    Hl7Config hl7;
     std::filesystem::path databaseFile;  // the SQLite database, also storage.file
     StorageSettings storage;
     std::filesystem::path filesDir;  // named files served to clients (DIR/files)
@@ -86,8 +98,9 @@ IniFile DefaultServerIni();
 
 // Reads DIR/server.ini. Throws ConfigError naming the file, section and key
 // when the file is missing or a value cannot be used (a port outside 0-65535,
-// StartTLS neither Y nor N, an unknown engine, a PostgreSQL engine without a
-// DSN, a password file that cannot be read).
+// StartTLS neither Y nor N, an HL7 port without AllowFrom or facilities, an
+// unknown engine, a PostgreSQL engine without a DSN, a password file that
+// cannot be read).
 ServerConfig LoadServerConfig(const std::filesystem::path& dataDir);
 
 }  // namespace dalvero::server

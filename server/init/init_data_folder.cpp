@@ -9,7 +9,9 @@
 #include "audit_anchor.h"
 #include "code_books.h"
 #include "init_error.h"
+#include "principal.h"
 #include "provider_catalogue.h"
+#include "table_catalogue.h"
 #include "tls_files.h"
 
 namespace dalvero::server {
@@ -53,6 +55,8 @@ void Save(const IniFile& ini, const fs::path& path, unsigned mode, Made& made) {
     if (!ini.SaveToFile(path.string(), mode)) throw InitError("cannot write " + path.string());
 }
 
+constexpr char kDemoFacility[] = "DEMO";
+
 IniFile ServerIni(const InitOptions& options) {
     const std::string& host = options.host;
     IniFile ini = DefaultServerIni();
@@ -85,7 +89,7 @@ InitResult MakeDataFolder(const fs::path& dataDir, const InitOptions& options) {
     if (options.hospital.empty() != options.admin.empty())
         throw InitError("--hospital and --admin go together: a hospital and its first administrator");
     const fs::path dir = fs::absolute(dataDir).lexically_normal();
-    const IniFile serverIni = ServerIni(options);
+    IniFile serverIni = ServerIni(options);
     const fs::path database = dir / serverIni.ReadString("Database", "File");
     if (fs::exists(dir / kServerIni) || fs::exists(database)) {
         throw InitError(dir.string() + " already holds a Dalvero database; choose an empty folder");
@@ -133,6 +137,11 @@ InitResult MakeDataFolder(const fs::path& dataDir, const InitOptions& options) {
         if (options.demo) {
             result.logins = LoadDemoHospital(*storage, {books, categories, catalogue, logo, options.today.value_or(Today()),
                                                        options.passwordIterations, options.demoCases});
+            // The demo's admission system sends as facility DEMO; the
+            // listener stays off until [HL7] Port is set.
+            if (const auto staff = PersonByEmail(storage, result.logins.front().email))
+                serverIni.WriteString("HL7", std::string("Facility.") + kDemoFacility,
+                                      staff->Field(catalogue::personnel::kHospital));
         }
         if (!options.hospital.empty()) {
             const std::time_t now = std::time(nullptr);

@@ -34,6 +34,9 @@ public:
     // requests are served by workers of their own, so a crowd of them never
     // holds up anyone else's.
     virtual bool MayWait(std::string_view buffered) const { return false; }
+    // Whether a client at this address may connect at all; the listener
+    // closes any other connection as soon as it is accepted.
+    virtual bool Admits(const std::string& remoteAddress) const { return true; }
     virtual std::unique_ptr<RequestHandler> Open(const std::string& remoteAddress) = 0;
 };
 

@@ -153,6 +153,11 @@ void ConnectionServer::AcceptAll() {
         else
             ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in&>(peer).sin_addr, text, sizeof text);
         std::string remote = text;
+        if (!protocol_.Admits(remote)) {
+            LogThrottled(name_ + " not allowed", name_ + " refused " + remote + ": not an allowed address");
+            ::close(fd);
+            continue;
+        }
         if (!MakeRoom(remote)) {
             LogThrottled(name_ + " refused", name_ + " refused " + remote + ": too many connections");
             ::close(fd);

@@ -4,15 +4,18 @@
 
 #include <openssl/ssl.h>
 
+#include "adt_receiver.h"
 #include "audit_anchor.h"
 #include "audit_writer.h"
 #include "data_connection.h"
 #include "function_connection.h"
 #include "function_server.h"
 #include "mailer.h"
+#include "mllp_connection.h"
 #include "open_file_limit.h"
 #include "private_files.h"
 #include "server_log.h"
+#include "table_catalogue.h"
 #include "connection_server.h"
 #include "tls_context.h"
 
@@ -54,8 +57,11 @@ struct ServerInstance::Parts {
     TlsContext tls;
     DataProtocol dataProtocol;
     FunctionProtocol functionProtocol;
+    hl7::AdtReceiver adtReceiver;
+    MllpProtocol mllpProtocol;
     std::unique_ptr<ConnectionServer> dataListener;
     std::unique_ptr<ConnectionServer> functionListener;
+    std::unique_ptr<ConnectionServer> hl7Listener;  // only when server.ini names its port
 
     explicit Parts(ServerConfig cfg)
         : config(std::move(cfg)),
@@ -68,13 +74,16 @@ struct ServerInstance::Parts {
           functions(storage, mailer, logins, trail),
           dataProtocol(storage, logins, trail, config.dataDir,
                        RecordFileQuota{config.recordFiles.perRecordBytes, config.recordFiles.totalBytes}),
-          functionProtocol(functions) {}
+          functionProtocol(functions),
+          adtReceiver(storage, trail, config.hl7.facilities),
+          mllpProtocol(adtReceiver, config.hl7.allowFrom) {}
 };
 
-ServerInstance::ServerInstance(const std::filesystem::path& dataDir, int dataPort, int functionPort) {
+ServerInstance::ServerInstance(const std::filesystem::path& dataDir, int dataPort, int functionPort, int hl7Port) {
     ServerConfig config = LoadServerConfig(dataDir);
     if (dataPort >= 0) config.dataServer.port = dataPort;
     if (functionPort >= 0) config.functionServer.port = functionPort;
+    if (hl7Port >= 0) config.hl7.listen.port = hl7Port;
     RestrictPrivateFiles(config);
     const long files = RaiseOpenFileLimit();
     // Each connection on either port needs a descriptor; a few more go to
@@ -83,6 +92,11 @@ ServerInstance::ServerInstance(const std::filesystem::path& dataDir, int dataPor
         Log("only " + std::to_string(files) + " open files allowed; fewer connections than configured can be served");
     parts_ = std::make_unique<Parts>(std::move(config));
     const ServerConfig& c = parts_->config;
+    // A facility mapped to no hospital would file admissions under a record no one sees.
+    for (const auto& [facility, hospital] : c.hl7.facilities)
+        if (!parts_->storage.Read(catalogue::tbl::kProviderEntities, std::stoll(hospital)))
+            throw std::runtime_error((c.dataDir / "server.ini").string() + " [HL7] Facility." + facility +
+                                     ": no hospital has Seq " + hospital);
 
     const char* failure = nullptr;
     parts_->tls = CreateServerTlsContext(c.certificateFile.string(), c.keyFile.string(), {}, &failure);
@@ -105,20 +119,27 @@ ServerInstance::ServerInstance(const std::filesystem::path& dataDir, int dataPor
     };
     start(*parts_->dataListener, c.dataServer, "DataServer");
     start(*parts_->functionListener, c.functionServer, "FunctionServer");
+    if (c.hl7.enabled) {
+        parts_->hl7Listener = std::make_unique<ConnectionServer>(
+            "HL7 listener", parts_->mllpProtocol, c.hl7.tls ? parts_->tls.get() : nullptr, c.connections);
+        start(*parts_->hl7Listener, c.hl7.listen, "HL7");
+    }
 }
 
 ServerInstance::~ServerInstance() { Stop(); }
 
 int ServerInstance::DataPort() const { return parts_->dataListener->Port(); }
 int ServerInstance::FunctionPort() const { return parts_->functionListener->Port(); }
+int ServerInstance::Hl7Port() const { return parts_->hl7Listener ? parts_->hl7Listener->Port() : 0; }
 std::size_t ServerInstance::OpenConnections() const {
-    return parts_->dataListener->OpenConnections() + parts_->functionListener->OpenConnections();
+    return parts_->dataListener->OpenConnections() + parts_->functionListener->OpenConnections() +
+           (parts_->hl7Listener ? parts_->hl7Listener->OpenConnections() : 0);
 }
 const ServerConfig& ServerInstance::Config() const { return parts_->config; }
 
 void ServerInstance::Stop() {
     if (!parts_) return;
-    for (auto* listener : {parts_->dataListener.get(), parts_->functionListener.get()})
+    for (auto* listener : {parts_->hl7Listener.get(), parts_->dataListener.get(), parts_->functionListener.get()})
         if (listener) listener->Stop();
 }
 

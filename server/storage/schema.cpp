@@ -90,6 +90,12 @@ std::vector<TableDef> MakeTables() {
                  {BySeq(), Exact(audit::kListByPatient, audit::kPatient, {1}),
                   Exact(audit::kListByEmail, audit::kEmail, {1}), Exact(audit::kListByHospital, audit::kHospital, {1}),
                   Exact(audit::kListByAction, audit::kAction, {audit::kTime})}});
+    ListDef adtByControlId = Exact(adt_messages::kListByControlId, adt_messages::kControlId);
+    adtByControlId.ownerField = adt_messages::kFacility;
+    t.push_back({kAdtMessages, adt_messages::kReceived, 0, {BySeq(), adtByControlId}});
+    ListDef recordByNumber = Exact(record_numbers::kListByNumber, record_numbers::kNumber);
+    recordByNumber.ownerField = record_numbers::kHospital;
+    t.push_back({kPatientRecordNumbers, record_numbers::kPatient, 0, {BySeq(), recordByNumber}});
     t.push_back({kZipCentroids, zip_centroids::kLongitude, 0, {BySeq(), Exact(2, zip_centroids::kZip)}});
     return t;
 }
@@ -105,8 +111,6 @@ const ListDef* TableDef::FindList(int number) const {
         if (list.number == number) return &list;
     return nullptr;
 }
-
-bool IsServerOnly(std::string_view table) { return table == kSessions || table == kLoginFailures; }
 
 const std::vector<TableDef>& Tables() {
     static const std::vector<TableDef> tables = MakeTables();

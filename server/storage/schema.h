@@ -59,8 +59,6 @@ inline constexpr int kLockedUntil = 14;  // 0 when not locked
 inline constexpr int kPassword = 15;     // digest of the stored password the failures were against
 inline constexpr int kListByKey = 2;     // account, address as the owner
 }  // namespace login_failures
-// Tables no request reaches: what the servers keep for themselves.
-bool IsServerOnly(std::string_view table);
 // The audit trail: appended to only, each row's hash chained to the one before.
 inline constexpr char kAuditTrail[] = "AuditTrail";
 namespace audit {
@@ -68,7 +66,7 @@ inline constexpr int kTime = 10;      // yyyymmddhhnnss+hhmm, local time and its
 inline constexpr int kPerson = 11;    // Personnel Seq, empty before a log-in
 inline constexpr int kEmail = 12;     // the e-mail given or logged in with
 inline constexpr int kAddress = 13;
-inline constexpr int kAction = 14;    // login, login-failed, logout, read, add, update, delete, mail
+inline constexpr int kAction = 14;    // login, login-failed, logout, read, add, update, delete, mail, adt
 inline constexpr int kTable = 15;
 inline constexpr int kRecord = 16;    // Seq in kTable
 inline constexpr int kPatient = 17;   // the patient concerned, when there is one
@@ -81,6 +79,25 @@ inline constexpr int kListByEmail = 3;
 inline constexpr int kListByHospital = 4;
 inline constexpr int kListByAction = 5;  // by time: the mails of the last hour
 }  // namespace audit
+// Admission messages of the HL7 listener: each control id of a sending
+// facility is applied once, and a resend gets the answer it got first.
+inline constexpr char kAdtMessages[] = "AdtMessages";
+namespace adt_messages {
+inline constexpr int kFacility = 10;   // MSH-4 as named in server.ini
+inline constexpr int kControlId = 11;  // MSH-10
+inline constexpr int kAnswer = 12;     // the acknowledgement sent, without its frame
+inline constexpr int kReceived = 13;   // yyyymmddhhnnss+hhmm, as audit rows stamp time
+inline constexpr int kListByControlId = 2;
+}  // namespace adt_messages
+// The hospitals' own record numbers of their patients (PID-3), as their
+// admission systems send them: one patient may have one in each hospital.
+inline constexpr char kPatientRecordNumbers[] = "PatientRecordNumbers";
+namespace record_numbers {
+inline constexpr int kHospital = 10;  // ProviderEntities Seq
+inline constexpr int kNumber = 11;
+inline constexpr int kPatient = 12;   // Patients Seq
+inline constexpr int kListByNumber = 2;
+}  // namespace record_numbers
 namespace quote_need {
 inline constexpr int kNeed = 10;  // CaseNeedsQuote: the CaseNeeds Seq
 }

@@ -99,6 +99,14 @@ bool IniFile::HasKey(std::string_view section, std::string_view key) const {
     return s && FindKey(*s, key);
 }
 
+std::vector<std::string> IniFile::Keys(std::string_view section) const {
+    std::vector<std::string> keys;
+    if (const Section* s = FindSection(section))
+        for (const Line& line : s->lines)
+            if (!line.key.empty()) keys.push_back(line.key);
+    return keys;
+}
+
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     if (sections_.empty()) sections_.push_back(Section{});
     std::string keyText(Trim(key));

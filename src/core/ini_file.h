@@ -24,6 +24,8 @@ public:
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view fallback = {}) const;
     bool HasKey(std::string_view section, std::string_view key) const;
+    // The keys of the first section of that name, in file order, as written.
+    std::vector<std::string> Keys(std::string_view section) const;
 
     // Replaces the key's value, or adds the key at the end of its section,
     // or adds the section at the end of the file.

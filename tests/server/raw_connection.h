@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 #include <string_view>
 
 namespace dalvero::test {
@@ -43,6 +44,15 @@ public:
     bool Send(std::string_view bytes) {
         return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
     }
+    // What the server sends up to and with `end`; less when it closes or the
+    // read time-out passes first.
+    std::string ReadUntil(std::string_view end) {
+        std::string got;
+        char c = 0;
+        while (got.find(end) == std::string::npos && ::recv(fd_, &c, 1, 0) == 1) got += c;
+        return got;
+    }
+
     // Whatever the server still sends (a TLS alert, say), then its close;
     // false when the read time-out passes first.
     bool ClosedByServer() {

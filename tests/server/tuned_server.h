@@ -37,11 +37,17 @@ public:
     }
 
     server::ServerInstance& Instance() { return *instance_; }
+    // Serves the same folder again, on new free ports.
+    void Restart() {
+        instance_.reset();
+        instance_ = std::make_unique<server::ServerInstance>(dir_, 0, 0);
+    }
     const std::filesystem::path& DataDir() const { return dir_; }
     std::string CaFile() const { return instance_->Config().caFile.string(); }
-    // Logged in as the demo administrator.
-    std::unique_ptr<dbServerConnection> ConnectData() const {
-        return RealServer::ConnectDataAt(instance_->DataPort(), CaFile(), "Dalvero", &RealServer::DemoAdministrator());
+    // Logged in as the demo administrator, or as `as`.
+    std::unique_ptr<dbServerConnection> ConnectData(const server::DemoLogin* as = nullptr) const {
+        return RealServer::ConnectDataAt(instance_->DataPort(), CaFile(), "Dalvero",
+                                         as ? as : &RealServer::DemoAdministrator());
     }
 
 private:

@@ -139,9 +139,8 @@ std::string RealServer::CaFile() const { return instance_->Config().caFile.strin
 const std::vector<server::DemoLogin>& RealServer::Logins() const { return TemplateFor(content_).logins; }
 
 const server::DemoLogin& RealServer::DemoUser(const std::string& roles) const {
-    for (const auto& user : Logins())
-        if (user.roles == roles) return user;
-    throw std::runtime_error("no demo login with roles " + roles);
+    if (content_ != Demo) throw std::runtime_error("no demo log-ins in an empty folder");
+    return DemoLoginWith(roles);
 }
 
 std::unique_ptr<dbServerConnection> RealServer::ConnectData(const std::string& programId, bool logIn,
@@ -149,10 +148,12 @@ std::unique_ptr<dbServerConnection> RealServer::ConnectData(const std::string& p
     return ConnectDataAt(DataPort(), CaFile(), programId, logIn ? (as ? as : &DemoUser("Administrator")) : nullptr);
 }
 
-const server::DemoLogin& RealServer::DemoAdministrator() {
+const server::DemoLogin& RealServer::DemoAdministrator() { return DemoLoginWith("Administrator"); }
+
+const server::DemoLogin& RealServer::DemoLoginWith(const std::string& roles) {
     for (const auto& user : TemplateFor(Demo).logins)
-        if (user.roles == "Administrator") return user;
-    throw std::runtime_error("no demo administrator");
+        if (user.roles == roles) return user;
+    throw std::runtime_error("no demo log-in with roles " + roles);
 }
 
 std::unique_ptr<dbServerConnection> RealServer::ConnectDataAt(int port, const std::string& caFile,

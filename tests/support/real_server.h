@@ -58,6 +58,8 @@ public:
     // The first demo administrator of the prepared demo folder, which every
     // copy of it shares.
     static const server::DemoLogin& DemoAdministrator();
+    // The first log-in of the prepared demo folder with exactly these roles.
+    static const server::DemoLogin& DemoLoginWith(const std::string& roles);
     // A DataServer connection to a loopback port, logged in as user unless
     // that is null.
     static std::unique_ptr<dbServerConnection> ConnectDataAt(int port, const std::string& caFile,
