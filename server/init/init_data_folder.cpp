@@ -139,7 +139,7 @@ InitResult MakeDataFolder(const fs::path& dataDir, const InitOptions& options) {
                                                        options.passwordIterations, options.demoCases});
             // The demo's admission system sends as facility DEMO; the
             // listener stays off until [HL7] Port is set.
-            if (const auto staff = PersonByEmail(storage, result.logins.front().email))
+            if (const auto staff = PersonByEmail(*storage, result.logins.front().email))
                 serverIni.WriteString("HL7", std::string("Facility.") + kDemoFacility,
                                       staff->Field(catalogue::personnel::kHospital));
         }
