@@ -149,6 +149,8 @@ std::string Conditions(SqlBuilder& b, const TableDef& table, const std::vector<C
             term = column + Operator(condition.op) + b.Bind(ParseSeq(condition.value));
         } else {
             std::string value = condition.value;
+            // A Seq matched by its leading digits, as text in every engine.
+            if (condition.field == 1) column = "CAST(seq AS TEXT)";
             if (condition.asDate && condition.field != 1) {
                 column = "substr(" + column + ", 1, 8)";
                 value = value.substr(0, 8);

@@ -80,6 +80,7 @@ TEST_F(StorageTest, ValuesTravelAsDataNeverAsSql) {
     store.Add(tbl::kCases, {{22, "50%_off"}});
     store.Add(tbl::kCases, {{22, "50abc"}});
     EXPECT_EQ(store.Count(tbl::kCases, {{22, CompareOp::StartsWith, "50%_", false}}), 1);
+    EXPECT_EQ(store.Count(tbl::kCases, {{1, CompareOp::StartsWith, std::to_string(seq), false}}), 1);
     EXPECT_EQ(store.Count(tbl::kCases, {}), 3);
 }
 
