@@ -7,6 +7,7 @@
 #include "dialog_seam.h"
 #include "provider_edit_forms.h"
 #include "provider_search.h"
+#include "screen_content.h"
 #include "ui_add_provider_form.h"
 
 namespace dalvero {
@@ -14,6 +15,7 @@ namespace dalvero {
 TAddProviderForm::TAddProviderForm(dbServerConnection& db, ProviderCategoriesOpener categories, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TAddProviderForm>()), db_(db), categories_(std::move(categories)) {
     ui->setupUi(this);
+    listState_ = new cListState(ui->ProviderList, "No providers match");
     // State and zip go into the server's filter: letters and digits only.
     const QRegularExpression plain("[A-Za-z0-9]*");
     ui->StateEdit->setValidator(new QRegularExpressionValidator(plain, ui->StateEdit));
@@ -54,9 +56,10 @@ void TAddProviderForm::Search() {
         ui->ProviderList->addTopLevelItem(new QTreeWidgetItem(
             {QString::fromStdString(row.name), QString::fromStdString(row.street),
              QString::fromStdString(row.city + ", " + row.state + "   " + row.zip)}));
-    ui->ProviderEmptyLabel->setText(!found          ? "The providers could not be read."
-                                    : rows_.empty() ? "No providers match"
-                                                    : "");
+    if (found)
+        listState_->Loaded(static_cast<int>(rows_.size()));
+    else
+        listState_->Failed();
 }
 
 void TAddProviderForm::ProviderListDblClick(int row) {

@@ -19,6 +19,7 @@ class TAddProviderForm;
 
 namespace dalvero {
 
+class cListState;
 class dbServerConnection;
 
 // Opens the category selection of a provider over parent.
@@ -45,6 +46,7 @@ private:
     dbServerConnection& db_;
     ProviderCategoriesOpener categories_;
     std::vector<ProviderRow> rows_;
+    cListState* listState_;
     std::string chosen_;
 };
 

@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <array>
 
 #include "add_provider_form.h"
@@ -18,8 +19,10 @@
 #include "edit_objects.h"
 #include "image_button.h"
 #include "main_window_state.h"
-#include "phone_entry_rules.h"
+#include "phone_edit.h"
+#include "phone_text.h"
 #include "platform_utils.h"
+#include "screen_content.h"
 #include "table_catalogue.h"
 #include "ui_admin_main_form.h"
 
@@ -50,6 +53,9 @@ QString StatusMarks(const std::vector<std::pair<std::string, std::string>>& mark
 TAdminMainForm::TAdminMainForm(MainWindowState& main)
     : ui(std::make_unique<Ui::TAdminMainForm>()), session_(main.Session), user_(main.User) {
     ui->setupUi(this);
+    personnelState_ = new cListState(ui->PersonnelListBox, "No personnel yet");
+    caseWorkersState_ = new cListState(ui->CaseWorkersGrid, "No discharge case workers yet");
+    preferredState_ = new cListState(ui->PreferredProvidersListBox, "No preferred providers yet");
     OpenDocument = [](const std::string& path) { RunProgram(path, ""); };
     ui->CaseWorkersGrid->setColumnCount(static_cast<int>(kCaseWorkerHeadings.size()) + 1);
     QStringList headings{"Case Worker"};
@@ -117,7 +123,13 @@ void TAdminMainForm::BindHospital() {
         {ui->HospitalNotificationEmailEdit, "f21"}, {ui->HospitalSMSEmailEdit, "f22"},
         {ui->HospitalWebsiteEdit, "f23"}, {ui->HospitalReplyToEdit, "f24"}, {ui->HospitalNPIEdit, "f26"},
     }};
-    for (const auto& [edit, field] : edits) hospital_->AddEdit(edit, field, edit == ui->HospitalNameEdit ? "M" : "");
+    const std::array<QLineEdit*, 4> phones{ui->HospitalPhoneEdit, ui->HospitalTollFreeEdit, ui->HospitalFaxEdit,
+                                           ui->HospitalAdditionalPhoneEdit};
+    for (QLineEdit* phone : phones) new cPhoneEdit(phone);
+    for (const auto& [edit, field] : edits) {
+        const bool phone = std::find(phones.begin(), phones.end(), edit) != phones.end();
+        hospital_->AddEdit(edit, field, edit == ui->HospitalNameEdit ? "M" : phone ? "PHONE" : "");
+    }
     zip_ = cEditObject::Of(ui->HospitalZipEdit);
     const auto chained = zip_->ChainedExit;
     zip_->ChainedExit = [this, chained] {
@@ -229,7 +241,7 @@ void TAdminMainForm::LoadPersonnel() {
     personnel_.clear();
     const auto rows = QueryPersonnel(*session_.DataServer, user_.HospitalSeq);
     if (!rows) {
-        ui->PersonnelListBox->addItem("The personnel could not be read.");
+        personnelState_->Failed();
         return;
     }
     personnel_ = *rows;
@@ -237,7 +249,7 @@ void TAdminMainForm::LoadPersonnel() {
     for (const PersonRow& person : personnel_)
         ui->PersonnelListBox->addItem(
             QString::fromStdString(person.firstName + " " + person.lastName + (person.caseWorker ? " *" : "")));
-    if (personnel_.empty()) ui->PersonnelListBox->addItem("No personnel yet");
+    personnelState_->Loaded(static_cast<int>(personnel_.size()));
 }
 
 void TAdminMainForm::PersonnelListBoxClick(int row) {
@@ -263,10 +275,11 @@ void TAdminMainForm::LoadCaseWorkers() {
     QTableWidget& grid = *ui->CaseWorkersGrid;
     grid.setRowCount(0);
     const auto loads = QueryCaseWorkerLoads(*session_.DataServer, *session_.FunctionServer, user_.HospitalSeq);
-    ui->CaseWorkersEmptyLabel->setText(!loads          ? "The case workers' cases could not be read."
-                                       : loads->empty() ? "No discharge case workers yet"
-                                                        : "");
-    if (!loads) return;
+    if (!loads) {
+        caseWorkersState_->Failed();
+        return;
+    }
+    caseWorkersState_->Loaded(static_cast<int>(loads->size()));
     for (const CaseWorkerLoad& load : *loads) {
         const int row = grid.rowCount();
         grid.insertRow(row);
@@ -288,13 +301,13 @@ void TAdminMainForm::LoadPreferredProviders() {
     const auto rows = QueryPreferredProviders(*session_.DataServer, user_.HospitalSeq);
     const QSignalBlocker quiet(ui->PreferredProvidersListBox);
     if (!rows) {
-        ui->PreferredProvidersListBox->addItem("The preferred providers could not be read.");
+        preferredState_->Failed();
         return;
     }
     preferred_ = *rows;
     for (const PreferredRow& row : preferred_)
         ui->PreferredProvidersListBox->addItem(QString::fromStdString(row.Field("p10")));
-    if (preferred_.empty()) ui->PreferredProvidersListBox->addItem("No preferred providers yet");
+    preferredState_->Loaded(static_cast<int>(preferred_.size()));
 }
 
 void TAdminMainForm::ClearPreferredDetail() {
@@ -309,7 +322,7 @@ void TAdminMainForm::PreferredProvidersListBoxClick(int row) {
         const QString labelName = QString("Preferred%1Label").arg(QString::fromStdString(name));
         const bool phone = name == "p16" || name == "p17" || name == "p18" || name == "p19";
         if (auto* label = ui->AdminPanel->findChild<QLabel*>(labelName))
-            label->setText(QString::fromStdString(phone ? FormatPhone(PhoneDigits(value)) : value));
+            label->setText(QString::fromStdString(phone ? PhoneDisplayText(value) : value));
     }
 }
 

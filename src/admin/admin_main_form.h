@@ -25,6 +25,7 @@ namespace dalvero {
 class cDateEdit;
 class cEditObject;
 class cEditObjects;
+class cListState;
 struct ClientSession;
 struct DayRange;
 struct MainWindowState;
@@ -101,6 +102,9 @@ private:
     std::string acceptedEmail_;
     std::vector<PersonRow> personnel_;
     std::vector<PreferredRow> preferred_;
+    cListState* personnelState_;
+    cListState* caseWorkersState_;
+    cListState* preferredState_;
     cDateEdit* begDate_ = nullptr;
     cDateEdit* endDate_ = nullptr;
     // Set by Cancel while the state file's cases are read.

@@ -78,7 +78,6 @@ TForm1::TForm1(ClientSession& session)
     // The product's name as quiet artwork: painted as a button it looked like one
     // but did nothing.
     ui->Image1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    ui->Image1->setStyleSheet("color: #8a94a6; font-style: italic;");
     // The open case's shared parts go with the case screen when its load fails.
     screens_->CaseEdit->Content().AddList([this] {
         screens_->CaseHistory->Rows().Clear();
@@ -340,7 +339,12 @@ bool TForm1::LoadCaseSubLists(const std::string& caseSeq, bool withoutSeq) {
                               CaseSubList::kTreatmentCodes}) {
         std::optional<std::vector<SubListRow>> rows = QueryCaseSubList(*Session.DataServer, which, caseSeq, withoutSeq);
         all = all && rows.has_value();
-        screens_->CaseEdit->SubList(which).SetRows(rows ? std::move(*rows) : std::vector<SubListRow>());
+        cItemListModel& list = screens_->CaseEdit->SubList(which);
+        list.SetRows(rows ? std::move(*rows) : std::vector<SubListRow>());
+        if (rows)
+            screens_->CaseEdit->SubListState(which).Loaded(list.rowCount());
+        else
+            screens_->CaseEdit->SubListState(which).Failed();
     }
     return all;
 }

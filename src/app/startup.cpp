@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "client_session.h"
+#include "client_style.h"
 #include "dialog_seam.h"
 #include "login_form.h"
 #include "main_window.h"
@@ -38,6 +39,7 @@ int RunClient(int argc, char** argv) {
     }
     cClientApplication app(argc, argv);
     QApplication::setApplicationName("Dalvero");
+    ApplyClientStyle(app);
     InstallUiHooks();
 
     ClientSession session;

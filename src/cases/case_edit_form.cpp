@@ -11,6 +11,7 @@
 #include "control_text.h"
 #include "date_text.h"
 #include "dialog_seam.h"
+#include "elided_text.h"
 #include "field_saves.h"
 #include "field_tag.h"
 #include "image_button.h"
@@ -18,6 +19,7 @@
 #include "main_window_state.h"
 #include "note_limit.h"
 #include "patient_editors.h"
+#include "phone_text.h"
 #include "record_ops.h"
 #include "sub_list_delegate.h"
 #include "table_catalogue.h"
@@ -40,7 +42,9 @@ const QColor kDimmed(0x80, 0x80, 0x80);
 
 std::string F(int field) { return "f" + std::to_string(field); }
 
-void SetLabel(QLabel* label, const std::string& text) { label->setText(QString::fromStdString(text)); }
+// The four columns keep their share of the width, so a long address or
+// insurance name is shortened rather than widening its column.
+void SetLabel(QLabel* label, const std::string& text) { ShowElided(label, QString::fromStdString(text)); }
 
 // Fields of one record read by Seq ("all" of them) as name=value items.
 StringList RecordFields(dbServerConnection& db, const char* table, const std::string& seq) {
@@ -60,8 +64,11 @@ TCaseEditForm::TCaseEditForm(MainWindowState& main, cCaseScreens& screens)
     ui->setupUi(this);
     QListView* const lists[] = {ui->PhysicianListBox, ui->FamilyListBox, ui->DiagnosisCodeListBox,
                                 ui->TreatmentCodeListBox};
+    static constexpr std::array<const char*, 4> kEmptyTexts{"No physicians yet", "No family members yet",
+                                                            "No diagnosis codes yet", "No treatment codes yet"};
     for (std::size_t i = 0; i < subLists_.size(); ++i) {
         subLists_[i] = new cItemListModel(this);
+        subListStates_[i] = new cListState(lists[i], kEmptyTexts[i]);
         lists[i]->setModel(subLists_[i]);
         lists[i]->setEditTriggers(QAbstractItemView::NoEditTriggers);
         lists[i]->setItemDelegate(new cSubListDelegate(static_cast<CaseSubList>(i), *subLists_[i], lists[i]));
@@ -95,6 +102,10 @@ TCaseEditForm::~TCaseEditForm() = default;
 QWidget* TCaseEditForm::Panel() const { return ui->CaseEditPanel; }
 
 cItemListModel& TCaseEditForm::SubList(CaseSubList which) const { return *subLists_[static_cast<std::size_t>(which)]; }
+
+cListState& TCaseEditForm::SubListState(CaseSubList which) const {
+    return *subListStates_[static_cast<std::size_t>(which)];
+}
 
 QPlainTextEdit* TCaseEditForm::CaseDiagnosisMemo() const { return ui->CaseDiagnosisMemo; }
 
@@ -161,8 +172,8 @@ void TCaseEditForm::FillLabels() {
     SetLabel(ui->StreetLabel, f(cs::kStreet));
     SetLabel(ui->CityLabel, f(cs::kCity));
     SetLabel(ui->StateZipLabel, f(cs::kState) + "  " + f(cs::kZip));
-    SetLabel(ui->Phone1Label, PhoneLabel(f(cs::kPhone)));
-    SetLabel(ui->Phone2Label, PhoneLabel(f(cs::kPhone2)));
+    SetLabel(ui->Phone1Label, PhoneDisplayText(f(cs::kPhone)));
+    SetLabel(ui->Phone2Label, PhoneDisplayText(f(cs::kPhone2)));
     SetLabel(ui->EmailLabel, f(cs::kEmail));
     SetLabel(ui->GenderLabel, GenderMaritalText(f(cs::kSex), f(cs::kMaritalStatus)));
     SetLabel(ui->EthnicityLabel, f(cs::kEthnicity));

@@ -41,6 +41,8 @@ public:
 
     QWidget* Panel() const;
     cItemListModel& SubList(CaseSubList which) const;
+    // What the sub-list shows when it has no rows or could not be read.
+    cListState& SubListState(CaseSubList which) const;
     QPlainTextEdit* CaseDiagnosisMemo() const;
     QLabel* SaveNewCaseImageButton() const;
 
@@ -98,6 +100,7 @@ private:
     cWorkspaceActions& actions_;
     cCaseScreens& screens_;
     std::array<cItemListModel*, 4> subLists_{};
+    std::array<cListState*, 4> subListStates_{};
     cScreenContent content_;
 };
 

@@ -4,7 +4,6 @@
 
 #include "date_text.h"
 #include "string_list.h"
-#include "phone_entry_rules.h"
 #include "table_catalogue.h"
 
 namespace dalvero {
@@ -71,7 +70,6 @@ std::string PersonDisplayName(std::string_view title, std::string_view first, st
     return ((name += first) += ' ') += last;
 }
 
-std::string PhoneLabel(std::string_view stored) { return FormatPhone(PhoneDigits(stored)); }
 
 std::string DateTimeToDisplay(std::string_view text) {
     if (text.size() < 8) return {};

@@ -29,8 +29,6 @@ std::string LeftWithText(std::string_view how, std::string_view explanation);
 std::string RoomText(std::string_view room, std::string_view bed);
 // A person's display name: the title and a blank when present, first and last name.
 std::string PersonDisplayName(std::string_view title, std::string_view first, std::string_view last);
-// A stored phone number shown formatted: "(800) 555-1234".
-std::string PhoneLabel(std::string_view stored);
 
 // A stored "yyyymmddhhnnss" as "mm/dd/yyyy h:mm AM/PM"; the date alone when
 // the text has no time; empty for short text or an invalid date; text with

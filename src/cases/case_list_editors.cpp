@@ -10,6 +10,7 @@
 #include "lookup_form.h"
 #include "main_window_state.h"
 #include "phone_edit.h"
+#include "phone_text.h"
 #include "table_catalogue.h"
 #include "ui_case_codes_list_form.h"
 #include "ui_case_family_list_form.h"
@@ -60,7 +61,7 @@ TCasePhysicianListForm::TCasePhysicianListForm(MainWindowState& main, TLookupFor
                   const ListBoxItemClass& i = Rows().Item(row);
                   const std::string specialty = i.GetValue("f13").empty() ? i.GetValue("doc28") : i.GetValue("f13");
                   return std::vector<std::string>{i.GetValue("doc13") + ", " + i.GetValue("doc11"), specialty,
-                                                  PhoneLabel(i.GetValue("doc19")), i.GetValue("hosp10")};
+                                                  PhoneDisplayText(i.GetValue("doc19")), i.GetValue("hosp10")};
               },
               kRowHeight);
     BindButton(ui->AddButton, [this] { AddButtonClick(); });
@@ -127,7 +128,7 @@ TCaseFamilyListForm::TCaseFamilyListForm(MainWindowState& main, QWidget* parent)
               [this](int row) {
                   const ListBoxItemClass& i = Rows().Item(row);
                   return std::vector<std::string>{i.GetValue("f11") + " " + i.GetValue("f13"), i.GetValue("f22"),
-                                                  PhoneLabel(i.GetValue("f19")), PhoneLabel(i.GetValue("f20")),
+                                                  PhoneDisplayText(i.GetValue("f19")), PhoneDisplayText(i.GetValue("f20")),
                                                   i.GetValue("f21")};
               },
               kRowHeight);

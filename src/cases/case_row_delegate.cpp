@@ -5,12 +5,12 @@
 
 #include "case_list_model.h"
 #include "case_row_text.h"
+#include "elided_text.h"
 
 namespace dalvero {
 
 namespace {
 const QColor kOddRow(225, 225, 255);
-const QColor kSelectedRow(0, 0, 255);
 const QColor kGreen(0, 128, 0);
 const QColor kSilver(192, 192, 192);
 
@@ -19,6 +19,8 @@ const QRect kStatusSquare(20, 4, 30, 15);
 const QRect kApprovalCircle(80, 4, 15, 15);
 constexpr int kFirstCellX = 1;
 constexpr int kTextTop = 1;
+// Room kept between a cell's text and the next column.
+constexpr int kCellGap = 4;
 }  // namespace
 
 std::optional<QColor> StatusColour(std::string_view status) {
@@ -52,11 +54,12 @@ void cCaseRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     const QRect& r = option.rect;
     const bool selected = option.state & QStyle::State_Selected;
     painter->save();
-    painter->fillRect(r, selected ? kSelectedRow : RowColour(index.row()));
+    painter->fillRect(r, selected ? option.palette.highlight().color() : RowColour(index.row()));
     QFont font = option.font;
     font.setUnderline(index.row() == hoverRow_);
     painter->setFont(font);
-    painter->setPen(selected ? Qt::white : Qt::black);
+    const QColor ink = selected ? option.palette.highlightedText().color() : QColor(Qt::black);
+    painter->setPen(ink);
 
     const std::vector<std::string> cells = CaseCellTexts(*c, LocalNow());
     int x = r.left() + kFirstCellX;
@@ -70,11 +73,11 @@ void cCaseRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
         const int width = header_.sectionSize(section);
         if (column == kStatusColumn) {
             PaintStatus(*painter, x, r.top(), index.row());
-            painter->setPen(selected ? Qt::white : Qt::black);
+            painter->setPen(ink);
         } else {
-            const QRect cell(x, r.top() + kTextTop, width, r.height() - kTextTop);
-            painter->drawText(cell, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                              QString::fromStdString(cells[static_cast<std::size_t>(column)]));
+            const QRect cell(x, r.top() + kTextTop, width - kCellGap, r.height() - kTextTop);
+            DrawElided(*painter, cell, Qt::AlignLeft | Qt::AlignTop,
+                       QString::fromStdString(cells[static_cast<std::size_t>(column)]));
         }
         x += width;
     }

@@ -5,6 +5,8 @@
 #include <QListView>
 #include <QPainter>
 
+#include "elided_text.h"
+
 namespace dalvero {
 
 namespace {
@@ -39,13 +41,12 @@ void cColumnRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const std::vector<std::string> cells = cells_(index.row());
     const std::vector<ListColumn> columns = columns_();
     painter->save();
-    painter->setPen(option.state & QStyle::State_Selected ? QColor(Qt::white)
-                                                          : option.palette.color(QPalette::Text));
+    painter->setPen(option.palette.color(option.state & QStyle::State_Selected ? QPalette::HighlightedText
+                                                                                : QPalette::Text));
     for (std::size_t c = 0; c < cells.size() && c < columns.size(); ++c) {
         const QRect cell(option.rect.left() + columns[c].left + kCellIndent, option.rect.top(),
                          columns[c].width - 2 * kCellIndent, option.rect.height());
-        painter->drawText(cell, AlignOf(columns[c].align) | Qt::AlignVCenter | Qt::TextSingleLine,
-                          QString::fromStdString(cells[c]));
+        DrawElided(*painter, cell, AlignOf(columns[c].align) | Qt::AlignVCenter, QString::fromStdString(cells[c]));
     }
     painter->restore();
 }

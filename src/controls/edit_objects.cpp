@@ -17,6 +17,7 @@
 #include "date_text.h"
 #include "dialog_seam.h"
 #include "field_tag.h"
+#include "phone_text.h"
 #include "record_batch.h"
 #include "record_ops.h"
 #include "table_catalogue.h"
@@ -58,7 +59,7 @@ std::string CurrentValue(const cEditObject& object) {
     case cEditObject::CheckBox:
         return static_cast<QCheckBox*>(object.Control.data())->isChecked() ? catalogue::kYes : "";
     default:
-        return ControlText(object.Control);
+        return object.ValueType == 'P' ? PhoneDigits(ControlText(object.Control)) : ControlText(object.Control);
     }
 }
 
@@ -108,6 +109,8 @@ cEditObject* cEditObjects::Bind(QWidget* control, cEditObject::Kind kind, std::s
             object->ValueType = 'T';
         else if (flag == "DATETIME")
             object->ValueType = 'E';
+        else if (flag == "PHONE")
+            object->ValueType = 'P';
         else if (flag.starts_with('M'))
             object->Mandatory = true;
         else if (flag.starts_with('A'))
@@ -323,7 +326,7 @@ void cEditObjects::ShowLoaded(cEditObject& object, const StringList& fields) {
         static_cast<QCheckBox*>(object.Control.data())->setChecked(Upper(object.Value) == "Y" || object.Value == "1");
         break;
     default:
-        SetControlText(object.Control, object.Value);
+        SetControlText(object.Control, object.ValueType == 'P' ? FormatPhone(PhoneDigits(object.Value)) : object.Value);
         break;
     }
 }

@@ -10,7 +10,8 @@
 // field number of the joined table ("cm11"), which is shown and never written
 // (the joins come from SetAliasList). Flag text is a comma list: "M"
 // mandatory, "A" only when adding, "E" only when editing (neither: both),
-// "DATE", "TIME", "DATETIME" the value type, which labels show formatted.
+// "DATE", "TIME", "DATETIME" the value type, which labels show formatted;
+// "PHONE" a phone number, stored as its digits and shown formatted.
 
 #include <QColor>
 #include <QObject>
@@ -62,7 +63,7 @@ public:
     bool Cancel = false;
     Kind ObjectKind = EditBox;
     QPointer<QWidget> Control;
-    char ValueType = 0;  // 'D' date, 'T' time, 'E' date and time
+    char ValueType = 0;  // 'D' date, 'T' time, 'E' date and time, 'P' phone (stored as digits)
     // The control's exit handler from before the binding; runs first on exit.
     std::function<void()> ChainedExit;
     // Called after the user changed the control.

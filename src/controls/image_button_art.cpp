@@ -5,6 +5,10 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+
+#include "elided_text.h"
+
 namespace dalvero {
 
 namespace {
@@ -19,7 +23,9 @@ const QColor kMuted(0x5D, 0x70, 0x83);
 const QColor kAccent(0x23, 0x74, 0xA8);
 const QColor kAccentDeep(0x1A, 0x5C, 0x87);
 const QColor kAccentWash(0xE8, 0xF2, 0xF9);
+const QColor kPale(0xA4, 0xB0, 0xBC);
 constexpr qreal kRadius = 6.0;
+constexpr qreal kBoxRadius = 3.0;
 
 struct Look {
     QColor fill, border, text;
@@ -65,33 +71,80 @@ QPixmap ImageButtonArt::Paint(Shape shape, const QString& caption, const QFont& 
     QPainter painter(&pixmap);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     const QRectF frame = QRectF(0, 0, size.width(), size.height()).adjusted(0.5, 0.5, -0.5, -0.5);
-    QPainterPath outline;
-    if (shape == Shape::Tab)
-        outline = TabOutline(frame);
-    else
-        outline.addRoundedRect(frame, kRadius, kRadius);
-
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(look.fill);
-    painter.drawPath(outline);
-    if (look.accentBar) {
-        painter.save();
-        painter.setClipPath(outline);
-        painter.fillRect(QRectF(0, 0, size.width(), 3), kAccent);
-        painter.restore();
+    if (shape == Shape::Button) {
+        PaintButtonFace(painter, frame, state, true);
+    } else {
+        const QPainterPath outline = TabOutline(frame);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(look.fill);
+        painter.drawPath(outline);
+        if (look.accentBar) {
+            painter.save();
+            painter.setClipPath(outline);
+            painter.fillRect(QRectF(0, 0, size.width(), 3), kAccent);
+            painter.restore();
+        }
+        painter.setPen(QPen(look.border, 1.0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(outline);
     }
-    painter.setPen(QPen(look.border, 1.0));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(outline);
 
     QFont captionFont(font);
     captionFont.setBold(look.bold);
     painter.setFont(captionFont);
     painter.setPen(look.text);
     const QRectF textArea = frame.adjusted(kRadius, 0, -kRadius, 0);
-    const QString text = QFontMetrics(captionFont).elidedText(caption, Qt::ElideRight, int(textArea.width()));
+    const QString text = ElideWords(caption, QFontMetrics(captionFont), int(textArea.width()));
     painter.drawText(textArea, Qt::AlignCenter | Qt::TextSingleLine, text);
     return pixmap;
 }
+
+void ImageButtonArt::PaintButtonFace(QPainter& painter, const QRectF& rect, int state, bool enabled) {
+    const Look look = ButtonLook((state & 1) != 0, (state & 2) != 0);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(enabled ? look.border : kLine, 1.0));
+    painter.setBrush(enabled ? look.fill : kMist);
+    painter.drawRoundedRect(rect, kRadius, kRadius);
+    painter.restore();
+}
+
+QColor ImageButtonArt::CaptionColour(int state, bool enabled) {
+    return enabled ? ButtonLook((state & 1) != 0, (state & 2) != 0).text : kPale;
+}
+
+void ImageButtonArt::PaintTickBox(QPainter& painter, const QRectF& rect, bool ticked, bool hover, bool enabled,
+                                  bool round) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF box = rect.adjusted(0.5, 0.5, -0.5, -0.5);
+    const QColor edge = !enabled ? kLine : ticked || hover ? kAccent : kLineHover;
+    painter.setPen(QPen(edge, 1.0));
+    painter.setBrush(ticked && enabled ? kAccent : ticked ? kLine : enabled ? kWhite : kMist);
+    if (round)
+        painter.drawEllipse(box);
+    else
+        painter.drawRoundedRect(box, kBoxRadius, kBoxRadius);
+    if (ticked) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(kWhite);
+        if (round) {
+            const qreal dot = box.width() / 3.5;
+            painter.drawEllipse(box.center(), dot, dot);
+        } else {
+            const qreal w = box.width();
+            const qreal h = box.height();
+            QPainterPath tick;
+            tick.moveTo(box.left() + 0.22 * w, box.top() + 0.52 * h);
+            tick.lineTo(box.left() + 0.42 * w, box.top() + 0.72 * h);
+            tick.lineTo(box.left() + 0.78 * w, box.top() + 0.30 * h);
+            painter.strokePath(tick, QPen(kWhite, std::max(1.5, w / 7.0), Qt::SolidLine, Qt::RoundCap,
+                                          Qt::RoundJoin));
+        }
+    }
+    painter.restore();
+}
+
+QColor ImageButtonArt::Accent() { return kAccent; }
 
 }  // namespace dalvero

@@ -14,6 +14,7 @@ namespace {
 const QColor kHeaderColour(213, 234, 255);
 const QColor kEdgeColour(160, 190, 225);
 constexpr int kTitleIndent = 3;
+constexpr int kTitleMargin = 4;
 constexpr int kArrowSize = 7;
 constexpr int kArrowMargin = 6;
 
@@ -48,6 +49,10 @@ void cListHeader::SetSections(const std::vector<std::pair<const char*, int>>& se
         titles_->setHeaderData(i, Qt::Horizontal, QString::fromUtf8(sections[static_cast<std::size_t>(i)].first));
         resizeSection(i, sections[static_cast<std::size_t>(i)].second);
     }
+}
+
+QSize cListHeader::sizeHint() const {
+    return {QHeaderView::sizeHint().width(), fontMetrics().height() + 2 * kTitleMargin};
 }
 
 void cListHeader::KeepColumnsWhole(QAbstractScrollArea& list) const {

@@ -30,6 +30,11 @@ public:
     // whenever the rows change and must outlive the header.
     void FollowSort(const cRowList& rows, const int& sortColumn);
 
+    // One line of title high, however the list's rows are drawn (a scroll
+    // area's own minimum would leave room for scroll bars it never shows).
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return {0, sizeHint().height()}; }
+
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
 

@@ -7,23 +7,12 @@
 #include <string_view>
 
 #include "digit_entry_rules.h"
+#include "phone_text.h"
 
 namespace dalvero {
 
 // Ten digits of the number and at most six of its extension.
 inline constexpr std::size_t kMostPhoneDigits = 16;
-
-// The keypad digit of a letter (ABC 2 ... WXYZ 9, either case); 0 for any
-// other character.
-char KeypadDigit(char letter);
-
-// The digits of a field's or pasted text, letters counted as keypad digits;
-// an "x" right after the tenth digit marks the extension and is dropped.
-std::string PhoneDigits(std::string_view text);
-
-// "(" before digit 1, ") " before digit 4, "-" before digit 7 and " x" before
-// digit 11, each only when the number reaches that far.
-std::string FormatPhone(std::string_view digits);
 
 // The phone field's digits and format; typed or pasted digits beyond
 // kMostPhoneDigits are refused.

@@ -79,28 +79,44 @@ cListState::cListState(QAbstractItemView* view, std::string emptyText, std::func
     });
 }
 
+void cListState::FollowRows() {
+    for (const auto& connection : {rowsAdded_, rowsRemoved_, reset_}) disconnect(connection);
+    QAbstractItemModel* model = view_->model();
+    if (!model) return;
+    const auto follow = [this, model] {
+        if (loaded_) Show(model->rowCount() == 0 ? emptyText_ : std::string());
+    };
+    rowsAdded_ = connect(model, &QAbstractItemModel::rowsInserted, this, follow);
+    rowsRemoved_ = connect(model, &QAbstractItemModel::rowsRemoved, this, follow);
+    reset_ = connect(model, &QAbstractItemModel::modelReset, this, follow);
+}
+
 void cListState::Show(const std::string& text) {
+    if (!text_) return;
     text_->setText(QString::fromStdString(text));
     text_->setVisible(!text.empty());
 }
 
 void cListState::Loaded(int rows) {
     timer_->stop();
+    loaded_ = true;
+    FollowRows();
     Show(rows == 0 ? emptyText_ : std::string());
 }
 
 void cListState::LoadedInPart(int rows) {
-    Show(rows == 0 ? emptyText_ : std::string());
-    timer_->start();
+    Loaded(rows);
+    if (reload_) timer_->start();
 }
 
 void cListState::Failed() {
-    Show(kServerUnreachableText);
-    timer_->start();
+    loaded_ = false;
+    Show(reload_ ? kServerUnreachableText : kListNotLoadedText);
+    if (reload_) timer_->start();
 }
 
 bool cListState::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Resize) text_->setGeometry(view_->viewport()->rect());
+    if (event->type() == QEvent::Resize && text_) text_->setGeometry(view_->viewport()->rect());
     return QObject::eventFilter(watched, event);
 }
 

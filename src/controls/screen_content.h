@@ -12,18 +12,19 @@
 //     dialog seam. Nothing of an earlier record stays on view, and nothing
 //     can be written until a load succeeds.
 //
-// Lists follow cListState: "No ... " when a load finds no rows; when it
-// fails, a text saying the server cannot be reached and a retry on a timer
-// while the list is on view.
+// Lists follow cListState: "No ... " when a load finds no rows (and again
+// when its last row is taken away); when it fails, a text saying so, and for
+// a list that can reload itself a retry on a timer while it is on view.
 
+#include <QLabel>
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 #include <string>
 #include <vector>
 
 class QAbstractItemView;
-class QLabel;
 class QTimer;
 class QWidget;
 
@@ -53,17 +54,23 @@ private:
     std::string loadedSeq_;
 };
 
-// The text shown inside a list that failed to load.
+// The text shown inside a list that failed to load and tries again.
 inline constexpr char kServerUnreachableText[] = "The data server cannot be reached \u2014 retrying";
+// The text shown inside a list that failed to load and waits for the user.
+inline constexpr char kListNotLoadedText[] = "This list could not be loaded from the data server";
 
 // The empty-state text inside a list view and the retry of a failed load.
 class cListState : public QObject {
     Q_OBJECT
 public:
-    // emptyText is shown when a load finds no rows ("No open cases"); reload
-    // loads the list again after a failure.
-    cListState(QAbstractItemView* view, std::string emptyText, std::function<void()> reload,
+    // emptyText is shown when a load finds no rows ("No open cases"); reload,
+    // when given, loads the list again after a failure.
+    cListState(QAbstractItemView* view, std::string emptyText, std::function<void()> reload = {},
                int retryMilliseconds = 5000);
+
+    // For lists whose empty text depends on what was asked ("No providers
+    // match within 25 miles"); shown from the next load on.
+    void SetEmptyText(std::string emptyText) { emptyText_ = std::move(emptyText); }
 
     // A load that succeeded with rows rows.
     void Loaded(int rows);
@@ -82,12 +89,17 @@ protected:
 
 private:
     void Show(const std::string& text);
+    // After a load the text follows the rows the user adds and removes.
+    void FollowRows();
 
     QAbstractItemView* view_;
     std::string emptyText_;
     std::function<void()> reload_;
-    QLabel* text_;
+    // Gone first while the view is freed, which can still reset its model.
+    QPointer<QLabel> text_;
     QTimer* timer_;
+    bool loaded_ = false;
+    QMetaObject::Connection rowsAdded_, rowsRemoved_, reset_;
 };
 
 }  // namespace dalvero

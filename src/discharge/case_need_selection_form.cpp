@@ -16,7 +16,9 @@ constexpr char kHoverBold[] = "QLabel:hover { font-weight: bold; }";
 TCaseNeedSelectionForm::TCaseNeedSelectionForm(QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TCaseNeedSelectionForm>()) {
     ui->setupUi(this);
-    setStyleSheet(kHoverBold);
+    // Only the entries and "X": the title keeps the application's look.
+    ui->CategoryArea->setStyleSheet(kHoverBold);
+    ui->XLabel->setStyleSheet(kHoverBold);
     BuildCategoryGroups(ui->CategoryArea, true, [this](const ProviderCategory& c, QWidget* holder) {
         auto* entry = new QLabel(QString::fromUtf8(c.caption.data(), static_cast<int>(c.caption.size())), holder);
         entry->setCursor(Qt::PointingHandCursor);

@@ -26,6 +26,7 @@
 #include "quote_row_delegate.h"
 #include "record_batch.h"
 #include "record_ops.h"
+#include "screen_content.h"
 #include "table_catalogue.h"
 #include "ui_discharge_item_detail_form.h"
 
@@ -77,6 +78,7 @@ TDischargeItemDetailForm::TDischargeItemDetailForm(MainWindowState& main, cDisch
     header_->FollowSort(*quotes_, lists_.QuoteListSortColumn);
     ui->QuoteLayout->insertWidget(1, header_);
     connect(header_, &QHeaderView::sectionClicked, this, &TDischargeItemDetailForm::NeedQuoteHeaderSectionClick);
+    quotesState_ = new cListState(ui->NeedQuoteListBox, "No provider bids yet");
 
     QListView* list = ui->NeedQuoteListBox;
     list->setModel(quotes_);
@@ -217,10 +219,12 @@ void TDischargeItemDetailForm::LoadQuotes() {
     quotes_->Clear();
     std::vector<DischargeItemListDataClass> quotes;
     if (!QueryNeedQuotes(*session_.DataServer, need_.CurrentNeedSeq, ui->RejectionsCB->isChecked(), quotes)) {
+        quotesState_->Failed();
         ShowMessageBox(this, "The provider bids for this item could not be loaded.", "Error");
         return;
     }
     for (DischargeItemListDataClass& quote : quotes) quotes_->Add(std::move(quote));
+    quotesState_->Loaded(quotes_->rowCount());
     ui->NeedQuoteListBox->viewport()->update();
 }
 

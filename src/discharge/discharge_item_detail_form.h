@@ -20,6 +20,8 @@ class TDischargeItemDetailForm;
 
 namespace dalvero {
 
+class cListState;
+
 struct CaseFieldSaves;
 struct ClientSession;
 struct ListSettings;
@@ -98,6 +100,7 @@ private:
     cDischargeScreens& screens_;
     cQuoteListModel* quotes_;
     cListHeader* header_;
+    cListState* quotesState_;
     cDateEdit* dateField_;
     cDateEdit* deliveredField_;
     std::array<bool, kMarks> marks_{};

@@ -19,6 +19,7 @@
 #include "need_list_model.h"
 #include "need_row_delegate.h"
 #include "record_ops.h"
+#include "screen_content.h"
 #include "report_files.h"
 #include "save_file_dialog.h"
 #include "signed_in_user.h"
@@ -63,6 +64,7 @@ TDischargeViewForm::TDischargeViewForm(MainWindowState& main, cDischargeScreens&
     ui->ListLayout->addWidget(header_, 0, 0);
     ui->ListLayout->setRowStretch(1, 1);
     connect(header_, &QHeaderView::sectionClicked, this, &TDischargeViewForm::CaseNeedsHeaderSectionClick);
+    needsState_ = new cListState(ui->CaseRequirementsListBox, "No needs yet");
 
     QListView* list = ui->CaseRequirementsListBox;
     list->setModel(rows_);
@@ -107,6 +109,7 @@ void TDischargeViewForm::LoadCaseNeeds() {
     ui->DischargeCaseNumberLabel->setText(QString::fromStdString(open_.CurrentCaseNumber));
     auto needs = QueryCaseNeeds(*session_.DataServer, open_.CurrentCaseSeq);
     if (!needs) {
+        needsState_->Failed();
         ShowMessageBox(this, "The needs of this case could not be loaded.", "Error");
         return;
     }
@@ -121,6 +124,7 @@ void TDischargeViewForm::LoadCaseNeeds() {
         rows_->SetStatus(rows_->RowOfSeq(seq), std::move(status));
     lists_.NeedListSortColumn = 0;
     rows_->SetSorted(true);
+    needsState_->Loaded(rows_->rowCount());
 }
 
 void TDischargeViewForm::SetNeedStatus(const std::string& needSeq, const std::string& status) {

@@ -21,6 +21,8 @@ class TDischargeViewForm;
 
 namespace dalvero {
 
+class cListState;
+
 struct ClientSession;
 struct ListSettings;
 struct MainWindowState;
@@ -82,6 +84,7 @@ private:
     cDischargeScreens& screens_;
     cNeedListModel* rows_;
     cListHeader* header_;
+    cListState* needsState_;
     QWidget* dimming_ = nullptr;
     bool dimmed_ = false;
 };

@@ -1,20 +1,24 @@
 #include "matching_list.h"
 
 #include <QPainter>
+#include <QStyleOptionButton>
+
+#include "elided_text.h"
 
 namespace dalvero {
 namespace {
 constexpr int kRowHeight = 22;
-constexpr int kBox = 10;
+constexpr int kBox = 14;
+constexpr int kBoxTop = 4;
 const QColor kDarkGreen(0, 128, 0);
 
 QString Text(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
 
 QRect TickBoxRect(const MatchRow& row, const QRect& rowRect) {
-    if (row.IsProvider()) return {rowRect.left() + 5, rowRect.top() + 5, kBox, kBox};
+    if (row.IsProvider()) return {rowRect.left() + 5, rowRect.top() + kBoxTop, kBox, kBox};
     if (row.Value("DoesQuoteExist") == "Y") return {};
-    return {rowRect.left() + 55, rowRect.top() + 5, kBox, kBox};
+    return {rowRect.left() + 55, rowRect.top() + kBoxTop, kBox, kBox};
 }
 
 cMatchRowDelegate::cMatchRowDelegate(const cMatchListModel& rows, QObject* parent)
@@ -32,19 +36,19 @@ void cMatchRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->fillRect(r, Qt::white);
     const QRect box = TickBoxRect(row, r);
     if (!box.isEmpty()) {
-        painter->setPen(Qt::black);
-        painter->drawRect(box);
-        if (row.ticked) {
-            painter->drawLine(box.topLeft(), box.bottomRight());
-            painter->drawLine(box.topRight(), box.bottomLeft());
-        }
+        // The style's own tick box, as every check box of the client has.
+        QStyleOptionButton tick;
+        tick.initFrom(option.widget);
+        tick.rect = box;
+        tick.state = QStyle::State_Enabled | (row.ticked ? QStyle::State_On : QStyle::State_Off);
+        option.widget->style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &tick, painter, option.widget);
     }
     const auto text = [&](int x, int width, const std::string& s, const QColor& colour, bool bold) {
         QFont font = option.font;
         font.setBold(bold);
         painter->setFont(font);
         painter->setPen(colour);
-        painter->drawText(QRect(r.left() + x, r.top(), width, r.height()), Qt::AlignLeft | Qt::AlignVCenter, Text(s));
+        DrawElided(*painter, QRect(r.left() + x, r.top(), width, r.height()), Qt::AlignLeft | Qt::AlignVCenter, Text(s));
     };
     if (row.IsProvider()) {
         const bool primary = row.Value("PrimaryInsMatched") == "Y";

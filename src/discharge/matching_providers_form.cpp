@@ -22,6 +22,7 @@
 #include "report_files.h"
 #include "report_queries.h"
 #include "save_file_dialog.h"
+#include "screen_content.h"
 #include "signed_in_user.h"
 #include "ui_matching_providers_form.h"
 
@@ -37,6 +38,7 @@ TMatchingProvidersForm::TMatchingProvidersForm(MainWindowState& main, cDischarge
     setWindowFlag(Qt::FramelessWindowHint);
     QListView* list = ui->MatchingProvidersListBox;
     list->setModel(rows_);
+    matchesState_ = new cListState(list, "No providers match");
     list->setItemDelegate(new cMatchRowDelegate(*rows_, list));
     list->setUniformItemSizes(true);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -73,6 +75,8 @@ void TMatchingProvidersForm::Fill(cJsonNode& reply, const std::string& mileRadiu
         std::string text = row.Text();
         rows_->Add(std::move(text), std::move(row));
     }
+    matchesState_->SetEmptyText("No providers match within " + mileRadius + " miles");
+    matchesState_->Loaded(rows_->rowCount());
 }
 
 QRect TMatchingProvidersForm::TickBox(int row) const {

@@ -20,6 +20,8 @@ class TMatchingProvidersForm;
 
 namespace dalvero {
 
+class cListState;
+
 struct ClientSession;
 struct MainWindowState;
 struct OpenCase;
@@ -66,6 +68,7 @@ private:
     cWorkspaceActions& actions_;
     cDischargeScreens& screens_;
     cMatchListModel* rows_;
+    cListState* matchesState_;
     std::string mileRadius_;
 };
 

@@ -4,13 +4,13 @@
 #include <QPainter>
 
 #include "case_needs.h"
+#include "elided_text.h"
 #include "need_list_model.h"
 
 namespace dalvero {
 namespace {
 const QColor kDimmed(0x80, 0x80, 0x80);
 const QColor kBand(0xF2, 0xF2, 0xF2);
-const QColor kSelected(0, 0, 255);
 constexpr int kBoxWidth = 40;
 constexpr int kBoxHeight = 15;
 constexpr int kLineHeight = 17;
@@ -38,15 +38,15 @@ void cNeedRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     const QRect r = option.rect;
     const bool selected = option.state.testFlag(QStyle::State_Selected);
     const bool dimmed = dimmed_();
-    painter->fillRect(r, selected ? kSelected : dimmed ? kDimmed : QColor(Qt::white));
+    painter->fillRect(r, selected ? option.palette.highlight().color() : dimmed ? kDimmed : QColor(Qt::white));
     if (!dimmed && !selected) painter->fillRect(QRect(r.left(), r.top() + 2 * (kNeedRowHeight / 3), r.width(),
                                                       kNeedRowHeight - 2 * (kNeedRowHeight / 3)), kBand);
-    painter->setPen(selected ? Qt::white : Qt::black);
+    painter->setPen(selected ? option.palette.highlightedText().color() : QColor(Qt::black));
     const int second = header_.sectionSize(0) + 4;
     const int status = header_.sectionSize(0) + header_.sectionSize(1) + 4;
     const auto line = [&](int x, int y, int width, const std::string& text) {
-        painter->drawText(QRect(r.left() + x, r.top() + y, width, kLineHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                          Text(text));
+        DrawElided(*painter, QRect(r.left() + x, r.top() + y, width, kLineHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                   Text(text));
     };
     line(4, 1, second - 8, RequiredToDisplay(need->Required));
     line(second, 1, status - second - 4, need->CategoryName);

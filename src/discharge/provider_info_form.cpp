@@ -4,6 +4,7 @@
 
 #include "dialog_seam.h"
 #include "main_window_state.h"
+#include "phone_text.h"
 #include "record_ops.h"
 #include "string_list.h"
 #include "table_catalogue.h"
@@ -38,7 +39,9 @@ void TProviderInfoForm::Fill(const std::string& providerSeq) {
     const bool read = ReadRecord(*session_.DataServer, catalogue::tbl::kProviderEntities, providerSeq, values);
     for (int field = kFirstField; field <= kLastField; ++field) {
         const std::size_t n = static_cast<std::size_t>(field);
-        FieldLabel(field)->setText(read && n < values.size() ? QString::fromStdString(values[n]) : QString());
+        const std::string value = read && n < values.size() ? values[n] : std::string();
+        const bool phone = field >= pe::kPhone && field <= pe::kPhone2;
+        FieldLabel(field)->setText(QString::fromStdString(phone ? PhoneDisplayText(value) : value));
     }
     if (!read) ShowMessageBox(this, "The provider could not be read.", "Error");
 }

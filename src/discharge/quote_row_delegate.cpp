@@ -2,7 +2,9 @@
 
 #include <QHeaderView>
 #include <QPainter>
+#include <QStyleOptionButton>
 
+#include "elided_text.h"
 #include "quote_list_model.h"
 #include "table_catalogue.h"
 
@@ -23,7 +25,7 @@ QSize cQuoteRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QMod
 }
 
 QRect cQuoteRowDelegate::ChangeStatusRect(const QHeaderView& header, const QRect& row) {
-    return {row.left() + header.sectionPosition(kButton) + 2, row.top() + 4, 80, 16};
+    return {row.left() + header.sectionPosition(kButton) + 2, row.top() + 2, 81, kQuoteRowHeight - 4};
 }
 
 QRect cQuoteRowDelegate::AwardedRect(const QHeaderView& header, const QRect& row) {
@@ -47,21 +49,25 @@ void cQuoteRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         return QRect(r.left() + header_.sectionPosition(section), r.top(), header_.sectionSize(section), r.height());
     };
     const QuoteState state = quote->State();
-    painter->drawText(cell(kProvider).adjusted(5, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                      Text(quote->Values.Value("pe10")));
+    DrawElided(*painter, cell(kProvider).adjusted(5, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
+               Text(quote->Values.Value("pe10")));
     painter->drawText(cell(kPrice).adjusted(0, 0, -5, 0), Qt::AlignRight | Qt::AlignVCenter,
                       Text(PriceText(quote->Values.Value("f13"))));
     painter->drawText(cell(kStatus).adjusted(5, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
                       Text(QuoteStatusWord(state.status)));
-    painter->drawText(cell(kNote).adjusted(5, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                      Text(QuoteNoteText(state)));
+    DrawElided(*painter, cell(kNote).adjusted(5, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
+               Text(QuoteNoteText(state)));
 
-    const QRect button = ChangeStatusRect(header_, r);
-    painter->fillRect(button, kGrey);
+    // Drawn by the style, so it is the same button as every other one.
+    QStyleOptionButton button;
+    button.initFrom(option.widget);
+    button.rect = ChangeStatusRect(header_, r);
+    button.text = "Change Status";
+    button.state = QStyle::State_Enabled;
     QFont small = option.font;
     small.setPointSize(8);
     painter->setFont(small);
-    painter->drawText(button, Qt::AlignCenter, "Change Status");
+    option.widget->style()->drawControl(QStyle::CE_PushButton, &button, painter, option.widget);
 
     painter->setRenderHint(QPainter::Antialiasing);
     const int left = r.left() + header_.sectionPosition(kAwarded);

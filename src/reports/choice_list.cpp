@@ -1,5 +1,6 @@
 #include "choice_list.h"
 
+#include "phone_text.h"
 #include "print.h"
 
 namespace dalvero {
@@ -25,11 +26,6 @@ double Heads(cPrint& print, double y) {
     return y + 0.3;
 }
 
-std::string PhoneText(const std::string& digits) {
-    if (digits.size() != 10) return digits;
-    return "(" + digits.substr(0, 3) + ") " + digits.substr(3, 3) + "-" + digits.substr(6);
-}
-
 void Row(cPrint& print, double y, const ChoiceListEntry& e) {
     print.SetFont(9, e.preferred);
     print.Text(kLeft, y, e.name);
@@ -37,7 +33,7 @@ void Row(cPrint& print, double y, const ChoiceListEntry& e) {
     if (e.preferred) print.Text(kLeft, y + 0.17, "PREFERRED");
     print.Text(kAddressX, y, e.street);
     print.Text(kAddressX, y + 0.17, e.city + (e.city.empty() ? "" : ", ") + e.state + " " + e.zip);
-    print.Text(kPhoneX, y, PhoneText(e.phone));
+    print.Text(kPhoneX, y, PhoneDisplayText(e.phone));
     print.Text(kMilesX, y, std::to_string(e.distance));
 }
 

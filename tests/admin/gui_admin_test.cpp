@@ -166,10 +166,15 @@ TEST_F(AdminScreen, PreferredProviderFoundByNameAddedAndRemoved) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
-TEST_F(AdminScreen, HospitalIsPlacedFromTheZipJustWritten) {
+TEST_F(AdminScreen, HospitalIsPlacedFromTheZipJustWrittenAndItsPhonesKeptAsDigits) {
     namespace pos = server::schema::provider_position;
     A().LoadHospital();
     const std::string hospital = main->User.HospitalSeq;
+    Type("HospitalFaxEdit", "(614) 555-0166");
+    EXPECT_EQ(Stored("ProviderEntities", hospital).Field(catalogue::providers::kFax), "6145550166");
+    A().LoadHospital();
+    EXPECT_EQ(In<QLineEdit>("HospitalFaxEdit")->text().toStdString(), "(614) 555-0166");
+
     Type("HospitalZipEdit", "90210");
     server::Record stored = Stored("ProviderEntities", hospital);
     EXPECT_EQ(stored.Field(catalogue::providers::kZip), "90210");

@@ -9,6 +9,7 @@
 #include "case_list_form.h"
 #include "case_list_model.h"
 #include "case_screens.h"
+#include "elided_text.h"
 #include "gui_client_fixture.h"
 
 namespace dalvero::test {
@@ -29,7 +30,8 @@ protected:
         auto* w = main->findChild<QWidget*>(name);
         return w && w->isVisibleTo(main.get());
     }
-    std::string Label(const char* name) const { return main->findChild<QLabel*>(name)->text().toStdString(); }
+    // All of a label's text, also when it shows only what fits.
+    std::string Label(const char* name) const { return WholeText(*main->findChild<QLabel*>(name)).toStdString(); }
 };
 
 }  // namespace dalvero::test

@@ -1,10 +1,12 @@
 // One QApplication for the whole suite, on the offscreen platform unless the
-// caller chose another.
+// caller chose another, in the client's style.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 
 #include <memory>
+
+#include "client_style.h"
 
 namespace {
 
@@ -16,6 +18,7 @@ public:
         static char name[] = "dalvero_qt_tests";
         static char* argv[] = {name, nullptr};
         app_ = std::make_unique<QApplication>(argc, argv);
+        dalvero::ApplyClientStyle(*app_);
     }
     void TearDown() override { app_.reset(); }
 

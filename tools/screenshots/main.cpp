@@ -13,6 +13,7 @@
 #include <iostream>
 
 #include "client_session.h"
+#include "client_style.h"
 #include "dialog_seam.h"
 #include "login_form.h"
 #include "main_window.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     using namespace dalvero;
     QApplication app(argc, argv);
     QApplication::setApplicationName("Dalvero");
+    ApplyClientStyle(app);
     const char* user = std::getenv("DALVERO_TOUR_USER");
     const char* password = std::getenv("DALVERO_TOUR_PASSWORD");
     if (argc != 2 || !user || !password) {
