@@ -1,5 +1,5 @@
 // dalvero-server: makes a data folder (init), serves it (run) and looks after
-// it (add-admin, reset-password, status, verify-audit).
+// it (add-admin, reset-password, status, verify-audit, migrate).
 
 #include <sys/stat.h>
 
@@ -16,7 +16,7 @@ namespace {
 const char kUsageText[] =
     "Usage:\n"
     "  dalvero-server init DIR [--host NAME] [--hospital NAME --admin EMAIL [--password-file FILE]]\n"
-    "                          [--demo [--cases N]] [--data REFDIR]\n"
+    "                          [--demo [--cases N]] [--data REFDIR] [--storage postgresql --dsn DSN]\n"
     "      Make a new data folder: database, certificates, server.ini, Dalvero.ini;\n"
     "      with --hospital and --admin its hospital and first administrator.\n"
     "  dalvero-server run DIR\n"
@@ -28,6 +28,8 @@ const char kUsageText[] =
     "      Another administrator, or a new password, without a log-in.\n"
     "  dalvero-server verify-audit DIR [--expect SEQ:HASH]\n"
     "      Check the audit trail's hash chain.\n"
+    "  dalvero-server migrate FROM_DIR TO_DIR --dsn DSN [--db-password-file FILE]\n"
+    "      Move a folder's SQLite database into PostgreSQL; TO_DIR serves it.\n"
     "  dalvero-server --version | --help | COMMAND --help\n"
     "Exit status: 0 done, 1 failed, 2 usage error, 3 audit trail changed (verify-audit)\n"
     "or no server running (status).\n";
@@ -60,6 +62,7 @@ int main(int argc, char** argv) {
         if (command == "add-admin") return AddAdmin(args);
         if (command == "reset-password") return ResetPassword(args);
         if (command == "verify-audit") return VerifyAudit(args);
+        if (command == "migrate") return Migrate(args);
     } catch (const std::exception& e) {
         std::cerr << "dalvero-server " << command << ": " << e.what() << '\n';
         return kFailed;

@@ -30,6 +30,8 @@ int Run(const Args& args);
 int Status(const Args& args);
 // verify-audit.
 int VerifyAudit(const Args& args);
+// migrate.
+int Migrate(const Args& args);
 
 // A command's arguments: positionals in order, options by name ("" for flags).
 struct Parsed {
