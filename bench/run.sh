@@ -3,13 +3,16 @@
 # dalvero-server and the bench tools, makes demo data folders of 85, 1,000 and
 # 10,000 cases, serves each on free loopback ports with the real password
 # rounds, runs every row with the load generator and its floor, and, when
-# PostgreSQL is installed (scripts/install-deps.sh --bench installs it), pgbench
-# -S and TPC-B over TLS against a throw-away cluster as the anchors.
+# PostgreSQL is installed (scripts/install-deps.sh installs it), starts a
+# throw-away cluster that serves twice: every row again with the folders
+# moved into it (dalvero-server migrate; [Storage] Engine=postgresql), and
+# pgbench -S and TPC-B over TLS as the anchors. Prints the table of each
+# engine and the two side by side.
 #
 #     bench/run.sh                 # everything, in a temporary folder removed at the end
 #     BENCH_DIR=/tmp/b bench/run.sh   # keep the folders there (and reuse the data folders)
 #     BENCH_SECONDS=10             # how long each throughput row runs
-#     BENCH_NO_POSTGRES=1          # skip the pgbench anchors
+#     BENCH_NO_POSTGRES=1          # SQLite alone: no PostgreSQL rows, no pgbench anchors
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${DALVERO_BUILD_DIR:-$root/build}
@@ -73,19 +76,39 @@ make_folder() {
   fi
 }
 
-# Serves a fresh copy of the folder of N cases; sets data_port, function_port,
-# ca, user, password, server_pid and db (the copy's database file).
+# The folder of N cases moved into the cluster once, as database cases_N, and
+# its folder $work/pg-cases-N naming it.
+migrate_folder() {
+  local n=$1
+  [ -f "$work/pg-cases-$n/server.ini" ] && return 0
+  run_pg "$pg_bin/psql" -q -h 127.0.0.1 -p "$pg_port" -U bench -d postgres -c "CREATE DATABASE cases_$n" >/dev/null
+  "$bin/dalvero-server" migrate "$work/cases-$n" "$work/pg-cases-$n" \
+    --dsn "host=127.0.0.1 port=$pg_port user=bench dbname=cases_$n" >/dev/null
+}
+
+# Serves a fresh copy of the folder of N cases on ENGINE (sqlite, or
+# postgresql: a fresh copy of its database); sets data_port, function_port,
+# ca, user, password, server_pid and db (the SQLite database file, which the
+# in-process floor reads on either engine).
 serve() {
-  local n=$1 copy=$work/serve-$1
+  local n=$1 engine=${2:-$engine} copy=$work/serve-$1
   stop_server
   rm -rf "$copy"
-  cp -a "$work/cases-$n" "$copy"
+  if [ "$engine" = postgresql ]; then
+    migrate_folder "$n"
+    cp -a "$work/pg-cases-$n" "$copy"
+    run_pg "$pg_bin/psql" -q -h 127.0.0.1 -p "$pg_port" -U bench -d postgres \
+      -c "DROP DATABASE IF EXISTS serving" -c "CREATE DATABASE serving TEMPLATE cases_$n" >/dev/null
+    set_ini "$copy/server.ini" Storage DSN "host=127.0.0.1 port=$pg_port user=bench dbname=serving"
+  else
+    cp -a "$work/cases-$n" "$copy"
+  fi
   data_port=$(free_port)
   function_port=$(free_port)
   set_ini "$copy/server.ini" DataServer Port "$data_port"
   set_ini "$copy/server.ini" FunctionServer Port "$function_port"
   ca=$copy/tls/ca.pem
-  db=$copy/$(awk -F= '/^\[/ { inside = ($0 == "[Database]") } inside && $1 == "File" { print $2 }' "$copy/server.ini")
+  db=$work/cases-$n/$(awk -F= '/^\[/ { inside = ($0 == "[Database]") } inside && $1 == "File" { print $2 }' "$copy/server.ini")
   read -r user password <"$work/cases-$n.login"
   "$bin/dalvero-server" run "$copy" 2>"$work/server-$n.log" &
   server_pid=$!
@@ -172,40 +195,55 @@ nproc_now=$(nproc)
 echo "machine: $nproc_now cores, $(free -h | awk '/^Mem:/ { print $2 }') memory," \
   "$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)"
 
-serve 85
-reads1=$(load reads --clients 1 --seconds "$seconds" --cases 85)
-reads16=$(load reads --clients 16 --seconds "$seconds" --cases 85)
-icd=$(load icd --requests 20 --seconds "$seconds")
-floor_icd=$(floor icd)
-floor_point=$(floor point --cases 85)
-syscalls=n/a
-if command -v strace >/dev/null; then
-  strace -c -f -p "$server_pid" -o "$work/strace.txt" 2>/dev/null &
-  strace_pid=$!
-  sleep 1
-  traced=$(load reads --clients 1 --requests 2000 --seconds "$seconds" --cases 85)
-  kill -INT "$strace_pid" 2>/dev/null || true
-  wait "$strace_pid" 2>/dev/null || true
-  calls=$(awk '$NF == "total" { print $4 }' "$work/strace.txt" 2>/dev/null)
-  [ -n "$calls" ] && syscalls=$(awk -v c="$calls" -v n="$(value done "$traced")" 'BEGIN { printf "%.1f", c / n }')
-fi
-adds1=$(load adds --clients 1 --seconds "$seconds" --cases 85)
-adds8=$(load adds --clients 8 --seconds "$seconds" --cases 85)
-crowd=$(load crowd --clients 500)
-serve 85
-rounds=$(awk -F= '/^\[/ { inside = ($0 == "[Security]") } inside && $1 == "PasswordIterations" { print $2 }' \
-  "$work/serve-85/server.ini")
-logins=$(load logins --clients 200 --rounds "${rounds:-600000}")
+# Every row on one engine; the results go to R[ENGINE:name].
+declare -A R
+rows=(reads1 reads16 icd floor_icd floor_point syscalls adds1 adds8 crowd logins open_rows_text)
+measure() {
+  engine=$1
+  echo "measuring on $engine..." >&2
+  serve 85
+  reads1=$(load reads --clients 1 --seconds "$seconds" --cases 85)
+  reads16=$(load reads --clients 16 --seconds "$seconds" --cases 85)
+  icd=$(load icd --requests 20 --seconds "$seconds")
+  floor_icd=$(floor icd)
+  floor_point=$(floor point --cases 85)
+  syscalls=n/a
+  if command -v strace >/dev/null; then
+    strace -c -f -p "$server_pid" -o "$work/strace.txt" 2>/dev/null &
+    strace_pid=$!
+    sleep 1
+    traced=$(load reads --clients 1 --requests 2000 --seconds "$seconds" --cases 85)
+    kill -INT "$strace_pid" 2>/dev/null || true
+    wait "$strace_pid" 2>/dev/null || true
+    calls=$(awk '$NF == "total" { print $4 }' "$work/strace.txt" 2>/dev/null)
+    [ -n "$calls" ] && syscalls=$(awk -v c="$calls" -v n="$(value done "$traced")" 'BEGIN { printf "%.1f", c / n }')
+  fi
+  adds1=$(load adds --clients 1 --seconds "$seconds" --cases 85)
+  adds8=$(load adds --clients 8 --seconds "$seconds" --cases 85)
+  crowd=$(load crowd --clients 500)
+  serve 85
+  rounds=$(awk -F= '/^\[/ { inside = ($0 == "[Security]") } inside && $1 == "PasswordIterations" { print $2 }' \
+    "$work/serve-85/server.ini")
+  logins=$(load logins --clients 200 --rounds "${rounds:-600000}")
 
-open_rows=()
-for n in 85 1000 10000; do
-  serve "$n"
-  open_rows+=("$n $(load openlist --requests 5 --seconds 30) $(floor openlist --user "$user" --requests 20)")
-done
-stop_server
+  open_rows=()
+  for n in 85 1000 10000; do
+    serve "$n"
+    open_rows+=("$n $(load openlist --requests 5 --seconds 30) $(floor openlist --user "$user" --requests 20)")
+  done
+  open_rows_text=$(printf '%s\n' "${open_rows[@]}")
+  stop_server
+  local name
+  for name in "${rows[@]}"; do R[$engine:$name]=${!name}; done
+}
+
+# The engines measured: SQLite, and PostgreSQL when a cluster could start.
+engines=(sqlite)
+if [ -z "${BENCH_NO_POSTGRES:-}" ] && start_pg; then engines+=(postgresql); fi
+for e in "${engines[@]}"; do measure "$e"; done
 
 pg_s1= pg_s16= pg_b1= pg_b8=
-if [ -z "${BENCH_NO_POSTGRES:-}" ] && start_pg; then
+if [ -n "$pg_bin" ]; then
   pg_s1=$(pgbench_row -S -c 1 -j 1)
   pg_s16=$(pgbench_row -S -c 16 -j 2)
   pg_b1=$(pgbench_row -c 1 -j 1)
@@ -244,40 +282,68 @@ row_reads() {
       p="$(value p99 "$ours")" q="$(value p99 "$anchor")") |"
 }
 
-echo
-echo "| work | Dalvero | anchor | ratio | target | met |"
-echo "|---|---|---|---|---|---|"
-row_reads "$reads1" "$pg_s1" "1 client" 1.0
-row_reads "$reads16" "$pg_s16" "16 clients" 1.5
-icd_ratio=$(ratio "$(value p50 "$icd")" "$(value p50 "$floor_icd")")
-echo "| ICD9Symptom L2 in pages of 1,000 ($(value rows "$icd") rows) | $(value p50 "$icd") ms |" \
-  "one in-process SELECT: $(value p50 "$floor_icd") ms | $icd_ratio× | ≤ 5× | $(met "r <= 5" r="$icd_ratio") |"
-for entry in "${open_rows[@]}"; do
-  read -r n rest <<<"$entry"
-  ours=${rest%% floor-*}
-  floor_line=floor-${rest#* floor-}
-  open_ratio=$(ratio "$(value p50 "$ours")" "$(value p50 "$floor_line")")
-  target="—" verdict="—"
-  [ "$n" = 10000 ] && target="≤ 2.5×" && verdict=$(met "r <= 2.5" r="$open_ratio")
-  echo "| open-case list at $n cases ($(value rows "$ours") open; list + \`getcasestatus\`) | $(value p50 "$ours") ms |" \
-    "in-process SELECT with the joins: $(value p50 "$floor_line") ms | $open_ratio× | $target | $verdict |"
-done
-adds_ratio=$(ratio "$(value rps "$adds8")" "$(value rps "$adds1")")
-echo "| adds, 8 clients vs 1 | 8: $(rates "$adds8"); 1: $(rates "$adds1") |" \
-  "TPC-B over TLS, 8: $(rates "$pg_b8"); 1: $(rates "$pg_b1") (8 vs 1: $(ratio "$(value rps "$pg_b8")" "$(value rps "$pg_b1")")×) |" \
-  "$adds_ratio× | ≥ 1.5×, p99 ≤ 50 ms, max ≤ 250 ms |" \
-  "$(met "r >= 1.5 && p <= 50 && m <= 250" r="$adds_ratio" p="$(value p99 "$adds8")" m="$(value max "$adds8")") |"
-echo "| system calls per point read | $syscalls | — | — | ≤ 6 | $(met "c <= 6" c="$syscalls") |"
-echo "| 200 planners logging in at once | $(value ok "$logins") in, $(value refused "$logins") refused;" \
-  "last after $(value last "$logins") ms; a logged-in planner's slowest read meanwhile $(value slowest_read "$logins") ms |" \
-  "one hash: $(value hash "$logins") s CPU | — |" \
-  "all in, last ≤ $(value target "$logins") ms |" \
-  "$(met "o == 200 && l <= t" o="$(value ok "$logins")" l="$(value last "$logins")" t="$(value target "$logins")") |"
-rss_kb=$(value rss_kb "$crowd")
-rss_mb=${rss_kb:+$((rss_kb / 1024))}
-echo "| 500 idle TLS + 500 silent TCP, then a new client | read $(value read "$crowd") ms after its log-in;" \
-  "server RSS $rss_mb MB | — | — | read ≤ 50 ms, RSS ≤ 64 MB |" \
-  "$(met "r >= 0 && r <= 50 && m <= 64" r="$(value read "$crowd")" m="$rss_mb") |"
-echo
-echo "in-process point reads (the floor, for reference): $(value rps "$floor_point")/s, p50 $(value p50 "$floor_point") ms"
+# The table of one engine's rows.
+print_table() {
+  local name
+  for name in "${rows[@]}"; do printf -v "$name" '%s' "${R[$1:$name]}"; done
+  mapfile -t open_rows <<<"$open_rows_text"
+  echo
+  echo "### Dalvero on $1"
+  echo
+  echo "| work | Dalvero | anchor | ratio | target | met |"
+  echo "|---|---|---|---|---|---|"
+  row_reads "$reads1" "$pg_s1" "1 client" 1.0
+  row_reads "$reads16" "$pg_s16" "16 clients" 1.5
+  icd_ratio=$(ratio "$(value p50 "$icd")" "$(value p50 "$floor_icd")")
+  echo "| ICD9Symptom L2 in pages of 1,000 ($(value rows "$icd") rows) | $(value p50 "$icd") ms |" \
+    "one in-process SELECT: $(value p50 "$floor_icd") ms | $icd_ratio× | ≤ 5× | $(met "r <= 5" r="$icd_ratio") |"
+  for entry in "${open_rows[@]}"; do
+    read -r n rest <<<"$entry"
+    ours=${rest%% floor-*}
+    floor_line=floor-${rest#* floor-}
+    open_ratio=$(ratio "$(value p50 "$ours")" "$(value p50 "$floor_line")")
+    target="—" verdict="—"
+    [ "$n" = 10000 ] && target="≤ 2.5×" && verdict=$(met "r <= 2.5" r="$open_ratio")
+    echo "| open-case list at $n cases ($(value rows "$ours") open; list + \`getcasestatus\`) | $(value p50 "$ours") ms |" \
+      "in-process SELECT with the joins: $(value p50 "$floor_line") ms | $open_ratio× | $target | $verdict |"
+  done
+  adds_ratio=$(ratio "$(value rps "$adds8")" "$(value rps "$adds1")")
+  echo "| adds, 8 clients vs 1 | 8: $(rates "$adds8"); 1: $(rates "$adds1") |" \
+    "TPC-B over TLS, 8: $(rates "$pg_b8"); 1: $(rates "$pg_b1") (8 vs 1: $(ratio "$(value rps "$pg_b8")" "$(value rps "$pg_b1")")×) |" \
+    "$adds_ratio× | ≥ 1.5×, p99 ≤ 50 ms, max ≤ 250 ms |" \
+    "$(met "r >= 1.5 && p <= 50 && m <= 250" r="$adds_ratio" p="$(value p99 "$adds8")" m="$(value max "$adds8")") |"
+  echo "| system calls per point read | $syscalls | — | — | ≤ 6 | $(met "c <= 6" c="$syscalls") |"
+  echo "| 200 planners logging in at once | $(value ok "$logins") in, $(value refused "$logins") refused;" \
+    "last after $(value last "$logins") ms; a logged-in planner's slowest read meanwhile $(value slowest_read "$logins") ms |" \
+    "one hash: $(value hash "$logins") s CPU | — |" \
+    "all in, last ≤ $(value target "$logins") ms |" \
+    "$(met "o == 200 && l <= t" o="$(value ok "$logins")" l="$(value last "$logins")" t="$(value target "$logins")") |"
+  rss_kb=$(value rss_kb "$crowd")
+  rss_mb=${rss_kb:+$((rss_kb / 1024))}
+  echo "| 500 idle TLS + 500 silent TCP, then a new client | read $(value read "$crowd") ms after its log-in;" \
+    "server RSS $rss_mb MB | — | — | read ≤ 50 ms, RSS ≤ 64 MB |" \
+    "$(met "r >= 0 && r <= 50 && m <= 64" r="$(value read "$crowd")" m="$rss_mb") |"
+  echo
+  echo "in-process point reads (the floor, for reference): $(value rps "$floor_point")/s, p50 $(value p50 "$floor_point") ms"
+}
+
+# The engines side by side: each row's throughput or latency on both.
+side_by_side() {
+  echo
+  echo "| work | SQLite | PostgreSQL | PostgreSQL / SQLite |"
+  echo "|---|---|---|---|"
+  local name label key
+  for entry in "reads1:point reads, 1 client:rps" "reads16:point reads, 16 clients:rps" \
+    "icd:ICD9Symptom L2 in pages of 1,000, p50 ms:p50" "adds1:adds, 1 client:rps" "adds8:adds, 8 clients:rps" \
+    "logins:200 planners logging in, last in after ms:last"; do
+    IFS=: read -r name label key <<<"$entry"
+    local a b
+    a=$(value "$key" "${R[sqlite:$name]}")
+    b=$(value "$key" "${R[postgresql:$name]}")
+    echo "| $label | ${a:-n/a} | ${b:-n/a} | $(ratio "$b" "$a") |"
+  done
+}
+
+for e in "${engines[@]}"; do print_table "$e"; done
+[ "${#engines[@]}" -gt 1 ] && side_by_side
 exit 0

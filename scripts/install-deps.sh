@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Dalvero
-# need (systemd and desktop-file-utils: the package test checks the unit and
-# the desktop entry offline); does nothing when they are all there already.
-# With --bench, also what bench/run.sh measures against: PostgreSQL (pgbench)
-# and strace.
+# need; does nothing when they are all there already. libpq builds the
+# PostgreSQL storage engine; the PostgreSQL server binaries run the tests on
+# that engine too (a throw-away cluster, tests/support/test_store.h) and
+# bench/run.sh; systemd and desktop-file-utils let the package test check the
+# unit and the desktop entry offline. With --bench, also strace.
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
-  libssl-dev libsqlite3-dev libcurl4-openssl-dev
+  libssl-dev libsqlite3-dev libcurl4-openssl-dev libpq-dev postgresql
   libgtest-dev libgmock-dev openssl
   xvfb xauth
   poppler-utils
@@ -20,7 +21,7 @@ packages=(
 # Debian's nodejs leaves npm to a package of its own; other builds of nodejs
 # bring it along and conflict with that package.
 command -v npm >/dev/null || packages+=(npm)
-[ "${1:-}" = --bench ] && packages+=(postgresql strace)
+[ "${1:-}" = --bench ] && packages+=(strace)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -11,7 +11,6 @@
 #include "init_data_folder.h"
 #include "secret_input.h"
 #include "server_commands.h"
-#include "sqlite_storage.h"
 
 namespace fs = std::filesystem;
 
@@ -32,7 +31,10 @@ const char kInitHelp[] =
     "                       readable by its owner only)\n"
     "  --demo               load a demo hospital and print its log-ins once\n"
     "  --cases N            give the demo N cases instead of 85 (about 3 in 10 open)\n"
-    "  --data REFDIR        the folder of the shipped reference files\n";
+    "  --data REFDIR        the folder of the shipped reference files\n"
+    "  --storage ENGINE     sqlite (default: a database file in DIR) or postgresql:\n"
+    "  --dsn DSN            the empty PostgreSQL database of this libpq connection\n"
+    "                       string, its password from PGPASSWORD or PGPASSFILE\n";
 
 const char kAddAdminHelp[] =
     "Usage: dalvero-server add-admin DIR EMAIL [--hospital SEQ] [--password-file FILE]\n"
@@ -45,8 +47,8 @@ const char kAddAdminHelp[] =
 const char kResetHelp[] =
     "Usage: dalvero-server reset-password DIR EMAIL [--password-file FILE]\n"
     "Give the account of EMAIL a new password, from the terminal (asked twice) or\n"
-    "the first line of FILE (\"-\": standard input). A lock after failed log-ins\n"
-    "ends when the running server is restarted or its lock time has passed.\n"
+    "the first line of FILE (\"-\": standard input). A lock of the account after\n"
+    "failed log-ins ends with it; a lock of an address when its time has passed.\n"
     "The audit trail records the change.\n";
 
 // A demo bigger than this is no longer a demo: a million cases take hours.
@@ -77,7 +79,9 @@ int Init(const Args& args) {
     int status = kDone;
     const std::optional<Parsed> parsed =
         ParseOrExplain(args,
-                       {kInitHelp, {"--host", "--data", "--hospital", "--admin", "--password-file", "--cases"}, {"--demo"},
+                       {kInitHelp,
+                        {"--host", "--data", "--hospital", "--admin", "--password-file", "--cases", "--storage", "--dsn"},
+                        {"--demo"},
                         1, 1},
                        status);
     if (!parsed) return status;
@@ -94,6 +98,13 @@ int Init(const Args& args) {
         }
     }
     if (parsed->Has("--host")) options.host = parsed->Get("--host");
+    const std::string engine = parsed->Has("--storage") ? parsed->Get("--storage") : "sqlite";
+    options.dsn = parsed->Get("--dsn");
+    if (engine == "postgresql") options.engine = StorageEngine::Postgresql;
+    if ((engine != "sqlite" && engine != "postgresql") || options.dsn.empty() != (engine == "sqlite")) {
+        std::cerr << "dalvero-server init: --storage takes sqlite or postgresql; postgresql, and it alone, needs --dsn\n";
+        return kUsage;
+    }
     options.referenceDir = parsed->Has("--data") ? fs::path(parsed->Get("--data")) : DefaultReferenceDir();
     options.hospital = parsed->Get("--hospital");
     options.admin = parsed->Get("--admin");
@@ -124,9 +135,9 @@ int AddAdmin(const Args& args) {
     std::optional<std::string> hospital;
     if (parsed->Has("--hospital")) hospital = parsed->Get("--hospital");
     const std::string password = NewPassword(parsed->Get("--password-file"), email);
-    SqliteStorage storage(config.databaseFile.string());
+    const std::unique_ptr<SqlStorage> storage = OpenStorage(config.storage);
     const std::int64_t seq =
-        AddAdministrator(storage, hospital, email, password, config.security.passwordIterations, std::time(nullptr));
+        AddAdministrator(*storage, hospital, email, password, config.security.passwordIterations, std::time(nullptr));
     std::cout << "Administrator " << email << " added (Personnel " << seq << ").\n";
     return kDone;
 }
@@ -138,8 +149,8 @@ int ResetPassword(const Args& args) {
     const ServerConfig config = LoadServerConfig(parsed->positionals[0]);
     const std::string& email = parsed->positionals[1];
     const std::string password = NewPassword(parsed->Get("--password-file"), email);
-    SqliteStorage storage(config.databaseFile.string());
-    dalvero::server::ResetPassword(storage, email, password, config.security.passwordIterations, std::time(nullptr));
+    const std::unique_ptr<SqlStorage> storage = OpenStorage(config.storage);
+    dalvero::server::ResetPassword(*storage, email, password, config.security.passwordIterations, std::time(nullptr));
     std::cout << "New password set for " << email << ".\n";
     return kDone;
 }

@@ -9,7 +9,6 @@
 #include "schema.h"
 #include "server_commands.h"
 #include "server_config.h"
-#include "sqlite_storage.h"
 
 namespace dalvero::server::commands {
 
@@ -50,7 +49,8 @@ int VerifyAudit(const Args& args) {
         }
     }
     const ServerConfig config = LoadServerConfig(parsed->positionals[0]);
-    SqliteStorage storage(config.databaseFile.string());
+    const std::unique_ptr<SqlStorage> store = OpenStorage(config.storage);
+    Storage& storage = *store;
     // A folder from before anchors has no key yet; its chain is checked alone.
     std::optional<AuditAnchor> anchor;
     if (std::filesystem::exists(AuditKeyFile(config)))

@@ -6,9 +6,7 @@
 
 #include "audit_anchor.h"
 #include "folder_backup.h"
-#include "ini_file.h"
 #include "server_commands.h"
-#include "string_list.h"
 
 namespace fs = std::filesystem;
 
@@ -38,14 +36,6 @@ const char kRestoreHelp[] =
     "Exit status: 0 restored and intact, 3 restored but the audit trail was\n"
     "changed, 1 failed (the folder is left as it was), 2 usage error.\n";
 
-// Whether the folder keeps its records in a PostgreSQL database, which the
-// cluster's own tools back up.
-bool InPostgresql(const ServerConfig& config) {
-    IniFile ini;
-    ini.LoadFromFile((config.dataDir / kSettingsMember).string());
-    return SameText(ini.ReadString("Storage", "Engine", "sqlite"), "postgresql");
-}
-
 }  // namespace
 
 int Backup(const Args& args) {
@@ -53,7 +43,7 @@ int Backup(const Args& args) {
     const std::optional<Parsed> parsed = ParseOrExplain(args, {kBackupHelp, {}, {}, 2, 2}, status);
     if (!parsed) return status;
     const ServerConfig config = LoadServerConfig(parsed->positionals[0]);
-    if (InPostgresql(config)) {
+    if (config.storage.engine == StorageEngine::Postgresql) {
         std::cerr << "dalvero-server backup: " << config.dataDir.string()
                   << " keeps its records in PostgreSQL; back them up with the cluster's own tools (pg_dump, or base\n"
                      "backups with WAL archiving) and the folder with tar, the audit key apart (docs/scaling.md)\n";

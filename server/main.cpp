@@ -1,5 +1,5 @@
 // dalvero-server: makes a data folder (init), serves it (run) and looks after
-// it (add-admin, reset-password, status, verify-audit, backup, restore).
+// it (add-admin, reset-password, status, verify-audit, backup, restore, migrate).
 
 #include <sys/stat.h>
 
@@ -16,7 +16,7 @@ namespace {
 const char kUsageText[] =
     "Usage:\n"
     "  dalvero-server init DIR [--host NAME] [--hospital NAME --admin EMAIL [--password-file FILE]]\n"
-    "                          [--demo [--cases N]] [--data REFDIR]\n"
+    "                          [--demo [--cases N]] [--data REFDIR] [--storage postgresql --dsn DSN]\n"
     "      Make a new data folder: database, certificates, server.ini, Dalvero.ini;\n"
     "      with --hospital and --admin its hospital and first administrator.\n"
     "  dalvero-server run DIR\n"
@@ -32,6 +32,8 @@ const char kUsageText[] =
     "      A backup of DIR while its server runs (the audit key is left out).\n"
     "  dalvero-server restore FILE DIR [--audit-key KEYFILE]\n"
     "      Put a backup back into a new folder and check it.\n"
+    "  dalvero-server migrate FROM_DIR TO_DIR --dsn DSN [--db-password-file FILE]\n"
+    "      Move a folder's SQLite database into PostgreSQL; TO_DIR serves it.\n"
     "  dalvero-server --version | --help | COMMAND --help\n"
     "Exit status: 0 done, 1 failed, 2 usage error, 3 audit trail changed (verify-audit)\n"
     "or no server running (status).\n";
@@ -66,6 +68,7 @@ int main(int argc, char** argv) {
         if (command == "verify-audit") return VerifyAudit(args);
         if (command == "backup") return Backup(args);
         if (command == "restore") return Restore(args);
+        if (command == "migrate") return Migrate(args);
     } catch (const std::exception& e) {
         std::cerr << "dalvero-server " << command << ": " << e.what() << '\n';
         return kFailed;

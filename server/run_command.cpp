@@ -17,7 +17,6 @@
 #include "server_instance.h"
 #include "server_log.h"
 #include "session_store.h"
-#include "sqlite_storage.h"
 
 namespace fs = std::filesystem;
 
@@ -55,7 +54,7 @@ std::string Settings(const ServerInstance& server) {
     const ServerConfig& c = server.Config();
     return "DataServer " + Address(c.dataServer, server.DataPort()) + ", FunctionServer " +
            Address(c.functionServer, server.FunctionPort()) + Hl7Address(server) + ", database " +
-           c.databaseFile.string() +
+           DescribeStorage(c.storage) +
            ", certificate " + c.certificateFile.string() + ", mail " +
            (c.mail.relay.empty() ? "to " + c.mail.outboxDir.string() : "through " + c.mail.relay) + ", up to " +
            std::to_string(c.connections.maxConnections) + " connections, " + std::to_string(c.connections.workers) +
@@ -131,8 +130,8 @@ int Status(const Args& args) {
         std::cout << "A server is starting on " << dir.string() << " (process " << running->pid << ").\n";
         return kTamperedOrNotRunning;
     }
-    SqliteStorage storage(config.databaseFile.string());
-    SessionStore sessions(storage, config.security.sessionIdleMinutes, config.security.sessionMaxHours);
+    const std::unique_ptr<SqlStorage> storage = OpenStorage(config.storage);
+    SessionStore sessions(*storage, config.security.sessionIdleMinutes, config.security.sessionMaxHours);
     std::cout << "A server is running on " << dir.string() << ".\n"
               << running->status << "sessions: " << sessions.CountOpen(std::time(nullptr)) << "\n";
     return kDone;

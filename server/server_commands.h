@@ -43,6 +43,8 @@ int Restore(const Args& args);
 // newest row checked; kDone when the trail is intact, else
 // kTamperedOrNotRunning.
 int ReportAuditCheck(const AuditCheck& check, const AuditTip& newest);
+// migrate.
+int Migrate(const Args& args);
 
 // A command's arguments: positionals in order, options by name ("" for flags).
 struct Parsed {

@@ -49,7 +49,8 @@ constexpr int kIntakeFields[] = {cat::patients::kFirstName, cat::patients::kMidd
 
 // Kept by the server for itself; no request reads or writes them.
 bool IsServerOnly(const std::string& table) {
-    return table == schema::kSessions || table == schema::kAdtMessages || table == schema::kPatientRecordNumbers;
+    return table == schema::kSessions || table == schema::kLoginFailures || table == schema::kAdtMessages ||
+           table == schema::kPatientRecordNumbers;
 }
 
 const ChildTable* ChildOf(const std::string& table) {

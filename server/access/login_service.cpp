@@ -68,7 +68,7 @@ LoginService::LoginService(Storage& storage, const SecurityConfig& config, Clock
       clock_(std::move(clock)),
       sessions_(storage, config.sessionIdleMinutes, config.sessionMaxHours),
       hashes_(HashSlots(config), config.loginQueue),
-      throttle_(config),
+      throttle_(storage, config),
       dummyHash_(HashPassword("", config.passwordIterations)) {}
 
 LoginService::~LoginService() {
@@ -160,7 +160,7 @@ LoginResult LoginService::LogIn(const std::string& email, const std::string& pas
         std::time_t wait = 0;
         {
             std::lock_guard lock(mutex_);
-            wait = throttle_.RetryIn(account, address, clock_());
+            wait = throttle_.RetryIn(account, address, stored, clock_());
         }
         // The wait is told, so that a script retries when it is over.
         throttled.error = std::string(kWait) + " (retry in " + std::to_string(std::max<std::time_t>(wait, 1)) + " s)";

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <string>
 
+#include "hex_digest.h"
+#include "schema.h"
 #include "server_log.h"
+#include "whole_number.h"
 
 namespace dalvero::server {
 
@@ -12,53 +15,86 @@ namespace {
 // An address is locked after this many times the failures that lock an
 // account on it.
 constexpr int kAddressFactor = 5;
-// Above this many counted keys the stale ones are dropped.
-constexpr std::size_t kPruneAbove = 100'000;
+// Every so many failures counted here, as many stale counts are dropped.
+constexpr int kPruneEvery = 1000;
+
+namespace lf = schema::login_failures;
+
+// How long after its last failure a count is forgotten.
+std::time_t Horizon(const SecurityConfig& config) {
+    return std::max(config.lockSeconds, config.loginDelayMaxSeconds);
+}
+
+std::string Stamp(std::time_t seconds) {
+    std::string text = std::to_string(seconds);
+    return std::string(text.size() < 12 ? 12 - text.size() : 0, '0') + text;
+}
+
+std::time_t Number(const std::string& text) { return ParseWholeNumber(text).value_or(0); }
+
+// The stored password is kept here only as a digest of it.
+std::string PasswordDigest(const std::string& stored) { return stored.empty() ? std::string() : Sha256Hex(stored); }
 
 }  // namespace
 
-LoginThrottle::LoginThrottle(const SecurityConfig& config) : config_(config) {}
+LoginThrottle::LoginThrottle(Storage& storage, const SecurityConfig& config) : storage_(storage), config_(config) {}
 
-std::time_t LoginThrottle::WaitFor(const Key& key, std::time_t now) {
-    const auto found = failures_.find(key);
-    if (found == failures_.end()) return 0;
-    const Failures& f = found->second;
-    if (f.lockedUntil > now) return f.lockedUntil - now;
-    // After a lock has run out, or long after the last failure, start afresh.
-    if (f.lockedUntil || now - f.last > std::max(config_.lockSeconds, config_.loginDelayMaxSeconds)) {
-        failures_.erase(found);
-        return 0;
+LoginThrottle::Failures LoginThrottle::Current(const Key& key, const std::string& password, std::time_t now) {
+    ListRead read;
+    read.table = schema::kLoginFailures;
+    read.where = {{lf::kAccount, CompareOp::Equal, key.first, false}, {lf::kAddress, CompareOp::Equal, key.second, false}};
+    read.limit = 1;
+    const std::vector<Record> rows = storage_.Select(read);
+    if (rows.empty()) return {};
+    const Record& row = rows.front();
+    Failures f{row.seq, static_cast<int>(Number(row.Field(lf::kCount))), Number(row.Field(lf::kLast)),
+               Number(row.Field(lf::kLockedUntil)), row.Field(lf::kPassword)};
+    const bool lockOver = f.lockedUntil && f.lockedUntil <= now;
+    const bool longAgo = !f.lockedUntil && now - f.last > Horizon(config_);
+    const bool otherPassword = !key.first.empty() && f.password != PasswordDigest(password);
+    // Start afresh, in the same row.
+    if (lockOver || longAgo || otherPassword) {
+        Failures fresh;
+        fresh.seq = f.seq;
+        return fresh;
     }
+    return f;
+}
+
+std::time_t LoginThrottle::WaitFor(const Key& key, const std::string& password, std::time_t now) {
+    const Failures f = Current(key, password, now);
+    if (f.lockedUntil > now) return f.lockedUntil - now;
     // An address only locks: one person's typing mistake must not slow the
     // others who share the machine.
-    if (key.first.empty()) return 0;
+    if (key.first.empty() || f.count == 0) return 0;
     std::time_t delay = config_.loginDelaySeconds;
     for (int i = 1; i < f.count && delay < config_.loginDelayMaxSeconds; ++i) delay *= 2;
     delay = std::min<std::time_t>(delay, config_.loginDelayMaxSeconds);
     return std::max<std::time_t>(0, f.last + delay - now);
 }
 
-std::time_t LoginThrottle::RetryIn(const std::string& account, const std::string& address, std::time_t now) {
-    return std::max(WaitFor({"", address}, now), WaitFor({account, address}, now));
+std::time_t LoginThrottle::RetryIn(const std::string& account, const std::string& address,
+                                   const std::string& password, std::time_t now) {
+    return std::max(WaitFor({"", address}, password, now), WaitFor({account, address}, password, now));
 }
 
 bool LoginThrottle::MayTry(const std::string& account, const std::string& address, const std::string& password,
                            const std::string& hospital, std::time_t now) {
-    const Key pair{account, address};
-    if (const auto found = failures_.find(pair); found != failures_.end() && found->second.password != password)
-        failures_.erase(found);
-    const Key addressOnly{"", address};
-    for (const Key& key : {addressOnly, pair}) {
-        if (WaitFor(key, now) > 0) {
-            Refused(key, key.first.empty() ? std::string() : hospital, now);
-            return false;
+    bool may = true;
+    storage_.InReadTransaction([&] {
+        for (const Key& key : {Key{"", address}, Key{account, address}}) {
+            if (WaitFor(key, password, now) > 0) {
+                Refused(key, key.first.empty() ? std::string() : hospital, now);
+                may = false;
+                return;
+            }
         }
-    }
-    return true;
+    });
+    return may;
 }
 
-void LoginThrottle::Count(const Key& key, int lockAfter, std::time_t now) {
-    Failures& f = failures_[key];
+void LoginThrottle::Count(const Key& key, const std::string& password, int lockAfter, std::time_t now) {
+    Failures f = Current(key, password, now);
     f.count++;
     f.last = now;
     if (f.count >= lockAfter && !f.lockedUntil) {
@@ -67,18 +103,36 @@ void LoginThrottle::Count(const Key& key, int lockAfter, std::time_t now) {
                                    " locked for " + std::to_string(config_.lockSeconds) + " s after " +
                                    std::to_string(f.count) + " failed log-ins");
     }
+    const FieldValues values{{lf::kAccount, key.first},
+                             {lf::kAddress, key.second},
+                             {lf::kCount, std::to_string(f.count)},
+                             {lf::kLast, Stamp(f.last)},
+                             {lf::kLockedUntil, Stamp(f.lockedUntil)},
+                             {lf::kPassword, key.first.empty() ? std::string() : PasswordDigest(password)}};
+    if (f.seq)
+        storage_.Update(schema::kLoginFailures, f.seq, values);
+    else
+        storage_.Add(schema::kLoginFailures, values);
 }
 
 void LoginThrottle::Failed(const std::string& account, const std::string& address, const std::string& password,
                            std::time_t now) {
     Prune(now);
-    Count({account, address}, config_.lockAfterFailures, now);
-    failures_[{account, address}].password = password;
-    Count({"", address}, config_.lockAfterFailures * kAddressFactor, now);
+    // One transaction: another server counting the same address at once
+    // waits for this one's count, and adds to it.
+    storage_.InTransaction([&] {
+        Count({account, address}, password, config_.lockAfterFailures, now);
+        Count({"", address}, password, config_.lockAfterFailures * kAddressFactor, now);
+    });
 }
 
 void LoginThrottle::Succeeded(const std::string& account, const std::string& address) {
-    failures_.erase({account, address});
+    storage_.InTransaction([&] {
+        ListRead read;
+        read.table = schema::kLoginFailures;
+        read.where = {{lf::kAccount, CompareOp::Equal, account, false}, {lf::kAddress, CompareOp::Equal, address, false}};
+        for (const Record& row : storage_.Select(read)) storage_.Remove(schema::kLoginFailures, row.seq);
+    });
 }
 
 void LoginThrottle::Refused(const Key& key, const std::string& hospital, std::time_t now) {
@@ -110,13 +164,16 @@ std::vector<ThrottledTries> LoginThrottle::TakeReports(std::time_t now, bool all
 }
 
 void LoginThrottle::Prune(std::time_t now) {
-    if (failures_.size() < kPruneAbove) return;
-    for (auto it = failures_.begin(); it != failures_.end();) {
-        const Failures& f = it->second;
-        const bool stale = f.lockedUntil ? f.lockedUntil <= now
-                                         : now - f.last > std::max(config_.lockSeconds, config_.loginDelayMaxSeconds);
-        it = stale ? failures_.erase(it) : std::next(it);
-    }
+    if (++failedSincePrune_ < kPruneEvery) return;
+    failedSincePrune_ = 0;
+    ListRead read;
+    read.table = schema::kLoginFailures;
+    read.where = {{lf::kLast, CompareOp::AtMost, Stamp(now - Horizon(config_) - 1), false},
+                  {lf::kLockedUntil, CompareOp::AtMost, Stamp(now), false}};
+    read.limit = kPruneEvery;
+    storage_.InTransaction([&] {
+        for (const Record& row : storage_.Select(read)) storage_.Remove(schema::kLoginFailures, row.seq);
+    });
 }
 
 }  // namespace dalvero::server

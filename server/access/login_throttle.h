@@ -10,7 +10,10 @@
 // so a flood of them cannot flood the audit trail.
 //
 // An account is unlocked by giving it a new password: failures counted
-// against the old one no longer count. Counts live in the server process.
+// against the old one no longer count. Failure counts and locks live in the
+// store (schema::kLoginFailures), so that every server on one database
+// counts the same guesses; the reports of throttled tries are each
+// process's own.
 
 #include <cstddef>
 #include <ctime>
@@ -20,6 +23,7 @@
 #include <vector>
 
 #include "server_config.h"
+#include "storage.h"
 
 namespace dalvero::server {
 
@@ -38,12 +42,13 @@ public:
     // Throttled tries are reported per interval of this many seconds.
     static constexpr std::time_t kReportInterval = 60;
 
-    explicit LoginThrottle(const SecurityConfig& config);
+    LoginThrottle(Storage& storage, const SecurityConfig& config);
 
     // Whether the account may be tried from the address now. password names
     // the account's stored password (empty for an unknown account): failures
-    // counted while it was another one are forgotten. A try refused here is
-    // counted for the next report, under the account's hospital.
+    // counted while it was another one do not count. A try refused here is
+    // counted for the next report, under the account's hospital. Failures of
+    // the store throw StorageError.
     bool MayTry(const std::string& account, const std::string& address, const std::string& password,
                 const std::string& hospital, std::time_t now);
     void Failed(const std::string& account, const std::string& address, const std::string& password,
@@ -51,7 +56,8 @@ public:
     // A correct password: the account's failures from this address are gone.
     void Succeeded(const std::string& account, const std::string& address);
     // Seconds until the account may try again from the address (0: now).
-    std::time_t RetryIn(const std::string& account, const std::string& address, std::time_t now);
+    std::time_t RetryIn(const std::string& account, const std::string& address, const std::string& password,
+                        std::time_t now);
 
     // A try refused unhashed for another reason (a full queue, an e-mail no
     // account can have), counted and reported as throttled ones are.
@@ -66,23 +72,28 @@ public:
 
 private:
     struct Failures {
+        std::int64_t seq = 0;  // 0: none stored
         int count = 0;
         std::time_t last = 0;
         std::time_t lockedUntil = 0;
-        std::string password;  // the stored password the failures were against
+        std::string password;  // digest of the stored password the failures were against
     };
     using Key = std::pair<std::string, std::string>;  // account, address
 
-    // Seconds until the key may try again (0: now); forgets counts gone stale.
-    std::time_t WaitFor(const Key& key, std::time_t now);
-    void Count(const Key& key, int lockAfter, std::time_t now);
+    // The key's failures that still count: none after a lock has run out,
+    // long after the last failure, or against another password.
+    Failures Current(const Key& key, const std::string& password, std::time_t now);
+    // Seconds until the key may try again (0: now).
+    std::time_t WaitFor(const Key& key, const std::string& password, std::time_t now);
+    void Count(const Key& key, const std::string& password, int lockAfter, std::time_t now);
     void Refused(const Key& key, const std::string& hospital, std::time_t now);
-    // Drops stale counts once there are many, so made-up accounts cannot
-    // grow the tables without end.
+    // Removes stale counts now and then, so made-up accounts cannot grow
+    // the table without end.
     void Prune(std::time_t now);
 
+    Storage& storage_;
     SecurityConfig config_;
-    std::map<Key, Failures> failures_;  // an address's own count has an empty account
+    int failedSincePrune_ = 0;
     std::map<Key, ThrottledTries> refused_;
     std::time_t nextReport_ = 0;  // when the earliest count is due; 0: none
 };

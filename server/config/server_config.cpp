@@ -1,5 +1,7 @@
 #include "server_config.h"
 
+#include <fstream>
+
 #include "string_list.h"
 
 namespace dalvero::server {
@@ -57,6 +59,33 @@ private:
     const IniFile& ini_;
     std::filesystem::path file_;
 };
+
+// The password file's first line; the file may be relative to the folder.
+std::string ReadPasswordFile(const Reader& read, const std::filesystem::path& file) {
+    std::ifstream in(file);
+    std::string password;
+    if (!in || !std::getline(in, password))
+        read.Fail("Storage", "PasswordFile", "cannot read " + file.string());
+    if (!password.empty() && password.back() == '\r') password.pop_back();
+    return password;
+}
+
+void ReadStorage(const Reader& read, const std::filesystem::path& dir, ServerConfig& config) {
+    StorageSettings& storage = config.storage;
+    storage.file = config.databaseFile.string();
+    const std::string engine = read.Text("Storage", "Engine");
+    if (SameText(engine, "postgresql")) {
+        storage.engine = StorageEngine::Postgresql;
+    } else if (!SameText(engine, "sqlite")) {
+        read.Fail("Storage", "Engine", "expected sqlite or postgresql, not '" + engine + "'");
+    }
+    storage.connections = read.Number("Storage", "Connections", 1, 1000);
+    if (storage.engine != StorageEngine::Postgresql) return;
+    storage.dsn = read.Text("Storage", "DSN");
+    if (storage.dsn.empty()) read.Fail("Storage", "DSN", "the PostgreSQL engine needs a connection string");
+    if (!read.Text("Storage", "PasswordFile").empty())
+        storage.password = ReadPasswordFile(read, read.Path(dir, "Storage", "PasswordFile"));
+}
 
 constexpr char kHl7[] = "HL7";
 constexpr std::string_view kFacilityPrefix = "Facility.";
@@ -154,6 +183,19 @@ IniFile DefaultServerIni() {
         "[Database]\n"
         "File=dalvero.db\n"
         "\n"
+        "[Storage]\n"
+        "; sqlite: the database file above; postgresql: the PostgreSQL database of DSN,\n"
+        "; which several servers may share (docs/data-folder.md).\n"
+        "Engine=sqlite\n"
+        "; A libpq connection string, without the password, e.g.\n"
+        "; host=db1.example port=5432 dbname=dalvero user=dalvero sslmode=verify-full\n"
+        "DSN=\n"
+        "; A file whose first line is the database password; empty: libpq's\n"
+        "; PGPASSWORD or PGPASSFILE.\n"
+        "PasswordFile=\n"
+        "; Database connections each server opens at most.\n"
+        "Connections=16\n"
+        "\n"
         "[Security]\n"
         "; PBKDF2-SHA256 rounds for new password hashes; stored hashes with fewer\n"
         "; are refused (below 120000) or upgraded at the next log-in.\n"
@@ -216,6 +258,7 @@ ServerConfig LoadServerConfig(const std::filesystem::path& dataDir) {
     config.recordFiles.perRecordBytes = read.Number("RecordFiles", "PerRecordMB", 1, 1'000'000) * kMB;
     config.recordFiles.totalBytes = read.Number("RecordFiles", "TotalMB", 1, 100'000'000) * kMB;
     config.databaseFile = read.Path(dir, "Database", "File");
+    ReadStorage(read, dir, config);
     SecurityConfig& sec = config.security;
     constexpr int kMany = 100'000'000;
     sec.passwordIterations = read.Number("Security", "PasswordIterations", 1000, 10'000'000);

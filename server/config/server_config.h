@@ -10,6 +10,7 @@
 
 #include "address_filter.h"
 #include "ini_file.h"
+#include "open_storage.h"
 
 namespace dalvero::server {
 
@@ -86,7 +87,8 @@ struct ServerConfig {
     RecordFileLimits recordFiles;
     SecurityConfig security;
     Hl7Config hl7;
-    std::filesystem::path databaseFile;
+    std::filesystem::path databaseFile;  // the SQLite database, also storage.file
+    StorageSettings storage;
     std::filesystem::path filesDir;  // named files served to clients (DIR/files)
 };
 
@@ -96,7 +98,9 @@ IniFile DefaultServerIni();
 
 // Reads DIR/server.ini. Throws ConfigError naming the file, section and key
 // when the file is missing or a value cannot be used (a port outside 0-65535,
-// StartTLS neither Y nor N, an HL7 port without AllowFrom or facilities).
+// StartTLS neither Y nor N, an HL7 port without AllowFrom or facilities, an
+// unknown engine, a PostgreSQL engine without a DSN, a password file that
+// cannot be read).
 ServerConfig LoadServerConfig(const std::filesystem::path& dataDir);
 
 }  // namespace dalvero::server

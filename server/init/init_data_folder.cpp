@@ -12,7 +12,6 @@
 #include "made_paths.h"
 #include "principal.h"
 #include "provider_catalogue.h"
-#include "sqlite_storage.h"
 #include "table_catalogue.h"
 #include "tls_files.h"
 
@@ -35,6 +34,10 @@ IniFile ServerIni(const InitOptions& options) {
     const std::string& host = options.host;
     IniFile ini = DefaultServerIni();
     ini.WriteString("Security", "PasswordIterations", std::to_string(options.passwordIterations));
+    if (options.engine == StorageEngine::Postgresql) {
+        ini.WriteString("Storage", "Engine", "postgresql");
+        ini.WriteString("Storage", "DSN", options.dsn);
+    }
     // Clients on other machines must reach a server named by a public host.
     if (!IsLoopbackHost(host)) {
         ini.WriteString("DataServer", "Bind", "0.0.0.0");
@@ -70,6 +73,15 @@ InitResult MakeDataFolder(const fs::path& dataDir, const InitOptions& options) {
     const CodeBooks books = ReadCodeBooks(reference);
     const fs::path logo = reference / "demo" / "hospital_logo.jpg";
     if (options.demo && !fs::is_regular_file(logo)) throw InitError("cannot read " + logo.string());
+    StorageSettings settings{options.engine, database.string(), options.dsn, {}, 4};
+    std::unique_ptr<SqlStorage> storage;
+    if (options.engine == StorageEngine::Postgresql) {
+        if (options.dsn.empty()) throw InitError("the PostgreSQL engine needs a connection string (--dsn)");
+        storage = OpenStorage(settings);
+        if (!storage->IsEmpty())
+            throw InitError("the PostgreSQL database " + DescribeStorage(settings) +
+                            " already holds records; give an empty one");
+    }
 
     MadePaths made;
     // The folder holds patients' records: private to the server's account.
@@ -85,31 +97,34 @@ InitResult MakeDataFolder(const fs::path& dataDir, const InitOptions& options) {
     AuditAnchor::MakeKey(tls / kAuditKeyName);
 
     InitResult result;
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) made.Expect(database.string() + suffix);
+    if (!storage) {
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"}) made.Expect(database.string() + suffix);
+        storage = OpenStorage(settings);
+    }
     {
-        SqliteStorage storage(database.string());
-        WriteCodeBooks(storage, books);
+        WriteCodeBooks(*storage, books);
         result.diagnoses = books.diagnoses.size();
         result.procedures = books.procedures.size();
         result.zips = books.zips.size();
-        ProviderCatalogue catalogue = LoadProviderCatalogue(storage, categories);
+        ProviderCatalogue catalogue = LoadProviderCatalogue(*storage, categories);
         if (options.demo) {
-            result.logins = LoadDemoHospital(storage, {books, categories, catalogue, logo, options.today.value_or(Today()),
+            result.logins = LoadDemoHospital(*storage, {books, categories, catalogue, logo, options.today.value_or(Today()),
                                                        options.passwordIterations, options.demoCases});
             // The demo's admission system sends as facility DEMO; the
             // listener stays off until [HL7] Port is set.
-            if (const auto staff = PersonByEmail(storage, result.logins.front().email))
+            if (const auto staff = PersonByEmail(*storage, result.logins.front().email))
                 serverIni.WriteString("HL7", std::string("Facility.") + kDemoFacility,
                                       staff->Field(catalogue::personnel::kHospital));
         }
         if (!options.hospital.empty()) {
             const std::time_t now = std::time(nullptr);
-            const std::string hospital = AddHospitalRecord(storage, options.hospital, now);
-            AddAdministrator(storage, hospital, options.admin, options.adminPassword, options.passwordIterations, now);
+            const std::string hospital = AddHospitalRecord(*storage, options.hospital, now);
+            AddAdministrator(*storage, hospital, options.admin, options.adminPassword, options.passwordIterations, now);
         }
-        storage.Analyze();
+        storage->Analyze();
+        storage.reset();
     }
-    chmod(database.c_str(), 0600);
+    if (options.engine == StorageEngine::Sqlite) chmod(database.c_str(), 0600);
 
     // server.ini last: a folder without it was never finished.
     Save(serverIni, dir / kServerIni, 0600, made);

@@ -33,6 +33,11 @@ struct InitOptions {
     std::string hospital;
     std::string admin;
     std::string adminPassword;
+    // Where the records go: SQLite in the folder, or an empty PostgreSQL
+    // database whose connection string server.ini then names (the password
+    // comes from libpq's environment and is never written down).
+    StorageEngine engine = StorageEngine::Sqlite;
+    std::string dsn;
     // Day the demo's dates count from; today when not given.
     std::optional<CivilDate> today;
 };
@@ -46,8 +51,9 @@ struct InitResult {
     std::vector<DemoLogin> logins;  // empty without the demo
 };
 
-// Throws InitError when `dir` already holds a server.ini or a database (the
-// folder is left as it was), when a reference file is missing or unreadable,
+// Throws InitError when `dir` already holds a server.ini or a database, or
+// the PostgreSQL database holds records (the folder and database are left as
+// they were), when a reference file is missing or unreadable,
 // or when a step fails; what a failed run made is removed again.
 InitResult InitDataFolder(const std::filesystem::path& dir, const InitOptions& options);
 

@@ -15,7 +15,6 @@
 #include "open_file_limit.h"
 #include "private_files.h"
 #include "server_log.h"
-#include "sqlite_storage.h"
 #include "table_catalogue.h"
 #include "connection_server.h"
 #include "tls_context.h"
@@ -48,7 +47,8 @@ AuditAnchor OpenAuditAnchor(const ServerConfig& config) {
 // appends what waits, then the store finishes its queued writes.
 struct ServerInstance::Parts {
     ServerConfig config;
-    SqliteStorage storage;
+    std::unique_ptr<SqlStorage> store;
+    Storage& storage;
     AuditAnchor anchor;
     AuditWriter trail;
     mail::Mailer mailer;
@@ -65,7 +65,8 @@ struct ServerInstance::Parts {
 
     explicit Parts(ServerConfig cfg)
         : config(std::move(cfg)),
-          storage(config.databaseFile.string()),
+          store(OpenStorage(config.storage)),
+          storage(*store),
           anchor(OpenAuditAnchor(config)),
           trail(storage, FunctionServer::DefaultClock(), &anchor),
           mailer(MailSettings(config.mail)),

@@ -83,6 +83,9 @@ std::vector<TableDef> MakeTables() {
     t.push_back({kProviderInsuranceLink, provider_insurance::kInsurance, 0,
                  {BySeq(), Exact(2, provider_insurance::kProvider), Exact(3, provider_insurance::kInsurance)}});
     t.push_back({kSessions, sessions::kAddress, 0, {BySeq(), Exact(sessions::kListByDigest, sessions::kTokenDigest)}});
+    ListDef failuresByKey = Exact(login_failures::kListByKey, login_failures::kAccount);
+    failuresByKey.ownerField = login_failures::kAddress;
+    t.push_back({kLoginFailures, login_failures::kPassword, 0, {BySeq(), failuresByKey}});
     t.push_back({kAuditTrail, audit::kHash, 0,
                  {BySeq(), Exact(audit::kListByPatient, audit::kPatient, {1}),
                   Exact(audit::kListByEmail, audit::kEmail, {1}), Exact(audit::kListByHospital, audit::kHospital, {1}),
@@ -118,6 +121,12 @@ const TableDef* FindTable(std::string_view name) {
     for (const TableDef& table : Tables())
         if (SameText(table.name, name)) return &table;
     return nullptr;
+}
+
+const TableDef& RequireTable(std::string_view name) {
+    const TableDef* table = FindTable(name);
+    if (!table) throw StorageError("unknown table " + std::string(name));
+    return *table;
 }
 
 }  // namespace dalvero::server::schema

@@ -45,6 +45,20 @@ inline constexpr int kEnded = 14;        // "Y" after log-out
 inline constexpr int kAddress = 15;
 inline constexpr int kListByDigest = 2;
 }  // namespace sessions
+// Failed log-ins by account and address, kept in the store so that every
+// server process on it counts them alike: guesses spread over servers add
+// up. Times are seconds since the Unix epoch in 12 digits, so they compare
+// as text.
+inline constexpr char kLoginFailures[] = "LoginFailures";
+namespace login_failures {
+inline constexpr int kAccount = 10;      // the e-mail in lower case; empty for an address's own count
+inline constexpr int kAddress = 11;
+inline constexpr int kCount = 12;
+inline constexpr int kLast = 13;
+inline constexpr int kLockedUntil = 14;  // 0 when not locked
+inline constexpr int kPassword = 15;     // digest of the stored password the failures were against
+inline constexpr int kListByKey = 2;     // account, address as the owner
+}  // namespace login_failures
 // The audit trail: appended to only, each row's hash chained to the one before.
 inline constexpr char kAuditTrail[] = "AuditTrail";
 namespace audit {
@@ -122,5 +136,7 @@ struct TableDef {
 const std::vector<TableDef>& Tables();
 // Letter case ignored, as the client names tables freely ("providerEntities").
 const TableDef* FindTable(std::string_view name);
+// The same; throws StorageError for an unknown table.
+const TableDef& RequireTable(std::string_view name);
 
 }  // namespace dalvero::server::schema

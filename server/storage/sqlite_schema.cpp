@@ -5,25 +5,13 @@
 #include <set>
 
 #include "sqlite_connection.h"
+#include "sqlite_dialect.h"
 
 namespace dalvero::server {
 
 using schema::KeyMatch;
 using schema::ListDef;
 using schema::TableDef;
-
-std::string QuotedName(const std::string& name) { return '"' + name + '"'; }
-
-std::string ColumnName(int field) { return field == 1 ? "seq" : "f" + std::to_string(field); }
-
-std::string FieldColumns(const TableDef& table) {
-    std::string columns;
-    for (int field = schema::kFirstRecordKeeping; field <= table.lastField; ++field) {
-        if (!columns.empty()) columns += ", ";
-        columns += ColumnName(field);
-    }
-    return columns;
-}
 
 std::string TextIndexName(const TableDef& table) { return table.name + "_text"; }
 
@@ -59,28 +47,10 @@ void CreateTable(SqliteConnection& connection, const TableDef& table) {
             connection.Execute("ALTER TABLE " + quoted + " ADD COLUMN " + ColumnDefinition(field));
 }
 
-// Equality terms first, then the order, then what is only filtered (an open
-// list's "not closed"): the index hands the rows over already in list order
-// and counts them without visiting the table.
 void CreateListIndex(SqliteConnection& connection, const TableDef& table, const ListDef& list) {
-    std::vector<int> fields;
-    auto add = [&fields](int field) {
-        if (field > 1 && std::find(fields.begin(), fields.end(), field) == fields.end()) fields.push_back(field);
-    };
-    if (list.match != KeyMatch::Ignored) add(list.keyField);
-    add(list.ownerField);
-    for (const Condition& condition : list.fixed)
-        if (condition.op == CompareOp::Equal) add(condition.field);
-    for (int field : list.orderBy) add(field);
-    const std::size_t ordered = fields.size();
-    for (const Condition& condition : list.fixed) add(condition.field);
-    if (fields.empty()) return;
-    std::string columns;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        // The Seq closes every order; named, it keeps its place before the filtered fields.
-        if (i == ordered) columns += ", seq";
-        columns += (columns.empty() ? "" : ", ") + ColumnName(fields[i]);
-    }
+    static const SqliteDialect dialect;
+    const std::string columns = ListIndexColumns(dialect, list);
+    if (columns.empty()) return;
     const std::string name = table.name + "_L" + std::to_string(list.number);
     const std::string sql = "CREATE INDEX " + QuotedName(name) + " ON " + QuotedName(table.name) + " (" + columns + ")";
     std::optional<std::string> existing;

@@ -23,6 +23,8 @@ struct Record {
     std::int64_t seq = 0;
     FieldValues fields;  // every stored, non-empty field
 
+    bool operator==(const Record&) const = default;
+
     // A field's stored text; empty when the record does not hold it.
     std::string Field(int field) const {
         const auto found = fields.find(field);

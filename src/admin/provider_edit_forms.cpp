@@ -8,6 +8,7 @@
 
 #include "db_server_connection.h"
 #include "dialog_seam.h"
+#include "loaded_write.h"
 #include "phone_edit.h"
 #include "record_ops.h"
 #include "string_list.h"
@@ -89,6 +90,10 @@ TViewProviderForm::TViewProviderForm(dbServerConnection& db, std::string provide
     StringList record;
     if (ReadRecord(db_, catalogue::tbl::kProviderEntities, seq_, record)) {
         Fill(record);
+        for (const std::string& item : Values()) {
+            const int field = ToIntDef(item.substr(1, item.find('=') - 1), 0);
+            loaded_.push_back(F(field, Item(record, field)));
+        }
     } else {
         ShowMessageBox(parent, "The provider could not be read.", "Error");
         ui->SaveButton->setEnabled(false);
@@ -97,9 +102,18 @@ TViewProviderForm::TViewProviderForm(dbServerConnection& db, std::string provide
 }
 
 void TViewProviderForm::UpdateButtonClick() {
-    if (!UpdateRecord(db_, catalogue::tbl::kProviderEntities, seq_, Values())) {
-        ShowMessageBox(this, "The provider could not be updated: " + db_.ErrorText, "Error");
-        return;
+    // Only what was changed here, each with the value it was read with: a
+    // colleague's change since is shown beside this one, not overwritten.
+    StringList values = ChangedItems(loaded_, Values());
+    StringList loaded = loaded_;
+    if (!values.empty()) {
+        switch (WriteLoaded(db_, catalogue::tbl::kProviderEntities, seq_, values, loaded, this)) {
+        case LoadedWrite::Written: break;
+        case LoadedWrite::Cancelled: return;
+        case LoadedWrite::Failed:
+            ShowMessageBox(this, "The provider could not be updated: " + db_.ErrorText, "Error");
+            return;
+        }
     }
     accept();
 }

@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "string_list.h"
+
 namespace Ui {
 class TProviderEditForm;
 }
@@ -18,7 +20,6 @@ namespace dalvero {
 
 class cPhoneEdit;
 class dbServerConnection;
-class StringList;
 
 class cProviderEditDialog : public QDialog {
     Q_OBJECT
@@ -55,6 +56,8 @@ public:
 
 private:
     std::string seq_;
+    // The shown fields as read ("fN=value").
+    StringList loaded_;
 };
 
 }  // namespace dalvero

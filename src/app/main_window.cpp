@@ -340,7 +340,9 @@ bool TForm1::LoadCaseSubLists(const std::string& caseSeq, bool withoutSeq) {
         std::optional<std::vector<SubListRow>> rows = QueryCaseSubList(*Session.DataServer, which, caseSeq, withoutSeq);
         all = all && rows.has_value();
         cItemListModel& list = screens_->CaseEdit->SubList(which);
-        list.SetRows(rows ? std::move(*rows) : std::vector<SubListRow>());
+        list.Clear();
+        if (rows)
+            for (SubListRow& row : *rows) list.Add(std::move(row.text), std::move(row.item));
         if (rows)
             screens_->CaseEdit->SubListState(which).Loaded(list.rowCount());
         else

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "case_queries.h"
+#include "item_list_model.h"
 #include "screen_content.h"
 
 class QLabel;
@@ -29,7 +30,6 @@ struct MainWindowState;
 struct OpenCase;
 class cCaseDialog;
 class cCaseScreens;
-class cItemListModel;
 class cSubListEditor;
 class cWorkspaceActions;
 

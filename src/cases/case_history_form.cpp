@@ -12,7 +12,9 @@
 #include "form_keys.h"
 #include "health_checklist.h"
 #include "image_button.h"
-#include "main_window_state.h"
+#include "client_session.h"
+#include "list_settings.h"
+#include "workspace_actions.h"
 #include "record_ops.h"
 #include "screen_content.h"
 #include "string_list.h"
@@ -65,8 +67,8 @@ bool TCaseHistoryEditForm::Load(dbServerConnection& db, const std::string& caseS
     return true;
 }
 
-TCaseHistoryForm::TCaseHistoryForm(MainWindowState& main)
-    : ui(std::make_unique<Ui::TCaseHistoryForm>()), main_(main), rows_(new cCaseListModel(this)),
+TCaseHistoryForm::TCaseHistoryForm(ClientSession& session, ListSettings& lists, cWorkspaceActions& actions)
+    : ui(std::make_unique<Ui::TCaseHistoryForm>()), session_(session), lists_(lists), rows_(new cCaseListModel(this)),
       edit_(new TCaseHistoryEditForm(this)) {
     ui->setupUi(this);
     ui->CaseHistoryHeader->SetSections(
@@ -74,7 +76,7 @@ TCaseHistoryForm::TCaseHistoryForm(MainWindowState& main)
     QListView* list = ui->CaseHistoryListBox;
     ShowRows(*list, *rows_, new cCaseRowDelegate(*rows_, *ui->CaseHistoryHeader, kHistoryColumns, nullptr));
     list->setUniformItemSizes(true);
-    loadState_ = new cListState(list, "No cases of this patient", [&main] { main.Actions.LoadCaseHistory(); });
+    loadState_ = new cListState(list, "No cases of this patient", [&actions] { actions.LoadCaseHistory(); });
     ui->CaseHistoryHeader->KeepColumnsWhole(*list);
     connect(ui->CaseHistoryHeader, &QHeaderView::sectionClicked, this,
             &TCaseHistoryForm::CaseHistoryHeaderSectionClick);
@@ -88,21 +90,21 @@ TCaseHistoryForm::~TCaseHistoryForm() = default;
 QWidget* TCaseHistoryForm::Panel() const { return ui->CaseHistoryPanel; }
 
 void TCaseHistoryForm::Loaded(bool read) {
-    main_.Lists.HistorySortColumn = kAdmitColumn;
+    lists_.HistorySortColumn = kAdmitColumn;
     if (read) loadState_->Loaded(rows_->rowCount());
     else loadState_->Failed();
 }
 
 void TCaseHistoryForm::CaseHistoryHeaderSectionClick(int section) {
     if (section < 0 || static_cast<std::size_t>(section) >= kHistoryColumns.size()) return;
-    SortByColumnClick(*rows_, main_.Lists.HistorySortColumn, kHistoryColumns[static_cast<std::size_t>(section)],
+    SortByColumnClick(*rows_, lists_.HistorySortColumn, kHistoryColumns[static_cast<std::size_t>(section)],
                       LocalNow());
     ui->CaseHistoryListBox->viewport()->update();
 }
 
 void TCaseHistoryForm::CaseHistoryListBoxClick(const QModelIndex& index) {
     const cCaseObject* c = index.isValid() ? rows_->At(index.row()) : nullptr;
-    if (!c || !edit_->Load(*main_.Session.DataServer, c->Seq)) return;
+    if (!c || !edit_->Load(*session_.DataServer, c->Seq)) return;
     const QWidget* window = Panel()->window();
     edit_->move(window->x() + kDialogOffset, window->y() + kDialogOffset);
     ExecDialog(*edit_);

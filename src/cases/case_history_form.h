@@ -21,9 +21,10 @@ class QModelIndex;
 namespace dalvero {
 
 class cListState;
+class cWorkspaceActions;
 class dbServerConnection;
+struct ClientSession;
 struct ListSettings;
-struct MainWindowState;
 
 // Every value is a label or a read-only memo: nothing here can be written
 // back to the past case.
@@ -44,7 +45,8 @@ private:
 class TCaseHistoryForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TCaseHistoryForm(MainWindowState& main);
+    // Reads through session, keeps its sort in lists, reloads through actions.
+    TCaseHistoryForm(ClientSession& session, ListSettings& lists, cWorkspaceActions& actions);
     ~TCaseHistoryForm() override;
 
     QWidget* Panel() const;
@@ -58,7 +60,8 @@ public:
 
 private:
     std::unique_ptr<Ui::TCaseHistoryForm> ui;
-    MainWindowState& main_;
+    ClientSession& session_;
+    ListSettings& lists_;
     cCaseListModel* rows_;
     TCaseHistoryEditForm* edit_;
     cListState* loadState_;

@@ -58,7 +58,7 @@ TCasePhysicianListForm::TCasePhysicianListForm(MainWindowState& main, TLookupFor
     SetUpList(ui->DoctorListBox, ui->SelectedHeaderControl,
               {{"Name", 200}, {"Specialty", 160}, {"Phone", 130}, {"Hospital", 250}},
               [this](int row) {
-                  const ListBoxItemClass& i = Rows().Item(row);
+                  const ListBoxItemClass& i = *Rows().At(row);
                   const std::string specialty = i.GetValue("f13").empty() ? i.GetValue("doc28") : i.GetValue("f13");
                   return std::vector<std::string>{i.GetValue("doc13") + ", " + i.GetValue("doc11"), specialty,
                                                   PhoneDisplayText(i.GetValue("doc19")), i.GetValue("hosp10")};
@@ -79,7 +79,7 @@ void TCasePhysicianListForm::DefaultAction() {
 }
 
 void TCasePhysicianListForm::RowClick(int row) {
-    const ListBoxItemClass& item = Rows().Item(row);
+    const ListBoxItemClass& item = *Rows().At(row);
     ui->SpecialtyEdit->setText(QString::fromStdString(item.GetValue("f13")));
     ui->PrimaryDoctorCheckBox->setChecked(item.GetValue("f12") == kPrimary);
     ui->SelectedEditPanel->show();
@@ -92,12 +92,12 @@ void TCasePhysicianListForm::AddButtonClick() {
     ExecDialog(lookup_);
     cBatchSet* chosen = lookup_.SelectedSet();
     if (!chosen) return;
-    auto item = std::make_unique<ListBoxItemClass>();
+    ListBoxItemClass item;
     for (int field = 10; field <= 28; ++field)
-        item->SetValue("doc" + std::to_string(field), chosen->ReadField(field));
-    item->SetValue("hosp10", chosen->ReadField("hosp10"));
-    item->SetValue("f11", chosen->Seq);
-    std::string text = SubListText(CaseSubList::kPhysicians, *item);
+        item.SetValue("doc" + std::to_string(field), chosen->ReadField(field));
+    item.SetValue("hosp10", chosen->ReadField("hosp10"));
+    item.SetValue("f11", chosen->Seq);
+    std::string text = SubListText(CaseSubList::kPhysicians, item);
     AddRow({"f10=" + CaseSeq(), "f11=" + chosen->Seq}, {std::move(text), std::move(item)}, false,
            "Failed to add CaseDoctorsLink record");
 }
@@ -106,7 +106,7 @@ void TCasePhysicianListForm::SaveButtonClick() {
     int row = SelectedRow();
     if (row < 0) return;
     const std::string primary = Mark(ui->PrimaryDoctorCheckBox->isChecked());
-    const bool moves = Rows().Item(row).GetValue("f12") != primary;
+    const bool moves = Rows().At(row)->GetValue("f12") != primary;
     const std::string failText = "Failed to update a CaseDoctorsLink record";
     if (!UpdateRow(row, {"f12=" + primary, "f13=" + Text(ui->SpecialtyEdit)}, failText)) return;
     if (moves) row = PrimaryChanged(row, "f12", failText);
@@ -126,7 +126,7 @@ TCaseFamilyListForm::TCaseFamilyListForm(MainWindowState& main, QWidget* parent)
     SetUpList(ui->FamilyListBox, ui->HeaderControl,
               {{"Name", 150}, {"Relation", 80}, {"Phone", 120}, {"Phone 2", 120}, {"Email", 220}},
               [this](int row) {
-                  const ListBoxItemClass& i = Rows().Item(row);
+                  const ListBoxItemClass& i = *Rows().At(row);
                   return std::vector<std::string>{i.GetValue("f11") + " " + i.GetValue("f13"), i.GetValue("f22"),
                                                   PhoneDisplayText(i.GetValue("f19")), PhoneDisplayText(i.GetValue("f20")),
                                                   i.GetValue("f21")};
@@ -160,7 +160,7 @@ void TCaseFamilyListForm::AddFamilyButtonClick() {
 }
 
 void TCaseFamilyListForm::RowClick(int row) {
-    const ListBoxItemClass& item = Rows().Item(row);
+    const ListBoxItemClass& item = *Rows().At(row);
     const auto v = [&item](const char* name) { return QString::fromStdString(item.GetValue(name)); };
     ui->FirstNameEdit->setText(v("f11"));
     ui->LastNameEdit->setText(v("f13"));
@@ -182,12 +182,12 @@ void TCaseFamilyListForm::SaveButtonClick() {
                             "f23=" + Mark(primary)};
     const std::string updateFail = "Failed to update a CaseFamily record";
     if (ui->DeleteButton->isHidden()) {
-        auto item = std::make_unique<ListBoxItemClass>();
+        ListBoxItemClass item;
         for (const std::string& value : values) {
             const std::size_t equals = value.find('=');
-            item->SetValue(value.substr(0, equals), value.substr(equals + 1));
+            item.SetValue(value.substr(0, equals), value.substr(equals + 1));
         }
-        std::string text = SubListText(CaseSubList::kFamily, *item);
+        std::string text = SubListText(CaseSubList::kFamily, item);
         StringList added = values;
         added.push_back("f9=" + CaseSeq());
         if (!AddRow(added, {std::move(text), std::move(item)}, primary, "Failed to add CaseFamily record")) return;
@@ -195,7 +195,7 @@ void TCaseFamilyListForm::SaveButtonClick() {
     } else {
         const int row = SelectedRow();
         if (row < 0) return;
-        const bool moves = Rows().Item(row).GetValue("f23") != Mark(primary);
+        const bool moves = Rows().At(row)->GetValue("f23") != Mark(primary);
         if (!UpdateRow(row, values, updateFail)) return;
         if (moves) PrimaryChanged(row, "f23", updateFail);
     }
@@ -215,7 +215,7 @@ TCaseCodesListForm::TCaseCodesListForm(MainWindowState& main, TCodeLookupForm& l
     ui->setupUi(this);
     SetUpList(ui->CodeListBox, ui->CodeHeaderControl, {{"Code", 120}, {"Description", 530}},
               [this](int row) {
-                  const ListBoxItemClass& i = Rows().Item(row);
+                  const ListBoxItemClass& i = *Rows().At(row);
                   return std::vector<std::string>{IcdCodeText(i.GetValue("f11"), settings_.Book),
                                                   i.GetValue("f1001")};
               },
@@ -248,7 +248,7 @@ void TCaseCodesListForm::DefaultAction() {
 }
 
 void TCaseCodesListForm::RowClick(int row) {
-    const ListBoxItemClass& item = Rows().Item(row);
+    const ListBoxItemClass& item = *Rows().At(row);
     ui->CodeLabel->setText(QString::fromStdString("Code: " + IcdCodeText(item.GetValue("f11"), settings_.Book)));
     ui->DescMemo->setPlainText(QString::fromStdString(item.GetValue("f1001")));
     ui->SelectedEditPanel->show();
@@ -262,9 +262,9 @@ void TCaseCodesListForm::AddButtonClick() {
     lookup_.Reset();
     ExecDialog(lookup_);
     if (!lookup_.Selected) return;
-    auto item = std::make_unique<ListBoxItemClass>();
-    item->SetValue("f11", lookup_.Code);
-    item->SetValue("f1001", lookup_.Description);
+    ListBoxItemClass item;
+    item.SetValue("f11", lookup_.Code);
+    item.SetValue("f1001", lookup_.Description);
     AddRow({"f10=" + CaseSeq(), "f11=" + lookup_.Code, "f1001=" + lookup_.Description},
            {lookup_.Code, std::move(item)}, false, "Failed to add a " + Table() + " record");
 }

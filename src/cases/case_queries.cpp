@@ -178,12 +178,12 @@ std::optional<std::vector<SubListRow>> QueryCaseSubList(dbServerConnection& db, 
     cBatchSet& set = *batch.Set;
     const std::vector<std::string> names = ParseCommaText(kind.fields);
     do {
-        auto item = std::make_unique<ListBoxItemClass>();
-        for (const std::string& name : names) item->SetValue(name, set.ReadField(name));
-        if (!withoutSeq) item->Seq = set.Seq;
+        ListBoxItemClass item;
+        for (const std::string& name : names) item.SetValue(name, set.ReadField(name));
+        if (!withoutSeq) item.Seq = set.Seq;
         const bool primary =
-            kind.primaryField && item->GetValue(kind.primaryField) == cat::case_doctors::kPrimaryMark;
-        SubListRow row{kind.textOf(*item), std::move(item)};
+            kind.primaryField && item.GetValue(kind.primaryField) == cat::case_doctors::kPrimaryMark;
+        SubListRow row{kind.textOf(item), std::move(item)};
         rows.insert(primary ? rows.begin() : rows.end(), std::move(row));
     } while (set.Next());
     return rows;

@@ -57,7 +57,7 @@ enum class CaseSubList { kPhysicians, kFamily, kDiagnosisCodes, kTreatmentCodes 
 
 struct SubListRow {
     std::string text;
-    std::unique_ptr<ListBoxItemClass> item;
+    ListBoxItemClass item;
 };
 
 // The link table of a list and the text of one of its rows.

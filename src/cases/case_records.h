@@ -22,10 +22,6 @@ std::string RecordItem(const StringList& record, std::size_t n);
 // says "Problem reading patient data" or "Problem reading case data".
 bool ReadOpenPatient(ClientSession& session, const OpenCase& open, QWidget* parent, StringList& record);
 bool ReadOpenCase(ClientSession& session, const OpenCase& open, QWidget* parent, StringList& record);
-// The items of shown ("fN=value", what an editor holds now) that differ from
-// the item of the same name in loaded (what it showed when loaded): an
-// editor writes only what the user changed.
-StringList ChangedItems(const StringList& loaded, const StringList& shown);
 
 // Writes the values, each field with the value it had in record (the record
 // as read, item n field n): when someone else changed one since, the user

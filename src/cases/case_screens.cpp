@@ -24,7 +24,7 @@ cCaseScreens::cCaseScreens(MainWindowState& main)
       CaseList(std::make_unique<TCaseListForm>(main, *this)),
       CaseListPrev(std::make_unique<TCaseListPrevForm>(main, *this)),
       ListNavigation(std::make_unique<TCaseListNavigationForm>(main)),
-      CaseHistory(std::make_unique<TCaseHistoryForm>(main)),
+      CaseHistory(std::make_unique<TCaseHistoryForm>(main.Session, main.Lists, main.Actions)),
       AddCase(std::make_unique<TAddCaseForm>(main)),
       PatientIdentificationEdit(std::make_unique<TPatientIdentificationEditForm>(main)),
       PatientAdmission(std::make_unique<TPatientAdmissionForm>(main)),

@@ -27,7 +27,7 @@ TCodeLookupForm::TCodeLookupForm(QWidget* parent)
     QListView* list = ui->ListBox;
     ShowRows(*list, *rows_, new cColumnRowDelegate(
         [this](int row) {
-            const ListBoxItemClass& item = rows_->Item(row);
+            const ListBoxItemClass& item = *rows_->At(row);
             return std::vector<std::string>{IcdCodeText(item.GetValue("code"), Parameters.Book),
                                             item.GetValue("description")};
         },
@@ -56,10 +56,10 @@ void TCodeLookupForm::Reset() {
 }
 
 void TCodeLookupForm::AddRow(const std::string& code, const std::string& description) {
-    auto item = std::make_unique<ListBoxItemClass>();
-    item->SetValue("code", code);
-    item->SetValue("description", description);
-    rows_->Insert(rows_->rowCount(), {code, std::move(item)});
+    ListBoxItemClass item;
+    item.SetValue("code", code);
+    item.SetValue("description", description);
+    rows_->Add(code, std::move(item));
 }
 
 void TCodeLookupForm::CodeEditChange() {
@@ -96,12 +96,12 @@ void TCodeLookupForm::KeywordEditEnter() {
 
 void TCodeLookupForm::ListBoxClick(const QModelIndex& index) {
     if (!index.isValid() || index.row() >= rows_->rowCount()) return;
-    ui->DescriptionMemo->setPlainText(QString::fromStdString(rows_->Item(index.row()).GetValue("description")));
+    ui->DescriptionMemo->setPlainText(QString::fromStdString(rows_->At(index.row())->GetValue("description")));
 }
 
 void TCodeLookupForm::ListBoxDblClick(const QModelIndex& index) {
     if (!index.isValid()) return;
-    const ListBoxItemClass& item = rows_->Item(index.row());
+    const ListBoxItemClass& item = *rows_->At(index.row());
     if (item.GetValue("code").empty()) return;
     Selected = true;
     Code = item.GetValue("code");

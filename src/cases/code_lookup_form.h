@@ -10,6 +10,7 @@
 #include <string>
 
 #include "icd_code_text.h"
+#include "item_list_model.h"
 
 class QModelIndex;
 
@@ -19,7 +20,6 @@ class TCodeLookupForm;
 
 namespace dalvero {
 
-class cItemListModel;
 class dbServerConnection;
 
 struct CodeLookupParameters {

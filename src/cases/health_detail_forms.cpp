@@ -26,12 +26,14 @@ const std::string kField = "f" + std::to_string(cs::kHealthDetails);
 constexpr char kNoteAliases[] = "P=Patients:f10";
 }  // namespace
 
-bool ReadHealthDetail(ClientSession& session, const std::string& caseSeq, HealthDetail& detail) {
+bool ReadHealthDetail(ClientSession& session, const std::string& caseSeq, HealthDetail& detail, std::string* stored) {
     detail = {};
     std::string result;
     if (!GetRecordFields(*session.DataServer, catalogue::tbl::kCases, caseSeq, kField, result, kNoteAliases))
         return false;
-    detail = ParseHealthDetail(StringList(ParseCommaText(result)).Value(kField));
+    const std::string text = StringList(ParseCommaText(result)).Value(kField);
+    detail = ParseHealthDetail(text);
+    if (stored) *stored = text;
     return true;
 }
 
@@ -71,7 +73,8 @@ void TPatientHealthDetailForm::Clear() {
 void TPatientHealthDetailForm::LoadHealthDetail() {
     Clear();
     HealthDetail detail;
-    const bool read = ReadHealthDetail(session_, open_.CurrentCaseSeq, detail);
+    std::string stored;
+    const bool read = ReadHealthDetail(session_, open_.CurrentCaseSeq, detail, &stored);
     // Every entry is set, so nothing of the case shown before stays.
     view_->SetDetail(detail);
     if (!read) {
@@ -79,6 +82,9 @@ void TPatientHealthDetailForm::LoadHealthDetail() {
         return;
     }
     caseSeq_ = open_.CurrentCaseSeq;
+    // A save then carries the list as shown: a colleague's entries since are
+    // not overwritten unseen.
+    saves_.FieldSaves.Loaded(catalogue::tbl::kCases, caseSeq_, cs::kHealthDetails, stored);
     const std::optional<std::string> kept = TakeRecoveredText(catalogue::tbl::kCases, caseSeq_, cs::kHealthDetails);
     if (kept && ShowMessageBox(this,
                                "Check-list entries made here earlier could not be saved and were kept.\n\nPut "
@@ -95,8 +101,14 @@ void TPatientHealthDetailForm::SavePending() {
     // The field saves keep what the server does not take, retry it with the
     // case fields and, when nobody answers, put it in a recovery file.
     changed_ = false;
-    saves_.FieldSaves.SaveText(*session_.DataServer, catalogue::tbl::kCases, caseSeq_, cs::kHealthDetails,
-                              HealthDetailText(view_->Detail()), this);
+    const std::string shown = HealthDetailText(view_->Detail());
+    if (!saves_.FieldSaves.SaveText(*session_.DataServer, catalogue::tbl::kCases, caseSeq_, cs::kHealthDetails, shown,
+                                    this))
+        return;
+    // The colleague's list, or a merge of both, when that is what was chosen.
+    const std::optional<std::string> saved =
+        saves_.FieldSaves.LoadedValue(catalogue::tbl::kCases, caseSeq_, cs::kHealthDetails);
+    if (saved && *saved != shown) view_->SetDetail(ParseHealthDetail(*saved));
 }
 
 TPatientHealthDetailNoEditForm::TPatientHealthDetailNoEditForm(MainWindowState& main, QWidget* parent)

@@ -26,9 +26,10 @@ struct MainWindowState;
 struct OpenCase;
 class cHealthChecklistView;
 
-// The stored check-list of a case; false (and an empty detail) when it
-// cannot be read.
-bool ReadHealthDetail(ClientSession& session, const std::string& caseSeq, HealthDetail& detail);
+// The stored check-list of a case, and its text as stored when asked; false
+// (and an empty detail) when it cannot be read.
+bool ReadHealthDetail(ClientSession& session, const std::string& caseSeq, HealthDetail& detail,
+                      std::string* stored = nullptr);
 
 class TPatientHealthDetailForm : public QWidget {
     Q_OBJECT

@@ -33,7 +33,7 @@ TLookupForm::TLookupForm(QWidget* parent)
     ShowRows(*list, *rows_, new cColumnRowDelegate(
         [this](int row) {
             std::vector<std::string> cells;
-            for (const std::string& field : displayFields_) cells.push_back(rows_->Item(row).GetValue(field));
+            for (const std::string& field : displayFields_) cells.push_back(rows_->At(row)->GetValue(field));
             return cells;
         },
         [this] {
@@ -92,18 +92,17 @@ void TLookupForm::EditBoxChange() {
 }
 
 void TLookupForm::Fill() {
-    std::vector<SubListRow> rows;
+    rows_->Clear();
     cBatchSet* set = batch_.Set.get();
     const std::string typed = Upper(ui->EditBox->text().toStdString());
     const std::string mode = Upper(Parameters.Mode);
     const std::string match = "f" + std::to_string(Parameters.MatchField);
     if (set && set->First()) do {
             if (mode == "D" && !typed.empty() && Upper(set->ReadField(match)).rfind(typed, 0) != 0) continue;
-            auto item = std::make_unique<ListBoxItemClass>();
-            for (const std::string& field : displayFields_) item->SetValue(field, set->ReadField(field));
-            rows.push_back({std::to_string(set->RecordIndex()), std::move(item)});
-        } while (static_cast<int>(rows.size()) < Parameters.MaxCount && set->Next());
-    rows_->SetRows(std::move(rows));
+            ListBoxItemClass item;
+            for (const std::string& field : displayFields_) item.SetValue(field, set->ReadField(field));
+            rows_->Add(std::to_string(set->RecordIndex()), std::move(item));
+        } while (rows_->rowCount() < Parameters.MaxCount && set->Next());
     if (!typed.empty() && rows_->rowCount() > 0) ui->ListBox->setCurrentIndex(rows_->index(0));
 }
 

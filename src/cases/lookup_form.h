@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "item_list_model.h"
 #include "record_batch.h"
 
 class QModelIndex;
@@ -19,7 +20,6 @@ class TLookupForm;
 
 namespace dalvero {
 
-class cItemListModel;
 class dbServerConnection;
 
 struct LookupParameters {

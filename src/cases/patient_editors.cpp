@@ -5,9 +5,12 @@
 #include <QRadioButton>
 
 #include <array>
+#include <tuple>
+#include <utility>
 
 #include "case_queries.h"
 #include "case_records.h"
+#include "loaded_write.h"
 #include "case_labels.h"
 #include "choice_box.h"
 #include "control_events.h"
@@ -30,6 +33,14 @@ namespace cs = catalogue::cases;
 namespace pt = catalogue::patients;
 constexpr auto F = FieldItem;
 constexpr auto Item = RecordItem;
+
+// The two records of the editors of the open patient and its case.
+std::vector<cCaseDialog::EditedRecord> PatientAndCase(const OpenCase& open, const StringList& shownPatient,
+                                                      StringList patient, const StringList& shownCase,
+                                                      StringList record) {
+    return {{catalogue::tbl::kPatients, open.CurrentPatientSeq, shownPatient, std::move(patient)},
+            {catalogue::tbl::kCases, open.CurrentCaseSeq, shownCase, std::move(record)}};
+}
 
 std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
 void SetText(QLineEdit* edit, const std::string& text) { edit->setText(QString::fromStdString(text)); }
@@ -63,16 +74,23 @@ TPatientIdentificationEditForm::~TPatientIdentificationEditForm() = default;
 
 bool TPatientIdentificationEditForm::Load() {
     for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
+    if (!ReadOpenPatient(session_, open_, this, patient_) || !ReadOpenCase(session_, open_, this, case_)) return false;
+    ShowLoaded({patient_, case_}, [this](const std::vector<StringList>& r) { Show(r[0], r[1]); },
+               [this] { std::tie(shownPatient_, shownCase_) = std::pair(PatientValues(), CaseValues()); });
+    return true;
+}
+
+std::vector<cCaseDialog::EditedRecord> TPatientIdentificationEditForm::EditedRecords() const {
+    return PatientAndCase(open_, shownPatient_, PatientValues(), shownCase_, CaseValues());
+}
+
+void TPatientIdentificationEditForm::Show(const StringList& patient, const StringList& record) {
     lastValidSsn_.clear();
-    StringList& patient = patient_;
-    StringList& record = case_;
-    if (!ReadOpenPatient(session_, open_, this, patient)) return false;
     ssn_->SetNumber(Item(patient, pt::kSsn));
     if (ssn_->Digits().size() == 9) lastValidSsn_ = ui->PatientSSNEdit->text();
     SetText(ui->PatientFirstNameEdit, Item(patient, pt::kFirstName));
     SetText(ui->PatientMiddleNameEdit, Item(patient, pt::kMiddleName));
     SetText(ui->PatientLastNameEdit, Item(patient, pt::kLastName));
-    if (!ReadOpenCase(session_, open_, this, record)) return false;
     SetText(ui->PatientStreetEdit, Item(record, cs::kStreet));
     SetText(ui->PatientCityEdit, Item(record, cs::kCity));
     SetText(ui->PatientStateEdit, Item(record, cs::kState));
@@ -80,9 +98,6 @@ bool TPatientIdentificationEditForm::Load() {
     phone_->SetNumber(Item(record, cs::kPhone));
     phone2_->SetNumber(Item(record, cs::kPhone2));
     SetText(ui->PatientEmailEdit, Item(record, cs::kEmail));
-    shownPatient_ = PatientValues();
-    shownCase_ = CaseValues();
-    return true;
 }
 
 bool TPatientIdentificationEditForm::PatientSSNEditExit() {
@@ -128,14 +143,21 @@ TPatientAdmissionForm::~TPatientAdmissionForm() = default;
 
 bool TPatientAdmissionForm::Load() {
     for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
-    StringList& record = case_;
-    if (!ReadOpenCase(session_, open_, this, record)) return false;
+    if (!ReadOpenCase(session_, open_, this, case_)) return false;
+    ShowLoaded({case_}, [this](const std::vector<StringList>& r) { Show(r[0]); },
+               [this] { shownCase_ = CaseValues(); });
+    return true;
+}
+
+std::vector<cCaseDialog::EditedRecord> TPatientAdmissionForm::EditedRecords() const {
+    return {{catalogue::tbl::kCases, open_.CurrentCaseSeq, shownCase_, CaseValues()}};
+}
+
+void TPatientAdmissionForm::Show(const StringList& record) {
     SetText(ui->AdmitDateEdit, DateToDisplay(Item(record, cs::kAdmission)));
     SetText(ui->CaseNumberEdit, Item(record, cs::kCaseNumber));
     SetText(ui->RoomEdit, Item(record, cs::kRoom));
     SetText(ui->BedEdit, Item(record, cs::kBed));
-    shownCase_ = CaseValues();
-    return true;
 }
 
 StringList TPatientAdmissionForm::CaseValues() const {
@@ -166,11 +188,18 @@ TPatientInfoEditForm::~TPatientInfoEditForm() = default;
 bool TPatientInfoEditForm::Load() {
     for (QLineEdit* e : findChildren<QLineEdit*>()) e->clear();
     for (QComboBox* c : findChildren<QComboBox*>()) c->setCurrentIndex(-1);
-    StringList& patient = patient_;
-    StringList& record = case_;
-    if (!ReadOpenPatient(session_, open_, this, patient)) return false;
+    if (!ReadOpenPatient(session_, open_, this, patient_) || !ReadOpenCase(session_, open_, this, case_)) return false;
+    ShowLoaded({patient_, case_}, [this](const std::vector<StringList>& r) { Show(r[0], r[1]); },
+               [this] { std::tie(shownPatient_, shownCase_) = std::pair(PatientValues(), CaseValues()); });
+    return true;
+}
+
+std::vector<cCaseDialog::EditedRecord> TPatientInfoEditForm::EditedRecords() const {
+    return PatientAndCase(open_, shownPatient_, PatientValues(), shownCase_, CaseValues());
+}
+
+void TPatientInfoEditForm::Show(const StringList& patient, const StringList& record) {
     SetText(ui->PatientBirthdayEdit, DateToDisplay(Item(patient, pt::kBirthDate)));
-    if (!ReadOpenCase(session_, open_, this, record)) return false;
     SetText(ui->HeightEdit, Item(record, cs::kHeight));
     SetText(ui->WeightEdit, Item(record, cs::kWeight));
     ChooseText(ui->PatientGenderEdit, Item(record, cs::kSex));
@@ -178,9 +207,6 @@ bool TPatientInfoEditForm::Load() {
     ChooseText(ui->PatientEthnicityEdit, Item(record, cs::kEthnicity));
     SetText(ui->LanguageOtherEdit, Item(record, cs::kOtherLanguage));
     ChooseValue(ui->LanguageComboBox, Item(record, cs::kLanguage));
-    shownPatient_ = PatientValues();
-    shownCase_ = CaseValues();
-    return true;
 }
 
 StringList TPatientInfoEditForm::PatientValues() const { return {F(pt::kBirthDate, birthday_->Value())}; }
@@ -227,13 +253,22 @@ bool TPatientEditDischargeForm::Load() {
         b->setChecked(false);
         b->setAutoExclusive(true);
     }
-    StringList& record = case_;
-    if (!ReadOpenCase(session_, open_, this, record)) return false;
+    if (!ReadOpenCase(session_, open_, this, case_)) return false;
     dbServerConnection& db = *session_.DataServer;
     FillSeqChoices(ui->CaseWorkerDropDown, QueryCaseWorkers(db, user_.HospitalSeq));
     const auto insurances = QueryInsuranceTypes(db);
     for (QComboBox* c : {ui->PrimaryInsDropdown, ui->SecondaryInsDropdown, ui->ThirdInsDropdown})
         FillSeqChoices(c, insurances);
+    ShowLoaded({case_}, [this](const std::vector<StringList>& r) { Show(r[0]); },
+               [this] { shownCase_ = CaseValues(); });
+    return true;
+}
+
+std::vector<cCaseDialog::EditedRecord> TPatientEditDischargeForm::EditedRecords() const {
+    return {{catalogue::tbl::kCases, open_.CurrentCaseSeq, shownCase_, CaseValues()}};
+}
+
+void TPatientEditDischargeForm::Show(const StringList& record) {
     ChooseValue(ui->CaseWorkerDropDown, Item(record, cs::kCaseWorker));
     ChooseValue(ui->PrimaryInsDropdown, Item(record, cs::kPrimaryInsurance));
     ChooseValue(ui->SecondaryInsDropdown, Item(record, cs::kSecondaryInsurance));
@@ -245,8 +280,6 @@ bool TPatientEditDischargeForm::Load() {
     for (auto [button, code] : LeftButtons(*ui))
         if (how == code) button->setChecked(true);
     SetText(ui->ExplainEdit, Item(record, cs::kLeftHowDetail));
-    shownCase_ = CaseValues();
-    return true;
 }
 
 StringList TPatientEditDischargeForm::CaseValues() const {

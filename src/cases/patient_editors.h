@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "case_dialog.h"
 #include "string_list.h"
@@ -49,6 +50,10 @@ private:
     StringList PatientValues() const;
     StringList CaseValues() const;
 
+    std::vector<EditedRecord> EditedRecords() const override;
+    // Fills the controls from the records (item n field n).
+    void Show(const StringList& patient, const StringList& record);
+
     std::unique_ptr<Ui::TPatientIdentificationEditForm> ui;
     ClientSession& session_;
     OpenCase& open_;
@@ -79,6 +84,10 @@ private:
     // What the editor holds now, as "fN=value" items.
     StringList CaseValues() const;
 
+    std::vector<EditedRecord> EditedRecords() const override;
+    // Fills the controls from the records (item n field n).
+    void Show(const StringList& record);
+
     std::unique_ptr<Ui::TPatientAdmissionForm> ui;
     ClientSession& session_;
     OpenCase& open_;
@@ -105,6 +114,10 @@ private:
     // What the editor holds now, as "fN=value" items.
     StringList PatientValues() const;
     StringList CaseValues() const;
+
+    std::vector<EditedRecord> EditedRecords() const override;
+    // Fills the controls from the records (item n field n).
+    void Show(const StringList& patient, const StringList& record);
 
     std::unique_ptr<Ui::TPatientInfoEditForm> ui;
     ClientSession& session_;
@@ -133,6 +146,10 @@ protected:
 private:
     // What the editor holds now, as "fN=value" items.
     StringList CaseValues() const;
+
+    std::vector<EditedRecord> EditedRecords() const override;
+    // Fills the controls from the records (item n field n).
+    void Show(const StringList& record);
 
     std::unique_ptr<Ui::TPatientEditDischargeForm> ui;
     ClientSession& session_;

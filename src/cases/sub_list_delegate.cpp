@@ -45,7 +45,7 @@ void cSubListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     background.text.clear();
     QApplication::style()->drawControl(QStyle::CE_ItemViewItem, &background, painter, background.widget);
     if (index.row() >= rows_.rowCount()) return;
-    const SubListRowTexts texts = SubListTexts(which_, rows_.Item(index.row()));
+    const SubListRowTexts texts = SubListTexts(which_, *rows_.At(index.row()));
     const QRect r = option.rect;
     painter->save();
     painter->setPen(option.palette.color(option.state & QStyle::State_Selected ? QPalette::HighlightedText

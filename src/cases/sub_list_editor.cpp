@@ -33,10 +33,10 @@ void cSubListEditor::SetUpList(QListView* list, cListHeader* header,
 }
 
 void cSubListEditor::Edit(cItemListModel& caseRows) {
-    rows_->SetRows(caseRows.TakeRows());
+    caseRows.MoveRowsTo(*rows_);
     Prepare();
     ExecDialog(*this);
-    caseRows.SetRows(rows_->TakeRows());
+    rows_->MoveRowsTo(caseRows);
 }
 
 void cSubListEditor::ListClicked(const QModelIndex& index) {
@@ -55,23 +55,23 @@ dbServerConnection& cSubListEditor::Db() const { return *main_.Session.DataServe
 const std::string& cSubListEditor::CaseSeq() const { return main_.Case.CurrentCaseSeq; }
 
 bool cSubListEditor::AddRow(const StringList& values, SubListRow row, bool top, const std::string& failText) {
-    row.item->Seq = AddRecord(Db(), Table(), values);
-    if (row.item->Seq.empty()) {
+    row.item.Seq = AddRecord(Db(), Table(), values);
+    if (row.item.Seq.empty()) {
         ShowMessageBox(this, failText, "Error");
         return false;
     }
     const int at = top ? 0 : rows_->rowCount();
-    rows_->Insert(at, std::move(row));
+    rows_->Insert(at, std::move(row.text), std::move(row.item));
     Select(at);
     return true;
 }
 
 bool cSubListEditor::UpdateRow(int row, const StringList& values, const std::string& failText) {
-    if (!UpdateRecord(Db(), Table(), rows_->Item(row).Seq, values)) {
+    if (!UpdateRecord(Db(), Table(), rows_->At(row)->Seq, values)) {
         ShowMessageBox(this, failText, "Error");
         return false;
     }
-    ListBoxItemClass& item = rows_->Item(row);
+    ListBoxItemClass& item = *rows_->At(row);
     for (const std::string& value : values) {
         const std::size_t equals = value.find('=');
         item.SetValue(value.substr(0, equals), value.substr(equals + 1));
@@ -81,7 +81,7 @@ bool cSubListEditor::UpdateRow(int row, const StringList& values, const std::str
 }
 
 bool cSubListEditor::RemoveRow(int row, const std::string& failText) {
-    if (!DeleteRecord(Db(), Table(), rows_->Item(row).Seq)) {
+    if (!DeleteRecord(Db(), Table(), rows_->At(row)->Seq)) {
         ShowMessageBox(this, failText, "Error Deleting");
         return false;
     }
@@ -90,17 +90,17 @@ bool cSubListEditor::RemoveRow(int row, const std::string& failText) {
 }
 
 int cSubListEditor::PrimaryChanged(int row, const char* field, const std::string& updateFailText) {
-    if (rows_->Item(row).GetValue(field) != kPrimary) return rows_->MoveToEnd(row);
-    row = rows_->MoveToTop(row);
+    if (rows_->At(row)->GetValue(field) != kPrimary) return rows_->MoveRow(row, rows_->rowCount() - 1);
+    row = rows_->MoveRow(row, 0);
     // Every reader of the case takes the first primary row it finds: the
     // approval mail would go to an earlier one left marked.
     for (int other = 1; other < rows_->rowCount(); ++other)
-        if (rows_->Item(other).GetValue(field) == kPrimary)
+        if (rows_->At(other)->GetValue(field) == kPrimary)
             UpdateRow(other, StringList{std::string(field) + "="}, updateFailText);
     Select(row);
     return row;
 }
 
-void cSubListEditor::Retext(int row) { rows_->SetText(row, SubListText(which_, rows_->Item(row))); }
+void cSubListEditor::Retext(int row) { rows_->SetText(row, SubListText(which_, *rows_->At(row))); }
 
 }  // namespace dalvero

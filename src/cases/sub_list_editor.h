@@ -11,6 +11,7 @@
 #include "case_dialog.h"
 #include "case_queries.h"
 #include "column_row_delegate.h"
+#include "item_list_model.h"
 
 class QListView;
 class QModelIndex;
@@ -18,7 +19,6 @@ class QModelIndex;
 namespace dalvero {
 
 class cListHeader;
-class cItemListModel;
 class dbServerConnection;
 struct MainWindowState;
 struct OpenCase;

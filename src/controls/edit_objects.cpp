@@ -10,6 +10,7 @@
 #include <QTextEdit>
 
 #include <algorithm>
+#include <optional>
 #include <cctype>
 
 #include "control_events.h"
@@ -283,9 +284,18 @@ void cEditObjects::WriteField(cEditObject& object) {
         return;
     }
     object.Value = CurrentValue(object);
-    const StringList values{object.Name() + "=" + object.Value};
-    if (!UpdateRecord(connection_, table_, seq_, values)) return;
+    // Through the field saves: a failure is said and kept to be written
+    // again, and a colleague's change since the record was loaded is shown
+    // beside this one instead of being overwritten.
+    const int field = ToIntDef(object.FieldNumber, 0);
+    if (!saves_.SaveText(connection_, table_, seq_, field, object.Value, form_)) return;
     object.SetChanged(false);
+    if (const std::optional<std::string> stored = saves_.LoadedValue(table_, seq_, field);
+        stored && *stored != object.Value) {
+        loading_ = true;
+        ShowLoaded(object, StringList{object.Name() + "=" + *stored});
+        loading_ = false;
+    }
     if (saved_) saved_();
 }
 
@@ -345,14 +355,21 @@ bool cEditObjects::LoadRecord(const std::string& seq) {
     mode_ = Editing;
     seq_ = seq;
     loading_ = true;
+    std::vector<QWidget*> texts;
     for (const auto& object : objects_) {
         object->Control->setVisible(object->AllowedWhenEditing);
         if (!object->AllowedWhenEditing) continue;
         ShowLoaded(*object, fields);
         object->SetChanged(false);
         Display(*object);
+        if (object->Prefix != "f") continue;
+        saves_.Loaded(table_, seq_, ToIntDef(object->FieldNumber, 0), object->Value);
+        const bool plainText = object->ObjectKind == cEditObject::EditBox || object->ObjectKind == cEditObject::Memo;
+        if (plainText && object->ValueType == 0) texts.push_back(object->Control);
     }
     loading_ = false;
+    // Text the server refused for good (a value it does not take) was kept.
+    saves_.OfferRecovered(table_, seq_, texts, form_);
     if (saveButton_) {
         saveButton_->setText(QString::fromStdString(editCaption_));
         saveButton_->setVisible(!editCaption_.empty());

@@ -2,7 +2,9 @@
 // Binds the controls of one screen to the fields of one record. A screen
 // declares which field each control shows and how; the binding loads the
 // record, colours empty mandatory fields, writes each changed field on its
-// own when its control is left (edit mode), collects a new record and adds it
+// own when its control is left (edit mode) through the field saves (a
+// failure is said and retried, a colleague's change since loading is shown
+// beside the user's), collects a new record and adds it
 // with one button (add mode) and turns that button into a delete button while
 // a record is edited.
 //
@@ -23,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "field_saves.h"
 #include "string_list.h"
 
 class QAbstractButton;
@@ -154,6 +157,8 @@ private:
     std::function<void(cEditObject&, const StringList&)> customDisplay_;
     // Set while the binding itself fills controls, which is no user change.
     bool loading_ = false;
+    // Each field's write, with the value it was loaded with.
+    cFieldSaves saves_;
 };
 
 }  // namespace dalvero

@@ -17,11 +17,12 @@
 #include "control_text.h"
 #include "db_server_connection.h"
 #include "dialog_seam.h"
-#include "field_conflict_form.h"
+#include "loaded_write.h"
 #include "field_tag.h"
 #include "record_ops.h"
 #include "refusal_codes.h"
 #include "string_list.h"
+#include "table_catalogue.h"
 
 namespace dalvero {
 
@@ -78,28 +79,45 @@ void cFieldSaves::Loaded(const std::string& table, const std::string& seq, int f
     loaded_[{table, seq, field}] = std::move(value);
 }
 
+std::optional<std::string> cFieldSaves::LoadedValue(const std::string& table, const std::string& seq,
+                                                    int field) const {
+    const auto loaded = loaded_.find({table, seq, field});
+    if (loaded == loaded_.end()) return std::nullopt;
+    return loaded->second == catalogue::kEmptyValue ? std::string() : loaded->second;
+}
+
+StringList cFieldSaves::LoadedOf(const Unsaved& field) const {
+    const auto loaded = loaded_.find(KeyOf(field));
+    if (loaded == loaded_.end()) return {};
+    return StringList{"f" + std::to_string(field.field) + "=" + loaded->second};
+}
+
+void cFieldSaves::Remember(const Unsaved& field, const StringList& loaded) {
+    const auto known = loaded_.find(KeyOf(field));
+    if (known != loaded_.end()) known->second = loaded.Value("f" + std::to_string(field.field));
+}
+
 bool cFieldSaves::Write(dbServerConnection& db, const Unsaved& field) {
     // A list of its own: an emptied field must still be written ("fN=").
-    const std::string name = "f" + std::to_string(field.field);
-    StringList values{name + "=" + field.text};
-    const auto loaded = loaded_.find(KeyOf(field));
-    if (loaded != loaded_.end()) values.push_back("Loaded." + name + "=" + loaded->second);
-    if (!UpdateRecord(db, field.table, field.seq, values)) return false;
-    if (loaded != loaded_.end()) loaded->second = field.text;
+    StringList values{"f" + std::to_string(field.field) + "=" + field.text};
+    StringList loaded = LoadedOf(field);
+    if (!UpdateRecord(db, field.table, field.seq, WithLoadedItems(values, loaded))) return false;
+    Remember(field, values);
     return true;
 }
 
-bool cFieldSaves::Reconcile(dbServerConnection& db, Unsaved& field, QWidget* parent) {
+bool cFieldSaves::WriteAsking(dbServerConnection& db, Unsaved& field, QWidget* parent) {
     const std::string name = "f" + std::to_string(field.field);
-    std::string stored = name;
-    if (!ReadRecordFields(db, field.table, field.seq, stored)) return false;
-    const std::string theirs = StringList(ParseCommaText(stored)).Value(name);
-    const std::optional<std::string> chosen = ResolveFieldConflict(parent, field.text, theirs);
-    if (!chosen) return false;
-    loaded_[KeyOf(field)] = theirs;
-    field.text = *chosen;
-    if (field.control) SetControlText(field.control, *chosen);
-    return true;
+    StringList values{name + "=" + field.text};
+    StringList loaded = LoadedOf(field);
+    const LoadedWrite result = WriteLoaded(db, field.table, field.seq, values, loaded, parent);
+    Remember(field, loaded);
+    const std::string chosen = values.Value(name);
+    if (chosen != field.text) {
+        field.text = chosen == catalogue::kEmptyValue ? std::string() : chosen;
+        if (field.control) SetControlText(field.control, field.text);
+    }
+    return result == LoadedWrite::Written;
 }
 
 bool cFieldSaves::Save(dbServerConnection& db, const std::string& table, const std::string& seq, QWidget* control,
@@ -119,9 +137,7 @@ bool cFieldSaves::Put(dbServerConnection& db, Unsaved field, QWidget* parent, bo
     // The newest text of a field replaces one that was not taken.
     const auto same = [&](const Unsaved& u) { return KeyOf(u) == KeyOf(field); };
     const bool reported = std::erase_if(unsaved_, same) > 0;
-    bool written = Write(db, field);
-    while (!written && db.ErrorCode == refusal::kChanged && !unattended_ && Reconcile(db, field, parent))
-        written = Write(db, field);
+    const bool written = unattended_ ? Write(db, field) : WriteAsking(db, field, parent);
     if (written) {
         if (field.control) SetFieldChanged(field.control, false);
         RetryAll(db);

@@ -27,6 +27,8 @@
 #include <tuple>
 #include <vector>
 
+#include "string_list.h"
+
 class QWidget;
 
 namespace dalvero {
@@ -49,6 +51,9 @@ public:
     bool HasUnsaved() const { return !unsaved_.empty(); }
     // The value field of table/seq was loaded with (as stored).
     void Loaded(const std::string& table, const std::string& seq, int field, std::string value);
+    // The field's value as last loaded or written; none
+    // when the screen gave no loaded value.
+    std::optional<std::string> LoadedValue(const std::string& table, const std::string& seq, int field) const;
 
     // Retries; while fields are left, asks Retry or Discard over parent. A
     // box closed without either answer keeps the texts in recovery files.
@@ -75,12 +80,16 @@ private:
     using Key = std::tuple<std::string, std::string, int>;
     static Key KeyOf(const Unsaved& field) { return {field.table, field.seq, field.field}; }
     bool Put(dbServerConnection& db, Unsaved field, QWidget* parent, bool tell);
-    // One write; a success makes the text the field's loaded value.
+    // The field's loaded value as an "fN=value" item; none when not known.
+    StringList LoadedOf(const Unsaved& field) const;
+    // Keeps the field's loaded value from loaded, when it is one the screen gave.
+    void Remember(const Unsaved& field, const StringList& loaded);
+    // One write, asking nobody; a success makes the text the field's loaded value.
     bool Write(dbServerConnection& db, const Unsaved& field);
-    // After a refusal because the stored value changed: the user's choice
-    // becomes the text to write, over the value stored now. False when
-    // nothing was chosen.
-    bool Reconcile(dbServerConnection& db, Unsaved& field, QWidget* parent);
+    // One write; when the stored value changed since it was loaded, the
+    // user's choice becomes the field's text (and its control's) and is
+    // written over the value stored now.
+    bool WriteAsking(dbServerConnection& db, Unsaved& field, QWidget* parent);
     // Drops the remembered fields, each control's changed flag with them.
     void Forget();
 

@@ -22,13 +22,20 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        QPen pen(kColour, kWidth);
-        pen.setJoinStyle(Qt::MiterJoin);
-        painter.setPen(pen);
-        painter.drawRect(QRectF(rect()).adjusted(kWidth / 2.0, kWidth / 2.0, -kWidth / 2.0, -kWidth / 2.0));
+        PaintFocusMark(painter, rect());
     }
 };
 }  // namespace
+
+void PaintFocusMark(QPainter& painter, const QRect& area) {
+    painter.save();
+    QPen pen(kColour, kWidth);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(area).adjusted(kWidth / 2.0, kWidth / 2.0, -kWidth / 2.0, -kWidth / 2.0));
+    painter.restore();
+}
 
 cFocusFrame::cFocusFrame(QWidget* window) : QObject(window), window_(window) {
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { Follow(now); });

@@ -7,7 +7,13 @@
 #include <QPointer>
 #include <QWidget>
 
+class QPainter;
+
 namespace dalvero {
+
+// Marks the current row, or the current part of a row, of a list that has
+// the focus, in the frame's colour, so that lists show the focus alike.
+void PaintFocusMark(QPainter& painter, const QRect& area);
 
 class cFocusFrame : public QObject {
     Q_OBJECT

@@ -43,6 +43,46 @@ void cRowList::AddRow(std::string text) {
     endInsertRows();
 }
 
+void cRowList::InsertRow(int position, std::string text) {
+    position = std::clamp(position, 0, rowCount());
+    direction_ = 0;
+    beginInsertRows({}, position, position);
+    order_.insert(order_.begin() + position, texts_.size());
+    texts_.push_back(std::move(text));
+    endInsertRows();
+}
+
+void cRowList::RemoveRow(int row, const std::function<void(std::size_t)>& eraseItem) {
+    if (!HasRow(row)) return;
+    const std::size_t item = ItemOfRow(row);
+    beginRemoveRows({}, row, row);
+    order_.erase(order_.begin() + row);
+    for (std::size_t& later : order_)
+        if (later > item) --later;
+    texts_.erase(texts_.begin() + static_cast<std::ptrdiff_t>(item));
+    eraseItem(item);
+    endRemoveRows();
+}
+
+int cRowList::MoveRow(int row, int to) {
+    if (!HasRow(row) || !HasRow(to) || row == to) return row;
+    // Qt counts the destination before the move: past the end is rowCount().
+    beginMoveRows({}, row, row, {}, to > row ? to + 1 : to);
+    const std::size_t item = ItemOfRow(row);
+    order_.erase(order_.begin() + row);
+    order_.insert(order_.begin() + to, item);
+    direction_ = 0;
+    endMoveRows();
+    return to;
+}
+
+void cRowList::SetText(int row, std::string text) {
+    if (!HasRow(row)) return;
+    texts_[ItemOfRow(row)] = std::move(text);
+    direction_ = 0;
+    RefreshRow(row);
+}
+
 int cRowList::RowOfItem(std::size_t item) const {
     const auto found = std::find(order_.begin(), order_.end(), item);
     return found == order_.end() ? -1 : static_cast<int>(found - order_.begin());

@@ -2,8 +2,9 @@
 // The one list model of the client's lists: each row shows a text and owns
 // an item. The texts are the sort key, compared the way the list passes in
 // (letter case ignored unless told otherwise). Items keep the order they were
-// added in and their places in memory while rows are sorted or reversed, so
-// a pointer to an item stays good until the list is cleared.
+// added in and their places in memory while rows are sorted, reversed or
+// moved, so a pointer to an item stays good until the list is cleared or a
+// row removed. Lists the user arranges by hand insert, move and remove rows.
 
 #include <QAbstractListModel>
 
@@ -36,6 +37,11 @@ public:
     // 0 in the order added or after their texts changed.
     int Direction() const { return direction_; }
     const std::string& Text(int row) const { return texts_[ItemOfRow(row)]; }
+    // A row's new text; the rows count as unsorted from then on.
+    void SetText(int row, std::string text);
+    // Moves row to the place to (0 the top, rowCount() - 1 the end); the
+    // place it lands.
+    int MoveRow(int row, int to);
     // After a row's item changed in place.
     void RefreshRow(int row);
     void Refresh();
@@ -43,6 +49,12 @@ public:
 protected:
     void ClearRows();
     void AddRow(std::string text);
+    // The row of the item added last, put at position (0 the top, rowCount()
+    // the end) whatever the sorting.
+    void InsertRow(int position, std::string text);
+    // Removes row; eraseItem frees its item, after which every later item
+    // is one place down.
+    void RemoveRow(int row, const std::function<void(std::size_t item)>& eraseItem);
     // A header click on section: the sort column turns a sorted list around
     // and sorts an unsorted one; another column gives every row keyOf(item)
     // as its text and sorts. sortColumn becomes section.
@@ -77,6 +89,21 @@ public:
     void Add(std::string text, Item item) {
         items_.push_back(std::move(item));
         AddRow(std::move(text));
+    }
+    // Puts a row at position (0 the top, rowCount() the end), whatever the sorting.
+    void Insert(int position, std::string text, Item item) {
+        items_.push_back(std::move(item));
+        InsertRow(position, std::move(text));
+    }
+    void Remove(int row) {
+        RemoveRow(row, [this](std::size_t i) { items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(i)); });
+    }
+    // Hands every row, in its order, to other, which loses its own; this
+    // list is left empty.
+    void MoveRowsTo(cRowListModel& other) {
+        other.Clear();
+        for (int row = 0; row < rowCount(); ++row) other.Add(Text(row), std::move(*At(row)));
+        Clear();
     }
     // The item row shows; none outside the list.
     Item* At(int row) { return HasRow(row) ? &items_[ItemOfRow(row)] : nullptr; }

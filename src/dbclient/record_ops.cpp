@@ -146,7 +146,12 @@ bool GetRecordFields(dbServerConnection& connection, std::string_view table, std
             aliasFields.push_back(name);
         }
     }
-    if (aliasList.empty()) aliasFields.clear();
+    // Without joins only the notes remain to be asked for.
+    if (aliasList.empty())
+        std::erase_if(aliasFields, [](const std::string& name) {
+            const bool own = name.front() == 'f' || name.front() == 'F';
+            return !own || ToIntDef(std::string_view(name).substr(1), 0) <= 1000;
+        });
 
     StringList values;
     if (!ReadRecord(connection, table, seq, values, aliasList, ToCommaText(aliasFields)) || values.empty()) {

@@ -4,13 +4,14 @@
 #include <QMouseEvent>
 
 #include "category_groups.h"
+#include "entry_group_keys.h"
 #include "provider_categories.h"
 #include "ui_case_need_selection_form.h"
 
 namespace dalvero {
 namespace {
-// Pointing at an entry or at "X" shows it in bold.
-constexpr char kHoverBold[] = "QLabel:hover { font-weight: bold; }";
+// Pointing at an entry or at "X", or the keys' current entry, shows it in bold.
+constexpr char kHoverBold[] = "QLabel:hover, QLabel:focus { font-weight: bold; }";
 }  // namespace
 
 TCaseNeedSelectionForm::TCaseNeedSelectionForm(QWidget* parent)
@@ -19,12 +20,14 @@ TCaseNeedSelectionForm::TCaseNeedSelectionForm(QWidget* parent)
     // Only the entries and "X": the title keeps the application's look.
     ui->CategoryArea->setStyleSheet(kHoverBold);
     ui->XLabel->setStyleSheet(kHoverBold);
-    BuildCategoryGroups(ui->CategoryArea, true, [this](const ProviderCategory& c, QWidget* holder) {
+    auto groups = BuildCategoryGroups(ui->CategoryArea, true, [this](const ProviderCategory& c, QWidget* holder) {
         auto* entry = new QLabel(QString::fromUtf8(c.caption.data(), static_cast<int>(c.caption.size())), holder);
         entry->setCursor(Qt::PointingHandCursor);
         entry->installEventFilter(this);
         return entry;
     });
+    keys_ = cEntryGroupKeys::Install(this, std::move(groups),
+                                     [this](QWidget* entry) { EntryClick(entry->objectName()); });
     ui->XLabel->setCursor(Qt::PointingHandCursor);
     ui->XLabel->installEventFilter(this);
 }
@@ -34,6 +37,7 @@ TCaseNeedSelectionForm::~TCaseNeedSelectionForm() = default;
 void TCaseNeedSelectionForm::showEvent(QShowEvent* event) {
     result_.clear();
     QDialog::showEvent(event);
+    keys_->FocusFirstGroup();
 }
 
 void TCaseNeedSelectionForm::EntryClick(const QString& control) {

@@ -1,6 +1,7 @@
 #pragma once
 // The need type picker: the catalogue's categories under their headings;
-// a click on one closes the window with its Seq, "X" or Escape with none.
+// a click on one, or Return, Enter or Space on the current one, closes the
+// window with its Seq; "X" or Escape with none.
 
 #include <QDialog>
 
@@ -12,6 +13,8 @@ class TCaseNeedSelectionForm;
 }
 
 namespace dalvero {
+
+class cEntryGroupKeys;
 
 class TCaseNeedSelectionForm : public QDialog {
     Q_OBJECT
@@ -31,6 +34,7 @@ protected:
 private:
     std::unique_ptr<Ui::TCaseNeedSelectionForm> ui;
     std::string result_;
+    cEntryGroupKeys* keys_ = nullptr;
 };
 
 }  // namespace dalvero

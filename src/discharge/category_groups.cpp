@@ -18,14 +18,17 @@ constexpr int kColumns = 3;
 constexpr char kScrollingHeading[] = "DME - Other";
 }  // namespace
 
-void BuildCategoryGroups(QWidget* area, bool needPickerOnly,
-                         const std::function<QWidget*(const ProviderCategory&, QWidget* parent)>& makeEntry) {
+std::vector<std::vector<QWidget*>> BuildCategoryGroups(
+    QWidget* area, bool needPickerOnly,
+    const std::function<QWidget*(const ProviderCategory&, QWidget* parent)>& makeEntry) {
     // The boxes scroll inside the area, so that the window fits a small screen.
     auto* areaLayout = new QVBoxLayout(area);
     areaLayout->setContentsMargins(0, 0, 0, 0);
     auto* pane = new QScrollArea(area);
     pane->setWidgetResizable(true);
     pane->setFrameShape(QFrame::NoFrame);
+    // The keys scroll to the current entry; the panes themselves are no Tab stops.
+    pane->setFocusPolicy(Qt::NoFocus);
     areaLayout->addWidget(pane);
     auto* content = new QWidget(pane);
     pane->setWidget(content);
@@ -35,7 +38,9 @@ void BuildCategoryGroups(QWidget* area, bool needPickerOnly,
     for (const ProviderCategory& c : kProviderCategories)
         if (std::find(headings.begin(), headings.end(), c.heading) == headings.end()) headings.push_back(c.heading);
     int cell = 0;
+    std::vector<std::vector<QWidget*>> groups;
     for (std::string_view heading : headings) {
+        std::vector<QWidget*>& group = groups.emplace_back();
         auto* box = new QGroupBox(QString::fromUtf8(heading.data(), static_cast<int>(heading.size())), area);
         box->setObjectName(QString::fromUtf8(heading.data(), static_cast<int>(heading.size())));
         auto* boxLayout = new QVBoxLayout(box);
@@ -45,6 +50,7 @@ void BuildCategoryGroups(QWidget* area, bool needPickerOnly,
         if (heading == kScrollingHeading) {
             scroll = new QScrollArea(box);
             scroll->setWidgetResizable(true);
+            scroll->setFocusPolicy(Qt::NoFocus);
             holder = new QWidget(scroll);
             entries = new QVBoxLayout(holder);
             scroll->setWidget(holder);
@@ -55,6 +61,7 @@ void BuildCategoryGroups(QWidget* area, bool needPickerOnly,
             QWidget* entry = makeEntry(c, holder);
             entry->setObjectName(QString::fromUtf8(c.control.data(), static_cast<int>(c.control.size())));
             entries->addWidget(entry);
+            group.push_back(entry);
         }
         entries->addStretch();
         if (scroll) {
@@ -70,6 +77,7 @@ void BuildCategoryGroups(QWidget* area, bool needPickerOnly,
             ++cell;
         }
     }
+    return groups;
 }
 
 }  // namespace dalvero

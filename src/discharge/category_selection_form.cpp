@@ -7,6 +7,7 @@
 
 #include "category_groups.h"
 #include "dialog_seam.h"
+#include "entry_group_keys.h"
 #include "provider_categories.h"
 #include "record_batch.h"
 #include "record_ops.h"
@@ -22,7 +23,7 @@ constexpr int kMostLinks = 10000;
 TCategorySelectionForm::TCategorySelectionForm(QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TCategorySelectionForm>()) {
     ui->setupUi(this);
-    BuildCategoryGroups(ui->CategoryArea, false, [this](const ProviderCategory& c, QWidget* holder) {
+    auto groups = BuildCategoryGroups(ui->CategoryArea, false, [this](const ProviderCategory& c, QWidget* holder) {
         // "&" would mark a shortcut key in a check box's text.
         const QString caption = QString::fromUtf8(c.caption.data(), static_cast<int>(c.caption.size()));
         auto* box = new QCheckBox(QString(caption).replace("&", "&&"), holder);
@@ -32,6 +33,7 @@ TCategorySelectionForm::TCategorySelectionForm(QWidget* parent)
         connect(box, &QCheckBox::toggled, this, [this, seq = c.seq](bool on) { BoxToggled(seq, on); });
         return box;
     });
+    keys_ = cEntryGroupKeys::Install(this, std::move(groups));
     connect(ui->SaveButton, &QPushButton::clicked, this, &TCategorySelectionForm::SaveButtonClick);
     ui->XLabel->setCursor(Qt::PointingHandCursor);
     ui->XLabel->installEventFilter(this);
@@ -46,6 +48,7 @@ QCheckBox* TCategorySelectionForm::Box(const QString& control) const {
 void TCategorySelectionForm::showEvent(QShowEvent* event) {
     LoadLinks();
     QDialog::showEvent(event);
+    keys_->FocusFirstGroup();
 }
 
 void TCategorySelectionForm::BoxToggled(int seq, bool ticked) {

@@ -19,6 +19,7 @@ class TCategorySelectionForm;
 
 namespace dalvero {
 
+class cEntryGroupKeys;
 class dbServerConnection;
 
 struct cCheckBoxItem {
@@ -54,6 +55,7 @@ private:
 
     std::unique_ptr<Ui::TCategorySelectionForm> ui;
     std::map<int, cCheckBoxItem> items_;
+    cEntryGroupKeys* keys_ = nullptr;
 };
 
 }  // namespace dalvero

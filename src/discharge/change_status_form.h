@@ -2,11 +2,15 @@
 // A quote's status dialog: waiting, accepted, rejected with one of eight
 // reasons, or cancelled, and a note. OK writes what changed to the quote and,
 // when the awarded quote stops being accepted, takes the award from the need.
+// At the unattended logoff a changed note goes to a recovery file, offered
+// back when the quote's status is next changed.
 
 #include <QDialog>
 
 #include <memory>
 #include <string>
+
+#include "dialog_seam.h"
 
 class QRadioButton;
 
@@ -16,11 +20,12 @@ class TChangeStatusForm;
 
 namespace dalvero {
 
+struct CaseFieldSaves;
 struct ClientSession;
 struct MainWindowState;
 struct NeedInEdit;
 
-class TChangeStatusForm : public QDialog {
+class TChangeStatusForm : public QDialog, public cKeepsUnsaved {
     Q_OBJECT
 public:
     TChangeStatusForm(MainWindowState& main, QWidget* parent);
@@ -38,6 +43,7 @@ public:
     void Prepare();
     void OKButtonClick();
     QRadioButton* ReasonButton(int reason) const;
+    void KeepUnsaved() override;
 
 private:
     void StatusClick();
@@ -47,6 +53,7 @@ private:
     std::unique_ptr<Ui::TChangeStatusForm> ui;
     ClientSession& session_;
     NeedInEdit& need_;
+    CaseFieldSaves& saves_;
 };
 
 }  // namespace dalvero

@@ -19,6 +19,7 @@
 #include "field_tag.h"
 #include "image_button.h"
 #include "list_header.h"
+#include "loaded_write.h"
 #include "main_window_state.h"
 #include "need_time.h"
 #include "note_limit.h"
@@ -82,11 +83,13 @@ TDischargeItemDetailForm::TDischargeItemDetailForm(MainWindowState& main, cDisch
 
     QListView* list = ui->NeedQuoteListBox;
     list->setModel(quotes_);
-    list->setItemDelegate(new cQuoteRowDelegate(*quotes_, *header_, [this] { return need_.AwardedQuote; }, list));
+    quoteRows_ = new cQuoteRowDelegate(*quotes_, *header_, [this] { return need_.AwardedQuote; }, list);
+    list->setItemDelegate(quoteRows_);
     list->setUniformItemSizes(true);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setSelectionMode(QAbstractItemView::NoSelection);
     list->viewport()->installEventFilter(this);
+    list->installEventFilter(this);
     connect(header_, &QHeaderView::sectionResized, list->viewport(), qOverload<>(&QWidget::update));
 
     connect(cImageButton::Painted(ui->CaseNeedSaveImageButton, ImageButtonArt::Shape::Button), &cImageButton::clicked,
@@ -283,9 +286,18 @@ void TDischargeItemDetailForm::CaseNeedSaveImageButtonClick() {
         }
         need_.CurrentNeedSeq = seq;
         need_.NeedDialogMode = NeedInEdit::kEditingNeed;
-    } else if (!UpdateRecord(db, cat::tbl::kCaseNeeds, need_.CurrentNeedSeq, values)) {
-        ShowMessageBox(this, WriteFailure(db, "There was a problem updating this item -- notify manager"), "Error");
-        return;
+    } else {
+        // Carries the need as it was opened: a colleague's change since is
+        // shown beside the planner's, not overwritten.
+        StringList loaded = need_.CurrentNeedRecord;
+        switch (WriteLoaded(db, cat::tbl::kCaseNeeds, need_.CurrentNeedSeq, values, loaded, this)) {
+        case LoadedWrite::Written: break;
+        case LoadedWrite::Cancelled: return;
+        case LoadedWrite::Failed:
+            ShowMessageBox(this, WriteFailure(db, "There was a problem updating this item -- notify manager"),
+                           "Error");
+            return;
+        }
     }
     screens_.DischargeView->LoadCaseNeeds();
     ShowSave(false);
@@ -376,37 +388,87 @@ void TDischargeItemDetailForm::NeedQuoteHeaderSectionClick(int section) {
 }
 
 bool TDischargeItemDetailForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui->NeedQuoteListBox->viewport() && event->type() == QEvent::MouseButtonPress) {
+    QListView* list = ui->NeedQuoteListBox;
+    if (watched == list->viewport() && event->type() == QEvent::MouseButtonPress) {
         NeedQuoteListBoxMouseDown(static_cast<QMouseEvent*>(event)->position().toPoint());
         return true;
     }
+    if (watched == list && event->type() == QEvent::FocusIn) {
+        // Coming back by Shift+Tab lands on the circle, the row's last part.
+        quoteRows_->SetKeysOnAward(static_cast<QFocusEvent*>(event)->reason() == Qt::BacktabFocusReason);
+        if (!list->currentIndex().isValid() && quotes_->rowCount() > 0) list->setCurrentIndex(quotes_->index(0));
+    }
+    if (watched == list && event->type() == QEvent::KeyPress)
+        return NeedQuoteListBoxKey(*static_cast<QKeyEvent*>(event));
     return QDialog::eventFilter(watched, event);
+}
+
+bool TDischargeItemDetailForm::NeedQuoteListBoxKey(const QKeyEvent& key) {
+    QListView* list = ui->NeedQuoteListBox;
+    const int row = list->currentIndex().row();
+    const bool onAward = quoteRows_->KeysOnAward();
+    // Tab walks from a row's "Change Status" to its circle and then on out
+    // of the list; Shift+Tab the other way.
+    const bool tab = key.key() == Qt::Key_Tab && key.modifiers() == Qt::NoModifier;
+    const bool backtab =
+        key.key() == Qt::Key_Backtab || (key.key() == Qt::Key_Tab && key.modifiers() == Qt::ShiftModifier);
+    if (row >= 0 && ((tab && !onAward) || (backtab && onAward))) {
+        quoteRows_->SetKeysOnAward(tab);
+        list->viewport()->update();
+        return true;
+    }
+    if (row < 0 || (key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+    switch (key.key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (onAward)
+            ToggleAward(row);
+        else
+            ChangeQuoteStatus(row);
+        return true;
+    default: return false;
+    }
 }
 
 void TDischargeItemDetailForm::NeedQuoteListBoxMouseDown(const QPoint& pos) {
     const int row = ui->NeedQuoteListBox->indexAt(pos).row();
+    if (!quotes_->Quote(row)) return;
+    // Hit first: making the row current may scroll it.
+    const bool onButton = ChangeStatusRect(row).contains(pos);
+    const bool onCircle = AwardedRect(row).contains(pos);
+    ui->NeedQuoteListBox->setCurrentIndex(quotes_->index(row));
+    if (onButton)
+        ChangeQuoteStatus(row);
+    else if (onCircle)
+        ToggleAward(row);
+}
+
+void TDischargeItemDetailForm::ChangeQuoteStatus(int row) {
     DischargeItemListDataClass* quote = quotes_->Quote(row);
-    if (!quote) return;
-    if (ChangeStatusRect(row).contains(pos)) {
-        TChangeStatusForm& change = *screens_.ChangeStatus;
-        change.ProviderName = quote->Values.Value("pe10");
-        change.QuoteSeq = quote->Seq;
-        change.NeedSeq = need_.CurrentNeedSeq;
-        const QuoteState state = quote->State();
-        change.Status = state.status;
-        change.Reason = state.reason;
-        change.Note = state.note;
-        change.Prepare();
-        ExecDialog(change);
-        quote->SetState({change.Status, change.Reason, change.Note});
-        ui->NeedQuoteListBox->viewport()->update();
-        return;
-    }
+    TChangeStatusForm& change = *screens_.ChangeStatus;
+    change.ProviderName = quote->Values.Value("pe10");
+    change.QuoteSeq = quote->Seq;
+    change.NeedSeq = need_.CurrentNeedSeq;
+    const QuoteState state = quote->State();
+    change.Status = state.status;
+    change.Reason = state.reason;
+    change.Note = state.note;
+    change.Prepare();
+    ExecDialog(change);
+    quote->SetState({change.Status, change.Reason, change.Note});
+    ui->NeedQuoteListBox->viewport()->update();
+}
+
+void TDischargeItemDetailForm::ToggleAward(int row) {
+    const DischargeItemListDataClass* quote = quotes_->Quote(row);
     const bool awarded = quote->Seq == need_.AwardedQuote;
-    if (!(awarded || quote->State().status == cat::quotes::kAccepted) || !AwardedRect(row).contains(pos)) return;
+    if (!awarded && quote->State().status != cat::quotes::kAccepted) return;
     const std::string value = awarded ? std::string() : quote->Seq;
+    // Refused when a colleague moved the award since the need was opened.
     if (!UpdateRecord(*session_.DataServer, cat::tbl::kCaseNeeds, need_.CurrentNeedSeq,
-                      {Field(need::kAwardedQuote, OrEmptyValue(value))})) {
+                      WithLoadedItems({Field(need::kAwardedQuote, OrEmptyValue(value))},
+                                      {Field(need::kAwardedQuote, OrEmptyValue(need_.AwardedQuote))}))) {
         ShowMessageBox(this, "Error updating the case needs", "Error");
         return;
     }

@@ -32,6 +32,7 @@ class cDateEdit;
 class cDischargeScreens;
 class cListHeader;
 class cQuoteListModel;
+class cQuoteRowDelegate;
 
 class TDischargeItemDetailForm : public QDialog, public cKeepsUnsaved {
     Q_OBJECT
@@ -53,7 +54,9 @@ public:
     void DischargeStatusImageButtonClick();
     void CaseNeedSelectionButtonClick();
     void NeedQuoteHeaderSectionClick(int section);
-    // A click at pos in the quote list's viewport.
+    // A click at pos in the quote list's viewport: its row becomes current;
+    // on the row's "Change Status" the status dialog opens, on its circle
+    // the award moves to or from the quote.
     void NeedQuoteListBoxMouseDown(const QPoint& pos);
 
     // Drops the change marks and hides the save button.
@@ -90,6 +93,11 @@ private:
     // Closes; a close that did not follow an add or a delete refreshes the
     // need's status in the needs list.
     void CloseDialog(bool afterWrite);
+    // Tab, Space and Enter on the quote list; false when the key is not its.
+    bool NeedQuoteListBoxKey(const QKeyEvent& key);
+    void ChangeQuoteStatus(int row);
+    // Awards the need to an accepted quote, or takes the award back.
+    void ToggleAward(int row);
 
     std::unique_ptr<Ui::TDischargeItemDetailForm> ui;
     ClientSession& session_;
@@ -99,6 +107,7 @@ private:
     CaseFieldSaves& saves_;
     cDischargeScreens& screens_;
     cQuoteListModel* quotes_;
+    cQuoteRowDelegate* quoteRows_ = nullptr;
     cListHeader* header_;
     cListState* quotesState_;
     cDateEdit* dateField_;

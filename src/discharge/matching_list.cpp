@@ -5,6 +5,8 @@
 
 #include "elided_text.h"
 
+#include "focus_frame.h"
+
 namespace dalvero {
 namespace {
 constexpr int kRowHeight = 22;
@@ -64,6 +66,7 @@ void cMatchRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
                  row.Value("IsChosenQuote") == "Y" ? "We have chosen this provider" : "Provider can handle this",
                  Qt::black, false);
     }
+    if (option.state & QStyle::State_HasFocus) PaintFocusMark(*painter, r);
     painter->restore();
 }
 

@@ -2,7 +2,8 @@
 // The matching-providers list: the rows of matching_rows.h shown through
 // the row model, each row's text its data as one comma text, never sorted;
 // and their drawing: a provider in the colour of its insurance match with
-// its tick box, its needs indented under it.
+// its tick box, its needs indented under it; the current row marked while
+// the list has the focus.
 
 #include <QStyledItemDelegate>
 

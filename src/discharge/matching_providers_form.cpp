@@ -4,6 +4,7 @@
 #include <QListView>
 #include <QPrinter>
 #include <QPushButton>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -44,6 +45,7 @@ TMatchingProvidersForm::TMatchingProvidersForm(MainWindowState& main, cDischarge
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setSelectionMode(QAbstractItemView::NoSelection);
     list->viewport()->installEventFilter(this);
+    list->installEventFilter(this);
     connect(ui->SelectAllButton, &QPushButton::clicked, this, &TMatchingProvidersForm::SelectAllButtonClick);
     connect(ui->SelectNoneButton, &QPushButton::clicked, this, &TMatchingProvidersForm::SelectNoneButtonClick);
     connect(cImageButton::Painted(ui->SendProviderRequestsImageButton, ImageButtonArt::Shape::Button),
@@ -95,8 +97,16 @@ void TMatchingProvidersForm::SelectNoneButtonClick() {
 }
 
 void TMatchingProvidersForm::MatchingProvidersListBoxMouseDown(const QPoint& pos) {
-    const int row = ui->MatchingProvidersListBox->indexAt(pos).row();
-    if (!TickBox(row).contains(pos)) return;
+    QListView* list = ui->MatchingProvidersListBox;
+    const QModelIndex at = list->indexAt(pos);
+    // Hit first: making the row current may scroll it.
+    const bool onBox = TickBox(at.row()).contains(pos);
+    if (at.isValid()) list->setCurrentIndex(at);
+    if (onBox) FlipTickOf(at.row());
+}
+
+void TMatchingProvidersForm::FlipTickOf(int row) {
+    if (TickBox(row).isEmpty()) return;
     FlipTick(rows_->Items(), row);
     rows_->Refresh();
 }
@@ -111,6 +121,18 @@ void TMatchingProvidersForm::MatchingProvidersListBoxDblClick(int row) {
 }
 
 bool TMatchingProvidersForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->MatchingProvidersListBox && event->type() == QEvent::KeyPress) {
+        // Space ticks the current row as a click on its box would; Return
+        // and Enter show its card as a double click would.
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Space: FlipTickOf(ui->MatchingProvidersListBox->currentIndex().row()); return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            MatchingProvidersListBoxDblClick(ui->MatchingProvidersListBox->currentIndex().row());
+            return true;
+        default: return false;
+        }
+    }
     if (watched == ui->MatchingProvidersListBox->viewport()) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (event->type() == QEvent::MouseButtonPress) {

@@ -48,8 +48,11 @@ public:
     void SelectAllButtonClick();
     void SelectNoneButtonClick();
     void SendProviderRequestsImageButtonClick();
-    // A click at pos in the list's viewport flips the tick under it.
+    // A click at pos in the list's viewport makes its row current and
+    // flips the tick under it.
     void MatchingProvidersListBoxMouseDown(const QPoint& pos);
+    // Flips row's tick, when the row has a box (Space on the current row).
+    void FlipTickOf(int row);
     void MatchingProvidersListBoxDblClick(int row);
     // Previews the choice list of the need chosen beside the button.
     void PrintChoiceListButtonClick();

@@ -5,6 +5,7 @@
 #include <QStyleOptionButton>
 
 #include "elided_text.h"
+#include "focus_frame.h"
 #include "quote_list_model.h"
 #include "table_catalogue.h"
 
@@ -30,7 +31,7 @@ QRect cQuoteRowDelegate::ChangeStatusRect(const QHeaderView& header, const QRect
 
 QRect cQuoteRowDelegate::AwardedRect(const QHeaderView& header, const QRect& row) {
     const int left = row.left() + header.sectionPosition(kAwarded);
-    return QRect(QPoint(left + 23, row.top() + 1), QPoint(left + 37, row.top() + 15));
+    return QRect(QPoint(left + 23, row.top() + 5), QPoint(left + 37, row.top() + 19));
 }
 
 void cQuoteRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
@@ -70,15 +71,17 @@ void cQuoteRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     option.widget->style()->drawControl(QStyle::CE_PushButton, &button, painter, option.widget);
 
     painter->setRenderHint(QPainter::Antialiasing);
-    const int left = r.left() + header_.sectionPosition(kAwarded);
+    const QRect circle = AwardedRect(header_, r);
     const bool accepted = state.status == catalogue::quotes::kAccepted;
     painter->setPen(accepted ? QColor(Qt::black) : kGrey);
     painter->setBrush(Qt::NoBrush);
-    painter->drawEllipse(QRect(QPoint(left + 23, r.top() + 5), QPoint(left + 37, r.top() + 19)));
+    painter->drawEllipse(circle);
     if (awarded) {
         painter->setBrush(Qt::black);
-        painter->drawEllipse(QRect(QPoint(left + 25, r.top() + 7), QPoint(left + 35, r.top() + 17)));
+        painter->drawEllipse(circle.adjusted(2, 2, -2, -2));
     }
+    if (option.state & QStyle::State_HasFocus)
+        PaintFocusMark(*painter, (keysOnAward_ ? circle : button.rect).adjusted(-3, -3, 3, 3));
     painter->restore();
 }
 

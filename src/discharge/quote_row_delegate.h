@@ -1,7 +1,9 @@
 #pragma once
 // Draws a quote row of the need dialog: provider, price, status word, note,
 // a "Change Status" button and the "Awarded" circle, the awarded quote in
-// bold. The button's and the circle's places are also where clicks land.
+// bold. The button's and the circle's places are also where clicks land;
+// while the list has the focus, the current row's button or circle (the
+// part the keys are on) is marked.
 
 #include <QStyledItemDelegate>
 
@@ -30,10 +32,15 @@ public:
     static QRect ChangeStatusRect(const QHeaderView& header, const QRect& row);
     static QRect AwardedRect(const QHeaderView& header, const QRect& row);
 
+    // Which part of the current row the keys are on: the circle, or the button.
+    void SetKeysOnAward(bool onAward) { keysOnAward_ = onAward; }
+    bool KeysOnAward() const { return keysOnAward_; }
+
 private:
     const cQuoteListModel& rows_;
     const QHeaderView& header_;
     std::function<std::string()> awarded_;
+    bool keysOnAward_ = false;
 };
 
 }  // namespace dalvero

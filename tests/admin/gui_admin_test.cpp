@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -18,6 +19,8 @@
 #include "add_provider_form.h"
 #include "admin_main_form.h"
 #include "control_events.h"
+#include "control_text.h"
+#include "field_conflict_form.h"
 #include "gui_client_fixture.h"
 #include "provider_search.h"
 #include "record_ops.h"
@@ -188,6 +191,31 @@ TEST_F(AdminScreen, HospitalIsPlacedFromTheZipJustWrittenAndItsPhonesKeptAsDigit
     EXPECT_NE(dialogs.shown[0].text.find("There was a problem updating the hospital's zip code:\n"),
               std::string::npos);
     EXPECT_NE(dialogs.shown[0].text.find("\"00000\""), std::string::npos);
+}
+
+TEST_F(AdminScreen, HospitalFieldSavesShowAColleaguesChangeAndSayWhenTheyFail) {
+    A().LoadHospital();
+    const std::string hospital = main->User.HospitalSeq;
+    const auto colleague = server.ConnectData();
+    ASSERT_TRUE(UpdateRecord(*colleague, "ProviderEntities", hospital, {"f12=1 Her Street"}));
+    dialogs.InDialog([](QDialog& conflict) {
+        EXPECT_EQ(ControlText(conflict.findChild<QPlainTextEdit*>("TheirsEdit")), "1 Her Street");
+        static_cast<TFieldConflictForm&>(conflict).TakeTheirsButtonClick();
+    });
+    Type("HospitalStreetEdit", "2 His Street");
+    EXPECT_EQ(Stored("ProviderEntities", hospital).Field(12), "1 Her Street");
+    EXPECT_EQ(In<QLineEdit>("HospitalStreetEdit")->text(), "1 Her Street");
+
+    // With the server away the failure is said; the next save writes it too.
+    server.Stop();
+    dialogs.Answer(QMessageBox::Ok);
+    Type("HospitalCityEdit", "Springfield");
+    server.Resume();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text.rfind("This change could not be saved", 0), 0u) << dialogs.shown[0].text;
+    Type("HospitalAttnEdit", "Front desk");
+    EXPECT_EQ(Stored("ProviderEntities", hospital).Field(13), "Springfield");
+    EXPECT_EQ(Stored("ProviderEntities", hospital).Field(11), "Front desk");
 }
 
 TEST_F(AdminScreen, ReportsTabWritesTheStateFileDalveroCliWrites) {

@@ -323,6 +323,50 @@ TEST_F(CaseEdit, TwoPlannersOnOneFieldChooseInsteadOfOverwriting) {
     const StringList c = Case(seq);
     EXPECT_EQ(c[14], "Her room");
     EXPECT_EQ(c[15], "B2");
+
+    // The check-list: her entries land while he ticks; he takes hers and sees them.
+    main->ShowPanel("PatientHealthDetail");
+    cHealthChecklistView& view = S().PatientHealthDetail->Checklist();
+    HealthDetail hers;
+    hers.values["VisionOther"] = "Her glasses";
+    ASSERT_TRUE(UpdateRecord(*colleague, "Cases", seq, {"f1002=" + HealthDetailText(hers)}));
+    In<QCheckBox>(view, "Vision1")->click();
+    dialogs.InDialog([](QDialog& conflict) { static_cast<TFieldConflictForm&>(conflict).TakeTheirsButtonClick(); });
+    main->ShowPanel("CaseEdit");
+    EXPECT_EQ(ParseHealthDetail(Note(seq, "f1002")).values, hers.values);
+    EXPECT_EQ(view.Detail().values, hers.values);
+}
+
+TEST_F(CaseEdit, IdleLogoffKeepsAnEditorsUnsavedChangesAndOffersThemBack) {
+    test::TempDir dataHome;
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dataHome.Path().string()));
+    OpenRow(0);
+    const std::string seq = main->Case.CurrentCaseSeq;
+    const std::string bed = Case(seq)[15];
+    dialogs.InDialog([&](QDialog& d) {
+        In<QLineEdit>(d, "RoomEdit")->setText("Room 12");
+        main->TimeoutTimer->start();
+        main->IdleTicks = 301;
+        main->TimeoutTimerTimer();
+        EXPECT_FALSE(d.isVisible());
+    });
+    S().CaseEdit->Shape7MouseDown();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(terminations, 1);
+    EXPECT_NE(Case(seq)[14], "Room 12");
+
+    // Offered back and written by Save; what was not typed stays as stored.
+    dialogs.Answer(QMessageBox::Yes);
+    dialogs.InDialog([&](QDialog& d) {
+        EXPECT_EQ(In<QLineEdit>(d, "RoomEdit")->text(), "Room 12");
+        static_cast<TPatientAdmissionForm&>(d).SaveNewCaseImageButtonClick();
+    });
+    S().CaseEdit->Shape7MouseDown();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].caption, "Recovered Text");
+    EXPECT_EQ(Case(seq)[14], "Room 12");
+    EXPECT_EQ(Case(seq)[15], bed);
+    qunsetenv("XDG_DATA_HOME");
 }
 
 TEST_F(CaseEdit, ACaseAColleagueClosedTakesNoChangesAndSaysWhoClosedIt) {

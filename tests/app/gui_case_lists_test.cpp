@@ -112,7 +112,7 @@ TEST_F(CaseLists, PhysiciansAddMoveThePrimaryMarkAndRemove) {
         });
         editor.AddButtonClick();
         ASSERT_EQ(editor.Rows().rowCount(), rows + 1);
-        const ListBoxItemClass& row = editor.Rows().Item(rows);
+        const ListBoxItemClass& row = *editor.Rows().At(rows);
         added = row.Seq;
         EXPECT_EQ(row.GetValue("f11"), doctor);
         EXPECT_EQ(row.GetValue("doc13"), lastName);
@@ -122,13 +122,13 @@ TEST_F(CaseLists, PhysiciansAddMoveThePrimaryMarkAndRemove) {
         In<QCheckBox>(d, "PrimaryDoctorCheckBox")->setChecked(true);
         In<QLineEdit>(d, "SpecialtyEdit")->setText("Cardiology");
         QTest::keyClick(In<QLineEdit>(d, "SpecialtyEdit"), Qt::Key_Return);
-        EXPECT_EQ(editor.Rows().Item(0).Seq, added);
+        EXPECT_EQ(editor.Rows().At(0)->Seq, added);
         EXPECT_FALSE(In<QWidget>(d, "SelectedEditPanel")->isVisible());
-        for (int r = 1; r < editor.Rows().rowCount(); ++r) EXPECT_NE(editor.Rows().Item(r).GetValue("f12"), "P");
+        for (int r = 1; r < editor.Rows().rowCount(); ++r) EXPECT_NE(editor.Rows().At(r)->GetValue("f12"), "P");
 
         // The old primary goes: removed on the server and from the list.
         int old = 0;
-        while (editor.Rows().Item(old).Seq != oldPrimary) ++old;
+        while (editor.Rows().At(old)->Seq != oldPrimary) ++old;
         ClickRow(editor.List(), old);
         Click(d, "RemoveButton");
         EXPECT_EQ(editor.Rows().rowCount(), rows);
@@ -136,7 +136,7 @@ TEST_F(CaseLists, PhysiciansAddMoveThePrimaryMarkAndRemove) {
     S().CaseEdit->PhysicianListBoxMouseDown();
 
     ASSERT_EQ(CaseRows(CaseSubList::kPhysicians).rowCount(), rows);  // handed back
-    EXPECT_EQ(CaseRows(CaseSubList::kPhysicians).Item(0).Seq, added);
+    EXPECT_EQ(CaseRows(CaseSubList::kPhysicians).At(0)->Seq, added);
     const auto after = Links("CaseDoctorsLink", "L2", 12);
     EXPECT_EQ(after.count(oldPrimary), 0u);
     for (const auto& [seq, mark] : after) EXPECT_EQ(mark == "P", seq == added) << seq;
@@ -170,7 +170,7 @@ TEST_F(CaseLists, FamilyKeepsOnePrimaryAndARefusedAddLeavesNoRow) {
             QTest::keyClicks(In<QLineEdit>(d, "PhoneEdit"), "6145550166");
             In<QCheckBox>(d, "PrimaryContactCheckBox")->setChecked(primary);
             Click(d, "SaveButton");
-            return editor.Rows().Item(0).Seq;
+            return editor.Rows().At(0)->Seq;
         };
         first = add("Ade", true);
         EXPECT_EQ(editor.Rows().Text(0), "Ade Okafor");
@@ -182,7 +182,7 @@ TEST_F(CaseLists, FamilyKeepsOnePrimaryAndARefusedAddLeavesNoRow) {
         std::map<std::string, std::string> marks = Links("CaseFamily", "L2", 23);
         EXPECT_EQ(marks.at(first), "");
         EXPECT_EQ(marks.at(second), "P");
-        EXPECT_EQ(editor.Rows().Item(1).GetValue("f23"), "");
+        EXPECT_EQ(editor.Rows().At(1)->GetValue("f23"), "");
 
         // Edited back: not primary any more, it goes to the end.
         ClickRow(editor.List(), 0);
@@ -191,7 +191,7 @@ TEST_F(CaseLists, FamilyKeepsOnePrimaryAndARefusedAddLeavesNoRow) {
         In<QCheckBox>(d, "PrimaryContactCheckBox")->setChecked(false);
         In<QLineEdit>(d, "EmailEdit")->setText("bola@example.com");
         Click(d, "SaveButton");
-        EXPECT_EQ(editor.Rows().Item(editor.Rows().rowCount() - 1).Seq, second);
+        EXPECT_EQ(editor.Rows().At(editor.Rows().rowCount() - 1)->Seq, second);
 
         // A case the server does not know: the add is refused and no row stays.
         const std::string real = main->Case.CurrentCaseSeq;
@@ -211,7 +211,7 @@ TEST_F(CaseLists, FamilyKeepsOnePrimaryAndARefusedAddLeavesNoRow) {
     S().CaseEdit->FamilyListBoxMouseDown();
 
     EXPECT_EQ(CaseRows(CaseSubList::kFamily).rowCount(), rows + 1);
-    EXPECT_EQ(CaseRows(CaseSubList::kFamily).Item(0).Seq, first);
+    EXPECT_EQ(CaseRows(CaseSubList::kFamily).At(0)->Seq, first);
     EXPECT_EQ(Links("CaseFamily", "L2", 23).count(second), 0u);
     EXPECT_EQ(Field("CaseFamily", first, 19), "6145550166");
 }
@@ -229,7 +229,7 @@ TEST_F(CaseLists, CodesAreFoundByCodeOrKeywordsAndShowTheirPoint) {
             QTest::keyClicks(In<QLineEdit>(look, "KeywordEdit"), "qqqzzzx");
             QTest::keyClick(In<QLineEdit>(look, "KeywordEdit"), Qt::Key_Return);
             ASSERT_EQ(lookup.Rows().rowCount(), 1);
-            EXPECT_EQ(lookup.Rows().Item(0).GetValue("description"), "No Codes match these keywords.");
+            EXPECT_EQ(lookup.Rows().At(0)->GetValue("description"), "No Codes match these keywords.");
             lookup.ListBoxDblClick(lookup.Rows().index(0));
             EXPECT_FALSE(lookup.Selected);
             EXPECT_TRUE(look.isVisible());
@@ -243,13 +243,13 @@ TEST_F(CaseLists, CodesAreFoundByCodeOrKeywordsAndShowTheirPoint) {
             QTest::keyClicks(In<QLineEdit>(look, "CodeEdit"), "250.7");
             // One code of context before the first match.
             ASSERT_GT(lookup.Rows().rowCount(), 1);
-            EXPECT_EQ(lookup.Rows().Item(1).GetValue("code").rfind("2507", 0), 0u);
+            EXPECT_EQ(lookup.Rows().At(1)->GetValue("code").rfind("2507", 0), 0u);
             lookup.ListBoxDblClick(lookup.Rows().index(1));
         });
         Click(d, "AddButton");
         ASSERT_EQ(editor.Rows().rowCount(), rows + 1);
-        added = editor.Rows().Item(rows).Seq;
-        EXPECT_EQ(editor.Rows().Item(rows).GetValue("f11").rfind("2507", 0), 0u);
+        added = editor.Rows().At(rows)->Seq;
+        EXPECT_EQ(editor.Rows().At(rows)->GetValue("f11").rfind("2507", 0), 0u);
 
         ClickRow(editor.List(), rows);
         EXPECT_EQ(In<QLabel>(d, "CodeLabel")->text().toStdString().rfind("Code: 250.7", 0), 0u);
@@ -283,7 +283,7 @@ TEST_F(CaseLists, LookupPagesThroughTheIcdBook) {
     TLookupForm& lookup = *S().Lookup;
     lookup.Parameters = {session.DataServer.get(), "Codes", "N", "ICD9Symptom", "L2", "", 10, "f10,f11", "60,300",
                          "L,L", 10, "", "", ""};
-    const auto code = [&lookup](int row) { return lookup.Rows().Item(row).GetValue("f10"); };
+    const auto code = [&lookup](int row) { return lookup.Rows().At(row)->GetValue("f10"); };
     dialogs.InDialog([&](QDialog& d) {
         QLineEdit* box = In<QLineEdit>(d, "EditBox");
         QTest::keyClick(box, Qt::Key_Home);

@@ -92,7 +92,7 @@ TEST_F(CaseScreens, OpeningACaseAndGoingBackKeepsTheTyping) {
     EXPECT_EQ(main->Case.PatientRecord[10], opened.FirstName);
     const cItemListModel& physicians = S().CaseEdit->SubList(CaseSubList::kPhysicians);
     ASSERT_GT(physicians.rowCount(), 0);
-    EXPECT_EQ(physicians.Item(0).GetValue("f12"), "P");
+    EXPECT_EQ(physicians.At(0)->GetValue("f12"), "P");
     EXPECT_GT(S().CaseEdit->SubList(CaseSubList::kDiagnosisCodes).rowCount(), 0);
     EXPECT_GT(main->CaseHistoryList().rowCount(), 0);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);

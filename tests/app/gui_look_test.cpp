@@ -78,11 +78,11 @@ TEST_F(OneLook, MainScreensShowTheApplicationsStyleFormatsAndEmptyStates) {
     EXPECT_TRUE(phone.match(QString::fromStdString(Label("Phone1Label"))).hasMatch()) << Label("Phone1Label");
     const cItemListModel& doctors = S().CaseEdit->SubList(CaseSubList::kPhysicians);
     ASSERT_GT(doctors.rowCount(), 0);
-    EXPECT_TRUE(phone.match(QString::fromStdString(SubListTexts(CaseSubList::kPhysicians, doctors.Item(0)).second))
+    EXPECT_TRUE(phone.match(QString::fromStdString(SubListTexts(CaseSubList::kPhysicians, *doctors.At(0)).second))
                     .hasMatch());
     const cItemListModel& codes = S().CaseEdit->SubList(CaseSubList::kDiagnosisCodes);
     ASSERT_GT(codes.rowCount(), 0);
-    EXPECT_NE(SubListTexts(CaseSubList::kDiagnosisCodes, codes.Item(0)).first.find('.'), std::string::npos);
+    EXPECT_NE(SubListTexts(CaseSubList::kDiagnosisCodes, *codes.At(0)).first.find('.'), std::string::npos);
     EXPECT_EQ(ListText(*main->findChild<QListView*>("PhysicianListBox")), "");
     ExpectApplicationStyle(*main->HostedPanel("CaseEdit"));
 

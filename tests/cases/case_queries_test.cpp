@@ -138,10 +138,10 @@ TEST(CaseSubListQuery, PrimaryPhysicianFirst) {
     ExpectSent(server, 0, {{1, "CaseDoctorsLink"}, {7, kDoctorFields}, {8, "doc=Personnel:f11,hosp=ProviderEntities:doc9"}});
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0].text + "|" + rows[1].text + "|" + rows[2].text, "Ortiz, Bea|Ng, Al|Pak, Cy");
-    EXPECT_EQ(rows[0].item->Seq, "22");
-    EXPECT_EQ(rows[0].item->GetValue("f12"), "P");
+    EXPECT_EQ(rows[0].item.Seq, "22");
+    EXPECT_EQ(rows[0].item.GetValue("f12"), "P");
     // Every field of the list is kept by name, empty ones too.
-    EXPECT_EQ(rows[1].item->Values.size(), ParseCommaText(kDoctorFields).size());
+    EXPECT_EQ(rows[1].item.Values.size(), ParseCommaText(kDoctorFields).size());
 }
 
 TEST(CaseSubListQuery, FamilyAndCodesWithoutSeq) {
@@ -153,12 +153,12 @@ TEST(CaseSubListQuery, FamilyAndCodesWithoutSeq) {
     const auto family = QueryCaseSubList(server.db, CaseSubList::kFamily, "12", true).value();
     ASSERT_EQ(family.size(), 2u);
     EXPECT_EQ(family[0].text, "Eli Ray");
-    EXPECT_EQ(family[0].item->Seq, "");
+    EXPECT_EQ(family[0].item.Seq, "");
     const auto codes = QueryCaseSubList(server.db, CaseSubList::kDiagnosisCodes, "12", false).value();
     ExpectSent(server, 1, {{1, "DiagCodeDetail"}});
     ASSERT_EQ(codes.size(), 1u);
     EXPECT_EQ(codes[0].text, "428.0");
-    EXPECT_EQ(codes[0].item->GetValue("f1001"), "Heart failure");
+    EXPECT_EQ(codes[0].item.GetValue("f1001"), "Heart failure");
 }
 
 TEST(PrimaryPhysicianQuery, NameValueTextOrEmpty) {

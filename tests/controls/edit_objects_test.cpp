@@ -180,7 +180,7 @@ TEST_F(EditObjectsTest, LoadShowsEveryKindAndFormat) {
     EXPECT_EQ(request.Value("FieldList"), "f10,f11,cm11,f13,f14,f24,f25,f1001");
 }
 
-TEST_F(EditObjectsTest, EditModeWritesOnlyAChangedFieldAndOnlyThatField) {
+TEST_F(EditObjectsTest, EditModeWritesOnlyAChangedFieldWithTheValueItWasLoadedWith) {
     ASSERT_TRUE(binding_->LoadRecord("7"));
     Leave(firstName_);
     EXPECT_TRUE(Requests(frame::sub::kUpdate).empty());
@@ -189,7 +189,7 @@ TEST_F(EditObjectsTest, EditModeWritesOnlyAChangedFieldAndOnlyThatField) {
     QTest::keyClicks(firstName_, "e");
     EXPECT_TRUE(name_->Changed());
     WidgetWindow::Focus(lastName_);
-    ASSERT_EQ(Requests(frame::sub::kUpdate), std::vector<std::string>{"TableName=Cases,Seq=7,f10=Anne"});
+    ASSERT_EQ(Requests(frame::sub::kUpdate), std::vector<std::string>{"TableName=Cases,Seq=7,f10=Anne,Loaded.f10=Ann"});
     EXPECT_FALSE(name_->Changed());
     EXPECT_EQ(saves_, 1);
 
@@ -198,10 +198,10 @@ TEST_F(EditObjectsTest, EditModeWritesOnlyAChangedFieldAndOnlyThatField) {
     QTest::keyClick(notes_, Qt::Key_End, Qt::ControlModifier);
     QTest::keyClicks(notes_, "!");
     WidgetWindow::Focus(lastName_);
-    EXPECT_EQ(Requests(frame::sub::kUpdate).back(), "TableName=Cases,Seq=7,\"f1001=line one||line two!\"");
+    EXPECT_EQ(Requests(frame::sub::kUpdate).back(), "TableName=Cases,Seq=7,\"f1001=line one||line two!\",\"Loaded.f1001=line one||line two\"");
 
     planner_->click();
-    EXPECT_EQ(Requests(frame::sub::kUpdate).back(), "TableName=Cases,Seq=7,f25=");
+    EXPECT_EQ(Requests(frame::sub::kUpdate).back(), "TableName=Cases,Seq=7,f25=,Loaded.f25=y");
     EXPECT_EQ(Requests(frame::sub::kUpdate).size(), 3u);
 }
 
@@ -216,17 +216,21 @@ TEST_F(EditObjectsTest, JoinedFieldsAreNeverWritten) {
     EXPECT_FALSE(joined->Changed());
 }
 
-TEST_F(EditObjectsTest, AFailedWriteIsRetriedOnTheNextExit) {
+TEST_F(EditObjectsTest, AFailedWriteIsSaidAndRetriedOnTheNextExit) {
+    test::ScriptedDialogs dialogs;
     ASSERT_TRUE(binding_->LoadRecord("7"));
     server_.QueueWrite("Fail");
     WidgetWindow::Focus(lastName_);
     QTest::keyClicks(lastName_, "s");
+    dialogs.Answer(QMessageBox::Ok);
     WidgetWindow::Focus(firstName_);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text.rfind("This change could not be saved", 0), 0u);
     EXPECT_TRUE(cEditObject::Of(lastName_)->Changed());
     EXPECT_EQ(saves_, 0);
     Leave(lastName_);
-    EXPECT_EQ(Requests(frame::sub::kUpdate),
-              (std::vector<std::string>{"TableName=Cases,Seq=7,f11=Lees", "TableName=Cases,Seq=7,f11=Lees"}));
+    EXPECT_EQ(Requests(frame::sub::kUpdate), (std::vector<std::string>{"TableName=Cases,Seq=7,f11=Lees,Loaded.f11=Lee",
+                                                                      "TableName=Cases,Seq=7,f11=Lees,Loaded.f11=Lee"}));
     EXPECT_FALSE(cEditObject::Of(lastName_)->Changed());
     EXPECT_EQ(saves_, 1);
 }

@@ -40,6 +40,30 @@ TEST(RowListModel, SortsWithTheListsComparisonAndKeepsItemsInPlace) {
     EXPECT_EQ(caseless.At(caseless.rowCount()), nullptr);
 }
 
+TEST(RowListModel, RowsArrangedByHandKeepTextAndItemTogether) {
+    cRowListModel<int> rows;
+    QAbstractItemModelTester tester(&rows, QAbstractItemModelTester::FailureReportingMode::Warning);
+    for (int i : {1, 2, 3}) rows.Add("r" + std::to_string(i), i);
+    rows.Insert(0, "top", 0);
+    EXPECT_EQ(Texts(rows), "top r1 r2 r3 ");
+    EXPECT_EQ(rows.MoveRow(1, 3), 3);
+    EXPECT_EQ(rows.MoveRow(3, 0), 0);
+    EXPECT_EQ(Texts(rows), "r1 top r2 r3 ");
+    rows.Remove(1);  // an item added after the removed one keeps its text
+    EXPECT_EQ(Texts(rows), "r1 r2 r3 ");
+    EXPECT_EQ(*rows.At(2), 3);
+    rows.SetText(2, "last");
+    EXPECT_EQ(*rows.At(rows.RowWhere([](int item) { return item == 3; })), 3);
+    EXPECT_EQ(rows.Text(2), "last");
+
+    cRowListModel<int> other;
+    other.Add("old", 9);
+    rows.MoveRowsTo(other);
+    EXPECT_EQ(rows.rowCount(), 0);
+    EXPECT_EQ(Texts(other), "r1 r2 last ");
+    EXPECT_EQ(*other.At(2), 3);
+}
+
 TEST(RowListModel, HeaderArrowFollowsTheSortColumnAndDirection) {
     cRowListModel<int> rows;
     cListHeader header;

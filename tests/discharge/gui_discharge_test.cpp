@@ -31,6 +31,9 @@
 #include "discharge_item_detail_form.h"
 #include "discharge_screens.h"
 #include "discharge_view_form.h"
+#include "field_conflict_form.h"
+#include "control_text.h"
+#include "gui_keyboard.h"
 #include "gui_planner_fixture.h"
 #include "image_button.h"
 #include "matching_list.h"
@@ -103,6 +106,16 @@ protected:
     void OpenNeed(int row, std::function<void(TDischargeItemDetailForm&)> step) {
         dialogs.InDialog([&, step](QDialog&) { step(Detail()); });
         View().CaseRequirementsListBoxClick(Needs().index(row));
+    }
+    // The row of a need whose first quote is listed (not declined); -1 for none.
+    int RowWithAQuoteOnView() const {
+        cRecordBatch quotes;
+        for (int row = 0; row < Needs().rowCount(); ++row)
+            if (quotes.Query(session.DataServer.get(), "CaseNeedsQuote", "L2", Needs().Need(row)->Seq, "", 0, 100,
+                             "f14", "", "", "F") &&
+                quotes.Set->First() && quotes.Set->ReadField(14) != "R")
+                return row;
+        return -1;
     }
     // The links of a provider to its categories: category Seq -> link Seqs.
     std::multimap<int, std::string> Links(const std::string& provider) const {
@@ -364,17 +377,26 @@ TEST_F(DischargeScreens, ANeedWhoseQuotesCannotBeReadIsNotDeleted) {
     EXPECT_NE(Field(Record("CaseNeeds", need), 5), "Y");
 }
 
-TEST_F(DischargeScreens, IdleLogoffClosesTheNeedDialogUnaskedAndKeepsItsTyping) {
+TEST_F(DischargeScreens, IdleLogoffClosesTheNeedAndQuoteDialogsUnaskedAndKeepsTheirTyping) {
     test::TempDir dataHome;
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dataHome.Path().string()));
-    const std::string need = Needs().Need(0)->Seq;
-    OpenNeed(0, [&](TDischargeItemDetailForm& detail) {
+    const int row = RowWithAQuoteOnView();
+    ASSERT_GE(row, 0) << "the demo case has no need with a quote on view";
+    const std::string need = Needs().Need(row)->Seq;
+    std::string quote;
+    OpenNeed(row, [&](TDischargeItemDetailForm& detail) {
         Child<QPlainTextEdit>(detail, "CaseNeedDescEdit")->setPlainText("Ramp at the back door");
-        main->TimeoutTimer->start();
-        main->IdleTicks = 301;
-        main->TimeoutTimerTimer();
-        EXPECT_FALSE(detail.isVisible());
-        EXPECT_FALSE(main->TimeoutTimer->isActive());
+        quote = detail.Quotes().Quote(0)->Seq;
+        dialogs.InDialog([&](QDialog& change) {
+            Child<QPlainTextEdit>(change, "NoteEdit")->setPlainText("Call back on Monday");
+            main->TimeoutTimer->start();
+            main->IdleTicks = 301;
+            main->TimeoutTimerTimer();
+            EXPECT_FALSE(change.isVisible());
+            EXPECT_FALSE(detail.isVisible());
+            EXPECT_FALSE(main->TimeoutTimer->isActive());
+        });
+        detail.NeedQuoteListBoxMouseDown(detail.ChangeStatusRect(0).center());
     });
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(terminations, 1);
@@ -383,10 +405,21 @@ TEST_F(DischargeScreens, IdleLogoffClosesTheNeedDialogUnaskedAndKeepsItsTyping) 
     OpenNeed(Needs().RowOfSeq(need), [&](TDischargeItemDetailForm& detail) {
         EXPECT_EQ(Child<QPlainTextEdit>(detail, "CaseNeedDescEdit")->toPlainText(), "Ramp at the back door");
         EXPECT_TRUE(detail.SaveShown());
+        dialogs.Answer(QMessageBox::Yes);
+        dialogs.InDialog([&](QDialog& change) {
+            EXPECT_EQ(ControlText(Child<QPlainTextEdit>(change, "NoteEdit")), "Call back on Monday");
+            static_cast<TChangeStatusForm&>(change).OKButtonClick();
+        });
+        int at = 0;
+        while (at < detail.Quotes().rowCount() && detail.Quotes().Quote(at)->Seq != quote) ++at;
+        detail.NeedQuoteListBoxMouseDown(detail.ChangeStatusRect(at).center());
         detail.CaseNeedSaveImageButtonClick();
     });
-    EXPECT_EQ(TakeShown().size(), 1u);
+    EXPECT_EQ(TakeShown().size(), 2u);
     EXPECT_EQ(Field(Record("CaseNeeds", need), 15), "Ramp at the back door");
+    std::string note;
+    ASSERT_TRUE(GetRecordFields(*session.DataServer, "CaseNeedsQuote", quote, "f1001", note));
+    EXPECT_EQ(StringList(ParseCommaText(note)).Value("f1001"), "Call back on Monday");
     qunsetenv("XDG_DATA_HOME");
 }
 
@@ -434,6 +467,161 @@ TEST_F(DischargeScreens, CategoryTicksRoundTripAndTheTwoBoxesOf139AreOneItem) {
     EXPECT_FALSE(form.Box("S139_1")->isChecked());
     form.SaveButtonClick();
     EXPECT_EQ(Links(provider), links);
+}
+
+TEST_F(DischargeScreens, CategoryPickersWorkByKeyboardGroupByGroup) {
+    using test::Focused;
+    using test::FocusedName;
+    TCaseNeedSelectionForm& picker = *D().CaseNeedSelection;
+    dialogs.InDialog([&](QDialog&) {
+        test::Activate(&picker);
+        EXPECT_EQ(FocusedName(), "S140");
+        QTest::keyClick(Focused(), Qt::Key_Down);
+        QTest::keyClick(Focused(), Qt::Key_Down);
+        EXPECT_EQ(FocusedName(), "S148");
+        test::ExpectFramed(&picker, Focused());
+        QTest::keyClick(Focused(), Qt::Key_Tab);
+        EXPECT_EQ(FocusedName(), "S141");
+        QTest::keyClick(Focused(), Qt::Key_Tab, Qt::ShiftModifier);
+        EXPECT_EQ(FocusedName(), "S148");
+        // The long list scrolls to its last entry.
+        for (int group = 0; group < 5; ++group) QTest::keyClick(Focused(), Qt::Key_Tab);
+        EXPECT_EQ(FocusedName(), "S134");
+        QTest::keyClick(Focused(), Qt::Key_End);
+        EXPECT_EQ(FocusedName(), "S127");
+        EXPECT_FALSE(Focused()->visibleRegion().isEmpty());
+        QTest::keyClick(Focused(), Qt::Key_Up);
+        QTest::keyClick(Focused(), Qt::Key_Return);
+        EXPECT_FALSE(picker.isVisible());
+    });
+    ExecDialog(picker);
+    EXPECT_EQ(picker.Result(), "132");
+
+    // The category window: Space ticks the current box; Tab leaves a group.
+    TCategorySelectionForm& categories = *D().CategorySelection;
+    categories.Connection = session.DataServer.get();
+    categories.ProviderSeq = "0";
+    dialogs.InDialog([&](QDialog&) {
+        test::Activate(&categories);
+        EXPECT_EQ(FocusedName(), "S140");
+        QTest::keyClick(Focused(), Qt::Key_Tab);
+        QTest::keyClick(Focused(), Qt::Key_Down);
+        EXPECT_EQ(FocusedName(), "S142");
+        QTest::keyClick(Focused(), Qt::Key_Space);
+        EXPECT_TRUE(categories.Box("S142")->isChecked());
+        EXPECT_FALSE(categories.Box("S141")->isChecked());
+    });
+    ExecDialog(categories);
+}
+
+TEST_F(DischargeScreens, MatchesAndQuotesWorkByKeyboard) {
+    const QColor mark(255, 140, 0);
+    Child<QCheckBox>(*main, "InsuranceMatchOnlyCB")->setChecked(false);
+    dialogs.InDialog([&](QDialog& dialog) {
+        TMatchingProvidersForm& matching = *D().MatchingProviders;
+        test::Activate(&dialog);
+        QListView* list = matching.MatchingProvidersListBox();
+        ASSERT_TRUE(test::TabTo(list));
+        ASSERT_GT(matching.Rows().rowCount(), 1);
+        EXPECT_EQ(list->currentIndex().row(), 0);
+        const QRect first = list->visualRect(list->currentIndex());
+        EXPECT_EQ(list->viewport()->grab().toImage().pixelColor(first.left(), first.center().y()), mark);
+        QTest::keyClick(list, Qt::Key_Space);
+        const auto& rows = matching.Rows().Items();
+        EXPECT_TRUE(rows[0].ticked);
+        EXPECT_EQ(rows[1].ticked, rows[0].Value("NumberNeeds") != "0");
+        QTest::keyClick(list, Qt::Key_Space);
+        EXPECT_FALSE(rows[0].ticked);
+        std::string card;
+        dialogs.InDialog([&](QDialog& shown) { card = shown.objectName().toStdString(); });
+        QTest::keyClick(list, Qt::Key_Return);
+        EXPECT_EQ(card, "TProviderInfoForm");
+        QTest::keyClick(list, Qt::Key_Down);
+        EXPECT_EQ(list->currentIndex().row(), 1);
+    });
+    View().FindMatchingProvidersImageButtonClick();
+
+    // A need with a quote on view: "Change Status" and the award circle by Tab.
+    const int row = RowWithAQuoteOnView();
+    ASSERT_GE(row, 0) << "the demo case has no need with a quote on view";
+    const std::string need = Needs().Need(row)->Seq;
+    std::string quote;
+    OpenNeed(row, [&](TDischargeItemDetailForm& detail) {
+        test::Activate(&detail);
+        QListView* list = detail.NeedQuoteListBox();
+        ASSERT_TRUE(test::TabTo(list));
+        const int current = list->currentIndex().row();
+        ASSERT_GE(current, 0);
+        quote = detail.Quotes().Quote(current)->Seq;
+        const auto markAround = [&](const QRect& part) {
+            return list->viewport()->grab().toImage().pixelColor(part.left() - 3, part.center().y());
+        };
+        EXPECT_EQ(markAround(detail.ChangeStatusRect(current)), mark);
+        // The status radio buttons move with the arrows; Enter is OK.
+        dialogs.InDialog([&](QDialog& change) {
+            test::Activate(&change);
+            auto* waiting = Child<QRadioButton>(change, "WaitingOnProviderRadioButton");
+            waiting->click();
+            waiting->setFocus();
+            QTest::keyClick(waiting, Qt::Key_Down);
+            EXPECT_TRUE(Child<QRadioButton>(change, "ProviderAcceptRadioButton")->isChecked());
+            QTest::keyClick(test::Focused(), Qt::Key_Return);
+            EXPECT_FALSE(change.isVisible());
+        });
+        QTest::keyClick(list, Qt::Key_Space);
+        test::Activate(&detail);
+        EXPECT_EQ(detail.Quotes().Quote(current)->State().status, "A");
+        QTest::keyClick(list, Qt::Key_Tab);
+        EXPECT_EQ(test::Focused(), list);
+        EXPECT_EQ(markAround(detail.AwardedRect(current)), mark);
+        QTest::keyClick(list, Qt::Key_Space);
+        EXPECT_EQ(main->Need.AwardedQuote, quote);
+        QTest::keyClick(list, Qt::Key_Tab);
+        EXPECT_NE(test::Focused(), list);
+        detail.DischargeStatusImageButtonClick();
+    });
+    EXPECT_EQ(Field(Record("CaseNeedsQuote", quote), 14), "A");
+    EXPECT_EQ(Field(Record("CaseNeeds", need), 16), quote);
+}
+
+TEST_F(DischargeScreens, TwoPlannersOnANeedOrAQuoteChooseInsteadOfOverwriting) {
+    const int row = RowWithAQuoteOnView();
+    ASSERT_GE(row, 0) << "the demo case has no need with a quote on view";
+    const std::string need = Needs().Need(row)->Seq;
+    const auto colleague = server.ConnectData("Dalvero", true, &DemoUser("Discharge Planner"));
+    std::string quote;
+    OpenNeed(row, [&](TDischargeItemDetailForm& detail) {
+        // Her note on the quote lands while he changes its status and note.
+        quote = detail.Quotes().Quote(0)->Seq;
+        ASSERT_TRUE(UpdateRecord(*colleague, "CaseNeedsQuote", quote, {"f1001=Her note"}));
+        dialogs.InDialog([&](QDialog& change) {
+            Child<QRadioButton>(change, "CancelledRadioButton")->click();
+            Child<QPlainTextEdit>(change, "NoteEdit")->setPlainText("His note");
+            dialogs.InDialog([&](QDialog& conflict) {
+                EXPECT_EQ(ControlText(Child<QPlainTextEdit>(conflict, "TheirsEdit")), "Her note");
+                static_cast<TFieldConflictForm&>(conflict).TakeTheirsButtonClick();
+            });
+            static_cast<TChangeStatusForm&>(change).OKButtonClick();
+            EXPECT_FALSE(change.isVisible());
+        });
+        detail.NeedQuoteListBoxMouseDown(detail.ChangeStatusRect(0).center());
+        EXPECT_EQ(detail.Quotes().Quote(0)->State().note, "Her note");
+
+        // Her description lands while he types his; he keeps his.
+        ASSERT_TRUE(UpdateRecord(*colleague, "CaseNeeds", need, {"f15=Her words"}));
+        Child<QPlainTextEdit>(detail, "CaseNeedDescEdit")->setPlainText("His words");
+        dialogs.InDialog([&](QDialog& conflict) {
+            EXPECT_EQ(ControlText(Child<QPlainTextEdit>(conflict, "TheirsEdit")), "Her words");
+            static_cast<TFieldConflictForm&>(conflict).KeepMineButtonClick();
+        });
+        detail.CaseNeedSaveImageButtonClick();
+    });
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(Field(Record("CaseNeedsQuote", quote), 14), "X");
+    std::string note;
+    ASSERT_TRUE(GetRecordFields(*session.DataServer, "CaseNeedsQuote", quote, "f1001", note));
+    EXPECT_EQ(StringList(ParseCommaText(note)).Value("f1001"), "Her note");
+    EXPECT_EQ(Field(Record("CaseNeeds", need), 15), "His words");
 }
 
 TEST_F(DischargeScreens, SaveAsFhirWritesTheOpenCaseAsAValidBundleOrSaysWhyNot) {

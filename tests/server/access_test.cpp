@@ -173,8 +173,8 @@ TEST_F(AccessTest, PatientDataLeavesATrailWhoseChainShowsEditsAndGaps) {
 
 TEST(SessionStoreTest, EveryCheckIsAUseHoweverSeldomTheStoreIsWritten) {
     TempDir dir{"dalvero-sessions"};
-    server::SqliteStorage storage((dir.Path() / "store.db").string());
-    server::SessionStore sessions(storage, 1, 8);  // a minute's idle time
+    const auto storage = TestStore(dir.Path()).Open();
+    server::SessionStore sessions(*storage, 1, 8);  // a minute's idle time
     const std::string token = sessions.Open(7, "10.0.0.1", 1000);
     for (std::time_t at = 1040; at <= 1400; at += 40) EXPECT_TRUE(sessions.Check(token, at)) << at;
     EXPECT_FALSE(sessions.Check(token, 1460));

@@ -1,8 +1,6 @@
 // verify-audit's checks beyond the chain itself: rows cut off the end, an
 // emptied trail, and an edit whose chain was recomputed after it.
 
-#include <sqlite3.h>
-
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -88,11 +86,8 @@ TEST_F(AuditCheckTest, RowsCutOffTheEndOrAllRowsAreMissed) {
 
     // Even with the table's sequence reset, a store people logged in to
     // cannot have an empty trail.
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open((dir.Path() / "dalvero.db").c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "DELETE FROM sqlite_sequence WHERE name = 'AuditTrail'", nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
+    ExecuteOnStore(place.Settings(), OnPostgres() ? "UPDATE dalvero_seqs SET last = 0 WHERE tbl = 'AuditTrail'"
+                                                  : "DELETE FROM sqlite_sequence WHERE name = 'AuditTrail'");
     ASSERT_EQ(storage->HighestSeq(server::schema::kAuditTrail), 0);
     const server::AuditCheck emptied = server::VerifyAuditTrail(*storage);
     EXPECT_FALSE(emptied.intact);

@@ -137,7 +137,7 @@ std::string QueryText(const std::string& table, const std::string& index, const 
 }
 
 DataServerTest::DataServerTest()
-    : storage(std::make_unique<server::SqliteStorage>((dir.Path() / "dalvero.db").string())),
+    : storage(place.Open()),
       data(BuildHospital(*storage)),
       logins(std::make_unique<server::LoginService>(*storage, TestSecurity())),
       trail(std::make_unique<server::AuditWriter>(*storage, [] { return std::time(nullptr); })),

@@ -12,7 +12,7 @@
 
 #include "data_server_session.h"
 #include "login_service.h"
-#include "sqlite_storage.h"
+#include "test_store.h"
 #include "temp_dir.h"
 
 namespace dalvero::test {
@@ -73,7 +73,8 @@ protected:
     std::string Record(std::uint32_t subCommand, const std::vector<std::string>& items);
 
     TempDir dir{"dalvero-ds"};
-    std::unique_ptr<server::SqliteStorage> storage;
+    TestStore place{dir.Path()};
+    std::unique_ptr<server::SqlStorage> storage;
     HospitalData data;
     std::unique_ptr<server::LoginService> logins;
     std::unique_ptr<server::AuditWriter> trail;

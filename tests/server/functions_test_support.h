@@ -16,7 +16,7 @@
 #include "json_node.h"
 #include "mail_test_support.h"
 #include "schema.h"
-#include "sqlite_storage.h"
+#include "test_store.h"
 #include "table_catalogue.h"
 #include "temp_dir.h"
 
@@ -37,7 +37,7 @@ protected:
         // Stamps and "today" are local time; pin the zone so they are known.
         setenv("TZ", "UTC", 1);
         tzset();
-        storage = std::make_unique<dalvero::server::SqliteStorage>((folder.Path() / "test.db").string());
+        storage = dalvero::test::TestStore(folder.Path()).Open();
         dalvero::server::mail::Settings settings;
         settings.from = "dalvero@general.example";
         settings.outbox = outbox();
@@ -155,7 +155,7 @@ protected:
     }
 
     dalvero::test::TempDir folder{"dalvero-functions"};
-    std::unique_ptr<dalvero::server::SqliteStorage> storage;
+    std::unique_ptr<dalvero::server::SqlStorage> storage;
     std::unique_ptr<dalvero::server::mail::Mailer> mailer;
     std::unique_ptr<dalvero::server::LoginService> logins;
     std::unique_ptr<dalvero::server::AuditWriter> trail;

@@ -20,7 +20,7 @@
 #include "real_server.h"
 #include "record_ops.h"
 #include "schema.h"
-#include "sqlite_storage.h"
+#include "test_store.h"
 #include "table_catalogue.h"
 #include "tuned_server.h"
 
@@ -137,7 +137,8 @@ TEST(LogIn, LogInsWaitingForAHashHoldUpNoOtherRequest) {
                                        {"Security", "PasswordIterations", "500000"}});
     // The stored hashes are weaker than that policy allows: the reader takes
     // up a session opened beside the server.
-    server::SqliteStorage store((server.DataDir() / "dalvero.db").string());
+    const auto owned = dalvero::test::OpenFolderStore(server.DataDir());
+    dalvero::server::Storage& store = *owned;
     server::SecurityConfig weaker;
     weaker.passwordIterations = RealServer::kPasswordIterations;
     const auto& admin = RealServer::DemoAdministrator();

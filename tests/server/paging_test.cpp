@@ -27,7 +27,8 @@ protected:
     static constexpr int kPage = 5;
 
     PagingTest()
-        : storage((dir.Path() / "dalvero.db").string()),
+        : owned(TestStore(dir.Path()).Open()),
+          storage(*owned),
           server(storage, dir.Path()),
           db("127.0.0.1", server.PortText(), "Dalvero", "", false, 30) {
         storage.InTransaction([&] {
@@ -67,7 +68,8 @@ protected:
     }
 
     TempDir dir;
-    server::SqliteStorage storage;
+    std::unique_ptr<server::SqlStorage> owned;
+    server::SqlStorage& storage;
     LoopbackDataServer server;
     dbServerConnection db;
     std::string hospital, patient;

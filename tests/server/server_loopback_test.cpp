@@ -33,7 +33,7 @@
 #include "raw_connection.h"
 #include "record_ops.h"
 #include "secure_socket.h"
-#include "sqlite_storage.h"
+#include "test_store.h"
 #include "tls_context.h"
 
 namespace fs = std::filesystem;
@@ -276,7 +276,8 @@ TEST(ServerLoopback, AcknowledgedWritesSurviveKillMinus9) {
     };
 
     {
-        dalvero::server::SqliteStorage store((dir / "dalvero.db").string());
+        const auto owned = dalvero::test::OpenFolderStore(dir);
+        dalvero::server::Storage& store = *owned;
         store.Add("Personnel", {{9, "1"}, {22, "crash@test"}, {23, dalvero::HashPassword("pw", RealServer::kPasswordIterations)}});
     }
     pid_t& pid = child.pid;
@@ -313,7 +314,8 @@ TEST(ServerLoopback, AcknowledgedWritesSurviveKillMinus9) {
 
     // Every acknowledged add is there with its audit row, and the trail is whole.
     {
-        dalvero::server::SqliteStorage store((dir / "dalvero.db").string());
+        const auto owned = dalvero::test::OpenFolderStore(dir);
+        dalvero::server::Storage& store = *owned;
         dalvero::server::ListRead adds;
         adds.table = dalvero::server::schema::kAuditTrail;
         adds.where = {{dalvero::server::schema::audit::kAction, dalvero::server::CompareOp::Equal, "add", false}};

@@ -26,6 +26,7 @@
 #include "schema.h"
 #include "server_instance.h"
 #include "sqlite_storage.h"
+#include "test_store.h"
 #include "temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -100,7 +101,8 @@ TEST(ServerInit, FirstAdministratorThenAnotherAndANewPasswordAllInTheTrail) {
             EXPECT_TRUE(RealServer::ConnectDataAt(running.DataPort(), ca, "Dalvero", &who)->IsConnected()) << who.email;
         }
     }
-    server::SqliteStorage store((dir / "dalvero.db").string());
+    const auto owned = dalvero::test::OpenFolderStore(dir);
+    dalvero::server::Storage& store = *owned;
     server::ListRead read;
     read.table = server::schema::kAuditTrail;
     std::vector<std::string> byConsole;
@@ -211,14 +213,16 @@ TEST(ServerAudit, VerifyAuditTellsTamperingFromAnUnreadableFolderAndChecksAKeptH
     Served folder;
     const std::string dir = folder.dir.string();
     {
-        server::SqliteStorage store((folder.dir / "dalvero.db").string());
+        const auto owned = dalvero::test::OpenFolderStore(folder.dir);
+        dalvero::server::Storage& store = *owned;
         server::Principal who;
         who.email = "a@b.example";
         for (int i = 0; i < 3; ++i) server::AppendAudit(store, who, {{"read", "Patients", i + 1, "", ""}}, 1'700'000'000);
     }
     {
         // Local time with its offset: the hour the clocks go back is told apart.
-        server::SqliteStorage store((folder.dir / "dalvero.db").string());
+        const auto owned = dalvero::test::OpenFolderStore(folder.dir);
+        dalvero::server::Storage& store = *owned;
         const std::string time = store.Read(server::schema::kAuditTrail, 1)->Field(server::schema::audit::kTime);
         EXPECT_TRUE(std::regex_match(time, std::regex(R"(\d{14}[+-]\d{4})"))) << time;
     }
@@ -358,6 +362,77 @@ TEST(ServerBackup, ARestoreRefusesMembersThatWouldLandOutsideItsFolder) {
     EXPECT_EQ(linked.status, 1);
     EXPECT_TRUE(Has(linked.err, "dalvero.db is neither a folder nor a regular file")) << linked.err;
     EXPECT_FALSE(fs::exists(out.Path() / "a") || fs::exists(out.Path() / "b"));
+}
+
+// Every list of every table, read whole in its own order.
+std::vector<server::Record> EveryList(server::Storage& store) {
+    std::vector<server::Record> rows;
+    for (const server::schema::TableDef& table : server::schema::Tables())
+        for (const server::schema::ListDef& list : table.lists) {
+            server::ListRead read;
+            read.table = table.name;
+            read.orderBy = list.orderBy;
+            read.descending = list.descending;
+            const std::vector<server::Record> page = store.Select(read);
+            rows.insert(rows.end(), page.begin(), page.end());
+        }
+    return rows;
+}
+
+TEST(ServerMigrate, TheDemoFolderMovedIntoPostgresqlAnswersEveryListAsBefore) {
+    if (!OnPostgres()) GTEST_SKIP() << "moves a folder into PostgreSQL";
+    struct Removed {
+        fs::path path;
+        ~Removed() { fs::remove_all(path); }
+        const fs::path& Path() const { return path; }
+    } from{RealServer::CopyDataFolder(RealServer::Demo)};
+    IniFile ini;  // the copy's own SQLite database, not the test cluster's
+    ini.LoadFromFile((from.Path() / "server.ini").string());
+    ini.WriteString("Storage", "Engine", "sqlite");
+    ini.SaveToFile((from.Path() / "server.ini").string());
+    TempDir work("dalvero-migrate");
+    const fs::path to = work.Path() / "to";
+    const std::string dsn = NewTestDatabase();
+
+    const Ran moved = Server("migrate " + from.Path().string() + " " + to.string() + " --dsn '" + dsn + "'");
+    ASSERT_EQ(moved.status, 0) << moved.err;
+    EXPECT_FALSE(fs::exists(to / "dalvero.db"));
+    const auto before = OpenFolderStore(from.Path());
+    const auto after = OpenFolderStore(to);
+    ASSERT_EQ(server::LoadServerConfig(to).storage.engine, server::StorageEngine::Postgresql);
+    const std::vector<server::Record> lists = EveryList(*before);
+    EXPECT_GT(lists.size(), 50'000u);
+    EXPECT_TRUE(EveryList(*after) == lists) << "a list answers otherwise after the move";
+    for (const server::schema::TableDef& table : server::schema::Tables())
+        EXPECT_EQ(after->HighestSeq(table.name), before->HighestSeq(table.name)) << table.name;
+    EXPECT_EQ(after->RecordFileSlots().size(), before->RecordFileSlots().size());
+    EXPECT_FALSE(after->RecordFileSlots().empty()) << "the demo hospital's logo";
+    EXPECT_EQ(Server("verify-audit " + to.string()).status, 0);
+
+    // A database that holds records already is left alone.
+    const Ran again = Server("migrate " + from.Path().string() + " " + (work.Path() / "again").string() + " --dsn '" +
+                             dsn + "'");
+    EXPECT_EQ(again.status, 1);
+    EXPECT_TRUE(Has(again.err, "already holds records")) << again.err;
+    EXPECT_FALSE(fs::exists(work.Path() / "again"));
+}
+
+TEST(ServerInit, AFolderOnPostgresqlIsMadeInAnEmptyDatabaseOnly) {
+    if (!OnPostgres()) GTEST_SKIP() << "makes a PostgreSQL database";
+    TempDir work("dalvero-init-pg");
+    const std::string dsn = NewTestDatabase();
+    const fs::path dir = work.Path() / "first";
+    const Ran made = Server("init " + dir.string() + " --storage postgresql --dsn '" + dsn + "'");
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_FALSE(fs::exists(dir / "dalvero.db"));
+    EXPECT_EQ(OpenFolderStore(dir)->Count("ICD9Symptom", {}), 14'567);
+
+    const fs::path second = work.Path() / "second";
+    const Ran again = Server("init " + second.string() + " --storage postgresql --dsn '" + dsn + "'");
+    EXPECT_EQ(again.status, 1);
+    EXPECT_TRUE(Has(again.err, "already holds records")) << again.err;
+    EXPECT_FALSE(fs::exists(second));
+    EXPECT_EQ(Server("init " + second.string() + " --dsn '" + dsn + "'").status, 2) << "a DSN without the engine";
 }
 
 }  // namespace

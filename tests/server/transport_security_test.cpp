@@ -2,7 +2,6 @@
 // TLS 1.2 (tried with the openssl tool), and a failure the client did not
 // cause answered in general words, its detail kept for the server's log.
 
-#include <sqlite3.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -14,6 +13,8 @@
 #include "frame.h"
 #include "real_server.h"
 #include "record_batch.h"
+#include "server_config.h"
+#include "test_store.h"
 
 namespace dalvero::test {
 namespace {
@@ -40,11 +41,7 @@ TEST(TransportSecurity, BothPortsOfferOnlyForwardSecretAeadSuitesUnderTls12) {
 
 TEST(TransportSecurity, AnUnexpectedStoreFailureIsAnsweredWithoutItsDetail) {
     RealServer server(RealServer::Demo);
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open((server.DataDir() / "dalvero.db").c_str(), &db), SQLITE_OK);
-    const int dropped = sqlite3_exec(db, "DROP TABLE ICD9Symptom", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    ASSERT_EQ(dropped, SQLITE_OK);
+    ExecuteOnStore(server::LoadServerConfig(server.DataDir()).storage, "DROP TABLE \"ICD9Symptom\"");
 
     auto connection = server.ConnectData();
     cRecordBatch codes;

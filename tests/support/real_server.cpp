@@ -13,6 +13,8 @@
 #include "net_start.h"
 #include "server_instance.h"
 #include "sqlite_storage.h"
+#include "store_copy.h"
+#include "test_store.h"
 
 namespace fs = std::filesystem;
 
@@ -88,8 +90,31 @@ const Template& TemplateFor(RealServer::Content content) {
     return t;
 }
 
+// On PostgreSQL, the prepared folder's records copied once into a database
+// of the test cluster, from which each server's database is made.
+const std::string& TemplateDatabase(RealServer::Content content) {
+    static std::string names[2];
+    static std::mutex mutex;
+    std::lock_guard lock(mutex);
+    std::string& name = names[content == RealServer::Demo ? 1 : 0];
+    if (name.empty()) {
+        const std::string dsn = NewTestDatabase();
+        server::SqliteStorage from((TemplateFor(content).dir / "dalvero.db").string());
+        server::PostgresStorage to(dsn, "", 4);
+        server::CopyStore(from, to);
+        name = dsn.substr(dsn.rfind("dbname=") + 7);
+    }
+    return name;
+}
+
 void CopyTemplate(RealServer::Content content, const fs::path& dir) {
     fs::copy(TemplateFor(content).dir, dir, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    if (!OnPostgres()) return;
+    IniFile ini;
+    ini.LoadFromFile((dir / "server.ini").string());
+    ini.WriteString("Storage", "Engine", "postgresql");
+    ini.WriteString("Storage", "DSN", NewTestDatabase(TemplateDatabase(content)));
+    ini.SaveToFile((dir / "server.ini").string());
 }
 
 }  // namespace
@@ -153,7 +178,7 @@ std::unique_ptr<dbServerConnection> RealServer::ConnectFunctions(bool logIn, con
 }
 
 std::unique_ptr<server::Storage> RealServer::OpenStore() const {
-    return std::make_unique<server::SqliteStorage>(instance_->Config().databaseFile.string());
+    return server::OpenStorage(instance_->Config().storage);
 }
 
 void RealServer::SetSecurity(const std::string& key, const std::string& value) {
