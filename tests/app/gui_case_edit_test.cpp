@@ -344,12 +344,15 @@ TEST_F(CaseEdit, IdleLogoffKeepsAnEditorsUnsavedChangesAndOffersThemBack) {
     OpenRow(0);
     const std::string seq = main->Case.CurrentCaseSeq;
     const std::string bed = Case(seq)[15];
-    dialogs.InDialog([&](QDialog& d) {
-        In<QLineEdit>(d, "RoomEdit")->setText("Room 12");
+    const auto logoff = [&](QDialog& d) {
         main->TimeoutTimer->start();
         main->IdleTicks = 301;
         main->TimeoutTimerTimer();
         EXPECT_FALSE(d.isVisible());
+    };
+    dialogs.InDialog([&](QDialog& d) {
+        In<QLineEdit>(d, "RoomEdit")->setText("Room 12");
+        logoff(d);
     });
     S().CaseEdit->Shape7MouseDown();
     EXPECT_TRUE(dialogs.shown.empty());
@@ -376,9 +379,7 @@ TEST_F(CaseEdit, IdleLogoffKeepsAnEditorsUnsavedChangesAndOffersThemBack) {
         list->setCurrentIndex(list->model()->index(0, 0));
         emit list->clicked(list->model()->index(0, 0));
         In<QLineEdit>(d, "SpecialtyEdit")->setText("Wound care");
-        main->IdleTicks = 301;
-        main->TimeoutTimerTimer();
-        EXPECT_FALSE(d.isVisible());
+        logoff(d);
     });
     S().CaseEdit->PhysicianListBoxMouseDown();
     EXPECT_TRUE(dialogs.shown.empty());
