@@ -11,9 +11,7 @@
 
 namespace dalvero {
 
-namespace {
-int FieldOf(const std::string& item) { return ToIntDef(item.substr(1, item.find('=') - 1), 0); }
-}  // namespace
+int cCaseDialog::FieldOf(const std::string& item) { return ToIntDef(item.substr(1, item.find('=') - 1), 0); }
 
 void cCaseDialog::KeepUnsaved() {
     for (const EditedRecord& record : EditedRecords())

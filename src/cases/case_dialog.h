@@ -26,7 +26,7 @@ public:
     // One record an editor changes: what the editor showed of it when
     // loaded and what it holds now, as "fN=value" items.
     struct EditedRecord {
-        const char* table;
+        std::string table;
         std::string seq;
         StringList shown;
         StringList now;
@@ -35,6 +35,8 @@ public:
     void KeepUnsaved() override;
 
 protected:
+    // The field number of an "fN=value" item.
+    static int FieldOf(const std::string& item);
     // None for an editor of no stored record yet.
     virtual std::vector<EditedRecord> EditedRecords() const { return {}; }
     // After a load: the changes kept at an earlier logoff for the fields of

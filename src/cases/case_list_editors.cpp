@@ -78,13 +78,18 @@ void TCasePhysicianListForm::DefaultAction() {
     if (SavesOnEnter(ui->SelectedEditPanel, ui->DoctorListBox)) SaveButtonClick();
 }
 
-void TCasePhysicianListForm::RowClick(int row) {
-    const ListBoxItemClass& item = *Rows().At(row);
+void TCasePhysicianListForm::ShowRow(const ListBoxItemClass& item) {
     ui->SpecialtyEdit->setText(QString::fromStdString(item.GetValue("f13")));
     ui->PrimaryDoctorCheckBox->setChecked(item.GetValue("f12") == kPrimary);
     ui->SelectedEditPanel->show();
     ui->SpecialtyEdit->setFocus();
 }
+
+StringList TCasePhysicianListForm::PanelValues() const {
+    return {"f12=" + Mark(ui->PrimaryDoctorCheckBox->isChecked()), "f13=" + Text(ui->SpecialtyEdit)};
+}
+
+const QWidget* TCasePhysicianListForm::EditPanel() const { return ui->SelectedEditPanel; }
 
 void TCasePhysicianListForm::AddButtonClick() {
     lookup_.Parameters = PhysicianLookup(&Db());
@@ -105,10 +110,9 @@ void TCasePhysicianListForm::AddButtonClick() {
 void TCasePhysicianListForm::SaveButtonClick() {
     int row = SelectedRow();
     if (row < 0) return;
-    const std::string primary = Mark(ui->PrimaryDoctorCheckBox->isChecked());
-    const bool moves = Rows().At(row)->GetValue("f12") != primary;
+    const bool moves = Rows().At(row)->GetValue("f12") != Mark(ui->PrimaryDoctorCheckBox->isChecked());
     const std::string failText = "Failed to update a CaseDoctorsLink record";
-    if (!UpdateRow(row, {"f12=" + primary, "f13=" + Text(ui->SpecialtyEdit)}, failText)) return;
+    if (!UpdateRow(row, PanelValues(), failText)) return;
     if (moves) row = PrimaryChanged(row, "f12", failText);
     ui->SelectedEditPanel->hide();
     ui->DoctorListBox->setFocus();
@@ -159,8 +163,7 @@ void TCaseFamilyListForm::AddFamilyButtonClick() {
     ui->FirstNameEdit->setFocus();
 }
 
-void TCaseFamilyListForm::RowClick(int row) {
-    const ListBoxItemClass& item = *Rows().At(row);
+void TCaseFamilyListForm::ShowRow(const ListBoxItemClass& item) {
     const auto v = [&item](const char* name) { return QString::fromStdString(item.GetValue(name)); };
     ui->FirstNameEdit->setText(v("f11"));
     ui->LastNameEdit->setText(v("f13"));
@@ -174,12 +177,17 @@ void TCaseFamilyListForm::RowClick(int row) {
     ui->FirstNameEdit->setFocus();
 }
 
+StringList TCaseFamilyListForm::PanelValues() const {
+    return {"f11=" + Text(ui->FirstNameEdit), "f13=" + Text(ui->LastNameEdit), "f19=" + phone_->Digits(),
+            "f20=" + phone2_->Digits(),       "f21=" + Text(ui->EmailEdit),    "f22=" + Text(ui->RelationEdit),
+            "f23=" + Mark(ui->PrimaryContactCheckBox->isChecked())};
+}
+
+const QWidget* TCaseFamilyListForm::EditPanel() const { return ui->EditPanel; }
+
 void TCaseFamilyListForm::SaveButtonClick() {
     const bool primary = ui->PrimaryContactCheckBox->isChecked();
-    const StringList values{"f11=" + Text(ui->FirstNameEdit), "f13=" + Text(ui->LastNameEdit),
-                            "f19=" + phone_->Digits(),         "f20=" + phone2_->Digits(),
-                            "f21=" + Text(ui->EmailEdit),      "f22=" + Text(ui->RelationEdit),
-                            "f23=" + Mark(primary)};
+    const StringList values = PanelValues();
     const std::string updateFail = "Failed to update a CaseFamily record";
     if (ui->DeleteButton->isHidden()) {
         ListBoxItemClass item;
@@ -247,13 +255,16 @@ void TCaseCodesListForm::DefaultAction() {
     if (SavesOnEnter(ui->SelectedEditPanel, ui->CodeListBox) && !ui->DescMemo->hasFocus()) SaveButtonClick();
 }
 
-void TCaseCodesListForm::RowClick(int row) {
-    const ListBoxItemClass& item = *Rows().At(row);
+void TCaseCodesListForm::ShowRow(const ListBoxItemClass& item) {
     ui->CodeLabel->setText(QString::fromStdString("Code: " + IcdCodeText(item.GetValue("f11"), settings_.Book)));
     ui->DescMemo->setPlainText(QString::fromStdString(item.GetValue("f1001")));
     ui->SelectedEditPanel->show();
     ui->DescMemo->setFocus();
 }
+
+StringList TCaseCodesListForm::PanelValues() const { return {"f1001=" + ui->DescMemo->toPlainText().toStdString()}; }
+
+const QWidget* TCaseCodesListForm::EditPanel() const { return ui->SelectedEditPanel; }
 
 void TCaseCodesListForm::AddButtonClick() {
     lookup_.Parameters = {&Db(), main_.Session.FunctionServer.get(), settings_.CodeTable, "L2", settings_.Command,
@@ -272,8 +283,7 @@ void TCaseCodesListForm::AddButtonClick() {
 void TCaseCodesListForm::SaveButtonClick() {
     const int row = SelectedRow();
     if (row < 0) return;
-    if (!UpdateRow(row, {"f1001=" + ui->DescMemo->toPlainText().toStdString()},
-                   "Failed to update a " + Table() + " record"))
+    if (!UpdateRow(row, PanelValues(), "Failed to update a " + Table() + " record"))
         return;
     ui->SelectedEditPanel->hide();
     ui->CodeListBox->setFocus();

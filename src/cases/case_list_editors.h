@@ -32,7 +32,9 @@ public:
 
 protected:
     void Prepare() override;
-    void RowClick(int row) override;
+    void ShowRow(const ListBoxItemClass& item) override;
+    StringList PanelValues() const override;
+    const QWidget* EditPanel() const override;
     void DefaultAction() override;
 
 private:
@@ -52,7 +54,9 @@ public:
 
 protected:
     void Prepare() override;
-    void RowClick(int row) override;
+    void ShowRow(const ListBoxItemClass& item) override;
+    StringList PanelValues() const override;
+    const QWidget* EditPanel() const override;
     void DefaultAction() override;
 
 private:
@@ -84,7 +88,9 @@ public:
 
 protected:
     void Prepare() override;
-    void RowClick(int row) override;
+    void ShowRow(const ListBoxItemClass& item) override;
+    StringList PanelValues() const override;
+    const QWidget* EditPanel() const override;
     void DefaultAction() override;
 
 private:

@@ -35,12 +35,49 @@ void cSubListEditor::SetUpList(QListView* list, cListHeader* header,
 void cSubListEditor::Edit(cItemListModel& caseRows) {
     caseRows.MoveRowsTo(*rows_);
     Prepare();
+    shownSeq_.clear();
+    for (int row = 0; row < rows_->rowCount(); ++row)
+        if (OfferKeptRow(row)) break;
     ExecDialog(*this);
     rows_->MoveRowsTo(caseRows);
 }
 
 void cSubListEditor::ListClicked(const QModelIndex& index) {
-    if (index.isValid()) RowClick(index.row());
+    if (index.isValid()) OpenRow(index.row());
+}
+
+void cSubListEditor::OpenRow(int row) {
+    Select(row);
+    ShowRow(*rows_->At(row));
+    shownSeq_ = rows_->At(row)->Seq;
+    shown_ = PanelValues();
+}
+
+bool cSubListEditor::OfferKeptRow(int row) {
+    const ListBoxItemClass& stored = *rows_->At(row);
+    const StringList fields = PanelValues();
+    // The row's fields by number, so that a kept empty text is told from none.
+    StringList record;
+    for (const std::string& item : fields) {
+        const auto field = static_cast<std::size_t>(FieldOf(item));
+        if (field >= record.size()) record.items().resize(field + 1);
+        record[field] = stored.GetValue("f" + std::to_string(field));
+    }
+    std::vector<StringList> records{record};
+    if (!OfferKept({{Table(), stored.Seq, fields, {}}}, records)) return false;
+    ListBoxItemClass kept = stored;
+    for (const std::string& item : fields)
+        kept.SetValue("f" + std::to_string(FieldOf(item)), records[0][static_cast<std::size_t>(FieldOf(item))]);
+    // Shown as typed over the row as stored: Save writes it, a later logoff keeps it again.
+    OpenRow(row);
+    ShowRow(kept);
+    return true;
+}
+
+std::vector<cCaseDialog::EditedRecord> cSubListEditor::EditedRecords() const {
+    const int row = SelectedRow();
+    if (!EditPanel()->isVisible() || row < 0 || rows_->At(row)->Seq != shownSeq_) return {};
+    return {{Table(), shownSeq_, shown_, PanelValues()}};
 }
 
 int cSubListEditor::SelectedRow() const {

@@ -4,6 +4,8 @@
 // change at once. A row joins the list only when the server took it, so that
 // no row without a Seq is ever saved or removed; a row made primary takes the
 // mark from every other row, on the server too, so that only one is.
+// A row's edit left unsaved at the unattended logoff is kept like the case
+// editors' and offered back when the editor next opens on that case.
 
 #include <string>
 #include <vector>
@@ -41,8 +43,12 @@ protected:
     void SetWhich(CaseSubList which) { which_ = which; }
     // Before the editor shows: the edit panel is hidden.
     virtual void Prepare() = 0;
-    // A click on a row, or Enter on it.
-    virtual void RowClick(int row) = 0;
+    // Fills the edit panel from a row's fields and opens it.
+    virtual void ShowRow(const ListBoxItemClass& item) = 0;
+    // The edit panel's fields as "fN=value" items, as its Save writes them.
+    virtual StringList PanelValues() const = 0;
+    virtual const QWidget* EditPanel() const = 0;
+    std::vector<EditedRecord> EditedRecords() const override;
     int SelectedRow() const;
     void Select(int row);
     std::string Table() const { return SubListTable(which_); }
@@ -66,11 +72,18 @@ protected:
 
 private:
     void ListClicked(const QModelIndex& index);
+    // Selects the row and shows its fields in the edit panel.
+    void OpenRow(int row);
+    // Offers back the first row's edit kept at a logoff; true when taken.
+    bool OfferKeptRow(int row);
 
     MainWindowState& main_;
     CaseSubList which_;
     cItemListModel* rows_;
     QListView* list_ = nullptr;
+    // The opened row and what its panel showed then.
+    std::string shownSeq_;
+    StringList shown_;
 };
 
 }  // namespace dalvero

@@ -1,7 +1,6 @@
 #include "category_selection_form.h"
 
 #include <QCheckBox>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSignalBlocker>
 
@@ -106,15 +105,6 @@ void TCategorySelectionForm::SaveButtonClick() {
         return;
     }
     accept();
-}
-
-void TCategorySelectionForm::keyPressEvent(QKeyEvent* event) {
-    // Enter closes without saving, as Escape does.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        reject();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 bool TCategorySelectionForm::eventFilter(QObject* watched, QEvent* event) {

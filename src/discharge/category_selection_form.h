@@ -2,7 +2,9 @@
 // The categories a provider serves, ticked from its ProviderCategoryLink
 // records; Save adds a link for each newly ticked category and deletes the
 // link of each newly unticked one. A category shown in two boxes (139) is
-// one item: its boxes are kept in step and it is written once.
+// one item: its boxes are kept in step and it is written once. Enter saves
+// (Save is the default button) and Escape closes without saving, so ticks
+// made by keyboard are never dropped by the key that seems to confirm them.
 
 #include <QDialog>
 
@@ -47,7 +49,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -343,12 +344,15 @@ TEST_F(CaseEdit, IdleLogoffKeepsAnEditorsUnsavedChangesAndOffersThemBack) {
     OpenRow(0);
     const std::string seq = main->Case.CurrentCaseSeq;
     const std::string bed = Case(seq)[15];
-    dialogs.InDialog([&](QDialog& d) {
-        In<QLineEdit>(d, "RoomEdit")->setText("Room 12");
+    const auto logoff = [&](QDialog& d) {
         main->TimeoutTimer->start();
         main->IdleTicks = 301;
         main->TimeoutTimerTimer();
         EXPECT_FALSE(d.isVisible());
+    };
+    dialogs.InDialog([&](QDialog& d) {
+        In<QLineEdit>(d, "RoomEdit")->setText("Room 12");
+        logoff(d);
     });
     S().CaseEdit->Shape7MouseDown();
     EXPECT_TRUE(dialogs.shown.empty());
@@ -366,6 +370,31 @@ TEST_F(CaseEdit, IdleLogoffKeepsAnEditorsUnsavedChangesAndOffersThemBack) {
     EXPECT_EQ(dialogs.shown[0].caption, "Recovered Text");
     EXPECT_EQ(Case(seq)[14], "Room 12");
     EXPECT_EQ(Case(seq)[15], bed);
+
+    // A list editor's open row is kept the same way and offered back on the row.
+    dialogs.shown.clear();
+    const std::string link = S().CaseEdit->SubList(CaseSubList::kPhysicians).At(0)->Seq;
+    dialogs.InDialog([&](QDialog& d) {
+        auto* list = In<QListView>(d, "DoctorListBox");
+        list->setCurrentIndex(list->model()->index(0, 0));
+        emit list->clicked(list->model()->index(0, 0));
+        In<QLineEdit>(d, "SpecialtyEdit")->setText("Wound care");
+        logoff(d);
+    });
+    S().CaseEdit->PhysicianListBoxMouseDown();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(terminations, 2);
+    dialogs.Answer(QMessageBox::Yes);
+    dialogs.InDialog([&](QDialog& d) {
+        EXPECT_TRUE(In<QWidget>(d, "SelectedEditPanel")->isVisible());
+        EXPECT_EQ(In<QLineEdit>(d, "SpecialtyEdit")->text(), "Wound care");
+        QTest::mouseClick(In<QLabel>(d, "SaveButton"), Qt::LeftButton);
+    });
+    S().CaseEdit->PhysicianListBoxMouseDown();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    StringList stored;
+    ASSERT_TRUE(ReadRecord(*session.DataServer, "CaseDoctorsLink", link, stored));
+    EXPECT_EQ(stored[13], "Wound care");
     qunsetenv("XDG_DATA_HOME");
 }
 

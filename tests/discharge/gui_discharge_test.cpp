@@ -510,8 +510,18 @@ TEST_F(DischargeScreens, CategoryPickersWorkByKeyboardGroupByGroup) {
         QTest::keyClick(Focused(), Qt::Key_Space);
         EXPECT_TRUE(categories.Box("S142")->isChecked());
         EXPECT_FALSE(categories.Box("S141")->isChecked());
+        // Enter saves; a planner's write is refused, so the window stays with its ticks.
+        dialogs.Answer(QMessageBox::Ok);
+        QTest::keyClick(Focused(), Qt::Key_Return);
+        EXPECT_EQ(TakeShown(), std::vector<std::string>{
+                                   "Some of the provider's categories could not be saved; the window stays open to "
+                                   "try again."});
+        EXPECT_TRUE(categories.isVisible());
+        EXPECT_TRUE(categories.Box("S142")->isChecked());
+        QTest::keyClick(Focused(), Qt::Key_Escape);
+        EXPECT_FALSE(categories.isVisible());
     });
-    ExecDialog(categories);
+    EXPECT_EQ(ExecDialog(categories), QDialog::Rejected);
 }
 
 TEST_F(DischargeScreens, MatchesAndQuotesWorkByKeyboard) {
