@@ -74,7 +74,66 @@ void TAddCaseForm::FormActivate() {
         ui->CaseWorkerDropDown->setCurrentIndex(ui->CaseWorkerDropDown->findText(
             QString::fromStdString(session_.UserField(cat::personnel::kFirstName) + " " +
                                    session_.UserField(cat::personnel::kLastName))));
+    emptyPatient_ = PatientEntries();
+    emptyCase_ = CaseEntries();
+    std::vector<StringList> records{FieldsByNumber(emptyPatient_), FieldsByNumber(emptyCase_)};
+    if (OfferKept(EditedRecords(), records)) ShowEntries(records);
     ui->PatientSSNEdit->setFocus();
+}
+
+std::vector<cCaseDialog::EditedRecord> TAddCaseForm::EditedRecords() const {
+    if (CaseAdded) return {};
+    // No record exists yet: the person and "new case" name the kept text.
+    const std::string seq = "newcase" + session_.UserField(cat::kSeq);
+    return {{cat::tbl::kPatients, seq, emptyPatient_, PatientEntries()},
+            {cat::tbl::kCases, seq, emptyCase_, CaseEntries()}};
+}
+
+StringList TAddCaseForm::PatientEntries() const {
+    // The birthday as typed, so that a half-typed date is kept too.
+    return {F(pt::kFirstName, Text(ui->PatientFirstNameEdit)), F(pt::kMiddleName, Text(ui->PatientMiddleNameEdit)),
+            F(pt::kLastName, Text(ui->PatientLastNameEdit)), F(pt::kSsn, ssn_->Digits()),
+            F(pt::kBirthDate, Text(ui->PatientBirthdayEdit))};
+}
+
+StringList TAddCaseForm::CaseEntries() const {
+    return {F(cs::kStreet, Text(ui->PatientStreetEdit)),
+            F(cs::kCity, Text(ui->PatientCityEdit)),
+            F(cs::kState, Text(ui->PatientStateEdit)),
+            F(cs::kZip, Text(ui->PatientZipEdit)),
+            // Digits, as every other screen stores them.
+            F(cs::kPhone, phone_->Digits()),
+            F(cs::kPhone2, phone2_->Digits()),
+            F(cs::kEmail, Text(ui->PatientEmailEdit)),
+            F(cs::kSex, ChosenText(ui->PatientGenderEdit)),
+            F(cs::kMaritalStatus, ChosenText(ui->PatientMaritalStatusEdit)),
+            F(cs::kEthnicity, ChosenText(ui->PatientEthnicityEdit)),
+            F(cs::kLanguage, ChosenValue(ui->LanguageComboBox)),
+            F(cs::kOtherLanguage, Text(ui->LanguageOtherEdit)),
+            F(cs::kCaseWorker, ChosenValue(ui->CaseWorkerDropDown))};
+}
+
+void TAddCaseForm::ShowEntries(const std::vector<StringList>& records) {
+    const auto at = [&records](std::size_t record, int field) { return Item(records[record], field); };
+    // The number is not looked up here: Save looks it up before adding anyone.
+    ssn_->SetNumber(at(0, pt::kSsn));
+    SetText(ui->PatientFirstNameEdit, at(0, pt::kFirstName));
+    SetText(ui->PatientMiddleNameEdit, at(0, pt::kMiddleName));
+    SetText(ui->PatientLastNameEdit, at(0, pt::kLastName));
+    SetText(ui->PatientBirthdayEdit, at(0, pt::kBirthDate));
+    SetText(ui->PatientStreetEdit, at(1, cs::kStreet));
+    SetText(ui->PatientCityEdit, at(1, cs::kCity));
+    SetText(ui->PatientStateEdit, at(1, cs::kState));
+    SetText(ui->PatientZipEdit, at(1, cs::kZip));
+    phone_->SetNumber(at(1, cs::kPhone));
+    phone2_->SetNumber(at(1, cs::kPhone2));
+    SetText(ui->PatientEmailEdit, at(1, cs::kEmail));
+    ChooseText(ui->PatientGenderEdit, at(1, cs::kSex));
+    ChooseText(ui->PatientMaritalStatusEdit, at(1, cs::kMaritalStatus));
+    ChooseText(ui->PatientEthnicityEdit, at(1, cs::kEthnicity));
+    ChooseValue(ui->LanguageComboBox, at(1, cs::kLanguage));
+    SetText(ui->LanguageOtherEdit, at(1, cs::kOtherLanguage));
+    ChooseValue(ui->CaseWorkerDropDown, at(1, cs::kCaseWorker));
 }
 
 void TAddCaseForm::ClearEntries() {
@@ -167,24 +226,13 @@ std::string TAddCaseForm::MissingChoice() const {
 }
 
 StringList TAddCaseForm::NewCaseValues() const {
-    StringList v{F(cs::kPatient, PatientSeq),
-                 F(cs::kHospital, Item(user_.HospitalRecord, cat::kSeq)),
-                 F(cs::kStreet, Text(ui->PatientStreetEdit)),
-                 F(cs::kCity, Text(ui->PatientCityEdit)),
-                 F(cs::kState, Text(ui->PatientStateEdit)),
-                 F(cs::kZip, Text(ui->PatientZipEdit)),
-                 // Digits, as every other screen stores them.
-                 F(cs::kPhone, phone_->Digits()),
-                 F(cs::kPhone2, phone2_->Digits()),
-                 F(cs::kEmail, Text(ui->PatientEmailEdit)),
-                 F(cs::kSex, ChosenText(ui->PatientGenderEdit)),
-                 F(cs::kMaritalStatus, ChosenText(ui->PatientMaritalStatusEdit)),
-                 F(cs::kEthnicity, ChosenText(ui->PatientEthnicityEdit)),
-                 F(cs::kOtherLanguage, Text(ui->LanguageOtherEdit))};
-    if (const std::string code = ChosenValue(ui->LanguageComboBox); !code.empty())
-        v.push_back(F(cs::kLanguage, code));
-    if (const std::string worker = ChosenValue(ui->CaseWorkerDropDown); !worker.empty())
-        v.push_back(F(cs::kCaseWorker, worker));
+    StringList v{F(cs::kPatient, PatientSeq), F(cs::kHospital, Item(user_.HospitalRecord, cat::kSeq))};
+    // No language or case worker chosen is left out rather than written empty.
+    for (const std::string& item : CaseEntries()) {
+        const int field = FieldOf(item);
+        const bool unchosen = item.ends_with('=') && (field == cs::kLanguage || field == cs::kCaseWorker);
+        if (!unchosen) v.push_back(item);
+    }
     return v;
 }
 

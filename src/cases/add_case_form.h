@@ -1,10 +1,13 @@
 #pragma once
 // "Adding A New Case": finds the patient by Social Security number (filling
 // what earlier cases know), and on saving adds the patient when new and then
-// the case. The caller reads the results after the window closes.
+// the case. The caller reads the results after the window closes. Typing
+// not yet saved at the unattended logoff is kept for the logged-in person
+// and offered back when they next open the window.
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "case_dialog.h"
 #include "string_list.h"
@@ -51,6 +54,9 @@ public:
 protected:
     // Enter never saves a half-filled case.
     void DefaultAction() override { FocusNextField(); }
+    // The intake's typing, kept under the person and "new case" as the
+    // patient's and the case's fields; none once the case was added.
+    std::vector<EditedRecord> EditedRecords() const override;
 
 private:
     void ClearEntries();
@@ -60,6 +66,11 @@ private:
     // chosen; empty when all are.
     std::string MissingChoice() const;
     StringList NewCaseValues() const;
+    // What the window shows as "fN=value" items of the patient's and the
+    // case's fields, as kept and given back by ShowEntries (item n field n).
+    StringList PatientEntries() const;
+    StringList CaseEntries() const;
+    void ShowEntries(const std::vector<StringList>& records);
 
     std::unique_ptr<Ui::TAddCaseForm> ui;
     ClientSession& session_;
@@ -74,6 +85,9 @@ private:
     // The digits of the last look-up the server answered (found or not);
     // empty while none did.
     std::string lookedUpSsn_;
+    // PatientEntries and CaseEntries of the emptied window.
+    StringList emptyPatient_;
+    StringList emptyCase_;
 };
 
 }  // namespace dalvero

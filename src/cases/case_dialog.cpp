@@ -13,6 +13,16 @@ namespace dalvero {
 
 int cCaseDialog::FieldOf(const std::string& item) { return ToIntDef(item.substr(1, item.find('=') - 1), 0); }
 
+StringList cCaseDialog::FieldsByNumber(const StringList& items) {
+    StringList record;
+    for (const std::string& item : items) {
+        const auto field = static_cast<std::size_t>(FieldOf(item));
+        if (field >= record.size()) record.items().resize(field + 1);
+        record[field] = item.substr(item.find('=') + 1);
+    }
+    return record;
+}
+
 void cCaseDialog::KeepUnsaved() {
     for (const EditedRecord& record : EditedRecords())
         for (const std::string& item : ChangedItems(record.shown, record.now))

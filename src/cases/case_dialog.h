@@ -37,6 +37,8 @@ public:
 protected:
     // The field number of an "fN=value" item.
     static int FieldOf(const std::string& item);
+    // "fN=value" items as a record read would hold them: item n is field n.
+    static StringList FieldsByNumber(const StringList& items);
     // None for an editor of no stored record yet.
     virtual std::vector<EditedRecord> EditedRecords() const { return {}; }
     // After a load: the changes kept at an earlier logoff for the fields of

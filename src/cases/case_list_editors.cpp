@@ -153,17 +153,18 @@ void TCaseFamilyListForm::DefaultAction() {
 }
 
 void TCaseFamilyListForm::AddFamilyButtonClick() {
-    for (QLineEdit* edit : {ui->FirstNameEdit, ui->LastNameEdit, ui->RelationEdit, ui->EmailEdit}) edit->clear();
-    phone_->SetNumber("");
-    phone2_->SetNumber("");
-    ui->PrimaryContactCheckBox->setChecked(false);
+    FillPanel({});
+    emptyPanel_ = PanelValues();
     List()->clearSelection();
-    ui->EditPanel->show();
     ui->DeleteButton->hide();
-    ui->FirstNameEdit->setFocus();
 }
 
 void TCaseFamilyListForm::ShowRow(const ListBoxItemClass& item) {
+    FillPanel(item);
+    ui->DeleteButton->show();
+}
+
+void TCaseFamilyListForm::FillPanel(const ListBoxItemClass& item) {
     const auto v = [&item](const char* name) { return QString::fromStdString(item.GetValue(name)); };
     ui->FirstNameEdit->setText(v("f11"));
     ui->LastNameEdit->setText(v("f13"));
@@ -173,8 +174,29 @@ void TCaseFamilyListForm::ShowRow(const ListBoxItemClass& item) {
     ui->EmailEdit->setText(v("f21"));
     ui->PrimaryContactCheckBox->setChecked(item.GetValue("f23") == kPrimary);
     ui->EditPanel->show();
-    ui->DeleteButton->show();
     ui->FirstNameEdit->setFocus();
+}
+
+std::vector<cCaseDialog::EditedRecord> TCaseFamilyListForm::EditedRecords() const {
+    if (!ui->EditPanel->isVisible() || !ui->DeleteButton->isHidden()) return cSubListEditor::EditedRecords();
+    // No record exists yet: the case and "new contact" name the kept text.
+    return {{Table(), NewContactSeq(), emptyPanel_, PanelValues()}};
+}
+
+void TCaseFamilyListForm::OfferKeptNewRow() {
+    // The panel may still hold the row shown last; only the field names count.
+    StringList empty;
+    for (const std::string& item : PanelValues()) empty.push_back(item.substr(0, item.find('=') + 1));
+    std::vector<StringList> records{FieldsByNumber(empty)};
+    if (!OfferKept({{Table(), NewContactSeq(), empty, {}}}, records)) return;
+    AddFamilyButtonClick();
+    ListBoxItemClass kept;
+    for (const std::string& item : empty) {
+        const int field = FieldOf(item);
+        kept.SetValue("f" + std::to_string(field), records[0][static_cast<std::size_t>(field)]);
+    }
+    // Shown as typed, not yet added: Save adds it, a later logoff keeps it again.
+    FillPanel(kept);
 }
 
 StringList TCaseFamilyListForm::PanelValues() const {

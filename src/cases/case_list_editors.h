@@ -58,11 +58,21 @@ protected:
     StringList PanelValues() const override;
     const QWidget* EditPanel() const override;
     void DefaultAction() override;
+    // A contact being added is kept under the case and "new contact".
+    std::vector<EditedRecord> EditedRecords() const override;
+    void OfferKeptNewRow() override;
 
 private:
+    // Fills the edit panel from a contact's fields and opens it.
+    void FillPanel(const ListBoxItemClass& item);
+    // The name of the kept typing of a contact not yet added.
+    std::string NewContactSeq() const { return "newcontact" + CaseSeq(); }
+
     std::unique_ptr<Ui::TCaseFamilyListForm> ui;
     cPhoneEdit* phone_;
     cPhoneEdit* phone2_;
+    // PanelValues of the emptied panel.
+    StringList emptyPanel_;
 };
 
 // What the case screen sets on the codes editor for one of its code lists.

@@ -36,8 +36,9 @@ void cSubListEditor::Edit(cItemListModel& caseRows) {
     caseRows.MoveRowsTo(*rows_);
     Prepare();
     shownSeq_.clear();
-    for (int row = 0; row < rows_->rowCount(); ++row)
-        if (OfferKeptRow(row)) break;
+    int row = 0;
+    while (row < rows_->rowCount() && !OfferKeptRow(row)) ++row;
+    if (row == rows_->rowCount()) OfferKeptNewRow();
     ExecDialog(*this);
     rows_->MoveRowsTo(caseRows);
 }

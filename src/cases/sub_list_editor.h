@@ -48,6 +48,9 @@ protected:
     // The edit panel's fields as "fN=value" items, as its Save writes them.
     virtual StringList PanelValues() const = 0;
     virtual const QWidget* EditPanel() const = 0;
+    // When the editor opens and no kept row edit was taken: offers back a
+    // new row's typing kept at a logoff; none in editors that keep none.
+    virtual void OfferKeptNewRow() {}
     std::vector<EditedRecord> EditedRecords() const override;
     int SelectedRow() const;
     void Select(int row);

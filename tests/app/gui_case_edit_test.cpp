@@ -395,6 +395,47 @@ TEST_F(CaseEdit, IdleLogoffKeepsAnEditorsUnsavedChangesAndOffersThemBack) {
     StringList stored;
     ASSERT_TRUE(ReadRecord(*session.DataServer, "CaseDoctorsLink", link, stored));
     EXPECT_EQ(stored[13], "Wound care");
+
+    // Typing for records not yet added is kept too, and given back unsaved.
+    dialogs.shown.clear();
+    const int contacts = S().CaseEdit->SubList(CaseSubList::kFamily).rowCount();
+    dialogs.InDialog([&](QDialog& d) {
+        QTest::mouseClick(In<QLabel>(d, "AddFamilyButton"), Qt::LeftButton);
+        In<QLineEdit>(d, "FirstNameEdit")->setText("Aunt May");
+        logoff(d);
+    });
+    S().CaseEdit->FamilyListBoxMouseDown();
+    dialogs.InDialog([&](QDialog& d) {
+        In<QLineEdit>(d, "PatientLastNameEdit")->setText("Kept-Intake");
+        In<QComboBox>(d, "PatientGenderEdit")->setCurrentIndex(1);
+        logoff(d);
+    });
+    S().CaseList->EnterNewCaseButtonImageClick();
+    EXPECT_TRUE(dialogs.shown.empty());
+    dialogs.Answer(QMessageBox::Yes);
+    dialogs.InDialog([&](QDialog& d) {
+        EXPECT_TRUE(In<QLabel>(d, "DeleteButton")->isHidden());
+        EXPECT_EQ(In<QLineEdit>(d, "FirstNameEdit")->text(), "Aunt May");
+        d.reject();
+    });
+    S().CaseEdit->FamilyListBoxMouseDown();
+    EXPECT_EQ(S().CaseEdit->SubList(CaseSubList::kFamily).rowCount(), contacts);
+    dialogs.Answer(QMessageBox::Yes);
+    dialogs.InDialog([&](QDialog& d) {
+        EXPECT_EQ(In<QLineEdit>(d, "PatientLastNameEdit")->text(), "Kept-Intake");
+        EXPECT_EQ(In<QComboBox>(d, "PatientGenderEdit")->currentIndex(), 1);
+        d.reject();
+    });
+    S().CaseList->EnterNewCaseButtonImageClick();
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].caption, "Recovered Text");
+    // Taken once: the next intake starts empty and asks nothing.
+    dialogs.InDialog([&](QDialog& d) {
+        EXPECT_TRUE(In<QLineEdit>(d, "PatientLastNameEdit")->text().isEmpty());
+        d.reject();
+    });
+    S().CaseList->EnterNewCaseButtonImageClick();
+    EXPECT_EQ(dialogs.shown.size(), 2u);
     qunsetenv("XDG_DATA_HOME");
 }
 
