@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <QTreeWidget>
 
+#include <functional>
+
 #include "case_records.h"
 #include "case_labels.h"
 #include "choice_box.h"
@@ -121,19 +123,23 @@ void TAddCaseForm::ShowEntries(const std::vector<StringList>& records) {
     SetText(ui->PatientMiddleNameEdit, at(0, pt::kMiddleName));
     SetText(ui->PatientLastNameEdit, at(0, pt::kLastName));
     SetText(ui->PatientBirthdayEdit, at(0, pt::kBirthDate));
-    SetText(ui->PatientStreetEdit, at(1, cs::kStreet));
-    SetText(ui->PatientCityEdit, at(1, cs::kCity));
-    SetText(ui->PatientStateEdit, at(1, cs::kState));
-    SetText(ui->PatientZipEdit, at(1, cs::kZip));
-    phone_->SetNumber(at(1, cs::kPhone));
-    phone2_->SetNumber(at(1, cs::kPhone2));
-    SetText(ui->PatientEmailEdit, at(1, cs::kEmail));
-    ChooseText(ui->PatientGenderEdit, at(1, cs::kSex));
-    ChooseText(ui->PatientMaritalStatusEdit, at(1, cs::kMaritalStatus));
-    ChooseText(ui->PatientEthnicityEdit, at(1, cs::kEthnicity));
-    ChooseValue(ui->LanguageComboBox, at(1, cs::kLanguage));
-    SetText(ui->LanguageOtherEdit, at(1, cs::kOtherLanguage));
+    ShowContactEntries([&at](int field) { return at(1, field); });
     ChooseValue(ui->CaseWorkerDropDown, at(1, cs::kCaseWorker));
+}
+
+void TAddCaseForm::ShowContactEntries(const std::function<std::string(int)>& field) {
+    SetText(ui->PatientStreetEdit, field(cs::kStreet));
+    SetText(ui->PatientCityEdit, field(cs::kCity));
+    SetText(ui->PatientStateEdit, field(cs::kState));
+    SetText(ui->PatientZipEdit, field(cs::kZip));
+    phone_->SetNumber(field(cs::kPhone));
+    phone2_->SetNumber(field(cs::kPhone2));
+    SetText(ui->PatientEmailEdit, field(cs::kEmail));
+    ChooseText(ui->PatientGenderEdit, field(cs::kSex));
+    ChooseText(ui->PatientMaritalStatusEdit, field(cs::kMaritalStatus));
+    ChooseText(ui->PatientEthnicityEdit, field(cs::kEthnicity));
+    ChooseValue(ui->LanguageComboBox, field(cs::kLanguage).substr(0, 3));
+    SetText(ui->LanguageOtherEdit, field(cs::kOtherLanguage));
 }
 
 void TAddCaseForm::ClearEntries() {
@@ -196,18 +202,7 @@ void TAddCaseForm::LoadPreviousHistory() {
         !batch.Set->First())
         return;
     cBatchSet& set = *batch.Set;
-    SetText(ui->PatientStreetEdit, set.ReadField(cs::kStreet));
-    SetText(ui->PatientCityEdit, set.ReadField(cs::kCity));
-    SetText(ui->PatientStateEdit, set.ReadField(cs::kState));
-    SetText(ui->PatientZipEdit, set.ReadField(cs::kZip));
-    phone_->SetNumber(set.ReadField(cs::kPhone));
-    phone2_->SetNumber(set.ReadField(cs::kPhone2));
-    SetText(ui->PatientEmailEdit, set.ReadField(cs::kEmail));
-    ChooseText(ui->PatientGenderEdit, set.ReadField(cs::kSex));
-    ChooseText(ui->PatientMaritalStatusEdit, set.ReadField(cs::kMaritalStatus));
-    ChooseText(ui->PatientEthnicityEdit, set.ReadField(cs::kEthnicity));
-    ChooseValue(ui->LanguageComboBox, set.ReadField(cs::kLanguage).substr(0, 3));
-    SetText(ui->LanguageOtherEdit, set.ReadField(cs::kOtherLanguage));
+    ShowContactEntries([&set](int field) { return set.ReadField(field); });
     do {
         const auto shown = [&set](int field) {
             const CivilDate d = set.ReadDate(field);

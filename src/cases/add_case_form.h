@@ -5,6 +5,7 @@
 // not yet saved at the unattended logoff is kept for the logged-in person
 // and offered back when they next open the window.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,6 +72,9 @@ private:
     StringList PatientEntries() const;
     StringList CaseEntries() const;
     void ShowEntries(const std::vector<StringList>& records);
+    // Fills the address, phones, e-mail, choices and language from a case's
+    // fields, as an earlier case or the kept typing holds them.
+    void ShowContactEntries(const std::function<std::string(int)>& field);
 
     std::unique_ptr<Ui::TAddCaseForm> ui;
     ClientSession& session_;
