@@ -13,6 +13,7 @@
 #     BENCH_DIR=/tmp/b bench/run.sh   # keep the folders there (and reuse the data folders)
 #     BENCH_SECONDS=10             # how long each throughput row runs
 #     BENCH_NO_POSTGRES=1          # SQLite alone: no PostgreSQL rows, no pgbench anchors
+#     BENCH_SQLITE_ONLY=1          # SQLite rows with the pgbench anchors, no PostgreSQL engine rows
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${DALVERO_BUILD_DIR:-$root/build}
@@ -239,7 +240,7 @@ measure() {
 
 # The engines measured: SQLite, and PostgreSQL when a cluster could start.
 engines=(sqlite)
-if [ -z "${BENCH_NO_POSTGRES:-}" ] && start_pg; then engines+=(postgresql); fi
+if [ -z "${BENCH_NO_POSTGRES:-}" ] && start_pg && [ -z "${BENCH_SQLITE_ONLY:-}" ]; then engines+=(postgresql); fi
 for e in "${engines[@]}"; do measure "$e"; done
 
 pg_s1= pg_s16= pg_b1= pg_b8=
