@@ -1,7 +1,8 @@
 #pragma once
 // What a listener needs to know of the protocol it serves: where a request
 // ends in the bytes received so far (so that a whole request is gathered
-// before a worker is spent on it), and how to serve one.
+// before it is served), which requests are short enough to serve on the
+// event loop itself, and how to serve one.
 
 #include <cstddef>
 #include <cstdint>
@@ -34,6 +35,15 @@ public:
     // requests are served by workers of their own, so a crowd of them never
     // holds up anyone else's.
     virtual bool MayWait(std::string_view buffered) const { return false; }
+    // Whether the whole request at the start of buffered is short by its
+    // kind (a read of one record, say) and needs nothing of the socket
+    // beyond its bytes and one reply: such requests are served on the event
+    // loop's own thread, without a hand-off to a worker and back. Anything
+    // that may take long (lists, log-ins, writes, transfers) must say no,
+    // or it holds up every connection of its loop.
+    virtual bool ServedOnLoop(std::string_view buffered) const { return false; }
+    // Called on each event loop's thread before it serves anything.
+    virtual void StartLoop() {}
     // Whether a client at this address may connect at all; the listener
     // closes any other connection as soon as it is accepted.
     virtual bool Admits(const std::string& remoteAddress) const { return true; }

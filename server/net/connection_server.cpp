@@ -11,6 +11,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <deque>
+#include <set>
+#include <utility>
 
 #include "server_log.h"
 #include "stream_channel.h"
@@ -23,20 +26,50 @@ namespace {
 constexpr std::uint64_t kListenId = 0;
 constexpr std::uint64_t kWakeId = UINT64_MAX;
 constexpr std::size_t kReadPiece = 16 * 1024;
-constexpr int kTakeBackMs = 1000;
+// Pipelined requests a connection has served on its loop before the loop's
+// other connections get their turn.
+constexpr int kRequestsPerTurn = 16;
+// Buffers that grew past this for one large request are not kept idle.
+constexpr std::size_t kKeptBuffer = 4096;
 
-void AddToEpoll(int epollFd, int fd, std::uint64_t id) {
+void AddToEpoll(int epollFd, int fd, std::uint64_t id, unsigned events) {
     epoll_event event{};
-    event.events = EPOLLIN;
+    event.events = events;
     event.data.u64 = id;
     ::epoll_ctl(epollFd, EPOLL_CTL_ADD, fd, &event);
 }
 
+void Shrink(std::string& buffer) {
+    if (buffer.empty() && buffer.capacity() > kKeptBuffer) std::string().swap(buffer);
+}
+
 }  // namespace
 
+struct ConnectionServer::EventLoop {
+    std::size_t index = 0;
+    int epollFd = -1;
+    int wakeFd = -1;
+    std::thread thread;
+
+    // Its own thread only.
+    std::map<Id, std::unique_ptr<Connection>> connections;
+    std::set<std::pair<Clock::time_point, Id>> deadlines;
+    std::deque<Id> turns;  // connections whose turn ended with requests left
+
+    // Handed in by other threads.
+    std::mutex mutex;
+    std::vector<std::unique_ptr<Connection>> arrived;  // accepted by the first loop
+    std::vector<Id> evicted;                           // closed to make room
+    std::vector<std::pair<Id, bool>> served;           // back from workers, and whether to keep them
+};
+
 ConnectionServer::ConnectionServer(std::string name, ConnectionProtocol& protocol, SSL_CTX* tls,
-                                   const ConnectionLimits& limits)
-    : name_(std::move(name)), protocol_(protocol), tls_(tls), limits_(limits) {}
+                                   const ConnectionLimits& limits, unsigned loops)
+    : name_(std::move(name)),
+      protocol_(protocol),
+      tls_(tls),
+      limits_(limits),
+      loopCount_(loops ? loops : std::max(1u, std::thread::hardware_concurrency())) {}
 
 ConnectionServer::~ConnectionServer() { Stop(); }
 
@@ -75,80 +108,78 @@ bool ConnectionServer::Start(const std::string& bindAddress, int port, std::stri
     ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len);
     port_ = ntohs(addr.ss_family == AF_INET6 ? reinterpret_cast<const sockaddr_in6&>(addr).sin6_port
                                              : reinterpret_cast<const sockaddr_in&>(addr).sin_port);
-    epollFd_ = ::epoll_create1(EPOLL_CLOEXEC);
-    wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    AddToEpoll(epollFd_, listenFd_, kListenId);
-    AddToEpoll(epollFd_, wakeFd_, kWakeId);
     workers_ = std::make_unique<WorkerPool>(limits_.workers);
     waitingWorkers_ = std::make_unique<WorkerPool>(limits_.workers);
-    loop_ = std::thread([this] { Loop(); });
+    for (unsigned i = 0; i < loopCount_; ++i) {
+        auto loop = std::make_unique<EventLoop>();
+        loop->index = i;
+        loop->epollFd = ::epoll_create1(EPOLL_CLOEXEC);
+        loop->wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        AddToEpoll(loop->epollFd, loop->wakeFd, kWakeId, EPOLLIN);
+        loops_.push_back(std::move(loop));
+    }
+    AddToEpoll(loops_[0]->epollFd, listenFd_, kListenId, EPOLLIN);
+    for (auto& loop : loops_) loop->thread = std::thread([this, &loop = *loop] { Run(loop); });
     Log(name_ + " listening on " + bindAddress + ":" + std::to_string(port_));
     return true;
 }
 
 void ConnectionServer::Stop() {
-    if (!loop_.joinable() || stopping_.exchange(true)) return;
-    const std::uint64_t one = 1;
-    (void)!::write(wakeFd_, &one, sizeof one);
-    loop_.join();
+    if (loops_.empty() || stopping_.exchange(true)) return;
+    for (auto& loop : loops_) Wake(*loop);
+    for (auto& loop : loops_) loop->thread.join();
     // Workers blocked on a client wake when its socket shuts down; queued
     // requests then fail at once.
-    for (auto& [id, connection] : connections_)
-        if (connection->phase == Connection::Phase::Busy) connection->stream.Interrupt();
+    for (auto& loop : loops_)
+        for (auto& [id, connection] : loop->connections)
+            if (connection->phase == Connection::Phase::Busy) connection->stream.Interrupt();
     workers_.reset();
     waitingWorkers_.reset();
-    connections_.clear();
-    open_ = 0;
-    for (int* fd : {&listenFd_, &epollFd_, &wakeFd_}) {
-        ::close(*fd);
-        *fd = -1;
+    for (auto& loop : loops_) {
+        loop->connections.clear();
+        loop->arrived.clear();
+        ::close(loop->epollFd);
+        ::close(loop->wakeFd);
     }
+    loops_.clear();
+    open_ = 0;
+    ::close(listenFd_);
+    listenFd_ = -1;
 }
 
-void ConnectionServer::Loop() {
+void ConnectionServer::Run(EventLoop& loop) {
+    protocol_.StartLoop();
     std::vector<epoll_event> events(256);
     while (!stopping_) {
         int timeout = -1;
-        if (!deadlines_.empty()) {
-            const auto wait = deadlines_.begin()->first - Clock::now();
+        if (!loop.turns.empty()) {
+            timeout = 0;
+        } else if (!loop.deadlines.empty()) {
+            const auto wait = loop.deadlines.begin()->first - Clock::now();
             timeout = static_cast<int>(std::max<std::int64_t>(
                 0, std::chrono::ceil<std::chrono::milliseconds>(wait).count()));
         }
-        // Workers hand most connections back without waking the loop; it
-        // takes them back at its next wake-up, at the latest after this.
-        if (busy_ > 0 && (timeout < 0 || timeout > kTakeBackMs)) timeout = kTakeBackMs;
-        const int n = ::epoll_wait(epollFd_, events.data(), static_cast<int>(events.size()), timeout);
-        TakeBackServed();
+        const int n = ::epoll_wait(loop.epollFd, events.data(), static_cast<int>(events.size()), timeout);
         for (int i = 0; i < n && !stopping_; ++i) {
             const std::uint64_t id = events[i].data.u64;
             if (id == kListenId) {
-                AcceptAll();
+                AcceptAll(loop);
             } else if (id == kWakeId) {
                 std::uint64_t count = 0;
-                (void)!::read(wakeFd_, &count, sizeof count);
-                TakeBackServed();
-            } else if (const auto it = connections_.find(id); it != connections_.end()) {
-                Connection& connection = *it->second;
-                if (connection.phase != Connection::Phase::Busy) {
-                    OnReady(connection);
-                    continue;
-                }
-                // Readiness from an arming before its request went out. The
-                // mark makes the worker wake the loop when it hands the
-                // connection back; if it just has, the hand-back is taken
-                // now, and the mark has it read.
-                {
-                    std::lock_guard lock(servedMutex_);
-                    connection.readyWhileBusy = true;
-                }
-                TakeBackServed();
+                (void)!::read(loop.wakeFd, &count, sizeof count);
+                TakeInbox(loop);
+            } else if (const auto it = loop.connections.find(id); it != loop.connections.end()) {
+                // A connection in a worker's hands is read when it comes
+                // back; what arrived meanwhile is still in the socket.
+                if (it->second->phase != Connection::Phase::Busy) OnReady(loop, *it->second);
             }
         }
-        ExpireDeadlines();
+        ServeTurns(loop);
+        ExpireDeadlines(loop);
     }
 }
 
-void ConnectionServer::AcceptAll() {
+void ConnectionServer::AcceptAll(EventLoop& loop) {
     for (;;) {
         sockaddr_storage peer{};
         socklen_t len = sizeof peer;
@@ -176,109 +207,198 @@ void ConnectionServer::AcceptAll() {
             ::close(fd);
             continue;
         }
-        if (!MakeRoom(remote)) {
-            LogThrottled(name_ + " refused", name_ + " refused " + remote + ": too many connections");
-            ::close(fd);
-            continue;
-        }
         // Replies are whole when written; holding a short one back until
         // the client acknowledges the last costs every request its delay.
         int one = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        const Id id = nextId_++;
-        auto connection = std::make_unique<Connection>(id, fd, tls_, remote);
+        auto connection = std::make_unique<Connection>(nextId_++, fd, tls_, remote);
         connection->lastActive = Clock::now();
+        connection->loop = nextLoop_++ % loops_.size();
         connection->handler = protocol_.Open(remote);
-        Connection& added = *connection;
-        connections_.emplace(id, std::move(connection));
-        open_ = connections_.size();
-        ++perAddress_[remote];
-        SetDeadline(added, added.lastActive + std::chrono::seconds(limits_.handshakeSeconds));
-        OnReady(added);
+        if (!Admit(*connection)) {
+            LogThrottled(name_ + " refused", name_ + " refused " + remote + ": too many connections");
+            continue;
+        }
+        ++open_;
+        EventLoop& owner = *loops_[connection->loop];
+        if (&owner == &loop) {
+            Adopt(loop, std::move(connection));
+            continue;
+        }
+        {
+            std::lock_guard lock(owner.mutex);
+            owner.arrived.push_back(std::move(connection));
+        }
+        Wake(owner);
     }
 }
 
-// Frees a place for a new connection from remote, or says there is none.
-bool ConnectionServer::MakeRoom(const std::string& remote) {
-    const auto counted = perAddress_.find(remote);
+bool ConnectionServer::Admit(Connection& connection) {
+    std::lock_guard lock(countMutex_);
+    const auto counted = perAddress_.find(connection.remote);
     const bool addressFull = counted != perAddress_.end() && counted->second >= limits_.perAddress;
-    const bool totalFull = connections_.size() >= static_cast<std::size_t>(limits_.maxConnections);
-    if (!addressFull && !totalFull) return true;
-    Connection* waiting = nullptr;  // longest waiting for its handshake
-    Connection* idle = nullptr;     // longest idle
-    for (auto& [id, c] : connections_) {
-        if (addressFull && c->remote != remote) continue;
-        if (c->phase == Connection::Phase::Handshake && (!waiting || c->lastActive < waiting->lastActive))
-            waiting = c.get();
-        if (c->phase == Connection::Phase::Idle && (!idle || c->lastActive < idle->lastActive)) idle = c.get();
+    const bool totalFull = counted_.size() >= static_cast<std::size_t>(limits_.maxConnections);
+    if (addressFull || totalFull) {
+        Connection* waiting = nullptr;  // longest waiting for its handshake
+        Connection* idle = nullptr;     // longest idle
+        for (const auto& [id, c] : counted_) {
+            if (addressFull && c->remote != connection.remote) continue;
+            const Connection::Phase phase = c->phase;
+            if (phase == Connection::Phase::Handshake &&
+                (!waiting || c->lastActive.load() < waiting->lastActive.load()))
+                waiting = c;
+            if (phase == Connection::Phase::Idle && (!idle || c->lastActive.load() < idle->lastActive.load()))
+                idle = c;
+        }
+        // One address must not push out another's working clients.
+        Connection* victim = waiting ? waiting : addressFull ? nullptr : idle;
+        if (!victim) return false;
+        // It stops counting now; its loop closes it at its next look.
+        victim->evicted = true;
+        counted_.erase(victim->id);
+        if (--perAddress_[victim->remote] <= 0) perAddress_.erase(victim->remote);
+        LogThrottled(name_ + " made room",
+                     name_ + ": closed " + victim->remote + ": made room for a new connection");
+        EventLoop& owner = *loops_[victim->loop];
+        {
+            std::lock_guard ownerLock(owner.mutex);
+            owner.evicted.push_back(victim->id);
+        }
+        Wake(owner);
     }
-    if (waiting) {
-        Close(*waiting, "made room for a new connection");
-        return true;
-    }
-    // One address must not push out another's working clients.
-    if (addressFull || !idle) return false;
-    Close(*idle, "made room for a new connection");
+    counted_.emplace(connection.id, &connection);
+    ++perAddress_[connection.remote];
     return true;
 }
 
-void ConnectionServer::OnReady(Connection& connection) {
+void ConnectionServer::Adopt(EventLoop& loop, std::unique_ptr<Connection> connection) {
+    Connection& added = *connection;
+    loop.connections.emplace(added.id, std::move(connection));
+    // Registered once for good: every edge of readiness wakes the loop,
+    // which reads until nothing is left, so nothing is ever re-armed.
+    AddToEpoll(loop.epollFd, added.stream.Fd(), added.id, EPOLLIN | EPOLLOUT | EPOLLRDHUP | EPOLLET);
+    SetDeadline(loop, added, added.lastActive.load() + std::chrono::seconds(limits_.handshakeSeconds));
+    OnReady(loop, added);
+}
+
+void ConnectionServer::TakeInbox(EventLoop& loop) {
+    std::vector<std::unique_ptr<Connection>> arrived;
+    std::vector<Id> evicted;
+    std::vector<std::pair<Id, bool>> served;
+    {
+        std::lock_guard lock(loop.mutex);
+        arrived.swap(loop.arrived);
+        evicted.swap(loop.evicted);
+        served.swap(loop.served);
+    }
+    for (auto& connection : arrived) Adopt(loop, std::move(connection));
+    for (const auto& [id, keep] : served) {
+        const auto it = loop.connections.find(id);
+        if (it == loop.connections.end()) continue;
+        Connection& connection = *it->second;
+        if (!keep || connection.evicted) {
+            Close(loop, connection, nullptr);
+            continue;
+        }
+        Rest(loop, connection);
+        // Bytes that came while the worker had it raised no edge the loop
+        // acted on: read them now.
+        ReadRequest(loop, connection);
+    }
+    // One that is Busy is closed when its worker hands it back.
+    for (const Id id : evicted)
+        if (const auto it = loop.connections.find(id);
+            it != loop.connections.end() && it->second->phase != Connection::Phase::Busy)
+            Close(loop, *it->second, nullptr);
+}
+
+void ConnectionServer::OnReady(EventLoop& loop, Connection& connection) {
     if (connection.phase == Connection::Phase::Handshake) {
         switch (connection.stream.Handshake()) {
         case TransportStream::Step::WantRead:
-            return Watch(connection, EPOLLIN);
         case TransportStream::Step::WantWrite:
-            return Watch(connection, EPOLLOUT);
+            return;  // the next edge goes on
         case TransportStream::Step::Failed:
             LogThrottled(name_ + " handshake", name_ + ": TLS handshake with " + connection.remote + " failed: " +
                                                           connection.stream.HandshakeFailure());
-            return Close(connection, nullptr);
+            return Close(loop, connection, nullptr);
         case TransportStream::Step::Done:
-            connection.phase = Connection::Phase::Idle;
-            connection.lastActive = Clock::now();
-            SetDeadline(connection, connection.lastActive + std::chrono::seconds(limits_.idleSeconds));
+            Rest(loop, connection);
             break;
         }
     }
-    ReadRequest(connection);
+    ReadRequest(loop, connection);
 }
 
-void ConnectionServer::ReadRequest(Connection& connection) {
+void ConnectionServer::ReadRequest(EventLoop& loop, Connection& connection) {
     char piece[kReadPiece];
+    int served = 0;
     for (;;) {
         const std::size_t size = protocol_.RequestSize(connection.input);
         if (size == ConnectionProtocol::kBroken) {
             LogThrottled(name_ + " broken", name_ + ": request from " + connection.remote + " refused; closed");
-            return Close(connection, nullptr);
+            return Close(loop, connection, nullptr);
         }
-        if (size > 0) return Dispatch(connection, size);
+        if (size > 0) {
+            if (!protocol_.ServedOnLoop(connection.input)) return Dispatch(loop, connection, size);
+            if (served++ == kRequestsPerTurn) {
+                loop.turns.push_back(connection.id);
+                return;
+            }
+            if (!ServeHere(loop, connection, size)) return;
+            continue;
+        }
+        // Edge-triggered: the socket and the TLS layer's buffer are read
+        // dry, or no edge comes for what is left in them.
         const long got = connection.stream.ReadSome(piece, sizeof piece);
-        if (got < 0) return Close(connection, nullptr);
-        if (got == 0) return Watch(connection, EPOLLIN);
+        if (got < 0) return Close(loop, connection, nullptr);
+        if (got == 0) return;
         connection.input.append(piece, static_cast<std::size_t>(got));
         if (connection.phase == Connection::Phase::Idle) {
             // The whole request must come within its time, however it trickles.
             connection.phase = Connection::Phase::Request;
-            SetDeadline(connection, Clock::now() + std::chrono::seconds(limits_.requestSeconds));
+            SetDeadline(loop, connection, Clock::now() + std::chrono::seconds(limits_.requestSeconds));
         }
     }
 }
 
-void ConnectionServer::Dispatch(Connection& connection, std::size_t requestSize) {
-    connection.phase = Connection::Phase::Busy;
-    ++busy_;
-    deadlines_.erase({connection.deadline, connection.id});
-    // The connection stays registered: its one-shot readiness has fired (or
-    // fires once more, and is then ignored) until the worker re-arms it. One
-    // whose handshake and first request came at once was never registered;
-    // it is now, unarmed, for its worker to arm.
-    if (!connection.watched) {
-        epoll_event event{};
-        event.events = EPOLLONESHOT;
-        event.data.u64 = connection.id;
-        ::epoll_ctl(epollFd_, EPOLL_CTL_ADD, connection.stream.Fd(), &event);
-        connection.watched = EPOLLIN;
+bool ConnectionServer::ServeHere(EventLoop& loop, Connection& connection, std::size_t requestSize) {
+    bool keep = false;
+    StreamChannel channel(connection, limits_, StreamChannel::Mode::Gathered);
+    try {
+        keep = connection.handler->Serve(channel, requestSize);
+    } catch (const std::exception& e) {
+        Log(name_ + ": request from " + connection.remote + " failed: " + e.what());
     }
+    connection.input.erase(0, channel.Consumed());
+    const long sent = connection.stream.WriteSome(connection.output.data(), connection.output.size());
+    if (!keep || sent < 0) {
+        Close(loop, connection, nullptr);
+        return false;
+    }
+    connection.output.erase(0, static_cast<std::size_t>(sent));
+    if (connection.output.empty()) {
+        Shrink(connection.output);
+        Rest(loop, connection);
+        return true;
+    }
+    // The client reads slower than it asks: a worker waits for it to take
+    // the rest, within the stall limit, so the loop never does.
+    connection.phase = Connection::Phase::Busy;
+    loop.deadlines.erase({connection.deadline, connection.id});
+    workers_->Post([this, &connection] {
+        const bool written = connection.stream.WriteAll(connection.output.data(), connection.output.size(),
+                                                        Clock::now() + std::chrono::seconds(limits_.stallSeconds));
+        connection.output.clear();
+        Shrink(connection.output);
+        Served(connection, written);
+    });
+    return false;
+}
+
+void ConnectionServer::Dispatch(EventLoop& loop, Connection& connection, std::size_t requestSize) {
+    connection.phase = Connection::Phase::Busy;
+    loop.deadlines.erase({connection.deadline, connection.id});
     WorkerPool& pool = protocol_.MayWait(connection.input) ? *waitingWorkers_ : *workers_;
     pool.Post([this, &connection, requestSize] {
         bool keep = false;
@@ -294,116 +414,87 @@ void ConnectionServer::Dispatch(Connection& connection, std::size_t requestSize)
 }
 
 void ConnectionServer::Served(Connection& connection, bool keep) {
-    // A next request already read (into our buffer or the TLS layer's) gives
-    // the socket nothing more to tell: the loop must read it itself.
-    bool wake = !keep || !connection.input.empty() || connection.stream.HasPending();
+    EventLoop& loop = *loops_[connection.loop];
     {
-        std::lock_guard lock(servedMutex_);
-        if (!wake) {
-            // Re-arming tells the loop of bytes that come from now on, so a
-            // request-reply client costs the loop no wake-up of its own. The
-            // hand-back goes in under the same lock: the loop, woken by the
-            // re-armed connection, finds it handed back.
-            epoll_event event{};
-            event.events = EPOLLIN | EPOLLONESHOT;
-            event.data.u64 = connection.id;
-            wake = ::epoll_ctl(epollFd_, EPOLL_CTL_MOD, connection.stream.Fd(), &event) != 0;
-        }
-        served_.emplace_back(connection.id, keep);
-        wake = wake || connection.readyWhileBusy;
+        std::lock_guard lock(loop.mutex);
+        loop.served.emplace_back(connection.id, keep);
     }
     // From here on the loop may close the connection: nothing of it is touched.
-    if (!wake) return;
-    const std::uint64_t one = 1;
-    (void)!::write(wakeFd_, &one, sizeof one);
+    Wake(loop);
 }
 
-void ConnectionServer::TakeBackServed() {
-    std::vector<std::pair<Id, bool>> served;
-    {
-        std::lock_guard lock(servedMutex_);
-        served.swap(served_);
-    }
-    for (const auto& [id, keep] : served) {
-        --busy_;
-        const auto it = connections_.find(id);
-        if (it == connections_.end()) continue;
-        Connection& connection = *it->second;
-        if (!keep) {
-            Close(connection, nullptr);
-            continue;
-        }
+void ConnectionServer::Rest(EventLoop& loop, Connection& connection) {
+    const Clock::time_point now = Clock::now();
+    connection.lastActive = now;
+    Shrink(connection.input);
+    if (connection.input.empty()) {
         connection.phase = Connection::Phase::Idle;
-        connection.lastActive = Clock::now();
-        SetDeadline(connection, connection.lastActive + std::chrono::seconds(limits_.idleSeconds));
-        // An idle connection keeps no room a large request once needed.
-        if (connection.input.empty()) std::string().swap(connection.input);
-        // The next request may already be here, in our buffer or the TLS
-        // layer's (then the worker left the connection unarmed), or its
-        // readiness came before the hand-back was taken.
-        const bool ready = std::exchange(connection.readyWhileBusy, false);
-        if (ready || !connection.input.empty() || connection.stream.HasPending()) {
-            if (!connection.input.empty()) {
-                connection.phase = Connection::Phase::Request;
-                SetDeadline(connection, Clock::now() + std::chrono::seconds(limits_.requestSeconds));
-            }
-            ReadRequest(connection);
+        SetDeadline(loop, connection, now + std::chrono::seconds(limits_.idleSeconds));
+    } else {
+        connection.phase = Connection::Phase::Request;
+        SetDeadline(loop, connection, now + std::chrono::seconds(limits_.requestSeconds));
+    }
+}
+
+void ConnectionServer::ServeTurns(EventLoop& loop) {
+    std::deque<Id> due;
+    due.swap(loop.turns);
+    for (const Id id : due)
+        if (const auto it = loop.connections.find(id);
+            it != loop.connections.end() && it->second->phase != Connection::Phase::Busy)
+            ReadRequest(loop, *it->second);
+}
+
+void ConnectionServer::ExpireDeadlines(EventLoop& loop) {
+    const auto now = Clock::now();
+    while (!loop.deadlines.empty() && loop.deadlines.begin()->first <= now) {
+        Connection& connection = *loop.connections.at(loop.deadlines.begin()->second);
+        const Connection::Phase phase = connection.phase;
+        if (phase != Connection::Phase::Idle)
+            LogThrottled(name_ + " deadline", name_ + ": " + connection.remote + " too slow with its " +
+                                                  (phase == Connection::Phase::Handshake ? "handshake" : "request") +
+                                                  "; closed");
+        Close(loop, connection, nullptr);
+    }
+}
+
+void ConnectionServer::SetDeadline(EventLoop& loop, Connection& connection, Clock::time_point deadline) {
+    loop.deadlines.erase({connection.deadline, connection.id});
+    connection.deadline = deadline;
+    loop.deadlines.emplace(deadline, connection.id);
+}
+
+void ConnectionServer::Close(EventLoop& loop, Connection& connection, const char* why) {
+    if (why) LogThrottled(name_ + " " + why, name_ + ": closed " + connection.remote + ": " + why);
+    loop.deadlines.erase({connection.deadline, connection.id});
+    {
+        std::lock_guard lock(countMutex_);
+        if (!connection.evicted) {
+            counted_.erase(connection.id);
+            if (--perAddress_[connection.remote] <= 0) perAddress_.erase(connection.remote);
         }
     }
-}
-
-void ConnectionServer::ExpireDeadlines() {
-    const auto now = Clock::now();
-    while (!deadlines_.empty() && deadlines_.begin()->first <= now) {
-        Connection& connection = *connections_.at(deadlines_.begin()->second);
-        const bool handshake = connection.phase == Connection::Phase::Handshake;
-        if (connection.phase != Connection::Phase::Idle)
-            LogThrottled(name_ + " deadline", name_ + ": " + connection.remote + " too slow with its " +
-                                                  (handshake ? "handshake" : "request") + "; closed");
-        Close(connection, nullptr);
-    }
-}
-
-void ConnectionServer::Watch(Connection& connection, unsigned events) {
-    // Readiness is one-shot: each event disarms the connection until it is
-    // armed again here or by its worker, so a request in a worker's hands
-    // never wakes the loop.
-    epoll_event event{};
-    event.events = events | EPOLLONESHOT;
-    event.data.u64 = connection.id;
-    const int fd = connection.stream.Fd();
-    if (events == 0) {
-        if (connection.watched) ::epoll_ctl(epollFd_, EPOLL_CTL_DEL, fd, &event);
-    } else {
-        ::epoll_ctl(epollFd_, connection.watched ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, fd, &event);
-    }
-    connection.watched = events;
-}
-
-void ConnectionServer::SetDeadline(Connection& connection, Clock::time_point deadline) {
-    deadlines_.erase({connection.deadline, connection.id});
-    connection.deadline = deadline;
-    deadlines_.emplace(deadline, connection.id);
-}
-
-void ConnectionServer::Close(Connection& connection, const char* why) {
-    if (why) LogThrottled(name_ + " " + why, name_ + ": closed " + connection.remote + ": " + why);
-    Watch(connection, 0);
-    deadlines_.erase({connection.deadline, connection.id});
-    if (--perAddress_[connection.remote] <= 0) perAddress_.erase(connection.remote);
+    --open_;
+    // Closing the socket takes it out of the loop's epoll set.
     const Id id = connection.id;  // the key must outlive the erase
-    connections_.erase(id);
-    open_ = connections_.size();
+    loop.connections.erase(id);
     PauseAccepting(false);
 }
 
+void ConnectionServer::Wake(EventLoop& loop) {
+    const std::uint64_t one = 1;
+    (void)!::write(loop.wakeFd, &one, sizeof one);
+}
+
 void ConnectionServer::PauseAccepting(bool pause) {
-    if (pause == acceptPaused_) return;
-    acceptPaused_ = pause;
+    if (acceptPaused_ == pause) return;
+    // Any loop's close may resume what the first loop paused.
+    std::lock_guard lock(countMutex_);
+    if (acceptPaused_.exchange(pause) == pause) return;
     epoll_event event{};
     event.events = EPOLLIN;
     event.data.u64 = kListenId;
-    ::epoll_ctl(epollFd_, pause ? EPOLL_CTL_DEL : EPOLL_CTL_ADD, listenFd_, &event);
+    ::epoll_ctl(loops_[0]->epollFd, pause ? EPOLL_CTL_DEL : EPOLL_CTL_ADD, listenFd_, &event);
 }
 
 }  // namespace dalvero::server

@@ -1,26 +1,28 @@
 #pragma once
-// Serves one port: an epoll loop accepts connections, runs their TLS
-// handshakes, gathers each request and waits out idle clients, all on one
-// thread; a worker is taken only for a request that has fully arrived.
-// Readiness is one-shot: the worker re-arms the connection it served and
-// hands it back, so a request wakes the loop once.
+// Serves one port with one epoll loop per core. The first loop accepts and
+// gives each connection to the loops in turn; the connection stays with its
+// loop, which runs its TLS handshake, gathers its requests and waits out its
+// idleness. A request the protocol calls short (a point read) is served on
+// the loop's own thread; any other goes to a worker, and the connection
+// comes back to its loop when it is done. A connection with pipelined
+// requests is served a few at a time, then the loop's other connections
+// have their turn. Readiness is edge-triggered: a loop reads a connection
+// until the socket and the TLS layer hold nothing more.
 //
 // Limits keep anyone from locking the others out: a deadline for the
 // handshake (counted from the connection, not per byte), one for the rest of
 // a request once its first byte came, a cap per client address and a total
-// cap. At either cap a connection that never finished its handshake goes
-// first (the longest waiting one); at the total cap the longest idle one
-// goes next. Refusals are logged at a limited rate.
+// cap, counted over all loops. At either cap a connection that never
+// finished its handshake goes first (the longest waiting one); at the total
+// cap the longest idle one goes next. Refusals are logged at a limited rate.
 
 #include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #include <openssl/types.h>
@@ -36,8 +38,9 @@ class WorkerPool;
 class ConnectionServer {
 public:
     // tls: nullptr serves plain TCP. The protocol and context must outlive
-    // the server.
-    ConnectionServer(std::string name, ConnectionProtocol& protocol, SSL_CTX* tls, const ConnectionLimits& limits);
+    // the server. loops: 0 runs one per core.
+    ConnectionServer(std::string name, ConnectionProtocol& protocol, SSL_CTX* tls, const ConnectionLimits& limits,
+                     unsigned loops = 0);
     ~ConnectionServer();
     ConnectionServer(const ConnectionServer&) = delete;
     ConnectionServer& operator=(const ConnectionServer&) = delete;
@@ -52,47 +55,54 @@ public:
 
 private:
     using Id = std::uint64_t;
+    struct EventLoop;
 
-    void Loop();
-    void AcceptAll();
-    bool MakeRoom(const std::string& remote);
-    void OnReady(Connection& connection);
-    void ReadRequest(Connection& connection);
-    void Dispatch(Connection& connection, std::size_t requestSize);
-    // From the worker: hands the connection back to the loop.
+    void Run(EventLoop& loop);
+    void AcceptAll(EventLoop& loop);
+    // Counts a new connection in, making room for it when a cap is reached;
+    // false when there is none.
+    bool Admit(Connection& connection);
+    void Adopt(EventLoop& loop, std::unique_ptr<Connection> connection);
+    void TakeInbox(EventLoop& loop);
+    void OnReady(EventLoop& loop, Connection& connection);
+    void ReadRequest(EventLoop& loop, Connection& connection);
+    // Serves a short request on the loop; false when the connection left
+    // the loop's hands (closed, or given to a worker to finish the reply).
+    bool ServeHere(EventLoop& loop, Connection& connection, std::size_t requestSize);
+    void Dispatch(EventLoop& loop, Connection& connection, std::size_t requestSize);
+    // From the worker: hands the connection back to its loop.
     void Served(Connection& connection, bool keep);
-    void TakeBackServed();
-    void ExpireDeadlines();
-    void Watch(Connection& connection, unsigned events);
-    void SetDeadline(Connection& connection, Clock::time_point deadline);
-    void Close(Connection& connection, const char* why);
+    void TakeBackServed(EventLoop& loop);
+    // Between requests again: idle, or reading the next one already begun.
+    void Rest(EventLoop& loop, Connection& connection);
+    void ServeTurns(EventLoop& loop);
+    void ExpireDeadlines(EventLoop& loop);
+    void SetDeadline(EventLoop& loop, Connection& connection, Clock::time_point deadline);
+    void Close(EventLoop& loop, Connection& connection, const char* why);
+    void Wake(EventLoop& loop);
     void PauseAccepting(bool pause);
 
     std::string name_;
     ConnectionProtocol& protocol_;
     SSL_CTX* tls_;
     ConnectionLimits limits_;
+    unsigned loopCount_;
     int listenFd_ = -1;
-    int epollFd_ = -1;
-    int wakeFd_ = -1;
     int port_ = 0;
-    bool acceptPaused_ = false;
+    std::atomic<bool> acceptPaused_{false};
     std::atomic<bool> stopping_{false};
     std::atomic<std::size_t> open_{0};
-    std::thread loop_;
+    std::vector<std::unique_ptr<EventLoop>> loops_;
     std::unique_ptr<WorkerPool> workers_;
     std::unique_ptr<WorkerPool> waitingWorkers_;  // for requests the protocol says may wait long
 
-    // Loop thread only.
-    Id nextId_ = 1;
-    int busy_ = 0;  // connections in workers' hands, or handed back and not yet taken
-    std::map<Id, std::unique_ptr<Connection>> connections_;
+    // Every counted connection, for the caps; the first loop's accept and
+    // every loop's close take it.
+    std::mutex countMutex_;
+    std::map<Id, Connection*> counted_;
     std::map<std::string, int> perAddress_;
-    std::set<std::pair<Clock::time_point, Id>> deadlines_;
-
-    // Requests the workers have finished: the connection and whether to keep it.
-    std::mutex servedMutex_;
-    std::vector<std::pair<Id, bool>> served_;
+    Id nextId_ = 1;         // first loop only
+    std::size_t nextLoop_ = 0;  // first loop only
 };
 
 }  // namespace dalvero::server

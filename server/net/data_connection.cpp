@@ -2,6 +2,7 @@
 
 #include "data_server_session.h"
 #include "frame.h"
+#include "storage.h"
 
 namespace dalvero::server {
 
@@ -33,6 +34,18 @@ bool DataProtocol::MayWait(std::string_view buffered) const {
     return buffered.size() >= frame::kHeaderSize &&
            frame::DecodeHeader(reinterpret_cast<const std::uint8_t*>(buffered.data())).command == frame::cmd::kLogIn;
 }
+
+bool DataProtocol::ServedOnLoop(std::string_view buffered) const {
+    if (buffered.size() < frame::kHeaderSize) return false;
+    const frame::Header header = frame::DecodeHeader(reinterpret_cast<const std::uint8_t*>(buffered.data()));
+    // A record by its Seq is one keyed read in one snapshot, and its audit
+    // row is queued, not written; the server's date reads nothing.
+    return header.command == frame::cmd::kServerDate ||
+           (header.command == frame::cmd::kRecord &&
+            (header.subCommand == frame::sub::kRead || header.subCommand == frame::sub::kReadFields));
+}
+
+void DataProtocol::StartLoop() { storage_.HoldReadConnection(); }
 
 std::unique_ptr<RequestHandler> DataProtocol::Open(const std::string& remoteAddress) {
     return std::make_unique<DataHandler>(storage_, logins_, trail_, dataFolder_, remoteAddress, quota_);

@@ -21,6 +21,8 @@ public:
         : storage_(storage), logins_(logins), trail_(trail), dataFolder_(std::move(dataFolder)), quota_(quota) {}
     std::size_t RequestSize(std::string_view buffered) const override;
     bool MayWait(std::string_view buffered) const override;
+    bool ServedOnLoop(std::string_view buffered) const override;
+    void StartLoop() override;
     std::unique_ptr<RequestHandler> Open(const std::string& remoteAddress) override;
 
 private:

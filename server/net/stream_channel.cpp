@@ -19,6 +19,7 @@ Clock::time_point StreamChannel::PieceDeadline() const {
 bool StreamChannel::Read(void* data, std::size_t n) {
     char* bytes = static_cast<char*>(data);
     const std::size_t gathered = std::min(n, connection_.input.size() - consumed_);
+    if (mode_ == Mode::Gathered && gathered < n) return false;
     std::memcpy(bytes, connection_.input.data() + consumed_, gathered);
     consumed_ += gathered;
     for (std::size_t done = gathered; done < n;) {
@@ -31,6 +32,10 @@ bool StreamChannel::Read(void* data, std::size_t n) {
 
 bool StreamChannel::Write(const void* data, std::size_t n) {
     const char* bytes = static_cast<const char*>(data);
+    if (mode_ == Mode::Gathered) {
+        connection_.output.append(bytes, n);
+        return true;
+    }
     for (std::size_t done = 0; done < n;) {
         const std::size_t piece = std::min(frame::kFilePiece, n - done);
         if (!connection_.stream.WriteAll(bytes + done, piece, PieceDeadline())) return false;

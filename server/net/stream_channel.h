@@ -1,9 +1,11 @@
 #pragma once
-// The Channel a worker serves one request over: first the bytes the event
-// loop gathered, then the socket. Every read or write of one piece must
-// finish within the stall limit, so a peer that stops reading or sending
-// mid-request loses its connection; a file's content must also pass at the
-// limits' minimum rate as a whole.
+// The Channel one request is served over. A worker's reads the bytes the
+// event loop gathered, then the socket, and writes to the socket: every read
+// or write of one piece must finish within the stall limit, so a peer that
+// stops reading or sending mid-request loses its connection; a file's
+// content must also pass at the limits' minimum rate as a whole. On the loop
+// itself the request has only its gathered bytes, and the reply is kept in
+// the connection's output for the loop to send without waiting.
 
 #include <cstddef>
 #include <cstdint>
@@ -17,8 +19,12 @@ namespace dalvero::server {
 
 class StreamChannel final : public Channel {
 public:
-    StreamChannel(Connection& connection, const ConnectionLimits& limits)
-        : connection_(connection), stall_(limits.stallSeconds), minRate_(limits.transferBytesPerSecond) {}
+    enum class Mode { Socket, Gathered };
+    StreamChannel(Connection& connection, const ConnectionLimits& limits, Mode mode = Mode::Socket)
+        : connection_(connection),
+          stall_(limits.stallSeconds),
+          minRate_(limits.transferBytesPerSecond),
+          mode_(mode) {}
     bool Read(void* data, std::size_t n) override;
     bool Write(const void* data, std::size_t n) override;
     void ExpectTransfer(std::uint64_t bytes) override;
@@ -32,6 +38,7 @@ private:
     Connection& connection_;
     std::chrono::seconds stall_;
     std::uint64_t minRate_;  // bytes per second
+    Mode mode_;
     std::optional<Clock::time_point> transferDeadline_;
     std::size_t consumed_ = 0;
 };

@@ -120,32 +120,36 @@ bool TransportStream::ReadExact(char* data, std::size_t n, Clock::time_point dea
     return true;
 }
 
+long TransportStream::WriteSome(const char* data, std::size_t n) {
+    if (failed_) return -1;
+    if (n == 0) return 0;
+    if (ssl_) {
+        const int sent = SSL_write(ssl_, data, static_cast<int>(n));
+        if (sent > 0) return sent;
+        failed_ = TlsStep(ssl_, sent) == Step::Failed;
+        return failed_ ? -1 : 0;
+    }
+    for (;;) {
+        const ssize_t sent = ::send(fd_, data, n, MSG_NOSIGNAL);
+        if (sent > 0) return sent;
+        if (sent < 0 && errno == EINTR) continue;
+        failed_ = sent == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+        return failed_ ? -1 : 0;
+    }
+}
+
 bool TransportStream::WriteAll(const char* data, std::size_t n, Clock::time_point deadline) {
     for (std::size_t done = 0; done < n;) {
-        if (failed_) return false;
-        bool wantRead = false;
-        if (ssl_) {
-            const int sent = SSL_write(ssl_, data + done, static_cast<int>(n - done));
-            if (sent > 0) {
-                done += static_cast<std::size_t>(sent);
-                continue;
-            }
-            const Step step = TlsStep(ssl_, sent);
-            failed_ = step == Step::Failed;
-            wantRead = step == Step::WantRead;
-        } else {
-            const ssize_t sent = ::send(fd_, data + done, n - done, MSG_NOSIGNAL);
-            if (sent > 0) {
-                done += static_cast<std::size_t>(sent);
-                continue;
-            }
-            if (sent < 0 && errno == EINTR) continue;
-            failed_ = sent == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
-        }
+        const long sent = WriteSome(data + done, n - done);
+        if (sent < 0) return false;
+        done += static_cast<std::size_t>(sent);
         // A half-written reply cannot be resumed: the connection ends with it.
-        if (!failed_ && !Wait(!wantRead, deadline)) failed_ = true;
+        if (sent == 0 && !Wait(!(ssl_ && SSL_want_read(ssl_)), deadline)) {
+            failed_ = true;
+            return false;
+        }
     }
-    return !failed_;
+    return true;
 }
 
 void TransportStream::Interrupt() { ::shutdown(fd_, SHUT_RDWR); }

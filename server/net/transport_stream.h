@@ -34,6 +34,11 @@ public:
     // decrypted), where epoll cannot see them.
     bool HasPending() const;
 
+    // Bytes sent (n when all went), 0 when none could go now, -1 when the
+    // connection failed. A TLS write that could not go must be retried with
+    // the same bytes (WriteAll from the same place).
+    long WriteSome(const char* data, std::size_t n);
+
     bool ReadExact(char* data, std::size_t n, Clock::time_point deadline);
     bool WriteAll(const char* data, std::size_t n, Clock::time_point deadline);
 

@@ -106,6 +106,14 @@ void SqliteStorage::Release(std::unique_ptr<SqliteConnection> connection) {
     idle_.push_back(std::move(connection));
 }
 
+void SqliteStorage::HoldReadConnection() {
+    if (Lease::Held(*this)) return;
+    std::unique_ptr<SqliteConnection> connection = Acquire();
+    Lease::Adopt(*this, connection.get());
+    std::lock_guard lock(poolMutex_);
+    held_.push_back(std::move(connection));
+}
+
 void SqliteStorage::OnSession(const std::function<void(SqlSession&)>& fn) {
     Lease lease(*this);
     SqliteSession session(*lease);

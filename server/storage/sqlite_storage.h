@@ -32,6 +32,7 @@ public:
 
     void InTransaction(const std::function<void()>& fn) override;
     void InReadTransaction(const std::function<void()>& fn) override;
+    void HoldReadConnection() override;
 
     void Analyze() override;
 
@@ -49,6 +50,7 @@ private:
     std::unique_ptr<WriteQueue> writes_;  // after writer_: stops before it closes
     std::mutex poolMutex_;
     std::vector<std::unique_ptr<SqliteConnection>> idle_;
+    std::vector<std::unique_ptr<SqliteConnection>> held_;  // threads' own, for good
     std::chrono::steady_clock::time_point lastOptimized_;  // guarded by poolMutex_
 };
 

@@ -123,6 +123,11 @@ public:
     // Runs fn, which only reads, on one snapshot of the store: every read
     // inside sees the same state. A write inside throws StorageError.
     virtual void InReadTransaction(const std::function<void()>& fn) = 0;
+    // Gives the calling thread a read connection of its own for as long as
+    // the store lives (an event loop serving short reads), so that its reads
+    // never take one from a shared pool and give it back. Engines without a
+    // pool do nothing.
+    virtual void HoldReadConnection() {}
 };
 
 }  // namespace dalvero::server

@@ -230,6 +230,48 @@ TEST(ServerLoopback, RequestsSentBackToBackAreEachAnswered) {
     }
 }
 
+TEST(ServerLoopback, PipelinedReadsComeBackInOrderBetweenRequestsServedElsewhere) {
+    // Record reads are served on the event loop, a few of one connection's
+    // at a time; a file's information goes to a worker and the connection
+    // comes back; replies piled up unread are finished by a worker. None may
+    // be lost, doubled or reordered, whichever path served it.
+    namespace cmd = dalvero::frame::cmd;
+    namespace sub = dalvero::frame::sub;
+    RealServer server(RealServer::Demo);
+    auto db = server.ConnectData();
+    ASSERT_TRUE(db->IsConnected());
+    constexpr std::size_t kCases = 7;
+    // Open cases with long notes, so that the replies outgrow the sockets' buffers.
+    std::vector<int> seqs;
+    for (int seq = 1; seqs.size() < kCases && seq <= 85; ++seq)
+        if (dalvero::UpdateRecord(*db, "Cases", std::to_string(seq), StringList{"f1001=" + std::string(15'000, 'n')}))
+            seqs.push_back(seq);
+    ASSERT_EQ(seqs.size(), kCases);
+    auto read = [&](std::size_t i) {
+        return "TableName=Cases,Seq=" + std::to_string(seqs[i % kCases]) + ",AliasList=,AliasFields=f1001";
+    };
+    std::vector<std::string> alone;
+    for (std::size_t i = 0; i < kCases; ++i) {
+        ASSERT_TRUE(db->Exchange(cmd::kRecord, sub::kRead, read(i)));
+        ASSERT_EQ(db->ReplyText.find("Error"), std::string::npos) << db->ReplyText;
+        alone.push_back(db->ReplyText);
+    }
+    ASSERT_TRUE(db->Exchange(cmd::kFile, sub::kFileInfo, "nosuch.txt"));
+    const std::string info = db->ReplyText;
+
+    constexpr int kRequests = 600;
+    auto isInfo = [](int i) { return i % 100 == 50; };
+    for (int i = 0; i < kRequests; ++i)
+        ASSERT_TRUE(isInfo(i) ? db->SendMessage(cmd::kFile, sub::kFileInfo, "nosuch.txt")
+                              : db->SendMessage(cmd::kRecord, sub::kRead, read(i)));
+    // Unread, the replies fill the socket's buffers before the client takes any.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    for (int i = 0; i < kRequests; ++i) {
+        ASSERT_TRUE(db->ReceiveReply()) << "reply " << i;
+        ASSERT_EQ(db->ReplyText, isInfo(i) ? info : alone[i % kCases]) << "reply " << i;
+    }
+}
+
 TEST(ServerLoopback, AcknowledgedWritesSurviveKillMinus9) {
     // Whatever happens, the child server is stopped and its folder removed.
     struct Child {
