@@ -11,6 +11,17 @@ namespace {
 constexpr std::size_t kMaxCached = 256;
 constexpr int kBusyTimeoutMs = 15000;
 
+// SQLite counts every allocation under one process-wide mutex unless told
+// not to before its first use; every thread reading at once then queues on
+// it. The setting holds only before the library starts, hence once here.
+void TurnOffMemoryStatistics() {
+    static const bool done = [] {
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        return true;
+    }();
+    (void)done;
+}
+
 [[noreturn]] void Fail(sqlite3* db, std::string_view what) {
     throw StorageError(std::string(what) + ": " + sqlite3_errmsg(db));
 }
@@ -77,6 +88,7 @@ std::string_view Statement::View(int column) const {
 std::int64_t Statement::Int(int column) const { return sqlite3_column_int64(stmt_, column); }
 
 SqliteConnection::SqliteConnection(const std::string& path) {
+    TurnOffMemoryStatistics();
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
         const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
