@@ -42,7 +42,8 @@ public:
     // that may take long (lists, log-ins, writes, transfers) must say no,
     // or it holds up every connection of its loop.
     virtual bool ServedOnLoop(std::string_view buffered) const { return false; }
-    // Called on each event loop's thread before it serves anything.
+    // Called on each event loop's thread before it serves anything; a
+    // failure is logged and the loop serves without what it would have set up.
     virtual void StartLoop() {}
     // Whether a client at this address may connect at all; the listener
     // closes any other connection as soon as it is accepted.

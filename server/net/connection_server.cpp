@@ -148,7 +148,12 @@ void ConnectionServer::Stop() {
 }
 
 void ConnectionServer::Run(EventLoop& loop) {
-    protocol_.StartLoop();
+    try {
+        protocol_.StartLoop();
+    } catch (const std::exception& e) {
+        // The loop still serves; what it would have held it borrows per request.
+        Log(name_ + ": event loop " + std::to_string(loop.index) + " starts without its own resources: " + e.what());
+    }
     std::vector<epoll_event> events(256);
     while (!stopping_) {
         int timeout = -1;
