@@ -88,8 +88,11 @@ int Run(const Args& args) {
     // Left alone, glibc gives each of the many worker threads an allocator
     // arena of its own (up to eight per core), and each keeps what its
     // largest reply freed: a warm server held tens of megabytes that way.
-    // One arena per core keeps threads from queueing on one lock.
-    ::mallopt(M_ARENA_MAX, static_cast<int>(std::max(2u, std::thread::hardware_concurrency())));
+    // Four per core is enough for the threads that allocate all the time
+    // (each port's event loops, the write queue, the audit writer) to get
+    // one each, so they do not queue on each other's arena lock at every
+    // allocation; the workers share the rest.
+    ::mallopt(M_ARENA_MAX, static_cast<int>(4 * std::max(1u, std::thread::hardware_concurrency())));
     dalvero::StartTls();
 
     LoadServerConfig(dir);  // a folder that is no data folder is told as such, before any lock file is made
