@@ -102,7 +102,9 @@ void PostgresStorage::InTransaction(const std::function<void()>& fn) {
     try {
         fn();
         connection.transactionDepth = 0;
-        connection.Execute("COMMIT");
+        // One round trip: a failed counter update skips the COMMIT, and
+        // the transaction is rolled back below.
+        connection.Execute(PostgresDialect::KeepTakenSeqs() + "; COMMIT");
     } catch (...) {
         connection.transactionDepth = 0;
         RollBack(connection);
