@@ -8,6 +8,10 @@ namespace dalvero::server {
 
 namespace {
 
+// Whether the calling event loop holds a read connection of its own: only
+// then are short reads served on it.
+thread_local bool loopReads = false;
+
 class DataHandler final : public RequestHandler {
 public:
     DataHandler(Storage& storage, LoginService& logins, AuditWriter& trail, const std::filesystem::path& dataFolder,
@@ -36,7 +40,7 @@ bool DataProtocol::MayWait(std::string_view buffered) const {
 }
 
 bool DataProtocol::ServedOnLoop(std::string_view buffered) const {
-    if (buffered.size() < frame::kHeaderSize) return false;
+    if (!loopReads || buffered.size() < frame::kHeaderSize) return false;
     const frame::Header header = frame::DecodeHeader(reinterpret_cast<const std::uint8_t*>(buffered.data()));
     // A record by its Seq is one keyed read in one snapshot, and its audit
     // row is queued, not written; the server's date reads nothing.
@@ -45,7 +49,7 @@ bool DataProtocol::ServedOnLoop(std::string_view buffered) const {
             (header.subCommand == frame::sub::kRead || header.subCommand == frame::sub::kReadFields));
 }
 
-void DataProtocol::StartLoop() { storage_.HoldReadConnection(); }
+void DataProtocol::StartLoop() { loopReads = storage_.HoldReadConnection(); }
 
 std::unique_ptr<RequestHandler> DataProtocol::Open(const std::string& remoteAddress) {
     return std::make_unique<DataHandler>(storage_, logins_, trail_, dataFolder_, remoteAddress, quota_);

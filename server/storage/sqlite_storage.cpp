@@ -106,12 +106,13 @@ void SqliteStorage::Release(std::unique_ptr<SqliteConnection> connection) {
     idle_.push_back(std::move(connection));
 }
 
-void SqliteStorage::HoldReadConnection() {
-    if (Lease::Held(*this)) return;
+bool SqliteStorage::HoldReadConnection() {
+    if (Lease::Held(*this)) return true;
     std::unique_ptr<SqliteConnection> connection = Acquire();
     Lease::Adopt(*this, connection.get());
     std::lock_guard lock(poolMutex_);
     held_.push_back(std::move(connection));
+    return true;
 }
 
 void SqliteStorage::OnSession(const std::function<void(SqlSession&)>& fn) {

@@ -32,7 +32,7 @@ public:
 
     void InTransaction(const std::function<void()>& fn) override;
     void InReadTransaction(const std::function<void()>& fn) override;
-    void HoldReadConnection() override;
+    bool HoldReadConnection() override;
 
     void Analyze() override;
 

@@ -125,9 +125,10 @@ public:
     virtual void InReadTransaction(const std::function<void()>& fn) = 0;
     // Gives the calling thread a read connection of its own for as long as
     // the store lives (an event loop serving short reads), so that its reads
-    // never take one from a shared pool and give it back. Engines without a
-    // pool do nothing.
-    virtual void HoldReadConnection() {}
+    // never wait for one from a shared pool. False when the engine gives
+    // none: its reads go over the network to a server that may be slow, and
+    // the thread should leave them to threads that may wait.
+    virtual bool HoldReadConnection() { return false; }
 };
 
 }  // namespace dalvero::server
