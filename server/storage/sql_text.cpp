@@ -202,6 +202,17 @@ std::string OrderBy(const SqlDialect& d, const TableDef& table, const ListRead& 
 
 std::string From(const TableDef& table) { return " FROM " + QuotedName(table.name); }
 
+// The FROM, WHERE, ORDER BY, LIMIT and OFFSET of a list read, after its columns.
+SqlText ListRows(SqlBuilder& b, const TableDef& table, const ListRead& read) {
+    b << From(table);
+    b << Where(Conditions(b, table, read.where)) << OrderBy(b.Dialect(), table, read);
+    // The largest limit stands for none: both engines take it.
+    const std::int64_t limit = read.limit < 0 ? std::numeric_limits<std::int64_t>::max() : read.limit;
+    b << " LIMIT " << b.Bind(limit);
+    b << " OFFSET " << b.Bind(std::max<std::int64_t>(read.offset, 0));
+    return b.Take();
+}
+
 }  // namespace
 
 namespace sql {
@@ -249,13 +260,29 @@ SqlText CountEach(const SqlDialect& dialect, const TableDef& table, int field, c
 
 SqlText Select(const SqlDialect& dialect, const TableDef& table, const ListRead& read) {
     SqlBuilder b(dialect);
-    b << "SELECT " << SelectColumns(table) << From(table);
-    b << Where(Conditions(b, table, read.where)) << OrderBy(dialect, table, read);
-    // The largest limit stands for none: both engines take it.
-    const std::int64_t limit = read.limit < 0 ? std::numeric_limits<std::int64_t>::max() : read.limit;
-    b << " LIMIT " << b.Bind(limit);
-    b << " OFFSET " << b.Bind(std::max<std::int64_t>(read.offset, 0));
-    return b.Take();
+    b << "SELECT " << SelectColumns(table);
+    return ListRows(b, table, read);
+}
+
+SqlText SelectFields(const SqlDialect& dialect, const TableDef& table, const ListRead& read,
+                     const std::vector<int>& fields) {
+    SqlBuilder b(dialect);
+    b << "SELECT seq";
+    std::string tableName;
+    for (int field : fields) {
+        if (field == 1 || !table.HasField(field))
+            throw StorageError("unknown field f" + std::to_string(field) + " of " + table.name);
+        if (!IsNote(field)) {
+            b << ", " << ColumnName(field);
+            continue;
+        }
+        // A note as a column of the row, so the page and its notes are one
+        // statement (the notes' key is the row's Seq).
+        if (tableName.empty()) tableName = b.Bind(table.name);
+        b << ", (SELECT text FROM " << kNotesTable << " n WHERE n.tbl = " << tableName
+          << " AND n.seq = " << QuotedName(table.name) << ".seq AND n.num = " << b.Bind(std::int64_t{field}) << ")";
+    }
+    return ListRows(b, table, read);
 }
 
 SqlText Notes(const SqlDialect& dialect, const TableDef& table, const std::vector<std::int64_t>& seqs) {
