@@ -164,10 +164,12 @@ TEST_F(StorageTest, TransactionsCommitWholeOrNotAtAll) {
     }),
                  std::runtime_error);
     EXPECT_EQ(store.Count(tbl::kPatients, {}), 0);
+    std::int64_t two = 0, three = 0;
     store.InTransaction([&] {
         store.Add(tbl::kPatients, {{10, "one"}});
-        store.Add(tbl::kPatients, {{10, "two"}});
-        // An inner transaction that fails undoes its own writes only.
+        two = store.Add(tbl::kPatients, {{10, "two"}});
+        // An inner transaction that fails undoes its own writes only, and
+        // gives its Seqs back: the audit trail's Seqs have no gaps.
         try {
             store.InTransaction([&] {
                 store.Add(tbl::kPatients, {{10, "undone"}});
@@ -175,8 +177,14 @@ TEST_F(StorageTest, TransactionsCommitWholeOrNotAtAll) {
             });
         } catch (const std::runtime_error&) {
         }
+        three = store.Add(tbl::kPatients, {{10, "three"}});
+        EXPECT_EQ(store.HighestSeq(tbl::kPatients), three);
     });
-    EXPECT_EQ(store.Count(tbl::kPatients, {}), 2);
+    EXPECT_EQ(three, two + 1);
+    EXPECT_EQ(store.Count(tbl::kPatients, {}), 3);
+    // The Seqs taken stay taken once the transaction has committed.
+    EXPECT_EQ(store.HighestSeq(tbl::kPatients), three);
+    EXPECT_EQ(store.Add(tbl::kPatients, {}), three + 1);
 }
 
 // Writers at once share commits; one that fails in a shared commit takes
