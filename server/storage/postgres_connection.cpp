@@ -47,6 +47,11 @@ public:
         return content;
     }
 
+    std::string_view View(int column) const override {
+        const int length = PQgetlength(result_.get(), row_, column);
+        return {PQgetvalue(result_.get(), row_, column), static_cast<std::size_t>(length)};
+    }
+
     std::int64_t Int(int column) const override {
         return std::strtoll(PQgetvalue(result_.get(), row_, column), nullptr, 10);
     }

@@ -69,6 +69,29 @@ TEST_F(StorageTest, ManyRecordsAndCountsPerValueInOneGo) {
               (Counts{{"P2", 1}, {"p\"1", 1}}));
 }
 
+TEST_F(StorageTest, PagesFromAnOffsetHoldTheRowsOfTheWholeListAcrossTies) {
+    server::SqlStorage& store = Store();
+    // Ties in letter case, and long values alike beyond an index key's length.
+    const std::string longer(130, 'a');
+    const std::vector<std::string> names{"same", "b", longer + "b", "SAME", "", "Same", longer + "A", "same", "B"};
+    for (const std::string& name : names) store.Add(tbl::kProviderEntities, {{10, name}, {12, "x"}});
+    store.Add(tbl::kProviderEntities, {{10, "same"}, {12, "y"}});
+    for (const bool descending : {false, true}) {
+        for (const bool backward : {false, true}) {
+            server::ListRead read{tbl::kProviderEntities, {{12, CompareOp::Equal, "X"}}, {10}, descending, backward};
+            const auto whole = Seqs(store.Select(read));
+            ASSERT_EQ(whole.size(), 9u);
+            std::vector<std::int64_t> paged;
+            read.limit = 2;
+            for (read.offset = 0; read.offset < 10; read.offset += 2) {
+                const auto page = Seqs(store.Select(read));
+                paged.insert(paged.end(), page.begin(), page.end());
+            }
+            EXPECT_EQ(paged, whole) << descending << backward;
+        }
+    }
+}
+
 TEST_F(StorageTest, ValuesTravelAsDataNeverAsSql) {
     server::SqlStorage& store = Store();
     const std::string hostile = "x'); DROP TABLE \"Cases\"; --\"; SELECT 1;";
