@@ -6,6 +6,7 @@
 #include "audit_anchor.h"
 #include "hex_digest.h"
 #include "schema.h"
+#include "seq_set.h"
 
 namespace dalvero::server {
 
@@ -19,10 +20,12 @@ std::string Value(const FieldValues& fields, int field) {
 }
 
 // The hash covers every field of the row and the previous row's hash; fields
-// are separated by a byte no stored text holds.
+// are separated by a byte no stored text holds. The patients of a read's
+// entry came after the hash field; rows without them hash as they always did.
 std::string RowHash(const FieldValues& fields) {
     std::string text;
     for (int field = au::kTime; field <= au::kPrevious; ++field) text += Value(fields, field) + '\x1f';
+    if (const std::string patients = Value(fields, au::kPatients); !patients.empty()) text += patients + '\x1f';
     return Sha256Hex(text);
 }
 
@@ -70,11 +73,12 @@ void AppendAudit(Storage& storage, const Principal& who, const std::vector<Audit
                             {au::kAddress, who.address},
                             {au::kAction, entry.action},
                             {au::kTable, entry.table},
-                            {au::kRecord, entry.record ? std::to_string(entry.record) : std::string()},
+                            {au::kRecord, entry.record ? std::to_string(entry.record) : SeqSetText(entry.records)},
                             {au::kPatient, entry.patient},
                             {au::kHospital, who.hospital},
                             {au::kDetail, entry.detail},
                             {au::kPrevious, previous}};
+            if (!entry.patients.empty()) row[au::kPatients] = SeqSetText(entry.patients);
             previous = RowHash(row);
             row[au::kHash] = previous;
             storage.Add(schema::kAuditTrail, row);

@@ -61,6 +61,14 @@ std::vector<Record> SqlStorage::ReadRows(SqlSession& session, const TableDef& ta
     return records;
 }
 
+void SqlStorage::WriteSeqSet(SqlSession& session, const TableDef& table, std::int64_t seq, const FieldValues& values,
+                             bool replacing) const {
+    const auto set = table.seqSetField ? values.find(table.seqSetField) : values.end();
+    if (set == values.end()) return;
+    for (const SqlText& statement : sql::WriteSeqSet(dialect_, table, seq, set->second, replacing))
+        session.Run(statement);
+}
+
 bool SqlStorage::HasTable(std::string_view table) const { return schema::FindTable(table) != nullptr; }
 
 bool SqlStorage::HasField(std::string_view table, int field) const {
@@ -80,6 +88,7 @@ std::int64_t SqlStorage::Add(std::string_view table, const FieldValues& values) 
             while (inserted->Next()) {
             }
             WriteNotes(session, dialect_, def, seq, values);
+            WriteSeqSet(session, def, seq, values, false);
         });
     });
     return seq;
@@ -95,6 +104,7 @@ bool SqlStorage::Update(std::string_view table, std::int64_t seq, const FieldVal
             found = true;
             if (const auto update = sql::Update(dialect_, def, seq, values)) session.Run(*update);
             WriteNotes(session, dialect_, def, seq, values);
+            WriteSeqSet(session, def, seq, values, true);
         });
     });
     return found;

@@ -81,6 +81,10 @@ protected:
 
     const SqlDialect& Dialect() const { return dialect_; }
     std::vector<Record> ReadRows(SqlSession& session, const schema::TableDef& table, const SqlText& statement);
+    // Keeps the membership rows of a record's Seq set in step with the field,
+    // when values hold it; replacing those of a record written before.
+    void WriteSeqSet(SqlSession& session, const schema::TableDef& table, std::int64_t seq, const FieldValues& values,
+                     bool replacing) const;
 
 private:
     const SqlDialect& dialect_;

@@ -4,7 +4,9 @@
 #include <cctype>
 #include <cstdio>
 #include <limits>
+#include <map>
 
+#include "seq_set.h"
 #include "whole_number.h"
 
 namespace dalvero::server {
@@ -135,6 +137,16 @@ const char* Operator(CompareOp op) {
     return " LIKE ";
 }
 
+// " OR" the records whose Seq set holds the Seq `value`: a look-up of one
+// bucket's words, whatever the size of the sets. Nothing when value is no Seq.
+std::string SetMembership(SqlBuilder& b, const TableDef& table, const std::string& value) {
+    const std::optional<std::int64_t> seq = ParseWholeNumber(value);
+    if (!seq || *seq < 1) return {};
+    std::string sql = std::string(" OR seq IN (SELECT seq FROM ") + kSeqSetsTable;
+    sql += " WHERE tbl = " + b.Bind(table.name) + " AND bucket = " + b.Bind(SeqSetBucket(*seq));
+    return sql + " AND (bits & " + b.Bind(SeqSetBit(*seq)) + ") <> 0)";
+}
+
 // The conditions joined by AND, their values bound. With indexed false they
 // leave the choice of index to another term.
 std::string Conditions(SqlBuilder& b, const TableDef& table, const std::vector<Condition>& conditions,
@@ -180,6 +192,8 @@ std::string Conditions(SqlBuilder& b, const TableDef& table, const std::vector<C
             if (keyed && !d.IndexKey(column).empty())
                 term = d.IndexKey(column) + Operator(condition.op) + d.IndexKey(param) + " AND " + term;
         }
+        if (condition.field == table.seqSetOf && condition.op == CompareOp::Equal && !condition.asDate)
+            term = "(" + term + SetMembership(b, table, condition.value) + ")";
         sql += (sql.empty() ? "" : " AND ") + term;
     }
     return sql;
@@ -302,10 +316,36 @@ std::vector<SqlText> Remove(const SqlDialect& dialect, const TableDef& table, st
     SqlBuilder record(dialect);
     record << "DELETE" << From(table) << " WHERE seq = " << record.Bind(seq);
     statements.push_back(record.Take());
-    for (const char* beside : {kNotesTable, kFilesTable}) {
+    for (const char* beside : {kNotesTable, kFilesTable, kSeqSetsTable}) {
         SqlBuilder b(dialect);
         b << "DELETE FROM " << beside << " WHERE tbl = " << b.Bind(table.name);
         b << " AND seq = " << b.Bind(seq);
+        statements.push_back(b.Take());
+    }
+    return statements;
+}
+
+std::vector<SqlText> WriteSeqSet(const SqlDialect& dialect, const TableDef& table, std::int64_t seq,
+                                 const std::string& text, bool replacing) {
+    // Bound values per statement stay far below what either engine takes.
+    constexpr std::size_t kRowsPerInsert = 500;
+    const std::map<std::int64_t, std::int64_t> words = SeqSetWords(text);
+    std::vector<SqlText> statements;
+    if (replacing) {
+        SqlBuilder removal(dialect);
+        removal << "DELETE FROM " << kSeqSetsTable << " WHERE tbl = " << removal.Bind(table.name);
+        removal << " AND seq = " << removal.Bind(seq);
+        statements.push_back(removal.Take());
+    }
+    for (auto word = words.begin(); word != words.end();) {
+        SqlBuilder b(dialect);
+        const std::string tbl = b.Bind(table.name);
+        const std::string record = b.Bind(seq);
+        b << "INSERT INTO " << kSeqSetsTable << " (tbl, bucket, seq, bits) VALUES ";
+        for (std::size_t rows = 0; rows < kRowsPerInsert && word != words.end(); ++rows, ++word) {
+            b << (rows ? ", (" : "(") << tbl << ", " << b.Bind(word->first);
+            b << ", " << record << ", " << b.Bind(word->second) << ")";
+        }
         statements.push_back(b.Take());
     }
     return statements;

@@ -101,6 +101,9 @@ void ApplySchema(SqliteConnection& connection) {
         connection.Execute(std::string("CREATE TABLE IF NOT EXISTS ") + kFilesTable +
                            " (tbl TEXT NOT NULL, seq INTEGER NOT NULL, slot INTEGER NOT NULL,"
                            " file_date INTEGER NOT NULL, content BLOB NOT NULL, PRIMARY KEY (tbl, seq, slot))");
+        connection.Execute(std::string("CREATE TABLE IF NOT EXISTS ") + kSeqSetsTable +
+                           " (tbl TEXT NOT NULL, bucket INTEGER NOT NULL, seq INTEGER NOT NULL, bits INTEGER NOT NULL,"
+                           " PRIMARY KEY (tbl, bucket, seq)) WITHOUT ROWID");
         connection.Execute("COMMIT");
     } catch (...) {
         connection.Rollback();

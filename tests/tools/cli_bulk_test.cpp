@@ -104,7 +104,7 @@ TEST_F(CliServerTest, RecordsPrintAsCsvOrJsonWithTheHeaderAskedForEvenWhenEmpty)
     EXPECT_EQ(all[0].back(), "f17");
 
     EXPECT_EQ(Ok({"audit", "--to", "20000101", "--format", "csv"}),
-              "Seq,time,person,e-mail,address,action,table,record,patient,detail\r\n");
+              "Seq,time,person,e-mail,address,action,table,record,patient,patients,detail\r\n");
     const CliResult bad = Run({"read", "Patients", id, "--format", "xml"});
     EXPECT_EQ(bad.exitCode, 2);
 }
