@@ -76,7 +76,7 @@ TEST_F(CliServerTest, BatchRunsUnderOneLogInAndStopsOrKeepsGoingOnAFailure) {
     ASSERT_EQ(names.size(), 3u);
     EXPECT_EQ(names[1][1], "Van Dam");
     EXPECT_EQ(names[2][1], "O'Hara \"Jr\"");
-    EXPECT_EQ(kept.out, names[1][0] + "\nSeq\ttime\tperson\te-mail\taddress\taction\ttable\trecord\tpatient\tdetail\n" +
+    EXPECT_EQ(kept.out, names[1][0] + "\nSeq\ttime\tperson\te-mail\taddress\taction\ttable\trecord\tpatient\tpatients\tdetail\n" +
                             names[2][0] + "\n");
 
     // Two batches, two queries and this count: one log-in each, however
