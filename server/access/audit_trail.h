@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "principal.h"
-#include "storage.h"
+#include "sql_storage.h"
 
 namespace dalvero::server {
 
@@ -74,9 +74,10 @@ struct AuditCheck {
 };
 
 // Walks the whole trail in Seq order and checks every hash and link, that no
-// Seq is missing, that the newest row is the last one ever appended, that a
+// Seq is missing, that every row's patients are in the index a look-up by
+// patient reads, that the newest row is the last one ever appended, that a
 // store someone has logged in to has a trail at all, and, with an anchor,
 // that every anchored row is there with its anchored hash.
-AuditCheck VerifyAuditTrail(Storage& storage, const AuditAnchor* anchor = nullptr);
+AuditCheck VerifyAuditTrail(SqlStorage& storage, const AuditAnchor* anchor = nullptr);
 
 }  // namespace dalvero::server

@@ -76,8 +76,10 @@ void ApplyPostgresSchema(PostgresConnection& connection) {
                            " (tbl text COLLATE \"C\" NOT NULL, seq bigint NOT NULL, slot integer NOT NULL,"
                            " file_date bigint NOT NULL, content bytea NOT NULL, PRIMARY KEY (tbl, seq, slot))");
         connection.Execute(std::string("CREATE TABLE IF NOT EXISTS ") + kSeqSetsTable +
-                           " (tbl text COLLATE \"C\" NOT NULL, bucket bigint NOT NULL, seq bigint NOT NULL,"
-                           " bits bigint NOT NULL, PRIMARY KEY (tbl, bucket, seq))");
+                           " (tbl text COLLATE \"C\" NOT NULL, seq bigint NOT NULL, bucket bigint NOT NULL,"
+                           " bits bigint NOT NULL, PRIMARY KEY (tbl, seq, bucket))");
+        connection.Execute(std::string("CREATE INDEX IF NOT EXISTS ") + kSeqSetsTable + "_bucket ON " +
+                           kSeqSetsTable + " (tbl, bucket, bits, seq)");
         const auto present = PresentColumns(connection);
         for (const TableDef& table : schema::Tables()) CreateTable(connection, table, present);
         connection.Execute("COMMIT");

@@ -69,6 +69,18 @@ void SqlStorage::WriteSeqSet(SqlSession& session, const TableDef& table, std::in
         session.Run(statement);
 }
 
+std::map<std::int64_t, std::map<std::int64_t, std::int64_t>> SqlStorage::StoredSeqSetWords(std::string_view table,
+                                                                                        std::int64_t firstSeq,
+                                                                                        std::int64_t lastSeq) {
+    const TableDef& def = RequireTable(table);
+    std::map<std::int64_t, std::map<std::int64_t, std::int64_t>> words;
+    OnSession([&](SqlSession& session) {
+        const auto rows = session.Query(sql::SeqSetWords(dialect_, def, firstSeq, lastSeq));
+        while (rows->Next()) words[rows->Int(0)][rows->Int(1)] = rows->Int(2);
+    });
+    return words;
+}
+
 bool SqlStorage::HasTable(std::string_view table) const { return schema::FindTable(table) != nullptr; }
 
 bool SqlStorage::HasField(std::string_view table, int field) const {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "sql_text.h"
@@ -66,6 +67,12 @@ public:
         int slot = 0;
     };
     std::vector<FileSlot> RecordFileSlots();
+    // The membership words stored for the Seq sets of records
+    // firstSeq..lastSeq (by record: bucket -> bits), as SeqSetWords makes
+    // them of each record's set.
+    std::map<std::int64_t, std::map<std::int64_t, std::int64_t>> StoredSeqSetWords(std::string_view table,
+                                                                                    std::int64_t firstSeq,
+                                                                                    std::int64_t lastSeq);
     // Whether no table has given out a Seq yet.
     bool IsEmpty();
     // Gathers the planner's statistics afresh (after a bulk load). Throws

@@ -332,7 +332,7 @@ std::vector<SqlText> WriteSeqSet(const SqlDialect& dialect, const TableDef& tabl
                                  const std::string& text, bool replacing) {
     // Bound values per statement stay far below what either engine takes.
     constexpr std::size_t kRowsPerInsert = 500;
-    const std::map<std::int64_t, std::int64_t> words = SeqSetWords(text);
+    const std::map<std::int64_t, std::int64_t> words = server::SeqSetWords(text);
     std::vector<SqlText> statements;
     if (replacing) {
         SqlBuilder removal(dialect);
@@ -352,6 +352,14 @@ std::vector<SqlText> WriteSeqSet(const SqlDialect& dialect, const TableDef& tabl
         statements.push_back(b.Take());
     }
     return statements;
+}
+
+SqlText SeqSetWords(const SqlDialect& dialect, const TableDef& table, std::int64_t firstSeq, std::int64_t lastSeq) {
+    SqlBuilder b(dialect);
+    b << "SELECT seq, bucket, bits FROM " << kSeqSetsTable << " WHERE tbl = " << b.Bind(table.name);
+    b << " AND seq >= " << b.Bind(firstSeq);
+    b << " AND seq <= " << b.Bind(lastSeq) << " ORDER BY seq, bucket";
+    return b.Take();
 }
 
 SqlText ReadFile(const SqlDialect& dialect, const TableDef& table, std::int64_t seq, int slot) {

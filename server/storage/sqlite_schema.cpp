@@ -102,8 +102,10 @@ void ApplySchema(SqliteConnection& connection) {
                            " (tbl TEXT NOT NULL, seq INTEGER NOT NULL, slot INTEGER NOT NULL,"
                            " file_date INTEGER NOT NULL, content BLOB NOT NULL, PRIMARY KEY (tbl, seq, slot))");
         connection.Execute(std::string("CREATE TABLE IF NOT EXISTS ") + kSeqSetsTable +
-                           " (tbl TEXT NOT NULL, bucket INTEGER NOT NULL, seq INTEGER NOT NULL, bits INTEGER NOT NULL,"
-                           " PRIMARY KEY (tbl, bucket, seq)) WITHOUT ROWID");
+                           " (tbl TEXT NOT NULL, seq INTEGER NOT NULL, bucket INTEGER NOT NULL, bits INTEGER NOT NULL,"
+                           " PRIMARY KEY (tbl, seq, bucket)) WITHOUT ROWID");
+        connection.Execute(std::string("CREATE INDEX IF NOT EXISTS ") + kSeqSetsTable + "_bucket ON " +
+                           kSeqSetsTable + " (tbl, bucket, bits, seq)");
         connection.Execute("COMMIT");
     } catch (...) {
         connection.Rollback();

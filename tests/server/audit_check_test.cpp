@@ -115,8 +115,13 @@ TEST_F(AuditCheckTest, AListReadIsOneEntryThatAQueryForAnyOfItsPatientsFindsAndT
         EXPECT_EQ(Query("AuditTrail", "L2", patient, "", 1, 50, "f14").Column(2), expected) << patient;
     }
 
-    // Old rows followed by the new entry verify; the patients are hashed.
+    // Old rows followed by the new entry verify; the patients are hashed,
+    // and the index the look-up reads must hold them all.
     EXPECT_TRUE(server::VerifyAuditTrail(*storage).intact);
+    ExecuteOnStore(place.Settings(), "DELETE FROM record_seq_sets WHERE seq = " + std::to_string(list.seq));
+    const server::AuditCheck unindexed = server::VerifyAuditTrail(*storage);
+    EXPECT_FALSE(unindexed.intact);
+    EXPECT_EQ(unindexed.firstBad, list.seq);
     storage->Update(server::schema::kAuditTrail, list.seq, {{au::kPatients, data.pat2}});
     const server::AuditCheck edited = server::VerifyAuditTrail(*storage);
     EXPECT_FALSE(edited.intact);
