@@ -7,6 +7,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "sql_text.h"
 #include "storage.h"
@@ -21,6 +23,8 @@ public:
     virtual bool Next() = 0;
     // A column's text, or a binary column's bytes.
     virtual std::string Text(int column) const = 0;
+    // A text column's bytes in place, valid until Next().
+    virtual std::string_view View(int column) const = 0;
     virtual std::int64_t Int(int column) const = 0;
 };
 
@@ -54,6 +58,7 @@ public:
                                                   const std::vector<std::string>& values,
                                                   const std::vector<Condition>& where) override;
     std::vector<Record> Select(const ListRead& read) override;
+    void SelectEach(const ListRead& read, const std::vector<int>& fields, const RowVisitor& each) override;
     std::vector<Record> SearchText(std::string_view table, int field, std::string_view words, int limit) override;
 
     std::optional<StoredFile> ReadRecordFile(std::string_view table, std::int64_t seq, int slot) override;
