@@ -43,12 +43,7 @@ protected:
         return seqs;
     }
     // The case's diagnosis notes as the server holds them.
-    std::string StoredNotes(const std::string& caseSeq) const {
-        std::string stored;
-        // Notes are read as joined fields: only with an alias list.
-        EXPECT_TRUE(GetRecordFields(*session.DataServer, "Cases", caseSeq, "f1001", stored, "P=Patients:f10"));
-        return StringList(ParseCommaText(stored)).Value("f1001");
-    }
+    std::string StoredNotes(const std::string& caseSeq) const { return Note("Cases", caseSeq, "f1001"); }
     void MoveMouse(QWidget* over, int y) {
         QMouseEvent move(QEvent::MouseMove, QPointF(5, y), over->mapToGlobal(QPointF(5, y)), Qt::NoButton,
                          Qt::NoButton, Qt::NoModifier);
@@ -77,7 +72,7 @@ TEST_F(CaseScreens, HeaderClicksSortAndAllCasesShowTheHospital) {
 
 TEST_F(CaseScreens, OpeningACaseAndGoingBackKeepsTheTyping) {
     const cCaseObject opened = *OpenRows().At(0);
-    S().CaseList->OpenCasesListBoxClick(OpenRows().index(0));
+    OpenCase(0);
 
     EXPECT_EQ(main->Case.EditMode, 1);
     EXPECT_EQ(main->Case.CurrentCaseSeq, opened.Seq);
@@ -235,7 +230,7 @@ TEST_F(CaseScreens, BackToCaseListKeepsItsCaptionWhenHovered) {
 TEST_F(CaseScreens, TheOpenPatientNamesOnlyTheMainWindow) {
     const QString application = QGuiApplication::applicationDisplayName();
     const cCaseObject opened = *OpenRows().At(0);
-    S().CaseList->OpenCasesListBoxClick(OpenRows().index(0));
+    OpenCase(0);
     EXPECT_TRUE(main->windowTitle().startsWith(QString::fromStdString(opened.FirstName + " " + opened.LastName)));
     // Dialogs and message boxes would carry the display name after their own title.
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), application);

@@ -7,33 +7,17 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include "gui_client_fixture.h"
 #include "gui_keyboard.h"
 #include "log_in.h"
 #include "password_hash.h"
+#include "../net/socket_test_util.h"
 
 namespace dalvero {
 namespace {
 
 using test::ClientOnDemoServer;
-
-// A loopback port nothing listens on.
-int ClosedPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
+using test::ClosedPort;
 
 class Login : public ClientOnDemoServer {
 protected:
