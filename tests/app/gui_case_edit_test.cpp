@@ -1,7 +1,6 @@
 // The case screen on the demo server: the panel editors and the labels they
 // change, an empty case, Close Case with a notes edit pending, and the health
 // check-list saved on leaving it and cleared between cases.
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -18,6 +17,7 @@
 #include "control_text.h"
 #include "field_conflict_form.h"
 #include "field_tag.h"
+#include "gui_keyboard.h"
 #include "gui_planner_fixture.h"
 #include "health_checklist.h"
 #include "health_checklist_view.h"
@@ -39,19 +39,27 @@ protected:
 
 TEST_F(CaseEdit, EachEditorWritesItsFieldsAndTheLabelsFollow) {
     const std::string seq = OpenCase(0);
+    const std::string room = Case(seq)[14];
 
     dialogs.InDialog([&](QDialog& d) {
         ExpectDimmed();
         Named<QLineEdit>(d, "AdmitDateEdit")->setText("03/07/2024");
         Named<QLineEdit>(d, "CaseNumberEdit")->setText("C-77");
-        Named<QLineEdit>(d, "RoomEdit")->setText("12");
         Named<QLineEdit>(d, "BedEdit")->clear();
-        QApplication::setActiveWindow(&d);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
-        QTest::keyClick(&d, Qt::Key_S, Qt::AltModifier);  // Enter moves on here; Alt+S saves
+        test::Activate(&d);
+        // Enter moves on here and writes nothing; Alt+S saves.
+        QLineEdit* roomEdit = Named<QLineEdit>(d, "RoomEdit");
+        roomEdit->setFocus();
+        roomEdit->setText("12");
+        QTest::keyClick(roomEdit, Qt::Key_Return);
+        EXPECT_EQ(d.focusWidget(), Named<QLineEdit>(d, "BedEdit"));
+        EXPECT_EQ(Case(seq)[14], room);
+        QTest::keyClick(&d, Qt::Key_S, Qt::AltModifier);
+        EXPECT_EQ(d.result(), QDialog::Accepted);
     });
     S().CaseEdit->Shape7MouseDown();
     StringList c = Case(seq);
+    EXPECT_EQ(c[14], "12");
     EXPECT_EQ(c[12], "20240307");
     EXPECT_EQ(c[22], "C-77");
     EXPECT_EQ(Label("AdmitDateLabel"), "03/07/2024");

@@ -1,7 +1,7 @@
 // "Enter New Case" on the demo server: a new patient typed, a known patient
 // pasted, choices checked before anything is written, a retry after a
 // failed case add that adds the patient once only, and Enter that moves on
-// in the intake and admission windows.
+// in the intake window.
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -17,7 +17,7 @@
 #include "case_list_form.h"
 #include "case_list_model.h"
 #include "case_screens.h"
-#include "fake_workspace.h"
+#include "gui_keyboard.h"
 #include "gui_planner_fixture.h"
 #include "patient_editors.h"
 #include "record_batch.h"
@@ -168,32 +168,12 @@ TEST_F(CaseIntake, EnterMovesOnAndNeverSavesSaveIsAClickOrAltS) {
 
         QTest::keyClicks(Named<QLineEdit>(d, "PatientSSNEdit"), QString::fromStdString(ssn));
         FillNewPatient(d);
-        QApplication::setActiveWindow(&d);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+        test::Activate(&d);
         QTest::keyClick(&d, Qt::Key_S, Qt::AltModifier);
         EXPECT_TRUE(form.CaseAdded);
     });
     S().CaseList->EnterNewCaseButtonImageClick();
     EXPECT_EQ(PatientsWithSsn(ssn), 1);
-}
-
-TEST_F(CaseIntake, AdmissionWindowAloneMovesOnWithEnterAndSavesWithAltS) {
-    test::FakeWorkspace workspace(session);
-    workspace.Case.CurrentCaseSeq = OpenRows().At(0)->Seq;
-    TPatientAdmissionForm form(workspace);
-    ASSERT_TRUE(form.Load());
-    form.show();
-    QApplication::setActiveWindow(&form);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    auto* room = Named<QLineEdit>(form, "RoomEdit");
-    room->setFocus();
-    room->setText("B12");
-    QTest::keyClick(room, Qt::Key_Return);
-    EXPECT_EQ(Named<QLineEdit>(form, "BedEdit"), form.focusWidget());
-    EXPECT_NE(Field("Cases", workspace.Case.CurrentCaseSeq, 14), "B12");
-    QTest::keyClick(&form, Qt::Key_S, Qt::AltModifier);
-    EXPECT_EQ(form.result(), QDialog::Accepted);
-    EXPECT_EQ(Field("Cases", workspace.Case.CurrentCaseSeq, 14), "B12");
 }
 
 TEST_F(CaseIntake, TheSameNumberPastedIntoTheNextIntakeFindsThePatientItAdded) {

@@ -131,8 +131,7 @@ TEST_F(CaseLists, PhysiciansAddMoveThePrimaryMarkAndRemove) {
     fs::path newest;
     for (const auto& entry : fs::directory_iterator(server.DataDir() / "outbox"))
         if (newest.empty() || fs::last_write_time(entry) >= fs::last_write_time(newest)) newest = entry.path();
-    std::ifstream mail(newest, std::ios::binary);
-    const std::string text(std::istreambuf_iterator<char>(mail), {});
+    const std::string text = test::ReadAll(newest);
     EXPECT_NE(text.find(email), std::string::npos) << text;
 }
 

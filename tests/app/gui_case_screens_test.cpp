@@ -71,8 +71,13 @@ TEST_F(CaseScreens, HeaderClicksSortAndAllCasesShowTheHospital) {
 }
 
 TEST_F(CaseScreens, OpeningACaseAndGoingBackKeepsTheTyping) {
+    const QString application = QGuiApplication::applicationDisplayName();
     const cCaseObject opened = *OpenRows().At(0);
     OpenCase(0);
+    // The open patient names only the main window: dialogs and message boxes
+    // would carry the display name after their own title.
+    EXPECT_TRUE(main->windowTitle().startsWith(QString::fromStdString(opened.FirstName + " " + opened.LastName)));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), application);
 
     EXPECT_EQ(main->Case.EditMode, 1);
     EXPECT_EQ(main->Case.CurrentCaseSeq, opened.Seq);
@@ -144,8 +149,12 @@ TEST_F(CaseScreens, CaseOpensByKeyboardMemoLeavesOnTabEscapeGoesBack) {
     // The list screen starts with the focus in the list.
     ASSERT_EQ(Focused(), List());
     ASSERT_GT(OpenRows().rowCount(), 2);
-    QTest::keyClick(List(), Qt::Key_Home);
+    // The first Down in a list without a selection selects the first row.
+    List()->clearSelection();
     QTest::keyClick(List(), Qt::Key_Down);
+    EXPECT_EQ(List()->selectionModel()->selectedRows().value(0).row(), 0);
+    QTest::keyClick(List(), Qt::Key_Down);
+    ASSERT_EQ(List()->currentIndex().row(), 1);
     const std::string chosen = OpenRows().At(1)->Seq;
     QTest::keyClick(List(), Qt::Key_Return);
 
@@ -225,25 +234,6 @@ TEST_F(CaseScreens, BackToCaseListKeepsItsCaptionWhenHovered) {
     EXPECT_NE(shown(), blank);
     cImageButton::Of(back)->SetHover(false);
     EXPECT_EQ(shown(), normal);
-}
-
-TEST_F(CaseScreens, TheOpenPatientNamesOnlyTheMainWindow) {
-    const QString application = QGuiApplication::applicationDisplayName();
-    const cCaseObject opened = *OpenRows().At(0);
-    OpenCase(0);
-    EXPECT_TRUE(main->windowTitle().startsWith(QString::fromStdString(opened.FirstName + " " + opened.LastName)));
-    // Dialogs and message boxes would carry the display name after their own title.
-    EXPECT_EQ(QGuiApplication::applicationDisplayName(), application);
-}
-
-TEST_F(CaseScreens, FirstDownInTheListSelectsTheFirstRow) {
-    test::Activate(main.get());
-    ASSERT_EQ(Focused(), List());
-    List()->clearSelection();
-    QTest::keyClick(List(), Qt::Key_Down);
-    EXPECT_EQ(List()->selectionModel()->selectedRows().value(0).row(), 0);
-    QTest::keyClick(List(), Qt::Key_Down);
-    EXPECT_EQ(List()->currentIndex().row(), 1);
 }
 
 }  // namespace

@@ -48,22 +48,6 @@ protected:
     }
 };
 
-TEST_F(Login, DemoUserOpensTheMainWindow) {
-    const auto& user = DemoUser("Administrator");
-    LogIn(user.email, user.password);
-    EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(ends, 0);
-    EXPECT_TRUE(main->isVisible());
-    EXPECT_TRUE(main->User.IsAdministrator);
-    EXPECT_FALSE(main->User.IsDischargePlanner);
-    EXPECT_EQ(StatusLabel(), "Administrator");
-    EXPECT_EQ(session.UserField(22), user.email);
-    // The typed password is not kept.
-    EXPECT_TRUE(login->findChild<QLineEdit*>("PasswordEdit")->text().isEmpty());
-    main->FormActivate();
-    EXPECT_TRUE(main->findChild<QLabel*>("ShowAdminImage")->isVisibleTo(main.get()));
-}
-
 TEST_F(Login, RoleFlagsReadWhateverTheirCase) {
     AddUser("both@example.com", HashPassword("s3cret pw", test::RealServer::kPasswordIterations), "Y", "y");
     LogIn("both@example.com", "s3cret pw");
@@ -118,12 +102,12 @@ TEST_F(Login, ALockedAccountIsToldTheServersReasonNotInvalidLogin) {
     EXPECT_FALSE(main->isVisible());
 }
 
-TEST_F(Login, EnterInThePasswordLogsIn) {
+TEST_F(Login, EnterInThePasswordLogsTheAdministratorIn) {
     test::Activate(login.get());
     EXPECT_TRUE(login->findChild<QPushButton*>("LoginButton")->isDefault());
     EXPECT_TRUE(login->size().expandedTo(login->minimumSizeHint()) == login->size());
 
-    const auto& user = DemoUser("Discharge Planner");
+    const auto& user = DemoUser("Administrator");
     auto* email = login->findChild<QLineEdit*>("UserEdit");
     email->setFocus(Qt::MouseFocusReason);
     QTest::keyClicks(email, QString::fromStdString(user.email));
@@ -137,7 +121,14 @@ TEST_F(Login, EnterInThePasswordLogsIn) {
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(ends, 0);
     EXPECT_TRUE(main->isVisible());
+    EXPECT_TRUE(main->User.IsAdministrator);
+    EXPECT_FALSE(main->User.IsDischargePlanner);
+    EXPECT_EQ(StatusLabel(), "Administrator");
     EXPECT_EQ(session.UserField(22), user.email);
+    // The typed password is not kept.
+    EXPECT_TRUE(password->text().isEmpty());
+    main->FormActivate();
+    EXPECT_TRUE(main->findChild<QLabel*>("ShowAdminImage")->isVisibleTo(main.get()));
 }
 
 class StartUp : public ClientOnDemoServer {

@@ -12,8 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "add_case_form.h"
@@ -71,10 +69,6 @@ protected:
         for (const auto& entry : fs::directory_iterator(server.DataDir() / "outbox"))
             if (entry.path().extension() == ".eml") files.insert(entry.path());
         return files;
-    }
-    static std::string Read(const fs::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
     }
     // Opens the need on row, runs step in its dialog.
     void OpenNeed(int row, std::function<void(TDischargeItemDetailForm&)> step) {
@@ -151,7 +145,7 @@ TEST_F(DischargeScreens, PlannerWalksFromANewNeedToAnAwardedApprovedPlan) {
     for (const fs::path& file : Outbox())
         if (!before.count(file)) mails.push_back(file);
     ASSERT_EQ(mails.size(), 2u);
-    for (const fs::path& mail : mails) EXPECT_NE(Read(mail).find("Chair by Friday"), std::string::npos);
+    for (const fs::path& mail : mails) EXPECT_NE(test::ReadAll(mail).find("Chair by Friday"), std::string::npos);
     EXPECT_EQ(Needs().Need(Needs().RowOfSeq(need))->Status, "2");
 
     // The provider accepts; the planner awards the need to that quote. The
@@ -594,8 +588,7 @@ TEST_F(DischargeScreens, SaveAsFhirWritesTheOpenCaseAsAValidBundleOrSaysWhyNot) 
     Named<QPushButton>(*main, "SaveAsFhirButton")->click();
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(asked, "Referral.fhir.json");
-    std::ifstream written(folder.Path() / "case.json");
-    const std::string json{std::istreambuf_iterator<char>(written), {}};
+    const std::string json = test::ReadAll(folder.Path() / "case.json");
     EXPECT_NE(json.find("\"value\":\"" + main->Case.CurrentCaseNumber + "\""), std::string::npos);
     const test::ShellResult validated = test::ValidateFhir({folder.Path() / "case.json"});
     EXPECT_EQ(validated.exitCode, 0) << validated.out;

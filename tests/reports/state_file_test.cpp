@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <tuple>
 
 #include "ended_pieces.h"
@@ -113,10 +112,7 @@ TEST(ReportFiles, LinesEndInCrLfAndTheFileIsTheOwnersAlone) {
     std::ofstream(path) << "older";
     ::chmod(path.c_str(), 0644);
     ASSERT_TRUE(SaveReportLines(path, {"one", "two"}));
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_EQ(text.str(), "one\r\ntwo\r\n");
+    EXPECT_EQ(ReadAll(path), "one\r\ntwo\r\n");
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
