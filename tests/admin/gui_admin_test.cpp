@@ -23,7 +23,6 @@
 #include "field_conflict_form.h"
 #include "gui_client_fixture.h"
 #include "provider_search.h"
-#include "record_ops.h"
 #include "report_queries.h"
 #include "schema.h"
 #include "reports_form.h"

@@ -14,14 +14,9 @@
 
 #include "add_case_form.h"
 #include "case_edit_form.h"
-#include "case_list_form.h"
-#include "case_list_model.h"
-#include "case_screens.h"
 #include "gui_keyboard.h"
 #include "gui_planner_fixture.h"
 #include "patient_editors.h"
-#include "record_batch.h"
-#include "record_ops.h"
 #include "sqlite_connection.h"
 
 namespace dalvero {

@@ -26,8 +26,6 @@
 #include "json_node.h"
 #include "lookup_form.h"
 #include "previous_case_edit_form.h"
-#include "record_batch.h"
-#include "record_ops.h"
 #include "storage.h"
 
 namespace dalvero {

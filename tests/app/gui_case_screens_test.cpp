@@ -13,18 +13,14 @@
 #include <set>
 
 #include "case_edit_form.h"
-#include "case_list_form.h"
-#include "case_list_model.h"
 #include "case_list_navigation_form.h"
 #include "case_list_prev_form.h"
 #include "case_navigation_form.h"
-#include "case_screens.h"
 #include "gui_planner_fixture.h"
 #include "gui_keyboard.h"
 #include "image_button.h"
 #include "image_button_art.h"
 #include "item_list_model.h"
-#include "record_ops.h"
 
 namespace dalvero {
 namespace {

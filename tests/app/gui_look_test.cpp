@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include "case_edit_form.h"
-#include "case_list_form.h"
 #include "case_navigation_form.h"
 #include "client_style.h"
 #include "discharge_screens.h"
@@ -20,7 +19,6 @@
 #include "image_button.h"
 #include "item_list_model.h"
 #include "need_list_model.h"
-#include "record_ops.h"
 #include "sub_list_delegate.h"
 
 namespace dalvero {

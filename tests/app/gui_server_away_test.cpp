@@ -16,10 +16,7 @@
 #include <filesystem>
 
 #include "case_edit_form.h"
-#include "case_list_form.h"
-#include "case_list_model.h"
 #include "case_navigation_form.h"
-#include "case_screens.h"
 #include "health_checklist.h"
 #include "health_checklist_view.h"
 #include "health_detail_forms.h"
@@ -27,7 +24,6 @@
 #include "field_tag.h"
 #include "gui_planner_fixture.h"
 #include "item_list_model.h"
-#include "record_ops.h"
 #include "screen_content.h"
 
 namespace dalvero {

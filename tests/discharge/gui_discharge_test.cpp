@@ -15,11 +15,8 @@
 #include <set>
 
 #include "add_case_form.h"
-#include "case_list_form.h"
-#include "case_list_model.h"
 #include "case_navigation_form.h"
 #include "case_need_selection_form.h"
-#include "case_screens.h"
 #include "category_selection_form.h"
 #include "change_status_form.h"
 #include "discharge_item_detail_form.h"
@@ -38,7 +35,6 @@
 #include "provider_info_form.h"
 #include "quote_list_model.h"
 #include "shell_command.h"
-#include "temp_dir.h"
 
 namespace dalvero {
 namespace {
