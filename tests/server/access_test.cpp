@@ -7,7 +7,6 @@
 #include "audit_trail.h"
 #include "authorized_storage.h"
 #include "dataserver_fixture.h"
-#include "loopback_data_server.h"
 #include "password_hash.h"
 #include "request_error.h"
 #include "schema.h"

@@ -1,7 +1,5 @@
 #include "dataserver_fixture.h"
 
-#include "loopback_data_server.h"
-
 #include "string_list.h"
 #include "table_catalogue.h"
 
@@ -17,6 +15,14 @@ std::string Add(Storage& storage, const char* table, FieldValues values) {
 }
 
 }  // namespace
+
+server::SecurityConfig TestSecurity() {
+    server::SecurityConfig security;
+    security.passwordIterations = 1000;
+    security.loginDelaySeconds = 0;
+    security.lockAfterFailures = 100000;
+    return security;
+}
 
 HospitalData BuildHospital(Storage& storage) {
     namespace tbl = catalogue::tbl;

@@ -32,6 +32,9 @@ struct HospitalData {
     std::string doctorLink;                         // CaseDoctorsLink of openC1
 };
 
+// A small hash count and no log-in delays: tests log in often.
+server::SecurityConfig TestSecurity();
+
 // Fills storage with two hospitals, their people, patients, open and closed
 // cases, needs and quotes, providers and code books.
 HospitalData BuildHospital(server::Storage& storage);

@@ -199,9 +199,10 @@ TEST_F(MatchingTest, NoticesAndErrors) {
     EXPECT_NE(reply->GetString("~"), "");
     EXPECT_EQ(reply->GetString("Error"), "");
 
+    const std::string foreign = S(Add(cat::tbl::kCases, {{cat::cases::kHospital, S(AddProvider("Rival", "10000"))}}));
     for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
-             {"MileRadius", "abc"}, {"MileRadius", "-5"}, {"MileRadius", "0"},
-             {"MaxNumberMatches", "0"}, {"MaxNumberMatches", "many"}, {"CaseSeq", "99999"}, {"CaseSeq", "x1"}})
+             {"MileRadius", "abc"}, {"MileRadius", "-5"}, {"MileRadius", "0"}, {"MaxNumberMatches", "0"},
+             {"MaxNumberMatches", "many"}, {"CaseSeq", "99999"}, {"CaseSeq", "x1"}, {"CaseSeq", foreign}})
         EXPECT_NE(Match({{name, value}})->GetString("Error"), "") << name << "=" << value;
     EXPECT_NE(Call({{"ServerCommand", "processneedsmatching"}})->GetString("Error"), "");
 }

@@ -47,9 +47,10 @@ TEST_F(ServerConfigTest, MissingKeysTakeTheDefaultsAndTheDefaultFileReadsAsThem)
 TEST_F(ServerConfigTest, PathsAndPortsAsWritten) {
     Write("[DataServer]\nBind=0.0.0.0\nPort=0\n[functionserver]\nport=65535\n[TLS]\nCertificate=/etc/dalvero/cert.pem\n"
           "Key=keys/../keys/server.key\n[Database]\nFile=db/main.db\n[Mail]\nUser=mailer\nPassword=\" p w \"\n"
-          "[Connections]\nMaxConnections=9000\nIdleHours=1\n[RecordFiles]\nPerRecordMB=2\n");
+          "[Connections]\nMaxConnections=9000\nIdleHours=1\n[RecordFiles]\nPerRecordMB=2\n[Security]\nLockSeconds=2\n");
     ServerConfig config = LoadServerConfig(dir_);
     EXPECT_EQ(config.connections.maxConnections, 9000);
+    EXPECT_EQ(config.security.lockSeconds, 2);
     EXPECT_EQ(config.connections.idleSeconds, 3600);
     EXPECT_EQ(config.connections.handshakeSeconds, 5) << "missing keys keep their defaults";
     EXPECT_EQ(config.recordFiles.perRecordBytes, 2u << 20);

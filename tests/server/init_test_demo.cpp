@@ -217,19 +217,23 @@ TEST(DemoHospital, CaseSubRecordsAreConsistent) {
     EXPECT_GT(storage.Count(cat::tbl::kCaseFamily, {}), 0);
 }
 
-TEST(DemoHospital, SameDataEveryTime) {
-    // Two demos written apart from the shared folder hold the same records,
-    // apart from the salted password hashes.
-    const CodeBooks books = ReadCodeBooks(ReferenceDir());
+// A demo hospital written into storage apart from the shared folder.
+void LoadDemo(Storage& storage, int cases = kDemoCases) {
+    static const CodeBooks books = ReadCodeBooks(ReferenceDir());
     const auto entries = ProviderCategoryEntries();
+    const ProviderCatalogue catalogue = LoadProviderCatalogue(storage, entries);
+    LoadDemoHospital(storage, {books, entries, catalogue, ReferenceDir() / "demo" / "hospital_logo.jpg",
+                               CivilDate{2024, 6, 11}, 1000, cases});
+}
+
+TEST(DemoHospital, SameDataEveryTime) {
+    // Two demos hold the same records, apart from the salted password hashes.
     std::vector<std::vector<Record>> runs;
     for (int run = 0; run < 2; ++run) {
         fs::path file = TempPath("determinism_" + std::to_string(run) + ".db");
         {
             SqliteStorage storage(file.string());
-            ProviderCatalogue catalogue = LoadProviderCatalogue(storage, entries);
-            LoadDemoHospital(storage, {books, entries, catalogue, ReferenceDir() / "demo" / "hospital_logo.jpg",
-                                       CivilDate{2024, 6, 11}, 1000});
+            LoadDemo(storage);
             std::vector<Record> records;
             for (const char* table : {cat::tbl::kCases, cat::tbl::kProviderEntities, cat::tbl::kCaseNeedsQuote}) {
                 auto rows = All(storage, table);
@@ -247,13 +251,8 @@ TEST(DemoHospital, SameDataEveryTime) {
 }
 
 TEST(DemoHospital, ALargerDemoKeepsTheProportionsOfOpenCasesAndReturningPatients) {
-    const CodeBooks books = ReadCodeBooks(ReferenceDir());
-    const auto entries = ProviderCategoryEntries();
-    const fs::path file = TempPath("larger.db");
-    SqliteStorage storage(file.string());
-    ProviderCatalogue catalogue = LoadProviderCatalogue(storage, entries);
-    LoadDemoHospital(storage, {books, entries, catalogue, ReferenceDir() / "demo" / "hospital_logo.jpg",
-                               CivilDate{2024, 6, 11}, 1000, 300});
+    SqliteStorage storage(TempPath("larger.db").string());
+    LoadDemo(storage, 300);
     const auto cases = All(storage, cat::tbl::kCases);
     ASSERT_EQ(cases.size(), 300u);
     std::set<std::string> patients;

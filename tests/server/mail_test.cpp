@@ -14,6 +14,7 @@
 #include <sstream>
 #include <thread>
 
+#include "../net/socket_test_util.h"
 #include "mail_test_support.h"
 #include "mailer.h"
 #include "temp_dir.h"
@@ -158,7 +159,6 @@ TEST(MailOutbox, WritesEachMessageCompleteWithProperHeaders) {
     Mailer mailer(settings);
 
     ASSERT_EQ(mailer.Send(SampleMessage()), "");
-
     ASSERT_EQ(mailer.Send(SampleMessage()), "");
 
     const auto files = FilesIn(settings.outbox);
@@ -274,14 +274,5 @@ TEST(MailRelay, ReportsRefusedRecipientAndUnreachableRelay) {
         EXPECT_NE(error, "");
         EXPECT_TRUE(relay.data.empty());
     }
-    // A port that was free a moment ago and has no listener.
-    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    socklen_t length = sizeof address;
-    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(probe);
-    EXPECT_NE(Mailer(RelaySettings(ntohs(address.sin_port))).Send(SampleMessage()), "");
+    EXPECT_NE(Mailer(RelaySettings(dalvero::test::ClosedPort())).Send(SampleMessage()), "");
 }

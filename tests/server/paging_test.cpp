@@ -1,15 +1,14 @@
-// The client's own record batches paging through server lists over a
-// loopback connection: every page operation must walk a list without gaps
-// or repeats, forward and backward lists alike.
+// The client's own record batches paging through a real server's lists:
+// every page operation must walk a list without gaps or repeats, forward and
+// backward lists alike.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "dataserver_fixture.h"
 #include "db_server_connection.h"
-#include "loopback_data_server.h"
 #include "log_in.h"
+#include "real_server.h"
 #include "record_batch.h"
 #include "table_catalogue.h"
 
@@ -26,32 +25,28 @@ protected:
     static constexpr int kCount = 23;
     static constexpr int kPage = 5;
 
-    PagingTest()
-        : owned(TestStore(dir.Path()).Open()),
-          storage(*owned),
-          server(storage, dir.Path()),
-          db("127.0.0.1", server.PortText(), "Dalvero", "", false, 30) {
-        storage.InTransaction([&] {
-            hospital = std::to_string(storage.Add(tbl::kProviderEntities, {{10, "Paging General"}}));
-            patient = std::to_string(storage.Add(tbl::kPatients, {{10, "Many"}, {12, "Stays"}}));
+    PagingTest() {
+        const auto storage = server.OpenStore();
+        storage->InTransaction([&] {
+            hospital = std::to_string(storage->Add(tbl::kProviderEntities, {{10, "Paging General"}}));
+            patient = std::to_string(storage->Add(tbl::kPatients, {{10, "Many"}, {12, "Stays"}}));
             // Added out of date order, so the lists' order is the server's doing.
             for (int i = 0; i < kCount; ++i) {
                 const int day = 1 + (i * 7) % kCount;
-                storage.Add(tbl::kCases, {{10, patient}, {11, hospital}, {12, "202401" + TwoDigits(day)},
-                                          {13, "202403" + TwoDigits(day) + "100000"}, {18, "Y"}});
-                storage.Add(tbl::kPersonnel, {{9, hospital}, {13, "Doc" + TwoDigits(day)}, {27, "Y"}});
+                storage->Add(tbl::kCases, {{10, patient}, {11, hospital}, {12, "202401" + TwoDigits(day)},
+                                           {13, "202403" + TwoDigits(day) + "100000"}, {18, "Y"}});
+                storage->Add(tbl::kPersonnel, {{9, hospital}, {13, "Doc" + TwoDigits(day)}, {27, "Y"}});
             }
-            storage.Add(tbl::kPersonnel, {{9, hospital}, {13, "Zed"}, {22, "planner@paging.test"}, {23, "pw"}});
+            storage->Add(tbl::kPersonnel, {{9, hospital}, {13, "Zed"}, {22, "planner@paging.test"}, {23, "pw"}});
         });
-        StringList person;
-        std::string session;
-        EXPECT_TRUE(LogIn(db, "planner@paging.test", "pw", person, session)) << db.ErrorText;
+        const server::DemoLogin planner{"planner@paging.test", "pw", ""};
+        db = RealServer::ConnectDataAt(server.DataPort(), server.CaFile(), "Dalvero", &planner);
     }
 
     // The whole list in its order, read in one page.
     Seqs Whole(const std::string& table, const std::string& index, const std::string& key, const std::string& filter) {
         cRecordBatch batch;
-        EXPECT_TRUE(batch.Query(&db, table, index, key, "", 0, 1000, "f1", "", filter, "F"));
+        EXPECT_TRUE(batch.Query(db.get(), table, index, key, "", 0, 1000, "f1", "", filter, "F"));
         return PageOf(batch);
     }
 
@@ -67,21 +62,17 @@ protected:
         return Seqs(all.begin() + from, all.begin() + std::min<int>(from + count, static_cast<int>(all.size())));
     }
 
-    TempDir dir;
-    std::unique_ptr<server::SqlStorage> owned;
-    server::SqlStorage& storage;
-    LoopbackDataServer server;
-    dbServerConnection db;
+    RealServer server{RealServer::Empty};
+    std::unique_ptr<dbServerConnection> db;
     std::string hospital, patient;
 };
 
 TEST_F(PagingTest, PreviousCaseListPagesForwardAndBackWithoutGapsOrRepeats) {
-    ASSERT_TRUE(db.IsConnected());
     const Seqs all = Whole("Cases", "L3", hospital, "f18=Y");
     ASSERT_EQ(all.size(), static_cast<std::size_t>(kCount));
 
     cRecordBatch batch;
-    ASSERT_TRUE(batch.Query(&db, "Cases", "L3", hospital, "", 0, kPage, "f13", "", "f18=Y", "F", "", "Y"));
+    ASSERT_TRUE(batch.Query(db.get(), "Cases", "L3", hospital, "", 0, kPage, "f13", "", "f18=Y", "F", "", "Y"));
     EXPECT_EQ(batch.Set->Position, kCount);
     std::vector<Seqs> pages{PageOf(batch)};
     while (batch.SecondMark != 0) {
@@ -107,7 +98,7 @@ TEST_F(PagingTest, BackwardListPagesFromTheEndAndBack) {
     std::reverse(newestFirst.begin(), newestFirst.end());
 
     cRecordBatch batch;
-    ASSERT_TRUE(batch.Query(&db, "Cases", "L2", patient, "", 0, kPage, "f12", "", "", "L"));
+    ASSERT_TRUE(batch.Query(db.get(), "Cases", "L2", patient, "", 0, kPage, "f12", "", "", "L"));
     Seqs walked = PageOf(batch);
     std::vector<Seqs> pages{walked};
     while (batch.SecondMark != 0) {
@@ -120,7 +111,7 @@ TEST_F(PagingTest, BackwardListPagesFromTheEndAndBack) {
     EXPECT_EQ(batch.Set->Message, "Beginning or end of list");
 
     cRecordBatch back;
-    ASSERT_TRUE(back.Query(&db, "Cases", "L2", patient, "", 0, kPage, "f12", "", "", "L"));
+    ASSERT_TRUE(back.Query(db.get(), "Cases", "L2", patient, "", 0, kPage, "f12", "", "", "L"));
     for (std::size_t i = 1; i < pages.size(); ++i) ASSERT_TRUE(back.NextPage());
     for (int i = static_cast<int>(pages.size()) - 2; i >= 0; --i) {
         ASSERT_TRUE(back.PriorPage());
@@ -134,7 +125,7 @@ TEST_F(PagingTest, LookUpWindowStepsAndJumpsAlongTheList) {
 
     // Typed "Doc10": centred on it, as the look-up window reads.
     cRecordBatch batch;
-    ASSERT_TRUE(batch.Query(&db, "Personnel", "L2", "", "Doc10", -(kPage / 2), kPage, "f13", "", "f27=Y", "F", "",
+    ASSERT_TRUE(batch.Query(db.get(), "Personnel", "L2", "", "Doc10", -(kPage / 2), kPage, "f13", "", "f27=Y", "F", "",
                             "Y"));
     EXPECT_EQ(PageOf(batch), Slice(doctors, 9 - kPage / 2, kPage));
 
@@ -163,7 +154,7 @@ TEST_F(PagingTest, LookUpWindowStepsAndJumpsAlongTheList) {
 
 TEST_F(PagingTest, DateRangeQueryReadsTheDaysAsked) {
     cRecordBatch batch;
-    ASSERT_TRUE(batch.QueryDateRange(&db, "Cases", "L8", hospital, 13, {2024, 3, 5}, {2024, 3, 9}, "f13", "", "",
+    ASSERT_TRUE(batch.QueryDateRange(db.get(), "Cases", "L8", hospital, 13, {2024, 3, 5}, {2024, 3, 9}, "f13", "", "",
                                      "f18=Y"));
     Seqs days;
     if (batch.Set->First()) do

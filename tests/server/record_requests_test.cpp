@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "dataserver_fixture.h"
-#include "loopback_data_server.h"
 #include "password_hash.h"
 #include "refusal_codes.h"
 #include "string_list.h"

@@ -1,7 +1,7 @@
 // dalvero-server as an operator and a service manager meet it: its command
 // line, the way into a new folder, one server per folder, signals, status,
-// log lines, the nightly audit check, and backups taken while planners work,
-// each through the executable itself.
+// log lines, the nightly audit check, acknowledged writes across kill -9,
+// and backups taken while planners work, each through the executable itself.
 
 #include <signal.h>
 #include <sqlite3.h>
@@ -14,13 +14,16 @@
 #include <fstream>
 #include <mutex>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <thread>
 
 #include <gtest/gtest.h>
 
+#include "../net/socket_test_util.h"
 #include "audit_trail.h"
 #include "ini_file.h"
+#include "password_hash.h"
 #include "real_server.h"
 #include "record_ops.h"
 #include "schema.h"
@@ -243,6 +246,81 @@ TEST(ServerAudit, VerifyAuditTellsTamperingFromAnUnreadableFolderAndChecksAKeptH
     const Ran changed = Server("verify-audit " + dir + " --expect " + last[1].str() + ":" + std::string(64, '0'));
     EXPECT_EQ(changed.status, 3);
     EXPECT_TRUE(Has(changed.out, "no longer has the hash it had")) << changed.out;
+    // So was a row edited in place.
+    OpenFolderStore(folder.dir)->Update(server::schema::kAuditTrail, 2, {{server::schema::audit::kAddress, "10.9.9.9"}});
+    EXPECT_EQ(Server("verify-audit " + dir).status, 3);
+}
+
+TEST(ServerProcess, AcknowledgedWritesSurviveKillMinus9) {
+    Served served;
+    // The same ports after the restart: a killed server's last status stays
+    // in its lock file until the next one writes its own.
+    const int port = ClosedPort();
+    served.Set("DataServer", "Port", std::to_string(port));
+    served.Set("FunctionServer", "Port", std::to_string(ClosedPort()));
+    OpenFolderStore(served.dir)->Add(
+        "Personnel", {{9, "1"}, {22, "crash@test"}, {23, HashPassword("pw", RealServer::kPasswordIterations)}});
+    const server::DemoLogin crash{"crash@test", "pw", ""};
+    auto connect = [&] {
+        std::unique_ptr<dbServerConnection> db;
+        for (int i = 0; i < 100 && !(db && db->IsConnected()); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            db = RealServer::ConnectDataAt(port, (served.dir / "tls" / "ca.pem").string(), "Dalvero", &crash);
+        }
+        return db;
+    };
+    served.Start(false);
+    // Planners adding at once when the server is killed: each keeps the
+    // Seqs the server acknowledged, with the name it gave them.
+    constexpr int kWriters = 4;
+    std::vector<std::vector<std::pair<std::string, std::string>>> acknowledged(kWriters);
+    std::atomic<int> count{0};
+    std::string updated;
+    {
+        std::vector<std::unique_ptr<dbServerConnection>> planners;
+        for (int w = 0; w < kWriters; ++w) planners.push_back(connect());
+        updated = AddRecord(*planners[0], "Patients", StringList{"f10=Before", "f12=Test"});
+        ASSERT_TRUE(UpdateRecord(*planners[0], "Patients", updated, StringList{"f11=Updated"}));
+        std::vector<std::thread> writers;
+        for (int w = 0; w < kWriters; ++w) {
+            writers.emplace_back([&, w] {
+                for (int i = 0;; ++i) {
+                    const std::string name = "Crash" + std::to_string(w) + "-" + std::to_string(i);
+                    const std::string seq = AddRecord(*planners[w], "Patients", StringList{"f10=" + name, "f12=Test"});
+                    if (seq.empty()) return;  // the server is gone
+                    acknowledged[w].emplace_back(seq, name);
+                    ++count;
+                }
+            });
+        }
+        while (count < 40) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        served.Stop(SIGKILL);
+        for (std::thread& writer : writers) writer.join();
+    }
+
+    // Every acknowledged add is there with its audit row, and the trail is whole.
+    {
+        const auto store = OpenFolderStore(served.dir);
+        server::ListRead adds;
+        adds.table = server::schema::kAuditTrail;
+        adds.where = {{server::schema::audit::kAction, server::CompareOp::Equal, "add", false}};
+        std::set<std::string> audited;
+        for (const auto& row : store->Select(adds)) audited.insert(row.Field(server::schema::audit::kRecord));
+        for (const auto& writer : acknowledged) {
+            for (const auto& [seq, name] : writer) {
+                const auto record = store->Read("Patients", std::stoll(seq));
+                ASSERT_TRUE(record) << seq;
+                EXPECT_EQ(record->Field(10), name);
+                EXPECT_TRUE(audited.count(seq)) << "no audit row for the add of " << seq;
+            }
+        }
+        EXPECT_EQ(store->Read("Patients", std::stoll(updated))->Field(11), "Updated");
+    }
+    EXPECT_EQ(Server("verify-audit " + served.dir.string()).status, 0);
+
+    served.Start(false);
+    EXPECT_TRUE(connect()->IsConnected());
+    EXPECT_EQ(served.Stop(SIGTERM), 0) << "run ends cleanly on SIGTERM";
 }
 
 std::string IntegrityCheck(const fs::path& database) {

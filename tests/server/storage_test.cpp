@@ -18,8 +18,14 @@ namespace tbl = catalogue::tbl;
 class StorageTest : public ::testing::Test {
 protected:
     std::string File() const { return place.Settings().file; }
+    // The store, opened at first use.
+    server::SqlStorage& Store() {
+        if (!owned) owned = place.Open();
+        return *owned;
+    }
     TempDir dir;
     TestStore place{dir.Path()};
+    std::unique_ptr<server::SqlStorage> owned;
 };
 
 std::vector<std::int64_t> Seqs(const std::vector<server::Record>& records) {
@@ -29,17 +35,12 @@ std::vector<std::int64_t> Seqs(const std::vector<server::Record>& records) {
 }
 
 TEST_F(StorageTest, AcknowledgedWritesSurviveReopenAndSeqsAreNeverReused) {
-    std::int64_t first = 0, last = 0;
-    {
-        const auto owned = place.Open();
-        server::SqlStorage& store = *owned;
-        first = store.Add(tbl::kCases, {{10, "7"}, {1001, "long note"}});
-        last = store.Add(tbl::kCases, {{10, "8"}});
-        store.WriteRecordFile(tbl::kCases, first, 1, {std::string("\xff\xd8jpeg\0bytes", 11), 1700000000});
-        ASSERT_TRUE(store.Remove(tbl::kCases, last));
-    }
-    const auto owned = place.Open();
-    server::SqlStorage& store = *owned;
+    const std::int64_t first = Store().Add(tbl::kCases, {{10, "7"}, {1001, "long note"}});
+    const std::int64_t last = Store().Add(tbl::kCases, {{10, "8"}});
+    Store().WriteRecordFile(tbl::kCases, first, 1, {std::string("\xff\xd8jpeg\0bytes", 11), 1700000000});
+    ASSERT_TRUE(Store().Remove(tbl::kCases, last));
+    owned.reset();
+    server::SqlStorage& store = Store();
     auto record = store.Read(tbl::kCases, first);
     ASSERT_TRUE(record);
     EXPECT_EQ(record->fields.at(10), "7");
@@ -53,8 +54,7 @@ TEST_F(StorageTest, AcknowledgedWritesSurviveReopenAndSeqsAreNeverReused) {
 }
 
 TEST_F(StorageTest, ManyRecordsAndCountsPerValueInOneGo) {
-    const auto owned = place.Open();
-    server::SqlStorage& store = *owned;
+    server::SqlStorage& store = Store();
     const auto a = store.Add(tbl::kCases, {{10, "p\"1"}, {11, "H"}, {1001, "a's note"}});
     store.Add(tbl::kCases, {{10, "p\"1"}, {11, "other"}});
     const auto c = store.Add(tbl::kCases, {{10, "P2"}, {11, "h"}, {1002, "c's note"}});
@@ -70,8 +70,7 @@ TEST_F(StorageTest, ManyRecordsAndCountsPerValueInOneGo) {
 }
 
 TEST_F(StorageTest, ValuesTravelAsDataNeverAsSql) {
-    const auto owned = place.Open();
-    server::SqlStorage& store = *owned;
+    server::SqlStorage& store = Store();
     const std::string hostile = "x'); DROP TABLE \"Cases\"; --\"; SELECT 1;";
     const auto seq = store.Add(tbl::kCases, {{10, hostile}, {22, "it's \"quoted\""}});
     EXPECT_EQ(store.Count(tbl::kCases, {{10, CompareOp::Equal, hostile, false}}), 1);
@@ -85,8 +84,7 @@ TEST_F(StorageTest, ValuesTravelAsDataNeverAsSql) {
 }
 
 TEST_F(StorageTest, NotesAndFilesLiveAndDieWithTheirRecord) {
-    const auto owned = place.Open();
-    server::SqlStorage& store = *owned;
+    server::SqlStorage& store = Store();
     const auto seq = store.Add(tbl::kCaseNeedsQuote, {{14, "R"}, {1001, "first"}});
     ASSERT_TRUE(store.Update(tbl::kCaseNeedsQuote, seq, {{1001, "second"}, {1002, "other"}}));
     EXPECT_EQ(store.Read(tbl::kCaseNeedsQuote, seq)->fields.at(1001), "second");
@@ -104,8 +102,7 @@ TEST_F(StorageTest, NotesAndFilesLiveAndDieWithTheirRecord) {
 }
 
 TEST_F(StorageTest, RefusesWhatTheSchemaDoesNotKeep) {
-    const auto owned = place.Open();
-    server::SqlStorage& store = *owned;
+    server::SqlStorage& store = Store();
     EXPECT_THROW(store.Add("NoSuchTable", {}), StorageError);
     EXPECT_THROW(store.Add(tbl::kPatients, {{18, "x"}}), StorageError);  // beyond the table's fields
     EXPECT_THROW(store.Add(tbl::kPatients, {{1, "5"}}), StorageError);   // the Seq is not written
@@ -118,8 +115,7 @@ TEST_F(StorageTest, RefusesWhatTheSchemaDoesNotKeep) {
 }
 
 TEST_F(StorageTest, TextSearchFindsEveryWordAsPrefixAndFollowsChanges) {
-    const auto owned = place.Open();
-    server::SqlStorage& store = *owned;
+    server::SqlStorage& store = Store();
     const auto benign = store.Add(tbl::kICD9Symptom, {{10, "4011"}, {11, "Benign essential hypertension"}});
     const auto malignant = store.Add(tbl::kICD9Symptom, {{10, "4010"}, {11, "Malignant essential hypertension"}});
     store.Add(tbl::kICD9Symptom, {{10, "486"}, {11, "Pneumonia, organism unspecified"}});
@@ -137,8 +133,7 @@ TEST_F(StorageTest, TextSearchFindsEveryWordAsPrefixAndFollowsChanges) {
 }
 
 TEST_F(StorageTest, TransactionsCommitWholeOrNotAtAll) {
-    const auto owned = place.Open();
-    server::SqlStorage& store = *owned;
+    server::SqlStorage& store = Store();
     EXPECT_THROW(store.InTransaction([&] {
         store.Add(tbl::kPatients, {{10, "kept?"}});
         store.InTransaction([&] { store.Add(tbl::kPatients, {{10, "inner"}}); });
@@ -164,8 +159,7 @@ TEST_F(StorageTest, TransactionsCommitWholeOrNotAtAll) {
 // Writers at once share commits; one that fails in a shared commit takes
 // no one else's writes with it.
 TEST_F(StorageTest, ThreadsWriteAndReadAtOnce) {
-    const auto owned = place.Open();
-    server::SqlStorage& store = *owned;
+    server::SqlStorage& store = Store();
     constexpr int kThreads = 4, kEach = 40;
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
@@ -198,8 +192,7 @@ TEST_F(StorageTest, OpeningAnOlderFileAddsWhatIsMissing) {
               SQLITE_OK);
     sqlite3_close(db);
 
-    const auto owned = place.Open();
-    server::SqlStorage& store = *owned;
+    server::SqlStorage& store = Store();
     EXPECT_EQ(store.SearchText(tbl::kICD9Symptom, 11, "pneu", 5).size(), 1u);
     const auto seq = store.Add(tbl::kICD9Symptom, {{2, "kept"}, {10, "4019"}});
     EXPECT_EQ(store.Read(tbl::kICD9Symptom, seq)->fields.at(2), "kept");

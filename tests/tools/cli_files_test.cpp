@@ -31,14 +31,9 @@ TEST_F(CliServerTest, GetFileDownloadsANamedFileOrLeavesTheLocalOneAlone) {
 
     // A failed download leaves the local file alone.
     WriteFile(work.Path() / "keep.bin", "old content");
-    const CliResult missing = Run({"get-file", "Clients\\Missing", "keep.bin"});
-    EXPECT_EQ(missing.exitCode, 3);
-    EXPECT_NE(missing.err.find("Clients\\Missing"), std::string::npos) << missing.err;
+    EXPECT_NE(Fails({"get-file", "Clients\\Missing", "keep.bin"}, 3).find("Clients\\Missing"), std::string::npos);
     EXPECT_EQ(ReadFile(work.Path() / "keep.bin"), "old content");
-
-    const CliResult noInfo = Run({"file-info", "Clients\\Missing"});
-    EXPECT_EQ(noInfo.exitCode, 3);
-    EXPECT_EQ(noInfo.out, "");
+    Fails({"file-info", "Clients\\Missing"}, 3);
 }
 
 TEST_F(CliServerTest, RecordFilesRoundTrip) {
@@ -60,20 +55,15 @@ TEST_F(CliServerTest, RecordFilesRoundTrip) {
     Ok({"get-record-file", "ProviderEntities", hospital, "1", "logo.jpg"});
     EXPECT_EQ(ReadFile(work.Path() / "logo.jpg").substr(0, 2), "\xFF\xD8");
 
-    const CliResult empty = Run({"get-record-file", "ProviderEntities", hospital, "7", "back.bin"});
-    EXPECT_EQ(empty.exitCode, 1);
-    EXPECT_EQ(empty.err, "No file in slot 7 of record " + hospital + " in ProviderEntities\n");
+    EXPECT_EQ(Fails({"get-record-file", "ProviderEntities", hospital, "7", "back.bin"}, 1),
+              "No file in slot 7 of record " + hospital + " in ProviderEntities\n");
     EXPECT_EQ(ReadFile(work.Path() / "back.bin"), "short");
 
     // "-" is standard output; a missing local folder is this side's fault.
     EXPECT_EQ(Ok({"get-record-file", "ProviderEntities", hospital, "2", "-"}), "short");
-    const CliResult noFolder = Run({"get-record-file", "ProviderEntities", hospital, "2", "absent/back.bin"});
-    EXPECT_EQ(noFolder.exitCode, 1);
-    EXPECT_EQ(noFolder.err, "Unable to write absent/back.bin: there is no folder absent\n");
-
-    const CliResult noLocal = Run({"put-record-file", "ProviderEntities", hospital, "2", "absent.bin"});
-    EXPECT_EQ(noLocal.exitCode, 1);
-    EXPECT_EQ(noLocal.err, "Cannot read absent.bin\n");
+    EXPECT_EQ(Fails({"get-record-file", "ProviderEntities", hospital, "2", "absent/back.bin"}, 1),
+              "Unable to write absent/back.bin: there is no folder absent\n");
+    EXPECT_EQ(Fails({"put-record-file", "ProviderEntities", hospital, "2", "absent.bin"}, 1), "Cannot read absent.bin\n");
 }
 
 }  // namespace

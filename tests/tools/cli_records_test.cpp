@@ -81,14 +81,8 @@ TEST_F(CliServerTest, QueryFromAKeyWithJoinsAndFiltersOrFailing) {
     EXPECT_EQ(Ok({"query", "Personnel", "L3", "--key", "999999", "--fields", "f11,f13"}), "Seq\tf11\tf13\n");
 
     // Failures report the server's text.
-    const CliResult table = Run({"query", "NoSuchTable", "L2"});
-    EXPECT_EQ(table.exitCode, 3);
-    EXPECT_NE(table.err.find("NoSuchTable"), std::string::npos) << table.err;
-    EXPECT_EQ(table.out, "");
-
-    const CliResult field = Run({"query", "Personnel", "L2", "--fields", "f11,f99"});
-    EXPECT_EQ(field.exitCode, 3);
-    EXPECT_NE(field.err.find("f99"), std::string::npos) << field.err;
+    EXPECT_NE(Fails({"query", "NoSuchTable", "L2"}, 3).find("NoSuchTable"), std::string::npos);
+    EXPECT_NE(Fails({"query", "Personnel", "L2", "--fields", "f11,f99"}, 3).find("f99"), std::string::npos);
 }
 
 TEST_F(CliServerTest, AddReadUpdateFindDeleteRoundTripAndJoinedFields) {
@@ -122,21 +116,12 @@ TEST_F(CliServerTest, AddReadUpdateFindDeleteRoundTripAndJoinedFields) {
     EXPECT_EQ(found[0], read[0]);
     EXPECT_EQ(found[1], read[1]);
 
-    const CliResult badField = Run({"update", "Patients", seq, "f99=x"});
-    EXPECT_EQ(badField.exitCode, 3);
-    EXPECT_NE(badField.err.find("f99"), std::string::npos) << badField.err;
+    EXPECT_NE(Fails({"update", "Patients", seq, "f99=x"}, 3).find("f99"), std::string::npos);
 
     Ok({"delete", "Patients", seq});
-    const CliResult gone = Run({"read", "Patients", seq});
-    EXPECT_EQ(gone.exitCode, 3);
-    EXPECT_EQ(gone.err, "No record " + seq + " in Patients\n");
-    EXPECT_EQ(gone.out, "");
-    const CliResult again = Run({"delete", "Patients", seq});
-    EXPECT_EQ(again.exitCode, 3);
-    EXPECT_NE(again.err.find(seq), std::string::npos) << "the server's own text: " << again.err;
-    const CliResult notFound = Run({"find", "Patients", "3", "987654321"});
-    EXPECT_EQ(notFound.exitCode, 3);
-    EXPECT_EQ(notFound.err, "No record with key 987654321 in list 3 of Patients\n");
+    EXPECT_EQ(Fails({"read", "Patients", seq}, 3), "No record " + seq + " in Patients\n");
+    EXPECT_NE(Fails({"delete", "Patients", seq}, 3).find(seq), std::string::npos) << "the server's own text";
+    EXPECT_EQ(Fails({"find", "Patients", "3", "987654321"}, 3), "No record with key 987654321 in list 3 of Patients\n");
 
     // find and read with joined fields give the same row.
     const std::string email = server.Logins().at(0).email;
@@ -160,14 +145,11 @@ TEST_F(CliServerTest, ValuesComeFromFilesAndOneOverTheRequestLimitNamesIt) {
     EXPECT_EQ(read[1][Column(read, "f10")], "from a file,\\r\\nwith \"quotes\"");
     EXPECT_EQ(read[1][Column(read, "f11")], "@home");
 
-    const CliResult missing = Run({"add", "Patients", "f10=@absent.txt"});
-    EXPECT_EQ(missing.exitCode, 3);
-    EXPECT_EQ(missing.err, "Cannot read absent.txt: No such file or directory\n");
+    EXPECT_EQ(Fails({"add", "Patients", "f10=@absent.txt"}, 3), "Cannot read absent.txt: No such file or directory\n");
 
-    const CliResult tooBig = Run({"update", "Patients", seq, "f12=" + std::string(50'000, 'x')});
-    EXPECT_EQ(tooBig.exitCode, 1);
-    EXPECT_NE(tooBig.err.find("over the limit of 49989 bytes one message may hold"), std::string::npos) << tooBig.err;
-    EXPECT_EQ(tooBig.err.find("MessageBuffer"), std::string::npos) << tooBig.err;
+    const std::string tooBig = Fails({"update", "Patients", seq, "f12=" + std::string(50'000, 'x')}, 1);
+    EXPECT_NE(tooBig.find("over the limit of 49989 bytes one message may hold"), std::string::npos) << tooBig;
+    EXPECT_EQ(tooBig.find("MessageBuffer"), std::string::npos) << tooBig;
 }
 
 }  // namespace

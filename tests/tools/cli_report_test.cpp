@@ -59,9 +59,9 @@ TEST_F(CliServerTest, StateFileHoldsEveryClosedCaseOfTheRangeInItsColumns) {
     Ok({"state-file", "--from", "19900101", "--to", "19900331", "--out", "empty.txt"});
     EXPECT_EQ(ReadFile(work.Path() / "empty.txt"), "");
     EXPECT_EQ(Run({"state-file", "--from", "20240401", "--to", "20240101", "--out", "x.txt"}).exitCode, 2);
-    const CliResult unwritable = Run({"state-file", "--from", "20000101", "--to", "20991231", "--out", "no/View.txt"});
-    EXPECT_EQ(unwritable.exitCode, 1);
-    EXPECT_NE(unwritable.err.find("Unable to write no/View.txt"), std::string::npos) << unwritable.err;
+    EXPECT_NE(Fails({"state-file", "--from", "20000101", "--to", "20991231", "--out", "no/View.txt"}, 1)
+                  .find("Unable to write no/View.txt"),
+              std::string::npos);
 }
 
 TEST_F(CliServerTest, NFCallListPrintsTheRefusalsOfACasesNursingFacilityNeed) {
@@ -84,9 +84,8 @@ TEST_F(CliServerTest, NFCallListPrintsTheRefusalsOfACasesNursingFacilityNeed) {
     EXPECT_NE(text.find(lastName), std::string::npos) << "the patient's last name";
     EXPECT_NE(text.find("Administration Days Usage:"), std::string::npos);
 
-    const CliResult missing = Run({"nf-call-list", "--case", "no-such-case", "--pdf", "none.pdf"});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.err.find("No case no-such-case"), std::string::npos) << missing.err;
+    EXPECT_NE(Fails({"nf-call-list", "--case", "no-such-case", "--pdf", "none.pdf"}, 1).find("No case no-such-case"),
+              std::string::npos);
     EXPECT_FALSE(fs::exists(work.Path() / "none.pdf"));
 }
 
@@ -132,10 +131,9 @@ TEST_F(CliServerTest, ChoiceListPrintsTheProvidersWithinTheRadiusForTheSignature
     EXPECT_LT(near.size(), wideMiles.size());
     for (const int miles : near) EXPECT_LE(miles, cut);
 
-    const CliResult otherNeed = Run({"choice-list", "--case", open[2][Column(open, "f22")], "--need", need,
-                                     "--pdf", "other.pdf"});
-    EXPECT_EQ(otherNeed.exitCode, 1);
-    EXPECT_NE(otherNeed.err.find("has no need " + need), std::string::npos) << otherNeed.err;
+    EXPECT_NE(Fails({"choice-list", "--case", open[2][Column(open, "f22")], "--need", need, "--pdf", "other.pdf"}, 1)
+                  .find("has no need " + need),
+              std::string::npos);
     EXPECT_FALSE(fs::exists(work.Path() / "other.pdf"));
 }
 

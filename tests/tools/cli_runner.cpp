@@ -135,6 +135,15 @@ std::string CliServerTest::Ok(const std::vector<std::string>& args) const {
     return result.out;
 }
 
+std::string CliServerTest::Fails(const std::vector<std::string>& args, int exitCode) const {
+    const CliResult result = Run(args);
+    std::string line;
+    for (const std::string& arg : args) line += arg + " ";
+    EXPECT_EQ(result.exitCode, exitCode) << line << result.err;
+    EXPECT_EQ(result.out, "") << line;
+    return result.err;
+}
+
 std::string CliServerTest::HospitalSeq() const {
     const Rows rows = ParseRows(Ok({"find", "Personnel", "4", server.Logins().at(0).email}));
     EXPECT_EQ(rows.size(), 2u);

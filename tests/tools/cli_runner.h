@@ -66,6 +66,9 @@ protected:
     CliResult Run(const std::vector<std::string>& args) const { return RunCli(work.Path(), LoggedIn(args)); }
     // Runs a command that must succeed and returns its output.
     std::string Ok(const std::vector<std::string>& args) const;
+    // Runs a command that must end with exitCode and print nothing, and
+    // returns what it wrote on standard error.
+    std::string Fails(const std::vector<std::string>& args, int exitCode) const;
     // The demo hospital's Seq, from the first log-in's Personnel record.
     std::string HospitalSeq() const;
 
