@@ -68,6 +68,13 @@ bool IsPatientData(const std::string& table) {
     return table == tbl::kCases || table == tbl::kPatients || ChildOf(table);
 }
 
+// Tables everyone reads whole and whose reads leave no audit row (code books,
+// providers, categories): their records need no judging one by one.
+bool SeenWhole(const std::string& table) {
+    return !IsPatientData(table) && !IsServerOnly(table) && table != tbl::kPersonnel &&
+           table != tbl::kPreferredProviders && table != schema::kAuditTrail;
+}
+
 // People's accounts and roles, and the hospitals' own records.
 bool IsAccountData(const std::string& table) { return table == tbl::kPersonnel || table == tbl::kProviderEntities; }
 
@@ -126,6 +133,7 @@ bool AuthorizedStorage::HasTable(std::string_view table) const {
 bool AuthorizedStorage::HasField(std::string_view table, int field) const { return inner_.HasField(table, field); }
 
 AuthorizedStorage::Reach AuthorizedStorage::ReachOf(const std::string& table, const Record& record) {
+    if (SeenWhole(table)) return {Sight::Full, {}};
     const bool ownHospital = !who_.hospital.empty();
     auto mine = [&](int field) { return ownHospital && record.Field(field) == who_.hospital; };
     if (table == tbl::kCases)
@@ -140,8 +148,7 @@ AuthorizedStorage::Reach AuthorizedStorage::ReachOf(const std::string& table, co
     if (table == tbl::kPreferredProviders) return {mine(cat::preferred_providers::kHospital) ? Sight::Full : Sight::None, {}};
     if (table == schema::kAuditTrail)
         return {who_.administrator && mine(schema::audit::kHospital) ? Sight::Full : Sight::None, {}};
-    if (IsServerOnly(table)) return {};
-    return {Sight::Full, {}};
+    return {};  // kept by the server for itself
 }
 
 void AuthorizedStorage::KnowPatients(std::vector<std::int64_t> seqs) {
@@ -236,6 +243,7 @@ std::vector<AuditEntry> AuthorizedStorage::TakeAudit() {
 
 std::vector<Record> AuthorizedStorage::Seen(const std::string& table, std::vector<Record> records,
                                             const std::vector<Condition>& where, bool audited) {
+    if (SeenWhole(table)) return records;
     LearnReach(table, records);
     const Condition* ssn = table == tbl::kPatients ? EqualOn(where, cat::patients::kSsn) : nullptr;
     const bool intake = ssn && IsFullSsn(ssn->value);
@@ -356,15 +364,30 @@ std::map<std::string, std::int64_t> AuthorizedStorage::CountEach(std::string_vie
     return counts;
 }
 
-std::vector<Record> AuthorizedStorage::Select(const ListRead& request) {
+std::optional<ListRead> AuthorizedStorage::ScopedRead(const ListRead& request) {
     ListRead read = request;
     read.table = Canonical(request.table);
     bool nothing = false;
     read.where = Scoped(read.table, std::move(read.where), nothing);
-    if (nothing) return {};
+    if (nothing) return std::nullopt;
     // Whoever reads the trail sees every read made before.
     if (read.table == schema::kAuditTrail) trail_.Flush();
-    return Seen(read.table, inner_.Select(read), read.where, true);
+    return read;
+}
+
+std::vector<Record> AuthorizedStorage::Select(const ListRead& request) {
+    const std::optional<ListRead> read = ScopedRead(request);
+    if (!read) return {};
+    return Seen(read->table, inner_.Select(*read), read->where, true);
+}
+
+void AuthorizedStorage::SelectEach(const ListRead& request, const std::vector<int>& fields, const RowVisitor& each) {
+    const std::optional<ListRead> read = ScopedRead(request);
+    if (!read) return;
+    if (SeenWhole(read->table)) return inner_.SelectEach(*read, fields, each);
+    // Records judged one by one are judged whole, as Select judges them.
+    for (const Record& record : Seen(read->table, inner_.Select(*read), read->where, true))
+        if (!each(RecordRow(record))) return;
 }
 
 std::vector<Record> AuthorizedStorage::SearchText(std::string_view table, int field, std::string_view words,

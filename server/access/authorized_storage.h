@@ -79,6 +79,7 @@ public:
                                                   const std::vector<Condition>& where) override;
     std::int64_t HighestSeq(std::string_view table) override { return inner_.HighestSeq(table); }
     std::vector<Record> Select(const ListRead& read) override;
+    void SelectEach(const ListRead& read, const std::vector<int>& fields, const RowVisitor& each) override;
     std::vector<Record> SearchText(std::string_view table, int field, std::string_view words, int limit) override;
 
     std::optional<StoredFile> ReadRecordFile(std::string_view table, std::int64_t seq, int slot) override;
@@ -127,6 +128,8 @@ private:
     // Values as they may be stored: hospital links checked, f23 hashed.
     FieldValues Checked(const std::string& table, FieldValues values, const Record* existing);
     std::vector<Condition> Scoped(const std::string& table, std::vector<Condition> where, bool& nothing);
+    // The read narrowed to what the person may see; none when that is nothing.
+    std::optional<ListRead> ScopedRead(const ListRead& request);
     void Shape(Record& record, Sight sight, const std::string& table) const;
     void Note(const std::string& action, const std::string& table, std::int64_t seq, const std::string& patient,
               const std::string& detail = {});

@@ -29,7 +29,12 @@ DataFolderLock::DataFolderLock(const std::filesystem::path& dataDir) {
     struct flock lock {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
-    if (::fcntl(fd_, F_SETLK, &lock) == 0) return;
+    if (::fcntl(fd_, F_SETLK, &lock) == 0) {
+        // A server killed without its clean stop left its last status here;
+        // until this one writes its own, readers must see it as starting.
+        (void)!::ftruncate(fd_, 0);
+        return;
+    }
     const pid_t holder = Holder(fd_);
     ::close(fd_);
     fd_ = -1;

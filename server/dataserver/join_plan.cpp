@@ -19,6 +19,12 @@ bool IsLetters(std::string_view text) {
     return true;
 }
 
+// The Seq a link field names, if it names one.
+std::optional<std::int64_t> LinkOf(const RowView& row, int field) {
+    if (field == 1) return row.Seq();
+    return ParseWholeNumber(row.Field(field));
+}
+
 }  // namespace
 
 bool SplitFieldName(std::string_view name, std::string_view& prefix, int& number) {
@@ -106,7 +112,7 @@ void JoinPlan::Prefetch(const std::vector<Record>& records, const std::vector<Fi
         }
         std::vector<std::int64_t> missing;
         for (const Record* source : sources) {
-            const auto seq = ParseWholeNumber(FieldValue(*source, join.link.field));
+            const auto seq = LinkOf(RecordRow(*source), join.link.field);
             if (!seq) continue;
             linked[j].push_back(*seq);
             if (!cache_.count({join.table, *seq})) missing.push_back(*seq);
@@ -119,37 +125,53 @@ void JoinPlan::Prefetch(const std::vector<Record>& records, const std::vector<Fi
     }
 }
 
-const Record* JoinPlan::Joined(int join, const Record& record, std::vector<std::optional<const Record*>>& found) {
+bool JoinPlan::NeedsJoins(const std::vector<FieldRef>& refs) const {
+    return std::any_of(refs.begin(), refs.end(), [](const FieldRef& ref) { return ref.field && ref.join >= 0; });
+}
+
+std::vector<int> JoinPlan::OwnFields(const std::vector<FieldRef>& refs) {
+    std::vector<int> fields;
+    for (const FieldRef& ref : refs)
+        if (ref.field && ref.join < 0) fields.push_back(ref.field);
+    return fields;
+}
+
+const Record* JoinPlan::Joined(int join, const RowView& row, std::vector<std::optional<const Record*>>& found) {
     auto& slot = found[static_cast<std::size_t>(join)];
     if (slot) return *slot;
     const Join& j = joins_[static_cast<std::size_t>(join)];
-    const Record* source = j.link.join < 0 ? &record : Joined(j.link.join, record, found);
+    std::optional<std::int64_t> seq;
+    if (j.link.join < 0) {
+        seq = LinkOf(row, j.link.field);
+    } else if (const Record* source = Joined(j.link.join, row, found)) {
+        seq = LinkOf(RecordRow(*source), j.link.field);
+    }
     const Record* result = nullptr;
-    if (source) {
-        if (auto seq = ParseWholeNumber(FieldValue(*source, j.link.field))) {
-            auto key = std::make_pair(j.table, *seq);
-            auto cached = cache_.find(key);
-            if (cached == cache_.end()) cached = cache_.emplace(key, storage_.Read(j.table->name, *seq)).first;
-            if (cached->second) result = &*cached->second;
-        }
+    if (seq) {
+        auto key = std::make_pair(j.table, *seq);
+        auto cached = cache_.find(key);
+        if (cached == cache_.end()) cached = cache_.emplace(key, storage_.Read(j.table->name, *seq)).first;
+        if (cached->second) result = &*cached->second;
     }
     slot = result;
     return result;
 }
 
-std::vector<std::string> JoinPlan::Values(const Record& record, const std::vector<FieldRef>& refs) {
+void JoinPlan::Values(const RowView& row, const std::vector<FieldRef>& refs,
+                      const std::function<void(std::string_view)>& value) {
     std::vector<std::optional<const Record*>> found(joins_.size());
-    std::vector<std::string> values;
-    values.reserve(refs.size());
     for (const FieldRef& ref : refs) {
         if (ref.field == 0) {
-            values.emplace_back();
-            continue;
+            value({});
+        } else if (ref.field == 1 && ref.join < 0) {
+            value(std::to_string(row.Seq()));
+        } else if (ref.join < 0) {
+            value(row.Field(ref.field));
+        } else {
+            const Record* source = Joined(ref.join, row, found);
+            value(source ? FieldValue(*source, ref.field) : std::string());
         }
-        const Record* source = ref.join < 0 ? &record : Joined(ref.join, record, found);
-        values.push_back(source ? FieldValue(*source, ref.field) : std::string());
     }
-    return values;
 }
 
 }  // namespace dalvero::server

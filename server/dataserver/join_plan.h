@@ -4,6 +4,7 @@
 // table each value comes from.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -41,9 +42,16 @@ public:
     // read per joined table, however many records the page holds.
     void Prefetch(const std::vector<Record>& records, const std::vector<FieldRef>& refs);
 
-    // The values the refs name for one record of the table read; fields of a
-    // join whose link is empty or names no record are empty.
-    std::vector<std::string> Values(const Record& record, const std::vector<FieldRef>& refs);
+    // Whether the refs name a field of a joined table.
+    bool NeedsJoins(const std::vector<FieldRef>& refs) const;
+    // The fields the refs name of the table read itself.
+    static std::vector<int> OwnFields(const std::vector<FieldRef>& refs);
+
+    // Hands over, in order, the values the refs name for one row of the
+    // table read; fields of a join whose link is empty or names no record
+    // are empty. The text is valid during the call only.
+    void Values(const RowView& row, const std::vector<FieldRef>& refs,
+                const std::function<void(std::string_view)>& value);
 
 private:
     struct Join {
@@ -52,7 +60,7 @@ private:
         FieldRef link;
     };
 
-    const Record* Joined(int join, const Record& record, std::vector<std::optional<const Record*>>& found);
+    const Record* Joined(int join, const RowView& row, std::vector<std::optional<const Record*>>& found);
 
     Storage& storage_;
     const schema::TableDef& table_;

@@ -72,6 +72,51 @@ std::int64_t KeyPosition(Storage& storage, const TableDef& table, const ListDef&
     return count - storage.Count(table.name, where) + 1;
 }
 
+// Writes a page's rows into the reply as they are read: each row's comma
+// text into one reused line, and the line as one item of the reply.
+class PageWriter {
+public:
+    PageWriter(JoinPlan& plan, const std::vector<FieldRef>& refs, std::int64_t from, std::int64_t step)
+        : plan_(plan), refs_(refs), from_(from), step_(step), position_(from) {}
+
+    // False once the reply is full; it always takes one row, so paging moves on.
+    bool Add(const RowView& row) {
+        if (body_.size() > kMaxReplyBytes) return false;
+        line_ = std::to_string(position_);
+        line_ += ",0,";
+        line_ += std::to_string(row.Seq());
+        plan_.Values(row, refs_, [this](std::string_view value) {
+            line_ += ',';
+            AppendCommaItem(line_, value);
+        });
+        body_ += ',';
+        AppendCommaItem(body_, line_);
+        position_ += step_;
+        return true;
+    }
+
+    std::string Reply(std::int64_t count) {
+        if (position_ == from_) return ToCommaText({"0", std::to_string(count)});
+        auto mark = [count](std::int64_t at) { return at < 1 || at > count ? 0 : at; };
+        std::string reply;
+        reply.reserve(body_.size() + 48);
+        AppendCommaItem(reply, ToCommaText({std::to_string(mark(from_ - step_)), std::to_string(mark(position_))}));
+        reply += body_;
+        reply += ',';
+        reply += std::to_string(count);
+        return reply;
+    }
+
+private:
+    JoinPlan& plan_;
+    const std::vector<FieldRef>& refs_;
+    const std::int64_t from_;
+    const std::int64_t step_;
+    std::int64_t position_;
+    std::string line_;
+    std::string body_;  // the rows, each after a comma
+};
+
 std::string AnswerQuery(Storage& storage, std::string_view payload) {
     std::vector<std::string> items = ParseCommaText(payload);
     if (items.size() < kFieldList || items.size() > kItemCount || items[kVersion] != "V2")
@@ -103,7 +148,7 @@ std::string AnswerQuery(Storage& storage, std::string_view payload) {
     else if ((!positioned && from <= 0) || from > count)
         from = count;
 
-    std::vector<Record> records;
+    PageWriter page(plan, refs, from, backward ? -1 : 1);
     if (maxCount > 0 && from >= 1 && from <= count) {
         ListRead read;
         read.table = table.name;
@@ -113,31 +158,17 @@ std::string AnswerQuery(Storage& storage, std::string_view payload) {
         read.backward = backward;
         read.offset = backward ? count - from : from - 1;
         read.limit = maxCount;
-        records = storage.Select(read);
+        if (plan.NeedsJoins(refs)) {
+            // The joined records are read per page, before any row is written.
+            const std::vector<Record> records = storage.Select(read);
+            plan.Prefetch(records, refs);
+            for (const Record& record : records)
+                if (!page.Add(RecordRow(record))) break;
+        } else {
+            storage.SelectEach(read, JoinPlan::OwnFields(refs), [&page](const RowView& row) { return page.Add(row); });
+        }
     }
-    if (records.empty()) return ToCommaText({"0", std::to_string(count)});
-    plan.Prefetch(records, refs);
-
-    const std::int64_t step = backward ? -1 : 1;
-    std::vector<std::string> rows;
-    rows.reserve(records.size());
-    std::size_t bytes = 0;
-    std::int64_t position = from;
-    for (const Record& record : records) {
-        if (bytes > kMaxReplyBytes) break;  // at least one row, so paging moves on
-        std::vector<std::string> line{std::to_string(position), "0", std::to_string(record.seq)};
-        for (std::string& value : plan.Values(record, refs)) line.push_back(std::move(value));
-        rows.push_back(ToCommaText(line));
-        bytes += rows.back().size();
-        position += step;
-    }
-    auto mark = [count](std::int64_t at) { return at < 1 || at > count ? 0 : at; };
-    std::vector<std::string> reply;
-    reply.reserve(rows.size() + 2);
-    reply.push_back(ToCommaText({std::to_string(mark(from - step)), std::to_string(mark(position))}));
-    for (std::string& row : rows) reply.push_back(std::move(row));
-    reply.push_back(std::to_string(count));
-    return ToCommaText(reply);
+    return page.Reply(count);
 }
 
 }  // namespace

@@ -129,10 +129,17 @@ std::string ReadReply(Storage& storage, const TableDef& table, const StringList&
     const std::vector<FieldRef> aliasFields = plan.ResolveAll(ParseCommaText(items.Value("AliasFields")));
     const std::optional<Record> record = FindRecord(storage, table, items);
     if (!record) return kMissing;
-    std::vector<std::string> reply{table.name};
-    for (int field = 1; field <= table.lastField; ++field) reply.push_back(FieldValue(*record, field));
-    for (std::string& value : plan.Values(*record, aliasFields)) reply.push_back(std::move(value));
-    return ToCommaText(reply);
+    std::string reply;
+    AppendCommaItem(reply, table.name);
+    auto append = [&reply](std::string_view value) {
+        reply += ',';
+        AppendCommaItem(reply, value);
+    };
+    const RecordRow row(*record);
+    append(std::to_string(record->seq));
+    for (int field = 2; field <= table.lastField; ++field) append(row.Field(field));
+    plan.Values(row, aliasFields, append);
+    return reply;
 }
 
 std::string FieldsReply(Storage& storage, const TableDef& table, const StringList& items) {
@@ -154,8 +161,9 @@ std::string FieldsReply(Storage& storage, const TableDef& table, const StringLis
         for (const auto& [field, value] : record->fields)
             if (field > 1000) pairs.push_back("f" + std::to_string(field) + "=" + value);
     } else {
-        const std::vector<std::string> values = plan.Values(*record, refs);
-        for (std::size_t i = 0; i < names.size(); ++i) pairs.push_back(names[i] + "=" + values[i]);
+        std::size_t i = 0;
+        plan.Values(RecordRow(*record), refs,
+                    [&](std::string_view value) { pairs.push_back(names[i++] + "=" + std::string(value)); });
     }
     return ToCommaText({"Fields=" + ToCommaText(pairs)});
 }

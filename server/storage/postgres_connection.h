@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "sql_storage.h"
 
@@ -28,8 +29,17 @@ public:
     std::unique_ptr<SqlRows> Query(const SqlText& statement) override;
     // Runs statements without parameters (several, separated by ";").
     void Execute(const std::string& sql);
-    // Whether the connection still works and holds no transaction, so it
-    // may serve the next borrower.
+    // Holds back a statement whose answer nothing waits for (BEGIN,
+    // SAVEPOINT, RELEASE SAVEPOINT): it goes out ahead of the next statement,
+    // in the same round trip, and its failure is that statement's.
+    void Defer(std::string statement);
+    // Forgets the newest held-back copy of statement and everything held
+    // back after it: true when it had not gone out, so there is nothing to
+    // undo on the server. When it has gone out, forgets everything held
+    // back (all of it came after it) and returns false.
+    bool Withdraw(const std::string& statement) noexcept;
+    // Whether the connection still works, holds no transaction and nothing
+    // held back, so it may serve the next borrower.
     bool Reusable() const;
     // "user@host:port/database" of a connection string, read without
     // connecting, for the log; whatever else it says (a password among it)
@@ -41,6 +51,7 @@ public:
 
 private:
     pg_conn* conn_ = nullptr;
+    std::vector<std::string> deferred_;  // held back, oldest first
     std::map<std::string, std::string, std::less<>> prepared_;  // statement text and types: its name
 };
 

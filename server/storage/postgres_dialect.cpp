@@ -10,6 +10,20 @@ namespace {
 // three keys and a Seq fit one index entry.
 constexpr char kKeyLength[] = "128";
 
+// The Seqs a write transaction takes are counted in a setting of its own
+// (set_config with is_local), not in the counter row: every update of one
+// row leaves a version that the next update of it walks past, so a
+// transaction of many inserts would cost the square of their number. The
+// setting goes with the transaction and is undone with a rolled back
+// savepoint, as the row's update was; KeepTakenSeqs writes it to the row
+// once, before the commit. Writers take the write lock before anything
+// else, so the row read on the first insert is the newest, and no other
+// server writes it until this transaction ends. Evaluated over a row of the
+// counter table, this is the last Seq the table gave out, as this
+// transaction sees it.
+constexpr char kTakenName[] = "'dalvero_seq.' || tbl";
+constexpr char kTaken[] = "coalesce(nullif(current_setting('dalvero_seq.' || tbl, true), '')::bigint, last)";
+
 void BindFields(SqlBuilder& b, const schema::TableDef& table, const FieldValues& values) {
     for (int field = schema::kFirstRecordKeeping; field <= table.lastField; ++field) {
         const auto found = values.find(field);
@@ -41,9 +55,9 @@ std::string PostgresDialect::JsonValues(const std::string& param, bool numbers) 
 
 SqlText PostgresDialect::Insert(const schema::TableDef& table, const FieldValues& values) const {
     SqlBuilder b(*this);
-    b << "WITH n AS (UPDATE " << kSeqCounters << " SET last = last + 1 WHERE tbl = " << b.Bind(table.name)
-      << " RETURNING last) INSERT INTO " << QuotedName(table.name) << " (seq, " << FieldColumns(table)
-      << ") SELECT n.last";
+    b << "WITH n AS (SELECT set_config(" << kTakenName << ", (" << kTaken << " + 1)::text, true)::bigint AS seq FROM "
+      << kSeqCounters << " WHERE tbl = " << b.Bind(table.name) << ") INSERT INTO " << QuotedName(table.name)
+      << " (seq, " << FieldColumns(table) << ") SELECT n.seq";
     BindFields(b, table, values);
     b << " FROM n RETURNING seq";
     return b.Take();
@@ -60,15 +74,19 @@ SqlText PostgresDialect::InsertWithSeq(const schema::TableDef& table, const Reco
 
 SqlText PostgresDialect::RaiseSeq(const schema::TableDef& table, std::int64_t seq) const {
     SqlBuilder b(*this);
-    b << "UPDATE " << kSeqCounters << " SET last = greatest(last, " << b.Bind(seq);
-    b << ") WHERE tbl = " << b.Bind(table.name);
+    b << "SELECT set_config(" << kTakenName << ", greatest(" << kTaken << ", " << b.Bind(seq) << ")::text, true) FROM "
+      << kSeqCounters << " WHERE tbl = " << b.Bind(table.name);
     return b.Take();
 }
 
 SqlText PostgresDialect::HighestSeq(const schema::TableDef& table) const {
     SqlBuilder b(*this);
-    b << "SELECT last FROM " << kSeqCounters << " WHERE tbl = " << b.Bind(table.name);
+    b << "SELECT " << kTaken << " FROM " << kSeqCounters << " WHERE tbl = " << b.Bind(table.name);
     return b.Take();
+}
+
+std::string PostgresDialect::KeepTakenSeqs() {
+    return std::string("UPDATE ") + kSeqCounters + " SET last = " + kTaken + " WHERE " + kTaken + " > last";
 }
 
 std::string PostgresDialect::TextVector(const schema::TableDef& table, const std::string& prefix) {

@@ -2,9 +2,10 @@
 // PostgreSQL's side of the shared statements: "$N" parameters, text columns
 // in the "C" collation compared through lower() (which then folds ASCII
 // letters only, as the client compares), JSON arrays through jsonb, Seqs
-// from a counter row updated inside the inserting transaction (so a rolled
-// back insert gives its Seq back, as SQLite's AUTOINCREMENT does, and the
-// audit trail's Seqs stay gapless), and a full-text index with prefix terms.
+// from a counter row that each writing transaction moves on once, as it
+// commits (so a rolled back insert gives its Seq back, as SQLite's
+// AUTOINCREMENT does, and the audit trail's Seqs stay gapless), and a
+// full-text index with prefix terms.
 // A B-tree entry holds a few kilobytes at most, so the list indexes hold the
 // folded first characters of a value; the whole value decides after them.
 
@@ -34,6 +35,9 @@ public:
     // counter to at least a given Seq.
     SqlText InsertWithSeq(const schema::TableDef& table, const Record& record) const;
     SqlText RaiseSeq(const schema::TableDef& table, std::int64_t seq) const;
+    // Writes the Seqs the open transaction took (Insert, RaiseSeq) to the
+    // counter rows; run last, just before COMMIT.
+    static std::string KeepTakenSeqs();
 };
 
 }  // namespace dalvero::server

@@ -12,12 +12,19 @@ namespace {
 
 const PostgresDialect kDialect;
 
+// Transactions and savepoints begin and end held back (Defer), so they
+// cost no round trip of their own: they go out with the first statement
+// inside them, or with the one after them. One that nothing ran in never
+// reaches the server at all.
+constexpr char kBegin[] = "BEGIN";
+constexpr char kBeginRead[] = "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY";
 // The one lock every write transaction of every server takes first.
-constexpr char kBeginWrite[] = "BEGIN; SELECT pg_advisory_xact_lock(4682002)";
+constexpr char kWriteLock[] = "SELECT pg_advisory_xact_lock(4682002)";
 
-// Ends the open transaction, whatever state the connection is in; a broken
-// connection is dropped when it goes back to the pool.
-void RollBack(PostgresConnection& connection) noexcept {
+// Ends the transaction begun with `begin`, whatever state the connection
+// is in; a broken connection is dropped when it goes back to the pool.
+void RollBack(PostgresConnection& connection, const char* begin) noexcept {
+    if (connection.Withdraw(begin)) return;
     try {
         connection.Execute("ROLLBACK");
     } catch (const StorageError&) {
@@ -80,32 +87,39 @@ void PostgresStorage::InTransaction(const std::function<void()>& fn) {
         // A write cannot join a read snapshot: another writer may have moved
         // on since it was taken.
         if (connection.readOnly) throw StorageError("a write inside a read transaction");
-        const std::string savepoint = "s" + std::to_string(connection.transactionDepth);
-        connection.Execute("SAVEPOINT " + savepoint);
+        const std::string name = "s" + std::to_string(connection.transactionDepth);
+        const std::string savepoint = "SAVEPOINT " + name;
+        connection.Defer(savepoint);
         ++connection.transactionDepth;
         try {
             fn();
         } catch (...) {
             --connection.transactionDepth;
-            try {
-                connection.Execute("ROLLBACK TO SAVEPOINT " + savepoint + "; RELEASE SAVEPOINT " + savepoint);
-            } catch (const StorageError&) {
+            if (!connection.Withdraw(savepoint)) {
+                try {
+                    connection.Execute("ROLLBACK TO SAVEPOINT " + name + "; RELEASE SAVEPOINT " + name);
+                } catch (const StorageError&) {
+                }
             }
             throw;
         }
         --connection.transactionDepth;
-        connection.Execute("RELEASE SAVEPOINT " + savepoint);
+        if (!connection.Withdraw(savepoint)) connection.Defer("RELEASE SAVEPOINT " + name);
         return;
     }
-    connection.Execute(kBeginWrite);
+    connection.Defer(kBegin);
+    connection.Defer(kWriteLock);
     connection.transactionDepth = 1;
     try {
         fn();
         connection.transactionDepth = 0;
-        connection.Execute("COMMIT");
+        if (connection.Withdraw(kBegin)) return;
+        // One round trip: a failed counter update skips the COMMIT, and
+        // the transaction is rolled back below.
+        connection.Execute(PostgresDialect::KeepTakenSeqs() + "; COMMIT");
     } catch (...) {
         connection.transactionDepth = 0;
-        RollBack(connection);
+        RollBack(connection, kBegin);
         throw;
     }
 }
@@ -116,7 +130,7 @@ void PostgresStorage::InReadTransaction(const std::function<void()>& fn) {
     // Inside a snapshot already, or inside a write transaction, which sees
     // one state of the store too: no other server writes while it runs.
     if (connection.transactionDepth > 0) return fn();
-    connection.Execute("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    connection.Defer(kBeginRead);
     connection.transactionDepth = 1;
     connection.readOnly = true;
     // Nothing was written: ending the snapshot is all there is to do, also
@@ -126,7 +140,7 @@ void PostgresStorage::InReadTransaction(const std::function<void()>& fn) {
         ~Snapshot() {
             connection.readOnly = false;
             connection.transactionDepth = 0;
-            RollBack(connection);
+            RollBack(connection, kBeginRead);
         }
     } snapshot{connection};
     fn();

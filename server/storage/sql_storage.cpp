@@ -1,5 +1,6 @@
 #include "sql_storage.h"
 
+#include <algorithm>
 #include <map>
 
 namespace dalvero::server {
@@ -22,11 +23,32 @@ Record ReadRow(const TableDef& table, const SqlRows& row) {
     Record record;
     record.seq = row.Int(0);
     for (int field = schema::kFirstRecordKeeping; field <= table.lastField; ++field) {
-        std::string value = row.Text(field - 1);
-        if (!value.empty()) record.fields.emplace(field, std::move(value));
+        const std::string_view value = row.View(field - 1);
+        if (!value.empty()) record.fields.emplace(field, value);
     }
     return record;
 }
+
+// A row of SelectFields: the Seq, then the fields in the order asked.
+class SqlRowView final : public RowView {
+public:
+    SqlRowView(const SqlRows& rows, const std::vector<int>& fields) : rows_(rows) {
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const auto field = static_cast<std::size_t>(fields[i]);
+            if (columns_.size() <= field) columns_.resize(field + 1, 0);
+            columns_[field] = static_cast<int>(i) + 1;
+        }
+    }
+    std::int64_t Seq() const override { return rows_.Int(0); }
+    std::string_view Field(int field) const override {
+        const auto at = static_cast<std::size_t>(field);
+        return field > 1 && at < columns_.size() && columns_[at] ? rows_.View(columns_[at]) : std::string_view();
+    }
+
+private:
+    const SqlRows& rows_;
+    std::vector<int> columns_;  // by field number: its column, 0 when not read
+};
 
 void WriteNotes(SqlSession& session, const SqlDialect& dialect, const TableDef& table, std::int64_t seq,
                 const FieldValues& values) {
@@ -57,7 +79,7 @@ std::vector<Record> SqlStorage::ReadRows(SqlSession& session, const TableDef& ta
     const auto notes = session.Query(sql::Notes(dialect_, table, seqs));
     while (notes->Next())
         if (const auto found = bySeq.find(notes->Int(0)); found != bySeq.end())
-            found->second->fields.emplace(static_cast<int>(notes->Int(1)), notes->Text(2));
+            found->second->fields.emplace(static_cast<int>(notes->Int(1)), notes->View(2));
     return records;
 }
 
@@ -170,6 +192,21 @@ std::vector<Record> SqlStorage::Select(const ListRead& read) {
     std::vector<Record> records;
     OnSession([&](SqlSession& session) { records = ReadRows(session, def, statement); });
     return records;
+}
+
+void SqlStorage::SelectEach(const ListRead& read, const std::vector<int>& fields, const RowVisitor& each) {
+    const TableDef& def = RequireTable(read.table);
+    std::vector<int> unique = fields;
+    std::erase(unique, 1);  // the Seq is read always
+    std::sort(unique.begin(), unique.end());
+    unique.erase(std::unique(unique.begin(), unique.end()), unique.end());
+    const SqlText statement = sql::SelectFields(dialect_, def, read, unique);
+    OnSession([&](SqlSession& session) {
+        const auto rows = session.Query(statement);
+        const SqlRowView row(*rows, unique);
+        while (rows->Next())
+            if (!each(row)) break;
+    });
 }
 
 std::vector<Record> SqlStorage::SearchText(std::string_view table, int field, std::string_view words, int limit) {

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "sql_text.h"
 #include "storage.h"
@@ -20,6 +22,8 @@ public:
     virtual bool Next() = 0;
     // A column's text, or a binary column's bytes.
     virtual std::string Text(int column) const = 0;
+    // A text column's bytes in place, valid until Next().
+    virtual std::string_view View(int column) const = 0;
     virtual std::int64_t Int(int column) const = 0;
 };
 
@@ -53,6 +57,7 @@ public:
                                                   const std::vector<std::string>& values,
                                                   const std::vector<Condition>& where) override;
     std::vector<Record> Select(const ListRead& read) override;
+    void SelectEach(const ListRead& read, const std::vector<int>& fields, const RowVisitor& each) override;
     std::vector<Record> SearchText(std::string_view table, int field, std::string_view words, int limit) override;
 
     std::optional<StoredFile> ReadRecordFile(std::string_view table, std::int64_t seq, int slot) override;

@@ -187,20 +187,55 @@ std::string Conditions(SqlBuilder& b, const TableDef& table, const std::vector<C
 
 std::string Where(const std::string& conditions) { return conditions.empty() ? "" : " WHERE " + conditions; }
 
-std::string OrderBy(const SqlDialect& d, const TableDef& table, const ListRead& read) {
-    const std::string direction = read.descending != read.backward ? " DESC" : "";
-    std::string sql;
+bool Descending(const ListRead& read) { return read.descending != read.backward; }
+
+// The terms a list is ordered by, each from highest to lowest when
+// descending; the Seq last.
+std::vector<std::string> OrderTerms(const SqlDialect& d, const TableDef& table, const ListRead& read) {
+    std::vector<std::string> terms;
     for (int field : read.orderBy) {
         if (field == 1) continue;  // the Seq closes every order anyway
         const std::string column = ConditionColumn(table, field);
-        const std::string key = d.IndexKey(column);
-        sql += (sql.empty() ? " ORDER BY " : ", ") + (key.empty() ? "" : key + direction + ", ") + d.Folded(column) +
-               direction;
+        if (const std::string key = d.IndexKey(column); !key.empty()) terms.push_back(key);
+        terms.push_back(d.Folded(column));
     }
-    return sql + (sql.empty() ? " ORDER BY " : ", ") + "seq" + direction;
+    terms.push_back("seq");
+    return terms;
+}
+
+std::string OrderBy(const SqlDialect& d, const TableDef& table, const ListRead& read) {
+    const std::string direction = Descending(read) ? " DESC" : "";
+    std::string sql;
+    for (const std::string& term : OrderTerms(d, table, read))
+        sql += (sql.empty() ? " ORDER BY " : ", ") + term + direction;
+    return sql;
 }
 
 std::string From(const TableDef& table) { return " FROM " + QuotedName(table.name); }
+
+// The FROM, WHERE, ORDER BY, LIMIT and OFFSET of a list read, after its columns.
+SqlText ListRows(SqlBuilder& b, const TableDef& table, const ListRead& read) {
+    const std::string order = OrderBy(b.Dialect(), table, read);
+    b << From(table);
+    std::string where = Conditions(b, table, read.where);
+    if (read.offset > 0) {
+        // An offset looks each skipped row up in the table. Instead the page
+        // starts at the order terms of its first row, which the subquery
+        // finds in the list's index (it holds the terms); the terms tell
+        // every row apart (the Seq is last), so the page holds the rows the
+        // offset would give.
+        std::string terms;
+        for (const std::string& term : OrderTerms(b.Dialect(), table, read))
+            terms += (terms.empty() ? "" : ", ") + term;
+        const std::string first = " (SELECT " + terms + From(table) + Where(Conditions(b, table, read.where)) +
+                                  order + " LIMIT 1 OFFSET " + b.Bind(read.offset) + ")";
+        where += (where.empty() ? "(" : " AND (") + terms + (Descending(read) ? ") <=" : ") >=") + first;
+    }
+    b << Where(where) << order;
+    // The largest limit stands for none: both engines take it.
+    b << " LIMIT " << b.Bind(read.limit < 0 ? std::numeric_limits<std::int64_t>::max() : read.limit);
+    return b.Take();
+}
 
 }  // namespace
 
@@ -249,13 +284,29 @@ SqlText CountEach(const SqlDialect& dialect, const TableDef& table, int field, c
 
 SqlText Select(const SqlDialect& dialect, const TableDef& table, const ListRead& read) {
     SqlBuilder b(dialect);
-    b << "SELECT " << SelectColumns(table) << From(table);
-    b << Where(Conditions(b, table, read.where)) << OrderBy(dialect, table, read);
-    // The largest limit stands for none: both engines take it.
-    const std::int64_t limit = read.limit < 0 ? std::numeric_limits<std::int64_t>::max() : read.limit;
-    b << " LIMIT " << b.Bind(limit);
-    b << " OFFSET " << b.Bind(std::max<std::int64_t>(read.offset, 0));
-    return b.Take();
+    b << "SELECT " << SelectColumns(table);
+    return ListRows(b, table, read);
+}
+
+SqlText SelectFields(const SqlDialect& dialect, const TableDef& table, const ListRead& read,
+                     const std::vector<int>& fields) {
+    SqlBuilder b(dialect);
+    b << "SELECT seq";
+    std::string tableName;
+    for (int field : fields) {
+        if (field == 1 || !table.HasField(field))
+            throw StorageError("unknown field f" + std::to_string(field) + " of " + table.name);
+        if (!IsNote(field)) {
+            b << ", " << ColumnName(field);
+            continue;
+        }
+        // A note as a column of the row, so the page and its notes are one
+        // statement (the notes' key is the row's Seq).
+        if (tableName.empty()) tableName = b.Bind(table.name);
+        b << ", (SELECT text FROM " << kNotesTable << " n WHERE n.tbl = " << tableName
+          << " AND n.seq = " << QuotedName(table.name) << ".seq AND n.num = " << b.Bind(std::int64_t{field}) << ")";
+    }
+    return ListRows(b, table, read);
 }
 
 SqlText Notes(const SqlDialect& dialect, const TableDef& table, const std::vector<std::int64_t>& seqs) {

@@ -113,6 +113,10 @@ SqlText Count(const SqlDialect& dialect, const schema::TableDef& table, const st
 SqlText CountEach(const SqlDialect& dialect, const schema::TableDef& table, int field,
                   const std::vector<std::string>& values, const std::vector<Condition>& where);
 SqlText Select(const SqlDialect& dialect, const schema::TableDef& table, const ListRead& read);
+// Select's rows as the Seq and then `fields` (stored fields and notes), one
+// column each in that order. Throws StorageError for a field the table lacks.
+SqlText SelectFields(const SqlDialect& dialect, const schema::TableDef& table, const ListRead& read,
+                     const std::vector<int>& fields);
 SqlText Notes(const SqlDialect& dialect, const schema::TableDef& table, const std::vector<std::int64_t>& seqs);
 // Writes (or, for an empty value, removes) one note.
 SqlText WriteNote(const SqlDialect& dialect, const schema::TableDef& table, std::int64_t seq, int note,

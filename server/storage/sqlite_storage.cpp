@@ -23,6 +23,7 @@ public:
     explicit SqliteRows(Statement statement) : statement_(std::move(statement)) {}
     bool Next() override { return statement_.Step(); }
     std::string Text(int column) const override { return statement_.Text(column); }
+    std::string_view View(int column) const override { return statement_.View(column); }
     std::int64_t Int(int column) const override { return statement_.Int(column); }
 
 private:

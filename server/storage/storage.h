@@ -62,6 +62,34 @@ struct ListRead {
     std::int64_t limit = -1;  // -1: no limit
 };
 
+// One row of a list read, its fields read in place: valid only inside the
+// call that hands it over.
+class RowView {
+public:
+    virtual ~RowView() = default;
+    virtual std::int64_t Seq() const = 0;
+    // A field's stored text (2 and up, notes too); empty when not stored or
+    // not read.
+    virtual std::string_view Field(int field) const = 0;
+};
+
+// A whole record seen as a row.
+class RecordRow final : public RowView {
+public:
+    explicit RecordRow(const Record& record) : record_(record) {}
+    std::int64_t Seq() const override { return record_.seq; }
+    std::string_view Field(int field) const override {
+        const auto found = record_.fields.find(field);
+        return found == record_.fields.end() ? std::string_view() : std::string_view(found->second);
+    }
+
+private:
+    const Record& record_;
+};
+
+// Takes one row of a read; false stops the read.
+using RowVisitor = std::function<bool(const RowView&)>;
+
 class StorageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -98,6 +126,11 @@ public:
                                                           const std::vector<std::string>& values,
                                                           const std::vector<Condition>& where) = 0;
     virtual std::vector<Record> Select(const ListRead& read) = 0;
+    // The records of Select, handed to `each` one by one as they are read,
+    // with `fields` read (stored fields and notes) and the others empty: a
+    // page is formatted without a copy of any value. `each` must not call
+    // the store.
+    virtual void SelectEach(const ListRead& read, const std::vector<int>& fields, const RowVisitor& each) = 0;
     // Records whose text field holds every word of `words` (whole words or
     // word prefixes, letter case ignored), best matches first.
     virtual std::vector<Record> SearchText(std::string_view table, int field, std::string_view words,

@@ -1,5 +1,6 @@
 #include "string_list.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -33,22 +34,27 @@ bool NeedsQuotes(std::string_view item) {
 
 }  // namespace
 
+void AppendCommaItem(std::string& out, std::string_view item) {
+    if (!NeedsQuotes(item)) {
+        out += item;
+        return;
+    }
+    out += '"';
+    // Runs between quotes go in whole; each quote goes in doubled.
+    for (std::size_t quote; (quote = item.find('"')) != std::string_view::npos; item.remove_prefix(quote + 1)) {
+        out.append(item.data(), quote + 1);
+        out += '"';
+    }
+    out += item;
+    out += '"';
+}
+
 std::string ToCommaText(const std::vector<std::string>& items) {
     if (items.size() == 1 && items[0].empty()) return "\"\"";
     std::string out;
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (i) out += ',';
-        const std::string& item = items[i];
-        if (!NeedsQuotes(item)) {
-            out += item;
-            continue;
-        }
-        out += '"';
-        for (char c : item) {
-            if (c == '"') out += '"';
-            out += c;
-        }
-        out += '"';
+        AppendCommaItem(out, items[i]);
     }
     return out;
 }
@@ -64,18 +70,17 @@ std::vector<std::string> ParseCommaText(std::string_view text) {
         std::string item;
         if (at(p) == '"') {
             ++p;
+            // Runs between quotes go in whole; a doubled quote stands for one,
+            // and an unterminated item runs to the end.
             while (p < n) {
-                if (text[p] == '"') {
-                    if (at(p + 1) == '"') {
-                        item += '"';
-                        p += 2;
-                        continue;
-                    }
-                    ++p;
-                    break;
-                }
-                item += text[p++];
+                const std::size_t quote = std::min(text.find('"', p), n);
+                item.append(text.substr(p, quote - p));
+                p = quote + 1;
+                if (p >= n || text[p] != '"') break;
+                item += '"';
+                ++p;
             }
+            p = std::min(p, n);
         } else {
             const std::size_t start = p;
             while (at(p) > ' ' && at(p) != ',') ++p;

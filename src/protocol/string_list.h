@@ -13,6 +13,9 @@ namespace dalvero {
 // Comma text of a list: items joined by ",", an item quoted (inner quotes
 // doubled) when it holds a comma, a double quote, a space or a control byte.
 std::string ToCommaText(const std::vector<std::string>& items);
+// Appends one item as ToCommaText writes it (the caller writes the commas),
+// so a long list is written straight into one buffer.
+void AppendCommaItem(std::string& out, std::string_view item);
 
 // Reads comma text: blanks and control bytes around items are skipped, a
 // quoted item runs to its closing quote, an unquoted one ends at a comma or a

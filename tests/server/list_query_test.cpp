@@ -146,6 +146,15 @@ TEST_F(ListQueryTest, RequestsItCannotServeGetAnErrorReply) {
     EXPECT_EQ(Query("Cases", "L1", "", "", 1, 100, "f10").position, 4);  // nothing was harmed (St Jude's not counted)
 }
 
+TEST_F(ListQueryTest, ListsReadWholeCarryNotesSeqsAndRepeatedFieldsInPlace) {
+    storage->Update("ProviderEntities", std::stoll(data.sunrise), {{1001, "Beds, \"few\""}, {1002, "East wing"}});
+    const auto page = Query("ProviderEntities", "L2", "Sun", "", 1, 20, "f10,f1001,f1,f10,f1002", "", "f14=OH");
+    ASSERT_EQ(page.lines.size(), 3u);
+    EXPECT_EQ(page.lines[1], (Strings{"2", "0", data.sunrise, "Sunrise Rehab", "Beds, \"few\"", data.sunrise,
+                                      "Sunrise Rehab", "East wing"}));
+    EXPECT_EQ(page.lines[2], (Strings{"3", "0", data.sunset, "Sunset Nursing", "", data.sunset, "Sunset Nursing", ""}));
+}
+
 TEST_F(ListQueryTest, APageTooLargeForOneReplyEndsEarlyAndPagesOn) {
     // Twelve 1 MiB values: more than one reply may carry.
     for (int i = 0; i < 12; ++i)

@@ -22,6 +22,7 @@
 
 #include "../net/socket_test_util.h"
 #include "audit_trail.h"
+#include "data_folder_lock.h"
 #include "ini_file.h"
 #include "password_hash.h"
 #include "real_server.h"
@@ -321,6 +322,22 @@ TEST(ServerProcess, AcknowledgedWritesSurviveKillMinus9) {
     served.Start(false);
     EXPECT_TRUE(connect()->IsConnected());
     EXPECT_EQ(served.Stop(SIGTERM), 0) << "run ends cleanly on SIGTERM";
+}
+
+// A server killed without its clean stop leaves its last status in the lock
+// file; the next one must not be reported up, on the old ports, before it is.
+TEST(ServerProcess, AKilledServersStatusIsNotTakenForTheNextOnes) {
+    TempDir dir("dalvero-lock");
+    const pid_t killed = ::fork();
+    if (killed == 0) {
+        server::DataFolderLock lock(dir.Path());
+        lock.WriteStatus("process: 1\nDataServer: localhost:1\n");
+        ::_exit(0);  // no destructor: the lock goes with the process, the text stays
+    }
+    ::waitpid(killed, nullptr, 0);
+    ASSERT_GT(fs::file_size(dir.Path() / server::kLockFileName), 0u);
+    server::DataFolderLock next(dir.Path());
+    EXPECT_EQ(fs::file_size(dir.Path() / server::kLockFileName), 0u);
 }
 
 std::string IntegrityCheck(const fs::path& database) {

@@ -69,6 +69,29 @@ TEST_F(StorageTest, ManyRecordsAndCountsPerValueInOneGo) {
               (Counts{{"P2", 1}, {"p\"1", 1}}));
 }
 
+TEST_F(StorageTest, PagesFromAnOffsetHoldTheRowsOfTheWholeListAcrossTies) {
+    server::SqlStorage& store = Store();
+    // Ties in letter case, and long values alike beyond an index key's length.
+    const std::string longer(130, 'a');
+    const std::vector<std::string> names{"same", "b", longer + "b", "SAME", "", "Same", longer + "A", "same", "B"};
+    for (const std::string& name : names) store.Add(tbl::kProviderEntities, {{10, name}, {12, "x"}});
+    store.Add(tbl::kProviderEntities, {{10, "same"}, {12, "y"}});
+    for (const bool descending : {false, true}) {
+        for (const bool backward : {false, true}) {
+            server::ListRead read{tbl::kProviderEntities, {{12, CompareOp::Equal, "X"}}, {10}, descending, backward};
+            const auto whole = Seqs(store.Select(read));
+            ASSERT_EQ(whole.size(), 9u);
+            std::vector<std::int64_t> paged;
+            read.limit = 2;
+            for (read.offset = 0; read.offset < 10; read.offset += 2) {
+                const auto page = Seqs(store.Select(read));
+                paged.insert(paged.end(), page.begin(), page.end());
+            }
+            EXPECT_EQ(paged, whole) << descending << backward;
+        }
+    }
+}
+
 TEST_F(StorageTest, ValuesTravelAsDataNeverAsSql) {
     server::SqlStorage& store = Store();
     const std::string hostile = "x'); DROP TABLE \"Cases\"; --\"; SELECT 1;";
@@ -141,10 +164,12 @@ TEST_F(StorageTest, TransactionsCommitWholeOrNotAtAll) {
     }),
                  std::runtime_error);
     EXPECT_EQ(store.Count(tbl::kPatients, {}), 0);
+    std::int64_t two = 0, three = 0;
     store.InTransaction([&] {
         store.Add(tbl::kPatients, {{10, "one"}});
-        store.Add(tbl::kPatients, {{10, "two"}});
-        // An inner transaction that fails undoes its own writes only.
+        two = store.Add(tbl::kPatients, {{10, "two"}});
+        // An inner transaction that fails undoes its own writes only, and
+        // gives its Seqs back: the audit trail's Seqs have no gaps.
         try {
             store.InTransaction([&] {
                 store.Add(tbl::kPatients, {{10, "undone"}});
@@ -152,8 +177,14 @@ TEST_F(StorageTest, TransactionsCommitWholeOrNotAtAll) {
             });
         } catch (const std::runtime_error&) {
         }
+        three = store.Add(tbl::kPatients, {{10, "three"}});
+        EXPECT_EQ(store.HighestSeq(tbl::kPatients), three);
     });
-    EXPECT_EQ(store.Count(tbl::kPatients, {}), 2);
+    EXPECT_EQ(three, two + 1);
+    EXPECT_EQ(store.Count(tbl::kPatients, {}), 3);
+    // The Seqs taken stay taken once the transaction has committed.
+    EXPECT_EQ(store.HighestSeq(tbl::kPatients), three);
+    EXPECT_EQ(store.Add(tbl::kPatients, {}), three + 1);
 }
 
 // Writers at once share commits; one that fails in a shared commit takes
