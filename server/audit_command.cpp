@@ -57,7 +57,7 @@ int VerifyAudit(const Args& args) {
         anchor.emplace(AuditKeyFile(config), AuditAnchorFile(config));
     else
         std::cout << "No audit key: the trail is not checked against its anchors.\n";
-    const AuditCheck check = VerifyAuditTrail(storage, anchor ? &*anchor : nullptr);
+    const AuditCheck check = VerifyAuditTrail(*store, anchor ? &*anchor : nullptr);
     if (!check.intact) return ReportAuditCheck(check, {});
     if (expectedSeq) {
         const std::optional<Record> row = storage.Read(schema::kAuditTrail, expectedSeq);

@@ -6,6 +6,7 @@
 #include "audit_anchor.h"
 #include "hex_digest.h"
 #include "schema.h"
+#include "seq_set.h"
 
 namespace dalvero::server {
 
@@ -19,11 +20,25 @@ std::string Value(const FieldValues& fields, int field) {
 }
 
 // The hash covers every field of the row and the previous row's hash; fields
-// are separated by a byte no stored text holds.
+// are separated by a byte no stored text holds. The patients of a read's
+// entry came after the hash field; rows without them hash as they always did.
 std::string RowHash(const FieldValues& fields) {
     std::string text;
     for (int field = au::kTime; field <= au::kPrevious; ++field) text += Value(fields, field) + '\x1f';
+    if (const std::string patients = Value(fields, au::kPatients); !patients.empty()) text += patients + '\x1f';
     return Sha256Hex(text);
+}
+
+// Whether the stored membership words are exactly those of the row's patients.
+bool SameWords(const Record& row, const std::map<std::int64_t, std::map<std::int64_t, std::int64_t>>& indexed) {
+    const auto found = indexed.find(row.seq);
+    const std::string patients = row.Field(au::kPatients);
+    if (patients.empty()) return found == indexed.end();
+    try {
+        return found != indexed.end() && found->second == SeqSetWords(patients);
+    } catch (const StorageError&) {
+        return false;
+    }
 }
 
 std::optional<Record> LastRow(Storage& storage) {
@@ -70,11 +85,12 @@ void AppendAudit(Storage& storage, const Principal& who, const std::vector<Audit
                             {au::kAddress, who.address},
                             {au::kAction, entry.action},
                             {au::kTable, entry.table},
-                            {au::kRecord, entry.record ? std::to_string(entry.record) : std::string()},
+                            {au::kRecord, entry.record ? std::to_string(entry.record) : SeqSetText(entry.records)},
                             {au::kPatient, entry.patient},
                             {au::kHospital, who.hospital},
                             {au::kDetail, entry.detail},
                             {au::kPrevious, previous}};
+            if (!entry.patients.empty()) row[au::kPatients] = SeqSetText(entry.patients);
             previous = RowHash(row);
             row[au::kHash] = previous;
             storage.Add(schema::kAuditTrail, row);
@@ -87,7 +103,7 @@ AuditTip NewestAuditRow(Storage& storage) {
     return last ? AuditTip{last->seq, last->Field(au::kHash)} : AuditTip{};
 }
 
-AuditCheck VerifyAuditTrail(Storage& storage, const AuditAnchor* anchor) {
+AuditCheck VerifyAuditTrail(SqlStorage& storage, const AuditAnchor* anchor) {
     AuditCheck check;
     auto fail = [&](std::int64_t seq, const std::string& problem) {
         check.intact = false;
@@ -112,6 +128,8 @@ AuditCheck VerifyAuditTrail(Storage& storage, const AuditAnchor* anchor) {
         read.offset = offset;
         read.limit = kPage;
         const std::vector<Record> rows = storage.Select(read);
+        const auto indexed = rows.empty() ? std::map<std::int64_t, std::map<std::int64_t, std::int64_t>>()
+                                          : storage.StoredSeqSetWords(read.table, rows.front().seq, rows.back().seq);
         for (const Record& row : rows) {
             ++check.rows;
             if (expectedSeq && row.seq != expectedSeq)
@@ -121,6 +139,9 @@ AuditCheck VerifyAuditTrail(Storage& storage, const AuditAnchor* anchor) {
             if (RowHash(row.fields) != row.Field(au::kHash)) return fail(row.seq, "its content does not match its hash");
             if (const auto found = anchored.find(row.seq); found != anchored.end() && found->second != row.Field(au::kHash))
                 return fail(row.seq, "its hash is not the one anchored: the chain was rewritten");
+            // The index is no part of the chain: words taken out of it would
+            // hide the row from a look-up by patient.
+            if (!SameWords(row, indexed)) return fail(row.seq, "its patients are not all in the index of patients");
             previous = row.Field(au::kHash);
             expectedSeq = row.seq + 1;
         }

@@ -1,8 +1,9 @@
 #pragma once
-// The audit trail: one row per log-in, log-out, read or write of patient data
-// and mail sent, with who, when, from where and what. Rows are only ever
-// appended; each carries the SHA-256 of its own content and of the row before,
-// so an edited, inserted or removed row breaks the chain (docs/security.md).
+// The audit trail: one row per log-in, log-out, write of patient data and
+// mail sent, and one per table for the records of patient data a request
+// read, with who, when, from where and what. Rows are only ever appended;
+// each carries the SHA-256 of its own content and of the row before, so an
+// edited, inserted or removed row breaks the chain (docs/security.md).
 
 #include <cstdint>
 #include <ctime>
@@ -10,7 +11,7 @@
 #include <vector>
 
 #include "principal.h"
-#include "storage.h"
+#include "sql_storage.h"
 
 namespace dalvero::server {
 
@@ -37,6 +38,11 @@ struct AuditEntry {
     std::int64_t record = 0;  // 0: none
     std::string patient;      // Patients Seq, empty when none is concerned
     std::string detail;
+    // A read of several records: every Seq read (record then 0) and, when
+    // they concern more than one patient, the patients (patient then empty);
+    // both sorted, without repeats.
+    std::vector<std::int64_t> records = {};
+    std::vector<std::int64_t> patients = {};
 
     auto operator<=>(const AuditEntry&) const = default;
 };
@@ -68,9 +74,10 @@ struct AuditCheck {
 };
 
 // Walks the whole trail in Seq order and checks every hash and link, that no
-// Seq is missing, that the newest row is the last one ever appended, that a
+// Seq is missing, that every row's patients are in the index a look-up by
+// patient reads, that the newest row is the last one ever appended, that a
 // store someone has logged in to has a trail at all, and, with an anchor,
 // that every anchored row is there with its anchored hash.
-AuditCheck VerifyAuditTrail(Storage& storage, const AuditAnchor* anchor = nullptr);
+AuditCheck VerifyAuditTrail(SqlStorage& storage, const AuditAnchor* anchor = nullptr);
 
 }  // namespace dalvero::server

@@ -222,9 +222,12 @@ void AuthorizedStorage::Shape(Record& record, Sight sight, const std::string& ta
     if (sight == Sight::Intake) keepOnly(kIntakeFields);
 }
 
-void AuthorizedStorage::Note(const std::string& action, const std::string& table, std::int64_t seq,
-                             const std::string& patient, const std::string& detail) {
-    if (IsPatientData(table)) audit_.insert({action, table, seq, patient, detail});
+void AuthorizedStorage::NoteRead(const std::string& table, std::int64_t seq, const std::string& patient,
+                                 const std::string& detail) {
+    if (!IsPatientData(table)) return;
+    ReadSeqs& read = reads_[{table, detail}];
+    read.records.push_back(seq);
+    if (const std::int64_t concerned = SeqOf(patient); concerned > 0) read.patients.push_back(concerned);
 }
 
 void AuthorizedStorage::Written(const std::string& action, const std::string& table, std::int64_t seq,
@@ -236,8 +239,28 @@ void AuthorizedStorage::Written(const std::string& action, const std::string& ta
 }
 
 std::vector<AuditEntry> AuthorizedStorage::TakeAudit() {
-    std::vector<AuditEntry> entries(audit_.begin(), audit_.end());
-    audit_.clear();
+    auto sorted = [](std::vector<std::int64_t>& seqs) {
+        std::sort(seqs.begin(), seqs.end());
+        seqs.erase(std::unique(seqs.begin(), seqs.end()), seqs.end());
+    };
+    // A read of one record, or of one patient's, keeps the shape of the
+    // trail's single-record rows.
+    std::vector<AuditEntry> entries;
+    for (auto& [key, read] : reads_) {
+        AuditEntry entry{audit_action::kRead, key.first, 0, "", key.second};
+        sorted(read.records);
+        sorted(read.patients);
+        if (read.records.size() == 1)
+            entry.record = read.records.front();
+        else
+            entry.records = std::move(read.records);
+        if (read.patients.size() == 1)
+            entry.patient = std::to_string(read.patients.front());
+        else
+            entry.patients = std::move(read.patients);
+        entries.push_back(std::move(entry));
+    }
+    reads_.clear();
     return entries;
 }
 
@@ -264,8 +287,7 @@ std::vector<Record> AuthorizedStorage::Seen(const std::string& table, std::vecto
         Shape(record, reach.sight, table);
         if (audited) {
             if (reach.sight == Sight::Intake && foundBySsn_) foundBySsn_->insert(record.seq);
-            Note(audit_action::kRead, table, record.seq, reach.patient,
-                 reach.sight == Sight::Intake ? "intake look-up" : "");
+            NoteRead(table, record.seq, reach.patient, reach.sight == Sight::Intake ? "intake look-up" : "");
         }
         return false;
     });
@@ -540,7 +562,7 @@ std::optional<Storage::StoredFile> AuthorizedStorage::ReadRecordFile(std::string
     const std::optional<Record> record = inner_.Read(table, seq);
     const Reach reach = record ? ReachOf(table, *record) : Reach{};
     if (reach.sight != Sight::Full) return std::nullopt;
-    Note(audit_action::kRead, table, seq, reach.patient, "file " + std::to_string(slot));
+    NoteRead(table, seq, reach.patient, "file " + std::to_string(slot));
     return inner_.ReadRecordFile(table, seq, slot);
 }
 

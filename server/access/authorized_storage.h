@@ -33,7 +33,7 @@
 // write to it finds no record. A write of patient data, of people or of a
 // hospital record appends its audit row inside the write's own transaction,
 // so neither lands without the other; reads of patient data are collected
-// (TakeAudit) for the audit writer.
+// (TakeAudit) for the audit writer, one entry per table read.
 
 #include <functional>
 #include <map>
@@ -92,7 +92,8 @@ public:
     void InTransaction(const std::function<void()>& fn) override;
     void InReadTransaction(const std::function<void()>& fn) override;
 
-    // The patient data read so far, each record once; emptied.
+    // The patient data read so far: one entry per table (and detail) naming
+    // every record read and the patients concerned; emptied.
     std::vector<AuditEntry> TakeAudit();
 
 private:
@@ -131,8 +132,8 @@ private:
     // The read narrowed to what the person may see; none when that is nothing.
     std::optional<ListRead> ScopedRead(const ListRead& request);
     void Shape(Record& record, Sight sight, const std::string& table) const;
-    void Note(const std::string& action, const std::string& table, std::int64_t seq, const std::string& patient,
-              const std::string& detail = {});
+    void NoteRead(const std::string& table, std::int64_t seq, const std::string& patient,
+                  const std::string& detail = {});
     // Appends a write's row; called inside the write's transaction.
     void Written(const std::string& action, const std::string& table, std::int64_t seq, const std::string& patient,
                  const std::string& detail = {});
@@ -143,7 +144,13 @@ private:
     AuditWriter& trail_;
     std::set<std::int64_t>* foundBySsn_;
     std::map<std::pair<std::string, std::int64_t>, Reach> reach_;
-    std::set<AuditEntry> audit_;
+    // Reads by table and detail: the Seqs read and the patients concerned,
+    // in any order and with repeats until TakeAudit.
+    struct ReadSeqs {
+        std::vector<std::int64_t> records;
+        std::vector<std::int64_t> patients;
+    };
+    std::map<std::pair<std::string, std::string>, ReadSeqs> reads_;
 };
 
 }  // namespace dalvero::server

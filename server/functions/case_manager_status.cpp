@@ -32,7 +32,7 @@ void AddMark(cJsonNode& list, const Record& theCase, const std::string& digit) {
     std::string name = Field(theCase, cat::cases::kCaseNumber);
     if (name.empty()) name = "Case " + std::to_string(theCase.seq);
     if (list.HasMember(name)) name += " (" + std::to_string(theCase.seq) + ")";
-    AddText(list, name, digit);
+    list.AddString(name, digit);
 }
 
 }  // namespace

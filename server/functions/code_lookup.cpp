@@ -32,7 +32,7 @@ void LookUpCodes(const CommandContext& context, std::string_view table, cJsonNod
     cJsonNode& data = *reply.GetMember("Data");
     for (const Record& code : codes) {
         const std::string name = Field(code, cat::icd9::kCode);
-        if (!name.empty()) AddText(data, name, Field(code, cat::icd9::kDescription));
+        if (!name.empty()) data.AddString(name, Field(code, cat::icd9::kDescription));
     }
 }
 

@@ -38,7 +38,7 @@ constexpr Command kCommands[] = {
 
 std::string ErrorReply(const std::string& text) {
     cJsonNode reply;
-    functions::AddText(reply, "Error", text);
+    reply.AddString("Error", text);
     return functions::ReplyText(reply);
 }
 

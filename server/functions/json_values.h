@@ -1,5 +1,6 @@
 #pragma once
-// Writing reply members with the kind the client expects, whatever the text.
+// Writing reply members with the kind the client expects, whatever the text
+// (text itself goes in as cJsonNode::AddString, exactly as given).
 
 #include <string>
 #include <string_view>
@@ -8,9 +9,6 @@
 
 namespace dalvero::server::functions {
 
-// Always a string member, so that names such as "true" or "null" or text
-// with blanks and quotes arrive unchanged.
-void AddText(cJsonNode& node, std::string_view name, std::string_view text);
 void AddInteger(cJsonNode& node, std::string_view name, long long value);
 // 1 or 0, read by the client as a number.
 void AddFlag(cJsonNode& node, std::string_view name, bool value);

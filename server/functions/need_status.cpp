@@ -114,7 +114,7 @@ void GetCaseNeedStatus(const CommandContext& context, cJsonNode& request, cJsonN
     for (std::int64_t seq : ParseSeqList(request.GetString("SeqList"))) {
         const auto need = context.storage.Read(cat::tbl::kCaseNeeds, seq);
         if (need && !IsYes(Field(*need, cat::case_needs::kDeleted)))
-            AddText(list, std::to_string(seq), NeedStatus(context.storage, *need));
+            list.AddString(std::to_string(seq), NeedStatus(context.storage, *need));
     }
 }
 
@@ -124,7 +124,7 @@ void GetCaseStatus(const CommandContext& context, cJsonNode& request, cJsonNode&
     const std::map<std::int64_t, std::string> statuses = CaseStatuses(context.storage, seqs);
     for (std::int64_t seq : seqs)
         if (const auto found = statuses.find(seq); found != statuses.end())
-            AddText(list, std::to_string(seq), found->second);
+            list.AddString(std::to_string(seq), found->second);
 }
 
 }  // namespace dalvero::server::functions

@@ -172,7 +172,7 @@ public:
         for (const Candidate* c : providers) {
             const auto& needs = listings_.at(c->seq);
             cJsonNode& p = *reply.GetMember(std::to_string(c->seq));
-            AddText(p, "Name", Field(c->record, cat::providers::kName));
+            p.AddString("Name", Field(c->record, cat::providers::kName));
             AddFlag(p, "NoEmail", ProviderAddress(c->record).empty());
             AddFlag(p, "IsPreferred", c->preferred);
             AddFlag(p, "PrimaryInsuranceMatched", c->primaryMatched);
@@ -186,7 +186,7 @@ public:
                 cJsonNode& n = *list.GetMember(std::to_string(listing.need->seq));
                 AddFlag(n, "ProviderHasThis", listing.standing.open);
                 AddFlag(n, "Chosen", listing.standing.chosen);
-                AddText(n, "EquipName", NeedName(storage, *listing.need));
+                n.AddString("EquipName", NeedName(storage, *listing.need));
                 AddInteger(n, "Distance", std::lround(c->miles));
             }
         }
@@ -264,7 +264,7 @@ void ProcessNeedsMatching(const CommandContext& context, cJsonNode& request, cJs
     const Options options = ReadOptions(request);
     const auto needs = NeedsToMatch(storage, caseSeq, request);
     if (needs.empty()) {
-        AddText(reply, "~", "This case has no needs to find providers for.  Add a need first.");
+        reply.AddString("~", "This case has no needs to find providers for.  Add a need first.");
         return;
     }
 
@@ -273,7 +273,7 @@ void ProcessNeedsMatching(const CommandContext& context, cJsonNode& request, cJs
         if (auto hospital = ReadLinked(storage, cat::tbl::kProviderEntities, Field(*theCase, cat::cases::kHospital)))
             origin = ProviderPosition(storage, *hospital);
     if (!origin) {
-        AddText(reply, "~",
+        reply.AddString("~",
                 "Neither the patient's zip code nor the hospital's location is known, so no distances can be "
                 "measured.  Enter the patient's zip code and try again.");
         return;
@@ -282,7 +282,7 @@ void ProcessNeedsMatching(const CommandContext& context, cJsonNode& request, cJs
     Matcher matcher(storage, *theCase, *origin, options);
     for (const Record& need : needs) matcher.Match(need);
     if (matcher.Empty()) {
-        AddText(reply, "~",
+        reply.AddString("~",
                 "No providers for these needs were found within " + Miles(options.radiusMiles) + " miles" +
                     (options.primaryInsuranceOnly ? " that accept the patient's primary insurance" : "") +
                     ".  Try a larger radius.");

@@ -75,6 +75,11 @@ void ApplyPostgresSchema(PostgresConnection& connection) {
         connection.Execute(std::string("CREATE TABLE IF NOT EXISTS ") + kFilesTable +
                            " (tbl text COLLATE \"C\" NOT NULL, seq bigint NOT NULL, slot integer NOT NULL,"
                            " file_date bigint NOT NULL, content bytea NOT NULL, PRIMARY KEY (tbl, seq, slot))");
+        connection.Execute(std::string("CREATE TABLE IF NOT EXISTS ") + kSeqSetsTable +
+                           " (tbl text COLLATE \"C\" NOT NULL, seq bigint NOT NULL, bucket bigint NOT NULL,"
+                           " bits bigint NOT NULL, PRIMARY KEY (tbl, seq, bucket))");
+        connection.Execute(std::string("CREATE INDEX IF NOT EXISTS ") + kSeqSetsTable + "_bucket ON " +
+                           kSeqSetsTable + " (tbl, bucket, bits, seq)");
         const auto present = PresentColumns(connection);
         for (const TableDef& table : schema::Tables()) CreateTable(connection, table, present);
         connection.Execute("COMMIT");

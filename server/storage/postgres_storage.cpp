@@ -154,6 +154,7 @@ void PostgresStorage::Restore(std::string_view table, const std::vector<Record>&
                 session.Run(kDialect.InsertWithSeq(def, record));
                 for (const auto& [field, value] : record.fields)
                     if (field > 1000) session.Run(sql::WriteNote(kDialect, def, record.seq, field, value));
+                WriteSeqSet(session, def, record.seq, record.fields, false);
             }
         });
     });

@@ -86,10 +86,11 @@ std::vector<TableDef> MakeTables() {
     ListDef failuresByKey = Exact(login_failures::kListByKey, login_failures::kAccount);
     failuresByKey.ownerField = login_failures::kAddress;
     t.push_back({kLoginFailures, login_failures::kPassword, 0, {BySeq(), failuresByKey}});
-    t.push_back({kAuditTrail, audit::kHash, 0,
+    t.push_back({kAuditTrail, audit::kPatients, 0,
                  {BySeq(), Exact(audit::kListByPatient, audit::kPatient, {1}),
                   Exact(audit::kListByEmail, audit::kEmail, {1}), Exact(audit::kListByHospital, audit::kHospital, {1}),
-                  Exact(audit::kListByAction, audit::kAction, {audit::kTime})}});
+                  Exact(audit::kListByAction, audit::kAction, {audit::kTime})},
+                 audit::kPatients, audit::kPatient});
     ListDef adtByControlId = Exact(adt_messages::kListByControlId, adt_messages::kControlId);
     adtByControlId.ownerField = adt_messages::kFacility;
     t.push_back({kAdtMessages, adt_messages::kReceived, 0, {BySeq(), adtByControlId}});

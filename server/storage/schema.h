@@ -68,12 +68,15 @@ inline constexpr int kEmail = 12;     // the e-mail given or logged in with
 inline constexpr int kAddress = 13;
 inline constexpr int kAction = 14;    // login, login-failed, logout, read, add, update, delete, mail, adt
 inline constexpr int kTable = 15;
-inline constexpr int kRecord = 16;    // Seq in kTable
+inline constexpr int kRecord = 16;    // Seq in kTable; a read's entry: every Seq read, as a Seq set
 inline constexpr int kPatient = 17;   // the patient concerned, when there is one
 inline constexpr int kHospital = 18;  // the person's hospital
 inline constexpr int kDetail = 19;
 inline constexpr int kPrevious = 20;  // hash of the row before (empty for the first)
 inline constexpr int kHash = 21;
+// A read's entry that concerns several patients: all of them, as a Seq set
+// (kPatient then stays empty). A list by kPatient finds these entries too.
+inline constexpr int kPatients = 22;
 inline constexpr int kListByPatient = 2;
 inline constexpr int kListByEmail = 3;
 inline constexpr int kListByHospital = 4;
@@ -128,6 +131,11 @@ struct TableDef {
     int lastField = kFirstOwnField;
     int textSearchField = 0;  // field with a full-text index, 0 for none
     std::vector<ListDef> lists;  // L1 (by Seq) first
+    // A field holding a Seq set (seq_set.h), indexed beside the table, and
+    // the field of a single Seq whose equality conditions also match the
+    // records whose set holds that Seq; 0 for none.
+    int seqSetField = 0;
+    int seqSetOf = 0;
 
     bool HasField(int field) const;
     const ListDef* FindList(int number) const;

@@ -83,6 +83,26 @@ std::vector<Record> SqlStorage::ReadRows(SqlSession& session, const TableDef& ta
     return records;
 }
 
+void SqlStorage::WriteSeqSet(SqlSession& session, const TableDef& table, std::int64_t seq, const FieldValues& values,
+                             bool replacing) const {
+    const auto set = table.seqSetField ? values.find(table.seqSetField) : values.end();
+    if (set == values.end()) return;
+    for (const SqlText& statement : sql::WriteSeqSet(dialect_, table, seq, set->second, replacing))
+        session.Run(statement);
+}
+
+std::map<std::int64_t, std::map<std::int64_t, std::int64_t>> SqlStorage::StoredSeqSetWords(std::string_view table,
+                                                                                        std::int64_t firstSeq,
+                                                                                        std::int64_t lastSeq) {
+    const TableDef& def = RequireTable(table);
+    std::map<std::int64_t, std::map<std::int64_t, std::int64_t>> words;
+    OnSession([&](SqlSession& session) {
+        const auto rows = session.Query(sql::SeqSetWords(dialect_, def, firstSeq, lastSeq));
+        while (rows->Next()) words[rows->Int(0)][rows->Int(1)] = rows->Int(2);
+    });
+    return words;
+}
+
 bool SqlStorage::HasTable(std::string_view table) const { return schema::FindTable(table) != nullptr; }
 
 bool SqlStorage::HasField(std::string_view table, int field) const {
@@ -102,6 +122,7 @@ std::int64_t SqlStorage::Add(std::string_view table, const FieldValues& values) 
             while (inserted->Next()) {
             }
             WriteNotes(session, dialect_, def, seq, values);
+            WriteSeqSet(session, def, seq, values, false);
         });
     });
     return seq;
@@ -117,6 +138,7 @@ bool SqlStorage::Update(std::string_view table, std::int64_t seq, const FieldVal
             found = true;
             if (const auto update = sql::Update(dialect_, def, seq, values)) session.Run(*update);
             WriteNotes(session, dialect_, def, seq, values);
+            WriteSeqSet(session, def, seq, values, true);
         });
     });
     return found;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -71,6 +72,12 @@ public:
         int slot = 0;
     };
     std::vector<FileSlot> RecordFileSlots();
+    // The membership words stored for the Seq sets of records
+    // firstSeq..lastSeq (by record: bucket -> bits), as SeqSetWords makes
+    // them of each record's set.
+    std::map<std::int64_t, std::map<std::int64_t, std::int64_t>> StoredSeqSetWords(std::string_view table,
+                                                                                    std::int64_t firstSeq,
+                                                                                    std::int64_t lastSeq);
     // Whether no table has given out a Seq yet.
     bool IsEmpty();
     // Gathers the planner's statistics afresh (after a bulk load). Throws
@@ -86,6 +93,10 @@ protected:
 
     const SqlDialect& Dialect() const { return dialect_; }
     std::vector<Record> ReadRows(SqlSession& session, const schema::TableDef& table, const SqlText& statement);
+    // Keeps the membership rows of a record's Seq set in step with the field,
+    // when values hold it; replacing those of a record written before.
+    void WriteSeqSet(SqlSession& session, const schema::TableDef& table, std::int64_t seq, const FieldValues& values,
+                     bool replacing) const;
 
 private:
     const SqlDialect& dialect_;

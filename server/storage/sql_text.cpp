@@ -4,7 +4,9 @@
 #include <cctype>
 #include <cstdio>
 #include <limits>
+#include <map>
 
+#include "seq_set.h"
 #include "whole_number.h"
 
 namespace dalvero::server {
@@ -135,6 +137,21 @@ const char* Operator(CompareOp op) {
     return " LIKE ";
 }
 
+std::string From(const TableDef& table) { return " FROM " + QuotedName(table.name); }
+
+// The records that meet `term` (an equality on the table's one-Seq field),
+// or whose Seq set holds that Seq: each side found through its own index,
+// in one statement, whatever the size of the sets. Term alone when value
+// is no Seq.
+std::string OrSetHolds(SqlBuilder& b, const TableDef& table, const std::string& term, const std::string& value) {
+    const std::optional<std::int64_t> seq = ParseWholeNumber(value);
+    if (!seq || *seq < 1) return term;
+    std::string sql = "seq IN (SELECT seq" + From(table) + " WHERE " + term;
+    sql += std::string(" UNION ALL SELECT seq FROM ") + kSeqSetsTable + " WHERE tbl = " + b.Bind(table.name);
+    sql += " AND bucket = " + b.Bind(SeqSetBucket(*seq));
+    return sql + " AND (bits & " + b.Bind(SeqSetBit(*seq)) + ") <> 0)";
+}
+
 // The conditions joined by AND, their values bound. With indexed false they
 // leave the choice of index to another term.
 std::string Conditions(SqlBuilder& b, const TableDef& table, const std::vector<Condition>& conditions,
@@ -180,6 +197,8 @@ std::string Conditions(SqlBuilder& b, const TableDef& table, const std::vector<C
             if (keyed && !d.IndexKey(column).empty())
                 term = d.IndexKey(column) + Operator(condition.op) + d.IndexKey(param) + " AND " + term;
         }
+        if (condition.field == table.seqSetOf && condition.op == CompareOp::Equal && !condition.asDate)
+            term = OrSetHolds(b, table, term, condition.value);
         sql += (sql.empty() ? "" : " AND ") + term;
     }
     return sql;
@@ -210,8 +229,6 @@ std::string OrderBy(const SqlDialect& d, const TableDef& table, const ListRead& 
         sql += (sql.empty() ? " ORDER BY " : ", ") + term + direction;
     return sql;
 }
-
-std::string From(const TableDef& table) { return " FROM " + QuotedName(table.name); }
 
 // The FROM, WHERE, ORDER BY, LIMIT and OFFSET of a list read, after its columns.
 SqlText ListRows(SqlBuilder& b, const TableDef& table, const ListRead& read) {
@@ -353,13 +370,47 @@ std::vector<SqlText> Remove(const SqlDialect& dialect, const TableDef& table, st
     SqlBuilder record(dialect);
     record << "DELETE" << From(table) << " WHERE seq = " << record.Bind(seq);
     statements.push_back(record.Take());
-    for (const char* beside : {kNotesTable, kFilesTable}) {
+    for (const char* beside : {kNotesTable, kFilesTable, kSeqSetsTable}) {
         SqlBuilder b(dialect);
         b << "DELETE FROM " << beside << " WHERE tbl = " << b.Bind(table.name);
         b << " AND seq = " << b.Bind(seq);
         statements.push_back(b.Take());
     }
     return statements;
+}
+
+std::vector<SqlText> WriteSeqSet(const SqlDialect& dialect, const TableDef& table, std::int64_t seq,
+                                 const std::string& text, bool replacing) {
+    // Bound values per statement stay far below what either engine takes.
+    constexpr std::size_t kRowsPerInsert = 500;
+    const std::map<std::int64_t, std::int64_t> words = server::SeqSetWords(text);
+    std::vector<SqlText> statements;
+    if (replacing) {
+        SqlBuilder removal(dialect);
+        removal << "DELETE FROM " << kSeqSetsTable << " WHERE tbl = " << removal.Bind(table.name);
+        removal << " AND seq = " << removal.Bind(seq);
+        statements.push_back(removal.Take());
+    }
+    for (auto word = words.begin(); word != words.end();) {
+        SqlBuilder b(dialect);
+        const std::string tbl = b.Bind(table.name);
+        const std::string record = b.Bind(seq);
+        b << "INSERT INTO " << kSeqSetsTable << " (tbl, bucket, seq, bits) VALUES ";
+        for (std::size_t rows = 0; rows < kRowsPerInsert && word != words.end(); ++rows, ++word) {
+            b << (rows ? ", (" : "(") << tbl << ", " << b.Bind(word->first);
+            b << ", " << record << ", " << b.Bind(word->second) << ")";
+        }
+        statements.push_back(b.Take());
+    }
+    return statements;
+}
+
+SqlText SeqSetWords(const SqlDialect& dialect, const TableDef& table, std::int64_t firstSeq, std::int64_t lastSeq) {
+    SqlBuilder b(dialect);
+    b << "SELECT seq, bucket, bits FROM " << kSeqSetsTable << " WHERE tbl = " << b.Bind(table.name);
+    b << " AND seq >= " << b.Bind(firstSeq);
+    b << " AND seq <= " << b.Bind(lastSeq) << " ORDER BY seq, bucket";
+    return b.Take();
 }
 
 SqlText ReadFile(const SqlDialect& dialect, const TableDef& table, std::int64_t seq, int slot) {

@@ -31,6 +31,10 @@ struct SqlText {
 
 inline constexpr char kNotesTable[] = "record_notes";
 inline constexpr char kFilesTable[] = "record_files";
+// The membership words of every stored Seq set (seq_set.h): one row per
+// record and bucket, kept by record and indexed by bucket, so that a Seq's
+// holders are one look-up.
+inline constexpr char kSeqSetsTable[] = "record_seq_sets";
 
 std::string QuotedName(const std::string& name);
 // "seq" for the Seq, "fN" for a stored field.
@@ -124,7 +128,16 @@ SqlText WriteNote(const SqlDialect& dialect, const schema::TableDef& table, std:
 // Empty when values hold notes only.
 std::optional<SqlText> Update(const SqlDialect& dialect, const schema::TableDef& table, std::int64_t seq,
                               const FieldValues& values);
-// The record and what hangs beside it (notes, files).
+// The membership rows of a record's Seq set, each statement adding up to a
+// few hundred; replacing, the first removes those the record had. Throws
+// StorageError when the text is no Seq set.
+std::vector<SqlText> WriteSeqSet(const SqlDialect& dialect, const schema::TableDef& table, std::int64_t seq,
+                                 const std::string& text, bool replacing);
+// The stored membership words of records firstSeq..lastSeq: seq, bucket,
+// bits, in that order.
+SqlText SeqSetWords(const SqlDialect& dialect, const schema::TableDef& table, std::int64_t firstSeq,
+                    std::int64_t lastSeq);
+// The record and what hangs beside it (notes, files, its Seq set's words).
 std::vector<SqlText> Remove(const SqlDialect& dialect, const schema::TableDef& table, std::int64_t seq);
 SqlText ReadFile(const SqlDialect& dialect, const schema::TableDef& table, std::int64_t seq, int slot);
 SqlText WriteFile(const SqlDialect& dialect, const schema::TableDef& table, std::int64_t seq, int slot,

@@ -101,6 +101,11 @@ void ApplySchema(SqliteConnection& connection) {
         connection.Execute(std::string("CREATE TABLE IF NOT EXISTS ") + kFilesTable +
                            " (tbl TEXT NOT NULL, seq INTEGER NOT NULL, slot INTEGER NOT NULL,"
                            " file_date INTEGER NOT NULL, content BLOB NOT NULL, PRIMARY KEY (tbl, seq, slot))");
+        connection.Execute(std::string("CREATE TABLE IF NOT EXISTS ") + kSeqSetsTable +
+                           " (tbl TEXT NOT NULL, seq INTEGER NOT NULL, bucket INTEGER NOT NULL, bits INTEGER NOT NULL,"
+                           " PRIMARY KEY (tbl, seq, bucket)) WITHOUT ROWID");
+        connection.Execute(std::string("CREATE INDEX IF NOT EXISTS ") + kSeqSetsTable + "_bucket ON " +
+                           kSeqSetsTable + " (tbl, bucket, bits, seq)");
         connection.Execute("COMMIT");
     } catch (...) {
         connection.Rollback();

@@ -23,7 +23,6 @@
 #include "field_conflict_form.h"
 #include "gui_client_fixture.h"
 #include "provider_search.h"
-#include "record_ops.h"
 #include "report_queries.h"
 #include "schema.h"
 #include "reports_form.h"
@@ -44,20 +43,12 @@ TEST(ProviderSearchRules, OnlyWholeLettersAndDigitsValuesShapeTheFilter) {
 
 class AdminScreen : public test::ClientOnDemoServer {
 protected:
-    void SetUp() override {
-        Start();
-        const auto& user = DemoUser("Administrator");
-        LogIn(user.email, user.password);
-        main->FormActivate();
-        ASSERT_TRUE(dialogs.shown.empty());
-    }
+    void SetUp() override { StartAs("Administrator"); }
 
     TAdminMainForm& A() const { return main->Admin(); }
     template <typename T>
     T* In(const char* name) const {
-        T* found = A().Panel()->findChild<T*>(name);
-        EXPECT_NE(found, nullptr) << name;
-        return found;
+        return Named<T>(*A().Panel(), name);
     }
     // Types text into the edit and leaves it.
     void Type(const char* edit, const std::string& text) const {
@@ -107,9 +98,7 @@ TEST_F(AdminScreen, PersonAddedWithHashedPasswordAndDuplicateEmailsRefused) {
     const std::string hash = Stored("Personnel", seq).Field(catalogue::personnel::kPassword);
     EXPECT_FALSE(hash.empty());
     EXPECT_EQ(hash.find("Quill-Secret-7"), std::string::npos);
-    StringList read;
-    ASSERT_TRUE(ReadRecord(*session.DataServer, "Personnel", seq, read));
-    EXPECT_EQ(read.size() > 23 ? read[23] : std::string(), "");
+    EXPECT_EQ(Field("Personnel", seq, 23), "");
 
     // In edit mode the button deletes: it says so, and the password edit
     // never shows what is stored.

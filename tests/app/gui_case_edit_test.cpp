@@ -1,7 +1,6 @@
 // The case screen on the demo server: the panel editors and the labels they
 // change, an empty case, Close Case with a notes edit pending, and the health
 // check-list saved on leaving it and cleared between cases.
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -15,66 +14,52 @@
 #include <gtest/gtest.h>
 
 #include "case_edit_form.h"
-#include "case_list_form.h"
-#include "case_list_model.h"
-#include "case_screens.h"
 #include "control_text.h"
 #include "field_conflict_form.h"
 #include "field_tag.h"
+#include "gui_keyboard.h"
 #include "gui_planner_fixture.h"
 #include "health_checklist.h"
 #include "health_checklist_view.h"
 #include "health_detail_forms.h"
 #include "patient_editors.h"
-#include "record_batch.h"
-#include "record_ops.h"
-#include "temp_dir.h"
 
 namespace dalvero {
 namespace {
 
 class CaseEdit : public test::PlannerOnDemoServer {
 protected:
-    void OpenRow(int row) { S().CaseList->OpenCasesListBoxClick(OpenRows().index(row)); }
-    template <typename T>
-    static T* In(QWidget& w, const char* name) {
-        T* found = w.findChild<T*>(name);
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-    StringList Case(const std::string& seq) {
-        StringList values;
-        EXPECT_TRUE(ReadRecord(*session.DataServer, "Cases", seq, values));
-        return values;
-    }
-    std::string Note(const std::string& seq, const char* field) {
-        std::string stored;
-        EXPECT_TRUE(GetRecordFields(*session.DataServer, "Cases", seq, field, stored, "P=Patients:f10"));
-        return StringList(ParseCommaText(stored)).Value(field);
-    }
+    StringList Case(const std::string& seq) const { return Record("Cases", seq); }
     // The editor's window is up and the main window dimmed behind it.
     void ExpectDimmed() {
-        EXPECT_FALSE(In<QWidget>(*main, "CloseCaseImageButton")->isVisibleTo(main.get()));
+        EXPECT_FALSE(Shown("CloseCaseImageButton"));
         EXPECT_EQ(main->palette().color(QPalette::Window), QColor(0x80, 0x80, 0x80));
     }
 };
 
 TEST_F(CaseEdit, EachEditorWritesItsFieldsAndTheLabelsFollow) {
-    OpenRow(0);
-    const std::string seq = main->Case.CurrentCaseSeq;
+    const std::string seq = OpenCase(0);
+    const std::string room = Case(seq)[14];
 
     dialogs.InDialog([&](QDialog& d) {
         ExpectDimmed();
-        In<QLineEdit>(d, "AdmitDateEdit")->setText("03/07/2024");
-        In<QLineEdit>(d, "CaseNumberEdit")->setText("C-77");
-        In<QLineEdit>(d, "RoomEdit")->setText("12");
-        In<QLineEdit>(d, "BedEdit")->clear();
-        QApplication::setActiveWindow(&d);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
-        QTest::keyClick(&d, Qt::Key_S, Qt::AltModifier);  // Enter moves on here; Alt+S saves
+        Named<QLineEdit>(d, "AdmitDateEdit")->setText("03/07/2024");
+        Named<QLineEdit>(d, "CaseNumberEdit")->setText("C-77");
+        Named<QLineEdit>(d, "BedEdit")->clear();
+        test::Activate(&d);
+        // Enter moves on here and writes nothing; Alt+S saves.
+        QLineEdit* roomEdit = Named<QLineEdit>(d, "RoomEdit");
+        roomEdit->setFocus();
+        roomEdit->setText("12");
+        QTest::keyClick(roomEdit, Qt::Key_Return);
+        EXPECT_EQ(d.focusWidget(), Named<QLineEdit>(d, "BedEdit"));
+        EXPECT_EQ(Case(seq)[14], room);
+        QTest::keyClick(&d, Qt::Key_S, Qt::AltModifier);
+        EXPECT_EQ(d.result(), QDialog::Accepted);
     });
     S().CaseEdit->Shape7MouseDown();
     StringList c = Case(seq);
+    EXPECT_EQ(c[14], "12");
     EXPECT_EQ(c[12], "20240307");
     EXPECT_EQ(c[22], "C-77");
     EXPECT_EQ(Label("AdmitDateLabel"), "03/07/2024");
@@ -84,11 +69,11 @@ TEST_F(CaseEdit, EachEditorWritesItsFieldsAndTheLabelsFollow) {
 
     const std::string insurance = c[19];
     dialogs.InDialog([&](QDialog& d) {
-        In<QLineEdit>(d, "DischargeDateEdit")->setText("03/07/2024");
-        In<QLineEdit>(d, "DischargeTimeEdit")->setText("14:05");
-        In<QComboBox>(d, "PrimaryInsDropdown")->setCurrentIndex(-1);
-        In<QRadioButton>(d, "FamilyMemberCB")->setChecked(true);
-        In<QLineEdit>(d, "ExplainEdit")->setText("son");
+        Named<QLineEdit>(d, "DischargeDateEdit")->setText("03/07/2024");
+        Named<QLineEdit>(d, "DischargeTimeEdit")->setText("14:05");
+        Named<QComboBox>(d, "PrimaryInsDropdown")->setCurrentIndex(-1);
+        Named<QRadioButton>(d, "FamilyMemberCB")->setChecked(true);
+        Named<QLineEdit>(d, "ExplainEdit")->setText("son");
         QTest::keyClick(&d, Qt::Key_Return);
     });
     S().CaseEdit->DischargeEditShapeMouseDown();
@@ -101,7 +86,7 @@ TEST_F(CaseEdit, EachEditorWritesItsFieldsAndTheLabelsFollow) {
 
     // No time is midnight, not a half value.
     dialogs.InDialog([&](QDialog& d) {
-        In<QLineEdit>(d, "DischargeTimeEdit")->clear();
+        Named<QLineEdit>(d, "DischargeTimeEdit")->clear();
         QTest::keyClick(&d, Qt::Key_Return);
     });
     S().CaseEdit->DischargeEditShapeMouseDown();
@@ -109,7 +94,7 @@ TEST_F(CaseEdit, EachEditorWritesItsFieldsAndTheLabelsFollow) {
 
     dialogs.Answer(QMessageBox::Ok);
     dialogs.InDialog([&](QDialog& d) {
-        QLineEdit* ssn = In<QLineEdit>(d, "PatientSSNEdit");
+        QLineEdit* ssn = Named<QLineEdit>(d, "PatientSSNEdit");
         const QString valid = ssn->text();
         EXPECT_EQ(valid.size(), 11);
         // A number cut short is refused on leaving it and the valid one put back.
@@ -117,8 +102,8 @@ TEST_F(CaseEdit, EachEditorWritesItsFieldsAndTheLabelsFollow) {
         static_cast<TPatientIdentificationEditForm&>(d).PatientSSNEditExit();
         EXPECT_EQ(dialogs.shown.back().text, "The SSN is not 9 numbers");
         EXPECT_EQ(ssn->text(), valid);
-        In<QLineEdit>(d, "PatientMiddleNameEdit")->setText("Q");
-        QLineEdit* phone = In<QLineEdit>(d, "PatientPhoneEdit");
+        Named<QLineEdit>(d, "PatientMiddleNameEdit")->setText("Q");
+        QLineEdit* phone = Named<QLineEdit>(d, "PatientPhoneEdit");
         phone->clear();
         QTest::keyClicks(phone, "5551234");
         QTest::keyClick(&d, Qt::Key_Return);
@@ -129,10 +114,10 @@ TEST_F(CaseEdit, EachEditorWritesItsFieldsAndTheLabelsFollow) {
     EXPECT_NE(Label("PatientNameLabel").find(" Q "), std::string::npos);
 
     dialogs.InDialog([&](QDialog& d) {
-        In<QComboBox>(d, "PatientGenderEdit")->setCurrentText("F");
-        In<QComboBox>(d, "PatientMaritalStatusEdit")->setCurrentText("M");
-        In<QComboBox>(d, "LanguageComboBox")->setCurrentText("Spanish");
-        In<QLineEdit>(d, "HeightEdit")->setText("5'4\"");
+        Named<QComboBox>(d, "PatientGenderEdit")->setCurrentText("F");
+        Named<QComboBox>(d, "PatientMaritalStatusEdit")->setCurrentText("M");
+        Named<QComboBox>(d, "LanguageComboBox")->setCurrentText("Spanish");
+        Named<QLineEdit>(d, "HeightEdit")->setText("5'4\"");
         QTest::keyClick(&d, Qt::Key_Return);
     });
     S().CaseEdit->Shape5MouseDown();
@@ -146,7 +131,7 @@ TEST_F(CaseEdit, EachEditorWritesItsFieldsAndTheLabelsFollow) {
 }
 
 TEST_F(CaseEdit, AnEmptyCaseShowsEmptyLabels) {
-    OpenRow(0);
+    OpenCase(0);
     const std::string empty = AddRecord(*session.DataServer, "Cases", {"f10=" + main->Case.CurrentPatientSeq});
     ASSERT_FALSE(empty.empty());
     main->Case.CurrentCaseSeq = empty;
@@ -162,24 +147,11 @@ TEST_F(CaseEdit, CloseCaseSavesThePendingNotesAndCancelsTheOpenQuotes) {
     // A case with quotes.
     int row = 0;
     std::vector<std::string> quoteSeqs;
-    for (; row < OpenRows().rowCount() && quoteSeqs.empty(); ++row) {
-        cRecordBatch needs;
-        if (!needs.Query(session.DataServer.get(), "CaseNeeds", "L2", OpenRows().At(row)->Seq, "", 0, 100, "f1",
-                         "", "", "F") ||
-            !needs.Set->First())
-            continue;
-        do {
-            cRecordBatch quotes;
-            if (quotes.Query(session.DataServer.get(), "CaseNeedsQuote", "L2", needs.Set->Seq, "", 0, 100, "f18",
-                             "", "", "F") &&
-                quotes.Set->First())
-                do quoteSeqs.push_back(quotes.Set->Seq);
-                while (quotes.Set->Next());
-        } while (needs.Set->Next());
-    }
+    for (; row < OpenRows().rowCount() && quoteSeqs.empty(); ++row)
+        for (const auto& [need, unused] : Listed("CaseNeeds", "L2", OpenRows().At(row)->Seq, 1))
+            for (const auto& [quote, status] : Listed("CaseNeedsQuote", "L2", need, 14)) quoteSeqs.push_back(quote);
     ASSERT_FALSE(quoteSeqs.empty());
-    OpenRow(row - 1);
-    const std::string seq = main->Case.CurrentCaseSeq;
+    const std::string seq = OpenCase(row - 1);
 
     QPlainTextEdit* memo = S().CaseEdit->CaseDiagnosisMemo();
     memo->moveCursor(QTextCursor::End);
@@ -194,27 +166,23 @@ TEST_F(CaseEdit, CloseCaseSavesThePendingNotesAndCancelsTheOpenQuotes) {
     S().CaseEdit->CloseCaseImageButtonClick();
     EXPECT_EQ(dialogs.shown.back().text, "Are you sure you want to close this case?");
     EXPECT_EQ(Case(seq)[18], "Y");
-    EXPECT_EQ(Note(seq, "f1001"), typed);
-    for (const std::string& q : quoteSeqs) {
-        StringList quote;
-        ASSERT_TRUE(ReadRecord(*session.DataServer, "CaseNeedsQuote", q, quote));
-        EXPECT_EQ(quote[16], "C");
-    }
+    EXPECT_EQ(Note("Cases", seq, "f1001"), typed);
+    for (const std::string& quote : quoteSeqs) EXPECT_EQ(Field("CaseNeedsQuote", quote, 16), "C") << quote;
     EXPECT_EQ(main->Case.EditMode, 0);
     EXPECT_TRUE(main->HostedPanel("OpenCaseList")->isVisibleTo(main.get()));
-    for (int i = 0; i < OpenRows().rowCount(); ++i) EXPECT_NE(OpenRows().At(i)->Seq, seq);
+    EXPECT_EQ(RowOfCase(OpenRows(), seq), -1);
 }
 
 TEST_F(CaseEdit, ChecklistRoundTripsHostileTextAndNeverCarriesTicksToTheNextCase) {
-    OpenRow(0);
+    OpenCase(0);
     const std::string caseA = main->Case.CurrentCaseSeq;
     TPatientHealthDetailForm& form = *S().PatientHealthDetail;
     cHealthChecklistView& view = form.Checklist();
     main->ShowPanel("PatientHealthDetail");
 
     // The entry rules: N/A clears its group, any other entry unticks N/A.
-    auto* bladderNA = In<QRadioButton>(view, "BladderNARadioButton");
-    QLineEdit* bladderOther = In<QLineEdit>(view, "BladderOther");
+    auto* bladderNA = Named<QRadioButton>(view, "BladderNARadioButton");
+    QLineEdit* bladderOther = Named<QLineEdit>(view, "BladderOther");
     QTest::keyClicks(bladderOther, "true");
     bladderNA->click();
     EXPECT_TRUE(bladderOther->text().isEmpty());
@@ -223,23 +191,23 @@ TEST_F(CaseEdit, ChecklistRoundTripsHostileTextAndNeverCarriesTicksToTheNextCase
     EXPECT_FALSE(bladderNA->isChecked());
 
     const std::string hostile[] = {"{x}", "say \"null\" \\ back", "a||b, c:d", "Zoë 東京"};
-    In<QCheckBox>(view, "Vision1")->click();
-    In<QLineEdit>(view, "VisionOther")->setText(QString::fromStdString(hostile[0]));
-    QPlainTextEdit* allergies = In<QPlainTextEdit>(view, "AllergiesMemo");
+    Named<QCheckBox>(view, "Vision1")->click();
+    Named<QLineEdit>(view, "VisionOther")->setText(QString::fromStdString(hostile[0]));
+    QPlainTextEdit* allergies = Named<QPlainTextEdit>(view, "AllergiesMemo");
     allergies->setPlainText(QString::fromStdString(hostile[1]) + "\nline two");
-    auto* grid = In<QTableWidget>(view, kPrescriptionsGrid);
+    auto* grid = Named<QTableWidget>(view, kPrescriptionsGrid);
     grid->setItem(0, 0, new QTableWidgetItem(QString::fromStdString(hostile[2])));
     grid->setItem(0, 5, new QTableWidgetItem(QString::fromStdString(hostile[3])));
     // A note past its limit is cut there, and the user told.
     dialogs.Answer(QMessageBox::Ok);
-    QPlainTextEdit* wounds = In<QPlainTextEdit>(view, "WoundsMemo");
+    QPlainTextEdit* wounds = Named<QPlainTextEdit>(view, "WoundsMemo");
     wounds->setPlainText(QString(7000, u'x'));
     EXPECT_EQ(dialogs.shown.back().caption, "Note too long");
     EXPECT_EQ(wounds->toPlainText().size(), 6000);
     const HealthDetail typed = view.Detail();
     main->ShowPanel("CaseEdit");  // leaving the panel saves
 
-    const HealthDetail stored = ParseHealthDetail(Note(caseA, "f1002"));
+    const HealthDetail stored = ParseHealthDetail(Note("Cases", caseA, "f1002"));
     EXPECT_EQ(stored.values, typed.values);
     EXPECT_EQ(stored.grid, typed.grid);
     EXPECT_EQ(stored.Value("BladderOther"), "true");
@@ -250,11 +218,11 @@ TEST_F(CaseEdit, ChecklistRoundTripsHostileTextAndNeverCarriesTicksToTheNextCase
     const std::string caseB = AddRecord(*session.DataServer, "Cases", {"f10=" + main->Case.CurrentPatientSeq});
     main->Case.CurrentCaseSeq = caseB;
     form.LoadHealthDetail();
-    EXPECT_FALSE(In<QCheckBox>(view, "Vision1")->isChecked());
+    EXPECT_FALSE(Named<QCheckBox>(view, "Vision1")->isChecked());
     EXPECT_TRUE(view.Detail().values.empty());
     main->ShowPanel("PatientHealthDetail");
     main->ShowPanel("CaseEdit");
-    EXPECT_EQ(Note(caseB, "f1002"), "");
+    EXPECT_EQ(Note("Cases", caseB, "f1002"), "");
     main->Case.CurrentCaseSeq = caseA;
     form.LoadHealthDetail();
     EXPECT_EQ(view.Detail().values, typed.values);
@@ -262,20 +230,19 @@ TEST_F(CaseEdit, ChecklistRoundTripsHostileTextAndNeverCarriesTicksToTheNextCase
     TPatientHealthDetailNoEditForm& readOnly = *S().PatientHealthDetailNoEdit;
     ASSERT_TRUE(readOnly.Load(caseA));
     EXPECT_EQ(readOnly.Checklist().Detail().grid, typed.grid);
-    EXPECT_TRUE(In<QLineEdit>(readOnly.Checklist(), "VisionOther")->isReadOnly());
+    EXPECT_TRUE(Named<QLineEdit>(readOnly.Checklist(), "VisionOther")->isReadOnly());
 }
 
 TEST_F(CaseEdit, InfoEditorWritesOnlyWhatChangedAndShowsStoredValuesOutsideItsLists) {
-    OpenRow(0);
-    const std::string seq = main->Case.CurrentCaseSeq;
+    const std::string seq = OpenCase(0);
     const std::string patient = main->Case.CurrentPatientSeq;
     const auto store = server.OpenStore();
     ASSERT_TRUE(store->Update("Cases", std::stoll(seq), {{30, "X"}, {32, "Widowed"}, {33, "Other-7"}}));
     ASSERT_TRUE(store->Update("Patients", std::stoll(patient), {{14, "1941"}}));
     dialogs.InDialog([&](QDialog& d) {
-        EXPECT_EQ(In<QComboBox>(d, "PatientGenderEdit")->currentText(), "X");
-        EXPECT_EQ(In<QComboBox>(d, "PatientMaritalStatusEdit")->currentText(), "Widowed");
-        In<QLineEdit>(d, "WeightEdit")->setText("150");
+        EXPECT_EQ(Named<QComboBox>(d, "PatientGenderEdit")->currentText(), "X");
+        EXPECT_EQ(Named<QComboBox>(d, "PatientMaritalStatusEdit")->currentText(), "Widowed");
+        Named<QLineEdit>(d, "WeightEdit")->setText("150");
         QTest::keyClick(&d, Qt::Key_Return);
     });
     S().CaseEdit->Shape5MouseDown();
@@ -284,14 +251,11 @@ TEST_F(CaseEdit, InfoEditorWritesOnlyWhatChangedAndShowsStoredValuesOutsideItsLi
     EXPECT_EQ(c[30], "X");
     EXPECT_EQ(c[32], "Widowed");
     EXPECT_EQ(c[33], "Other-7");
-    StringList p;
-    ASSERT_TRUE(ReadRecord(*session.DataServer, "Patients", patient, p));
-    EXPECT_EQ(p[14], "1941");
+    EXPECT_EQ(Field("Patients", patient, 14), "1941");
 }
 
 TEST_F(CaseEdit, TwoPlannersOnOneFieldChooseInsteadOfOverwriting) {
-    OpenRow(0);
-    const std::string seq = main->Case.CurrentCaseSeq;
+    const std::string seq = OpenCase(0);
     const auto colleague = server.ConnectData("Dalvero", true, &DemoUser("Discharge Planner"));
     QPlainTextEdit* memo = S().CaseEdit->CaseDiagnosisMemo();
     const std::string before = ControlText(memo);
@@ -301,13 +265,13 @@ TEST_F(CaseEdit, TwoPlannersOnOneFieldChooseInsteadOfOverwriting) {
     SetControlText(memo, before + " Mine.");
     SetFieldChanged(memo, true);
     dialogs.InDialog([&](QDialog& d) {
-        EXPECT_EQ(ControlText(In<QPlainTextEdit>(d, "TheirsEdit")), before + " Theirs.");
-        EXPECT_EQ(ControlText(In<QPlainTextEdit>(d, "MineEdit")), before + " Mine.");
-        SetControlText(In<QPlainTextEdit>(d, "MergedEdit"), before + " Theirs. Mine.");
+        EXPECT_EQ(ControlText(Named<QPlainTextEdit>(d, "TheirsEdit")), before + " Theirs.");
+        EXPECT_EQ(ControlText(Named<QPlainTextEdit>(d, "MineEdit")), before + " Mine.");
+        SetControlText(Named<QPlainTextEdit>(d, "MergedEdit"), before + " Theirs. Mine.");
         static_cast<TFieldConflictForm&>(d).SaveMergedButtonClick();
     });
     main->CaseFieldExit(memo);
-    EXPECT_EQ(Note(seq, "f1001"), before + " Theirs. Mine.");
+    EXPECT_EQ(Note("Cases", seq, "f1001"), before + " Theirs. Mine.");
     EXPECT_EQ(ControlText(memo), before + " Theirs. Mine.");
     EXPECT_FALSE(IsFieldChanged(memo));
 
@@ -315,8 +279,8 @@ TEST_F(CaseEdit, TwoPlannersOnOneFieldChooseInsteadOfOverwriting) {
     // not touch, is written.
     dialogs.InDialog([&](QDialog& d) {
         ASSERT_TRUE(UpdateRecord(*colleague, "Cases", seq, {"f14=Her room"}));
-        In<QLineEdit>(d, "RoomEdit")->setText("His room");
-        In<QLineEdit>(d, "BedEdit")->setText("B2");
+        Named<QLineEdit>(d, "RoomEdit")->setText("His room");
+        Named<QLineEdit>(d, "BedEdit")->setText("B2");
         dialogs.InDialog([](QDialog& conflict) { static_cast<TFieldConflictForm&>(conflict).TakeTheirsButtonClick(); });
         static_cast<TPatientAdmissionForm&>(d).SaveNewCaseImageButtonClick();
     });
@@ -331,27 +295,22 @@ TEST_F(CaseEdit, TwoPlannersOnOneFieldChooseInsteadOfOverwriting) {
     HealthDetail hers;
     hers.values["VisionOther"] = "Her glasses";
     ASSERT_TRUE(UpdateRecord(*colleague, "Cases", seq, {"f1002=" + HealthDetailText(hers)}));
-    In<QCheckBox>(view, "Vision1")->click();
+    Named<QCheckBox>(view, "Vision1")->click();
     dialogs.InDialog([](QDialog& conflict) { static_cast<TFieldConflictForm&>(conflict).TakeTheirsButtonClick(); });
     main->ShowPanel("CaseEdit");
-    EXPECT_EQ(ParseHealthDetail(Note(seq, "f1002")).values, hers.values);
+    EXPECT_EQ(ParseHealthDetail(Note("Cases", seq, "f1002")).values, hers.values);
     EXPECT_EQ(view.Detail().values, hers.values);
 }
 
 TEST_F(CaseEdit, IdleLogoffKeepsAnEditorsUnsavedChangesAndOffersThemBack) {
-    test::TempDir dataHome;
-    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dataHome.Path().string()));
-    OpenRow(0);
-    const std::string seq = main->Case.CurrentCaseSeq;
+    const std::string seq = OpenCase(0);
     const std::string bed = Case(seq)[15];
     const auto logoff = [&](QDialog& d) {
-        main->TimeoutTimer->start();
-        main->IdleTicks = 301;
-        main->TimeoutTimerTimer();
+        IdleLogoff();
         EXPECT_FALSE(d.isVisible());
     };
     dialogs.InDialog([&](QDialog& d) {
-        In<QLineEdit>(d, "RoomEdit")->setText("Room 12");
+        Named<QLineEdit>(d, "RoomEdit")->setText("Room 12");
         logoff(d);
     });
     S().CaseEdit->Shape7MouseDown();
@@ -362,7 +321,7 @@ TEST_F(CaseEdit, IdleLogoffKeepsAnEditorsUnsavedChangesAndOffersThemBack) {
     // Offered back and written by Save; what was not typed stays as stored.
     dialogs.Answer(QMessageBox::Yes);
     dialogs.InDialog([&](QDialog& d) {
-        EXPECT_EQ(In<QLineEdit>(d, "RoomEdit")->text(), "Room 12");
+        EXPECT_EQ(Named<QLineEdit>(d, "RoomEdit")->text(), "Room 12");
         static_cast<TPatientAdmissionForm&>(d).SaveNewCaseImageButtonClick();
     });
     S().CaseEdit->Shape7MouseDown();
@@ -375,10 +334,10 @@ TEST_F(CaseEdit, IdleLogoffKeepsAnEditorsUnsavedChangesAndOffersThemBack) {
     dialogs.shown.clear();
     const std::string link = S().CaseEdit->SubList(CaseSubList::kPhysicians).At(0)->Seq;
     dialogs.InDialog([&](QDialog& d) {
-        auto* list = In<QListView>(d, "DoctorListBox");
+        auto* list = Named<QListView>(d, "DoctorListBox");
         list->setCurrentIndex(list->model()->index(0, 0));
         emit list->clicked(list->model()->index(0, 0));
-        In<QLineEdit>(d, "SpecialtyEdit")->setText("Wound care");
+        Named<QLineEdit>(d, "SpecialtyEdit")->setText("Wound care");
         logoff(d);
     });
     S().CaseEdit->PhysicianListBoxMouseDown();
@@ -386,44 +345,42 @@ TEST_F(CaseEdit, IdleLogoffKeepsAnEditorsUnsavedChangesAndOffersThemBack) {
     EXPECT_EQ(terminations, 2);
     dialogs.Answer(QMessageBox::Yes);
     dialogs.InDialog([&](QDialog& d) {
-        EXPECT_TRUE(In<QWidget>(d, "SelectedEditPanel")->isVisible());
-        EXPECT_EQ(In<QLineEdit>(d, "SpecialtyEdit")->text(), "Wound care");
-        QTest::mouseClick(In<QLabel>(d, "SaveButton"), Qt::LeftButton);
+        EXPECT_TRUE(Named<QWidget>(d, "SelectedEditPanel")->isVisible());
+        EXPECT_EQ(Named<QLineEdit>(d, "SpecialtyEdit")->text(), "Wound care");
+        QTest::mouseClick(Named<QLabel>(d, "SaveButton"), Qt::LeftButton);
     });
     S().CaseEdit->PhysicianListBoxMouseDown();
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    StringList stored;
-    ASSERT_TRUE(ReadRecord(*session.DataServer, "CaseDoctorsLink", link, stored));
-    EXPECT_EQ(stored[13], "Wound care");
+    EXPECT_EQ(Field("CaseDoctorsLink", link, 13), "Wound care");
 
     // Typing for records not yet added is kept too, and given back unsaved.
     dialogs.shown.clear();
     const int contacts = S().CaseEdit->SubList(CaseSubList::kFamily).rowCount();
     dialogs.InDialog([&](QDialog& d) {
-        QTest::mouseClick(In<QLabel>(d, "AddFamilyButton"), Qt::LeftButton);
-        In<QLineEdit>(d, "FirstNameEdit")->setText("Aunt May");
+        QTest::mouseClick(Named<QLabel>(d, "AddFamilyButton"), Qt::LeftButton);
+        Named<QLineEdit>(d, "FirstNameEdit")->setText("Aunt May");
         logoff(d);
     });
     S().CaseEdit->FamilyListBoxMouseDown();
     dialogs.InDialog([&](QDialog& d) {
-        In<QLineEdit>(d, "PatientLastNameEdit")->setText("Kept-Intake");
-        In<QComboBox>(d, "PatientGenderEdit")->setCurrentIndex(1);
+        Named<QLineEdit>(d, "PatientLastNameEdit")->setText("Kept-Intake");
+        Named<QComboBox>(d, "PatientGenderEdit")->setCurrentIndex(1);
         logoff(d);
     });
     S().CaseList->EnterNewCaseButtonImageClick();
     EXPECT_TRUE(dialogs.shown.empty());
     dialogs.Answer(QMessageBox::Yes);
     dialogs.InDialog([&](QDialog& d) {
-        EXPECT_TRUE(In<QLabel>(d, "DeleteButton")->isHidden());
-        EXPECT_EQ(In<QLineEdit>(d, "FirstNameEdit")->text(), "Aunt May");
+        EXPECT_TRUE(Named<QLabel>(d, "DeleteButton")->isHidden());
+        EXPECT_EQ(Named<QLineEdit>(d, "FirstNameEdit")->text(), "Aunt May");
         d.reject();
     });
     S().CaseEdit->FamilyListBoxMouseDown();
     EXPECT_EQ(S().CaseEdit->SubList(CaseSubList::kFamily).rowCount(), contacts);
     dialogs.Answer(QMessageBox::Yes);
     dialogs.InDialog([&](QDialog& d) {
-        EXPECT_EQ(In<QLineEdit>(d, "PatientLastNameEdit")->text(), "Kept-Intake");
-        EXPECT_EQ(In<QComboBox>(d, "PatientGenderEdit")->currentIndex(), 1);
+        EXPECT_EQ(Named<QLineEdit>(d, "PatientLastNameEdit")->text(), "Kept-Intake");
+        EXPECT_EQ(Named<QComboBox>(d, "PatientGenderEdit")->currentIndex(), 1);
         d.reject();
     });
     S().CaseList->EnterNewCaseButtonImageClick();
@@ -431,19 +388,15 @@ TEST_F(CaseEdit, IdleLogoffKeepsAnEditorsUnsavedChangesAndOffersThemBack) {
     EXPECT_EQ(dialogs.shown[1].caption, "Recovered Text");
     // Taken once: the next intake starts empty and asks nothing.
     dialogs.InDialog([&](QDialog& d) {
-        EXPECT_TRUE(In<QLineEdit>(d, "PatientLastNameEdit")->text().isEmpty());
+        EXPECT_TRUE(Named<QLineEdit>(d, "PatientLastNameEdit")->text().isEmpty());
         d.reject();
     });
     S().CaseList->EnterNewCaseButtonImageClick();
     EXPECT_EQ(dialogs.shown.size(), 2u);
-    qunsetenv("XDG_DATA_HOME");
 }
 
 TEST_F(CaseEdit, ACaseAColleagueClosedTakesNoChangesAndSaysWhoClosedIt) {
-    test::TempDir dataHome;
-    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dataHome.Path().string()));
-    OpenRow(0);
-    const std::string seq = main->Case.CurrentCaseSeq;
+    const std::string seq = OpenCase(0);
     const auto colleague = server.ConnectData("Dalvero", true, &DemoUser("Discharge Planner"));
     ASSERT_TRUE(UpdateRecord(*colleague, "Cases", seq, {"f18=Y"}));
     const std::string closed = "This case was closed by " + session.UserField(11) + " " + session.UserField(13) +
@@ -462,7 +415,6 @@ TEST_F(CaseEdit, ACaseAColleagueClosedTakesNoChangesAndSaysWhoClosedIt) {
 
     ASSERT_TRUE(UpdateRecord(*colleague, "Cases", seq, {"f18="}));
     EXPECT_FALSE(AddRecord(*colleague, "CaseNeeds", {"f10=" + seq}).empty());
-    qunsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // "Enter New Case" on the demo server: a new patient typed, a known patient
 // pasted, choices checked before anything is written, a retry after a
 // failed case add that adds the patient once only, and Enter that moves on
-// in the intake and admission windows.
+// in the intake window.
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -14,14 +14,9 @@
 
 #include "add_case_form.h"
 #include "case_edit_form.h"
-#include "case_list_form.h"
-#include "case_list_model.h"
-#include "case_screens.h"
-#include "fake_workspace.h"
+#include "gui_keyboard.h"
 #include "gui_planner_fixture.h"
 #include "patient_editors.h"
-#include "record_batch.h"
-#include "record_ops.h"
 #include "sqlite_connection.h"
 
 namespace dalvero {
@@ -29,11 +24,7 @@ namespace {
 
 class CaseIntake : public test::PlannerOnDemoServer {
 protected:
-    template <typename T>
-    static T* Field(QDialog& d, const char* name) {
-        return d.findChild<T*>(name);
-    }
-    static std::string Text(QDialog& d, const char* name) { return Field<QLineEdit>(d, name)->text().toStdString(); }
+    static std::string Text(QDialog& d, const char* name) { return Named<QLineEdit>(d, name)->text().toStdString(); }
     // The patients stored under a number.
     int PatientsWithSsn(const std::string& ssn) {
         cRecordBatch batch;
@@ -41,20 +32,15 @@ protected:
             return 0;
         return static_cast<int>(batch.Set->Records.size());
     }
-    StringList Record(const char* table, const std::string& seq) {
-        StringList values;
-        EXPECT_TRUE(ReadRecord(*session.DataServer, table, seq, values));
-        return values;
-    }
     // A new patient's entries, all choices made.
     static void FillNewPatient(QDialog& d) {
-        Field<QLineEdit>(d, "PatientFirstNameEdit")->setText("Nora");
-        Field<QLineEdit>(d, "PatientLastNameEdit")->setText("Quill");
-        Field<QLineEdit>(d, "PatientBirthdayEdit")->setText("04/05/1941");
-        QTest::keyClicks(Field<QLineEdit>(d, "PatientPhoneEdit"), "8005551234");
-        Field<QComboBox>(d, "PatientGenderEdit")->setCurrentIndex(1);
-        Field<QComboBox>(d, "PatientMaritalStatusEdit")->setCurrentIndex(0);
-        Field<QComboBox>(d, "PatientEthnicityEdit")->setCurrentIndex(2);
+        Named<QLineEdit>(d, "PatientFirstNameEdit")->setText("Nora");
+        Named<QLineEdit>(d, "PatientLastNameEdit")->setText("Quill");
+        Named<QLineEdit>(d, "PatientBirthdayEdit")->setText("04/05/1941");
+        QTest::keyClicks(Named<QLineEdit>(d, "PatientPhoneEdit"), "8005551234");
+        Named<QComboBox>(d, "PatientGenderEdit")->setCurrentIndex(1);
+        Named<QComboBox>(d, "PatientMaritalStatusEdit")->setCurrentIndex(0);
+        Named<QComboBox>(d, "PatientEthnicityEdit")->setCurrentIndex(2);
     }
 };
 
@@ -64,14 +50,14 @@ TEST_F(CaseIntake, NewPatientTypedThenShownOnTheCaseScreen) {
         auto& form = static_cast<TAddCaseForm&>(d);
         // A planner finds themselves chosen as case worker.
         const std::string me = session.UserField(11) + " " + session.UserField(13);
-        EXPECT_EQ(Field<QComboBox>(d, "CaseWorkerDropDown")->currentText().toStdString(), me);
-        EXPECT_EQ(Field<QComboBox>(d, "LanguageComboBox")->currentIndex(), -1);
-        QTest::keyClicks(Field<QLineEdit>(d, "PatientSSNEdit"), QString::fromStdString(ssn) + "5");
+        EXPECT_EQ(Named<QComboBox>(d, "CaseWorkerDropDown")->currentText().toStdString(), me);
+        EXPECT_EQ(Named<QComboBox>(d, "LanguageComboBox")->currentIndex(), -1);
+        QTest::keyClicks(Named<QLineEdit>(d, "PatientSSNEdit"), QString::fromStdString(ssn) + "5");
         EXPECT_EQ(Text(d, "PatientSSNEdit"), "987-65-0001");
         EXPECT_TRUE(form.IsNewPatient);
-        EXPECT_FALSE(Field<QWidget>(d, "PrevCaseHistoryPanel")->isVisibleTo(&d));
+        EXPECT_FALSE(Named<QWidget>(d, "PrevCaseHistoryPanel")->isVisibleTo(&d));
         FillNewPatient(d);
-        Field<QComboBox>(d, "LanguageComboBox")->setCurrentText("Spanish");
+        Named<QComboBox>(d, "LanguageComboBox")->setCurrentText("Spanish");
         form.SaveNewCaseImageButtonClick();
         EXPECT_EQ(d.result(), QDialog::Accepted);
     });
@@ -85,7 +71,7 @@ TEST_F(CaseIntake, NewPatientTypedThenShownOnTheCaseScreen) {
     EXPECT_EQ(c[30], "F");
     EXPECT_EQ(c[42], "SPA");
     EXPECT_EQ(c[23], session.UserField(1));
-    EXPECT_EQ(Record("Patients", main->Case.CurrentPatientSeq)[14], "19410405");
+    EXPECT_EQ(Field("Patients", main->Case.CurrentPatientSeq, 14), "19410405");
     EXPECT_EQ(main->Case.EditMode, 1);
     EXPECT_EQ(main->Case.CurrentCaseNumber, main->Case.CurrentCaseSeq);
     EXPECT_EQ(main->findChild<QLabel*>("PatientInfoLabel")->text(), "Nora Quill");
@@ -94,7 +80,7 @@ TEST_F(CaseIntake, NewPatientTypedThenShownOnTheCaseScreen) {
 
 TEST_F(CaseIntake, KnownPatientPastedFillsFromTheNewestCaseAndAddsOnlyTheCase) {
     const cCaseObject& known = *S().CaseList->Rows().At(0);
-    const std::string ssn = Record("Patients", known.PatientSeq)[13];
+    const std::string ssn = Field("Patients", known.PatientSeq, 13);
     ASSERT_EQ(ssn.size(), 9u);
     cRecordBatch cases;
     ASSERT_TRUE(cases.Query(session.DataServer.get(), "Cases", "L2", known.PatientSeq, "", 0, 10, "f34", "", "", "L"));
@@ -104,25 +90,25 @@ TEST_F(CaseIntake, KnownPatientPastedFillsFromTheNewestCaseAndAddsOnlyTheCase) {
     dialogs.InDialog([&](QDialog& d) {
         auto& form = static_cast<TAddCaseForm&>(d);
         QGuiApplication::clipboard()->setText(QString::fromStdString(ssn));
-        QTest::keySequence(Field<QLineEdit>(d, "PatientSSNEdit"), QKeySequence::Paste);
+        QTest::keySequence(Named<QLineEdit>(d, "PatientSSNEdit"), QKeySequence::Paste);
         EXPECT_EQ(Text(d, "PatientSSNEdit").size(), 11u);
         EXPECT_FALSE(form.IsNewPatient);
         EXPECT_EQ(form.PatientSeq, known.PatientSeq);
         EXPECT_EQ(Text(d, "PatientFirstNameEdit"), known.FirstName);
         EXPECT_EQ(Text(d, "PatientStreetEdit"), newestStreet);
-        EXPECT_TRUE(Field<QWidget>(d, "PrevCaseHistoryPanel")->isVisibleTo(&d));
-        EXPECT_EQ(Field<QTreeWidget>(d, "PreviousHistoryListBox")->topLevelItemCount(),
+        EXPECT_TRUE(Named<QWidget>(d, "PrevCaseHistoryPanel")->isVisibleTo(&d));
+        EXPECT_EQ(Named<QTreeWidget>(d, "PreviousHistoryListBox")->topLevelItemCount(),
                   static_cast<int>(cases.Set->Records.size()));
         // Choices the earlier case left open are made here.
         for (const char* name : {"PatientGenderEdit", "PatientMaritalStatusEdit", "PatientEthnicityEdit"})
-            if (Field<QComboBox>(d, name)->currentIndex() < 0) Field<QComboBox>(d, name)->setCurrentIndex(0);
+            if (Named<QComboBox>(d, name)->currentIndex() < 0) Named<QComboBox>(d, name)->setCurrentIndex(0);
         form.SaveNewCaseImageButtonClick();
     });
     S().CaseList->EnterNewCaseButtonImageClick();
 
     EXPECT_EQ(PatientsWithSsn(ssn), 1);
     ASSERT_FALSE(main->Case.CurrentCaseSeq.empty());
-    EXPECT_EQ(Record("Cases", main->Case.CurrentCaseSeq)[10], known.PatientSeq);
+    EXPECT_EQ(Field("Cases", main->Case.CurrentCaseSeq, 10), known.PatientSeq);
     EXPECT_EQ(main->findChild<QLabel*>("PatientInfoLabel")->text().toStdString(),
               known.FirstName + " " + known.LastName);
 }
@@ -134,15 +120,15 @@ TEST_F(CaseIntake, MissingChoiceWritesNothingAndRetryAfterAFailedCaseAddKeepsOne
     dialogs.Answer(QMessageBox::Ok);  // the failed case add
     dialogs.InDialog([&](QDialog& d) {
         auto& form = static_cast<TAddCaseForm&>(d);
-        QTest::keyClicks(Field<QLineEdit>(d, "PatientSSNEdit"), QString::fromStdString(ssn));
+        QTest::keyClicks(Named<QLineEdit>(d, "PatientSSNEdit"), QString::fromStdString(ssn));
         FillNewPatient(d);
-        Field<QComboBox>(d, "PatientMaritalStatusEdit")->setCurrentIndex(-1);
+        Named<QComboBox>(d, "PatientMaritalStatusEdit")->setCurrentIndex(-1);
         form.SaveNewCaseImageButtonClick();
         ASSERT_EQ(dialogs.shown.size(), 1u);
         EXPECT_EQ(dialogs.shown[0].text, "Please choose the patient's Marital Status.");
         EXPECT_EQ(PatientsWithSsn(ssn), 0);
 
-        Field<QComboBox>(d, "PatientMaritalStatusEdit")->setCurrentIndex(1);
+        Named<QComboBox>(d, "PatientMaritalStatusEdit")->setCurrentIndex(1);
         db.Execute("CREATE TRIGGER refuse_cases BEFORE INSERT ON \"Cases\" BEGIN SELECT RAISE(ABORT, 'full'); END");
         form.SaveNewCaseImageButtonClick();
         ASSERT_EQ(dialogs.shown.size(), 2u);
@@ -156,53 +142,33 @@ TEST_F(CaseIntake, MissingChoiceWritesNothingAndRetryAfterAFailedCaseAddKeepsOne
     });
     S().CaseList->EnterNewCaseButtonImageClick();
     EXPECT_EQ(PatientsWithSsn(ssn), 1);
-    EXPECT_EQ(Record("Cases", main->Case.CurrentCaseSeq)[10], main->Case.CurrentPatientSeq);
+    EXPECT_EQ(Field("Cases", main->Case.CurrentCaseSeq, 10), main->Case.CurrentPatientSeq);
 }
 
 TEST_F(CaseIntake, EnterMovesOnAndNeverSavesSaveIsAClickOrAltS) {
     const std::string ssn = "987650003";
     dialogs.InDialog([&](QDialog& d) {
         auto& form = static_cast<TAddCaseForm&>(d);
-        auto* first = Field<QLineEdit>(d, "PatientFirstNameEdit");
+        auto* first = Named<QLineEdit>(d, "PatientFirstNameEdit");
         first->setFocus();
         QTest::keyClicks(first, "Ada");
         QTest::keyClick(first, Qt::Key_Return);  // a save here would ask for the missing choices
         EXPECT_NE(d.focusWidget(), first);
-        auto* gender = Field<QComboBox>(d, "PatientGenderEdit");
+        auto* gender = Named<QComboBox>(d, "PatientGenderEdit");
         gender->setFocus();
         QTest::keyClick(gender, Qt::Key_Enter, Qt::KeypadModifier);
         EXPECT_NE(d.focusWidget(), gender);
         EXPECT_TRUE(dialogs.shown.empty());
         EXPECT_TRUE(d.isVisible());
 
-        QTest::keyClicks(Field<QLineEdit>(d, "PatientSSNEdit"), QString::fromStdString(ssn));
+        QTest::keyClicks(Named<QLineEdit>(d, "PatientSSNEdit"), QString::fromStdString(ssn));
         FillNewPatient(d);
-        QApplication::setActiveWindow(&d);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+        test::Activate(&d);
         QTest::keyClick(&d, Qt::Key_S, Qt::AltModifier);
         EXPECT_TRUE(form.CaseAdded);
     });
     S().CaseList->EnterNewCaseButtonImageClick();
     EXPECT_EQ(PatientsWithSsn(ssn), 1);
-}
-
-TEST_F(CaseIntake, AdmissionWindowAloneMovesOnWithEnterAndSavesWithAltS) {
-    test::FakeWorkspace workspace(session);
-    workspace.Case.CurrentCaseSeq = OpenRows().At(0)->Seq;
-    TPatientAdmissionForm form(workspace);
-    ASSERT_TRUE(form.Load());
-    form.show();
-    QApplication::setActiveWindow(&form);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    auto* room = Field<QLineEdit>(form, "RoomEdit");
-    room->setFocus();
-    room->setText("B12");
-    QTest::keyClick(room, Qt::Key_Return);
-    EXPECT_EQ(Field<QLineEdit>(form, "BedEdit"), form.focusWidget());
-    EXPECT_NE(Record("Cases", workspace.Case.CurrentCaseSeq)[14], "B12");
-    QTest::keyClick(&form, Qt::Key_S, Qt::AltModifier);
-    EXPECT_EQ(form.result(), QDialog::Accepted);
-    EXPECT_EQ(Record("Cases", workspace.Case.CurrentCaseSeq)[14], "B12");
 }
 
 TEST_F(CaseIntake, TheSameNumberPastedIntoTheNextIntakeFindsThePatientItAdded) {
@@ -211,7 +177,7 @@ TEST_F(CaseIntake, TheSameNumberPastedIntoTheNextIntakeFindsThePatientItAdded) {
     const auto intake = [&](bool expectNew) {
         dialogs.InDialog([&, expectNew](QDialog& d) {
             auto& form = static_cast<TAddCaseForm&>(d);
-            QTest::keySequence(Field<QLineEdit>(d, "PatientSSNEdit"), QKeySequence::Paste);
+            QTest::keySequence(Named<QLineEdit>(d, "PatientSSNEdit"), QKeySequence::Paste);
             EXPECT_EQ(form.IsNewPatient, expectNew);
             FillNewPatient(d);
             form.SaveNewCaseImageButtonClick();
@@ -223,7 +189,7 @@ TEST_F(CaseIntake, TheSameNumberPastedIntoTheNextIntakeFindsThePatientItAdded) {
     const std::string patient = main->Case.CurrentPatientSeq;
     intake(false);
     EXPECT_EQ(PatientsWithSsn(ssn), 1);
-    EXPECT_EQ(Record("Cases", main->Case.CurrentCaseSeq)[10], patient);
+    EXPECT_EQ(Field("Cases", main->Case.CurrentCaseSeq, 10), patient);
 }
 
 TEST_F(CaseIntake, SaveAddsNoPatientWhileTheLookUpHasNotAnswered) {
@@ -231,7 +197,7 @@ TEST_F(CaseIntake, SaveAddsNoPatientWhileTheLookUpHasNotAnswered) {
     dialogs.InDialog([&](QDialog& d) {
         auto& form = static_cast<TAddCaseForm&>(d);
         server.Stop();
-        QTest::keyClicks(Field<QLineEdit>(d, "PatientSSNEdit"), "987650004");
+        QTest::keyClicks(Named<QLineEdit>(d, "PatientSSNEdit"), "987650004");
         FillNewPatient(d);
         form.SaveNewCaseImageButtonClick();
         EXPECT_FALSE(form.CaseAdded);

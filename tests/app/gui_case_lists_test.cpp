@@ -26,8 +26,6 @@
 #include "json_node.h"
 #include "lookup_form.h"
 #include "previous_case_edit_form.h"
-#include "record_batch.h"
-#include "record_ops.h"
 #include "storage.h"
 
 namespace dalvero {
@@ -37,37 +35,19 @@ namespace fs = std::filesystem;
 
 class CaseLists : public test::PlannerOnDemoServer {
 protected:
-    void OpenCase(int row) {
-        S().CaseList->OpenCasesListBoxClick(OpenRows().index(row));
-        caseSeq = main->Case.CurrentCaseSeq;
-    }
+    void Open(int row) { caseSeq = OpenCase(row); }
     cItemListModel& CaseRows(CaseSubList which) const { return S().CaseEdit->SubList(which); }
-    template <typename T>
-    static T* In(QWidget& w, const char* name) {
-        T* found = w.findChild<T*>(name);
-        EXPECT_NE(found, nullptr) << name;
-        return found;
+    static void Click(QWidget& form, const char* button) {
+        QTest::mouseClick(Named<QLabel>(form, button), Qt::LeftButton);
     }
-    static void Click(QWidget& form, const char* button) { QTest::mouseClick(In<QLabel>(form, button), Qt::LeftButton); }
     static void ClickRow(QListView* list, int row) {
         list->setCurrentIndex(list->model()->index(row, 0));
         emit list->clicked(list->model()->index(row, 0));
     }
     // Field n of every link record of the case, by Seq.
-    std::map<std::string, std::string> Links(const char* table, const char* index, int field) const {
-        std::map<std::string, std::string> links;
-        cRecordBatch batch;
-        const std::string f = "f" + std::to_string(field);
-        if (batch.Query(session.DataServer.get(), table, index, caseSeq, "", 0, 1000, f, "", "", "F") &&
-            batch.Set->First())
-            do links[batch.Set->Seq] = batch.Set->ReadField(f);
-            while (batch.Set->Next());
-        return links;
-    }
-    std::string Field(const char* table, const std::string& seq, int n) const {
-        StringList values;
-        EXPECT_TRUE(ReadRecord(*session.DataServer, table, seq, values)) << table << " " << seq;
-        return n < static_cast<int>(values.size()) ? values[static_cast<std::size_t>(n)] : std::string();
+    std::map<std::string, std::string> Links(const char* table, int n) const {
+        const auto links = Listed(table, "L2", caseSeq, n);
+        return {links.begin(), links.end()};
     }
     std::string Message() {
         const std::string text = dialogs.shown.empty() ? std::string() : dialogs.shown.back().text;
@@ -79,8 +59,8 @@ protected:
 };
 
 TEST_F(CaseLists, PhysiciansAddMoveThePrimaryMarkAndRemove) {
-    OpenCase(0);
-    const auto before = Links("CaseDoctorsLink", "L2", 12);
+    Open(0);
+    const auto before = Links("CaseDoctorsLink", 12);
     std::string oldPrimary;
     for (const auto& [seq, mark] : before)
         if (mark == "P") oldPrimary = seq;
@@ -105,10 +85,10 @@ TEST_F(CaseLists, PhysiciansAddMoveThePrimaryMarkAndRemove) {
         dialogs.InDialog([&](QDialog& look) {
             EXPECT_EQ(look.windowTitle(), "Lookup a Physician");
             auto& lookup = static_cast<TLookupForm&>(look);
-            QTest::keyClicks(In<QLineEdit>(look, "EditBox"), QString::fromStdString(lastName));
+            QTest::keyClicks(Named<QLineEdit>(look, "EditBox"), QString::fromStdString(lastName));
             ASSERT_GT(lookup.Rows().rowCount(), 0);
             EXPECT_LE(lookup.Rows().rowCount(), 17);
-            QTest::keyClick(In<QLineEdit>(look, "EditBox"), Qt::Key_Return);
+            QTest::keyClick(Named<QLineEdit>(look, "EditBox"), Qt::Key_Return);
         });
         editor.AddButtonClick();
         ASSERT_EQ(editor.Rows().rowCount(), rows + 1);
@@ -119,11 +99,11 @@ TEST_F(CaseLists, PhysiciansAddMoveThePrimaryMarkAndRemove) {
 
         // The new row becomes primary: to the top, and the old one unmarked.
         ClickRow(editor.List(), rows);
-        In<QCheckBox>(d, "PrimaryDoctorCheckBox")->setChecked(true);
-        In<QLineEdit>(d, "SpecialtyEdit")->setText("Cardiology");
-        QTest::keyClick(In<QLineEdit>(d, "SpecialtyEdit"), Qt::Key_Return);
+        Named<QCheckBox>(d, "PrimaryDoctorCheckBox")->setChecked(true);
+        Named<QLineEdit>(d, "SpecialtyEdit")->setText("Cardiology");
+        QTest::keyClick(Named<QLineEdit>(d, "SpecialtyEdit"), Qt::Key_Return);
         EXPECT_EQ(editor.Rows().At(0)->Seq, added);
-        EXPECT_FALSE(In<QWidget>(d, "SelectedEditPanel")->isVisible());
+        EXPECT_FALSE(Named<QWidget>(d, "SelectedEditPanel")->isVisible());
         for (int r = 1; r < editor.Rows().rowCount(); ++r) EXPECT_NE(editor.Rows().At(r)->GetValue("f12"), "P");
 
         // The old primary goes: removed on the server and from the list.
@@ -137,7 +117,7 @@ TEST_F(CaseLists, PhysiciansAddMoveThePrimaryMarkAndRemove) {
 
     ASSERT_EQ(CaseRows(CaseSubList::kPhysicians).rowCount(), rows);  // handed back
     EXPECT_EQ(CaseRows(CaseSubList::kPhysicians).At(0)->Seq, added);
-    const auto after = Links("CaseDoctorsLink", "L2", 12);
+    const auto after = Links("CaseDoctorsLink", 12);
     EXPECT_EQ(after.count(oldPrimary), 0u);
     for (const auto& [seq, mark] : after) EXPECT_EQ(mark == "P", seq == added) << seq;
     EXPECT_EQ(Field("CaseDoctorsLink", added, 13), "Cardiology");
@@ -149,13 +129,12 @@ TEST_F(CaseLists, PhysiciansAddMoveThePrimaryMarkAndRemove) {
     fs::path newest;
     for (const auto& entry : fs::directory_iterator(server.DataDir() / "outbox"))
         if (newest.empty() || fs::last_write_time(entry) >= fs::last_write_time(newest)) newest = entry.path();
-    std::ifstream mail(newest, std::ios::binary);
-    const std::string text(std::istreambuf_iterator<char>(mail), {});
+    const std::string text = test::ReadAll(newest);
     EXPECT_NE(text.find(email), std::string::npos) << text;
 }
 
 TEST_F(CaseLists, FamilyKeepsOnePrimaryAndARefusedAddLeavesNoRow) {
-    OpenCase(0);
+    Open(0);
     const int rows = CaseRows(CaseSubList::kFamily).rowCount();
     std::string first;
     std::string second;
@@ -163,33 +142,33 @@ TEST_F(CaseLists, FamilyKeepsOnePrimaryAndARefusedAddLeavesNoRow) {
         auto& editor = static_cast<TCaseFamilyListForm&>(d);
         const auto add = [&](const char* name, bool primary) {
             Click(d, "AddFamilyButton");
-            EXPECT_FALSE(In<QWidget>(d, "DeleteButton")->isVisible());
-            In<QLineEdit>(d, "FirstNameEdit")->setText(name);
-            In<QLineEdit>(d, "LastNameEdit")->setText("Okafor");
-            In<QLineEdit>(d, "RelationEdit")->setText("Son");
-            QTest::keyClicks(In<QLineEdit>(d, "PhoneEdit"), "6145550166");
-            In<QCheckBox>(d, "PrimaryContactCheckBox")->setChecked(primary);
+            EXPECT_FALSE(Named<QWidget>(d, "DeleteButton")->isVisible());
+            Named<QLineEdit>(d, "FirstNameEdit")->setText(name);
+            Named<QLineEdit>(d, "LastNameEdit")->setText("Okafor");
+            Named<QLineEdit>(d, "RelationEdit")->setText("Son");
+            QTest::keyClicks(Named<QLineEdit>(d, "PhoneEdit"), "6145550166");
+            Named<QCheckBox>(d, "PrimaryContactCheckBox")->setChecked(primary);
             Click(d, "SaveButton");
             return editor.Rows().At(0)->Seq;
         };
         first = add("Ade", true);
         EXPECT_EQ(editor.Rows().Text(0), "Ade Okafor");
-        EXPECT_EQ(In<QLineEdit>(d, "PhoneEdit")->text(), "(614) 555-0166");
+        EXPECT_EQ(Named<QLineEdit>(d, "PhoneEdit")->text(), "(614) 555-0166");
         second = add("Bola", true);
         EXPECT_NE(second, first);
         EXPECT_EQ(editor.Rows().rowCount(), rows + 2);
         // One primary contact: the new one took the mark, on the server too.
-        std::map<std::string, std::string> marks = Links("CaseFamily", "L2", 23);
+        std::map<std::string, std::string> marks = Links("CaseFamily", 23);
         EXPECT_EQ(marks.at(first), "");
         EXPECT_EQ(marks.at(second), "P");
         EXPECT_EQ(editor.Rows().At(1)->GetValue("f23"), "");
 
         // Edited back: not primary any more, it goes to the end.
         ClickRow(editor.List(), 0);
-        EXPECT_TRUE(In<QWidget>(d, "DeleteButton")->isVisible());
-        EXPECT_EQ(In<QLineEdit>(d, "FirstNameEdit")->text(), "Bola");
-        In<QCheckBox>(d, "PrimaryContactCheckBox")->setChecked(false);
-        In<QLineEdit>(d, "EmailEdit")->setText("bola@example.com");
+        EXPECT_TRUE(Named<QWidget>(d, "DeleteButton")->isVisible());
+        EXPECT_EQ(Named<QLineEdit>(d, "FirstNameEdit")->text(), "Bola");
+        Named<QCheckBox>(d, "PrimaryContactCheckBox")->setChecked(false);
+        Named<QLineEdit>(d, "EmailEdit")->setText("bola@example.com");
         Click(d, "SaveButton");
         EXPECT_EQ(editor.Rows().At(editor.Rows().rowCount() - 1)->Seq, second);
 
@@ -198,7 +177,7 @@ TEST_F(CaseLists, FamilyKeepsOnePrimaryAndARefusedAddLeavesNoRow) {
         main->Case.CurrentCaseSeq = "999999";
         dialogs.Answer(QMessageBox::Ok);
         Click(d, "AddFamilyButton");
-        In<QLineEdit>(d, "FirstNameEdit")->setText("Nobody");
+        Named<QLineEdit>(d, "FirstNameEdit")->setText("Nobody");
         Click(d, "SaveButton");
         EXPECT_EQ(Message(), "Failed to add CaseFamily record");
         EXPECT_EQ(editor.Rows().rowCount(), rows + 2);
@@ -212,22 +191,22 @@ TEST_F(CaseLists, FamilyKeepsOnePrimaryAndARefusedAddLeavesNoRow) {
 
     EXPECT_EQ(CaseRows(CaseSubList::kFamily).rowCount(), rows + 1);
     EXPECT_EQ(CaseRows(CaseSubList::kFamily).At(0)->Seq, first);
-    EXPECT_EQ(Links("CaseFamily", "L2", 23).count(second), 0u);
+    EXPECT_EQ(Links("CaseFamily", 23).count(second), 0u);
     EXPECT_EQ(Field("CaseFamily", first, 19), "6145550166");
 }
 
 TEST_F(CaseLists, CodesAreFoundByCodeOrKeywordsAndShowTheirPoint) {
-    OpenCase(0);
+    Open(0);
     const int rows = CaseRows(CaseSubList::kDiagnosisCodes).rowCount();
     std::string added;
     dialogs.InDialog([&](QDialog& d) {
         auto& editor = static_cast<TCaseCodesListForm&>(d);
-        EXPECT_EQ(In<QLabel>(d, "MainHeaderLabel")->text(), "Manage Diagnostic Codes for This Case");
+        EXPECT_EQ(Named<QLabel>(d, "MainHeaderLabel")->text(), "Manage Diagnostic Codes for This Case");
         // Keywords that match nothing give the one row that cannot be chosen.
         dialogs.InDialog([&](QDialog& look) {
             auto& lookup = static_cast<TCodeLookupForm&>(look);
-            QTest::keyClicks(In<QLineEdit>(look, "KeywordEdit"), "qqqzzzx");
-            QTest::keyClick(In<QLineEdit>(look, "KeywordEdit"), Qt::Key_Return);
+            QTest::keyClicks(Named<QLineEdit>(look, "KeywordEdit"), "qqqzzzx");
+            QTest::keyClick(Named<QLineEdit>(look, "KeywordEdit"), Qt::Key_Return);
             ASSERT_EQ(lookup.Rows().rowCount(), 1);
             EXPECT_EQ(lookup.Rows().At(0)->GetValue("description"), "No Codes match these keywords.");
             lookup.ListBoxDblClick(lookup.Rows().index(0));
@@ -240,7 +219,7 @@ TEST_F(CaseLists, CodesAreFoundByCodeOrKeywordsAndShowTheirPoint) {
 
         dialogs.InDialog([&](QDialog& look) {
             auto& lookup = static_cast<TCodeLookupForm&>(look);
-            QTest::keyClicks(In<QLineEdit>(look, "CodeEdit"), "250.7");
+            QTest::keyClicks(Named<QLineEdit>(look, "CodeEdit"), "250.7");
             // One code of context before the first match.
             ASSERT_GT(lookup.Rows().rowCount(), 1);
             EXPECT_EQ(lookup.Rows().At(1)->GetValue("code").rfind("2507", 0), 0u);
@@ -252,14 +231,14 @@ TEST_F(CaseLists, CodesAreFoundByCodeOrKeywordsAndShowTheirPoint) {
         EXPECT_EQ(editor.Rows().At(rows)->GetValue("f11").rfind("2507", 0), 0u);
 
         ClickRow(editor.List(), rows);
-        EXPECT_EQ(In<QLabel>(d, "CodeLabel")->text().toStdString().rfind("Code: 250.7", 0), 0u);
-        In<QPlainTextEdit>(d, "DescMemo")->setPlainText("Diabetes with circulatory disorders");
+        EXPECT_EQ(Named<QLabel>(d, "CodeLabel")->text().toStdString().rfind("Code: 250.7", 0), 0u);
+        Named<QPlainTextEdit>(d, "DescMemo")->setPlainText("Diabetes with circulatory disorders");
         Click(d, "SaveButton");
     });
     S().CaseEdit->DiagnosisCodeListBoxMouseDown();
     ASSERT_EQ(CaseRows(CaseSubList::kDiagnosisCodes).rowCount(), rows + 1);
     EXPECT_EQ(Field("DiagCodeDetail", added, 11).rfind("2507", 0), 0u);
-    EXPECT_EQ(Links("DiagCodeDetail", "L2", 1001).at(added), "Diabetes with circulatory disorders");
+    EXPECT_EQ(Links("DiagCodeDetail", 1001).at(added), "Diabetes with circulatory disorders");
 
     dialogs.InDialog([&](QDialog& d) {
         auto& editor = static_cast<TCaseCodesListForm&>(d);
@@ -285,7 +264,7 @@ TEST_F(CaseLists, LookupPagesThroughTheIcdBook) {
                          "L,L", 10, "", "", ""};
     const auto code = [&lookup](int row) { return lookup.Rows().At(row)->GetValue("f10"); };
     dialogs.InDialog([&](QDialog& d) {
-        QLineEdit* box = In<QLineEdit>(d, "EditBox");
+        QLineEdit* box = Named<QLineEdit>(d, "EditBox");
         QTest::keyClick(box, Qt::Key_Home);
         ASSERT_EQ(lookup.Rows().rowCount(), 10);
         EXPECT_EQ(code(0), book[0]);
@@ -313,13 +292,13 @@ TEST_F(CaseLists, HistorySortsAndShowsACaseReadOnly) {
     int best = 0;
     int most = 0;
     for (int row = 0; row < OpenRows().rowCount(); ++row) {
-        OpenCase(row);
+        Open(row);
         if (main->CaseHistoryList().rowCount() > most) {
             most = main->CaseHistoryList().rowCount();
             best = row;
         }
     }
-    OpenCase(best);
+    Open(best);
     ASSERT_GE(most, 2);
     TCaseHistoryForm& history = *S().CaseHistory;
     cCaseListModel& rows = history.Rows();
@@ -342,17 +321,17 @@ TEST_F(CaseLists, HistorySortsAndShowsACaseReadOnly) {
     const cCaseObject& shown = *rows.At(0);
     dialogs.InDialog([&](QDialog& d) {
         EXPECT_EQ(d.pos(), main->pos() + QPoint(75, 75));
-        EXPECT_EQ(In<QLabel>(d, "CaseNumberLabel")->text().toStdString(), shown.CaseNumber);
-        EXPECT_EQ(In<QLabel>(d, "AdmitDateLabel")->text().toStdString(), shown.AdmitDate);
+        EXPECT_EQ(Named<QLabel>(d, "CaseNumberLabel")->text().toStdString(), shown.CaseNumber);
+        EXPECT_EQ(Named<QLabel>(d, "AdmitDateLabel")->text().toStdString(), shown.AdmitDate);
         for (const char* memo : {"CaseHistoryDiagnosisMemo", "CaseHistoryHealthDetailsMemo"})
-            EXPECT_TRUE(In<QPlainTextEdit>(d, memo)->isReadOnly());
+            EXPECT_TRUE(Named<QPlainTextEdit>(d, memo)->isReadOnly());
         EXPECT_TRUE(d.findChildren<QLineEdit*>().isEmpty());
     });
     history.CaseHistoryListBoxClick(rows.index(0));
 }
 
 TEST_F(CaseLists, AClosedCaseOpensReadOnlyAndReopensWithTheQuotesOfLiveNeeds) {
-    OpenCase(0);
+    Open(0);
     const std::string seq = caseSeq;
     const std::string number = OpenRows().At(0)->CaseNumber;
     // A live need and a deleted one, each with a quote, then the case closed.
@@ -370,9 +349,8 @@ TEST_F(CaseLists, AClosedCaseOpensReadOnlyAndReopensWithTheQuotesOfLiveNeeds) {
     main->LoadOpenCaseList();
     main->LoadPreviousCaseList(false);
     cCaseListModel& closed = S().CaseListPrev->Rows();
-    int row = 0;
-    while (row < closed.rowCount() && closed.At(row)->Seq != seq) ++row;
-    ASSERT_LT(row, closed.rowCount());
+    const int row = RowOfCase(closed, seq);
+    ASSERT_GE(row, 0);
     S().CaseListPrev->PrevCasesListBoxClick(closed.index(row));
     EXPECT_TRUE(Shown("PreviousCaseEditPanel"));
     EXPECT_EQ(Label("PcCaseNumberLabel"), number);
@@ -395,9 +373,7 @@ TEST_F(CaseLists, AClosedCaseOpensReadOnlyAndReopensWithTheQuotesOfLiveNeeds) {
     S().PreviousCaseEdit->ReopenCaseButtonClick();
     EXPECT_EQ(Field("Cases", seq, 18), "");
     EXPECT_TRUE(Shown("OpenCasesListBox"));
-    bool listed = false;
-    for (int r = 0; r < OpenRows().rowCount(); ++r) listed = listed || OpenRows().At(r)->Seq == seq;
-    EXPECT_TRUE(listed);
+    EXPECT_GE(RowOfCase(OpenRows(), seq), 0);
     EXPECT_EQ(Field("CaseNeedsQuote", liveQuote, 16), "N");
     EXPECT_EQ(Field("CaseNeedsQuote", deletedQuote, 16), "C");
 }

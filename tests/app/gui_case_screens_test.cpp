@@ -13,18 +13,14 @@
 #include <set>
 
 #include "case_edit_form.h"
-#include "case_list_form.h"
-#include "case_list_model.h"
 #include "case_list_navigation_form.h"
 #include "case_list_prev_form.h"
 #include "case_navigation_form.h"
-#include "case_screens.h"
 #include "gui_planner_fixture.h"
 #include "gui_keyboard.h"
 #include "image_button.h"
 #include "image_button_art.h"
 #include "item_list_model.h"
-#include "record_ops.h"
 
 namespace dalvero {
 namespace {
@@ -43,12 +39,7 @@ protected:
         return seqs;
     }
     // The case's diagnosis notes as the server holds them.
-    std::string StoredNotes(const std::string& caseSeq) const {
-        std::string stored;
-        // Notes are read as joined fields: only with an alias list.
-        EXPECT_TRUE(GetRecordFields(*session.DataServer, "Cases", caseSeq, "f1001", stored, "P=Patients:f10"));
-        return StringList(ParseCommaText(stored)).Value("f1001");
-    }
+    std::string StoredNotes(const std::string& caseSeq) const { return Note("Cases", caseSeq, "f1001"); }
     void MoveMouse(QWidget* over, int y) {
         QMouseEvent move(QEvent::MouseMove, QPointF(5, y), over->mapToGlobal(QPointF(5, y)), Qt::NoButton,
                          Qt::NoButton, Qt::NoModifier);
@@ -76,8 +67,13 @@ TEST_F(CaseScreens, HeaderClicksSortAndAllCasesShowTheHospital) {
 }
 
 TEST_F(CaseScreens, OpeningACaseAndGoingBackKeepsTheTyping) {
+    const QString application = QGuiApplication::applicationDisplayName();
     const cCaseObject opened = *OpenRows().At(0);
-    S().CaseList->OpenCasesListBoxClick(OpenRows().index(0));
+    OpenCase(0);
+    // The open patient names only the main window: dialogs and message boxes
+    // would carry the display name after their own title.
+    EXPECT_TRUE(main->windowTitle().startsWith(QString::fromStdString(opened.FirstName + " " + opened.LastName)));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), application);
 
     EXPECT_EQ(main->Case.EditMode, 1);
     EXPECT_EQ(main->Case.CurrentCaseSeq, opened.Seq);
@@ -149,8 +145,12 @@ TEST_F(CaseScreens, CaseOpensByKeyboardMemoLeavesOnTabEscapeGoesBack) {
     // The list screen starts with the focus in the list.
     ASSERT_EQ(Focused(), List());
     ASSERT_GT(OpenRows().rowCount(), 2);
-    QTest::keyClick(List(), Qt::Key_Home);
+    // The first Down in a list without a selection selects the first row.
+    List()->clearSelection();
     QTest::keyClick(List(), Qt::Key_Down);
+    EXPECT_EQ(List()->selectionModel()->selectedRows().value(0).row(), 0);
+    QTest::keyClick(List(), Qt::Key_Down);
+    ASSERT_EQ(List()->currentIndex().row(), 1);
     const std::string chosen = OpenRows().At(1)->Seq;
     QTest::keyClick(List(), Qt::Key_Return);
 
@@ -230,25 +230,6 @@ TEST_F(CaseScreens, BackToCaseListKeepsItsCaptionWhenHovered) {
     EXPECT_NE(shown(), blank);
     cImageButton::Of(back)->SetHover(false);
     EXPECT_EQ(shown(), normal);
-}
-
-TEST_F(CaseScreens, TheOpenPatientNamesOnlyTheMainWindow) {
-    const QString application = QGuiApplication::applicationDisplayName();
-    const cCaseObject opened = *OpenRows().At(0);
-    S().CaseList->OpenCasesListBoxClick(OpenRows().index(0));
-    EXPECT_TRUE(main->windowTitle().startsWith(QString::fromStdString(opened.FirstName + " " + opened.LastName)));
-    // Dialogs and message boxes would carry the display name after their own title.
-    EXPECT_EQ(QGuiApplication::applicationDisplayName(), application);
-}
-
-TEST_F(CaseScreens, FirstDownInTheListSelectsTheFirstRow) {
-    test::Activate(main.get());
-    ASSERT_EQ(Focused(), List());
-    List()->clearSelection();
-    QTest::keyClick(List(), Qt::Key_Down);
-    EXPECT_EQ(List()->selectionModel()->selectedRows().value(0).row(), 0);
-    QTest::keyClick(List(), Qt::Key_Down);
-    EXPECT_EQ(List()->currentIndex().row(), 1);
 }
 
 }  // namespace

@@ -7,33 +7,17 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include "gui_client_fixture.h"
 #include "gui_keyboard.h"
 #include "log_in.h"
 #include "password_hash.h"
+#include "../net/socket_test_util.h"
 
 namespace dalvero {
 namespace {
 
 using test::ClientOnDemoServer;
-
-// A loopback port nothing listens on.
-int ClosedPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
+using test::ClosedPort;
 
 class Login : public ClientOnDemoServer {
 protected:
@@ -63,22 +47,6 @@ protected:
         EXPECT_TRUE(session.CurrentUser.empty());
     }
 };
-
-TEST_F(Login, DemoUserOpensTheMainWindow) {
-    const auto& user = DemoUser("Administrator");
-    LogIn(user.email, user.password);
-    EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(ends, 0);
-    EXPECT_TRUE(main->isVisible());
-    EXPECT_TRUE(main->User.IsAdministrator);
-    EXPECT_FALSE(main->User.IsDischargePlanner);
-    EXPECT_EQ(StatusLabel(), "Administrator");
-    EXPECT_EQ(session.UserField(22), user.email);
-    // The typed password is not kept.
-    EXPECT_TRUE(login->findChild<QLineEdit*>("PasswordEdit")->text().isEmpty());
-    main->FormActivate();
-    EXPECT_TRUE(main->findChild<QLabel*>("ShowAdminImage")->isVisibleTo(main.get()));
-}
 
 TEST_F(Login, RoleFlagsReadWhateverTheirCase) {
     AddUser("both@example.com", HashPassword("s3cret pw", test::RealServer::kPasswordIterations), "Y", "y");
@@ -134,12 +102,12 @@ TEST_F(Login, ALockedAccountIsToldTheServersReasonNotInvalidLogin) {
     EXPECT_FALSE(main->isVisible());
 }
 
-TEST_F(Login, EnterInThePasswordLogsIn) {
+TEST_F(Login, EnterInThePasswordLogsTheAdministratorIn) {
     test::Activate(login.get());
     EXPECT_TRUE(login->findChild<QPushButton*>("LoginButton")->isDefault());
     EXPECT_TRUE(login->size().expandedTo(login->minimumSizeHint()) == login->size());
 
-    const auto& user = DemoUser("Discharge Planner");
+    const auto& user = DemoUser("Administrator");
     auto* email = login->findChild<QLineEdit*>("UserEdit");
     email->setFocus(Qt::MouseFocusReason);
     QTest::keyClicks(email, QString::fromStdString(user.email));
@@ -153,7 +121,14 @@ TEST_F(Login, EnterInThePasswordLogsIn) {
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(ends, 0);
     EXPECT_TRUE(main->isVisible());
+    EXPECT_TRUE(main->User.IsAdministrator);
+    EXPECT_FALSE(main->User.IsDischargePlanner);
+    EXPECT_EQ(StatusLabel(), "Administrator");
     EXPECT_EQ(session.UserField(22), user.email);
+    // The typed password is not kept.
+    EXPECT_TRUE(password->text().isEmpty());
+    main->FormActivate();
+    EXPECT_TRUE(main->findChild<QLabel*>("ShowAdminImage")->isVisibleTo(main.get()));
 }
 
 class StartUp : public ClientOnDemoServer {

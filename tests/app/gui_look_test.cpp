@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include "case_edit_form.h"
-#include "case_list_form.h"
 #include "case_navigation_form.h"
 #include "client_style.h"
 #include "discharge_screens.h"
@@ -20,7 +19,6 @@
 #include "image_button.h"
 #include "item_list_model.h"
 #include "need_list_model.h"
-#include "record_ops.h"
 #include "sub_list_delegate.h"
 
 namespace dalvero {
@@ -30,18 +28,20 @@ class OneLook : public test::PlannerOnDemoServer {
 protected:
     // A widget with a style sheet of its own is drawn by a style of its own.
     static void ExpectApplicationStyle(QWidget& screen) {
-        for (QWidget* w : screen.findChildren<QWidget*>())
-            if (qobject_cast<QAbstractButton*>(w) || w->property("heading").toBool())
+        for (QWidget* w : screen.findChildren<QWidget*>()) {
+            if (qobject_cast<QAbstractButton*>(w) || w->property("heading").toBool()) {
                 EXPECT_EQ(w->style(), QApplication::style()) << w->objectName().toStdString();
+            }
+        }
     }
     static std::string ListText(const QAbstractItemView& list) {
         const auto* text = list.viewport()->findChild<QLabel*>("EmptyListText");
         return text && text->isVisibleTo(list.viewport()) ? text->text().toStdString() : std::string();
     }
-    void OpenCase(const std::string& seq) {
-        cCaseListModel& rows = OpenRows();
-        for (int i = 0; i < rows.rowCount(); ++i)
-            if (rows.At(i)->Seq == seq) S().CaseList->OpenCasesListBoxClick(rows.index(i));
+    void OpenCaseOf(const std::string& seq) {
+        const int row = RowOfCase(OpenRows(), seq);
+        ASSERT_GE(row, 0) << seq;
+        OpenCase(row);
         ASSERT_EQ(main->Case.CurrentCaseSeq, seq);
     }
 };
@@ -64,7 +64,7 @@ TEST_F(OneLook, MainScreensShowTheApplicationsStyleFormatsAndEmptyStates) {
     const cCaseObject first = *OpenRows().At(0);
     const std::string street = "Apartment 12, Riverside Retirement Community, 7710 Livingston Avenue Extension";
     ASSERT_TRUE(UpdateRecord(*session.DataServer, "Cases", first.Seq, {"f34=" + street}));
-    OpenCase(first.Seq);
+    OpenCaseOf(first.Seq);
     QApplication::processEvents();
     auto* streetLabel = main->HostedPanel("CaseEdit")->findChild<QLabel*>("StreetLabel");
     const QString shown = streetLabel->text();
@@ -92,7 +92,7 @@ TEST_F(OneLook, MainScreensShowTheApplicationsStyleFormatsAndEmptyStates) {
     for (int i = 0; i < OpenRows().rowCount(); ++i)
         if (OpenRows().At(i)->CaseNumber.empty()) newest = OpenRows().At(i)->Seq;
     ASSERT_FALSE(newest.empty());
-    OpenCase(newest);
+    OpenCaseOf(newest);
     const std::pair<const char*, const char*> subLists[] = {{"PhysicianListBox", "No physicians yet"},
                                                             {"FamilyListBox", "No family members yet"},
                                                             {"DiagnosisCodeListBox", "No diagnosis codes yet"},

@@ -16,19 +16,14 @@
 #include <filesystem>
 
 #include "case_edit_form.h"
-#include "case_list_form.h"
-#include "case_list_model.h"
 #include "case_navigation_form.h"
-#include "case_screens.h"
 #include "health_checklist.h"
 #include "health_checklist_view.h"
 #include "health_detail_forms.h"
 #include "control_text.h"
 #include "field_tag.h"
 #include "gui_planner_fixture.h"
-#include "temp_dir.h"
 #include "item_list_model.h"
-#include "record_ops.h"
 #include "screen_content.h"
 
 namespace dalvero {
@@ -37,39 +32,21 @@ namespace {
 class ServerAway : public test::PlannerOnDemoServer {
 protected:
     void SetUp() override {
-        // Recovery files go to this test's own folder: tests running at the
-        // same time open the same demo cases.
-        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dataHome.Path().string()));
         PlannerOnDemoServer::SetUp();
         if (HasFatalFailure()) return;
         ASSERT_GT(Rows().rowCount(), 1);
         memo = S().CaseEdit->CaseDiagnosisMemo();
     }
-    void TearDown() override { qunsetenv("XDG_DATA_HOME"); }
 
     static std::filesystem::path RecoveryFolder() {
         return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString();
     }
     cCaseListModel& Rows() const { return OpenRows(); }
-    std::string OpenCase(int row) {
-        const std::string seq = Rows().At(row)->Seq;
-        S().CaseList->OpenCasesListBoxClick(Rows().index(row));
-        return seq;
-    }
     void Type(const char* text) {
         memo->moveCursor(QTextCursor::End);
         QTest::keyClicks(memo, text);
     }
-    std::string StoredNote(const std::string& caseSeq) const {
-        std::string stored;
-        EXPECT_TRUE(GetRecordFields(*session.DataServer, "Cases", caseSeq, "f1001", stored, "P=Patients:f10"));
-        return StringList(ParseCommaText(stored)).Value("f1001");
-    }
-    int RowOf(const std::string& seq) const {
-        for (int row = 0; row < Rows().rowCount(); ++row)
-            if (Rows().At(row)->Seq == seq) return row;
-        return -1;
-    }
+    std::string StoredNote(const std::string& caseSeq) const { return Note("Cases", caseSeq, "f1001"); }
     // Every recovery file and its folder are the user's alone.
     static void ExpectOwnerOnly() {
         namespace fs = std::filesystem;
@@ -80,7 +57,6 @@ protected:
     }
     QLabel* EmptyText() const { return S().CaseList->LoadState().EmptyText(); }
 
-    test::TempDir dataHome;
     QPlainTextEdit* memo = nullptr;
 };
 
@@ -141,8 +117,7 @@ TEST_F(ServerAway, IdleTimeoutKeepsUnsavedTypingForTheNextOpeningOfTheCase) {
     server.Stop();
     Type(" Call the daughter.");
     const std::string typed = ControlText(memo);
-    main->IdleTicks = 301;
-    main->TimeoutTimerTimer();
+    IdleLogoff();
     EXPECT_EQ(terminations, 1);
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_FALSE(std::filesystem::is_empty(RecoveryFolder() / "recovered"));
@@ -151,7 +126,7 @@ TEST_F(ServerAway, IdleTimeoutKeepsUnsavedTypingForTheNextOpeningOfTheCase) {
     server.Resume();
     S().CaseNavigation->CaseListImageButtonClick();
     dialogs.Answer(QMessageBox::Yes);
-    OpenCase(RowOf(seq));
+    OpenCase(RowOfCase(Rows(), seq));
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].caption, "Recovered Text");
     EXPECT_EQ(ControlText(memo), typed);
@@ -168,9 +143,7 @@ TEST_F(ServerAway, ChecklistEditsAreKeptRetriedAndAtTheIdleLogoffKeptUnasked) {
     main->ShowPanel("PatientHealthDetail");
     const bool ticked = vision->isChecked();
     const auto storedTick = [&] {
-        std::string stored;
-        EXPECT_TRUE(GetRecordFields(*session.DataServer, "Cases", seq, "f1002", stored, "P=Patients:f10"));
-        return ParseHealthDetail(StringList(ParseCommaText(stored)).Value("f1002")).Value("Vision1");
+        return ParseHealthDetail(Note("Cases", seq, "f1002")).Value("Vision1");
     };
     const std::string before = storedTick();
 
@@ -190,9 +163,7 @@ TEST_F(ServerAway, ChecklistEditsAreKeptRetriedAndAtTheIdleLogoffKeptUnasked) {
     main->ShowPanel("PatientHealthDetail");
     server.Stop();
     vision->click();
-    main->TimeoutTimer->start();
-    main->IdleTicks = 301;
-    main->TimeoutTimerTimer();
+    IdleLogoff();
     EXPECT_FALSE(main->TimeoutTimer->isActive());
     EXPECT_EQ(terminations, 1);
     EXPECT_EQ(dialogs.shown.size(), 1u);

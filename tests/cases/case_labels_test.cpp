@@ -1,6 +1,8 @@
 // How the case screens show and store a case's values.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "case_labels.h"
 #include "case_object.h"
 #include "icd_code_text.h"
@@ -31,10 +33,9 @@ TEST(SsnEntry, GroupsDigitsStepsOverDashesAndStopsAtNine) {
 TEST(CaseLabels, NamesGenderLeftWithRoomAndPhones) {
     EXPECT_EQ(PatientFullName("Ann", "", "Lee"), "Ann Lee");
     EXPECT_EQ(PatientFullName("Ann", "B", "Lee"), "Ann B Lee");
-    EXPECT_EQ(GenderMaritalText("F", "M"), "Female, Married");
-    EXPECT_EQ(GenderMaritalText("", "S"), "Single");
-    EXPECT_EQ(GenderMaritalText("X", ""), "X");
-    EXPECT_EQ(GenderMaritalText("M", "D"), "Male, Divorced");
+    for (const auto& [gender, marital, shown] : std::vector<std::array<const char*, 3>>{
+             {"F", "M", "Female, Married"}, {"", "S", "Single"}, {"X", "", "X"}, {"M", "D", "Male, Divorced"}})
+        EXPECT_EQ(GenderMaritalText(gender, marital), shown) << gender << marital;
     EXPECT_EQ(LeftWithText("2", "son"), "Left with family member (son)");
     EXPECT_EQ(LeftWithText("1", ""), "Left on their own ");
     EXPECT_EQ(LeftWithText("", "note"), "(note)");
@@ -45,14 +46,11 @@ TEST(CaseLabels, NamesGenderLeftWithRoomAndPhones) {
 }
 
 TEST(CaseLabels, DischargeDateTimeOnTheTwelveHourClock) {
-    EXPECT_EQ(DateTimeToDisplay("20240307140500"), "03/07/2024 2:05 PM");
-    EXPECT_EQ(DateTimeToDisplay("20240307093000"), "03/07/2024 09:30 AM");
-    EXPECT_EQ(DateTimeToDisplay("20240307000500"), "03/07/2024 12:05 AM");
-    EXPECT_EQ(DateTimeToDisplay("20240307120000"), "03/07/2024 12:00 PM");
-    EXPECT_EQ(DateTimeToDisplay("20240307"), "03/07/2024");
-    EXPECT_EQ(DateTimeToDisplay("2024030"), "");
-    EXPECT_EQ(DateTimeToDisplay("20241399120000"), "");
-    EXPECT_EQ(DateTimeToDisplay("03/07/2024"), "03/07/2024");
+    for (const auto& [stored, shown] : std::vector<std::pair<const char*, const char*>>{
+             {"20240307140500", "03/07/2024 2:05 PM"}, {"20240307093000", "03/07/2024 09:30 AM"},
+             {"20240307000500", "03/07/2024 12:05 AM"}, {"20240307120000", "03/07/2024 12:00 PM"},
+             {"20240307", "03/07/2024"}, {"2024030", ""}, {"20241399120000", ""}, {"03/07/2024", "03/07/2024"}})
+        EXPECT_EQ(DateTimeToDisplay(stored), shown) << stored;
     // Empty parts never give a half value.
     EXPECT_EQ(DischargeStamp("20240307", "1405"), "20240307140500");
     EXPECT_EQ(DischargeStamp("20240307", ""), "20240307000000");
@@ -97,12 +95,10 @@ TEST(SubListRows, PhysicianFamilyAndCodeRowsWithTheirSecondText) {
 }
 
 TEST(IcdCodes, ShowTheirPointWhereEachBookPutsIt) {
-    EXPECT_EQ(IcdCodeText("25070", IcdBook::Diagnoses), "250.70");
-    EXPECT_EQ(IcdCodeText("V1582", IcdBook::Diagnoses), "V15.82");
-    EXPECT_EQ(IcdCodeText("E0000", IcdBook::Diagnoses), "E000.0");
-    EXPECT_EQ(IcdCodeText("E849", IcdBook::Diagnoses), "E849");
-    EXPECT_EQ(IcdCodeText("042", IcdBook::Diagnoses), "042");
-    EXPECT_EQ(IcdCodeText("250.70", IcdBook::Diagnoses), "250.70");
+    for (const auto& [code, shown] : std::vector<std::pair<const char*, const char*>>{
+             {"25070", "250.70"}, {"V1582", "V15.82"}, {"E0000", "E000.0"}, {"E849", "E849"}, {"042", "042"},
+             {"250.70", "250.70"}})
+        EXPECT_EQ(IcdCodeText(code, IcdBook::Diagnoses), shown) << code;
     EXPECT_EQ(IcdCodeText("0001", IcdBook::Procedures), "00.01");
     EXPECT_EQ(IcdCodeText("", IcdBook::Procedures), "");
 }

@@ -64,13 +64,5 @@ TEST_F(OpenListSorting, OtherColumnsAscendThenToggle) {
     EXPECT_EQ(list.Text(2), "carter, X");
 }
 
-TEST_F(OpenListSorting, RowsAddedWhileSortedGoInOrder) {
-    cCaseObject c;
-    c.LastName = "Bell";
-    list.Add("Bell, X", std::move(c));
-    EXPECT_EQ(list.At(1)->LastName, "Bell");
-    EXPECT_EQ(list.At(2)->LastName, "Brown");
-}
-
 }  // namespace
 }  // namespace dalvero

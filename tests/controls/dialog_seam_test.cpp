@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "focus_frame.h"
+#include "gui_keyboard.h"
 #include "scripted_dialogs.h"
 
 namespace dalvero {
@@ -27,12 +28,8 @@ TEST(DialogSeam, DialogKeysTabLeavesTheMemoReturnAcceptsEscapeRejects) {
     layout->addWidget(ok);
     ok->setDefault(true);
     QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
-    const auto activate = [](QDialog& d) {
-        QApplication::setActiveWindow(&d);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
-    };
     dialogs.InDialog([&](QDialog& d) {
-        activate(d);
+        test::Activate(&d);
         memo->setFocus(Qt::MouseFocusReason);
         QTest::keyClicks(memo, "Needs a walker");
         QTest::keyClick(memo, Qt::Key_Tab);
@@ -45,7 +42,7 @@ TEST(DialogSeam, DialogKeysTabLeavesTheMemoReturnAcceptsEscapeRejects) {
         QTest::keyClick(ok, Qt::Key_Return);
     });
     dialogs.InDialog([&](QDialog& d) {
-        activate(d);
+        test::Activate(&d);
         QTest::keyClick(memo, Qt::Key_Escape);
         EXPECT_FALSE(d.isVisible());
     });

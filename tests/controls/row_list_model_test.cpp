@@ -22,7 +22,7 @@ std::string Texts(const cRowList& rows) {
 TEST(RowListModel, SortsWithTheListsComparisonAndKeepsItemsInPlace) {
     cRowListModel<int> caseless;
     cRowListModel<int> bytes(nullptr, &ByteLess);
-    QAbstractItemModelTester tester(&caseless, QAbstractItemModelTester::FailureReportingMode::Warning);
+    QAbstractItemModelTester tester(&caseless, QAbstractItemModelTester::FailureReportingMode::Fatal);
     for (auto* rows : {&caseless, &bytes}) {
         rows->SetSorted(true);
         int n = 0;
@@ -42,7 +42,7 @@ TEST(RowListModel, SortsWithTheListsComparisonAndKeepsItemsInPlace) {
 
 TEST(RowListModel, RowsArrangedByHandKeepTextAndItemTogether) {
     cRowListModel<int> rows;
-    QAbstractItemModelTester tester(&rows, QAbstractItemModelTester::FailureReportingMode::Warning);
+    QAbstractItemModelTester tester(&rows, QAbstractItemModelTester::FailureReportingMode::Fatal);
     for (int i : {1, 2, 3}) rows.Add("r" + std::to_string(i), i);
     rows.Insert(0, "top", 0);
     EXPECT_EQ(Texts(rows), "top r1 r2 r3 ");

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -75,10 +74,7 @@ protected:
     // own; the bound only keeps a broken run from hanging the suite).
     static std::string AwaitFile(const fs::path& file) {
         for (int i = 0; i < 600 && !fs::exists(file); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        std::ifstream in(file);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
+        return test::ReadAll(file);
     }
 
     const test::TempDir dir_{"dalvero-run"};

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -45,15 +44,6 @@ std::string Pattern(std::size_t size) {
     return bytes;
 }
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
-}
-
 // The peer's log once the client has gone.
 std::vector<test::PeerMessage> Finish(std::unique_ptr<dbServerConnection>& db, FakePeer& peer) {
     db.reset();
@@ -83,7 +73,7 @@ TEST(ConnectionDownload, TheFileArrivesWholeWithItsDateAndProgress) {
     Progress progress;
     ASSERT_TRUE(db->DownloadFile("Clients\\Dalvero.exe", local.string(),
                                  [&](long long done, long long total) { progress.emplace_back(done, total); }));
-    const std::string written = ReadFile(local);
+    const std::string written = test::ReadAll(local);
     EXPECT_EQ(written.size(), content.size());
     EXPECT_TRUE(written == content);
     EXPECT_EQ(FileAge(local.string()), kDate);
@@ -113,7 +103,7 @@ TEST(ConnectionDownload, AnEmptyOrBrokenTransferFailsAndLeavesNoFile) {
         PeerScript().ReadFrame().Reply("FileSize=0,FileDate=0"),
     });
     auto db = Dial(peer);
-    WriteFile(local, "left over");
+    test::WriteAll(local, "left over");
     EXPECT_FALSE(db->DownloadFile("Clients\\Missing.exe", local.string()));
     EXPECT_FALSE(fs::exists(local));
     EXPECT_TRUE(db->Connected);
@@ -130,11 +120,11 @@ TEST(ConnectionDownload, AnEmptyOrBrokenTransferFailsAndLeavesNoFile) {
 TEST(ConnectionRecordFile, GetRecordFileReplacesTheWholeLocalFile) {
     TempDir dir("dalvero-files");
     const fs::path local = dir.Path() / "tmp.jpg";
-    WriteFile(local, std::string(200, 'o'));
+    test::WriteAll(local, std::string(200, 'o'));
     FakePeer peer(PeerScript().ReadFrame().Send(Transfer("new", kDate)).ReadFrame().Send(Transfer("", 0)));
     auto db = Dial(peer);
     ASSERT_TRUE(db->GetRecordFile("ProviderEntities", "7", 1, local.string()));
-    EXPECT_EQ(ReadFile(local), "new");
+    EXPECT_EQ(test::ReadAll(local), "new");
     EXPECT_EQ(FileAge(local.string()), kDate);
     EXPECT_FALSE(db->GetRecordFile("ProviderEntities", "8", 1, local.string()));
     EXPECT_FALSE(fs::exists(local));
@@ -149,7 +139,7 @@ TEST(ConnectionRecordFile, PutRecordFileSendsTheDateSizeAndContent) {
     TempDir dir("dalvero-files");
     const fs::path local = dir.Path() / "Logo.jpg";
     const std::string content = Pattern(70'000);
-    WriteFile(local, content);
+    test::WriteAll(local, content);
     ASSERT_TRUE(SetFileAge(local.string(), 1'600'000'000));
     FakePeer peer(PeerScript()
                       .ReadFrame()
@@ -192,7 +182,7 @@ TEST(FileAge, IsTheModificationTimeInSecondsAndZeroWhenMissing) {
     const fs::path file = dir.Path() / "f.txt";
     EXPECT_EQ(FileAge(file.string()), 0);
     EXPECT_FALSE(SetFileAge(file.string(), kDate));
-    WriteFile(file, "x");
+    test::WriteAll(file, "x");
     ASSERT_TRUE(SetFileAge(file.string(), kDate));
     EXPECT_EQ(FileAge(file.string()), kDate);
     EXPECT_EQ(FileAge(dir.Path().string()), 0);

@@ -12,41 +12,27 @@
 namespace dalvero {
 namespace {
 
-TEST(NeedTime, TypedFormsBecomeHoursAndMinutes) {
-    EXPECT_EQ(NormalizeNeedTime(""), "");
-    EXPECT_EQ(NormalizeNeedTime("9:5"), "0905");
-    EXPECT_EQ(NormalizeNeedTime("930"), "0930");
-    EXPECT_EQ(NormalizeNeedTime("9"), "0900");
-    EXPECT_EQ(NormalizeNeedTime("14.30"), "1430");
-    EXPECT_EQ(NormalizeNeedTime("143045"), "1430");
-    EXPECT_EQ(NormalizeNeedTime("23:59"), "2359");
-    EXPECT_EQ(NormalizeNeedTime(":15"), "0015");
-}
+using Texts = std::vector<std::pair<const char*, const char*>>;
 
-TEST(NeedTime, HoursAndMinutesOutOfRangeAreRefused) {
-    EXPECT_FALSE(NormalizeNeedTime("25:99"));
-    EXPECT_FALSE(NormalizeNeedTime("24:00"));
-    EXPECT_FALSE(NormalizeNeedTime("12:60"));
-    EXPECT_FALSE(NormalizeNeedTime("2599"));
+TEST(NeedTime, TypedFormsBecomeHoursAndMinutesAndOutOfRangeIsRefused) {
+    for (const auto& [typed, stored] : Texts{{"", ""}, {"9:5", "0905"}, {"930", "0930"}, {"9", "0900"},
+                                             {"14.30", "1430"}, {"143045", "1430"}, {"23:59", "2359"}, {":15", "0015"}})
+        EXPECT_EQ(NormalizeNeedTime(typed), stored) << typed;
+    for (const char* refused : {"25:99", "24:00", "12:60", "2599"}) EXPECT_FALSE(NormalizeNeedTime(refused)) << refused;
 }
 
 TEST(NeedStatus, FirstCharacterColoursAndWholeCodeNames) {
-    EXPECT_EQ(NeedStatusColour("1"), NeedColour::kRed);
-    EXPECT_EQ(NeedStatusColour("1b"), NeedColour::kRed);
-    EXPECT_EQ(NeedStatusColour("2x"), NeedColour::kYellow);
-    EXPECT_EQ(NeedStatusColour("3"), NeedColour::kGreen);
-    EXPECT_EQ(NeedStatusColour(""), NeedColour::kNone);
-    EXPECT_EQ(NeedStatusColour("9"), NeedColour::kNone);
-    EXPECT_EQ(NeedStatusText("1"), "");
-    EXPECT_EQ(NeedStatusText("1a"), "No requests sent");
-    EXPECT_EQ(NeedStatusText("1B"), "All providers have rejected");
-    EXPECT_EQ(NeedStatusText("1C"), "Needs a provider to be chosen");
-    EXPECT_EQ(NeedStatusText("2Q"), "Waiting for response");
-    EXPECT_EQ(NeedStatusText("3"), "");
-    EXPECT_EQ(RequiredToDisplay("20240611"), "06/11/2024");
-    EXPECT_EQ(RequiredToDisplay("202406110930"), "06/11/2024 09:30");
-    EXPECT_EQ(RequiredToDisplay("202406110"), "06/11/2024");
-    EXPECT_EQ(RequiredToDisplay("2024x611"), "2024x611");
+    for (const auto& [status, colour] : std::vector<std::pair<const char*, NeedColour>>{
+             {"1", NeedColour::kRed}, {"1b", NeedColour::kRed}, {"2x", NeedColour::kYellow},
+             {"3", NeedColour::kGreen}, {"", NeedColour::kNone}, {"9", NeedColour::kNone}})
+        EXPECT_EQ(NeedStatusColour(status), colour) << status;
+    for (const auto& [status, text] : Texts{{"1", ""}, {"1a", "No requests sent"}, {"1B", "All providers have rejected"},
+                                            {"1C", "Needs a provider to be chosen"}, {"2Q", "Waiting for response"},
+                                            {"3", ""}})
+        EXPECT_EQ(NeedStatusText(status), text) << status;
+    for (const auto& [stored, shown] : Texts{{"20240611", "06/11/2024"}, {"202406110930", "06/11/2024 09:30"},
+                                             {"202406110", "06/11/2024"}, {"2024x611", "2024x611"}})
+        EXPECT_EQ(RequiredToDisplay(stored), shown) << stored;
 }
 
 TEST(QuoteStatusChange, WritesOnlyWhatChanged) {

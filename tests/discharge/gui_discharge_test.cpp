@@ -3,29 +3,20 @@
 // windows must not have.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStandardPaths>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "add_case_form.h"
-#include "case_list_form.h"
-#include "case_list_model.h"
 #include "case_navigation_form.h"
 #include "case_need_selection_form.h"
-#include "case_screens.h"
 #include "category_selection_form.h"
 #include "change_status_form.h"
 #include "discharge_item_detail_form.h"
@@ -43,9 +34,7 @@
 #include "health_detail_forms.h"
 #include "provider_info_form.h"
 #include "quote_list_model.h"
-#include "record_batch.h"
 #include "shell_command.h"
-#include "temp_dir.h"
 
 namespace dalvero {
 namespace {
@@ -57,9 +46,8 @@ protected:
     void SetUp() override {
         PlannerOnDemoServer::SetUp();
         if (HasFatalFailure()) return;
-        cCaseScreens& s = S();
-        s.CaseList->OpenCasesListBoxClick(s.CaseList->Rows().index(0));
-        emit cImageButton::Of(s.CaseNavigation->ManageDischargeButtonImage())->clicked();
+        OpenCase(0);
+        emit cImageButton::Of(S().CaseNavigation->ManageDischargeButtonImage())->clicked();
         ASSERT_TRUE(dialogs.shown.empty());
     }
 
@@ -67,19 +55,6 @@ protected:
     TDischargeViewForm& View() const { return *D().DischargeView; }
     cNeedListModel& Needs() const { return View().Rows(); }
     TDischargeItemDetailForm& Detail() const { return *D().ItemDetail; }
-    template <class T>
-    static T* Child(QWidget& in, const char* name) {
-        return in.findChild<T*>(name);
-    }
-
-    StringList Record(const char* table, const std::string& seq) const {
-        StringList values;
-        EXPECT_TRUE(ReadRecord(*session.DataServer, table, seq, values)) << table << " " << seq;
-        return values;
-    }
-    static std::string Field(const StringList& record, std::size_t n) {
-        return n < record.size() ? record[n] : std::string();
-    }
     std::vector<std::string> Seqs() const {
         std::vector<std::string> seqs;
         for (int i = 0; i < Needs().rowCount(); ++i) seqs.push_back(Needs().Need(i)->Seq);
@@ -91,17 +66,6 @@ protected:
             if (entry.path().extension() == ".eml") files.insert(entry.path());
         return files;
     }
-    static std::string Read(const fs::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    // The texts of the message boxes shown so far, and forgets them.
-    std::vector<std::string> TakeShown() {
-        std::vector<std::string> texts;
-        for (const auto& box : dialogs.shown) texts.push_back(box.text);
-        dialogs.shown.clear();
-        return texts;
-    }
     // Opens the need on row, runs step in its dialog.
     void OpenNeed(int row, std::function<void(TDischargeItemDetailForm&)> step) {
         dialogs.InDialog([&, step](QDialog&) { step(Detail()); });
@@ -109,23 +73,17 @@ protected:
     }
     // The row of a need whose first quote is listed (not declined); -1 for none.
     int RowWithAQuoteOnView() const {
-        cRecordBatch quotes;
-        for (int row = 0; row < Needs().rowCount(); ++row)
-            if (quotes.Query(session.DataServer.get(), "CaseNeedsQuote", "L2", Needs().Need(row)->Seq, "", 0, 100,
-                             "f14", "", "", "F") &&
-                quotes.Set->First() && quotes.Set->ReadField(14) != "R")
-                return row;
+        for (int row = 0; row < Needs().rowCount(); ++row) {
+            const auto quotes = Listed("CaseNeedsQuote", "L2", Needs().Need(row)->Seq, 14);
+            if (!quotes.empty() && quotes.front().second != "R") return row;
+        }
         return -1;
     }
     // The links of a provider to its categories: category Seq -> link Seqs.
     std::multimap<int, std::string> Links(const std::string& provider) const {
         std::multimap<int, std::string> links;
-        cRecordBatch batch;
-        if (batch.Query(session.DataServer.get(), "ProviderCategoryLink", "L2", provider, "", 0, 10000, "f11", "", "",
-                        "F") &&
-            batch.Set->First())
-            do links.emplace(ToIntDef(batch.Set->ReadField(11), 0), batch.Set->Seq);
-            while (batch.Set->Next());
+        for (const auto& [link, category] : Listed("ProviderCategoryLink", "L2", provider, 11))
+            links.emplace(ToIntDef(category, 0), link);
         return links;
     }
 };
@@ -143,7 +101,7 @@ TEST_F(DischargeScreens, PlannerWalksFromANewNeedToAnAwardedApprovedPlan) {
     dialogs.InDialog([&](QDialog&) {
         EXPECT_TRUE(View().Dimmed());
         Detail().CaseNeedSelectionButtonClick();
-        Child<QPlainTextEdit>(Detail(), "CaseNeedDescEdit")->setPlainText("Chair by Friday, three days a week");
+        Named<QPlainTextEdit>(Detail(), "CaseNeedDescEdit")->setPlainText("Chair by Friday, three days a week");
         Detail().CaseNeedSaveImageButtonClick();
     });
     dialogs.InDialog([](QDialog& picker) { static_cast<TCaseNeedSelectionForm&>(picker).EntryClick("S139_1"); });
@@ -156,11 +114,11 @@ TEST_F(DischargeScreens, PlannerWalksFromANewNeedToAnAwardedApprovedPlan) {
     const int needRow = Needs().RowOfSeq(need);
     EXPECT_EQ(Needs().Need(needRow)->CategoryName, "Home Dialysis Equipment");
     EXPECT_EQ(Needs().Need(needRow)->Status, "1A");
-    EXPECT_EQ(Field(Record("CaseNeeds", need), 12), "139");
+    EXPECT_EQ(Field("CaseNeeds", need, 12), "139");
 
     // Matching, then requests to two providers for the new need.
-    Child<QCheckBox>(*main, "InsuranceMatchOnlyCB")->setChecked(false);
-    Child<QLineEdit>(*main, "MileRadiusEdit")->setText("500");
+    Named<QCheckBox>(*main, "InsuranceMatchOnlyCB")->setChecked(false);
+    Named<QLineEdit>(*main, "MileRadiusEdit")->setText("500");
     const std::set<fs::path> before = Outbox();
     std::set<std::string> asked;
     dialogs.InDialog([&](QDialog&) {
@@ -183,7 +141,7 @@ TEST_F(DischargeScreens, PlannerWalksFromANewNeedToAnAwardedApprovedPlan) {
     for (const fs::path& file : Outbox())
         if (!before.count(file)) mails.push_back(file);
     ASSERT_EQ(mails.size(), 2u);
-    for (const fs::path& mail : mails) EXPECT_NE(Read(mail).find("Chair by Friday"), std::string::npos);
+    for (const fs::path& mail : mails) EXPECT_NE(test::ReadAll(mail).find("Chair by Friday"), std::string::npos);
     EXPECT_EQ(Needs().Need(Needs().RowOfSeq(need))->Status, "2");
 
     // The provider accepts; the planner awards the need to that quote. The
@@ -198,7 +156,7 @@ TEST_F(DischargeScreens, PlannerWalksFromANewNeedToAnAwardedApprovedPlan) {
         detail.NeedQuoteListBoxMouseDown(detail.AwardedRect(0).center());  // a waiting quote is not awarded
         EXPECT_TRUE(main->Need.AwardedQuote.empty());
         dialogs.InDialog([](QDialog& dialog) {
-            Child<QRadioButton>(dialog, "ProviderAcceptRadioButton")->click();
+            Named<QRadioButton>(dialog, "ProviderAcceptRadioButton")->click();
             static_cast<TChangeStatusForm&>(dialog).OKButtonClick();
         });
         detail.NeedQuoteListBoxMouseDown(detail.ChangeStatusRect(0).center());
@@ -207,8 +165,8 @@ TEST_F(DischargeScreens, PlannerWalksFromANewNeedToAnAwardedApprovedPlan) {
         EXPECT_EQ(main->Need.AwardedQuote, quote);
         detail.DischargeStatusImageButtonClick();
     });
-    EXPECT_EQ(Field(Record("CaseNeedsQuote", quote), 14), "A");
-    EXPECT_EQ(Field(Record("CaseNeeds", need), 16), quote);
+    EXPECT_EQ(Field("CaseNeedsQuote", quote, 14), "A");
+    EXPECT_EQ(Field("CaseNeeds", need, 16), quote);
     EXPECT_EQ(Needs().Need(Needs().RowOfSeq(need))->Status, "3");
     EXPECT_EQ(Needs().Need(Needs().RowOfSeq(selected.Seq))->Status, selected.Status);
 
@@ -218,32 +176,30 @@ TEST_F(DischargeScreens, PlannerWalksFromANewNeedToAnAwardedApprovedPlan) {
     View().RequestPhysicianApprovalButtonClick();
     EXPECT_EQ(TakeShown(), std::vector<std::string>{"The physician has been emailed."});
     EXPECT_EQ(Outbox().size(), beforeDoctor.size() + 1);
-    EXPECT_EQ(Field(Record("Cases", main->Case.CurrentCaseSeq), 24), "Y");
+    EXPECT_EQ(Field("Cases", main->Case.CurrentCaseSeq, 24), "Y");
     View().GrantPhysicianApprovalButtonClick();
-    EXPECT_EQ(Field(Record("Cases", main->Case.CurrentCaseSeq), 25), "Y");
+    EXPECT_EQ(Field("Cases", main->Case.CurrentCaseSeq, 25), "Y");
 }
 
 TEST_F(DischargeScreens, FailedWritesKeepWhatThePlannerSeesAndTyped) {
     // An approval request without a primary physician leaves a granted approval alone.
     const std::string caseSeq = main->Case.CurrentCaseSeq;
     ASSERT_TRUE(UpdateRecord(*session.DataServer, "Cases", caseSeq, {"f24=Y", "f25=Y"}));
-    cRecordBatch doctors;
-    ASSERT_TRUE(doctors.Query(session.DataServer.get(), "CaseDoctorsLink", "L2", caseSeq, "", 0, 100, "f12", "", "",
-                              "F"));
-    ASSERT_TRUE(doctors.Set->First());
-    do ASSERT_TRUE(UpdateRecord(*session.DataServer, "CaseDoctorsLink", doctors.Set->Seq, {"f12=~~~"}));
-    while (doctors.Set->Next());
+    const auto doctors = Listed("CaseDoctorsLink", "L2", caseSeq, 12);
+    ASSERT_FALSE(doctors.empty());
+    for (const auto& [link, mark] : doctors)
+        ASSERT_TRUE(UpdateRecord(*session.DataServer, "CaseDoctorsLink", link, {"f12=~~~"}));
     dialogs.Answer(QMessageBox::Ok);
     View().RequestPhysicianApprovalButtonClick();
     EXPECT_EQ(TakeShown(), std::vector<std::string>{"No primary physician has been designated"});
-    EXPECT_EQ(Field(Record("Cases", caseSeq), 24), "Y");
-    EXPECT_EQ(Field(Record("Cases", caseSeq), 25), "Y");
+    EXPECT_EQ(Field("Cases", caseSeq, 24), "Y");
+    EXPECT_EQ(Field("Cases", caseSeq, 25), "Y");
 
     const std::string need = Needs().Need(0)->Seq;
-    const std::string required = Field(Record("CaseNeeds", need), 14);
+    const std::string required = Field("CaseNeeds", need, 14);
     OpenNeed(0, [&](TDischargeItemDetailForm& detail) {
         // A time that is none is refused, and nothing is written.
-        auto* time = Child<QLineEdit>(detail, "CaseNeedTimeEdit");
+        auto* time = Named<QLineEdit>(detail, "CaseNeedTimeEdit");
         time->setText("25:99");
         EXPECT_TRUE(detail.Marked(TDischargeItemDetailForm::kTimeMark));
         dialogs.Answer(QMessageBox::Ok);
@@ -261,7 +217,7 @@ TEST_F(DischargeScreens, FailedWritesKeepWhatThePlannerSeesAndTyped) {
         EXPECT_FALSE(detail.isVisible());
     });
     EXPECT_EQ(TakeShown().size(), 2u);
-    EXPECT_EQ(Field(Record("CaseNeeds", need), 14), required.substr(0, 8) + "1430");
+    EXPECT_EQ(Field("CaseNeeds", need, 14), required.substr(0, 8) + "1430");
 
     // A quote that cannot be written keeps its award and its old values.
     ASSERT_TRUE(UpdateRecord(*session.DataServer, "CaseNeeds", need, {"f16=999999"}));
@@ -273,15 +229,15 @@ TEST_F(DischargeScreens, FailedWritesKeepWhatThePlannerSeesAndTyped) {
     change.Reason.clear();
     change.Note.clear();
     change.Prepare();
-    Child<QRadioButton>(change, "CancelledRadioButton")->click();
+    Named<QRadioButton>(change, "CancelledRadioButton")->click();
     dialogs.Answer(QMessageBox::Ok);
     change.OKButtonClick();
     EXPECT_EQ(TakeShown(), std::vector<std::string>{"Error updating the case needs"});
     EXPECT_EQ(change.Status, "A");
     EXPECT_EQ(main->Need.AwardedQuote, "999999");
-    EXPECT_EQ(Field(Record("CaseNeeds", need), 16), "999999");
+    EXPECT_EQ(Field("CaseNeeds", need, 16), "999999");
     // Rejected as "Other" needs an explanation.
-    Child<QRadioButton>(change, "ProviderRejectRadioButton")->click();
+    Named<QRadioButton>(change, "ProviderRejectRadioButton")->click();
     change.ReasonButton(8)->setChecked(true);
     dialogs.Answer(QMessageBox::Ok);
     change.OKButtonClick();
@@ -289,7 +245,7 @@ TEST_F(DischargeScreens, FailedWritesKeepWhatThePlannerSeesAndTyped) {
 }
 
 TEST_F(DischargeScreens, ProviderRequestsNeedATickAndTheirErrorsStandOnTheirOwnLine) {
-    Child<QCheckBox>(*main, "InsuranceMatchOnlyCB")->setChecked(false);
+    Named<QCheckBox>(*main, "InsuranceMatchOnlyCB")->setChecked(false);
     dialogs.InDialog([&](QDialog&) {
         TMatchingProvidersForm& matching = *D().MatchingProviders;
         dialogs.Answer(QMessageBox::Ok);
@@ -321,26 +277,23 @@ TEST_F(DischargeScreens, ProviderRequestsNeedATickAndTheirErrorsStandOnTheirOwnL
 
 TEST_F(DischargeScreens, DeletingANeedWithActiveQuotesAsksTwiceAndClosesThem) {
     // A need with a declined bid among its bids.
-    cRecordBatch quotes;
+    std::vector<std::pair<std::string, std::string>> quotes;
     int row = 0;
     int rejected = 0;
     for (; row < Needs().rowCount() && rejected == 0; ++row) {
-        if (!quotes.Query(session.DataServer.get(), "CaseNeedsQuote", "L2", Needs().Need(row)->Seq, "", 0, 100, "f14",
-                          "", "", "F") ||
-            !quotes.Set->First())
-            continue;
-        do rejected += quotes.Set->ReadField(14) == "R" ? 1 : 0;
-        while (quotes.Set->Next());
+        quotes = Listed("CaseNeedsQuote", "L2", Needs().Need(row)->Seq, 14);
+        rejected = static_cast<int>(std::count_if(quotes.begin(), quotes.end(), [](const auto& q) { return q.second == "R"; }));
     }
     ASSERT_GT(rejected, 0) << "the demo case has no need with a declined bid";
     --row;
+    const int all = static_cast<int>(quotes.size());
     const std::string need = Needs().Need(row)->Seq;
     OpenNeed(row, [&](TDischargeItemDetailForm& detail) {
         // Declined bids only on request; the button and award columns do not sort.
-        auto* declined = Child<QCheckBox>(detail, "RejectionsCB");
-        EXPECT_EQ(detail.Quotes().rowCount(), quotes.Set->Count - rejected);
+        auto* declined = Named<QCheckBox>(detail, "RejectionsCB");
+        EXPECT_EQ(detail.Quotes().rowCount(), all - rejected);
         declined->setChecked(true);
-        EXPECT_EQ(detail.Quotes().rowCount(), quotes.Set->Count);
+        EXPECT_EQ(detail.Quotes().rowCount(), all);
         declined->setChecked(false);
         std::vector<std::string> order;
         for (int q = 0; q < detail.Quotes().rowCount(); ++q) order.push_back(detail.Quotes().Quote(q)->Seq);
@@ -353,11 +306,9 @@ TEST_F(DischargeScreens, DeletingANeedWithActiveQuotesAsksTwiceAndClosesThem) {
     EXPECT_EQ(TakeShown(), (std::vector<std::string>{
                                "Are you sure you want to delete this case item?",
                                "This case item has active quotes.  Are you sure you want to delete them?"}));
-    EXPECT_EQ(Field(Record("CaseNeeds", need), 5), "Y");
+    EXPECT_EQ(Field("CaseNeeds", need, 5), "Y");
     EXPECT_EQ(Needs().RowOfSeq(need), -1);
-    quotes.Set->First();
-    do EXPECT_EQ(Field(Record("CaseNeedsQuote", quotes.Set->Seq), 16), "C");
-    while (quotes.Set->Next());
+    for (const auto& [quote, status] : quotes) EXPECT_EQ(Field("CaseNeedsQuote", quote, 16), "C") << quote;
 }
 
 TEST_F(DischargeScreens, ANeedWhoseQuotesCannotBeReadIsNotDeleted) {
@@ -374,24 +325,20 @@ TEST_F(DischargeScreens, ANeedWhoseQuotesCannotBeReadIsNotDeleted) {
                                "Are you sure you want to delete this case item?",
                                "The quotes of this case item could not be read, so it was not deleted; please try "
                                "again."}));
-    EXPECT_NE(Field(Record("CaseNeeds", need), 5), "Y");
+    EXPECT_NE(Field("CaseNeeds", need, 5), "Y");
 }
 
 TEST_F(DischargeScreens, IdleLogoffClosesTheNeedAndQuoteDialogsUnaskedAndKeepsTheirTyping) {
-    test::TempDir dataHome;
-    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(dataHome.Path().string()));
     const int row = RowWithAQuoteOnView();
     ASSERT_GE(row, 0) << "the demo case has no need with a quote on view";
     const std::string need = Needs().Need(row)->Seq;
     std::string quote;
     OpenNeed(row, [&](TDischargeItemDetailForm& detail) {
-        Child<QPlainTextEdit>(detail, "CaseNeedDescEdit")->setPlainText("Ramp at the back door");
+        Named<QPlainTextEdit>(detail, "CaseNeedDescEdit")->setPlainText("Ramp at the back door");
         quote = detail.Quotes().Quote(0)->Seq;
         dialogs.InDialog([&](QDialog& change) {
-            Child<QPlainTextEdit>(change, "NoteEdit")->setPlainText("Call back on Monday");
-            main->TimeoutTimer->start();
-            main->IdleTicks = 301;
-            main->TimeoutTimerTimer();
+            Named<QPlainTextEdit>(change, "NoteEdit")->setPlainText("Call back on Monday");
+            IdleLogoff();
             EXPECT_FALSE(change.isVisible());
             EXPECT_FALSE(detail.isVisible());
             EXPECT_FALSE(main->TimeoutTimer->isActive());
@@ -403,11 +350,11 @@ TEST_F(DischargeScreens, IdleLogoffClosesTheNeedAndQuoteDialogsUnaskedAndKeepsTh
 
     dialogs.Answer(QMessageBox::Yes);
     OpenNeed(Needs().RowOfSeq(need), [&](TDischargeItemDetailForm& detail) {
-        EXPECT_EQ(Child<QPlainTextEdit>(detail, "CaseNeedDescEdit")->toPlainText(), "Ramp at the back door");
+        EXPECT_EQ(Named<QPlainTextEdit>(detail, "CaseNeedDescEdit")->toPlainText(), "Ramp at the back door");
         EXPECT_TRUE(detail.SaveShown());
         dialogs.Answer(QMessageBox::Yes);
         dialogs.InDialog([&](QDialog& change) {
-            EXPECT_EQ(ControlText(Child<QPlainTextEdit>(change, "NoteEdit")), "Call back on Monday");
+            EXPECT_EQ(ControlText(Named<QPlainTextEdit>(change, "NoteEdit")), "Call back on Monday");
             static_cast<TChangeStatusForm&>(change).OKButtonClick();
         });
         int at = 0;
@@ -416,20 +363,15 @@ TEST_F(DischargeScreens, IdleLogoffClosesTheNeedAndQuoteDialogsUnaskedAndKeepsTh
         detail.CaseNeedSaveImageButtonClick();
     });
     EXPECT_EQ(TakeShown().size(), 2u);
-    EXPECT_EQ(Field(Record("CaseNeeds", need), 15), "Ramp at the back door");
-    std::string note;
-    ASSERT_TRUE(GetRecordFields(*session.DataServer, "CaseNeedsQuote", quote, "f1001", note));
-    EXPECT_EQ(StringList(ParseCommaText(note)).Value("f1001"), "Call back on Monday");
-    qunsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(Field("CaseNeeds", need, 15), "Ramp at the back door");
+    EXPECT_EQ(Note("CaseNeedsQuote", quote, "f1001"), "Call back on Monday");
 }
 
 TEST_F(DischargeScreens, CategoryTicksRoundTripAndTheTwoBoxesOf139AreOneItem) {
     TCategorySelectionForm& form = *D().CategorySelection;
-    cRecordBatch providers;
-    ASSERT_TRUE(providers.Query(session.DataServer.get(), "ProviderEntities", "L1", "", "", 0, 50, "f10", "", "", "F"));
     std::string provider;
-    for (bool more = providers.Set->First(); more && provider.empty(); more = providers.Set->Next())
-        if (!Links(providers.Set->Seq).count(139) && !Links(providers.Set->Seq).empty()) provider = providers.Set->Seq;
+    for (const auto& [seq, name] : Listed("ProviderEntities", "L1", "", 10))
+        if (provider.empty() && !Links(seq).count(139) && !Links(seq).empty()) provider = seq;
     ASSERT_FALSE(provider.empty());
     const auto links = Links(provider);
     // A planner may not change a provider's categories: the window says so
@@ -526,7 +468,7 @@ TEST_F(DischargeScreens, CategoryPickersWorkByKeyboardGroupByGroup) {
 
 TEST_F(DischargeScreens, MatchesAndQuotesWorkByKeyboard) {
     const QColor mark(255, 140, 0);
-    Child<QCheckBox>(*main, "InsuranceMatchOnlyCB")->setChecked(false);
+    Named<QCheckBox>(*main, "InsuranceMatchOnlyCB")->setChecked(false);
     dialogs.InDialog([&](QDialog& dialog) {
         TMatchingProvidersForm& matching = *D().MatchingProviders;
         test::Activate(&dialog);
@@ -570,11 +512,11 @@ TEST_F(DischargeScreens, MatchesAndQuotesWorkByKeyboard) {
         // The status radio buttons move with the arrows; Enter is OK.
         dialogs.InDialog([&](QDialog& change) {
             test::Activate(&change);
-            auto* waiting = Child<QRadioButton>(change, "WaitingOnProviderRadioButton");
+            auto* waiting = Named<QRadioButton>(change, "WaitingOnProviderRadioButton");
             waiting->click();
             waiting->setFocus();
             QTest::keyClick(waiting, Qt::Key_Down);
-            EXPECT_TRUE(Child<QRadioButton>(change, "ProviderAcceptRadioButton")->isChecked());
+            EXPECT_TRUE(Named<QRadioButton>(change, "ProviderAcceptRadioButton")->isChecked());
             QTest::keyClick(test::Focused(), Qt::Key_Return);
             EXPECT_FALSE(change.isVisible());
         });
@@ -590,8 +532,8 @@ TEST_F(DischargeScreens, MatchesAndQuotesWorkByKeyboard) {
         EXPECT_NE(test::Focused(), list);
         detail.DischargeStatusImageButtonClick();
     });
-    EXPECT_EQ(Field(Record("CaseNeedsQuote", quote), 14), "A");
-    EXPECT_EQ(Field(Record("CaseNeeds", need), 16), quote);
+    EXPECT_EQ(Field("CaseNeedsQuote", quote, 14), "A");
+    EXPECT_EQ(Field("CaseNeeds", need, 16), quote);
 }
 
 TEST_F(DischargeScreens, TwoPlannersOnANeedOrAQuoteChooseInsteadOfOverwriting) {
@@ -605,10 +547,10 @@ TEST_F(DischargeScreens, TwoPlannersOnANeedOrAQuoteChooseInsteadOfOverwriting) {
         quote = detail.Quotes().Quote(0)->Seq;
         ASSERT_TRUE(UpdateRecord(*colleague, "CaseNeedsQuote", quote, {"f1001=Her note"}));
         dialogs.InDialog([&](QDialog& change) {
-            Child<QRadioButton>(change, "CancelledRadioButton")->click();
-            Child<QPlainTextEdit>(change, "NoteEdit")->setPlainText("His note");
+            Named<QRadioButton>(change, "CancelledRadioButton")->click();
+            Named<QPlainTextEdit>(change, "NoteEdit")->setPlainText("His note");
             dialogs.InDialog([&](QDialog& conflict) {
-                EXPECT_EQ(ControlText(Child<QPlainTextEdit>(conflict, "TheirsEdit")), "Her note");
+                EXPECT_EQ(ControlText(Named<QPlainTextEdit>(conflict, "TheirsEdit")), "Her note");
                 static_cast<TFieldConflictForm&>(conflict).TakeTheirsButtonClick();
             });
             static_cast<TChangeStatusForm&>(change).OKButtonClick();
@@ -619,19 +561,17 @@ TEST_F(DischargeScreens, TwoPlannersOnANeedOrAQuoteChooseInsteadOfOverwriting) {
 
         // Her description lands while he types his; he keeps his.
         ASSERT_TRUE(UpdateRecord(*colleague, "CaseNeeds", need, {"f15=Her words"}));
-        Child<QPlainTextEdit>(detail, "CaseNeedDescEdit")->setPlainText("His words");
+        Named<QPlainTextEdit>(detail, "CaseNeedDescEdit")->setPlainText("His words");
         dialogs.InDialog([&](QDialog& conflict) {
-            EXPECT_EQ(ControlText(Child<QPlainTextEdit>(conflict, "TheirsEdit")), "Her words");
+            EXPECT_EQ(ControlText(Named<QPlainTextEdit>(conflict, "TheirsEdit")), "Her words");
             static_cast<TFieldConflictForm&>(conflict).KeepMineButtonClick();
         });
         detail.CaseNeedSaveImageButtonClick();
     });
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(Field(Record("CaseNeedsQuote", quote), 14), "X");
-    std::string note;
-    ASSERT_TRUE(GetRecordFields(*session.DataServer, "CaseNeedsQuote", quote, "f1001", note));
-    EXPECT_EQ(StringList(ParseCommaText(note)).Value("f1001"), "Her note");
-    EXPECT_EQ(Field(Record("CaseNeeds", need), 15), "His words");
+    EXPECT_EQ(Field("CaseNeedsQuote", quote, 14), "X");
+    EXPECT_EQ(Note("CaseNeedsQuote", quote, "f1001"), "Her note");
+    EXPECT_EQ(Field("CaseNeeds", need, 15), "His words");
 }
 
 TEST_F(DischargeScreens, SaveAsFhirWritesTheOpenCaseAsAValidBundleOrSaysWhyNot) {
@@ -641,11 +581,10 @@ TEST_F(DischargeScreens, SaveAsFhirWritesTheOpenCaseAsAValidBundleOrSaysWhyNot) 
         asked = name;
         return (folder.Path() / "case.json").string();
     };
-    Child<QPushButton>(*main, "SaveAsFhirButton")->click();
+    Named<QPushButton>(*main, "SaveAsFhirButton")->click();
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(asked, "Referral.fhir.json");
-    std::ifstream written(folder.Path() / "case.json");
-    const std::string json{std::istreambuf_iterator<char>(written), {}};
+    const std::string json = test::ReadAll(folder.Path() / "case.json");
     EXPECT_NE(json.find("\"value\":\"" + main->Case.CurrentCaseNumber + "\""), std::string::npos);
     const test::ShellResult validated = test::ValidateFhir({folder.Path() / "case.json"});
     EXPECT_EQ(validated.exitCode, 0) << validated.out;
@@ -662,7 +601,7 @@ TEST_F(DischargeScreens, ChoiceListOfAMatchedNeedPrintsItsProvidersIntoAPdf) {
     std::string first;
     dialogs.InDialog([&](QDialog&) {
         TMatchingProvidersForm& matching = *D().MatchingProviders;
-        QComboBox& needs = *Child<QComboBox>(matching, "ChoiceListNeedCombo");
+        QComboBox& needs = *Named<QComboBox>(matching, "ChoiceListNeedCombo");
         ASSERT_GT(needs.count(), 0);
         // The list's first provider line of the chosen need heads its choice list too.
         const std::string need = needs.itemData(0).toString().toStdString();
@@ -677,7 +616,7 @@ TEST_F(DischargeScreens, ChoiceListOfAMatchedNeedPrintsItsProvidersIntoAPdf) {
             preview.findChild<QPushButton*>("SaveAsPdfButton")->click();
             preview.reject();
         });
-        Child<QPushButton>(matching, "PrintChoiceListButton")->click();
+        Named<QPushButton>(matching, "PrintChoiceListButton")->click();
     });
     View().FindMatchingProvidersImageButtonClick();
     EXPECT_TRUE(dialogs.shown.empty());

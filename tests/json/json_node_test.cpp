@@ -204,12 +204,6 @@ TEST(JsonNodeMalformed, DeepNestingIsCappedNotRecursedWithoutLimit) {
     EXPECT_EQ(node->KindAt(0), cJsonNode::kString);
 }
 
-}  // namespace
-}  // namespace dalvero
-
-namespace dalvero {
-namespace {
-
 TEST(JsonNodeStrict, EveryNameAndWordQuotedNumbersOnlyWhereJsonHasThem) {
     const cJsonNode node("{a:1,b:word,c:'say \"hi\"\tnow',d:[1,{e:null}],f:01,g:-2.5e3,h:true,i:'\x1b[2J'}");
     EXPECT_EQ(node.ToStrictJson(),

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <tuple>
 
 #include "ended_pieces.h"
 #include "report_files.h"
@@ -15,11 +15,6 @@
 
 namespace dalvero::test {
 namespace {
-
-// Columns as the state's format counts them, from 1.
-std::string Columns(const std::string& line, std::size_t first, std::size_t width) {
-    return line.substr(first - 1, width);
-}
 
 ReportRecordDataClass FullRecord() {
     ReportRecordDataClass r;
@@ -41,41 +36,29 @@ ReportRecordDataClass FullRecord() {
     return r;
 }
 
+// Each line's text at a column as the state's format counts them, from 1.
+using Column = std::tuple<std::size_t, std::size_t, std::string>;
+void ExpectColumns(const std::vector<std::string>& lines, const std::vector<Column>& expected) {
+    for (const auto& [line, column, text] : expected)
+        EXPECT_EQ(lines.at(line).substr(column - 1, text.size()), text) << "line " << line << ", column " << column;
+}
+
 TEST(StateFile, LinesAre670CharactersWithEveryFieldAtItsColumns) {
-    ReportRecordDataClass empty;
-    const auto lines = StateFileLines({FullRecord(), empty});
+    const auto lines = StateFileLines({FullRecord(), ReportRecordDataClass{}});
     ASSERT_TRUE(lines);
     ASSERT_EQ(lines->size(), 2u);
-    const std::string& line = (*lines)[0];
     for (const std::string& each : *lines) EXPECT_EQ(each.size(), kStateLineLength);
-
-    EXPECT_EQ(Columns(line, 1, 1), "0");
-    EXPECT_EQ(Columns(line, 2, 6), "      ");
-    EXPECT_EQ(Columns(line, 8, 8), "07041941");
-    EXPECT_EQ(Columns(line, 16, 3), "000");
-    EXPECT_EQ(Columns(line, 19, 5), "43210");
-    EXPECT_EQ(Columns(line, 24, 8), "03012024");
-    EXPECT_EQ(Columns(line, 36, 8), "03092024");
-    EXPECT_EQ(Columns(line, 44, 8), "82021   ");
-    EXPECT_EQ(Columns(line, 52, 8), "D1      ");
-    EXPECT_EQ(Columns(line, 52 + 23 * 8, 8), "D24     ") << "the 25th and later are dropped";
-    EXPECT_EQ(Columns(line, 244, 15), "7935           ");
-    EXPECT_EQ(Columns(line, 259 + 19 * 15, 15), "8154           ");
-    // Numbers are right-justified with leading zeros; zeros on the right
-    // would turn a disposition of 1 into 10 and charges of 5000 into 5000000.
-    EXPECT_EQ(Columns(line, 599, 9), "912345678");
-    EXPECT_EQ(Columns(line, 608, 2), "01");
-    EXPECT_EQ(Columns(line, 610, 7), "0005000");
-    EXPECT_EQ(Columns(line, 617, 12), "24-100231-LO");
-    EXPECT_EQ(Columns(line, 630, 7), "0000000");
-    EXPECT_EQ(Columns(line, 637, 10), "0123456789");
-    EXPECT_EQ(Columns(line, 647, 24), "ENG                     ");
-
-    // No dates: eight blanks each, the birth date in columns 8 to 15.
-    const std::string& blank = (*lines)[1];
-    EXPECT_EQ(Columns(blank, 8, 8), std::string(8, ' '));
-    EXPECT_EQ(Columns(blank, 24, 8), std::string(8, ' '));
-    EXPECT_EQ(Columns(blank, 599, 9), "000000000");
+    // The codes: the 25th other diagnosis and later are dropped. Numbers are
+    // right-justified with leading zeros; zeros on the right would turn a
+    // disposition of 1 into 10 and charges of 5000 into 5000000. Without
+    // dates: eight blanks each.
+    ExpectColumns(*lines, {{0, 1, "0"}, {0, 2, "      "}, {0, 8, "07041941"}, {0, 16, "000"}, {0, 19, "43210"},
+                           {0, 24, "03012024"}, {0, 36, "03092024"},
+                           {0, 44, "82021   "}, {0, 52, "D1      "}, {0, 52 + 23 * 8, "D24     "},
+                           {0, 244, "7935           "}, {0, 259 + 19 * 15, "8154           "},
+                           {0, 599, "912345678"}, {0, 608, "01"}, {0, 610, "0005000"}, {0, 617, "24-100231-LO"},
+                           {0, 630, "0000000"}, {0, 637, "0123456789"}, {0, 647, "ENG                     "},
+                           {1, 8, std::string(8, ' ')}, {1, 24, std::string(8, ' ')}, {1, 599, "000000000"}});
 }
 
 TEST(StateFile, OverlongNumbersAndStrayBytesKeepTheColumns) {
@@ -83,11 +66,10 @@ TEST(StateFile, OverlongNumbersAndStrayBytesKeepTheColumns) {
     r.totalCharges = 123456789;
     r.zipCode = "4\t3\r\n0";
     r.abstractRecordNumber = "Z\xc3\xbcrich";
-    const std::string line = StateFileLines({r})->front();
-    EXPECT_EQ(line.size(), kStateLineLength);
-    EXPECT_EQ(Columns(line, 610, 7), "9999999");
-    EXPECT_EQ(Columns(line, 19, 5), "4 3  ");
-    EXPECT_EQ(Columns(line, 617, 12), "Z  rich     ");
+    const auto lines = StateFileLines({r});
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(lines->front().size(), kStateLineLength);
+    ExpectColumns(*lines, {{0, 610, "9999999"}, {0, 19, "4 3  "}, {0, 617, "Z  rich     "}});
 }
 
 TEST(StateFile, FourThousandFourHundredSixtyFourRecordsAreTheMost) {
@@ -130,10 +112,7 @@ TEST(ReportFiles, LinesEndInCrLfAndTheFileIsTheOwnersAlone) {
     std::ofstream(path) << "older";
     ::chmod(path.c_str(), 0644);
     ASSERT_TRUE(SaveReportLines(path, {"one", "two"}));
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_EQ(text.str(), "one\r\ntwo\r\n");
+    EXPECT_EQ(ReadAll(path), "one\r\ntwo\r\n");
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);

@@ -94,5 +94,39 @@ TEST_F(AuditCheckTest, RowsCutOffTheEndOrAllRowsAreMissed) {
     EXPECT_EQ(emptied.rows, 0);
 }
 
+TEST_F(AuditCheckTest, AListReadIsOneEntryThatAQueryForAnyOfItsPatientsFindsAndTheChainCovers) {
+    const std::size_t before = Rows().size();
+    Query("Cases", "L8", data.mercy, "", 1, 10, "f10");  // Mercy's four cases, of two patients
+    trail->Flush();
+    const std::vector<server::Record> rows = Rows();
+    ASSERT_EQ(rows.size(), before + 1);
+    const server::Record& list = rows.back();
+    EXPECT_EQ(list.Field(au::kAction) + " " + list.Field(au::kTable), "read Cases");
+    EXPECT_EQ(list.Field(au::kRecord), data.openC1 + "-" + data.closedC4);
+    EXPECT_EQ(list.Field(au::kPatient), "");
+    EXPECT_EQ(list.Field(au::kPatients), data.pat1 + "-" + data.pat2);
+
+    // The trail by patient: the single-record rows written before, and the
+    // list, for each of its patients.
+    for (const std::string& patient : {data.pat1, data.pat2}) {
+        std::vector<std::string> expected;
+        for (const server::Record& row : rows)
+            if (row.Field(au::kPatient) == patient || row.seq == list.seq) expected.push_back(std::to_string(row.seq));
+        EXPECT_EQ(Query("AuditTrail", "L2", patient, "", 1, 50, "f14").Column(2), expected) << patient;
+    }
+
+    // Old rows followed by the new entry verify; the patients are hashed,
+    // and the index the look-up reads must hold them all.
+    EXPECT_TRUE(server::VerifyAuditTrail(*storage).intact);
+    ExecuteOnStore(place.Settings(), "DELETE FROM record_seq_sets WHERE seq = " + std::to_string(list.seq));
+    const server::AuditCheck unindexed = server::VerifyAuditTrail(*storage);
+    EXPECT_FALSE(unindexed.intact);
+    EXPECT_EQ(unindexed.firstBad, list.seq);
+    storage->Update(server::schema::kAuditTrail, list.seq, {{au::kPatients, data.pat2}});
+    const server::AuditCheck edited = server::VerifyAuditTrail(*storage);
+    EXPECT_FALSE(edited.intact);
+    EXPECT_EQ(edited.firstBad, list.seq);
+}
+
 }  // namespace
 }  // namespace dalvero::test

@@ -124,6 +124,34 @@ TEST_F(StorageTest, NotesAndFilesLiveAndDieWithTheirRecord) {
     EXPECT_THROW(store.WriteRecordFile(tbl::kCaseNeedsQuote, seq, 1, {"x", 1}), StorageError);
 }
 
+TEST_F(StorageTest, ASeqSetIsFoundByEachOfItsSeqsAndNoOther) {
+    namespace au = server::schema::audit;
+    const auto owned = place.Open();
+    server::SqlStorage& store = *owned;
+    // 63 and 127 are the top bits of their words, 64 the first of the next.
+    const auto set = store.Add(server::schema::kAuditTrail, {{au::kPatients, "1,63-65,127,200"}});
+    const auto single = store.Add(server::schema::kAuditTrail, {{au::kPatient, "64"}});
+    auto holders = [&](const std::string& patient) {
+        server::ListRead read;
+        read.table = server::schema::kAuditTrail;
+        read.where = {{au::kPatient, CompareOp::Equal, patient, false}};
+        EXPECT_EQ(store.Count(read.table, read.where), static_cast<std::int64_t>(store.Select(read).size()));
+        return Seqs(store.Select(read));
+    };
+    for (const char* member : {"1", "63", "65", "127", "200"}) EXPECT_EQ(holders(member), (std::vector{set})) << member;
+    EXPECT_EQ(holders("64"), (std::vector{set, single}));
+    for (const char* other : {"2", "62", "66", "126", "128", "191", "x"}) EXPECT_TRUE(holders(other).empty()) << other;
+
+    // A changed set is found by its new Seqs alone; a removed one by none.
+    ASSERT_TRUE(store.Update(server::schema::kAuditTrail, set, {{au::kPatients, "2"}}));
+    EXPECT_TRUE(holders("63").empty());
+    EXPECT_EQ(holders("2"), (std::vector{set}));
+    ASSERT_TRUE(store.Remove(server::schema::kAuditTrail, set));
+    EXPECT_TRUE(holders("2").empty());
+    for (const char* malformed : {"5,3", "4-2", "1,,2", "0", "7-"})
+        EXPECT_THROW(store.Add(server::schema::kAuditTrail, {{au::kPatients, malformed}}), StorageError) << malformed;
+}
+
 TEST_F(StorageTest, RefusesWhatTheSchemaDoesNotKeep) {
     server::SqlStorage& store = Store();
     EXPECT_THROW(store.Add("NoSuchTable", {}), StorageError);

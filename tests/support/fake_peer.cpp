@@ -30,7 +30,6 @@ struct PeerLink {
     SSL* ssl = nullptr;
     std::size_t index;
     std::string pending;
-    PeerMessage last;
 
     // Reads what is there (at least one byte); false at the end of input.
     bool Fill() {
@@ -81,7 +80,6 @@ struct PeerLink {
 
     void Record(PeerMessage message) {
         message.connection = index;
-        last = message;
         peer.Log(std::move(message));
     }
 
@@ -159,10 +157,6 @@ PeerScript& PeerScript::Send(std::string bytes) {
 PeerScript& PeerScript::Reply(std::string text) {
     text.push_back('\0');
     return Send(std::move(text));
-}
-
-PeerScript& PeerScript::Respond(Maker make) {
-    return Add("Respond", [make = std::move(make)](PeerLink& link) { return link.Write(make(link.last)); });
 }
 
 PeerScript& PeerScript::SendPieces(std::string bytes, std::size_t pieceSize, std::chrono::milliseconds pause) {
@@ -270,7 +264,7 @@ const PeerScript* FakePeer::ScriptFor(std::size_t index) const {
 }
 
 void FakePeer::Serve(int fd, std::size_t index) {
-    PeerLink link{*this, fd, nullptr, index, {}, {}};
+    PeerLink link{*this, fd, nullptr, index, {}};
     const PeerScript* script = ScriptFor(index);
     bool ready = script != nullptr;
     if (ready && tlsContext_) {

@@ -64,8 +64,6 @@ public:
     PeerScript& Send(std::string bytes);
     // text followed by a zero byte: one reply.
     PeerScript& Reply(std::string text);
-    // Bytes made from the last message read on this connection.
-    PeerScript& Respond(Maker make);
     // Bytes in pieces of pieceSize with a pause after each, so the client
     // receives them split.
     PeerScript& SendPieces(std::string bytes, std::size_t pieceSize,

@@ -16,16 +16,20 @@ namespace dalvero::test {
 
 class PlannerOnDemoServer : public ClientOnDemoServer {
 protected:
-    void SetUp() override {
-        Start();
-        const auto& user = DemoUser("Discharge Planner");
-        LogIn(user.email, user.password);
-        main->FormActivate();
-        ASSERT_TRUE(dialogs.shown.empty());
-    }
+    void SetUp() override { StartAs("Discharge Planner"); }
 
     cCaseScreens& S() const { return main->Screens(); }
     cCaseListModel& OpenRows() const { return S().CaseList->Rows(); }
+    // Opens the case on that row of the open list; gives its Seq.
+    std::string OpenCase(int row) {
+        const std::string seq = OpenRows().At(row)->Seq;
+        S().CaseList->OpenCasesListBoxClick(OpenRows().index(row));
+        return seq;
+    }
+    // The row of a case in a case list; -1 when it is not listed.
+    static int RowOfCase(const cCaseListModel& rows, const std::string& seq) {
+        return rows.RowWhere([&seq](const cCaseObject& c) { return c.Seq == seq; });
+    }
     bool Shown(const char* name) const {
         auto* w = main->findChild<QWidget*>(name);
         return w && w->isVisibleTo(main.get());

@@ -3,8 +3,6 @@
 // separator, as ApplicationFolder does, with small file helpers.
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "temp_dir.h"
@@ -17,13 +15,8 @@ public:
     std::string File(const std::string& name) const { return Path() + name; }
     bool Has(const std::string& name) const { return std::filesystem::exists(File(name)); }
 
-    void Write(const std::string& name, const std::string& content) const {
-        std::ofstream(File(name), std::ios::binary) << content;
-    }
-    std::string Read(const std::string& name) const {
-        std::ifstream in(File(name), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    void Write(const std::string& name, const std::string& content) const { WriteAll(File(name), content); }
+    std::string Read(const std::string& name) const { return ReadAll(File(name)); }
 
 private:
     TempDir dir_{"dalvero-client"};

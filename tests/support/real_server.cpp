@@ -177,7 +177,7 @@ std::unique_ptr<dbServerConnection> RealServer::ConnectFunctions(bool logIn, con
     return fn;
 }
 
-std::unique_ptr<server::Storage> RealServer::OpenStore() const {
+std::unique_ptr<server::SqlStorage> RealServer::OpenStore() const {
     return server::OpenStorage(instance_->Config().storage);
 }
 

@@ -18,7 +18,7 @@
 
 #include "db_server_connection.h"
 #include "demo_hospital.h"
-#include "storage.h"
+#include "sql_storage.h"
 #include "temp_dir.h"
 
 namespace dalvero::server {
@@ -71,7 +71,7 @@ public:
                                                          const server::DemoLogin* as = nullptr) const;
     // The server's store opened a second time, as an administrator of the
     // server machine would: no log-in, no checks, no hashing.
-    std::unique_ptr<server::Storage> OpenStore() const;
+    std::unique_ptr<server::SqlStorage> OpenStore() const;
     // Sets a [Security] value of server.ini and serves the folder again.
     void SetSecurity(const std::string& key, const std::string& value);
     // Writes folder/Dalvero.ini naming this server's ports and CA.

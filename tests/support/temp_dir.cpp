@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 #include <utility>
 
@@ -24,5 +26,14 @@ TempDir::~TempDir() {
 }
 
 fs::path TempDir::Release() { return std::exchange(path_, {}); }
+
+std::string ReadAll(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteAll(const fs::path& file, const std::string& content) {
+    std::ofstream(file, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
+}
 
 }  // namespace dalvero::test

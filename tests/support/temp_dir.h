@@ -1,9 +1,10 @@
 #pragma once
 // A fresh folder of its own under the system's temporary folder, removed with
-// everything in it when the object goes.
+// everything in it when the object goes, and whole files read and written.
 //
 //     dalvero::test::TempDir dir("dalvero-ini");
 //     const auto file = dir.Path() / "server.ini";
+//     dalvero::test::WriteAll(file, "[Security]\n");
 
 #include <filesystem>
 #include <string>
@@ -26,5 +27,10 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// The file's bytes; empty when it cannot be read.
+std::string ReadAll(const std::filesystem::path& file);
+// Replaces the file with these bytes.
+void WriteAll(const std::filesystem::path& file, const std::string& content);
 
 }  // namespace dalvero::test

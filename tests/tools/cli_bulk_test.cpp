@@ -74,7 +74,7 @@ TEST_F(CliServerTest, BatchRunsUnderOneLogInAndStopsOrKeepsGoingOnAFailure) {
     ASSERT_EQ(names.size(), 3u);
     EXPECT_EQ(names[1][1], "Van Dam");
     EXPECT_EQ(names[2][1], "O'Hara \"Jr\"");
-    EXPECT_EQ(kept.out, names[1][0] + "\nSeq\ttime\tperson\te-mail\taddress\taction\ttable\trecord\tpatient\tdetail\n" +
+    EXPECT_EQ(kept.out, names[1][0] + "\nSeq\ttime\tperson\te-mail\taddress\taction\ttable\trecord\tpatient\tpatients\tdetail\n" +
                             names[2][0] + "\n");
 
     // Two batches, two queries and this count: one log-in each, however
@@ -102,7 +102,7 @@ TEST_F(CliServerTest, RecordsPrintAsCsvOrJsonWithTheHeaderAskedForEvenWhenEmpty)
     EXPECT_EQ(all[0].back(), "f17");
 
     EXPECT_EQ(Ok({"audit", "--to", "20000101", "--format", "csv"}),
-              "Seq,time,person,e-mail,address,action,table,record,patient,detail\r\n");
+              "Seq,time,person,e-mail,address,action,table,record,patient,patients,detail\r\n");
     Fails({"read", "Patients", id, "--format", "xml"}, 2);
 }
 

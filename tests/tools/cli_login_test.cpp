@@ -38,14 +38,19 @@ TEST_F(CliServerTest, AuditShowsWhoTouchedAPatientAndWhatAPersonDid) {
     const Rows theCase = ParseRows(Ok({"read", "Cases", "1"}));
     ASSERT_EQ(theCase.size(), 2u);
     const std::string patient = theCase[1][Column(theCase, "f10")];
+    // The hospital's cases, of many patients: one row for the whole list.
+    ASSERT_GE(ParseRows(Ok({"query", "Cases", "L8", "--key", theCase[1][Column(theCase, "f11")], "--max", "500"})).size(), 3u);
 
     const Rows byPatient = ParseRows(Ok({"audit", "--patient", patient}));
-    ASSERT_GE(byPatient.size(), 2u);
+    ASSERT_EQ(byPatient.size(), 3u);
     for (std::size_t i = 1; i < byPatient.size(); ++i) {
-        EXPECT_EQ(byPatient[i][Column(byPatient, "patient")], patient);
+        EXPECT_EQ(byPatient[i][Column(byPatient, "action")] + " " + byPatient[i][Column(byPatient, "table")],
+                  "read Cases");
         EXPECT_EQ(byPatient[i][Column(byPatient, "e-mail")], admin.email);
     }
-    EXPECT_EQ(byPatient[1][Column(byPatient, "action")], "read");
+    EXPECT_EQ(byPatient[1][Column(byPatient, "patient")], patient);
+    EXPECT_EQ(byPatient[2][Column(byPatient, "patient")], "");
+    EXPECT_NE(byPatient[2][Column(byPatient, "patients")], "");
 
     // --user after the command word filters; before it, it logs in.
     const Rows byUser = ParseRows(Ok({"audit", "--user", admin.email}));

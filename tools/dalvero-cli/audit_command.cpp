@@ -13,10 +13,11 @@ namespace dalvero::cli {
 namespace {
 
 constexpr char kAuditTable[] = "AuditTrail";
-constexpr char kAuditFields[] = "f10,f11,f12,f13,f14,f15,f16,f17,f19";
-// The columns of kAuditFields, named for the reader.
-const std::vector<std::string> kAuditColumns{"time",  "person", "e-mail", "address", "action",
-                                             "table", "record", "patient", "detail"};
+constexpr char kAuditFields[] = "f10,f11,f12,f13,f14,f15,f16,f17,f22,f19";
+// The columns of kAuditFields, named for the reader. A read's row names every
+// record read ("3-7,12") and, when they concern several, the patients.
+const std::vector<std::string> kAuditColumns{"time",  "person", "e-mail",  "address",  "action",
+                                             "table", "record", "patient", "patients", "detail"};
 constexpr char kByPatient[] = "L2";
 constexpr char kByEmail[] = "L3";
 constexpr char kAll[] = "L1";
@@ -64,7 +65,7 @@ std::vector<CommandDef> AuditCommands() {
     return {
         {"audit", "[--patient SEQ | --user EMAIL] [--from DATE] [--to DATE]",
          "print the audit trail of your hospital (administrators): time, person, e-mail, address, action, table, "
-         "record, patient, detail",
+         "record, patient, patients, detail",
          0, 0,
          {{"--patient", "SEQ", "only what concerned this patient"},
           {"--user", "EMAIL", "only what this person did (log in with the global --user before the command word)"},
