@@ -82,21 +82,22 @@ std::vector<TableDef> MakeTables() {
                   Exact(3, category_link::kCategory)}});
     t.push_back({kProviderInsuranceLink, provider_insurance::kInsurance, 0,
                  {BySeq(), Exact(2, provider_insurance::kProvider), Exact(3, provider_insurance::kInsurance)}});
-    t.push_back({kSessions, sessions::kAddress, 0, {BySeq(), Exact(sessions::kListByDigest, sessions::kTokenDigest)}});
+    t.push_back({kSessions, sessions::kAddress, 0, {BySeq(), Exact(sessions::kListByDigest, sessions::kTokenDigest)}, 0, 0,
+                 false});
     ListDef failuresByKey = Exact(login_failures::kListByKey, login_failures::kAccount);
     failuresByKey.ownerField = login_failures::kAddress;
-    t.push_back({kLoginFailures, login_failures::kPassword, 0, {BySeq(), failuresByKey}});
+    t.push_back({kLoginFailures, login_failures::kPassword, 0, {BySeq(), failuresByKey}, 0, 0, false});
     t.push_back({kAuditTrail, audit::kPatients, 0,
                  {BySeq(), Exact(audit::kListByPatient, audit::kPatient, {1}),
                   Exact(audit::kListByEmail, audit::kEmail, {1}), Exact(audit::kListByHospital, audit::kHospital, {1}),
                   Exact(audit::kListByAction, audit::kAction, {audit::kTime})},
-                 audit::kPatients, audit::kPatient});
+                 audit::kPatients, audit::kPatient, false});
     ListDef adtByControlId = Exact(adt_messages::kListByControlId, adt_messages::kControlId);
     adtByControlId.ownerField = adt_messages::kFacility;
-    t.push_back({kAdtMessages, adt_messages::kReceived, 0, {BySeq(), adtByControlId}});
+    t.push_back({kAdtMessages, adt_messages::kReceived, 0, {BySeq(), adtByControlId}, 0, 0, false});
     ListDef recordByNumber = Exact(record_numbers::kListByNumber, record_numbers::kNumber);
     recordByNumber.ownerField = record_numbers::kHospital;
-    t.push_back({kPatientRecordNumbers, record_numbers::kPatient, 0, {BySeq(), recordByNumber}});
+    t.push_back({kPatientRecordNumbers, record_numbers::kPatient, 0, {BySeq(), recordByNumber}, 0, 0, false});
     t.push_back({kZipCentroids, zip_centroids::kLongitude, 0, {BySeq(), Exact(2, zip_centroids::kZip)}});
     return t;
 }
@@ -104,7 +105,7 @@ std::vector<TableDef> MakeTables() {
 }  // namespace
 
 bool TableDef::HasField(int field) const {
-    return (field >= 1 && field <= lastField) || (field > 1000 && field <= kLastNote);
+    return (field >= 1 && field <= lastField) || (notes && field > 1000 && field <= kLastNote);
 }
 
 const ListDef* TableDef::FindList(int number) const {

@@ -136,6 +136,9 @@ struct TableDef {
     // records whose set holds that Seq; 0 for none.
     int seqSetField = 0;
     int seqSetOf = 0;
+    // The server's own tables take no notes, so reading them never asks the
+    // notes table (a session is looked up on every request).
+    bool notes = true;
 
     bool HasField(int field) const;
     const ListDef* FindList(int number) const;

@@ -68,7 +68,7 @@ std::vector<Record> SqlStorage::ReadRows(SqlSession& session, const TableDef& ta
         const auto rows = session.Query(statement);
         while (rows->Next()) records.push_back(ReadRow(table, *rows));
     }
-    if (records.empty()) return records;
+    if (records.empty() || !table.notes) return records;
     // The notes of all the records in one statement.
     std::vector<std::int64_t> seqs;
     std::map<std::int64_t, Record*> bySeq;

@@ -158,6 +158,8 @@ TEST_F(StorageTest, RefusesWhatTheSchemaDoesNotKeep) {
     EXPECT_THROW(store.Add(tbl::kPatients, {{18, "x"}}), StorageError);  // beyond the table's fields
     EXPECT_THROW(store.Add(tbl::kPatients, {{1, "5"}}), StorageError);   // the Seq is not written
     EXPECT_THROW(store.Add(tbl::kPatients, {{1100, "x"}}), StorageError);
+    // The server's own tables take no notes: their reads do not look for any.
+    EXPECT_THROW(store.Add(server::schema::kSessions, {{1001, "x"}}), StorageError);
     EXPECT_THROW(store.Count(tbl::kPatients, {{1001, CompareOp::Equal, "x", false}}), StorageError);
     EXPECT_THROW(store.Count(tbl::kPatients, {{1, CompareOp::Equal, "abc", false}}), StorageError);
     EXPECT_TRUE(store.HasField(tbl::kPatients, 17));
